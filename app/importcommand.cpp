@@ -1,0 +1,162 @@
+#include "importcommand.h"
+
+#include "importrunner.h"
+#include "progressprinter.h"
+
+#include <cvlog.h>
+#include <cvmodel.h>
+#include <cvmodelwriter.h>
+#include <cvsystem.h>
+#include <cvtask.h>
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <memory>
+
+namespace {
+
+struct ParsedImport
+{
+    ImportSettings settings;
+    QString savePath;
+    QString error;  // empty when the command line is usable
+};
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+ParsedImport parse(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("DIR"), QString());
+    parser.addOptions({
+        {QStringLiteral("variant"), QString(), QStringLiteral("variant")},
+        {QStringLiteral("units"), QString(), QStringLiteral("units")},
+        {QStringLiteral("rule"), QString(), QStringLiteral("rule")},
+        {QStringLiteral("demand-files"), QString(), QStringLiteral("n")},
+        {QStringLiteral("save"), QString(), QStringLiteral("file")},
+    });
+
+    ParsedImport parsed;
+    // arguments[0] is the program, arguments[1] the word "import".
+    QStringList forParser = arguments;
+    if (forParser.size() > 1)
+        forParser.removeAt(1);
+    if (!parser.parse(forParser)) {
+        parsed.error = parser.errorText();
+        return parsed;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        parsed.error = positional.isEmpty() ? QStringLiteral("no network directory given")
+                                            : QStringLiteral("only one network directory can be imported");
+        return parsed;
+    }
+    ImportSettings& s = parsed.settings;
+    s.directory = positional.first();
+    const QFileInfo info(s.directory);
+    if (!info.exists() || !info.isDir()) {
+        parsed.error = QStringLiteral("'%1' is not a directory").arg(s.directory);
+        return parsed;
+    }
+    if (parser.isSet(QStringLiteral("variant")))
+        s.variant = parser.value(QStringLiteral("variant"));
+    if (s.variant != QLatin1String("Quadstone") && s.variant != QLatin1String("Sias")) {
+        parsed.error = QStringLiteral("--variant must be Quadstone or Sias");
+        return parsed;
+    }
+    if (parser.isSet(QStringLiteral("units")))
+        s.units = parser.value(QStringLiteral("units"));
+    if (s.units != QLatin1String("Metric") && s.units != QLatin1String("Feet")) {
+        parsed.error = QStringLiteral("--units must be Metric or Feet");
+        return parsed;
+    }
+    const QString rule = parser.value(QStringLiteral("rule"));
+    if (!rule.isEmpty() && rule != QLatin1String("right") && rule != QLatin1String("left")) {
+        parsed.error = QStringLiteral("--rule must be right or left");
+        return parsed;
+    }
+    s.rightHandDrive = rule != QLatin1String("left");
+    if (parser.isSet(QStringLiteral("demand-files"))) {
+        bool ok = false;
+        s.demandFiles = parser.value(QStringLiteral("demand-files")).toInt(&ok);
+        if (!ok) {
+            parsed.error = QStringLiteral("--demand-files takes a whole number");
+            return parsed;
+        }
+    }
+    parsed.savePath = parser.value(QStringLiteral("save"));
+    return parsed;
+}
+
+void printSummary(FILE* out, const CVModel& model, const QMap<QString, int>& added)
+{
+    const QStringList warnings = model.getLog()->warnings();
+    print(out, QStringLiteral("Warnings: %1\n").arg(warnings.size()));
+    for (const QString& warning : warnings)
+        print(out, QStringLiteral("  %1\n").arg(warning));
+    int total = 0;
+    for (int count : added)
+        total += count;
+    print(out, QStringLiteral("Created objects: %1\n").arg(total));
+    for (auto it = added.cbegin(); it != added.cend(); ++it)
+        print(out, QStringLiteral("  %1 %2\n").arg(it.key(), -24).arg(it.value()));
+}
+
+}  // namespace
+
+QString ImportCommand::helpText()
+{
+    return QStringLiteral(
+        "Usage: corvia import DIR [options]\n"
+        "Imports the Paramics network in the directory DIR into a new model, shows\n"
+        "the reading progress, every log warning and the number of objects created\n"
+        "of each type.\n"
+        "\n"
+        "Options (defaults are those of the import dialog):\n"
+        "  --variant Quadstone|Sias   file variant of the network (Quadstone)\n"
+        "  --units Metric|Feet        length unit of the files (Metric)\n"
+        "  --rule right|left          rule of the road: traffic keeps right or left (right)\n"
+        "  --demand-files N           1 reads \"demands\", N > 1 reads demands.1 to\n"
+        "                             demands.N, 0 reads none (1)\n"
+        "  --save MODEL.json          save the model as JSON\n"
+        "  --help                     show this text\n"
+        "\n"
+        "Exit status: 0 after an import, 1 when the model could not be saved,\n"
+        "2 for a usage error (nothing is imported).\n");
+}
+
+int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
+{
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        print(out, helpText());
+        return 0;
+    }
+    const ParsedImport parsed = parse(arguments);
+    if (!parsed.error.isEmpty()) {
+        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(parsed.error));
+        return 2;
+    }
+
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ProgressPrinter progress(out);
+    const auto connection = QObject::connect(&CVSystem::getSystem(), &CVSystem::taskCreated, &progress, &ProgressPrinter::watch);
+    const QMap<QString, int> before = ImportRunner::countObjectsByType(model.get());
+    ImportRunner::run(model.get(), parsed.settings);
+    QObject::disconnect(connection);
+
+    printSummary(out, *model, ImportRunner::difference(before, ImportRunner::countObjectsByType(model.get())));
+
+    if (!parsed.savePath.isEmpty()) {
+        QString error;
+        if (!CVModelWriter::save(*model, parsed.savePath, &error)) {
+            print(err, QStringLiteral("corvia import: cannot save %1: %2\n").arg(parsed.savePath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("Model saved to %1\n").arg(parsed.savePath));
+    }
+    return 0;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "importsettings.h"
+
+#include <QStringList>
+
+#include <cstdio>
+
+// `corvia import DIR [options]`: a headless import into a new model.
+class ImportCommand
+{
+public:
+    // Exit status: 0 after an import, 2 for a usage error (nothing imported).
+    static int run(const QStringList& arguments, FILE* out = stdout, FILE* err = stderr);
+
+    static QString helpText();
+};

@@ -1,0 +1,101 @@
+#include "cvcatalog.h"
+
+#include <algorithm>
+
+CVCatalog::~CVCatalog()
+{
+    qDeleteAll(byId);
+}
+
+void CVCatalog::add(CVObject* object)
+{
+    if (!object || byId.contains(object->getId()))
+        return;
+    byId.insert(object->getId(), object);
+    byType[object->getType()].insert(object->getId(), object);
+    if (!object->getName().isEmpty()) {
+        byName.insert(object->getName(), object);
+        byFoldedName.insert(object->getName().toCaseFolded(), object);
+    }
+    if (!object->getExternalId().isEmpty())
+        byExternalId.insert(object->getExternalId(), object);
+}
+
+void CVCatalog::remove(CVObject* object)
+{
+    if (!object || byId.value(object->getId()) != object)
+        return;
+    byId.remove(object->getId());
+    byType[object->getType()].remove(object->getId());
+    byName.remove(object->getName(), object);
+    byFoldedName.remove(object->getName().toCaseFolded(), object);
+    byExternalId.remove(object->getExternalId(), object);
+    delete object;
+}
+
+CVObject* CVCatalog::lowestId(const QList<CVObject*>& candidates, const CVType* type)
+{
+    CVObject* best = nullptr;
+    for (CVObject* candidate : candidates) {
+        if (type && candidate->getType() != type)
+            continue;
+        if (!best || candidate->getId() < best->getId())
+            best = candidate;
+    }
+    return best;
+}
+
+CVObject* CVCatalog::find(const QString& name, const CVType* type, Qt::CaseSensitivity cs) const
+{
+    if (cs == Qt::CaseSensitive)
+        return lowestId(byName.values(name), type);
+    return lowestId(byFoldedName.values(name.toCaseFolded()), type);
+}
+
+const CVCatalog::ObjectsById* CVCatalog::getObjectsByType(const CVType* type) const
+{
+    auto it = byType.constFind(type);
+    if (it == byType.cend() || it->isEmpty())
+        return nullptr;
+    return &it.value();
+}
+
+CVObject* CVCatalog::findObjectByExternalId(const QString& externalId, const CVType* type) const
+{
+    return lowestId(byExternalId.values(externalId), type);
+}
+
+int CVCatalog::size(const CVType* type) const
+{
+    auto it = byType.constFind(type);
+    return it == byType.cend() ? 0 : int(it->size());
+}
+
+QList<CVObject*> CVCatalog::allObjects() const
+{
+    QList<CVObject*> objects = byId.values();
+    std::sort(objects.begin(), objects.end(),
+              [](const CVObject* a, const CVObject* b) { return a->getId() < b->getId(); });
+    return objects;
+}
+
+void CVCatalog::objectRenamed(CVObject* object, const QString& oldName)
+{
+    if (byId.value(object->getId()) != object)
+        return;
+    byName.remove(oldName, object);
+    byFoldedName.remove(oldName.toCaseFolded(), object);
+    if (!object->getName().isEmpty()) {
+        byName.insert(object->getName(), object);
+        byFoldedName.insert(object->getName().toCaseFolded(), object);
+    }
+}
+
+void CVCatalog::objectExternalIdChanged(CVObject* object, const QString& oldExternalId)
+{
+    if (byId.value(object->getId()) != object)
+        return;
+    byExternalId.remove(oldExternalId, object);
+    if (!object->getExternalId().isEmpty())
+        byExternalId.insert(object->getExternalId(), object);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "cvobject.h"
+
+#include <QHash>
+#include <QMap>
+#include <QMultiHash>
+
+// The model's objects, owned and indexed. Every look-up is a hash look-up:
+// an import asks the catalogue hundreds of thousands of times.
+class CRVKERNEL_EXPORT CVCatalog
+{
+public:
+    using ObjectsById = QMap<unsigned int, CVObject*>;
+
+    CVCatalog() = default;
+    ~CVCatalog();
+    CVCatalog(const CVCatalog&) = delete;
+    CVCatalog& operator=(const CVCatalog&) = delete;
+
+    // Takes ownership; the object must already have its id.
+    void add(CVObject* object);
+    // Removes and deletes the object.
+    void remove(CVObject* object);
+
+    CVObject* find(unsigned int id) const { return byId.value(id, nullptr); }
+    // The object of that name (of that type, when a type is given); the one
+    // with the lowest id when several share the name.
+    CVObject* find(const QString& name, const CVType* type = nullptr,
+                   Qt::CaseSensitivity cs = Qt::CaseSensitive) const;
+    // The model's objects of a type in ascending id, or null when there is none.
+    const ObjectsById* getObjectsByType(const CVType* type) const;
+    CVObject* findObjectByExternalId(const QString& externalId, const CVType* type = nullptr) const;
+    int size(const CVType* type) const;
+    int size() const { return int(byId.size()); }
+    // Every object in ascending id.
+    QList<CVObject*> allObjects() const;
+
+    // Index upkeep, called by CVObject.
+    void objectRenamed(CVObject* object, const QString& oldName);
+    void objectExternalIdChanged(CVObject* object, const QString& oldExternalId);
+
+private:
+    static CVObject* lowestId(const QList<CVObject*>& candidates, const CVType* type);
+
+    QHash<unsigned int, CVObject*> byId;
+    QHash<const CVType*, ObjectsById> byType;
+    QMultiHash<QString, CVObject*> byName;
+    QMultiHash<QString, CVObject*> byFoldedName;
+    QMultiHash<QString, CVObject*> byExternalId;
+};

@@ -1,0 +1,30 @@
+#include "cvcentroidconfiguration.h"
+
+#include "cvmodel.h"
+#include "cvregistry.h"
+
+#include <QJsonArray>
+
+CV_REGISTER_TYPE(CVCentroidConfiguration)
+
+void CVCentroidConfiguration::activate()
+{
+    if (getModel())
+        getModel()->setActiveCentroidConfiguration(this);
+}
+
+void CVCentroidConfiguration::addCentroid(CVObject* centroid)
+{
+    if (!centroid || centroidIdSet.contains(centroid->getId()))
+        return;
+    centroidIdSet.insert(centroid->getId());
+    centroidIds.append(centroid->getId());
+}
+
+void CVCentroidConfiguration::writeFields(QJsonObject& json) const
+{
+    QJsonArray ids;
+    for (unsigned int id : centroidIds)
+        ids.append(qint64(id));
+    json.insert(QStringLiteral("centroids"), ids);
+}

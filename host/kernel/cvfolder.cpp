@@ -1,0 +1,32 @@
+#include "cvfolder.h"
+
+#include "cvregistry.h"
+
+#include <QJsonArray>
+
+CV_REGISTER_TYPE(CVFolder)
+
+void CVFolder::append(CVObject* object)
+{
+    if (object && object != this && !members.contains(object))
+        members.append(object);
+}
+
+CVFolder* CVFolder::findFolder(const QString& name) const
+{
+    for (CVObject* member : members) {
+        if (member->getName() == name) {
+            if (auto* folder = dynamic_cast<CVFolder*>(member))
+                return folder;
+        }
+    }
+    return nullptr;
+}
+
+void CVFolder::writeFields(QJsonObject& json) const
+{
+    QJsonArray ids;
+    for (const CVObject* member : members)
+        ids.append(qint64(member->getId()));
+    json.insert(QStringLiteral("members"), ids);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "cvobject.h"
+
+#include <QVector>
+
+// A folder of the model's tree: it files objects (control plans, centroid
+// configurations, other folders) without owning them.
+class CRVKERNEL_EXPORT CVFolder : public CVObject
+{
+public:
+    CVFolder(CVModel* model, const CVType* type) : CVObject(model, type) {}
+
+    void append(CVObject* object);
+    bool contains(const CVObject* object) const { return members.contains(object); }
+    const QVector<CVObject*>& getMembers() const { return members; }
+    // The sub-folder of that name, or null.
+    CVFolder* findFolder(const QString& name) const;
+
+    void writeFields(QJsonObject& json) const override;
+
+private:
+    QVector<CVObject*> members;
+};

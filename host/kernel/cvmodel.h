@@ -1,0 +1,62 @@
+#pragma once
+
+#include "cvexport.h"
+
+#include <QString>
+
+#include <memory>
+
+class CVCatalog;
+class CVCentroidConfiguration;
+class CVColumn;
+class CVCommander;
+class CVFolder;
+class CVGeoModel;
+class CVLog;
+class CVPreferencesValues;
+class CVType;
+
+// One open model: its catalogue of objects, map layers, log, preferences
+// and id counter. Create models with CVSystem::createModel, which adds the
+// defaults that every new model holds.
+class CRVKERNEL_EXPORT CVModel
+{
+public:
+    CVModel();
+    ~CVModel();
+    CVModel(const CVModel&) = delete;
+    CVModel& operator=(const CVModel&) = delete;
+
+    CVCatalog* getCatalog() const { return catalog.get(); }
+    CVGeoModel* getGeoModel() const { return geoModel.get(); }
+    CVLog* getLog() const { return log.get(); }
+    CVPreferencesValues* getPreferences() const { return preferences.get(); }
+    CVCommander* getCommander() const { return commander; }
+    void setCommander(CVCommander* modelCommander) { commander = modelCommander; }
+
+    const CVType* getType(const QString& name) const;
+    const CVColumn* getColumn(const QString& name) const;
+
+    // Ids start at 1 and are never reused.
+    unsigned int getNewId() { return ++lastId; }
+    unsigned int getLastId() const { return lastId; }
+    CVFolder* getCreateRootFolder();
+    CVFolder* getRootFolder() const { return rootFolder; }
+
+    CVCentroidConfiguration* getActiveCentroidConfiguration() const { return activeCentroidConfiguration; }
+    void setActiveCentroidConfiguration(CVCentroidConfiguration* configuration)
+    {
+        activeCentroidConfiguration = configuration;
+    }
+
+private:
+    std::unique_ptr<CVLog> log;
+    std::unique_ptr<CVPreferencesValues> preferences;
+    std::unique_ptr<CVGeoModel> geoModel;
+    // Declared last so that the objects go before what they refer to.
+    std::unique_ptr<CVCatalog> catalog;
+    CVCommander* commander = nullptr;
+    unsigned int lastId = 0;
+    CVFolder* rootFolder = nullptr;
+    CVCentroidConfiguration* activeCentroidConfiguration = nullptr;
+};

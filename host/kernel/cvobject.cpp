@@ -1,0 +1,61 @@
+#include "cvobject.h"
+
+#include "cvcatalog.h"
+#include "cvmodel.h"
+
+CVObject::CVObject(CVModel* ownerModel, const CVType* objectType) : model(ownerModel), type(objectType) {}
+
+CVObject::~CVObject() = default;
+
+void CVObject::setName(const QString& newName)
+{
+    if (newName == name)
+        return;
+    const QString oldName = name;
+    name = newName;
+    if (model)
+        model->getCatalog()->objectRenamed(this, oldName);
+}
+
+void CVObject::setExternalId(const QString& newExternalId)
+{
+    if (newExternalId == externalId)
+        return;
+    const QString oldExternalId = externalId;
+    externalId = newExternalId;
+    if (model)
+        model->getCatalog()->objectExternalIdChanged(this, oldExternalId);
+}
+
+void CVObject::setDataValue(const CVColumn* column, const QVariant& value)
+{
+    if (!column)
+        return;
+    if (!dataValues)
+        dataValues = std::make_unique<QHash<const CVColumn*, QVariant>>();
+    dataValues->insert(column, value);
+}
+
+QVariant CVObject::getDataValue(const CVColumn* column) const
+{
+    if (!column || !dataValues)
+        return QVariant();
+    return dataValues->value(column);
+}
+
+QVariant CVObject::getDataValue(const QString& columnName) const
+{
+    return model ? getDataValue(model->getColumn(columnName)) : QVariant();
+}
+
+void CVObject::writeFields(QJsonObject&) const {}
+
+QJsonObject CVObject::dataValuesJson() const
+{
+    QJsonObject values;
+    if (dataValues) {
+        for (auto it = dataValues->cbegin(); it != dataValues->cend(); ++it)
+            values.insert(it.key()->getName(), QJsonValue::fromVariant(it.value()));
+    }
+    return values;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "cvtype.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+class CVModel;
+
+// Base of every model object. Objects belong to their model's catalogue,
+// which indexes them by id, name, type and external id; renaming an object
+// keeps those indexes up to date.
+class CRVKERNEL_EXPORT CVObject
+{
+public:
+    // Status of an object that an import created and nobody has saved yet.
+    static constexpr int StatusImported = 2;
+
+    CVObject(CVModel* model, const CVType* type);
+    virtual ~CVObject();
+    CVObject(const CVObject&) = delete;
+    CVObject& operator=(const CVObject&) = delete;
+
+    unsigned int getId() const { return id; }
+    void setId(unsigned int newId) { id = newId; }
+    const CVType* getType() const { return type; }
+    const QString& getTypeName() const { return type->getName(); }
+    CVModel* getModel() const { return model; }
+
+    const QString& getName() const { return name; }
+    void setName(const QString& newName);
+    const QString& getExternalId() const { return externalId; }
+    void setExternalId(const QString& newExternalId);
+    int getStatus() const { return status; }
+    void setStatus(int newStatus) { status = newStatus; }
+
+    virtual void setDataValue(const CVColumn* column, const QVariant& value);
+    virtual QVariant getDataValue(const CVColumn* column) const;
+    QVariant getDataValue(const QString& columnName) const;
+
+    // Adds the fields of the concrete type to a saved object. The common
+    // fields (id, type, name, external id, status, data values) are written
+    // by the model writer.
+    virtual void writeFields(QJsonObject& json) const;
+    QJsonObject dataValuesJson() const;
+
+private:
+    CVModel* model;
+    const CVType* type;
+    unsigned int id = 0;
+    int status = 0;
+    QString name;
+    QString externalId;
+    // Most objects carry no attribute columns; the table is made on first use.
+    std::unique_ptr<QHash<const CVColumn*, QVariant>> dataValues;
+};

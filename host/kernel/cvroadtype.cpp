@@ -1,0 +1,5 @@
+#include "cvroadtype.h"
+
+#include "cvregistry.h"
+
+CV_REGISTER_TYPE(CVRoadType)

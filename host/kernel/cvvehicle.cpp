@@ -1,0 +1,5 @@
+#include "cvvehicle.h"
+
+#include "cvregistry.h"
+
+CV_REGISTER_TYPE(CVVehicle)

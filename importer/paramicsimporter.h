@@ -1,0 +1,153 @@
+#pragma once
+
+#include "importer/paramicsexport.h"
+#include "reader/paramicsarearecords.h"
+#include "reader/paramicsdevicerecords.h"
+#include "reader/paramicsnetworkrecords.h"
+#include "reader/paramicstrafficrecords.h"
+#include "reader/paramicstransitrecords.h"
+#include "traffic/paramicsbasevehicle.h"
+
+#include <cvbbox.h>
+
+#include <QMap>
+#include <QString>
+#include <QVector>
+
+class CVCentroidConfiguration;
+class CVLayer;
+class CVModel;
+class CVNode;
+class CVSection;
+
+// One import of a Paramics network directory into a host model. The
+// options dialog (or `corvia import`) configures it and calls netImport,
+// which first reads every file into the records below and then builds the
+// host objects from them. Readers and builders are the private member
+// functions, defined in the reader/, network/ and traffic/ folders.
+class PARAMICS_EXPORT ParamicsImporter
+{
+public:
+    ParamicsImporter();
+    ~ParamicsImporter();
+    ParamicsImporter(const ParamicsImporter&) = delete;
+    ParamicsImporter& operator=(const ParamicsImporter&) = delete;
+
+    void setModel(CVModel* model);
+    void setConfiguration();
+    void setNetworkLayer();
+    void setUnits(const QString& units);
+    void setRightHandDrive(bool right);
+    void setNbDemandsFile(int n);
+    void setVersion(const QString& version);
+    void netImport(const QString& directory);
+
+private:
+    friend struct ParamicsImporterProbe;  // the tests' view of the records
+
+    void readFiles(const QString& directory);
+
+    // Readers (reader/).
+    void readConfigurationSias(const QString& directory);
+    void readZones(const QString& directory);
+    void readCategories(const QString& directory);
+    void readCentres(const QString& directory);
+    void readNodes(const QString& directory);
+    void readLinks(const QString& directory);
+    void readNextLanes(const QString& directory);
+    void readJunctions(const QString& directory);
+    void readPriorities(const QString& directory);
+    void readPrioritiesSias(const QString& directory);
+    void readDemands(const QString& directory);
+    void readProfilesQuadstone(const QString& directory);
+    void readProfilesSias(const QString& directory);
+    void readMatrix(const QString& directory);
+    void readBusStops(const QString& directory);
+    void readBusRoutes(const QString& directory);
+    void readVehicles(const QString& directory);
+    void readDetectors(const QString& directory);
+    void readBeacons(const QString& directory);
+    void readAnnotations(const QString& directory);
+
+    // Turning configuration after the links are read (reader/linksreader.cpp).
+    void configureTurnings();
+    void calculateAngles(ParamicsLink* link, QVector<Section>& sections);
+    void sortSections(QVector<Section>& sections);
+    void checkBarredTurnings();
+
+    // Network builders (network/).
+    void updateLinks();
+    void updateNbLanes(ParamicsTurning* turning, unsigned int laneCount);
+    void createGeometry();
+    void createLinks();
+    double calculateOrigDistance(ParamicsNode* node, double laneWidth);
+    double calculateDestDistance(ParamicsNode* node, double laneWidth);
+    double calculateParallelDistance(ParamicsLink* link);
+    void createIntermediatePoint(double angle1, double angle2, int centre, CVPoint* point);
+    void createNodes();
+    void connectSections();
+    void createRamps();
+    void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node);
+    void updateTurnings(CVSection* section);
+    void createCentroids();
+    void calculateExtremeNodes();
+    void createCentroidConnections();
+    void fixTurnings();
+    void fixOutRangedTurnings();
+    void fixOutTurnings(CVSection* section);
+    void fixInTurnings(CVSection* section);
+
+    // Traffic builders (traffic/).
+    void createPriorities();
+    void addBaseVehicles();
+    void createVehicles();
+    void createDemands();
+    void createBusStops();
+    void createBusRoutes();
+    void createDetectors();
+    void createBeacons();
+    void createAnnotations();
+
+    // Deletes a record that a later one with the same key pushes out of its map.
+    template <typename Map, typename Record>
+    static void replaceRecord(Map& map, const typename Map::key_type& key, Record* record)
+    {
+        auto it = map.find(key);
+        if (it != map.end() && it.value() != record)
+            delete it.value();
+        map.insert(key, record);
+    }
+
+    CVModel* model = nullptr;
+    CVLayer* layer = nullptr;
+    CVCentroidConfiguration* centroidConfiguration = nullptr;
+    CVBBox boundingBox;
+    QMap<int, ParamicsZone*> zones;
+    QMap<int, ParamicsCategory*> categories;
+    QMap<int, ParamicsCentre*> centres;
+    QMap<QString, ParamicsNode*> nodes;
+    QMap<QString, ParamicsNode*> rampNodes;
+    QMap<QString, ParamicsLink*> links;
+    QMap<QString, ParamicsLink*> rampLinks;
+    QVector<ParamicsDemand*> demands;
+    QMap<int, ParamicsMatrix*> matrixEntries;
+    QMap<int, ParamicsBusStop*> busStops;
+    QMap<QString, ParamicsBusRoute*> busRoutes;
+    QMap<int, int> zoneNumbers;
+    QVector<ParamicsDetector*> detectors;
+    QVector<ParamicsBeacon*> beacons;
+    QVector<ParamicsAnnotation*> annotations;
+    QMap<QString, ParamicsBaseVehicle*> baseVehicles;
+    QMap<int, QVector<ParamicsVehicle*>> vehicles;
+    QMap<int, ParamicsProfile*> profiles;
+    QString units;
+    bool rightHandDrive = true;
+    int nbDemandsFile = 1;
+    // Metres per length unit of the files. Metres until setUnits says
+    // otherwise, for importers driven without the dialog.
+    double unitFactor = 1.0;
+    QString version;
+    QMap<int, int> zoneRenumbering;
+    float toRedTime = 0.0f;
+    float stopDelay = 0.0f;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+// Records of the detectors, beacons and annotation files.
+
+struct ParamicsDetector
+{
+};
+
+struct ParamicsBeacon
+{
+};
+
+struct ParamicsAnnotation
+{
+};

@@ -1,0 +1,224 @@
+#include "reader/paramicslexer.h"
+
+#include <cvlog.h>
+#include <cvmodel.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QStringDecoder>
+
+#include <array>
+
+// Every word read is traced here; enable with QT_LOGGING_RULES="paramics.lexer.debug=true".
+Q_LOGGING_CATEGORY(lcParamicsLexer, "paramics.lexer", QtWarningMsg)
+
+const QString ParamicsLexer::EndMarker = QStringLiteral("FI_FITXER");
+
+namespace {
+
+enum class Rule { Exact, LowerCase, Contains, Hash };
+
+struct KeywordRow
+{
+    ParamicsToken::Kind kind;
+    Rule rule;
+    std::array<const char*, 2> forms;
+};
+
+using K = ParamicsToken;
+
+// The keyword tests in the order they are made; a later match wins.
+const KeywordRow keywordRows[] = {
+    {K::Stop, Rule::Exact, {"stop", "STOP"}},       {K::Delay, Rule::Exact, {"delay", "DELAY"}},
+    {K::Zone, Rule::Exact, {"zone", "Zone"}},       {K::Max, Rule::Exact, {"max"}},
+    {K::Min, Rule::Exact, {"min"}},                 {K::Centroid, Rule::LowerCase, {"centroid"}},
+    {K::Count, Rule::Exact, {"Count", "count"}},    {K::To, Rule::Exact, {"to"}},
+    {K::Category, Rule::Exact, {"category"}},       {K::Lanes, Rule::Exact, {"lanes", "lanes:"}},
+    {K::Lane, Rule::Exact, {"lane", "lane:"}},      {K::Speed, Rule::Contains, {"speed"}},
+    {K::Width, Rule::Contains, {"width"}},          {K::Colour, Rule::Exact, {"colour"}},
+    {K::Type, Rule::Contains, {"type"}},            {K::Median, Rule::Exact, {"median"}},
+    {K::Headway, Rule::Exact, {"headway"}},         {K::Curve, Rule::Exact, {"curve"}},
+    {K::Toll, Rule::Exact, {"toll", "toll:"}},      {K::Cost, Rule::Exact, {"cost"}},
+    {K::Signpost, Rule::Exact, {"signpost"}},       {K::Factor, Rule::Exact, {"factor", "factor:"}},
+    {K::Points, Rule::Exact, {"Points"}},           {K::HashWord, Rule::Hash, {"#"}},
+    {K::At, Rule::Exact, {"at"}},                   {K::Radius, Rule::Exact, {"radius"}},
+    {K::Box, Rule::Exact, {"Box"}},                 {K::Node, Rule::Exact, {"node"}},
+    {K::Link, Rule::Exact, {"link"}},               {K::Gradient, Rule::Exact, {"gradient"}},
+    {K::End, Rule::Exact, {"end"}},                 {K::Arc, Rule::Exact, {"arc"}},
+    {K::Left, Rule::Exact, {"left"}},               {K::Barred, Rule::Exact, {"barred", "BARRED"}},
+    {K::Units, Rule::Exact, {"units"}},             {K::Right, Rule::Exact, {"right"}},
+    {K::Lookup, Rule::Exact, {"lookup"}},           {K::Actions, Rule::Exact, {"actions"}},
+    {K::From, Rule::Exact, {"from", "From"}},       {K::Phase, Rule::Exact, {"phase"}},
+    {K::Stage, Rule::Exact, {"stage"}},             {K::Offset, Rule::Exact, {"offset"}},
+    {K::Red, Rule::Exact, {"red"}},                 {K::Fill, Rule::Exact, {"fill"}},
+    {K::Signals, Rule::Exact, {"signals"}},         {K::Major, Rule::Exact, {"major", "MAJOR"}},
+    {K::Medium, Rule::Exact, {"medium", "MEDIUM"}}, {K::Minor, Rule::Exact, {"minor", "MINOR"}},
+    {K::All, Rule::Exact, {"all"}},                 {K::Next, Rule::Exact, {"next"}},
+    {K::Junction, Rule::Exact, {"junction"}},       {K::Roundabout, Rule::Exact, {"roundabout"}},
+    {K::Time, Rule::Exact, {"time"}},               {K::Locations, Rule::Exact, {"locations"}},
+    {K::Out, Rule::Exact, {"out"}},                 {K::Loop, Rule::Exact, {"loop", "sloop"}},
+    {K::Length, Rule::Exact, {"length"}},           {K::Vms, Rule::Exact, {"vms"}},
+    {K::Period, Rule::Exact, {"period", "Period"}}, {K::Profile, Rule::Exact, {"profile", "Profile"}},
+    {K::Interval, Rule::Exact, {"Interval", "interval"}}, {K::Start, Rule::Exact, {"start", "Start"}},
+    {K::Divisor, Rule::Exact, {"divisor", "Divisor"}}, {K::Matrix, Rule::Exact, {"matrix"}},
+    {K::Hour, Rule::Exact, {"hour"}},               {K::Text, Rule::Exact, {"text"}},
+    {K::Circle, Rule::Exact, {"circle"}},           {K::Line, Rule::Exact, {"line", "lines"}},
+    {K::Number, Rule::Exact, {"number", "number:"}}, {K::Unlimited, Rule::Exact, {"unlimited"}},
+    {K::Service, Rule::Exact, {"service", "service:"}}, {K::Timetable, Rule::Exact, {"timetable"}},
+    {K::Busstop, Rule::Exact, {"busstop"}},         {K::Release, Rule::Exact, {"release"}},
+    {K::On, Rule::Exact, {"on"}},                   {K::Car, Rule::Exact, {"car", "CAR"}},
+    {K::Bus, Rule::Exact, {"bus", "BUS"}},          {K::Lgv, Rule::Exact, {"lgv", "LGV"}},
+    {K::Ogv1, Rule::Exact, {"ogv1", "OGV1"}},       {K::Ogv2, Rule::Exact, {"ogv2", "OGV2"}},
+    {K::Coach, Rule::Exact, {"coach", "COACH"}},    {K::Minibus, Rule::Exact, {"minibus", "MINIBUS"}},
+    {K::Pcus, Rule::Exact, {"pcus"}},               {K::Proportion, Rule::Exact, {"proportion"}},
+    {K::Metres, Rule::Exact, {"m", "m,"}},          {K::Feet, Rule::Exact, {"ft", "ft,"}},
+    {K::Ramp, Rule::Exact, {"ramp"}},               {K::Mode, Rule::Exact, {"mode"}},
+};
+
+constexpr int rowCount = int(sizeof(keywordRows) / sizeof(keywordRows[0]));
+static_assert(rowCount == 88, "one row per keyword and the '#' row");
+
+// The exact forms, each with its row, so that a word costs one hash look-up
+// plus the few rules that are not exact equality.
+struct KeywordIndex
+{
+    QHash<QString, int> exactRow;
+    int hashRow = -1;
+    int centroidRow = -1;
+    struct ContainsRule { QString part; int row; };
+    std::array<ContainsRule, 3> containsRules;
+
+    KeywordIndex()
+    {
+        int containsCount = 0;
+        for (int row = 0; row < rowCount; ++row) {
+            const KeywordRow& r = keywordRows[row];
+            switch (r.rule) {
+            case Rule::Exact:
+                for (const char* form : r.forms) {
+                    if (form)
+                        exactRow.insert(QString::fromLatin1(form), row);
+                }
+                break;
+            case Rule::LowerCase: centroidRow = row; break;
+            case Rule::Contains: containsRules[containsCount++] = {QString::fromLatin1(r.forms[0]), row}; break;
+            case Rule::Hash: hashRow = row; break;
+            }
+        }
+    }
+};
+
+const KeywordIndex& keywordIndex()
+{
+    static const KeywordIndex index;
+    return index;
+}
+
+}  // namespace
+
+void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
+{
+    token.text = word;
+    bool isNumber = false;
+    word.toDouble(&isNumber);
+    if (isNumber) {
+        token.kind = ParamicsToken::Numeric;
+        return;
+    }
+
+    const KeywordIndex& index = keywordIndex();
+    int best = -1;  // highest row that matched
+    // Tests before the "#" row see the word as written.
+    const int exact = index.exactRow.value(word, -1);
+    if (exact >= 0 && exact < index.hashRow)
+        best = exact;
+    if (index.centroidRow > best && word.compare(QLatin1String("centroid"), Qt::CaseInsensitive) == 0)
+        best = index.centroidRow;
+    for (const auto& rule : index.containsRules) {
+        if (rule.row > best && word.contains(rule.part))
+            best = rule.row;
+    }
+    // The "#" test strips every "#"; the tests after it see the rest.
+    QString rest = word;
+    if (word.contains(QLatin1Char('#'))) {
+        rest.remove(QLatin1Char('#'));
+        token.text = rest;
+        best = index.hashRow;
+    }
+    const int later = index.exactRow.value(rest, -1);
+    if (later > index.hashRow)
+        best = later;
+
+    token.kind = best < 0 ? ParamicsToken::Word : keywordRows[best].kind;
+}
+
+bool ParamicsLexer::openFile(const QString& path)
+{
+    QString tried = path;
+    const QFileInfo info(path);
+    qCDebug(lcParamicsLexer) << info.suffix();
+    if (!info.exists() && info.suffix() == QLatin1String("0"))
+        tried.chop(2);
+
+    QFile file(tried);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (model)
+            model->getLog()->addWarning(
+                QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    // Files are UTF-8 or, from older tools, Latin-1.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    splitText(text);
+    words.append(EndMarker);
+    return true;
+}
+
+void ParamicsLexer::splitText(const QString& text)
+{
+    const qsizetype size = text.size();
+    const QChar* data = text.constData();
+    qsizetype i = 0;
+    bool inComment = false;
+    while (i < size) {
+        const QChar c = data[i];
+        if (c == QLatin1Char('\n')) {
+            inComment = false;
+            ++i;
+            continue;
+        }
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < size && !data[end].isSpace())
+            ++end;
+        if (!inComment) {
+            const QString word(data + i, end - i);
+            qCDebug(lcParamicsLexer) << word;
+            if (word == QLatin1String("##"))
+                inComment = true;
+            else
+                words.append(word);
+        }
+        i = end;
+    }
+}
+
+void ParamicsLexer::nextToken(ParamicsToken& token)
+{
+    if (position >= words.size())
+        return;
+    classify(words.at(position), token);
+    // Release the word as soon as it is taken.
+    words[position] = QString();
+    ++position;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+struct ParamicsTurning;
+
+// A signal phase (a stage in the Sias dialect) of a junction.
+struct ParamicsPhase
+{
+    double offset = 0.0;
+    double time = 0.0;
+    double maxTime = 0.0;
+    double red = 0.0;
+    // Movements with green, as (node arrived from, node left to), each once.
+    QVector<QPair<QString, QString>> movements;
+    // Sias: turnings barred within this stage, in the order met.
+    QVector<ParamicsTurning*> barredTurnings;
+
+    // A maximum below the written duration shortens the phase.
+    void setMaxTime(double maximum)
+    {
+        maxTime = maximum;
+        if (maximum < time)
+            time = maximum;
+    }
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "importer/paramicsimporter.h"
+
+// The tests' view of an importer: its records, and its readers and
+// builders one at a time.
+struct ParamicsImporterProbe
+{
+    explicit ParamicsImporterProbe(ParamicsImporter& importer) : i(importer) {}
+    ParamicsImporter& i;
+
+    // Records and settings.
+    CVModel* model() { return i.model; }
+    CVLayer* layer() { return i.layer; }
+    CVCentroidConfiguration* centroidConfiguration() { return i.centroidConfiguration; }
+    CVBBox& boundingBox() { return i.boundingBox; }
+    QMap<int, ParamicsZone*>& zones() { return i.zones; }
+    QMap<int, ParamicsCategory*>& categories() { return i.categories; }
+    QMap<int, ParamicsCentre*>& centres() { return i.centres; }
+    QMap<QString, ParamicsNode*>& nodes() { return i.nodes; }
+    QMap<QString, ParamicsNode*>& rampNodes() { return i.rampNodes; }
+    QMap<QString, ParamicsLink*>& links() { return i.links; }
+    QMap<QString, ParamicsLink*>& rampLinks() { return i.rampLinks; }
+    QVector<ParamicsDemand*>& demands() { return i.demands; }
+    QMap<int, ParamicsMatrix*>& matrixEntries() { return i.matrixEntries; }
+    QMap<int, ParamicsBusStop*>& busStops() { return i.busStops; }
+    QMap<QString, ParamicsBusRoute*>& busRoutes() { return i.busRoutes; }
+    QMap<int, int>& zoneNumbers() { return i.zoneNumbers; }
+    QVector<ParamicsDetector*>& detectors() { return i.detectors; }
+    QVector<ParamicsBeacon*>& beacons() { return i.beacons; }
+    QVector<ParamicsAnnotation*>& annotations() { return i.annotations; }
+    QMap<QString, ParamicsBaseVehicle*>& baseVehicles() { return i.baseVehicles; }
+    QMap<int, QVector<ParamicsVehicle*>>& vehicles() { return i.vehicles; }
+    QMap<int, ParamicsProfile*>& profiles() { return i.profiles; }
+    QMap<int, int>& zoneRenumbering() { return i.zoneRenumbering; }
+    double& unitFactor() { return i.unitFactor; }
+    bool& rightHandDrive() { return i.rightHandDrive; }
+    int& nbDemandsFile() { return i.nbDemandsFile; }
+    QString& version() { return i.version; }
+    float& toRedTime() { return i.toRedTime; }
+    float& stopDelay() { return i.stopDelay; }
+
+    // Phases.
+    void readFiles(const QString& d) { i.readFiles(d); }
+    void readConfigurationSias(const QString& d) { i.readConfigurationSias(d); }
+    void readZones(const QString& d) { i.readZones(d); }
+    void readCategories(const QString& d) { i.readCategories(d); }
+    void readCentres(const QString& d) { i.readCentres(d); }
+    void readNodes(const QString& d) { i.readNodes(d); }
+    void readLinks(const QString& d) { i.readLinks(d); }
+    void readNextLanes(const QString& d) { i.readNextLanes(d); }
+    void readJunctions(const QString& d) { i.readJunctions(d); }
+    void readPriorities(const QString& d) { i.readPriorities(d); }
+    void readPrioritiesSias(const QString& d) { i.readPrioritiesSias(d); }
+    void readDemands(const QString& d) { i.readDemands(d); }
+    void readProfilesQuadstone(const QString& d) { i.readProfilesQuadstone(d); }
+    void readProfilesSias(const QString& d) { i.readProfilesSias(d); }
+    void readMatrix(const QString& d) { i.readMatrix(d); }
+    void readBusStops(const QString& d) { i.readBusStops(d); }
+    void readBusRoutes(const QString& d) { i.readBusRoutes(d); }
+    void readVehicles(const QString& d) { i.readVehicles(d); }
+    void readDetectors(const QString& d) { i.readDetectors(d); }
+    void readBeacons(const QString& d) { i.readBeacons(d); }
+    void readAnnotations(const QString& d) { i.readAnnotations(d); }
+    void checkBarredTurnings() { i.checkBarredTurnings(); }
+    void updateLinks() { i.updateLinks(); }
+    void createGeometry() { i.createGeometry(); }
+    void createPriorities() { i.createPriorities(); }
+    void addBaseVehicles() { i.addBaseVehicles(); }
+    void createVehicles() { i.createVehicles(); }
+    void createDemands() { i.createDemands(); }
+    void createBusStops() { i.createBusStops(); }
+    void createBusRoutes() { i.createBusRoutes(); }
+    void createDetectors() { i.createDetectors(); }
+    void createBeacons() { i.createBeacons(); }
+    void createAnnotations() { i.createAnnotations(); }
+};

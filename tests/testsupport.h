@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+// A scratch Paramics directory: tests write small files into it.
+class NetworkDir
+{
+public:
+    NetworkDir() { dir.setAutoRemove(true); }
+
+    QString path() const { return dir.path(); }
+    // Writes the text as the named file; returns its full path.
+    QString write(const QString& name, const QByteArray& text) const
+    {
+        const QString full = dir.path() + QLatin1Char('/') + name;
+        QFile file(full);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(text);
+        return full;
+    }
+
+private:
+    QTemporaryDir dir;
+};
+
+inline QString examplesDir(const QString& variant)
+{
+    return QStringLiteral(EXAMPLES_DIR "/") + variant;
+}

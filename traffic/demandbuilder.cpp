@@ -1,0 +1,7 @@
+// OD matrices cut into profile steps.
+
+#include "importer/paramicsimporter.h"
+
+void ParamicsImporter::createDemands()
+{
+}
