@@ -38,8 +38,9 @@ double secondField(const QString& word)
 
 // Quadstone: "(x ,y ,z)" split over words. The word with "(" gives x; the
 // next one y from the text after its comma; every later one up to the word
-// with ")" gives the height the same way ("25.0)" still holds the
-// parenthesis and reads 0). The token left is the first one of the text.
+// with ")" gives the height the same way: "25.0)" still holds the
+// parenthesis and reads 0, so only a last word such as ",25.0,)" carries a
+// height. The token left is the first one of the text.
 void readQuadstonePosition(ParamicsLexer& lexer, ParamicsToken& token, double unitFactor, CVPoint& position)
 {
     int fields = 0;

@@ -1,6 +1,8 @@
 // Detectors, beacons (variable message signs) and annotations. After a
-// keyword's values are taken, the loop looks at the last value token again;
-// the values are words and numbers that these readers skip.
+// keyword's values are taken, the loop looks at the last value token again,
+// as the other readers do: names, numbers and units are skipped there, while
+// a keyword written in place of a value still takes effect ("vms count 2"
+// begins a sign named count, then sets the count).
 
 #include "importer/paramicsimporter.h"
 #include "reader/paramicslexer.h"
