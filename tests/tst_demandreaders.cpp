@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 // Demands files, profiles of both variants, the matrix file, and the
 // compact storage of OD values.
@@ -168,7 +169,8 @@ void DemandReadersTest::demandsFileChoice()
     dir.write(QStringLiteral("demands"), "matrix count 9 matrix 9 from 1 1");
     dir.write(QStringLiteral("demands.1"), "matrix count 9 matrix 1 from 1 1");
     dir.write(QStringLiteral("demands.2"), "matrix 2 from 1 1");
-    CVModel* model = CVSystem::getSystem().createModel();
+    std::unique_ptr<CVModel> owned(CVSystem::getSystem().createModel());
+    CVModel* model = owned.get();
     ParamicsImporter importer;
     importer.setModel(model);
     ParamicsImporterProbe probe(importer);

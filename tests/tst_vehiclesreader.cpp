@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <memory>
+
 // The vehicles file: type blocks filed under their matrix.
 class VehiclesReaderTest : public QObject
 {
@@ -89,7 +91,8 @@ void VehiclesReaderTest::readsTypeBlocks()
 void VehiclesReaderTest::missingFileLeavesNoTypes()
 {
     NetworkDir dir;
-    CVModel* model = CVSystem::getSystem().createModel();
+    std::unique_ptr<CVModel> owned(CVSystem::getSystem().createModel());
+    CVModel* model = owned.get();
     ParamicsImporter importer;
     importer.setModel(model);
     ParamicsImporterProbe probe(importer);
