@@ -87,6 +87,8 @@ void ParamicsImporter::readDemandsFile(const QString& path, DemandReading& state
                 if (row)
                     row->append(value.toDouble() / divisor);
             });
+            if (row)
+                row->squeeze();
         } else {
             lexer.nextToken(token);
         }
@@ -110,8 +112,10 @@ void ParamicsImporter::readMatrix(const QString& directory)
     int rowCounter = 0;
     ParamicsMatrix* current = nullptr;
     auto fileCurrent = [&] {
-        if (current)
+        if (current) {
+            current->values.squeeze();
             replaceRecord(matrixEntries, current->number, current);
+        }
         current = nullptr;
     };
 

@@ -12,6 +12,12 @@ class ParamicsOdValues
 {
 public:
     void append(double value);
+    // Gives back the room kept for further values, once no more will come.
+    void squeeze()
+    {
+        values.squeeze();
+        positions.squeeze();
+    }
 
     qsizetype size() const { return count; }
     bool isEmpty() const { return count == 0; }
@@ -20,6 +26,11 @@ public:
     double operator[](qsizetype position) const { return at(position); }
     // Every value, zeros included: for tests and small rows.
     QVector<double> toVector() const;
+    // Bytes held for the values, for measurements.
+    qint64 storageBytes() const
+    {
+        return qint64(values.capacity()) * qint64(sizeof(double)) + qint64(positions.capacity()) * qint64(sizeof(qsizetype));
+    }
 
 private:
     static bool isPlainZero(double value);
