@@ -3,10 +3,14 @@
 #include "cvbbox.h"
 #include "cvobject.h"
 
+#include <QVector>
+
 class CVLayer;
 class CVMapPainter;
 
-// An object shown on the map: it lives in one layer.
+// An object shown on the map: it lives in one layer. Objects placed on
+// another one (a stop or a detector on a section) are that object's top
+// objects and know it as their parent.
 class CRVKERNEL_EXPORT CVGeoObject : public CVObject
 {
 public:
@@ -14,6 +18,10 @@ public:
 
     CVLayer* getLayer() const { return layer; }
     void setLayer(CVLayer* newLayer) { layer = newLayer; }
+
+    void addTopObject(CVGeoObject* object);
+    const QVector<CVGeoObject*>& getTopObjects() const { return topObjects; }
+    CVGeoObject* getParentObject() const { return parentObject; }
 
     // Map drawing: each type on the map draws itself and tells where it
     // lies, so that the map knows new types without being changed. The base
@@ -23,4 +31,6 @@ public:
 
 private:
     CVLayer* layer = nullptr;
+    CVGeoObject* parentObject = nullptr;
+    QVector<CVGeoObject*> topObjects;
 };
