@@ -10,6 +10,7 @@
 #include <cvmodelwriter.h>
 #include <cvplugin.h>
 #include <cvsystem.h>
+#include <cvtask.h>
 
 #include <QApplication>
 #include <QDockWidget>
@@ -42,6 +43,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(model->getLog(), &CVLog::entryAdded, this, &MainWindow::logEntryAdded);
     connect(logPanel, &LogPanel::objectRequested, mapView, &MapView::selectAndCentre);
+    connect(&CVSystem::getSystem(), &CVSystem::taskCreated, this, &MainWindow::watchTask);
     gui->setActiveModel(model.get());
     buildMenus();
     statusBar()->showMessage(tr("Ready"));
@@ -136,6 +138,16 @@ void MainWindow::reportProblem(const QString& message)
     logPanel->addEntry(QStringLiteral("error"), message);
     statusBar()->showMessage(message);
     std::fprintf(stderr, "corvia: %s\n", message.toLocal8Bit().constData());
+}
+
+void MainWindow::watchTask(CVTask* task)
+{
+    connect(task, &CVTask::stepped, this, [this](CVTask* stepped, int step) {
+        statusBar()->showMessage(
+            tr("%1: step %2 of %3").arg(stepped->getName()).arg(step).arg(stepped->getTotalSteps()));
+        // The import holds the event loop: draw the message now.
+        statusBar()->repaint();
+    });
 }
 
 void MainWindow::logEntryAdded(const CVLogEntry& entry)

@@ -11,6 +11,7 @@ class CVGui;
 struct CVLogEntry;
 class CVModel;
 class CVPlugin;
+class CVTask;
 class LogPanel;
 class MapView;
 class QMenu;
@@ -49,6 +50,7 @@ private:
     void reportProblem(const QString& message);
     void showOutcome(const ImportOutcome& outcome);
     void logEntryAdded(const CVLogEntry& entry);
+    void watchTask(CVTask* task);
 
     std::unique_ptr<CVModel> model;
     CVGui* gui;

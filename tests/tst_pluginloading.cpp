@@ -15,6 +15,8 @@
 #include <cvsystem.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QProcess>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -56,6 +58,8 @@ private slots:
     void importWithoutUserFillsTheDialog_data();
     void importWithoutUserFillsTheDialog();
     void importCommandRunsThroughThePlugin();
+    void corviaWithoutUsableLibraryExplains_data();
+    void corviaWithoutUsableLibraryExplains();
 
 private:
     CVGui gui;
@@ -174,6 +178,38 @@ void TestPluginLoading::importCommandRunsThroughThePlugin()
     QVERIFY(printed.contains(QStringLiteral("File: %1/zones. File not found").arg(network.path())));
     QVERIFY(printed.contains(QStringLiteral("CVCentroidConfiguration")));
     QVERIFY(QFile::exists(saved));
+}
+
+void TestPluginLoading::corviaWithoutUsableLibraryExplains_data()
+{
+    QTest::addColumn<QByteArray>("libraryContent");  // empty: no library at all
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << QByteArray() << "was not found";
+    QTest::newRow("broken") << QByteArray("not a library") << "cannot be loaded";
+}
+
+void TestPluginLoading::corviaWithoutUsableLibraryExplains()
+{
+    QFETCH(QByteArray, libraryContent);
+    QFETCH(QString, reason);
+
+    // An installation of corvia without a usable plug-in library beside it.
+    NetworkDir install;
+    QVERIFY(QDir(install.path()).mkpath(QStringLiteral("bin")));
+    const QString program = install.path() + QStringLiteral("/bin/corvia");
+    QVERIFY(QFile::copy(QStringLiteral(CORVIA_BIN_DIR "/corvia"), program));
+    if (!libraryContent.isEmpty())
+        install.write(QStringLiteral("bin/") + PluginLoader::libraryFileName(QStringLiteral("crvparamicsimporter6")),
+                      libraryContent);
+
+    NetworkDir network;
+    QProcess process;
+    process.start(program, {QStringLiteral("import"), network.path()});
+    QVERIFY(process.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 3);
+    QVERIFY2(errors.contains(QStringLiteral("crvparamicsimporter6")) && errors.contains(reason), qPrintable(errors));
 }
 
 QTEST_MAIN(TestPluginLoading)
