@@ -8,6 +8,10 @@
 
 class CVModel;
 
+// The form is part of the dialog's meta-object: qt_metacast answers the
+// dialog's form part for the form's class name.
+Q_DECLARE_INTERFACE(Ui::CVQTParamicsImporterDlg, "Ui::CVQTParamicsImporterDlg")
+
 // The import options dialog: the Paramics directory, the file variant, the
 // length units, the rule of the road and the number of demands files. OK
 // runs the whole import before the dialog closes. The matrix file row is
@@ -15,6 +19,7 @@ class CVModel;
 class ParamicsImporterDlg : public CVEditor, private Ui::CVQTParamicsImporterDlg
 {
     Q_OBJECT
+    Q_INTERFACES(Ui::CVQTParamicsImporterDlg)
 public:
     ParamicsImporterDlg(QWidget* parent, Qt::WindowFlags flags);
     ~ParamicsImporterDlg() override;

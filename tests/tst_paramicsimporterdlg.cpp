@@ -13,6 +13,7 @@
 #include <cvsystem.h>
 
 #include <QComboBox>
+#include <QMetaMethod>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,6 +68,7 @@ class TestParamicsImporterDlg : public QObject
 
 private slots:
     void formDefaults();
+    void metaObjectListsTheSlotsInOrder();
     void ruleOfTheRoadIsExclusive();
     void okImportsWithTheChosenOptions_data();
     void okImportsWithTheChosenOptions();
@@ -90,6 +92,22 @@ void TestParamicsImporterDlg::formDefaults()
     QVERIFY(!widget<QToolButton>(dialog, "MatrixBrowser")->isEnabled());
     QVERIFY(widget<QPushButton>(dialog, "buttonOk")->isDefault());
     QVERIFY(widget<QPushButton>(dialog, "buttonOk")->shortcut().isEmpty());
+}
+
+void TestParamicsImporterDlg::metaObjectListsTheSlotsInOrder()
+{
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    const QMetaObject* meta = dialog.metaObject();
+    QCOMPARE(meta->className(), "ParamicsImporterDlg");
+    QStringList methods;
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+        methods << QString::fromLatin1(meta->method(i).typeName()) + QLatin1Char(' ')
+                     + QString::fromLatin1(meta->method(i).methodSignature());
+    QCOMPARE(methods, QStringList({"void DirectoryBrowser_clicked()", "void MatrixBrowser_clicked()",
+                                 "void buttonOk_clicked()", "void buttonCancel_clicked()", "void RightCheck_clicked()",
+                                 "void LeftCheck_clicked()", "bool any_directory_error()", "bool any_matrix_error()"}));
+    QVERIFY(dialog.qt_metacast("Ui::CVQTParamicsImporterDlg"));
+    QVERIFY(dialog.inherits("CVEditor"));
 }
 
 void TestParamicsImporterDlg::ruleOfTheRoadIsExclusive()
