@@ -18,6 +18,9 @@
 #include <cvsystem.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QMenu>
 #include <QTest>
 
@@ -75,6 +78,9 @@ private slots:
     void fitTransformShowsTheBoxNorthUp_data();
     void fitTransformShowsTheBoxNorthUp();
     void rendererDrawsObjectsWhereTheyAre();
+    void wheelZoomKeepsThePointUnderTheCursor_data();
+    void wheelZoomKeepsThePointUnderTheCursor();
+    void dragPansTheMap();
     void objectReferenceInLogText_data();
     void objectReferenceInLogText();
     void windowWithoutPluginSaysSo();
@@ -135,6 +141,56 @@ void TestMainWindow::rendererDrawsObjectsWhereTheyAre()
     QVERIFY(isRed(100, 100));
     QVERIFY(!isRed(50, 50));
     QVERIFY(!isRed(100, 0));
+}
+
+void TestMainWindow::wheelZoomKeepsThePointUnderTheCursor_data()
+{
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<double>("scaleChange");
+    QTest::newRow("in") << 120 << 1.25;
+    QTest::newRow("out two notches") << -240 << 1.0 / (1.25 * 1.25);
+}
+
+void TestMainWindow::wheelZoomKeepsThePointUnderTheCursor()
+{
+    QFETCH(int, delta);
+    QFETCH(double, scaleChange);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    addBlock(model.get(), 0.0, 0.0);
+    addBlock(model.get(), 400.0, 300.0);
+    MapView view;
+    view.resize(400, 300);
+    view.setModel(model.get());
+    const QTransform before = view.getTransform();
+    const QPointF cursor(100, 80);
+    const QPointF underCursor = before.inverted().map(cursor);
+
+    QWheelEvent wheel(cursor, view.mapToGlobal(cursor), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &wheel);
+
+    const QTransform after = view.getTransform();
+    QVERIFY(qAbs(after.map(underCursor).x() - cursor.x()) < 1e-6);
+    QVERIFY(qAbs(after.map(underCursor).y() - cursor.y()) < 1e-6);
+    QVERIFY(qFuzzyCompare(after.m11() / before.m11(), scaleChange));
+    QVERIFY(after.m22() < 0);  // still north up
+}
+
+void TestMainWindow::dragPansTheMap()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    addBlock(model.get(), 0.0, 0.0);
+    MapView view;
+    view.resize(400, 300);
+    view.setModel(model.get());
+    view.show();
+    const QPointF origin = view.getTransform().map(QPointF(0, 0));
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    QMouseEvent move(QEvent::MouseMove, QPointF(230, 110), view.mapToGlobal(QPointF(230, 110)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(230, 110));
+    QCOMPARE(view.getTransform().map(QPointF(0, 0)), origin + QPointF(30, -40));
 }
 
 void TestMainWindow::objectReferenceInLogText_data()
