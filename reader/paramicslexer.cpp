@@ -119,14 +119,38 @@ const KeywordIndex& keywordIndex()
 
 }  // namespace
 
+namespace {
+
+// Only these can start a word that converts to a number ("12", "-3.5",
+// ".5", "nan", "inf"); other words skip the costlier conversion.
+bool mayBeNumber(const QString& word)
+{
+    if (word.isEmpty())
+        return false;
+    const char16_t c = word.front().unicode();
+    return (c >= u'0' && c <= u'9') || c == u'-' || c == u'+' || c == u'.' || c == u'n' || c == u'N' || c == u'i' ||
+           c == u'I';
+}
+
+}  // namespace
+
 void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
 {
     token.text = word;
-    bool isNumber = false;
-    word.toDouble(&isNumber);
-    if (isNumber) {
-        token.kind = ParamicsToken::Numeric;
-        return;
+    classifyText(token);
+}
+
+// Classifies token.text as it stands; only the "#" test changes the text.
+void ParamicsLexer::classifyText(ParamicsToken& token)
+{
+    const QString& word = token.text;
+    if (mayBeNumber(word)) {
+        bool isNumber = false;
+        (void)word.toDouble(&isNumber);
+        if (isNumber) {
+            token.kind = ParamicsToken::Numeric;
+            return;
+        }
     }
 
     const KeywordIndex& index = keywordIndex();
@@ -142,13 +166,12 @@ void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
             best = rule.row;
     }
     // The "#" test strips every "#"; the tests after it see the rest.
-    QString rest = word;
+    int later = exact;
     if (word.contains(QLatin1Char('#'))) {
-        rest.remove(QLatin1Char('#'));
-        token.text = rest;
+        token.text.remove(QLatin1Char('#'));  // word refers to the same text
         best = index.hashRow;
+        later = index.exactRow.value(token.text, -1);
     }
-    const int later = index.exactRow.value(rest, -1);
     if (later > index.hashRow)
         best = later;
 
@@ -173,18 +196,20 @@ bool ParamicsLexer::openFile(const QString& path)
     const QByteArray bytes = file.readAll();
     // Files are UTF-8 or, from older tools, Latin-1.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
+    text = utf8.decode(bytes);
     if (utf8.hasError())
         text = QString::fromLatin1(bytes);
-    splitText(text);
-    words.append(EndMarker);
+    splitText();
+    words.push_back(WordSpan{text.size(), EndMarker.size()});
+    text += EndMarker;
     return true;
 }
 
-void ParamicsLexer::splitText(const QString& text)
+void ParamicsLexer::splitText()
 {
     const qsizetype size = text.size();
     const QChar* data = text.constData();
+    words.reserve(std::size_t(size / 4));
     qsizetype i = 0;
     bool inComment = false;
     while (i < size) {
@@ -202,12 +227,11 @@ void ParamicsLexer::splitText(const QString& text)
         while (end < size && !data[end].isSpace())
             ++end;
         if (!inComment) {
-            const QString word(data + i, end - i);
-            qCDebug(lcParamicsLexer) << word;
-            if (word == QLatin1String("##"))
+            qCDebug(lcParamicsLexer) << QStringView(data + i, end - i);
+            if (end - i == 2 && data[i] == QLatin1Char('#') && data[i + 1] == QLatin1Char('#'))
                 inComment = true;
             else
-                words.append(word);
+                words.push_back(WordSpan{i, end - i});
         }
         i = end;
     }
@@ -217,8 +241,8 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
 {
     if (position >= words.size())
         return;
-    classify(words.at(position), token);
-    // Release the word as soon as it is taken.
-    words[position] = QString();
+    const WordSpan& span = words[position];
+    token.text = QString(text.constData() + span.start, span.length);
+    classifyText(token);
     ++position;
 }
