@@ -196,21 +196,24 @@ bool ParamicsLexer::openFile(const QString& path)
     const QByteArray bytes = file.readAll();
     // Files are UTF-8 or, from older tools, Latin-1.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    text = utf8.decode(bytes);
+    QString fileText = utf8.decode(bytes);
     if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    splitText();
+        fileText = QString::fromLatin1(bytes);
+    // A second file opened on the same lexer follows the words of the first.
+    const qsizetype start = text.size();
+    text += fileText;
+    splitText(start);
     words.push_back(WordSpan{text.size(), EndMarker.size()});
     text += EndMarker;
     return true;
 }
 
-void ParamicsLexer::splitText()
+void ParamicsLexer::splitText(qsizetype from)
 {
     const qsizetype size = text.size();
     const QChar* data = text.constData();
-    words.reserve(std::size_t(size / 4));
-    qsizetype i = 0;
+    words.reserve(words.size() + std::size_t((size - from) / 4));
+    qsizetype i = from;
     bool inComment = false;
     while (i < size) {
         const QChar c = data[i];
@@ -226,8 +229,8 @@ void ParamicsLexer::splitText()
         qsizetype end = i;
         while (end < size && !data[end].isSpace())
             ++end;
+        qCDebug(lcParamicsLexer) << QStringView(data + i, end - i);
         if (!inComment) {
-            qCDebug(lcParamicsLexer) << QStringView(data + i, end - i);
             if (end - i == 2 && data[i] == QLatin1Char('#') && data[i + 1] == QLatin1Char('#'))
                 inComment = true;
             else

@@ -39,7 +39,7 @@ private:
         qsizetype length;
     };
 
-    void splitText();
+    void splitText(qsizetype from);
     static void classifyText(ParamicsToken& token);
 
     QString text;             // the file's text, and the end marker after it

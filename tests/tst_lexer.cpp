@@ -151,6 +151,21 @@ private slots:
         QCOMPARE(token.kind, K::Word);
     }
 
+    void secondFileFollowsTheFirst()
+    {
+        NetworkDir dir;
+        ParamicsLexer lexer;
+        QVERIFY(lexer.openFile(dir.write("links.1", "link 1 ## 2\n")));
+        QVERIFY(lexer.openFile(dir.write("links.2", "3 #4")));
+        QStringList texts;
+        ParamicsToken token;
+        while (lexer.notAtEnd()) {
+            lexer.nextToken(token);
+            texts << token.text;
+        }
+        QCOMPARE(texts, (QStringList{"link", "1", ParamicsLexer::EndMarker, "3", "4", ParamicsLexer::EndMarker}));
+    }
+
     void missingLinksZeroFallsBackToLinks()
     {
         NetworkDir dir;
