@@ -2,9 +2,13 @@
 
 #include "cvobject.h"
 
+#include <QVector>
+
 class CVLayer;
 
-// An object shown on the map: it lives in one layer.
+// An object shown on the map: it lives in one layer. Objects placed on
+// another one (a stop or a detector on a section) are that object's top
+// objects and know it as their parent.
 class CRVKERNEL_EXPORT CVGeoObject : public CVObject
 {
 public:
@@ -13,6 +17,12 @@ public:
     CVLayer* getLayer() const { return layer; }
     void setLayer(CVLayer* newLayer) { layer = newLayer; }
 
+    void addTopObject(CVGeoObject* object);
+    const QVector<CVGeoObject*>& getTopObjects() const { return topObjects; }
+    CVGeoObject* getParentObject() const { return parentObject; }
+
 private:
     CVLayer* layer = nullptr;
+    CVGeoObject* parentObject = nullptr;
+    QVector<CVGeoObject*> topObjects;
 };
