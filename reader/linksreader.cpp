@@ -144,6 +144,9 @@ private:
     }
 
     // "length v unit" closes the entry; the length is taken as written.
+    // Each group of the current link counts against the expected number,
+    // also one that was dropped for naming an unknown node, so that the
+    // groups after it are read as they are written.
     void finishRamp()
     {
         ramp.length = in->next().toDouble();

@@ -77,6 +77,8 @@ protected:
             turning->warningIndicator = rank;
     }
 
+    // "max" and "red" take their values also when there is no phase, so
+    // that a value word such as "phase" is never read as a header.
     void readMax()
     {
         const double maximum = in.next().toDouble();
@@ -139,7 +141,7 @@ public:
                 break;
             case K::Max: readMax(); break;
             case K::Red: readRed(); break;
-            case K::All: skip(3); break;  // "all barred except"
+            case K::All: skip(3); break;  // "all barred except": the three words
             default: in.next(); break;
             }
         }
@@ -198,8 +200,8 @@ public:
             case K::Barred: readBarred(); break;
             case K::Max: readMax(); break;
             case K::Red: readRed(); break;
-            case K::Min: skip(2); break;
-            case K::All: skip(2); break;
+            case K::Min: skip(2); break;  // "min" and its value
+            case K::All: skip(2); break;  // "all barred": the two words
             default: in.next(); break;
             }
         }

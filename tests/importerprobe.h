@@ -62,8 +62,6 @@ struct ParamicsImporterProbe
     void readDetectors(const QString& d) { i.readDetectors(d); }
     void readBeacons(const QString& d) { i.readBeacons(d); }
     void readAnnotations(const QString& d) { i.readAnnotations(d); }
-    void calculateAngles(ParamicsLink* l, QVector<Section>& s) { i.calculateAngles(l, s); }
-    void sortSections(QVector<Section>& s) { i.sortSections(s); }
     void checkBarredTurnings() { i.checkBarredTurnings(); }
     void updateLinks() { i.updateLinks(); }
     void createGeometry() { i.createGeometry(); }

@@ -110,7 +110,6 @@ private slots:
         QTest::newRow("speed factor is no speed") << QByteArray("speed factor 2") << 1 << 50.0 << 3.0 << "urban" << 0.0;
         QTest::newRow("width in feet") << QByteArray("width 12 ft") << 1 << 50.0 << 3.6 << "urban" << 0.0;
         QTest::newRow("median in feet") << QByteArray("median width 10 ft") << 1 << 50.0 << 3.0 << "urban" << 3.0;
-        QTest::newRow("lanes colon") << QByteArray("lanes: 3") << 3 << 50.0 << 3.0 << "urban" << 0.0;
         QTest::newRow("highway in the type word") << QByteArray("highwaytype x") << 1 << 50.0 << 3.0 << "Freeway" << 0.0;
         QTest::newRow("urban in the type word") << QByteArray("urbantype x") << 1 << 50.0 << 3.0 << "Urban Road" << 0.0;
         QTest::newRow("type names the type") << QByteArray("type motorway lanes 4") << 4 << 50.0 << 3.0 << "motorway" << 0.0;
@@ -145,14 +144,6 @@ private slots:
                                                     "category 4 lanes 4\ncategory 2 lanes 9\n"));
         QCOMPARE(f.probe.categories().keys(), (QList<int>{1, 3}));
         QCOMPARE(f.probe.categories().value(3)->lanes, 3);
-    }
-
-    void sameCategoryTwiceKeepsTheLater()
-    {
-        ReaderFixture f;
-        f.probe.readCategories(f.with("categories", "to 9 category 2 lanes 2 category 2 lanes 3"));
-        QCOMPARE(f.probe.categories().size(), 1);
-        QCOMPARE(f.probe.categories().value(2)->lanes, 3);
     }
 
     void centresStopRule_data()

@@ -211,6 +211,34 @@ private slots:
         QCOMPARE(turning(f, "15", "6", "8")->warningIndicator, 1);  // minor ranks as medium
         QCOMPARE(turning(f, "12", "17", "11")->warningIndicator, 0);
     }
+
+    // A real user network, when it is available next to the project.
+    void sharedUserNetwork()
+    {
+        const QString directory = QStringLiteral(SHARED_NETWORKS_DIR "/escenario2");
+        if (!QFileInfo::exists(directory))
+            QSKIP("the shared networks are not available");
+        ReaderFixture f;
+        f.importer.setUnits("Metric");
+        f.importer.setVersion("Quadstone");
+        f.probe.readFiles(directory);
+        QCOMPARE(f.probe.zones().size(), 28);
+        QCOMPARE(f.probe.categories().size(), 124);
+        QCOMPARE(f.probe.centres().size(), 26);
+        QCOMPARE(f.probe.nodes().size(), 145);
+        QCOMPARE(f.probe.links().size(), 376);
+        QCOMPARE(barredLinks(f), 137);
+        QCOMPARE(turningCount(f), 1194);
+        QCOMPARE(f.node("2")->position, CVPoint(-69289.75, -732083.94, 0));
+        QCOMPARE(f.link("9:84")->arcCentre, 191);
+        QCOMPARE(f.link("20:130")->width, 15.0);
+        int phases = 0;
+        for (const ParamicsNode* node : f.probe.nodes())
+            phases += node->priorities.size();
+        // 73 phase headers, one of them "yellow phase"; the last phase of
+        // the file is not stored.
+        QCOMPARE(phases, 73);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestExampleNetworks)

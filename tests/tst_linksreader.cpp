@@ -22,14 +22,6 @@ private:
         f.probe.readLinks(f.dir.path());
     }
 
-    static QStringList names(const QVector<Section>& sections)
-    {
-        QStringList list;
-        for (const Section& s : sections)
-            list << s.name;
-        return list;
-    }
-
 private slots:
     void linkAttributes_data()
     {
@@ -47,7 +39,6 @@ private slots:
         QTest::newRow("unknown category") << QByteArray("category 7") << 0 << 0.0 << 0.0 << "" << -1 << false;
         QTest::newRow("mph") << QByteArray("speed 30 mph") << 0 << 48.0 << 0.0 << "" << -1 << false;
         QTest::newRow("MPH is not mph") << QByteArray("speed 30 MPH") << 0 << 30.0 << 0.0 << "" << -1 << false;
-        QTest::newRow("kph") << QByteArray("speed 70 kph") << 0 << 70.0 << 0.0 << "" << -1 << false;
         QTest::newRow("width feet") << QByteArray("width 10 ft") << 0 << 0.0 << 3.0 << "" << -1 << false;
         QTest::newRow("width metres comma") << QByteArray("width 3.5 m,") << 0 << 0.0 << 3.5 << "" << -1 << false;
         QTest::newRow("highway") << QByteArray("type highway") << 0 << 0.0 << 0.0 << "Freeway" << -1 << false;
@@ -163,28 +154,6 @@ private slots:
         }
         QCOMPARE(turnings, 4 * 4 + 4);
         QCOMPARE(signalObjects.size(), turnings);
-    }
-
-    void anglesAndSorting()
-    {
-        ReaderFixture f;
-        readNetwork(f, crossroadsNodes, crossroadsLinks);
-        QVector<Section> sections{{"stale", 9.0}};
-        f.probe.calculateAngles(f.link("13:10"), sections);
-        QCOMPARE(names(sections), (QStringList{"10:11", "10:12", "10:13", "10:14"}));  // outLinks order
-        QCOMPARE(sections[0].angle, CVPI);
-        QCOMPARE(sections[1].angle, CVPI / 2);
-        QCOMPARE(sections[2].angle, 2 * CVPI + 1);
-        QCOMPARE(sections[3].angle, 1.5 * CVPI);
-
-        QVector<Section> ties{{"a", 2.0}, {"b", 1.0}, {"c", 2.0}, {"d", 1.0}};
-        f.probe.sortSections(ties);
-        QCOMPARE(names(ties), (QStringList{"b", "d", "a", "c"}));
-        f.importer.setRightHandDrive(false);
-        f.probe.sortSections(ties);
-        QCOMPARE(names(ties), (QStringList{"a", "c", "b", "d"}));
-        QVector<Section> empty;
-        f.probe.sortSections(empty);
     }
 
     void rampEntries_data()
