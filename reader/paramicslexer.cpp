@@ -159,7 +159,8 @@ void ParamicsLexer::classifyText(ParamicsToken& token)
     const int exact = index.exactRow.value(word, -1);
     if (exact >= 0 && exact < index.hashRow)
         best = exact;
-    if (index.centroidRow > best && word.compare(QLatin1String("centroid"), Qt::CaseInsensitive) == 0)
+    if (index.centroidRow > best && word.size() == 8 &&
+        word.compare(QLatin1String("centroid"), Qt::CaseInsensitive) == 0)
         best = index.centroidRow;
     for (const auto& rule : index.containsRules) {
         if (rule.row > best && word.contains(rule.part))
@@ -193,19 +194,31 @@ bool ParamicsLexer::openFile(const QString& path)
                 QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    // Files are UTF-8 or, from older tools, Latin-1.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString fileText = utf8.decode(bytes);
-    if (utf8.hasError())
-        fileText = QString::fromLatin1(bytes);
-    // A second file opened on the same lexer follows the words of the first.
+    appendText(file.readAll());
+    return true;
+}
+
+// Decodes the file after the words already held (a second file opened on
+// the same lexer follows the first), straight into the text buffer, splits
+// it and closes it with the end marker.
+void ParamicsLexer::appendText(const QByteArray& bytes)
+{
     const qsizetype start = text.size();
-    text += fileText;
+    // Files are UTF-8 or, from older tools, Latin-1; both need at most one
+    // character per byte.
+    text.resize(start + bytes.size() + EndMarker.size());
+    QChar* begin = text.data() + start;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QChar* end = utf8.appendToBuffer(begin, bytes);
+    if (utf8.hasError()) {
+        end = begin;
+        for (const char byte : bytes)
+            *end++ = QChar(uchar(byte));
+    }
+    text.resize(start + (end - begin));
     splitText(start);
     words.push_back(WordSpan{text.size(), EndMarker.size()});
     text += EndMarker;
-    return true;
 }
 
 void ParamicsLexer::splitText(qsizetype from)

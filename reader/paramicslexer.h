@@ -39,6 +39,7 @@ private:
         qsizetype length;
     };
 
+    void appendText(const QByteArray& bytes);
     void splitText(qsizetype from);
     static void classifyText(ParamicsToken& token);
 

@@ -113,6 +113,9 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << QStringList{};
         QTest::newRow("tabs and CRLF") << QByteArray("a\t b\r\nc  d\r\n") << QStringList{"a", "b", "c", "d"};
         QTest::newRow("latin-1 text") << QByteArray("caf\xe9 1\n") << QStringList{QString::fromLatin1("caf\xe9"), "1"};
+        QTest::newRow("utf-8 text with a byte-order mark")
+            << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9 1") << QStringList{QString::fromUtf8("caf\xc3\xa9"), "1"};
+        QTest::newRow("latin-1 byte at the very end") << QByteArray("a \xe9") << QStringList{"a", QString::fromLatin1("\xe9")};
     }
 
     void splitsLinesAndDropsComments()
