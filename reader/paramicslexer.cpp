@@ -121,6 +121,28 @@ const KeywordIndex& keywordIndex()
 
 namespace {
 
+// A plain decimal such as 12, -3.5 or 250.0: converts to a double for
+// certain, without the general conversion, which is the lexer's costliest
+// step. Other numbers (1e3, inf) are left to the conversion.
+bool isPlainDecimal(const QString& word)
+{
+    const QChar* c = word.constData();
+    const QChar* const end = c + word.size();
+    if (c != end && (*c == QLatin1Char('-') || *c == QLatin1Char('+')))
+        ++c;
+    int digits = 0;
+    bool point = false;
+    for (; c != end; ++c) {
+        if (c->unicode() >= u'0' && c->unicode() <= u'9')
+            ++digits;
+        else if (*c == QLatin1Char('.') && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0 && digits <= 30;
+}
+
 // Only these can start a word that converts to a number ("12", "-3.5",
 // ".5", "nan", "inf"); other words skip the costlier conversion.
 bool mayBeNumber(const QString& word)
@@ -144,6 +166,10 @@ void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
 void ParamicsLexer::classifyText(ParamicsToken& token)
 {
     const QString& word = token.text;
+    if (isPlainDecimal(word)) {
+        token.kind = ParamicsToken::Numeric;
+        return;
+    }
     if (mayBeNumber(word)) {
         bool isNumber = false;
         (void)word.toDouble(&isNumber);

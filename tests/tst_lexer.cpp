@@ -100,6 +100,21 @@ private slots:
         QCOMPARE(token.text, text);
     }
 
+    // A word is a number exactly when QString::toDouble accepts it.
+    void numbersAreWhatConvertsToADouble()
+    {
+        const QStringList words{"0", "-0", "+5", "007", "1.", ".5", "-.5", "+.5", ".", "-", "+", "1.2.3", "5-", "--5",
+                                "1e3", "1E-3", "1e", "e5", "1e999", "nan", "-inf", "infinity", "0x10", "1,5", "12:13",
+                                "123456789012345.123456789012345", "1234567890123456789012345678901234567890"};
+        for (const QString& word : words) {
+            bool converts = false;
+            (void)word.toDouble(&converts);
+            ParamicsToken token;
+            ParamicsLexer::classify(word, token);
+            QVERIFY2(token.is(K::Numeric) == converts, qPrintable(word));
+        }
+    }
+
     void splitsLinesAndDropsComments_data()
     {
         QTest::addColumn<QByteArray>("content");
