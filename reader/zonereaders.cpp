@@ -279,7 +279,8 @@ private:
         return true;
     }
 
-    // "at x unit y unit": the first unit word sets the length unit.
+    // "at x unit y unit": the first unit word sets the length unit, also
+    // for an entry that comes before any centre.
     void readPosition()
     {
         const double x = in.next().toDouble();
