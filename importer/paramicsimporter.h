@@ -4,6 +4,7 @@
 #include "reader/paramicsarearecords.h"
 #include "reader/paramicsdevicerecords.h"
 #include "reader/paramicsnetworkrecords.h"
+#include "reader/paramicsrecordmap.h"
 #include "reader/paramicstrafficrecords.h"
 #include "reader/paramicstransitrecords.h"
 #include "traffic/paramicsbasevehicle.h"
@@ -119,10 +120,7 @@ private:
     template <typename Map, typename Record>
     static void replaceRecord(Map& map, const typename Map::key_type& key, Record* record)
     {
-        auto it = map.find(key);
-        if (it != map.end() && it.value() != record)
-            delete it.value();
-        map.insert(key, record);
+        ParamicsRecords::replace(map, key, record);
     }
 
     CVModel* model = nullptr;

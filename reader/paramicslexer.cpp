@@ -119,14 +119,64 @@ const KeywordIndex& keywordIndex()
 
 }  // namespace
 
+namespace {
+
+// A plain decimal such as 12, -3.5 or 250.0: converts to a double for
+// certain, without the general conversion, which is the lexer's costliest
+// step. Other numbers (1e3, inf) are left to the conversion.
+bool isPlainDecimal(const QString& word)
+{
+    const QChar* c = word.constData();
+    const QChar* const end = c + word.size();
+    if (c != end && (*c == QLatin1Char('-') || *c == QLatin1Char('+')))
+        ++c;
+    int digits = 0;
+    bool point = false;
+    for (; c != end; ++c) {
+        if (c->unicode() >= u'0' && c->unicode() <= u'9')
+            ++digits;
+        else if (*c == QLatin1Char('.') && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0 && digits <= 30;
+}
+
+// Only these can start a word that converts to a number ("12", "-3.5",
+// ".5", "nan", "inf"); other words skip the costlier conversion.
+bool mayBeNumber(const QString& word)
+{
+    if (word.isEmpty())
+        return false;
+    const char16_t c = word.front().unicode();
+    return (c >= u'0' && c <= u'9') || c == u'-' || c == u'+' || c == u'.' || c == u'n' || c == u'N' || c == u'i' ||
+           c == u'I';
+}
+
+}  // namespace
+
 void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
 {
     token.text = word;
-    bool isNumber = false;
-    word.toDouble(&isNumber);
-    if (isNumber) {
+    classifyText(token);
+}
+
+// Classifies token.text as it stands; only the "#" test changes the text.
+void ParamicsLexer::classifyText(ParamicsToken& token)
+{
+    const QString& word = token.text;
+    if (isPlainDecimal(word)) {
         token.kind = ParamicsToken::Numeric;
         return;
+    }
+    if (mayBeNumber(word)) {
+        bool isNumber = false;
+        (void)word.toDouble(&isNumber);
+        if (isNumber) {
+            token.kind = ParamicsToken::Numeric;
+            return;
+        }
     }
 
     const KeywordIndex& index = keywordIndex();
@@ -135,20 +185,20 @@ void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
     const int exact = index.exactRow.value(word, -1);
     if (exact >= 0 && exact < index.hashRow)
         best = exact;
-    if (index.centroidRow > best && word.compare(QLatin1String("centroid"), Qt::CaseInsensitive) == 0)
+    if (index.centroidRow > best && word.size() == 8 &&
+        word.compare(QLatin1String("centroid"), Qt::CaseInsensitive) == 0)
         best = index.centroidRow;
     for (const auto& rule : index.containsRules) {
         if (rule.row > best && word.contains(rule.part))
             best = rule.row;
     }
     // The "#" test strips every "#"; the tests after it see the rest.
-    QString rest = word;
+    int later = exact;
     if (word.contains(QLatin1Char('#'))) {
-        rest.remove(QLatin1Char('#'));
-        token.text = rest;
+        token.text.remove(QLatin1Char('#'));  // word refers to the same text
         best = index.hashRow;
+        later = index.exactRow.value(token.text, -1);
     }
-    const int later = index.exactRow.value(rest, -1);
     if (later > index.hashRow)
         best = later;
 
@@ -170,22 +220,39 @@ bool ParamicsLexer::openFile(const QString& path)
                 QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    // Files are UTF-8 or, from older tools, Latin-1.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    splitText(text);
-    words.append(EndMarker);
+    appendText(file.readAll());
     return true;
 }
 
-void ParamicsLexer::splitText(const QString& text)
+// Decodes the file after the words already held (a second file opened on
+// the same lexer follows the first), straight into the text buffer, splits
+// it and closes it with the end marker.
+void ParamicsLexer::appendText(const QByteArray& bytes)
+{
+    const qsizetype start = text.size();
+    // Files are UTF-8 or, from older tools, Latin-1; both need at most one
+    // character per byte.
+    text.resize(start + bytes.size() + EndMarker.size());
+    QChar* begin = text.data() + start;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QChar* end = utf8.appendToBuffer(begin, bytes);
+    if (utf8.hasError()) {
+        end = begin;
+        for (const char byte : bytes)
+            *end++ = QChar(uchar(byte));
+    }
+    text.resize(start + (end - begin));
+    splitText(start);
+    words.push_back(WordSpan{text.size(), EndMarker.size()});
+    text += EndMarker;
+}
+
+void ParamicsLexer::splitText(qsizetype from)
 {
     const qsizetype size = text.size();
     const QChar* data = text.constData();
-    qsizetype i = 0;
+    words.reserve(words.size() + std::size_t((size - from) / 4));
+    qsizetype i = from;
     bool inComment = false;
     while (i < size) {
         const QChar c = data[i];
@@ -201,13 +268,12 @@ void ParamicsLexer::splitText(const QString& text)
         qsizetype end = i;
         while (end < size && !data[end].isSpace())
             ++end;
+        qCDebug(lcParamicsLexer) << QStringView(data + i, end - i);
         if (!inComment) {
-            const QString word(data + i, end - i);
-            qCDebug(lcParamicsLexer) << word;
-            if (word == QLatin1String("##"))
+            if (end - i == 2 && data[i] == QLatin1Char('#') && data[i + 1] == QLatin1Char('#'))
                 inComment = true;
             else
-                words.append(word);
+                words.push_back(WordSpan{i, end - i});
         }
         i = end;
     }
@@ -217,8 +283,8 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
 {
     if (position >= words.size())
         return;
-    classify(words.at(position), token);
-    // Release the word as soon as it is taken.
-    words[position] = QString();
+    const WordSpan& span = words[position];
+    token.text = QString(text.constData() + span.start, span.length);
+    classifyText(token);
     ++position;
 }

@@ -2,7 +2,9 @@
 
 #include "reader/paramicstoken.h"
 
-#include <QStringList>
+#include <QString>
+
+#include <vector>
 
 class CVModel;
 
@@ -10,6 +12,8 @@ class CVModel;
 // The whole file is read at once; "##" starts a comment to the end of its
 // line, and the end marker FI_FITXER follows the last word so that a
 // reader's loop sees every real word before notAtEnd() turns false.
+// The words are kept as spans of the file's text, so a word costs no
+// allocation until it is taken.
 class ParamicsLexer
 {
 public:
@@ -29,9 +33,18 @@ public:
     static void classify(const QString& word, ParamicsToken& token);
 
 private:
-    void splitText(const QString& text);
+    struct WordSpan
+    {
+        qsizetype start;
+        qsizetype length;
+    };
 
-    QStringList words;
-    qsizetype position = 0;  // words before it have been taken
+    void appendText(const QByteArray& bytes);
+    void splitText(qsizetype from);
+    static void classifyText(ParamicsToken& token);
+
+    QString text;             // the file's text, and the end marker after it
+    std::vector<WordSpan> words;  // the file's words in order, then the end marker
+    std::size_t position = 0;   // words before it have been taken
     CVModel* model = nullptr;
 };

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "cvobject.h"
+
+#include <QSet>
+#include <QVector>
+
+// A signal of a control plan: the group of turnings of one node that get
+// green together. Phases refer to it by id; the node lists it among its
+// signals.
+class CRVKERNEL_EXPORT CVControlPlanSignal : public CVObject
+{
+public:
+    CVControlPlanSignal(CVModel* model, const CVType* type) : CVObject(model, type) {}
+
+    // Each turning is held once, in the order added.
+    void addTurning(const CVObject* turning);
+    void addTurningId(unsigned int turningId);
+    const QVector<unsigned int>& getTurningIds() const { return turningIds; }
+    bool hasTurning(unsigned int turningId) const { return turningIdSet.contains(turningId); }
+
+    void setNode(const CVObject* node) { nodeId = node ? node->getId() : 0; }
+    void setNodeId(unsigned int id) { nodeId = id; }
+    unsigned int getNodeId() const { return nodeId; }  // 0 while the signal belongs to no node
+
+    void writeFields(QJsonObject& json) const override;
+
+private:
+    QVector<unsigned int> turningIds;
+    QSet<unsigned int> turningIdSet;
+    unsigned int nodeId = 0;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "reader/paramicslexer.h"
+#include "reader/paramicsrecordmap.h"
+
+// Shared by the readers: one file's tokens taken one at a time, and the
+// conversions of unit words.
+class ParamicsTokenStream
+{
+public:
+    // Opens the file and takes its first token.
+    ParamicsTokenStream(CVModel* model, const QString& path)
+    {
+        lexer.setModel(model);
+        opened = lexer.openFile(path);
+        lexer.nextToken(token);
+    }
+
+    bool isOpen() const { return opened; }
+    // True while the current token is a word of the file, not the end marker.
+    bool notAtEnd() const { return lexer.notAtEnd(); }
+    const ParamicsToken& current() const { return token; }
+    // Takes the next token and returns it; at the end it stays the end marker.
+    const ParamicsToken& next()
+    {
+        lexer.nextToken(token);
+        return token;
+    }
+
+private:
+    ParamicsLexer lexer;
+    ParamicsToken token;
+    bool opened = false;
+};
+
+namespace ParamicsUnits {
+
+constexpr double FeetFactor = 0.3;
+
+// Metres per file unit for a length unit word: "m" (or "m,") is metres,
+// anything else is taken as feet.
+inline double lengthFactor(const ParamicsToken& unitWord)
+{
+    return unitWord.is(ParamicsToken::Metres) ? 1.0 : FeetFactor;
+}
+
+// A speed in km/h from a value and its unit word.
+inline double kilometresPerHour(double value, bool milesPerHour)
+{
+    return milesPerHour ? value * 8.0 / 5.0 : value;
+}
+
+}  // namespace ParamicsUnits

@@ -1,0 +1,212 @@
+#include "testsupport.h"
+
+#include "reader/paramicslexer.h"
+
+#include <cvlog.h>
+#include <cvmodel.h>
+#include <cvsystem.h>
+
+#include <QtTest>
+
+#include <memory>
+
+using K = ParamicsToken;
+Q_DECLARE_METATYPE(ParamicsToken::Kind)
+
+class TestLexer : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QList<ParamicsToken> tokensOf(const QString& path, CVModel* model = nullptr)
+    {
+        ParamicsLexer lexer;
+        lexer.setModel(model);
+        lexer.openFile(path);
+        QList<ParamicsToken> tokens;
+        ParamicsToken token;
+        lexer.nextToken(token);
+        while (lexer.notAtEnd()) {
+            tokens << token;
+            lexer.nextToken(token);
+        }
+        tokens << token;  // the end marker
+        return tokens;
+    }
+
+    static QStringList textsOf(const QList<ParamicsToken>& tokens)
+    {
+        QStringList texts;
+        for (const ParamicsToken& t : tokens)
+            texts << t.text;
+        return texts;
+    }
+
+private slots:
+    void classifiesWords_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<ParamicsToken::Kind>("kind");
+        QTest::addColumn<QString>("text");
+
+        // Numbers are never keywords.
+        QTest::newRow("integer") << "12" << K::Numeric << "12";
+        QTest::newRow("negative real") << "-3.5" << K::Numeric << "-3.5";
+        QTest::newRow("number and comma") << "12," << K::Word << "12,";
+        // Exact forms are case-sensitive.
+        QTest::newRow("stop") << "stop" << K::Stop << "stop";
+        QTest::newRow("STOP") << "STOP" << K::Stop << "STOP";
+        QTest::newRow("Stop is a word") << "Stop" << K::Word << "Stop";
+        QTest::newRow("Zone") << "Zone" << K::Zone << "Zone";
+        QTest::newRow("ZONE is a word") << "ZONE" << K::Word << "ZONE";
+        QTest::newRow("Lanes colon is a word") << "Lanes:" << K::Word << "Lanes:";
+        QTest::newRow("m comma") << "m," << K::Metres << "m,";
+        QTest::newRow("M is a word") << "M" << K::Word << "M";
+        QTest::newRow("FT is a word") << "FT" << K::Word << "FT";
+        QTest::newRow("sloop") << "sloop" << K::Loop << "sloop";
+        QTest::newRow("lines") << "lines" << K::Line << "lines";
+        QTest::newRow("mode, the last row") << "mode" << K::Mode << "mode";
+        // "centroid" in any case.
+        QTest::newRow("Centroid") << "Centroid" << K::Centroid << "Centroid";
+        QTest::newRow("CENTROID") << "CENTROID" << K::Centroid << "CENTROID";
+        // Words containing speed, width or type; the later test wins.
+        QTest::newRow("maxspeed") << "maxspeed" << K::Speed << "maxspeed";
+        QTest::newRow("vehtype") << "vehtype" << K::Type << "vehtype";
+        QTest::newRow("speedwidth") << "speedwidth" << K::Width << "speedwidth";
+        QTest::newRow("Speed is a word") << "Speed" << K::Word << "Speed";
+        // "#" strips every "#"; only the tests after it see the rest.
+        QTest::newRow("hash number") << "#12" << K::HashWord << "12";
+        QTest::newRow("hash alone") << "#" << K::HashWord << "";
+        QTest::newRow("hash node") << "#node" << K::Node << "node";
+        // "to" is tested before "#", so it never sees the stripped word.
+        QTest::newRow("hash to stays hash") << "#to" << K::HashWord << "to";
+        QTest::newRow("hash stop stays hash") << "#stop" << K::HashWord << "stop";
+        QTest::newRow("two hashes") << "a#b#" << K::HashWord << "ab";
+        QTest::newRow("hashed m") << "m#" << K::Metres << "m";
+        QTest::newRow("hash comment-like word") << "##x" << K::HashWord << "x";
+        // Everything else.
+        QTest::newRow("link name") << "12:13" << K::Word << "12:13";
+        QTest::newRow("end marker") << "FI_FITXER" << K::Word << "FI_FITXER";
+    }
+
+    void classifiesWords()
+    {
+        QFETCH(QString, word);
+        QFETCH(ParamicsToken::Kind, kind);
+        QFETCH(QString, text);
+        ParamicsToken token;
+        ParamicsLexer::classify(word, token);
+        QCOMPARE(token.kind, kind);
+        QCOMPARE(token.text, text);
+    }
+
+    // A word is a number exactly when QString::toDouble accepts it.
+    void numbersAreWhatConvertsToADouble()
+    {
+        const QStringList words{"0", "-0", "+5", "007", "1.", ".5", "-.5", "+.5", ".", "-", "+", "1.2.3", "5-", "--5",
+                                "1e3", "1E-3", "1e", "e5", "1e999", "nan", "-inf", "infinity", "0x10", "1,5", "12:13",
+                                "123456789012345.123456789012345", "1234567890123456789012345678901234567890"};
+        for (const QString& word : words) {
+            bool converts = false;
+            (void)word.toDouble(&converts);
+            ParamicsToken token;
+            ParamicsLexer::classify(word, token);
+            QVERIFY2(token.is(K::Numeric) == converts, qPrintable(word));
+        }
+    }
+
+    void splitsLinesAndDropsComments_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("words");
+
+        QTest::newRow("comment to end of line") << QByteArray("node 12 ## 100 200\nlink 1 2\n")
+                                                << QStringList{"node", "12", "link", "1", "2"};
+        QTest::newRow("##word is a word") << QByteArray("node 12 ##100\n") << QStringList{"node", "12", "100"};
+        QTest::newRow("comment-only lines") << QByteArray("## a\n  ## b c\n\n") << QStringList{};
+        QTest::newRow("blank lines") << QByteArray("\n \t\n\n") << QStringList{};
+        QTest::newRow("empty file") << QByteArray() << QStringList{};
+        QTest::newRow("tabs and CRLF") << QByteArray("a\t b\r\nc  d\r\n") << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("latin-1 text") << QByteArray("caf\xe9 1\n") << QStringList{QString::fromLatin1("caf\xe9"), "1"};
+        QTest::newRow("utf-8 text with a byte-order mark")
+            << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9 1") << QStringList{QString::fromUtf8("caf\xc3\xa9"), "1"};
+        QTest::newRow("latin-1 byte at the very end") << QByteArray("a \xe9") << QStringList{"a", QString::fromLatin1("\xe9")};
+    }
+
+    void splitsLinesAndDropsComments()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, words);
+        NetworkDir dir;
+        const QList<ParamicsToken> tokens = tokensOf(dir.write("nodes", content));
+        QCOMPARE(textsOf(tokens), words + QStringList{ParamicsLexer::EndMarker});
+    }
+
+    void nextTokenAtTheEndKeepsTheToken()
+    {
+        NetworkDir dir;
+        ParamicsLexer lexer;
+        QVERIFY(lexer.openFile(dir.write("zones", "zone")));
+        ParamicsToken token;
+        lexer.nextToken(token);
+        QCOMPARE(token.kind, K::Zone);
+        QVERIFY(lexer.notAtEnd());
+        lexer.nextToken(token);
+        QCOMPARE(token.text, ParamicsLexer::EndMarker);
+        QVERIFY(!lexer.notAtEnd());
+        lexer.nextToken(token);
+        QCOMPARE(token.text, ParamicsLexer::EndMarker);
+        QCOMPARE(token.kind, K::Word);
+    }
+
+    void secondFileFollowsTheFirst()
+    {
+        NetworkDir dir;
+        ParamicsLexer lexer;
+        QVERIFY(lexer.openFile(dir.write("links.1", "link 1 ## 2\n")));
+        QVERIFY(lexer.openFile(dir.write("links.2", "3 #4")));
+        QStringList texts;
+        ParamicsToken token;
+        while (lexer.notAtEnd()) {
+            lexer.nextToken(token);
+            texts << token.text;
+        }
+        QCOMPARE(texts, (QStringList{"link", "1", ParamicsLexer::EndMarker, "3", "4", ParamicsLexer::EndMarker}));
+    }
+
+    void missingLinksZeroFallsBackToLinks()
+    {
+        NetworkDir dir;
+        dir.write("links", "link 1 2\n");
+        std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+        const QList<ParamicsToken> tokens = tokensOf(dir.path() + "/links.0", model.get());
+        QCOMPARE(textsOf(tokens), (QStringList{"link", "1", "2", ParamicsLexer::EndMarker}));
+        QVERIFY(model->getLog()->warnings().isEmpty());
+    }
+
+    void missingFileWarnsWithTheNameTried_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("tried");
+        QTest::newRow("zones") << "zones" << "zones";
+        QTest::newRow("links.1 has no fallback") << "links.1" << "links.1";
+        QTest::newRow("links.0 without links") << "links.0" << "links";
+    }
+
+    void missingFileWarnsWithTheNameTried()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, tried);
+        NetworkDir dir;
+        std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+        ParamicsLexer lexer;
+        lexer.setModel(model.get());
+        QVERIFY(!lexer.openFile(dir.path() + "/" + name));
+        QVERIFY(!lexer.notAtEnd());
+        QCOMPARE(model->getLog()->warnings(),
+                 QStringList{QStringLiteral("File: %1/%2. File not found").arg(dir.path(), tried)});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLexer)
+#include "tst_lexer.moc"

@@ -1,0 +1,231 @@
+#include "readerfixture.h"
+
+#include <cvcatalog.h>
+#include <cvcontrolplansignal.h>
+
+#include <QtTest>
+
+// Links, their turnings in angular order, ramps, and Sias barring.
+class TestLinksReader : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void readNetwork(ReaderFixture& f, const QByteArray& nodes, const QByteArray& links,
+                            const QByteArray& categories = "categories 1 to 9\ncategory 1 lanes 2\ncategory 2 lanes 3\n")
+    {
+        f.dir.write("categories", categories);
+        f.dir.write("nodes", nodes);
+        f.dir.write("links", links);
+        f.probe.readCategories(f.dir.path());
+        f.probe.readNodes(f.dir.path());
+        f.probe.readLinks(f.dir.path());
+    }
+
+private slots:
+    void linkAttributes_data()
+    {
+        QTest::addColumn<QByteArray>("attributes");
+        QTest::addColumn<int>("lanes");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<QString>("roadType");
+        QTest::addColumn<int>("arcCentre");
+        QTest::addColumn<bool>("barred");
+
+        QTest::newRow("category lanes") << QByteArray("category 2") << 3 << 0.0 << 0.0 << "" << -1 << false;
+        QTest::newRow("own lanes kept") << QByteArray("category 2 lanes 1") << 1 << 0.0 << 0.0 << "" << -1 << false;
+        QTest::newRow("lanes needs a number") << QByteArray("category 2 lanes x") << 3 << 0.0 << 0.0 << "" << -1 << false;
+        QTest::newRow("unknown category") << QByteArray("category 7") << 0 << 0.0 << 0.0 << "" << -1 << false;
+        QTest::newRow("mph") << QByteArray("speed 30 mph") << 0 << 48.0 << 0.0 << "" << -1 << false;
+        QTest::newRow("MPH is not mph") << QByteArray("speed 30 MPH") << 0 << 30.0 << 0.0 << "" << -1 << false;
+        QTest::newRow("width feet") << QByteArray("width 10 ft") << 0 << 0.0 << 3.0 << "" << -1 << false;
+        QTest::newRow("width metres comma") << QByteArray("width 3.5 m,") << 0 << 0.0 << 3.5 << "" << -1 << false;
+        QTest::newRow("highway") << QByteArray("type highway") << 0 << 0.0 << 0.0 << "Freeway" << -1 << false;
+        QTest::newRow("other type") << QByteArray("type urban") << 0 << 0.0 << 0.0 << "Urban Road" << -1 << false;
+        QTest::newRow("arc centre") << QByteArray("arc centre #191 left") << 0 << 0.0 << 0.0 << "" << 191 << false;
+        QTest::newRow("barred") << QByteArray("barred category 1") << 2 << 0.0 << 0.0 << "" << -1 << true;
+        QTest::newRow("bus lane words skipped") << QByteArray("category 1 bus lane 1 bus lane 2") << 2 << 0.0 << 0.0 << ""
+                                                << -1 << false;
+    }
+
+    void linkAttributes()
+    {
+        QFETCH(QByteArray, attributes);
+        QFETCH(int, lanes);
+        QFETCH(double, speed);
+        QFETCH(double, width);
+        QFETCH(QString, roadType);
+        QFETCH(int, arcCentre);
+        QFETCH(bool, barred);
+        ReaderFixture f;
+        readNetwork(f, "node 1 at 0 m, 0 m, 0 m junction\nnode 2 at 100 m, 0 m, 0 m junction\n",
+                    "link 1 2 " + attributes + "\n");
+        const ParamicsLink* link = f.link("1:2");
+        QVERIFY(link);
+        QCOMPARE(link->from, QStringLiteral("1"));
+        QCOMPARE(link->to, QStringLiteral("2"));
+        QCOMPARE(link->lanes, lanes);
+        QCOMPARE(link->speed, speed);
+        QVERIFY(qFuzzyCompare(1.0 + link->width, 1.0 + width));
+        QCOMPARE(link->roadType, roadType);
+        QCOMPARE(link->arcCentre, arcCentre);
+        QCOMPARE(link->barred, barred);
+    }
+
+    void linksAcrossNumberedFiles()
+    {
+        ReaderFixture f;
+        f.dir.write("nodes", crossroadsNodes);
+        f.dir.write("links.0", "link 11 10\nlink 10 11\n");
+        f.dir.write("links.1", "speed 40 kph\nlink 12 10 lanes 2\nlink 11 10 lanes 4\n");
+        f.dir.write("links.3", "link 10 12\n");  // after the gap at 2: never read
+        f.probe.readNodes(f.dir.path());
+        f.probe.readLinks(f.dir.path());
+        QCOMPARE(f.probe.links().keys(), (QStringList{"10:11", "11:10", "12:10"}));
+        // Words before a file's first link belong to the last link of the previous file.
+        QCOMPARE(f.link("10:11")->speed, 40.0);
+        // Reading a link again reopens the same record and lists it again at its nodes.
+        QCOMPARE(f.link("11:10")->lanes, 4);
+        QCOMPARE(f.node("10")->inLinks.size(), 3);
+        QCOMPARE(f.node("11")->outLinks.size(), 2);
+        QCOMPARE(f.model->getLog()->warnings(), QStringList{"File: " + f.dir.path() + "/links.2. File not found"});
+    }
+
+    void linkWithUnknownNodeDropsItsAttributes()
+    {
+        ReaderFixture f;
+        readNetwork(f, "node 1 at 0 m, 0 m, 0 m junction\nnode 2 at 100 m, 0 m, 0 m junction\n",
+                    "link 1 2 lanes 1\nlink 1 9 lanes 5 barred\nlink 2 1\n");
+        QCOMPARE(f.probe.links().keys(), (QStringList{"1:2", "2:1"}));
+        QCOMPARE(f.link("1:2")->lanes, 1);
+        QVERIFY(!f.link("1:2")->barred);
+        QCOMPARE(f.node("1")->outLinks.size(), 1);
+    }
+
+    void missingLinksFilesLeaveNoLinks()
+    {
+        ReaderFixture f;
+        f.probe.readLinks(f.dir.path());
+        QVERIFY(f.probe.links().isEmpty());
+        QCOMPARE(f.model->getLog()->warnings(), QStringList{"File: " + f.dir.path() + "/links. File not found"});
+    }
+
+    void turningOrder_data()
+    {
+        QTest::addColumn<bool>("rightHand");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QStringList>("order");
+
+        QTest::newRow("right-hand from south") << true << "13:10" << QStringList{"10:12", "10:11", "10:14", "10:13"};
+        QTest::newRow("right-hand from west") << true << "14:10" << QStringList{"10:13", "10:12", "10:11", "10:14"};
+        QTest::newRow("left-hand from south") << false << "13:10" << QStringList{"10:14", "10:11", "10:12", "10:13"};
+        QTest::newRow("left-hand from east") << false << "12:10" << QStringList{"10:13", "10:14", "10:11", "10:12"};
+        QTest::newRow("arm link ends at an arm") << true << "10:11" << QStringList{"11:10"};
+    }
+
+    void turningOrder()
+    {
+        QFETCH(bool, rightHand);
+        QFETCH(QString, link);
+        QFETCH(QStringList, order);
+        ReaderFixture f;
+        f.importer.setRightHandDrive(rightHand);
+        readNetwork(f, crossroadsNodes, crossroadsLinks);
+        QCOMPARE(f.turningOrder(link), order);
+    }
+
+    void everyTurningHasItsOwnSignal()
+    {
+        ReaderFixture f;
+        readNetwork(f, crossroadsNodes, crossroadsLinks);
+        QSet<CVObject*> signalObjects;
+        int turnings = 0;
+        for (const ParamicsLink* link : f.probe.links()) {
+            for (const ParamicsTurning& t : link->turnings) {
+                ++turnings;
+                QVERIFY(t.signal);
+                QCOMPARE(t.signal->getTypeName(), QStringLiteral("CVControlPlanSignal"));
+                QCOMPARE(f.model->getCatalog()->find(t.signal->getId()), t.signal);
+                QCOMPARE(t.warningIndicator, 0);
+                QVERIFY(!t.barred);
+                signalObjects.insert(t.signal);
+            }
+        }
+        QCOMPARE(turnings, 4 * 4 + 4);
+        QCOMPARE(signalObjects.size(), turnings);
+    }
+
+    void rampEntries_data()
+    {
+        QTest::addColumn<QByteArray>("ramps");
+        QTest::addColumn<QStringList>("nodes");
+        QTest::addColumn<QList<double>>("lengths");
+
+        QTest::newRow("sorted by distance from the start")
+            << QByteArray("on-ramp count 3\nramp from 3 length 30.0 m left\nramp from 4 length 25 m\n"
+                          "ramp from 5 length 10 m\n")
+            << QStringList{"4", "5", "3"} << QList<double>{25, 10, 30};
+        QTest::newRow("count limits the entries") << QByteArray("count 2 from 3 length 1 m from 4 length 2 m from 5 length 3 m")
+                                                  << QStringList{"4", "3"} << QList<double>{2, 1};
+        QTest::newRow("no count, no entries") << QByteArray("ramp from 3 length 30 m") << QStringList{}
+                                              << QList<double>{};
+        QTest::newRow("unknown node skipped but counted")
+            << QByteArray("count 2 from 99 length 5 m from 4 length 6 m from 5 length 7 m") << QStringList{"4"}
+            << QList<double>{6};
+        QTest::newRow("equal distance keeps reading order")
+            << QByteArray("count 2 from 6 length 1 m from 4 length 2 m") << QStringList{"6", "4"} << QList<double>{1, 2};
+    }
+
+    // Link 1:2 runs east from the origin; nodes 3, 4, 5 and 6 lie 80, 20,
+    // 50 and 20 m from its start.
+    void rampEntries()
+    {
+        QFETCH(QByteArray, ramps);
+        QFETCH(QStringList, nodes);
+        QFETCH(QList<double>, lengths);
+        ReaderFixture f;
+        readNetwork(f,
+                    "node 1 at 0 m, 0 m, 0 m junction\nnode 2 at 100 m, 0 m, 0 m junction\n"
+                    "node 3 at 80 m, -10 m, 0 m junction\nnode 4 at 20 m, 0 m, 0 m junction\n"
+                    "node 5 at 50 m, -5 m, 0 m junction\nnode 6 at 0 m, 20 m, 0 m junction\n",
+                    "link 1 2 category 1\n" + ramps + "\nlink 2 1\n");
+        const ParamicsLink* link = f.link("1:2");
+        QStringList rampNodes;
+        QList<double> rampLengths;
+        for (const ParamicsRamp& ramp : link->ramps) {
+            rampNodes << ramp.node;
+            rampLengths << ramp.length;
+            QCOMPARE(ramp.position, f.node(ramp.node)->position);
+            QVERIFY(f.node(ramp.node)->intermediate);
+        }
+        QCOMPARE(rampNodes, nodes);
+        QCOMPARE(rampLengths, lengths);
+        QCOMPARE(link->hasRamps(), !nodes.isEmpty());
+        QVERIFY(!f.link("2:1")->hasRamps());
+    }
+
+    void barredInEveryStageOnly()
+    {
+        ReaderFixture f;
+        readNetwork(f, crossroadsNodes, crossroadsLinks);
+        ParamicsLink* south = f.link("13:10");
+        ParamicsTurning* right = &south->turning(0);
+        ParamicsTurning* straight = &south->turning(1);
+        ParamicsTurning* left = &south->turning(2);
+        ParamicsPhase first, second, third;
+        first.barredTurnings = {right, left, left};
+        second.barredTurnings = {left};
+        third.barredTurnings = {straight, left};
+        ParamicsNode* node = f.node("10");
+        node->priorities = {first, second};
+        f.node("11")->priorities = {third};
+        f.probe.checkBarredTurnings();
+        QVERIFY(!right->barred);
+        QVERIFY(left->barred);
+        QVERIFY(straight->barred);  // barred in the only stage of node 11
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinksReader)
+#include "tst_linksreader.moc"
