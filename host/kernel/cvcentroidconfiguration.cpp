@@ -21,10 +21,20 @@ void CVCentroidConfiguration::addCentroid(CVObject* centroid)
     centroidIds.append(centroid->getId());
 }
 
+void CVCentroidConfiguration::addODMatrix(CVObject* matrix)
+{
+    if (matrix)
+        matrixIds.append(matrix->getId());
+}
+
 void CVCentroidConfiguration::writeFields(QJsonObject& json) const
 {
     QJsonArray ids;
     for (unsigned int id : centroidIds)
         ids.append(qint64(id));
     json.insert(QStringLiteral("centroids"), ids);
+    QJsonArray matrices;
+    for (unsigned int id : matrixIds)
+        matrices.append(qint64(id));
+    json.insert(QStringLiteral("odMatrices"), matrices);
 }

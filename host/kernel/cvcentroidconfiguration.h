@@ -17,10 +17,14 @@ public:
 
     void addCentroid(CVObject* centroid);
     const QVector<unsigned int>& getCentroidIds() const { return centroidIds; }
+    // The configuration takes the OD matrix into its demand.
+    void addODMatrix(CVObject* matrix);
+    const QVector<unsigned int>& getODMatrixIds() const { return matrixIds; }
 
     void writeFields(QJsonObject& json) const override;
 
 private:
     QVector<unsigned int> centroidIds;
     QSet<unsigned int> centroidIdSet;
+    QVector<unsigned int> matrixIds;
 };

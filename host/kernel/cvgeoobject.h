@@ -6,7 +6,9 @@
 
 class CVLayer;
 
-// An object shown on the map: it lives in one layer.
+// An object shown on the map: it lives in one layer. Objects placed on
+// another one (a stop or a detector on a section) are that object's top
+// objects and know it as their parent.
 class CRVKERNEL_EXPORT CVGeoObject : public CVObject
 {
 public:
@@ -15,16 +17,12 @@ public:
     CVLayer* getLayer() const { return layer; }
     void setLayer(CVLayer* newLayer) { layer = newLayer; }
 
-    // Objects placed on this one (stops and detectors on a section); they
-    // belong to the model, this object only lists them.
-    void addTopObject(CVGeoObject* object)
-    {
-        if (object && object != this && !topObjects.contains(object))
-            topObjects.append(object);
-    }
+    void addTopObject(CVGeoObject* object);
     const QVector<CVGeoObject*>& getTopObjects() const { return topObjects; }
+    CVGeoObject* getParentObject() const { return parentObject; }
 
 private:
     CVLayer* layer = nullptr;
+    CVGeoObject* parentObject = nullptr;
     QVector<CVGeoObject*> topObjects;
 };

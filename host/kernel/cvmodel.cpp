@@ -1,6 +1,7 @@
 #include "cvmodel.h"
 
 #include "cvcatalog.h"
+#include "cvcommander.h"
 #include "cvfolder.h"
 #include "cvgeomodel.h"
 #include "cvlog.h"
@@ -12,6 +13,7 @@ CVModel::CVModel()
     : log(std::make_unique<CVLog>()),
       preferences(std::make_unique<CVPreferencesValues>()),
       geoModel(std::make_unique<CVGeoModel>(this)),
+      commander(std::make_unique<CVCommander>(this)),
       catalog(std::make_unique<CVCatalog>())
 {
 }

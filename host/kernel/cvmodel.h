@@ -31,8 +31,7 @@ public:
     CVGeoModel* getGeoModel() const { return geoModel.get(); }
     CVLog* getLog() const { return log.get(); }
     CVPreferencesValues* getPreferences() const { return preferences.get(); }
-    CVCommander* getCommander() const { return commander; }
-    void setCommander(CVCommander* modelCommander) { commander = modelCommander; }
+    CVCommander* getCommander() const { return commander.get(); }
 
     const CVType* getType(const QString& name) const;
     const CVColumn* getColumn(const QString& name) const;
@@ -53,9 +52,9 @@ private:
     std::unique_ptr<CVLog> log;
     std::unique_ptr<CVPreferencesValues> preferences;
     std::unique_ptr<CVGeoModel> geoModel;
+    std::unique_ptr<CVCommander> commander;
     // Declared last so that the objects go before what they refer to.
     std::unique_ptr<CVCatalog> catalog;
-    CVCommander* commander = nullptr;
     unsigned int lastId = 0;
     CVFolder* rootFolder = nullptr;
     CVCentroidConfiguration* activeCentroidConfiguration = nullptr;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "cvgeoobject.h"
+
+// Something placed along a section: a bus stop, a detector, a message
+// sign. It covers a range of the section's lanes from a position (metres
+// from the section's start) over a length; the section is its parent.
+class CRVKERNEL_EXPORT CVSectionObject : public CVGeoObject
+{
+public:
+    CVSectionObject(CVModel* model, const CVType* type) : CVGeoObject(model, type) {}
+
+    float getPosition() const { return position; }
+    void setPosition(float metres) { position = metres; }
+    float getLength() const { return length; }
+    void setLength(float metres) { length = metres; }
+    int getFromLane() const { return fromLane; }
+    int getToLane() const { return toLane; }
+    void setLanes(int first, int last)
+    {
+        fromLane = first;
+        toLane = last;
+    }
+    // The section it stands on, or null.
+    CVGeoObject* getSection() const { return getParentObject(); }
+
+    void writeFields(QJsonObject& json) const override;
+
+private:
+    float position = 0.0f;
+    float length = 0.0f;
+    int fromLane = 0;
+    int toLane = 0;
+};
+
+class CRVKERNEL_EXPORT CVBusStop : public CVSectionObject
+{
+public:
+    using CVSectionObject::CVSectionObject;
+};
+
+class CRVKERNEL_EXPORT CVDetector : public CVSectionObject
+{
+public:
+    using CVSectionObject::CVSectionObject;
+};
+
+// A variable message sign.
+class CRVKERNEL_EXPORT CVVMS : public CVSectionObject
+{
+public:
+    using CVSectionObject::CVSectionObject;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "cvgeoobject.h"
+#include "cvpoint.h"
+
+// A text label on the map.
+class CRVKERNEL_EXPORT CVText : public CVGeoObject
+{
+public:
+    CVText(CVModel* model, const CVType* type) : CVGeoObject(model, type) {}
+
+    const CVPoint& getPosition() const { return position; }
+    void setPosition(const CVPoint& point) { position = point; }
+    double getAngle() const { return angle; }
+    void setAngle(double degrees) { angle = degrees; }
+    double getHeight() const { return height; }
+    void setHeight(double metres) { height = metres; }
+    const QString& getText() const { return text; }
+    void setText(const QString& label) { text = label; }
+    // Marks the label as changed, so that views redraw it.
+    void increaseTick() { ++tick; }
+    int getTick() const { return tick; }
+
+    void writeFields(QJsonObject& json) const override;
+
+private:
+    CVPoint position;
+    double angle = 0.0;
+    double height = 0.0;
+    QString text;
+    int tick = 0;
+};

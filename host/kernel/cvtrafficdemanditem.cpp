@@ -1,0 +1,23 @@
+#include "cvtrafficdemanditem.h"
+
+void CVTrafficDemandItem::setInterval(const QTime& startTime, const CVTimeDuration& length)
+{
+    start = startTime.isValid() ? startTime : QTime(0, 0);
+    duration = length;
+}
+
+QString CVTrafficDemandItem::getNameAutomatically(bool longName) const
+{
+    const QTime end = start.addMSecs(qint64(duration.toSeconds() * 1000.0));
+    const QString vehicleName = vehicle ? vehicle->getName() : QStringLiteral("All vehicles");
+    const QString name = QStringLiteral("%1 %2 - %3")
+                             .arg(vehicleName, start.toString(QStringLiteral("HH:mm:ss")), end.toString(QStringLiteral("HH:mm:ss")));
+    return longName ? QStringLiteral("OD Matrix ") + name : name;
+}
+
+void CVTrafficDemandItem::writeFields(QJsonObject& json) const
+{
+    json.insert(QStringLiteral("start"), start.toString(QStringLiteral("HH:mm:ss")));
+    json.insert(QStringLiteral("duration"), duration.toSeconds());
+    json.insert(QStringLiteral("vehicle"), vehicle ? QJsonValue(qint64(vehicle->getId())) : QJsonValue(QJsonValue::Null));
+}

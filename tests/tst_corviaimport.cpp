@@ -1,0 +1,104 @@
+// `corvia import` as a user runs it: exit status, output and saved model.
+
+#include "testsupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+class TestCorviaImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void usageErrorsExitWithTwo_data();
+    void usageErrorsExitWithTwo();
+    void emptyDirectoryImportsAndSaves();
+    void helpDocumentsEveryOption();
+
+private:
+    struct Result
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    static Result corvia(const QStringList& arguments);
+};
+
+TestCorviaImport::Result TestCorviaImport::corvia(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(CORVIA_BIN_DIR "/corvia"), arguments);
+    Result result;
+    if (!process.waitForFinished(60000))
+        return result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    result.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return result;
+}
+
+void TestCorviaImport::usageErrorsExitWithTwo_data()
+{
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<bool>("useMissingDirectory");
+    QTest::newRow("missing directory") << QStringList{} << true;
+    QTest::newRow("bad variant") << QStringList{"--variant", "Other"} << false;
+    QTest::newRow("bad units") << QStringList{"--units", "Yards"} << false;
+    QTest::newRow("bad rule") << QStringList{"--rule", "middle"} << false;
+    QTest::newRow("bad demand count") << QStringList{"--demand-files", "two"} << false;
+    QTest::newRow("unknown option") << QStringList{"--colour", "red"} << false;
+}
+
+void TestCorviaImport::usageErrorsExitWithTwo()
+{
+    QFETCH(QStringList, extra);
+    QFETCH(bool, useMissingDirectory);
+    NetworkDir dir;
+    const QString target = useMissingDirectory ? dir.path() + QStringLiteral("/absent") : dir.path();
+    const Result result = corvia(QStringList{"import", target} + extra);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY2(result.err.contains(QStringLiteral("corvia import:")), qPrintable(result.err));
+    QVERIFY(!result.err.contains(QStringLiteral("File not found")));  // nothing was imported
+}
+
+void TestCorviaImport::emptyDirectoryImportsAndSaves()
+{
+    NetworkDir dir;
+    const QString modelPath = dir.path() + QStringLiteral("/model.json");
+    const QString networkDir = dir.path() + QStringLiteral("/net");
+    QVERIFY(QDir().mkpath(networkDir));
+    const Result result = corvia({"import", networkDir, "--save", modelPath});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out.count(QStringLiteral("File not found")), 17);
+    QVERIFY(result.out.contains(QStringLiteral("Warnings: 17")));
+    QVERIFY(result.out.contains(QStringLiteral("CVCentroidConfiguration")));
+
+    QFile file(modelPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    QCOMPARE(root.value("format").toString(), QStringLiteral("corvia-model"));
+    QCOMPARE(root.value("log").toArray().size(), 17);
+    QStringList namesByType;
+    for (const QJsonValue& value : root.value("objects").toArray()) {
+        const QJsonObject object = value.toObject();
+        namesByType << object.value("type").toString() + QLatin1Char('=') + object.value("name").toString();
+    }
+    QVERIFY(namesByType.contains(QStringLiteral("CVCentroidConfiguration=Paramics Configuration")));
+    QVERIFY(namesByType.contains(QStringLiteral("CVLayer=Network")));
+}
+
+void TestCorviaImport::helpDocumentsEveryOption()
+{
+    const Result result = corvia({"import", "--help"});
+    QCOMPARE(result.exitCode, 0);
+    for (const char* option : {"--variant", "--units", "--rule", "--demand-files", "--save"})
+        QVERIFY2(result.out.contains(QLatin1String(option)), option);
+}
+
+QTEST_GUILESS_MAIN(TestCorviaImport)
+#include "tst_corviaimport.moc"

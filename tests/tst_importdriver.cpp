@@ -1,0 +1,248 @@
+// The import driver: which files an import tries, in which order, how it
+// reports progress, and how it finds or makes its centroid configuration
+// and network layer.
+
+#include "importerprobe.h"
+#include "testsupport.h"
+
+#include <cvcatalog.h>
+#include <cvcentroidconfiguration.h>
+#include <cvfolder.h>
+#include <cvgeomodel.h>
+#include <cvlayer.h>
+#include <cvlog.h>
+#include <cvmodel.h>
+#include <cvsystem.h>
+#include <cvtask.h>
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QStringList fileNamesOf(const QStringList& warnings, const QString& directory)
+{
+    QStringList names;
+    const QString prefix = QStringLiteral("File: ") + directory + QLatin1Char('/');
+    const QString suffix = QStringLiteral(". File not found");
+    for (const QString& warning : warnings) {
+        if (warning.startsWith(prefix) && warning.endsWith(suffix))
+            names << warning.mid(prefix.size(), warning.size() - prefix.size() - suffix.size());
+        else
+            names << QStringLiteral("<unexpected: %1>").arg(warning);
+    }
+    return names;
+}
+
+}  // namespace
+
+class TestImportDriver : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void emptyDirectoryWarnsOncePerFile_data();
+    void emptyDirectoryWarnsOncePerFile();
+    void readingReportsEighteenSteps();
+    void quadstoneLeavesConfigurationValuesAtZero();
+    void existingConfigurationIsReused();
+    void newConfigurationIsFiledAndActive();
+    void activeLayerIsRenamed();
+    void missingLayerIsCreated();
+    void unitsSetTheFactor_data();
+    void unitsSetTheFactor();
+};
+
+void TestImportDriver::emptyDirectoryWarnsOncePerFile_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<int>("demandFiles");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList before = {"zones", "categories", "centres", "nodes", "links", "nextlanes", "junctions", "priorities"};
+    const QStringList after = {"profile", "matrix", "busstops", "busroutes", "vehicles", "detectors", "beacons", "annotation"};
+
+    QTest::newRow("quadstone, one demands file") << "Quadstone" << 1 << before + QStringList{"demands"} + after;
+    QTest::newRow("sias reads the configuration first")
+        << "Sias" << 1 << QStringList{"configuration"} + before + QStringList{"demands"} + after;
+    QTest::newRow("three numbered demands files")
+        << "Quadstone" << 3 << before + QStringList{"demands.1", "demands.2", "demands.3"} + after;
+    QTest::newRow("no demands file") << "Quadstone" << 0 << before + after;
+    QTest::newRow("negative count reads none") << "Quadstone" << -2 << before + after;
+    // Any other variant reads neither priorities nor profile.
+    QStringList other = before + QStringList{"demands"} + after;
+    other.removeAll("priorities");
+    other.removeAll("profile");
+    QTest::newRow("unknown variant") << "quadstone" << 1 << other;
+}
+
+void TestImportDriver::emptyDirectoryWarnsOncePerFile()
+{
+    QFETCH(QString, version);
+    QFETCH(int, demandFiles);
+    QFETCH(QStringList, expected);
+
+    NetworkDir dir;
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    const int objectsBefore = model->getCatalog()->size();
+    {
+        ParamicsImporter importer;
+        importer.setModel(model.get());
+        importer.setConfiguration();
+        importer.setNetworkLayer();
+        importer.setUnits(QStringLiteral("Metric"));
+        importer.setRightHandDrive(true);
+        importer.setNbDemandsFile(demandFiles);
+        importer.setVersion(version);
+        importer.netImport(dir.path());
+    }
+    QCOMPARE(fileNamesOf(model->getLog()->warnings(), dir.path()), expected);
+    // Only the configuration, its folders and the layer are new: no network.
+    QCOMPARE(model->getCatalog()->size() - objectsBefore, 4);
+    QCOMPARE(model->getCatalog()->size(model->getType(QStringLiteral("CVSection"))), 0);
+}
+
+void TestImportDriver::readingReportsEighteenSteps()
+{
+    NetworkDir dir;
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    QVector<int> steps;
+    QString taskName;
+    int totalSteps = 0;
+    bool ended = false;
+    auto connection = connect(&CVSystem::getSystem(), &CVSystem::taskCreated, this, [&](CVTask* task) {
+        connect(task, &CVTask::stepped, this, [&](CVTask* t, int step) {
+            steps << step;
+            taskName = t->getName();
+            totalSteps = t->getTotalSteps();
+        });
+        connect(task, &CVTask::ended, this, [&](CVTask*) { ended = true; });
+    });
+    ParamicsImporter importer;
+    importer.setModel(model.get());
+    importer.setVersion(QStringLiteral("Quadstone"));
+    importer.netImport(dir.path());
+    disconnect(connection);
+
+    QVector<int> expected;
+    for (int i = 1; i <= 18; ++i)
+        expected << i;
+    QCOMPARE(steps, expected);
+    QCOMPARE(taskName, QStringLiteral("Reading Files"));
+    QCOMPARE(totalSteps, 18);
+    QVERIFY(ended);
+}
+
+void TestImportDriver::quadstoneLeavesConfigurationValuesAtZero()
+{
+    NetworkDir dir;
+    dir.write(QStringLiteral("configuration"), "stop delay 3\nto red time 2\n");
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporter importer;
+    ParamicsImporterProbe probe(importer);
+    importer.setModel(model.get());
+    importer.setVersion(QStringLiteral("Quadstone"));
+    probe.readFiles(dir.path());
+    QCOMPARE(probe.stopDelay(), 0.0f);
+    QCOMPARE(probe.toRedTime(), 0.0f);
+
+    ParamicsImporter sias;
+    ParamicsImporterProbe siasProbe(sias);
+    sias.setModel(model.get());
+    sias.setVersion(QStringLiteral("Sias"));
+    siasProbe.readFiles(dir.path());
+    QCOMPARE(siasProbe.stopDelay(), 3.0f);
+    QCOMPARE(siasProbe.toRedTime(), 2.0f);
+}
+
+void TestImportDriver::existingConfigurationIsReused()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVObject* existing = CVSystem::getSystem().newObject(QStringLiteral("CVCentroidConfiguration"), model.get());
+    existing->setName(QStringLiteral("PARAMICS configuration"));
+    const int objectsBefore = model->getCatalog()->size();
+
+    ParamicsImporter importer;
+    ParamicsImporterProbe probe(importer);
+    importer.setModel(model.get());
+    importer.setConfiguration();
+    QCOMPARE(static_cast<CVObject*>(probe.centroidConfiguration()), existing);
+    QCOMPARE(model->getCatalog()->size(), objectsBefore);  // no folder, no new configuration
+    QCOMPARE(existing->getName(), QStringLiteral("PARAMICS configuration"));
+}
+
+void TestImportDriver::newConfigurationIsFiledAndActive()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporter importer;
+    ParamicsImporterProbe probe(importer);
+    importer.setModel(model.get());
+    importer.setConfiguration();
+
+    CVCentroidConfiguration* configuration = probe.centroidConfiguration();
+    QVERIFY(configuration);
+    QCOMPARE(configuration->getName(), QStringLiteral("Paramics Configuration"));
+    CVFolder* folder = model->getCreateRootFolder()->findFolder(QStringLiteral("CVModel::centroidsConf"));
+    QVERIFY(folder);
+    QVERIFY(folder->contains(configuration));
+    QCOMPARE(model->getActiveCentroidConfiguration(), configuration);
+}
+
+void TestImportDriver::activeLayerIsRenamed()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    auto* existing = static_cast<CVLayer*>(CVSystem::getSystem().newObject(QStringLiteral("CVLayer"), model.get()));
+    existing->setName(QStringLiteral("Base map"));
+    existing->setLevel(7);
+    model->getGeoModel()->add(nullptr, existing);
+
+    ParamicsImporter importer;
+    ParamicsImporterProbe probe(importer);
+    importer.setModel(model.get());
+    importer.setNetworkLayer();
+    QCOMPARE(probe.layer(), existing);
+    QCOMPARE(existing->getName(), QStringLiteral("Network"));
+    QCOMPARE(existing->getLevel(), 7);
+    QCOMPARE(model->getGeoModel()->getLayers().size(), 1);
+}
+
+void TestImportDriver::missingLayerIsCreated()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporter importer;
+    ParamicsImporterProbe probe(importer);
+    importer.setModel(model.get());
+    importer.setNetworkLayer();
+    CVLayer* layer = probe.layer();
+    QVERIFY(layer);
+    QCOMPARE(layer->getName(), QStringLiteral("Network"));
+    QCOMPARE(layer->getLevel(), 100);
+    QCOMPARE(layer->getInternalName(), QStringLiteral("Default_CORVIA"));
+    QCOMPARE(model->getGeoModel()->getLayers(), QVector<CVLayer*>{layer});
+    QCOMPARE(model->getCatalog()->find(QStringLiteral("Network"), model->getType(QStringLiteral("CVLayer"))), layer);
+}
+
+void TestImportDriver::unitsSetTheFactor_data()
+{
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<double>("factor");
+    QTest::newRow("default is metres") << QStringList{} << 1.0;
+    QTest::newRow("feet") << QStringList{"Feet"} << 0.3;
+    QTest::newRow("metric after feet") << QStringList{"Feet", "Metric"} << 1.0;
+    QTest::newRow("unknown text keeps the factor") << QStringList{"Feet", "yards"} << 0.3;
+}
+
+void TestImportDriver::unitsSetTheFactor()
+{
+    QFETCH(QStringList, calls);
+    QFETCH(double, factor);
+    ParamicsImporter importer;
+    ParamicsImporterProbe probe(importer);
+    for (const QString& units : calls)
+        importer.setUnits(units);
+    QCOMPARE(probe.unitFactor(), factor);
+}
+
+QTEST_GUILESS_MAIN(TestImportDriver)
+#include "tst_importdriver.moc"
