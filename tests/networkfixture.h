@@ -52,28 +52,14 @@ struct NetworkFixture
         return record;
     }
 
-    ParamicsCategory* category(int id, int lanes, double width, double speed = 50.0,
-                               const QString& type = QStringLiteral("urban"))
+    void category(int id, int lanes, double width, double speed = 50.0, const QString& type = QStringLiteral("urban"))
     {
-        auto* record = new ParamicsCategory;
-        record->id = id;
-        record->lanes = lanes;
-        record->width = width;
-        record->speed = speed;
-        record->type = type;
-        probe.categories().insert(id, record);
-        return record;
+        probe.categories().insert(id, new ParamicsCategory{id, lanes, speed, width, type, 0.0, 0.0, 0.0});
     }
 
-    ParamicsCentre* centre(int id, double x, double y, double radius)
+    void centre(int id, double x, double y, double radius)
     {
-        auto* record = new ParamicsCentre;
-        record->id = id;
-        record->x = x;
-        record->y = y;
-        record->radius = radius;
-        probe.centres().insert(id, record);
-        return record;
+        probe.centres().insert(id, new ParamicsCentre{id, x, y, radius});
     }
 
     // A turning already in host lanes (-1: all lanes).
@@ -91,15 +77,13 @@ struct NetworkFixture
     }
 
     ParamicsLink* record(const QString& name) { return probe.links().value(name); }
-    CVSection* section(const QString& linkName)
+    CVSection* section(const QString& link)
     {
-        const ParamicsLink* link = record(linkName);
-        return link ? dynamic_cast<CVSection*>(model->getCatalog()->find(link->sectionId)) : nullptr;
+        return dynamic_cast<CVSection*>(model->getCatalog()->find(record(link)->sectionId));
     }
     CVNode* hostNode(const QString& id)
     {
-        const ParamicsNode* node = probe.nodes().value(id);
-        return node ? dynamic_cast<CVNode*>(model->getCatalog()->find(node->objectId)) : nullptr;
+        return dynamic_cast<CVNode*>(model->getCatalog()->find(probe.nodes().value(id)->objectId));
     }
     CVTurning* hostTurning(const ParamicsTurning& turning)
     {
