@@ -1,15 +1,17 @@
 #include "importcommand.h"
 
 #include "importrunner.h"
+#include "pluginloader.h"
 #include "progressprinter.h"
 
-#include <cvlog.h>
+#include <cvgui.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
 #include <cvsystem.h>
 #include <cvtask.h>
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <memory>
@@ -92,17 +94,13 @@ ParsedImport parse(const QStringList& arguments)
     return parsed;
 }
 
-void printSummary(FILE* out, const CVModel& model, const QMap<QString, int>& added)
+void printSummary(FILE* out, const ImportOutcome& outcome)
 {
-    const QStringList warnings = model.getLog()->warnings();
-    print(out, QStringLiteral("Warnings: %1\n").arg(warnings.size()));
-    for (const QString& warning : warnings)
+    print(out, QStringLiteral("Warnings: %1\n").arg(outcome.warnings.size()));
+    for (const QString& warning : outcome.warnings)
         print(out, QStringLiteral("  %1\n").arg(warning));
-    int total = 0;
-    for (int count : added)
-        total += count;
-    print(out, QStringLiteral("Created objects: %1\n").arg(total));
-    for (auto it = added.cbegin(); it != added.cend(); ++it)
+    print(out, QStringLiteral("Created objects: %1\n").arg(outcome.totalAdded()));
+    for (auto it = outcome.added.cbegin(); it != outcome.added.cend(); ++it)
         print(out, QStringLiteral("  %1 %2\n").arg(it.key(), -24).arg(it.value()));
 }
 
@@ -125,8 +123,12 @@ QString ImportCommand::helpText()
         "  --save MODEL.json          save the model as JSON\n"
         "  --help                     show this text\n"
         "\n"
+        "The import runs through the plug-in library crvparamicsimporter6, looked\n"
+        "for next to corvia, then in ../lib.\n"
+        "\n"
         "Exit status: 0 after an import, 1 when the model could not be saved,\n"
-        "2 for a usage error (nothing is imported).\n");
+        "2 for a usage error (nothing is imported), 3 when the plug-in library\n"
+        "cannot be loaded.\n");
 }
 
 int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
@@ -141,14 +143,28 @@ int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
         return 2;
     }
 
+    // The same plug-in, filter and dialog as in the main window.
+    CVGui gui;
+    PluginLoader loader;
+    if (!loader.load(&gui, PluginLoader::searchFolders(QCoreApplication::applicationDirPath()))) {
+        print(err, QStringLiteral("corvia import: %1\n").arg(loader.errorString()));
+        return 3;
+    }
+    const CVFilterDescription* filter = ImportRunner::findImportFilter(loader.getFilterFactory());
+    if (!filter) {
+        print(err, QStringLiteral("corvia import: the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
+        return 3;
+    }
+
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    gui.setActiveModel(model.get());
     ProgressPrinter progress(out);
     const auto connection = QObject::connect(&CVSystem::getSystem(), &CVSystem::taskCreated, &progress, &ProgressPrinter::watch);
-    const QMap<QString, int> before = ImportRunner::countObjectsByType(model.get());
-    ImportRunner::run(model.get(), parsed.settings);
+    const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, parsed.settings);
     QObject::disconnect(connection);
+    gui.setActiveModel(nullptr);
 
-    printSummary(out, *model, ImportRunner::difference(before, ImportRunner::countObjectsByType(model.get())));
+    printSummary(out, outcome);
 
     if (!parsed.savePath.isEmpty()) {
         QString error;

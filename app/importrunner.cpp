@@ -1,21 +1,51 @@
 #include "importrunner.h"
 
-#include "importer/paramicsimporter.h"
+#include "dialogautofill.h"
 
 #include <cvcatalog.h>
+#include <cvfilter.h>
+#include <cvgui.h>
+#include <cvlog.h>
 #include <cvmodel.h>
+#include <cvpoint.h>
 
-void ImportRunner::run(CVModel* model, const ImportSettings& settings)
+#include <memory>
+
+int ImportOutcome::totalAdded() const
 {
-    ParamicsImporter importer;
-    importer.setModel(model);
-    importer.setConfiguration();
-    importer.setNetworkLayer();
-    importer.setUnits(settings.units);
-    importer.setRightHandDrive(settings.rightHandDrive);
-    importer.setNbDemandsFile(settings.demandFiles);
-    importer.setVersion(settings.variant);
-    importer.netImport(settings.directory);
+    int total = 0;
+    for (int count : added)
+        total += count;
+    return total;
+}
+
+ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& filter)
+{
+    ImportOutcome outcome;
+    CVModel* model = gui ? gui->getActiveModel() : nullptr;
+    if (!model || !filter.getFactory())
+        return outcome;
+    const QMap<QString, int> before = countObjectsByType(model);
+    const int logSizeBefore = model->getLog()->getEntries().size();
+
+    std::unique_ptr<CVFilter> importFilter(filter.getFactory()(gui, model));
+    if (importFilter)
+        importFilter->startImport(filter, nullptr, CVPoint());
+    importFilter.reset();
+
+    const QVector<CVLogEntry>& entries = model->getLog()->getEntries();
+    for (int i = qMax(0, logSizeBefore); i < entries.size(); ++i) {
+        if (entries.at(i).level == QLatin1String("warning"))
+            outcome.warnings.append(entries.at(i).text);
+    }
+    outcome.added = difference(before, countObjectsByType(model));
+    return outcome;
+}
+
+ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& filter, const ImportSettings& settings)
+{
+    DialogAutofill autofill(settings);
+    return runFilter(gui, filter);
 }
 
 QMap<QString, int> ImportRunner::countObjectsByType(const CVModel* model)

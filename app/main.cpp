@@ -1,4 +1,6 @@
 #include "importcommand.h"
+#include "mainwindow.h"
+#include "pluginloader.h"
 
 #include <QApplication>
 
@@ -27,7 +29,12 @@ int main(int argc, char* argv[])
         std::fputs(usage, stdout);
         return 0;
     }
-    std::fputs("corvia: the main window is not available in this build\n", stderr);
-    std::fputs(usage, stderr);
-    return 2;
+    if (arguments.size() > 2 || (arguments.size() == 2 && arguments.at(1) != QLatin1String("gui"))) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    MainWindow window;
+    window.loadPlugins(PluginLoader::searchFolders(QCoreApplication::applicationDirPath()));
+    window.show();
+    return app.exec();
 }

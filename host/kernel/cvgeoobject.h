@@ -1,10 +1,12 @@
 #pragma once
 
+#include "cvbbox.h"
 #include "cvobject.h"
 
 #include <QVector>
 
 class CVLayer;
+class CVMapPainter;
 
 // An object shown on the map: it lives in one layer. Objects placed on
 // another one (a stop or a detector on a section) are that object's top
@@ -20,6 +22,12 @@ public:
     void addTopObject(CVGeoObject* object);
     const QVector<CVGeoObject*>& getTopObjects() const { return topObjects; }
     CVGeoObject* getParentObject() const { return parentObject; }
+
+    // Map drawing: each type on the map draws itself and tells where it
+    // lies, so that the map knows new types without being changed. The base
+    // has no shape: it draws nothing and has an empty box.
+    virtual CVBBox getBoundingBox() const { return CVBBox(); }
+    virtual void draw(CVMapPainter& painter) const { Q_UNUSED(painter); }
 
 private:
     CVLayer* layer = nullptr;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "cvpoints.h"
+
+#include <QColor>
+#include <QPointF>
+#include <QString>
+#include <QTransform>
+
+class CVObject;
+class QPainter;
+
+// What a map object draws itself with: a painter and the transform from
+// model coordinates (metres, y to the north) to the painter's device
+// (pixels, y down). Widths given in metres scale with the zoom; widths and
+// sizes given in pixels stay the same at every zoom, so markers stay
+// visible on a network seen as a whole.
+class CRVKERNEL_EXPORT CVMapPainter
+{
+public:
+    enum class Marker { Circle, Square, Diamond, Triangle };
+
+    CVMapPainter(QPainter& painter, const QTransform& worldToScreen);
+
+    QPainter& getPainter() const { return painter; }
+    const QTransform& getTransform() const { return transform; }
+    // Device pixels per model metre (1 when the transform is degenerate).
+    double getPixelsPerMetre() const { return pixelsPerMetre; }
+    QPointF toScreen(const CVPoint& point) const;
+
+    // A band of the given width in metres along the line, e.g. a
+    // carriageway; never thinner than one pixel.
+    void drawBand(const CVPoints& line, double widthMetres, const QColor& colour) const;
+    // A line of constant pixel width.
+    void drawLine(const CVPoints& line, const QColor& colour, double pixelWidth = 1.0,
+                  Qt::PenStyle style = Qt::SolidLine) const;
+    void drawMarker(const CVPoint& at, Marker shape, const QColor& colour, double pixelSize) const;
+    // Text centred on the point; drawn only while labels are shown.
+    void drawLabel(const CVPoint& at, const QString& text, const QColor& colour = Qt::black) const;
+
+    bool getShowLabels() const { return showLabels; }
+    void setShowLabels(bool show) { showLabels = show; }
+    // The object the user selected is drawn highlighted by whoever draws it.
+    void setSelectedId(unsigned int id) { selectedId = id; }
+    bool isSelected(const CVObject* object) const;
+
+private:
+    QPainter& painter;
+    QTransform transform;
+    double pixelsPerMetre;
+    bool showLabels = true;
+    unsigned int selectedId = 0;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui_cvqtparamicsimporterdlg.h"
+
+#include <cveditor.h>
+
+#include <QString>
+
+class CVModel;
+
+// The form is part of the dialog's meta-object: qt_metacast answers the
+// dialog's form part for the form's class name.
+Q_DECLARE_INTERFACE(Ui::CVQTParamicsImporterDlg, "Ui::CVQTParamicsImporterDlg")
+
+// The import options dialog: the Paramics directory, the file variant, the
+// length units, the rule of the road and the number of demands files. OK
+// runs the whole import before the dialog closes. The matrix file row is
+// for models that already hold a network; in that state OK does nothing.
+class ParamicsImporterDlg : public CVEditor, private Ui::CVQTParamicsImporterDlg
+{
+    Q_OBJECT
+    Q_INTERFACES(Ui::CVQTParamicsImporterDlg)
+public:
+    ParamicsImporterDlg(QWidget* parent, Qt::WindowFlags flags);
+    ~ParamicsImporterDlg() override;
+
+    void setModel(CVModel* model);
+
+public slots:
+    void DirectoryBrowser_clicked();
+    void MatrixBrowser_clicked();
+    void buttonOk_clicked();
+    void buttonCancel_clicked();
+    void RightCheck_clicked();
+    void LeftCheck_clicked();
+    bool any_directory_error();
+    bool any_matrix_error();
+
+private:
+    CVModel* model = nullptr;
+    QString directory;   // what the path field shows when OK is pressed
+    QString matrixFile;  // chosen and shown, not yet used by an import
+    bool modelHasSections = false;
+};

@@ -1,0 +1,260 @@
+// The main window: its import menu, its log panel and the map renderer.
+
+#include "testsupport.h"
+
+#include "logpanel.h"
+#include "mainwindow.h"
+#include "maprenderer.h"
+#include "mapview.h"
+
+#include <cvgeomodel.h>
+#include <cvgeoobject.h>
+#include <cvgui.h>
+#include <cvlayer.h>
+#include <cvlog.h>
+#include <cvmappainter.h>
+#include <cvmodel.h>
+#include <cvregistry.h>
+#include <cvsystem.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <QMenu>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// A square of 10 m around a position, drawn filled in red: enough to see
+// that the renderer places and draws what a map type asks for.
+class TestBlock : public CVGeoObject
+{
+public:
+    using CVGeoObject::CVGeoObject;
+    CVPoint centre;
+
+    CVBBox getBoundingBox() const override
+    {
+        CVBBox box;
+        box.set(centre.x - 5.0, centre.x + 5.0, centre.y - 5.0, centre.y + 5.0);
+        return box;
+    }
+    void draw(CVMapPainter& map) const override
+    {
+        map.drawBand(CVPoints{CVPoint(centre.x - 5.0, centre.y), CVPoint(centre.x + 5.0, centre.y)}, 10.0, Qt::red);
+    }
+};
+
+CV_REGISTER_TYPE(TestBlock)
+
+TestBlock* addBlock(CVModel* model, double x, double y)
+{
+    CVLayer* layer = model->getGeoModel()->getActiveLayer(true);
+    auto* block = static_cast<TestBlock*>(CVSystem::getSystem().newObject(QStringLiteral("TestBlock"), model));
+    block->centre = CVPoint(x, y);
+    model->getGeoModel()->add(layer, block);
+    return block;
+}
+
+QStringList actionTexts(QMenu* menu)
+{
+    emit menu->aboutToShow();
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts << action->text();
+    return texts;
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fitTransformShowsTheBoxNorthUp_data();
+    void fitTransformShowsTheBoxNorthUp();
+    void rendererDrawsObjectsWhereTheyAre();
+    void wheelZoomKeepsThePointUnderTheCursor_data();
+    void wheelZoomKeepsThePointUnderTheCursor();
+    void dragPansTheMap();
+    void objectReferenceInLogText_data();
+    void objectReferenceInLogText();
+    void windowWithoutPluginSaysSo();
+    void windowOffersThePluginsFormatsAndAbout();
+    void linkedWarningCentresItsObject();
+};
+
+void TestMainWindow::fitTransformShowsTheBoxNorthUp_data()
+{
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    QTest::newRow("wide network") << 2000.0 << 100.0;
+    QTest::newRow("tall network") << 50.0 << 3000.0;
+    QTest::newRow("single point") << 0.0 << 0.0;
+}
+
+void TestMainWindow::fitTransformShowsTheBoxNorthUp()
+{
+    QFETCH(double, width);
+    QFETCH(double, height);
+    CVBBox box;
+    box.set(1000.0, 1000.0 + width, -500.0, -500.0 + height);
+    const QSizeF viewport(400, 300);
+    const double margin = 20;
+    const QTransform t = MapRenderer::fitTransform(box, viewport, margin);
+    const QPointF southWest = t.map(QPointF(1000.0, -500.0));
+    const QPointF northEast = t.map(QPointF(1000.0 + width, -500.0 + height));
+    // Inside the margins, north above south, east right of west, centred.
+    for (const QPointF& p : {southWest, northEast}) {
+        QVERIFY(p.x() >= margin - 1e-6 && p.x() <= viewport.width() - margin + 1e-6);
+        QVERIFY(p.y() >= margin - 1e-6 && p.y() <= viewport.height() - margin + 1e-6);
+    }
+    QVERIFY(northEast.y() <= southWest.y());
+    QVERIFY(northEast.x() >= southWest.x());
+    QCOMPARE((southWest + northEast) / 2.0, QPointF(200, 150));
+    // The longer side fills the view between the margins.
+    if (width > 0)
+        QVERIFY(qFuzzyCompare(northEast.x() - southWest.x(), 360.0) || qFuzzyCompare(southWest.y() - northEast.y(), 260.0));
+}
+
+void TestMainWindow::rendererDrawsObjectsWhereTheyAre()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    addBlock(model.get(), 0.0, 0.0);
+    addBlock(model.get(), 100.0, 100.0);
+    const CVBBox extent = MapRenderer::modelExtent(model.get());
+    QCOMPARE(extent.getMin().x, -5.0);
+    QCOMPARE(extent.getMax().y, 105.0);
+
+    MapRenderer renderer(model.get());
+    const QImage image = renderer.renderImage(QSize(220, 220));
+    const QTransform t = MapRenderer::fitTransform(extent, QSizeF(220, 220));
+    const auto isRed = [&](double x, double y) {
+        const QColor c = image.pixelColor(t.map(QPointF(x, y)).toPoint());
+        return c.red() > 200 && c.green() < 60 && c.blue() < 60;
+    };
+    QVERIFY(isRed(0, 0));
+    QVERIFY(isRed(100, 100));
+    QVERIFY(!isRed(50, 50));
+    QVERIFY(!isRed(100, 0));
+}
+
+void TestMainWindow::wheelZoomKeepsThePointUnderTheCursor_data()
+{
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<double>("scaleChange");
+    QTest::newRow("in") << 120 << 1.25;
+    QTest::newRow("out two notches") << -240 << 1.0 / (1.25 * 1.25);
+}
+
+void TestMainWindow::wheelZoomKeepsThePointUnderTheCursor()
+{
+    QFETCH(int, delta);
+    QFETCH(double, scaleChange);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    addBlock(model.get(), 0.0, 0.0);
+    addBlock(model.get(), 400.0, 300.0);
+    MapView view;
+    view.resize(400, 300);
+    view.setModel(model.get());
+    const QTransform before = view.getTransform();
+    const QPointF cursor(100, 80);
+    const QPointF underCursor = before.inverted().map(cursor);
+
+    QWheelEvent wheel(cursor, view.mapToGlobal(cursor), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &wheel);
+
+    const QTransform after = view.getTransform();
+    QVERIFY(qAbs(after.map(underCursor).x() - cursor.x()) < 1e-6);
+    QVERIFY(qAbs(after.map(underCursor).y() - cursor.y()) < 1e-6);
+    QVERIFY(qFuzzyCompare(after.m11() / before.m11(), scaleChange));
+    QVERIFY(after.m22() < 0);  // still north up
+}
+
+void TestMainWindow::dragPansTheMap()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    addBlock(model.get(), 0.0, 0.0);
+    MapView view;
+    view.resize(400, 300);
+    view.setModel(model.get());
+    view.show();
+    const QPointF origin = view.getTransform().map(QPointF(0, 0));
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    QMouseEvent move(QEvent::MouseMove, QPointF(230, 110), view.mapToGlobal(QPointF(230, 110)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(230, 110));
+    QCOMPARE(view.getTransform().map(QPointF(0, 0)), origin + QPointF(30, -40));
+}
+
+void TestMainWindow::objectReferenceInLogText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<uint>("id");
+    QTest::addColumn<QString>("plain");
+    QTest::newRow("roundabout") << "Node: <A HREF=\"OBJ_REF://42\">42</A> is a roundabout" << 42u
+                                << "Node: 42 is a roundabout";
+    QTest::newRow("lower case") << "see <a href=\"OBJ_REF://7\">it</a>" << 7u << "see it";
+    QTest::newRow("no link") << "File: /x/zones. File not found" << 0u << "File: /x/zones. File not found";
+    QTest::newRow("no number") << "<A HREF=\"OBJ_REF://abc\">abc</A>" << 0u << "abc";
+}
+
+void TestMainWindow::objectReferenceInLogText()
+{
+    QFETCH(QString, text);
+    QFETCH(uint, id);
+    QFETCH(QString, plain);
+    QCOMPARE(LogPanel::objectReference(text), id);
+    QCOMPARE(LogPanel::plainText(text), plain);
+}
+
+void TestMainWindow::windowWithoutPluginSaysSo()
+{
+    CVSystem::getSystem().clearImportFilters();
+    NetworkDir empty;
+    MainWindow window;
+    QVERIFY(!window.loadPlugins({empty.path()}));
+    QCOMPARE(window.getLogPanel()->count(), 1);
+    QVERIFY(window.getLogPanel()->item(0)->text().contains(QStringLiteral("crvparamicsimporter6")));
+    const QList<QAction*> entries = window.getImportMenu()->actions();
+    QCOMPARE(entries.size(), 1);
+    QVERIFY(!entries.first()->isEnabled());
+}
+
+void TestMainWindow::windowOffersThePluginsFormatsAndAbout()
+{
+    CVSystem::getSystem().clearImportFilters();
+    MainWindow window;
+    QVERIFY(window.loadPlugins({QStringLiteral(CORVIA_BIN_DIR)}));
+    QCOMPARE(actionTexts(window.getImportMenu()), QStringList{QStringLiteral("Paramics Network")});
+    QVERIFY(actionTexts(window.getHelpMenu()).contains(QStringLiteral("About Paramics Importer...")));
+}
+
+void TestMainWindow::linkedWarningCentresItsObject()
+{
+    MainWindow window;
+    window.resize(800, 600);
+    window.show();
+    CVModel* model = window.getModel();
+    addBlock(model, 0.0, 0.0);
+    const TestBlock* far = addBlock(model, 5000.0, 3000.0);
+    window.getMapView()->fitToModel();
+    model->getLog()->addWarning(QStringLiteral("Node: <A HREF=\"OBJ_REF://%1\">%1</A> is a roundabout").arg(far->getId()));
+    LogPanel* log = window.getLogPanel();
+    QCOMPARE(log->count(), 1);
+
+    emit log->itemClicked(log->item(0));
+    MapView* map = window.getMapView();
+    const QPointF onScreen = map->getTransform().map(QPointF(5000.0, 3000.0));
+    QVERIFY(qAbs(onScreen.x() - map->width() / 2.0) < 1.0);
+    QVERIFY(qAbs(onScreen.y() - map->height() / 2.0) < 1.0);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,233 @@
+// The import options dialog: its form, its buttons and the import that OK runs.
+
+#include "modalwatcher.h"
+#include "testsupport.h"
+
+#include "plugin/paramicsimporterdlg.h"
+
+#include <cvcatalog.h>
+#include <cvgeoobject.h>
+#include <cvlog.h>
+#include <cvmodel.h>
+#include <cvregistry.h>
+#include <cvsystem.h>
+
+#include <QComboBox>
+#include <QMetaMethod>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+// Stands in for the host's section type until the kernel has one: the
+// dialog only counts the model's objects of the type named "CVSection".
+class TestSection : public CVGeoObject
+{
+public:
+    using CVGeoObject::CVGeoObject;
+};
+
+void ensureSectionType()
+{
+    if (!CVRegistry::instance().type(QStringLiteral("CVSection")))
+        CVRegistry::instance().registerType(QStringLiteral("CVSection"),
+                                            [](CVModel* m, const CVType* t) -> CVObject* { return new TestSection(m, t); });
+}
+
+template <typename T>
+T* widget(QWidget& dialog, const char* name)
+{
+    T* found = dialog.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("the dialog has no %s", name);
+    return found;
+}
+
+QStringList triedFiles(const CVModel& model)
+{
+    QStringList files;
+    for (const QString& warning : model.getLog()->warnings()) {
+        const QString prefix = QStringLiteral("File: ");
+        const QString suffix = QStringLiteral(". File not found");
+        if (warning.startsWith(prefix) && warning.endsWith(suffix))
+            files << warning.mid(prefix.size(), warning.size() - prefix.size() - suffix.size()).section(QLatin1Char('/'), -1);
+    }
+    return files;
+}
+
+}  // namespace
+
+class TestParamicsImporterDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void formDefaults();
+    void metaObjectListsTheSlotsInOrder();
+    void ruleOfTheRoadIsExclusive();
+    void okImportsWithTheChosenOptions_data();
+    void okImportsWithTheChosenOptions();
+    void okImportsThePathAsTyped();
+    void emptyDirectoryKeepsTheDialogOpen();
+    void modelWithSectionsOffersOnlyTheMatrix();
+};
+
+void TestParamicsImporterDlg::formDefaults()
+{
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    QCOMPARE(dialog.objectName(), QStringLiteral("CVQTParamicsImporterDlg"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Paramics Importer"));
+    QVERIFY(widget<QRadioButton>(dialog, "RightCheck")->isChecked());
+    QVERIFY(!widget<QRadioButton>(dialog, "LeftCheck")->isChecked());
+    QCOMPARE(widget<QLineEdit>(dialog, "NbDemandsFileEdit")->text(), QStringLiteral("1"));
+    QCOMPARE(widget<QComboBox>(dialog, "VersionCombo")->currentText(), QStringLiteral("Quadstone"));
+    QCOMPARE(widget<QComboBox>(dialog, "UnitsCombo")->currentText(), QStringLiteral("Metric"));
+    QVERIFY(widget<QLineEdit>(dialog, "DirectoryEdit")->text().isEmpty());
+    QVERIFY(!widget<QLineEdit>(dialog, "MatrixFileEdit")->isEnabled());
+    QVERIFY(!widget<QToolButton>(dialog, "MatrixBrowser")->isEnabled());
+    QVERIFY(widget<QPushButton>(dialog, "buttonOk")->isDefault());
+    QVERIFY(widget<QPushButton>(dialog, "buttonOk")->shortcut().isEmpty());
+}
+
+void TestParamicsImporterDlg::metaObjectListsTheSlotsInOrder()
+{
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    const QMetaObject* meta = dialog.metaObject();
+    QCOMPARE(meta->className(), "ParamicsImporterDlg");
+    QStringList methods;
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+        methods << QString::fromLatin1(meta->method(i).typeName()) + QLatin1Char(' ')
+                     + QString::fromLatin1(meta->method(i).methodSignature());
+    QCOMPARE(methods, QStringList({"void DirectoryBrowser_clicked()", "void MatrixBrowser_clicked()",
+                                 "void buttonOk_clicked()", "void buttonCancel_clicked()", "void RightCheck_clicked()",
+                                 "void LeftCheck_clicked()", "bool any_directory_error()", "bool any_matrix_error()"}));
+    QVERIFY(dialog.qt_metacast("Ui::CVQTParamicsImporterDlg"));
+    QVERIFY(dialog.inherits("CVEditor"));
+}
+
+void TestParamicsImporterDlg::ruleOfTheRoadIsExclusive()
+{
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    dialog.show();
+    auto* right = widget<QRadioButton>(dialog, "RightCheck");
+    auto* left = widget<QRadioButton>(dialog, "LeftCheck");
+    QTest::mouseClick(left, Qt::LeftButton);
+    QVERIFY(left->isChecked() && !right->isChecked());
+    QTest::mouseClick(right, Qt::LeftButton);
+    QVERIFY(right->isChecked() && !left->isChecked());
+}
+
+void TestParamicsImporterDlg::okImportsWithTheChosenOptions_data()
+{
+    QTest::addColumn<QString>("demands");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QStringList>("demandFilesTried");
+    QTest::addColumn<bool>("configurationTried");
+
+    QTest::newRow("defaults") << "1" << "Quadstone" << QStringList{"demands"} << false;
+    QTest::newRow("three files") << "3" << "Quadstone" << QStringList{"demands.1", "demands.2", "demands.3"} << false;
+    QTest::newRow("not a number") << "two" << "Quadstone" << QStringList() << false;
+    QTest::newRow("sias") << "1" << "Sias" << QStringList{"demands"} << true;
+}
+
+void TestParamicsImporterDlg::okImportsWithTheChosenOptions()
+{
+    QFETCH(QString, demands);
+    QFETCH(QString, version);
+    QFETCH(QStringList, demandFilesTried);
+    QFETCH(bool, configurationTried);
+
+    NetworkDir network;
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    dialog.setModel(model.get());
+    dialog.show();
+    widget<QLineEdit>(dialog, "DirectoryEdit")->setText(network.path());
+    widget<QLineEdit>(dialog, "NbDemandsFileEdit")->setText(demands);
+    widget<QComboBox>(dialog, "VersionCombo")->setCurrentText(version);
+    QTest::mouseClick(widget<QPushButton>(dialog, "buttonOk"), Qt::LeftButton);
+
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+    const QStringList tried = triedFiles(*model);
+    QStringList demandsTried;
+    for (const QString& file : tried) {
+        if (file.startsWith(QLatin1String("demands")))
+            demandsTried << file;
+    }
+    QCOMPARE(demandsTried, demandFilesTried);
+    QCOMPARE(tried.contains(QStringLiteral("configuration")), configurationTried);
+    QVERIFY(tried.contains(QStringLiteral("zones")));
+    // The importer was configured before it ran.
+    QVERIFY(model->getCatalog()->find(QStringLiteral("Paramics Configuration")));
+    QVERIFY(model->getCatalog()->find(QStringLiteral("Network")));
+}
+
+void TestParamicsImporterDlg::okImportsThePathAsTyped()
+{
+    // What the field shows is what is read, even after a cancelled browse
+    // would have left the chosen directory empty.
+    NetworkDir network;
+    const QString typed = network.path() + QStringLiteral("/sub dir");
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    dialog.setModel(model.get());
+    widget<QLineEdit>(dialog, "DirectoryEdit")->setText(typed);
+    widget<QPushButton>(dialog, "buttonOk")->click();
+    QVERIFY(model->getLog()->warnings().contains(QStringLiteral("File: %1/zones. File not found").arg(typed)));
+}
+
+void TestParamicsImporterDlg::emptyDirectoryKeepsTheDialogOpen()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    const int objectsBefore = model->getCatalog()->size();
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    dialog.setModel(model.get());
+    dialog.show();
+    ModalWatcher watcher;
+    QTest::mouseClick(widget<QPushButton>(dialog, "buttonOk"), Qt::LeftButton);
+
+    QCOMPARE(watcher.seen().size(), 1);
+    QCOMPARE(watcher.seen().first().title, QStringLiteral("Directory Error"));
+    QCOMPARE(watcher.seen().first().text, QStringLiteral("Choose a directory"));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(model->getLog()->getEntries().isEmpty());
+    QCOMPARE(model->getCatalog()->size(), objectsBefore);
+}
+
+void TestParamicsImporterDlg::modelWithSectionsOffersOnlyTheMatrix()
+{
+    ensureSectionType();
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    QVERIFY(CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model.get(), -1, true));
+    const int objectsBefore = model->getCatalog()->size();
+
+    NetworkDir network;
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    dialog.setModel(model.get());
+    dialog.show();
+    QVERIFY(widget<QLineEdit>(dialog, "MatrixFileEdit")->isEnabled());
+    QVERIFY(widget<QToolButton>(dialog, "MatrixBrowser")->isEnabled());
+    QVERIFY(!widget<QLineEdit>(dialog, "DirectoryEdit")->isEnabled());
+    QVERIFY(!widget<QToolButton>(dialog, "DirectoryBrowser")->isEnabled());
+
+    widget<QLineEdit>(dialog, "DirectoryEdit")->setText(network.path());
+    ModalWatcher watcher;
+    widget<QPushButton>(dialog, "buttonOk")->click();
+    QVERIFY(watcher.seen().isEmpty());
+    QVERIFY(dialog.isVisible());
+    QVERIFY(model->getLog()->getEntries().isEmpty());
+    QCOMPARE(model->getCatalog()->size(), objectsBefore);
+
+    widget<QPushButton>(dialog, "buttonCancel")->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(TestParamicsImporterDlg)
+#include "tst_paramicsimporterdlg.moc"
