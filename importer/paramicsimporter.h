@@ -71,6 +71,13 @@ private:
     void readBeacons(const QString& directory);
     void readAnnotations(const QString& directory);
 
+    // Demand reading (reader/demandreaders.cpp): the state that carries from
+    // one demands file to the next, and the zone number that the files'
+    // origin numbers stand for.
+    struct DemandReading;
+    void readDemandsFile(const QString& path, DemandReading& state);
+    int renumberedZone(int zone) const;
+
     // Turning configuration after the links are read (reader/linksreader.cpp).
     void configureTurnings();
     void calculateAngles(ParamicsLink* link, QVector<Section>& sections);

@@ -1,11 +1,37 @@
 #pragma once
 
+#include <QString>
+#include <QTime>
+#include <QVector>
+
 // Records of the bus stops and bus routes files.
 
+// A bus stop on a link, some distance from the link's start.
 struct ParamicsBusStop
 {
+    explicit ParamicsBusStop(int stopNumber) : number(stopNumber) {}
+
+    int number;
+    QString name;       // as written, quotes included
+    QString link;       // "start node:end node"
+    double position = 0.0;  // metres from the start of the link
+    int stopId = -1;    // id of the host bus stop made for it; -1 while there is none
 };
 
+// A stop of a bus route, by stop number.
+struct ParamicsRouteStop
+{
+    int stop = 0;
+    QTime time;  // always null: the routes file gives no dwell time
+};
+
+// A named bus route: its path of nodes, its stops and its departures.
 struct ParamicsBusRoute
 {
+    explicit ParamicsBusRoute(const QString& routeName) : name(routeName) {}
+
+    QString name;
+    QVector<QTime> releases;            // departure times, in file order
+    QVector<ParamicsRouteStop> stops;   // in file order
+    QVector<QString> routeNodes;        // node ids, in file order
 };

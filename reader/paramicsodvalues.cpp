@@ -1,0 +1,64 @@
+#include "reader/paramicsodvalues.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Rows shorter than this stay sparse: switching saves nothing worth having.
+constexpr qsizetype MinDenseSize = 64;
+}
+
+bool ParamicsOdValues::isPlainZero(double value)
+{
+    // -0.0 and NaN are kept: they are not the 0.0 that a missing entry reads as.
+    return value == 0.0 && !std::signbit(value);
+}
+
+void ParamicsOdValues::append(double value)
+{
+    if (dense) {
+        values.append(value);
+        ++count;
+        return;
+    }
+    if (!isPlainZero(value)) {
+        positions.append(count);
+        values.append(value);
+    }
+    ++count;
+    // A sparse entry costs a value and a position, a dense one a value.
+    if (count >= MinDenseSize && 2 * positions.size() > count)
+        switchToDense();
+}
+
+void ParamicsOdValues::switchToDense()
+{
+    QVector<double> all(count, 0.0);
+    for (qsizetype i = 0; i < positions.size(); ++i)
+        all[positions.at(i)] = values.at(i);
+    values = std::move(all);
+    positions = QVector<qsizetype>();
+    dense = true;
+}
+
+double ParamicsOdValues::at(qsizetype position) const
+{
+    if (position < 0 || position >= count)
+        return 0.0;
+    if (dense)
+        return values.at(position);
+    const auto it = std::lower_bound(positions.cbegin(), positions.cend(), position);
+    if (it == positions.cend() || *it != position)
+        return 0.0;
+    return values.at(it - positions.cbegin());
+}
+
+QVector<double> ParamicsOdValues::toVector() const
+{
+    if (dense)
+        return values;
+    QVector<double> all(count, 0.0);
+    for (qsizetype i = 0; i < positions.size(); ++i)
+        all[positions.at(i)] = values.at(i);
+    return all;
+}

@@ -1,0 +1,52 @@
+#include "reader/paramicsreading.h"
+
+#include "reader/paramicslexer.h"
+
+namespace ParamicsReading {
+
+namespace {
+
+QTime validTime(int hours, int minutes, int seconds)
+{
+    return QTime::isValid(hours, minutes, seconds) ? QTime(hours, minutes, seconds) : QTime();
+}
+
+}  // namespace
+
+QTime timeFromFields(const QString& text)
+{
+    const QStringList fields = text.split(QLatin1Char(':'));
+    auto field = [&fields](int i) { return i < fields.size() ? fields.at(i).toInt() : 0; };
+    return validTime(field(0), field(1), field(2));
+}
+
+QTime timeFromColumns(const QString& text)
+{
+    return validTime(text.mid(0, 2).toInt(), text.mid(3, 2).toInt(), text.mid(6, 2).toInt());
+}
+
+bool isEndOfFile(const ParamicsLexer& lexer, const ParamicsToken& token)
+{
+    return !lexer.notAtEnd() && token.text == ParamicsLexer::EndMarker;
+}
+
+QString readQuoted(ParamicsLexer& lexer, ParamicsToken& token, const QString& separator)
+{
+    if (isEndOfFile(lexer, token))
+        return QString();
+    const QChar quote = QLatin1Char('"');
+    QString text = token.text;
+    if (text.count(quote) >= 2)
+        return text;
+    do {
+        if (!lexer.notAtEnd())
+            break;
+        lexer.nextToken(token);
+        if (isEndOfFile(lexer, token))
+            break;
+        text += separator + token.text;
+    } while (!token.text.contains(quote));
+    return text;
+}
+
+}  // namespace ParamicsReading

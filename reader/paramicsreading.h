@@ -1,0 +1,44 @@
+#pragma once
+
+#include "reader/paramicslexer.h"
+
+#include <QString>
+#include <QTime>
+
+// Values that several readers take out of a word's text, and texts that
+// run over several words or numbers.
+namespace ParamicsReading {
+
+// "hh:mm:ss" split at ":", absent fields 0: "07:" is 07:00:00. Null when the
+// fields do not form a time of day.
+QTime timeFromFields(const QString& text);
+
+// Hours, minutes and seconds from characters 0-1, 3-4 and 6-7, as the bus
+// routes file writes them. Null when they do not form a time of day.
+QTime timeFromColumns(const QString& text);
+
+// True when the token just taken is the lexer's end marker rather than a
+// word of the file.
+bool isEndOfFile(const ParamicsLexer& lexer, const ParamicsToken& token);
+
+// A quoted text that may have been split into several words. The token is
+// the text's first word. A word with two quotes is the whole text; otherwise
+// the following words are added, each after the separator, up to and
+// including the next word that holds a quote, or up to the end of the file.
+// The token is left on the text's last word.
+QString readQuoted(ParamicsLexer& lexer, ParamicsToken& token, const QString& separator);
+
+// A run of numbers: takes the token after the current one and hands each
+// number to add, up to the first token that is not a number, which is left
+// in token for the caller's loop to look at.
+template <typename Add>
+void readNumberRun(ParamicsLexer& lexer, ParamicsToken& token, Add add)
+{
+    lexer.nextToken(token);
+    while (token.isNumeric() && lexer.notAtEnd()) {
+        add(token);
+        lexer.nextToken(token);
+    }
+}
+
+}  // namespace ParamicsReading
