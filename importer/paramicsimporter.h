@@ -19,7 +19,9 @@ class CVCentroidConfiguration;
 class CVLayer;
 class CVModel;
 class CVNode;
+class CVRoadType;
 class CVSection;
+class CVTurning;
 
 // One import of a Paramics network directory into a host model. The
 // options dialog (or `corvia import`) configures it and calls netImport,
@@ -92,8 +94,25 @@ private:
     double calculateDestDistance(ParamicsNode* node, double laneWidth);
     double calculateParallelDistance(ParamicsLink* link);
     void createIntermediatePoint(double angle1, double angle2, int centre, CVPoint* point);
+    // Section building helpers (network/geometrybuilder.cpp, sectiongeometry.cpp).
+    const ParamicsCategory& linkCategory(const ParamicsLink* link) const;
+    static int categoryLanes(const ParamicsCategory& category);
+    CVRoadType* findRoadType(const QString& name) const;
+    void setSectionAttributes(CVSection* section, const ParamicsLink* link, const ParamicsCategory& category);
+    void buildCentreLine(CVSection* section, ParamicsLink* link, ParamicsNode* startNode, ParamicsNode* endNode);
+    void buildStraightCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start, const CVPoint& end,
+                                 double originCut, double destinationCut);
+    void buildArcCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start, const CVPoint& end,
+                            double originCut, double destinationCut);
+    int countOpenLinks(const QVector<Section>& entries) const;
     void createNodes();
     void connectSections();
+    // Node and turning helpers (network/nodebuilder.cpp).
+    CVSection* findSection(unsigned int id) const;
+    void attachSections(const ParamicsNode* record, CVNode* node);
+    void addToZones(const ParamicsNode* record);
+    bool isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning, const ParamicsLink* next) const;
+    CVTurning* createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination, CVNode* node);
     void createRamps();
     void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node);
     void updateTurnings(CVSection* section);

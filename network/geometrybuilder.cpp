@@ -1,9 +1,42 @@
-// The geometry driver and the sections built from links.
+// The geometry driver and the sections built from links: their names, road
+// types, speeds and lanes. The centre lines are in sectiongeometry.cpp.
 
 #include "importer/paramicsimporter.h"
 
+#include <cvcatalog.h>
+#include <cvgeomodel.h>
+#include <cvmodel.h>
+#include <cvpreferencesvalues.h>
+#include <cvroadtype.h>
+#include <cvsection.h>
+#include <cvsystem.h>
+
+#include <cmath>
+
+namespace {
+
+// What a link takes when its category is not among the categories read:
+// the values a category starts with before its file sets any.
+const ParamicsCategory& defaultCategory()
+{
+    static const ParamicsCategory category;
+    return category;
+}
+
+double finiteOr(double value, double fallback)
+{
+    return std::isfinite(value) ? value : fallback;
+}
+
+}  // namespace
+
 void ParamicsImporter::createGeometry()
 {
+    // The host reads the rule of the road from this preference: "0" for
+    // right-hand traffic, "1" for left-hand traffic.
+    if (model)
+        model->getPreferences()->setValue(QStringLiteral("CVModel::Location::RoadSide"),
+                                          rightHandDrive ? QStringLiteral("0") : QStringLiteral("1"));
     createCentroids();
     createLinks();
     createNodes();
@@ -16,23 +49,85 @@ void ParamicsImporter::createGeometry()
 
 void ParamicsImporter::createLinks()
 {
+    if (!model)
+        return;
+    for (auto it = links.cbegin(); it != links.cend(); ++it) {
+        ParamicsLink* link = it.value();
+        if (!link || link->barred)
+            continue;
+        ParamicsNode* startNode = nodes.value(link->from);
+        ParamicsNode* endNode = nodes.value(link->to);
+        if (!startNode || !endNode)
+            continue;
+        auto* section =
+            dynamic_cast<CVSection*>(CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model, -1, true));
+        if (!section)
+            continue;
+        section->setName(QStringLiteral("N%1_N%2").arg(link->from, link->to));
+        const ParamicsCategory& category = linkCategory(link);
+        if (link->roadType.isEmpty())
+            link->roadType = category.type;
+        section->setRoadType(findRoadType(link->roadType), true);
+        setSectionAttributes(section, link, category);
+
+        link->sectionId = section->getId();
+        startNode->increaseSectionCount();
+        endNode->increaseSectionCount();
+
+        buildCentreLine(section, link, startNode, endNode);
+        if (link->hasRamps())
+            rampLinks.insert(link->name, link);
+        model->getGeoModel()->add(layer, section);
+    }
 }
 
-double ParamicsImporter::calculateOrigDistance(ParamicsNode*, double)
+const ParamicsCategory& ParamicsImporter::linkCategory(const ParamicsLink* link) const
 {
-    return 0.0;
+    const ParamicsCategory* category = categories.value(link->category, nullptr);
+    return category ? *category : defaultCategory();
 }
 
-double ParamicsImporter::calculateDestDistance(ParamicsNode*, double)
+int ParamicsImporter::categoryLanes(const ParamicsCategory& category)
 {
-    return 0.0;
+    // A category of no lanes would leave its links without any: it counts
+    // as one lane, also where its width is shared out between lanes.
+    return category.lanes > 0 ? category.lanes : 1;
 }
 
-double ParamicsImporter::calculateParallelDistance(ParamicsLink*)
+CVRoadType* ParamicsImporter::findRoadType(const QString& name) const
 {
-    return 0.0;
+    CVCatalog* catalog = model->getCatalog();
+    if (auto* roadType = dynamic_cast<CVRoadType*>(catalog->find(name, nullptr, Qt::CaseInsensitive)))
+        return roadType;
+    return dynamic_cast<CVRoadType*>(
+        catalog->find(QStringLiteral("Arterial"), model->getType(QStringLiteral("CVRoadType")), Qt::CaseInsensitive));
 }
 
-void ParamicsImporter::createIntermediatePoint(double, double, int, CVPoint*)
+void ParamicsImporter::setSectionAttributes(CVSection* section, const ParamicsLink* link,
+                                            const ParamicsCategory& category)
 {
+    const double linkSpeed = finiteOr(link->speed, 0.0);
+    const double speed = linkSpeed != 0.0 ? linkSpeed : finiteOr(category.speed, defaultCategory().speed);
+    section->setDataValue(CVSection::speedColumn(), speed);
+
+    // The link's width is that of its whole carriageway; a lane count below
+    // one is taken as not given.
+    const double width = finiteOr(link->width, 0.0);
+    const int lanes = link->lanes > 0 ? link->lanes : 0;
+    const int defaultLanes = categoryLanes(category);
+    const double defaultWidth = finiteOr(category.width, defaultCategory().width);
+    double laneWidth = 0.0;
+    int laneCount = 0;
+    if (width == 0.0) {
+        laneWidth = defaultWidth / defaultLanes;
+        laneCount = std::max(lanes, defaultLanes);
+    } else if (lanes == 0) {
+        laneWidth = width / defaultLanes;
+        laneCount = defaultLanes;
+    } else {
+        laneWidth = width / lanes;
+        laneCount = lanes;
+    }
+    section->setDataValue(CVSection::laneWidthColumn(), laneWidth);
+    section->setDataValue(CVSection::nbLanesColumn(), laneCount);
 }

@@ -65,6 +65,14 @@ struct ParamicsImporterProbe
     void checkBarredTurnings() { i.checkBarredTurnings(); }
     void updateLinks() { i.updateLinks(); }
     void createGeometry() { i.createGeometry(); }
+    void createLinks() { i.createLinks(); }
+    void createNodes() { i.createNodes(); }
+    void connectSections() { i.connectSections(); }
+    void updateNbLanes(ParamicsTurning* t, unsigned int n) { i.updateNbLanes(t, n); }
+    double calculateOrigDistance(ParamicsNode* n, double w) { return i.calculateOrigDistance(n, w); }
+    double calculateDestDistance(ParamicsNode* n, double w) { return i.calculateDestDistance(n, w); }
+    double calculateParallelDistance(ParamicsLink* l) { return i.calculateParallelDistance(l); }
+    void createIntermediatePoint(double a1, double a2, int c, CVPoint* p) { i.createIntermediatePoint(a1, a2, c, p); }
     void createPriorities() { i.createPriorities(); }
     void addBaseVehicles() { i.addBaseVehicles(); }
     void createVehicles() { i.createVehicles(); }

@@ -48,6 +48,24 @@ QVariant CVObject::getDataValue(const QString& columnName) const
     return model ? getDataValue(model->getColumn(columnName)) : QVariant();
 }
 
+int CVObject::getDataValueInt(const CVColumn* column, CVContext::Context) const
+{
+    return getDataValue(column).toInt();
+}
+
+double CVObject::getDataValueDouble(const CVColumn* column, CVContext::Context) const
+{
+    return getDataValue(column).toDouble();
+}
+
+void CVObject::copyDataValuesFrom(const CVObject& other)
+{
+    if (other.dataValues)
+        dataValues = std::make_unique<QHash<const CVColumn*, QVariant>>(*other.dataValues);
+    else
+        dataValues.reset();
+}
+
 void CVObject::writeFields(QJsonObject&) const {}
 
 QJsonObject CVObject::dataValuesJson() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cvcontext.h"
 #include "cvtype.h"
 
 #include <QHash>
@@ -41,6 +42,12 @@ public:
     virtual void setDataValue(const CVColumn* column, const QVariant& value);
     virtual QVariant getDataValue(const CVColumn* column) const;
     QVariant getDataValue(const QString& columnName) const;
+    int getDataValueInt(const CVColumn* column, CVContext::Context context = CVContext::anyContext) const;
+    double getDataValueDouble(const CVColumn* column, CVContext::Context context = CVContext::anyContext) const;
+
+    // Counts the changes made to the object, so views know to redraw it.
+    void increaseTick() { ++tick; }
+    unsigned int getTick() const { return tick; }
 
     // Adds the fields of the concrete type to a saved object. The common
     // fields (id, type, name, external id, status, data values) are written
@@ -48,11 +55,16 @@ public:
     virtual void writeFields(QJsonObject& json) const;
     QJsonObject dataValuesJson() const;
 
+protected:
+    // For copies of an object: takes over the other object's data values.
+    void copyDataValuesFrom(const CVObject& other);
+
 private:
     CVModel* model;
     const CVType* type;
     unsigned int id = 0;
     int status = 0;
+    unsigned int tick = 0;
     QString name;
     QString externalId;
     // Most objects carry no attribute columns; the table is made on first use.

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "cvbeziercurve.h"
+#include "cvsectionlane.h"
+
+#include <QPair>
+#include <QVector>
+
+class CVNode;
+class CVRoadType;
+
+// A one-way road between two nodes, drawn along its centre line. Lanes are
+// counted from 0 at the leftmost lane in the direction of travel. Speed
+// (km/h), lane width (m) and lane count are the columns speedAtt,
+// laneWidthAtt and nblanesAtt: setting nblanesAtt to n gives the section n
+// full lanes (its side lanes stay), reading it gives the number of lanes
+// of every kind.
+class CRVKERNEL_EXPORT CVSection : public CVBezierCurve
+{
+public:
+    // Lane width of a section that was never given one.
+    static constexpr double DefaultLaneWidth = 3.5;
+
+    CVSection(CVModel* model, const CVType* type) : CVBezierCurve(model, type) {}
+
+    static const CVColumn* speedColumn();
+    static const CVColumn* laneWidthColumn();
+    static const CVColumn* nbLanesColumn();
+
+    CVNode* getOrigin() const { return origin; }
+    void setOrigin(CVNode* node) { origin = node; }
+    CVNode* getDestination() const { return destination; }
+    void setDestination(CVNode* node) { destination = node; }
+
+    CVRoadType* getRoadType() const { return roadType; }
+    // With takeDefaults, the section also takes the road type's speed and
+    // lane width (which the caller may then overwrite).
+    void setRoadType(CVRoadType* type, bool takeDefaults);
+
+    double getSpeed() const;
+    double getLaneWidth() const;
+
+    void setDataValue(const CVColumn* column, const QVariant& value) override;
+    QVariant getDataValue(const CVColumn* column) const override;
+    using CVObject::getDataValue;
+
+    // Lanes.
+    const QVector<CVSectionLane>& getLanes() const { return lanes; }
+    int getNbLanes() const { return int(lanes.size()); }
+    int getNbFullLanes() const;
+    // Adds a lane at an index: 0 before the first lane (on the left), -1
+    // (or any index past the end) after the last one (on the right).
+    void addLane(const CVSectionLane& lane, int position);
+    void removeLane(int index);
+    void removeLastLane();
+    // First and last index of the lanes that exist at a position along the
+    // section; (0, -1) when none does.
+    QPair<int, int> getLanesAtPos(double pos) const;
+    QPair<int, int> getEntryLanes() const { return getLanesAtPos(0.0); }
+    QPair<int, int> getExitLanes() const { return getLanesAtPos(length2D()); }
+
+    // A new section of the model (new id, in the catalogue, in no layer)
+    // with this one's name, road type, values, lanes, line and end nodes.
+    CVSection* clone() const;
+
+    void writeFields(QJsonObject& json) const override;
+
+private:
+    void setNbFullLanes(int count);
+    int lastFullLane() const;
+
+    CVNode* origin = nullptr;
+    CVNode* destination = nullptr;
+    CVRoadType* roadType = nullptr;
+    QVector<CVSectionLane> lanes;
+};

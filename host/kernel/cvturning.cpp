@@ -1,0 +1,136 @@
+#include "cvturning.h"
+
+#include "cvnode.h"
+#include "cvregistry.h"
+#include "cvsection.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+#include <cmath>
+
+CV_REGISTER_TYPE(CVTurning)
+
+namespace {
+
+constexpr double DefaultSectionSpeed = 50.0;
+constexpr int CurveSteps = 12;
+
+QJsonValue idOrNull(const CVObject* object)
+{
+    return object ? QJsonValue(qint64(object->getId())) : QJsonValue();
+}
+
+// Sideways distance, to the left of the centre line, of the middle of a
+// lane range: lanes are counted from the left and centred on the line.
+double laneRangeOffset(const CVSection& section, int from, int to, bool toLanes)
+{
+    if (!toLanes)
+        return 0.0;
+    const double middleLane = (from + to) * 0.5;
+    return ((section.getNbLanes() - 1) * 0.5 - middleLane) * section.getLaneWidth();
+}
+
+// The point at a position of a section's centre line moved sideways to
+// the left by offset, with the line's direction there.
+CVPoint pointBeside(const CVSection& section, double pos, double offset, double& dx, double& dy)
+{
+    const CVPoints& points = section.getPoints();
+    points.directionAtPos(pos, dx, dy);
+    const CVPoint onLine = points.pointAtPos(pos);
+    return CVPoint(onLine.x - dy * offset, onLine.y + dx * offset, onLine.z);
+}
+
+}  // namespace
+
+void CVTurning::setSections(CVSection* originSection, CVSection* destinationSection)
+{
+    origin = originSection;
+    destination = destinationSection;
+    updatePath(true);
+}
+
+void CVTurning::setOriginLanes(int from, int to)
+{
+    originFromLane = std::min(from, to);
+    originToLane = std::max(from, to);
+}
+
+void CVTurning::setDestinationLanes(int from, int to)
+{
+    destinationFromLane = std::min(from, to);
+    destinationToLane = std::max(from, to);
+}
+
+double CVTurning::calculateSpeed() const
+{
+    auto sectionSpeed = [](const CVSection* section) {
+        const double value = section ? section->getSpeed() : 0.0;
+        return value > 0.0 ? value : DefaultSectionSpeed;
+    };
+    const double base = std::min(sectionSpeed(origin), sectionSpeed(destination));
+    const double factor = std::cos(std::fabs(calcAngleSections()) * 0.5);
+    return std::max(MinimumSpeed, base * factor);
+}
+
+double CVTurning::calcAngleSections() const
+{
+    if (!origin || !destination)
+        return 0.0;
+    const CVPoints& in = origin->getPoints();
+    const CVPoints& out = destination->getPoints();
+    if (in.size() < 2 || out.size() < 2)
+        return 0.0;
+    return CVPoints::angleBetweenLines(in[in.size() - 2], in.last(), out[0], out[1]);
+}
+
+void CVTurning::updatePath(bool toLanes)
+{
+    double dx = 0.0, dy = 0.0;
+    if (origin && !origin->getPoints().isEmpty())
+        pathStart = pointBeside(*origin, origin->length2D(),
+                                laneRangeOffset(*origin, originFromLane, originToLane, toLanes), dx, dy);
+    if (destination && !destination->getPoints().isEmpty())
+        pathEnd = pointBeside(*destination, 0.0,
+                              laneRangeOffset(*destination, destinationFromLane, destinationToLane, toLanes), dx, dy);
+    increaseTick();
+}
+
+void CVTurning::curve()
+{
+    path.clear();
+    double inX = 0.0, inY = 0.0, outX = 0.0, outY = 0.0;
+    if (origin)
+        origin->getPoints().directionAtPos(origin->length2D(), inX, inY);
+    if (destination)
+        destination->getPoints().directionAtPos(0.0, outX, outY);
+    const double reach = pathStart.distance2D(pathEnd) / 3.0;
+    const CVPoint c1(pathStart.x + inX * reach, pathStart.y + inY * reach, pathStart.z);
+    const CVPoint c2(pathEnd.x - outX * reach, pathEnd.y - outY * reach, pathEnd.z);
+    path.append(pathStart);
+    for (int step = 1; step < CurveSteps; ++step) {
+        const double t = double(step) / CurveSteps, u = 1.0 - t;
+        const double a = u * u * u, b = 3.0 * u * u * t, c = 3.0 * u * t * t, d = t * t * t;
+        path.append(CVPoint(a * pathStart.x + b * c1.x + c * c2.x + d * pathEnd.x,
+                            a * pathStart.y + b * c1.y + c * c2.y + d * pathEnd.y,
+                            a * pathStart.z + b * c1.z + c * c2.z + d * pathEnd.z));
+    }
+    path.append(pathEnd);
+    increaseTick();
+}
+
+void CVTurning::writeFields(QJsonObject& json) const
+{
+    json.insert(QStringLiteral("node"), idOrNull(node));
+    json.insert(QStringLiteral("origin"), idOrNull(origin));
+    json.insert(QStringLiteral("destination"), idOrNull(destination));
+    json.insert(QStringLiteral("originLanes"), QJsonArray{originFromLane, originToLane});
+    json.insert(QStringLiteral("destinationLanes"), QJsonArray{destinationFromLane, destinationToLane});
+    json.insert(QStringLiteral("warningIndicator"), warningIndicator);
+    json.insert(QStringLiteral("autoSpeed"), autoSpeed);
+    json.insert(QStringLiteral("speed"), speed);
+    QJsonArray pathPoints;
+    for (const CVPoint& p : path)
+        pathPoints.append(QJsonArray{p.x, p.y, p.z});
+    json.insert(QStringLiteral("path"), pathPoints);
+}
