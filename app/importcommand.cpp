@@ -1,6 +1,7 @@
 #include "importcommand.h"
 
 #include "importrunner.h"
+#include "mappicture.h"
 #include "pluginloader.h"
 #include "progressprinter.h"
 
@@ -22,6 +23,8 @@ struct ParsedImport
 {
     ImportSettings settings;
     QString savePath;
+    QString pngPath;
+    QSize pngSize = QSize(MapPicture::DefaultWidth, MapPicture::DefaultHeight);
     QString error;  // empty when the command line is usable
 };
 
@@ -40,6 +43,8 @@ ParsedImport parse(const QStringList& arguments)
         {QStringLiteral("rule"), QString(), QStringLiteral("rule")},
         {QStringLiteral("demand-files"), QString(), QStringLiteral("n")},
         {QStringLiteral("save"), QString(), QStringLiteral("file")},
+        {QStringLiteral("png"), QString(), QStringLiteral("file")},
+        {QStringLiteral("png-size"), QString(), QStringLiteral("size")},
     });
 
     ParsedImport parsed;
@@ -91,6 +96,14 @@ ParsedImport parse(const QStringList& arguments)
         }
     }
     parsed.savePath = parser.value(QStringLiteral("save"));
+    parsed.pngPath = parser.value(QStringLiteral("png"));
+    if (parser.isSet(QStringLiteral("png-size"))
+        && !MapPicture::parseSize(parser.value(QStringLiteral("png-size")), parsed.pngSize)) {
+        parsed.error = QStringLiteral("--png-size takes WIDTHxHEIGHT, each from %1 to %2 pixels")
+                           .arg(MapPicture::MinimumSide)
+                           .arg(MapPicture::MaximumSide);
+        return parsed;
+    }
     return parsed;
 }
 
@@ -121,12 +134,17 @@ QString ImportCommand::helpText()
         "  --demand-files N           1 reads \"demands\", N > 1 reads demands.1 to\n"
         "                             demands.N, 0 reads none (1)\n"
         "  --save MODEL.json          save the model as JSON\n"
+        "  --png FILE.png             draw the map of the imported network into a PNG:\n"
+        "                             fitted to the network, white background, scale\n"
+        "                             bar and legend\n"
+        "  --png-size WxH             size of that picture in pixels (1600x1200)\n"
         "  --help                     show this text\n"
         "\n"
         "The import runs through the plug-in library crvparamicsimporter6, looked\n"
         "for next to corvia, then in ../lib.\n"
         "\n"
-        "Exit status: 0 after an import, 1 when the model could not be saved,\n"
+        "Exit status: 0 after an import, 1 when the model or the picture could not\n"
+        "be saved,\n"
         "2 for a usage error (nothing is imported), 3 when the plug-in library\n"
         "cannot be loaded.\n");
 }
@@ -173,6 +191,14 @@ int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
             return 1;
         }
         print(out, QStringLiteral("Model saved to %1\n").arg(parsed.savePath));
+    }
+    if (!parsed.pngPath.isEmpty()) {
+        QString error;
+        if (!MapPicture::save(model.get(), parsed.pngPath, parsed.pngSize, &error)) {
+            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.pngPath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("Map drawn to %1\n").arg(parsed.pngPath));
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "mapview.h"
 
+#include "mapdecorations.h"
+
 #include <cvgeoobject.h>
 
 #include <QMouseEvent>
@@ -61,6 +63,7 @@ void MapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     renderer.render(painter, worldToScreen, QRectF(rect()));
+    MapDecorations::drawScaleBar(painter, worldToScreen, QRectF(rect()));
 }
 
 void MapView::resizeEvent(QResizeEvent* event)

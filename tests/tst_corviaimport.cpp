@@ -2,6 +2,7 @@
 
 #include "testsupport.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +18,7 @@ private slots:
     void usageErrorsExitWithTwo();
     void emptyDirectoryImportsAndSaves();
     void helpDocumentsEveryOption();
+    void pngOfExampleIsDrawn();
 
 private:
     struct Result
@@ -51,6 +53,7 @@ void TestCorviaImport::usageErrorsExitWithTwo_data()
     QTest::newRow("bad rule") << QStringList{"--rule", "middle"} << false;
     QTest::newRow("bad demand count") << QStringList{"--demand-files", "two"} << false;
     QTest::newRow("unknown option") << QStringList{"--colour", "red"} << false;
+    QTest::newRow("bad picture size") << QStringList{"--png", "x.png", "--png-size", "big"} << false;
 }
 
 void TestCorviaImport::usageErrorsExitWithTwo()
@@ -96,8 +99,33 @@ void TestCorviaImport::helpDocumentsEveryOption()
 {
     const Result result = corvia({"import", "--help"});
     QCOMPARE(result.exitCode, 0);
-    for (const char* option : {"--variant", "--units", "--rule", "--demand-files", "--save"})
+    for (const char* option : {"--variant", "--units", "--rule", "--demand-files", "--save", "--png", "--png-size"})
         QVERIFY2(result.out.contains(QLatin1String(option)), option);
+}
+
+void TestCorviaImport::pngOfExampleIsDrawn()
+{
+    NetworkDir dir;
+    const QString picture = dir.path() + QStringLiteral("/out.png");
+    const Result result = corvia({"import", examplesDir("quadstone"), "--png", picture, "--png-size", "640x480"});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.contains(picture));
+    QImage image;
+    QVERIFY(image.load(picture, "PNG"));
+    QCOMPARE(image.size(), QSize(640, 480));
+    // White background, with a network (and legend) drawn on it.
+    QCOMPARE(image.pixelColor(0, 0), QColor(Qt::white));
+    int drawn = 0;
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2)
+            drawn += image.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
+    }
+    QVERIFY2(drawn > 1000, qPrintable(QString::number(drawn)));
+
+    // A picture that cannot be written is an output failure.
+    const Result unwritable = corvia({"import", examplesDir("quadstone"), "--png", dir.path() + "/no/such/dir/x.png"});
+    QCOMPARE(unwritable.exitCode, 1);
+    QVERIFY(unwritable.err.contains(QStringLiteral("cannot write")));
 }
 
 QTEST_GUILESS_MAIN(TestCorviaImport)

@@ -2,6 +2,7 @@
 
 #include "cvobject.h"
 
+#include <QFont>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -93,6 +94,29 @@ void CVMapPainter::drawLabel(const CVPoint& at, const QString& text, const QColo
     const QRectF box(centre.x() - 100.0, centre.y() - 10.0, 200.0, 20.0);
     painter.setPen(colour);
     painter.drawText(box, Qt::AlignCenter, text);
+}
+
+void CVMapPainter::drawText(const CVPoint& at, const QString& text, double heightMetres, double angleDegrees,
+                            const QColor& colour) const
+{
+    constexpr double minimumPixels = 3.0;
+    // The font is laid out at a fixed size and scaled, so that a height of
+    // a fraction of a pixel per metre still gives the exact size.
+    constexpr double layoutPixels = 100.0;
+    const double pixels = heightMetres * pixelsPerMetre;
+    if (text.isEmpty() || !at.isFinite() || !std::isfinite(pixels) || pixels < minimumPixels
+        || !std::isfinite(angleDegrees))
+        return;
+    QFont font = painter.font();
+    font.setPixelSize(int(layoutPixels));
+    painter.save();
+    painter.translate(toScreen(at));
+    painter.rotate(-angleDegrees);  // the screen's y axis points down
+    painter.scale(pixels / layoutPixels, pixels / layoutPixels);
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(QPointF(0.0, 0.0), text);
+    painter.restore();
 }
 
 bool CVMapPainter::isSelected(const CVObject* object) const

@@ -37,6 +37,11 @@ public:
     void drawMarker(const CVPoint& at, Marker shape, const QColor& colour, double pixelSize) const;
     // Text centred on the point; drawn only while labels are shown.
     void drawLabel(const CVPoint& at, const QString& text, const QColor& colour = Qt::black) const;
+    // Text that belongs to the map: its baseline starts at the point, its
+    // height is in metres, its angle in degrees counter-clockwise. Text
+    // smaller than a few pixels is not drawn, nobody could read it.
+    void drawText(const CVPoint& at, const QString& text, double heightMetres, double angleDegrees,
+                  const QColor& colour) const;
 
     bool getShowLabels() const { return showLabels; }
     void setShowLabels(bool show) { showLabels = show; }

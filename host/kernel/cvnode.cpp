@@ -1,5 +1,7 @@
 #include "cvnode.h"
 
+#include "cvmappainter.h"
+#include "cvmapstyle.h"
 #include "cvregistry.h"
 #include "cvturning.h"
 
@@ -77,4 +79,23 @@ void CVNode::writeFields(QJsonObject& json) const
     for (const CVTurning* turning : turnings)
         ids.append(qint64(turning->getId()));
     json.insert(QStringLiteral("turnings"), ids);
+}
+
+CVBBox CVNode::getBoundingBox() const
+{
+    // A junction reaches a few metres around its point.
+    constexpr double reach = 2.0;
+    CVBBox box;
+    const CVPoint& at = getPosition();
+    if (at.isFinite())
+        box.set(at.x - reach, at.x + reach, at.y - reach, at.y + reach);
+    return box;
+}
+
+void CVNode::draw(CVMapPainter& map) const
+{
+    // About four metres across, but never lost nor a blot.
+    const double size = qBound(4.0, 4.0 * map.getPixelsPerMetre(), 10.0);
+    map.drawMarker(getPosition(), CVMapPainter::Marker::Circle,
+                   yellowBox ? CVMapStyle::yellowBoxNode() : CVMapStyle::node(), size);
 }

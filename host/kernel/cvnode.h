@@ -37,6 +37,10 @@ public:
 
     void writeFields(QJsonObject& json) const override;
 
+    // Map: a dot, filled yellow for a yellow-box junction.
+    CVBBox getBoundingBox() const override;
+    void draw(CVMapPainter& map) const override;
+
 private:
     bool yellowBox = false;
     bool userDefinedPriorities = false;

@@ -1,5 +1,7 @@
 #include "cvsection.h"
 
+#include "cvmappainter.h"
+#include "cvmapstyle.h"
 #include "cvmodel.h"
 #include "cvnode.h"
 #include "cvregistry.h"
@@ -181,4 +183,30 @@ void CVSection::writeFields(QJsonObject& json) const
                                          {QStringLiteral("finalOffset"), lanes[i].getFinalOffset()}});
     }
     json.insert(QStringLiteral("sideLanes"), sideLanes);
+}
+
+const CVSectionDrawing& CVSection::getDrawing() const
+{
+    if (!drawingMade || !drawing.matches(*this)) {
+        drawing = CVSectionDrawing(*this);
+        drawingMade = true;
+    }
+    return drawing;
+}
+
+CVBBox CVSection::getBoundingBox() const
+{
+    return getDrawing().getBoundingBox();
+}
+
+void CVSection::draw(CVMapPainter& map) const
+{
+    const CVSectionDrawing& shape = getDrawing();
+    const QColor colour = map.isSelected(this) ? CVMapStyle::roadSelected() : CVMapStyle::road();
+    for (const CVSectionDrawing::Band& band : shape.getBands())
+        map.drawBand(band.line, band.width, colour);
+    if (shape.getLaneWidth() * map.getPixelsPerMetre() < CVMapStyle::MinimumLanePixelsForMarkings)
+        return;
+    for (const CVPoints& separator : shape.getSeparators())
+        map.drawLine(separator, CVMapStyle::laneMarking(), 1.0, Qt::DashLine);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cvbeziercurve.h"
+#include "cvsectiondrawing.h"
 #include "cvsectionlane.h"
 
 #include <QPair>
@@ -65,6 +66,13 @@ public:
 
     void writeFields(QJsonObject& json) const override;
 
+    // Map: a band as wide as the lanes along the smooth centre line, side
+    // lanes only over their length, lines between lanes when zoomed in.
+    CVBBox getBoundingBox() const override;
+    void draw(CVMapPainter& map) const override;
+    // The section's drawing, worked out again only after a change.
+    const CVSectionDrawing& getDrawing() const;
+
 private:
     void setNbFullLanes(int count);
     int lastFullLane() const;
@@ -73,4 +81,6 @@ private:
     CVNode* destination = nullptr;
     CVRoadType* roadType = nullptr;
     QVector<CVSectionLane> lanes;
+    mutable CVSectionDrawing drawing;
+    mutable bool drawingMade = false;
 };

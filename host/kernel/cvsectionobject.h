@@ -1,6 +1,10 @@
 #pragma once
 
 #include "cvgeoobject.h"
+#include "cvmappainter.h"
+#include "cvpoints.h"
+
+#include <QColor>
 
 // Something placed along a section: a bus stop, a detector, a message
 // sign. It covers a range of the section's lanes from a position (metres
@@ -26,7 +30,20 @@ public:
 
     void writeFields(QJsonObject& json) const override;
 
+    // Map: a band across the lanes it covers, over its length, at its place
+    // on the section, with a marker in its middle that stays visible when
+    // zoomed out. Nothing without a section.
+    CVBBox getBoundingBox() const override;
+    void draw(CVMapPainter& map) const override;
+
+protected:
+    virtual QColor mapColour() const = 0;
+    virtual CVMapPainter::Marker mapMarker() const = 0;
+
 private:
+    // The line along which it lies and the width it covers, in metres.
+    CVPoints mapLine(double& width) const;
+
     float position = 0.0f;
     float length = 0.0f;
     int fromLane = 0;
@@ -37,12 +54,20 @@ class CRVKERNEL_EXPORT CVBusStop : public CVSectionObject
 {
 public:
     using CVSectionObject::CVSectionObject;
+
+protected:
+    QColor mapColour() const override;
+    CVMapPainter::Marker mapMarker() const override { return CVMapPainter::Marker::Square; }
 };
 
 class CRVKERNEL_EXPORT CVDetector : public CVSectionObject
 {
 public:
     using CVSectionObject::CVSectionObject;
+
+protected:
+    QColor mapColour() const override;
+    CVMapPainter::Marker mapMarker() const override { return CVMapPainter::Marker::Diamond; }
 };
 
 // A variable message sign.
@@ -50,4 +75,8 @@ class CRVKERNEL_EXPORT CVVMS : public CVSectionObject
 {
 public:
     using CVSectionObject::CVSectionObject;
+
+protected:
+    QColor mapColour() const override;
+    CVMapPainter::Marker mapMarker() const override { return CVMapPainter::Marker::Triangle; }
 };

@@ -23,6 +23,11 @@ public:
 
     void writeFields(QJsonObject& json) const override;
 
+    // Map: the text with its baseline starting at the position, as high as
+    // its height in metres, turned by its angle.
+    CVBBox getBoundingBox() const override;
+    void draw(CVMapPainter& map) const override;
+
 private:
     CVPoint position;
     double angle = 0.0;

@@ -1,5 +1,7 @@
 #include "cvturning.h"
 
+#include "cvmappainter.h"
+#include "cvmapstyle.h"
 #include "cvnode.h"
 #include "cvregistry.h"
 #include "cvsection.h"
@@ -133,4 +135,27 @@ void CVTurning::writeFields(QJsonObject& json) const
     for (const CVPoint& p : path)
         pathPoints.append(QJsonArray{p.x, p.y, p.z});
     json.insert(QStringLiteral("path"), pathPoints);
+}
+
+CVBBox CVTurning::getBoundingBox() const
+{
+    CVBBox box;
+    for (const CVPoint& point : path) {
+        if (point.isFinite())
+            box.extend(point);
+    }
+    return box;
+}
+
+void CVTurning::draw(CVMapPainter& map) const
+{
+    if (path.size() < 2 || map.getPixelsPerMetre() < CVMapStyle::MinimumZoomForTurnings)
+        return;
+    QColor colour = CVMapStyle::turningMajor();
+    if (warningIndicator == 1)
+        colour = CVMapStyle::turningMedium();
+    else if (warningIndicator >= 2)
+        colour = CVMapStyle::turningMinor();
+    map.drawLine(path, map.isSelected(this) ? CVMapStyle::roadSelected() : colour,
+                 map.getPixelsPerMetre() >= 4.0 ? 1.5 : 1.0);
 }

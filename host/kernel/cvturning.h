@@ -63,6 +63,10 @@ public:
 
     void writeFields(QJsonObject& json) const override;
 
+    // Map: the path as a thin line, coloured by the warning indicator.
+    CVBBox getBoundingBox() const override;
+    void draw(CVMapPainter& map) const override;
+
 private:
     CVNode* node = nullptr;
     CVSection* origin = nullptr;
