@@ -68,19 +68,19 @@ CVSectionDrawing::CVSectionDrawing(const CVSection& section)
             int last = i;
             while (last + 1 < lanes.size() && lanes[last + 1].isFullLane())
                 ++last;
-            bands.append({offsetLine(centre, laneOffset(i, last)), (last - i + 1) * laneWidth});
+            bands.append(Band{offsetLine(centre, laneOffset(i, last)), (last - i + 1) * laneWidth});
             i = last + 1;
             continue;
         }
         double from = 0.0, to = 0.0;
         laneRange(lanes[i], sectionLength, from, to);
         if (to > from)
-            bands.append({besideLine(laneOffset(i, i), from, to), laneWidth + 0.2});
+            bands.append(Band{besideLine(laneOffset(i, i), from, to), laneWidth + 0.2});
         ++i;
     }
     // A section whose lanes were never set is still a road of one lane.
     if (lanes.isEmpty())
-        bands.append({centre, laneWidth});
+        bands.append(Band{centre, laneWidth});
 
     for (int i = 0; i + 1 < lanes.size(); ++i) {
         double fromA = 0.0, toA = 0.0, fromB = 0.0, toB = 0.0;
