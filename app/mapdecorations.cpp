@@ -49,8 +49,12 @@ QVector<LegendEntry> entriesFor(const CVModel* model)
             for (const CVObject* object : layer->getObjects()) {
                 if (dynamic_cast<const CVSection*>(object))
                     section = true;
-                else if (const auto* n = dynamic_cast<const CVNode*>(object))
+                else if (const auto* n = dynamic_cast<const CVNode*>(object)) {
                     (n->getYellowBox() ? yellowBox : node) = true;
+                    // Turnings lie in no layer; their node draws them.
+                    for (const CVTurning* t : n->getTurnings())
+                        turning[qBound(0, t->getWarningIndicator(), 2)] = true;
+                }
                 else if (const auto* t = dynamic_cast<const CVTurning*>(object))
                     turning[qBound(0, t->getWarningIndicator(), 2)] = true;
                 else if (dynamic_cast<const CVBusStop*>(object))

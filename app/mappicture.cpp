@@ -11,11 +11,15 @@ QImage MapPicture::render(const CVModel* model, const QSize& size)
 {
     MapRenderer renderer(model);
     renderer.setBackground(Qt::white);
-    QImage image = renderer.renderImage(size);
-    QPainter painter(&image);
+    // Room around the network for the scale bar below it.
+    constexpr double margin = 44.0;
+    const QTransform transform = MapRenderer::fitTransform(MapRenderer::modelExtent(model), QSizeF(size), margin);
     const QRectF viewport(QPointF(0, 0), QSizeF(size));
-    MapDecorations::drawScaleBar(painter, MapRenderer::fitTransform(MapRenderer::modelExtent(model), QSizeF(size)),
-                                 viewport);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer.render(painter, transform, viewport);
+    MapDecorations::drawScaleBar(painter, transform, viewport);
     MapDecorations::drawLegend(painter, model, viewport);
     return image;
 }

@@ -88,15 +88,15 @@ void TestMapDrawing::initTestCase()
     CVSection* westbound = makeSection(m, CVPoints{CVPoint(100, 4), CVPoint(0, 4)}, 2);
     makeSection(m, CVPoints{CVPoint(0, 20), CVPoint(50, 45), CVPoint(100, 20)}, 1);
 
-    auto* turning = make<CVTurning>(m, "CVTurning");
-    turning->setOriginLanes(0, 1);
-    turning->setDestinationLanes(0, 1);
-    turning->setSections(eastbound, westbound);
-    turning->curve();
-
     auto* node = make<CVNode>(m, "CVNode");
     node->setPosition(CVPoint(-5, 0));
     node->setYellowBox(true);
+    // As an import makes it: in no layer, listed by its node.
+    auto* turning = dynamic_cast<CVTurning*>(CVSystem::getSystem().newObject(QStringLiteral("CVTurning"), m));
+    turning->setOriginLanes(0, 1);
+    turning->setDestinationLanes(0, 1);
+    turning->setSections(eastbound, westbound);
+    node->addTurning(turning, true, true);
 
     auto* stop = make<CVBusStop>(m, "CVBusStop");
     stop->setPosition(60.0f);
@@ -161,13 +161,11 @@ void TestMapDrawing::pixelsOfTheHandMadeModel()
 void TestMapDrawing::turningAndLabelAreDrawn()
 {
     // The turning bulges east of the two section ends, into the empty map.
-    const auto* turning = [&]() -> const CVTurning* {
-        for (const CVObject* object : model->getGeoModel()->getActiveLayer()->getObjects()) {
-            if (const auto* t = dynamic_cast<const CVTurning*>(object))
-                return t;
-        }
-        return nullptr;
-    }();
+    const CVTurning* turning = nullptr;
+    for (const CVObject* object : model->getGeoModel()->getActiveLayer()->getObjects()) {
+        if (const auto* node = dynamic_cast<const CVNode*>(object))
+            turning = node->getTurnings().value(0);
+    }
     QVERIFY(turning && turning->getPath().size() > 6);
     const CVPoint middle = turning->getPath()[turning->getPath().size() / 2];
     QVERIFY(middle.x > 101.0);

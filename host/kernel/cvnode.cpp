@@ -89,12 +89,22 @@ CVBBox CVNode::getBoundingBox() const
     const CVPoint& at = getPosition();
     if (at.isFinite())
         box.set(at.x - reach, at.x + reach, at.y - reach, at.y + reach);
+    for (const CVTurning* turning : turnings) {
+        const CVBBox path = turning->getBoundingBox();
+        if (!path.isEmpty()) {
+            box.extend(path.getMin());
+            box.extend(path.getMax());
+        }
+    }
     return box;
 }
 
+// The node's turnings lie in no layer: the node draws them, under its dot.
 void CVNode::draw(CVMapPainter& map) const
 {
     // About four metres across, but never lost nor a blot.
+    for (const CVTurning* turning : turnings)
+        turning->draw(map);
     const double size = qBound(4.0, 4.0 * map.getPixelsPerMetre(), 10.0);
     map.drawMarker(getPosition(), CVMapPainter::Marker::Circle,
                    yellowBox ? CVMapStyle::yellowBoxNode() : CVMapStyle::node(), size);
