@@ -8,6 +8,8 @@
 
 #include <QVariant>
 
+#include <utility>
+
 void ParamicsImporter::addBaseVehicles()
 {
     struct ClassValues
@@ -69,7 +71,7 @@ CVVehicle* ParamicsImporter::createVehicle(const ParamicsVehicle& record, const 
     auto* vehicle = dynamic_cast<CVVehicle*>(command->createdObject());
     if (!vehicle)
         return nullptr;
-    vehicle->setName(QStringLiteral("Paramics Vehicle %1 %2").arg(record.type).arg(record.className));
+    vehicle->setName(QStringLiteral("Paramics Vehicle %1 %2").arg(QString::number(record.type), record.className));
 
     const struct
     {
