@@ -6,6 +6,7 @@
 
 #include <cvcatalog.h>
 #include <cvcentroidconfiguration.h>
+#include <cvcommander.h>
 #include <cvcontroljunction.h>
 #include <cvcontrolphase.h>
 #include <cvcontrolplan.h>
@@ -65,7 +66,7 @@ struct BuilderFixture
 
     // The movement from -> node -> to as a turning with its host turning and
     // its signal.
-    ParamicsTurning* movement(const QString& from, const QString& node, const QString& to)
+    void movement(const QString& from, const QString& node, const QString& to)
     {
         const QString name = ParamicsLink::linkName(from, node);
         ParamicsLink* link = probe.links().value(name, nullptr);
@@ -81,7 +82,11 @@ struct BuilderFixture
         turning.turningId = make("CVTurning")->getId();
         turning.signal = make("CVControlPlanSignal");
         link->appendTurning(turning);
-        return &link->turning(link->turningCount() - 1);
+    }
+
+    const ParamicsTurning* turning(const QString& from, const QString& node, const QString& to)
+    {
+        return probe.links().value(ParamicsLink::linkName(from, node))->findTurning(ParamicsLink::linkName(node, to));
     }
 
     CVNode* hostNode(const ParamicsNode* record) const
@@ -252,8 +257,8 @@ void TestTrafficBuilders::signalsJoinTheirNodeOnce()
 {
     BuilderFixture f;
     ParamicsNode* node = f.junction("J");
-    ParamicsTurning* ab = f.movement("A", "J", "B");
-    ParamicsTurning* ac = f.movement("A", "J", "C");
+    f.movement("A", "J", "B");
+    f.movement("A", "J", "C");
     f.movement("D", "J", "A");  // never green
     ParamicsPhase first;
     first.time = 20;
@@ -266,6 +271,8 @@ void TestTrafficBuilders::signalsJoinTheirNodeOnce()
     node->appendPriority(second);
     f.probe.createPriorities();
 
+    const ParamicsTurning* ab = f.turning("A", "J", "B");
+    const ParamicsTurning* ac = f.turning("A", "J", "C");
     auto* signalAB = dynamic_cast<CVControlPlanSignal*>(ab->signal);
     auto* signalAC = dynamic_cast<CVControlPlanSignal*>(ac->signal);
     CVNode* host = f.hostNode(node);
