@@ -1,8 +1,10 @@
 #include "importcommand.h"
 
+#include "geojsonexporter.h"
 #include "importrunner.h"
 #include "pluginloader.h"
 #include "progressprinter.h"
+#include "sumoexporter.h"
 
 #include <cvgui.h>
 #include <cvmodel.h>
@@ -22,6 +24,8 @@ struct ParsedImport
 {
     ImportSettings settings;
     QString savePath;
+    QString geoJsonPath;
+    QString sumoPrefix;
     QString error;  // empty when the command line is usable
 };
 
@@ -40,6 +44,8 @@ ParsedImport parse(const QStringList& arguments)
         {QStringLiteral("rule"), QString(), QStringLiteral("rule")},
         {QStringLiteral("demand-files"), QString(), QStringLiteral("n")},
         {QStringLiteral("save"), QString(), QStringLiteral("file")},
+        {QStringLiteral("geojson"), QString(), QStringLiteral("file")},
+        {QStringLiteral("sumo"), QString(), QStringLiteral("prefix")},
     });
 
     ParsedImport parsed;
@@ -91,6 +97,8 @@ ParsedImport parse(const QStringList& arguments)
         }
     }
     parsed.savePath = parser.value(QStringLiteral("save"));
+    parsed.geoJsonPath = parser.value(QStringLiteral("geojson"));
+    parsed.sumoPrefix = parser.value(QStringLiteral("sumo"));
     return parsed;
 }
 
@@ -121,14 +129,19 @@ QString ImportCommand::helpText()
         "  --demand-files N           1 reads \"demands\", N > 1 reads demands.1 to\n"
         "                             demands.N, 0 reads none (1)\n"
         "  --save MODEL.json          save the model as JSON\n"
+        "  --geojson FILE             write the model as one GeoJSON FeatureCollection\n"
+        "                             (the network's own plane coordinates, metres)\n"
+        "  --sumo PREFIX              write SUMO plain XML: PREFIX.nod.xml, .edg.xml,\n"
+        "                             .con.xml, .tll.xml (netconvert), .taz.xml, .od.xml\n"
+        "                             (od2trips), .add.xml and .rou.xml (sumo)\n"
         "  --help                     show this text\n"
         "\n"
         "The import runs through the plug-in library crvparamicsimporter6, looked\n"
         "for next to corvia, then in ../lib.\n"
         "\n"
-        "Exit status: 0 after an import, 1 when the model could not be saved,\n"
-        "2 for a usage error (nothing is imported), 3 when the plug-in library\n"
-        "cannot be loaded.\n");
+        "Exit status: 0 after an import, 1 when the model or an export could not be\n"
+        "written, 2 for a usage error (nothing is imported), 3 when the plug-in\n"
+        "library cannot be loaded.\n");
 }
 
 int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
@@ -173,6 +186,22 @@ int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
             return 1;
         }
         print(out, QStringLiteral("Model saved to %1\n").arg(parsed.savePath));
+    }
+    if (!parsed.geoJsonPath.isEmpty()) {
+        QString error;
+        if (!GeoJsonExporter::write(*model, parsed.geoJsonPath, &error)) {
+            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.geoJsonPath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("GeoJSON written to %1\n").arg(parsed.geoJsonPath));
+    }
+    if (!parsed.sumoPrefix.isEmpty()) {
+        QString error;
+        if (!SumoExporter::write(*model, parsed.sumoPrefix, &error)) {
+            print(err, QStringLiteral("corvia import: cannot write the SUMO files: %1\n").arg(error));
+            return 1;
+        }
+        print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(parsed.sumoPrefix));
     }
     return 0;
 }
