@@ -165,8 +165,22 @@ bool SumoNetworkWriter::writeEdges(const SumoNetwork& network, const QString& pa
 bool SumoNetworkWriter::writeConnections(const SumoNetwork& network, const QString& path, QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("connections"));
-    for (const SumoNetwork::Connection& c : network.connections())
-        writeConnection(file.writer(), c);
+    QXmlStreamWriter& xml = file.writer();
+    QSet<const CVSection*> connected;
+    for (const SumoNetwork::Connection& c : network.connections()) {
+        writeConnection(xml, c);
+        connected.insert(c.from);
+    }
+    // A section that no turning leaves at its node has no way on: without
+    // this, netconvert would guess connections for it (and, at a traffic
+    // light, leave them out of the signal program).
+    for (const CVSection* section : network.sections()) {
+        if (connected.contains(section) || !section->getDestination() ||
+            network.toNode(section) != SumoNetwork::nodeId(section->getDestination()))
+            continue;
+        xml.writeEmptyElement(QStringLiteral("connection"));
+        xml.writeAttribute(QStringLiteral("from"), SumoNetwork::edgeId(section));
+    }
     return file.finish(error);
 }
 

@@ -11,6 +11,8 @@ class SumoNetworkWriter
 public:
     static bool writeNodes(const SumoNetwork& network, const QString& path, QString* error);
     static bool writeEdges(const SumoNetwork& network, const QString& path, QString* error);
+    // The connections of every turning; a section that ends at a node and
+    // has none is written as one with no successor.
     static bool writeConnections(const SumoNetwork& network, const QString& path, QString* error);
     // Each fixed-time control junction with phases becomes a static program
     // of its node's traffic light. Its connections get link indices in the

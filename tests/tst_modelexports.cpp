@@ -148,6 +148,8 @@ void TestModelExports::connectionsUseSumoLaneOrder()
 
 void TestModelExports::networkFiles()
 {
+    // D ends at the junction and no turning leaves it.
+    CVSection* d = section(CVPoint(100, -100), CVPoint(100, 0), 1, nullptr, junction);
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("net"));
     QString error;
@@ -161,11 +163,12 @@ void TestModelExports::networkFiles()
         nodeIds << node["id"];
     // The junction, and a node of its own at each loose section end.
     QCOMPARE(nodeIds, (QStringList{SumoNetwork::nodeId(junction), QStringLiteral("n%1.from").arg(a->getId()),
-                                   QStringLiteral("n%1.to").arg(b->getId()), QStringLiteral("n%1.to").arg(c->getId())}));
+                                   QStringLiteral("n%1.to").arg(b->getId()), QStringLiteral("n%1.to").arg(c->getId()),
+                                   QStringLiteral("n%1.from").arg(d->getId())}));
     QCOMPARE(nodes[0]["type"], QStringLiteral("priority"));
 
     const auto edges = elements(prefix + ".edg.xml", "edge");
-    QCOMPARE(edges.size(), 3);
+    QCOMPARE(edges.size(), 4);
     QCOMPARE(edges[0]["from"], QStringLiteral("n%1.from").arg(a->getId()));
     QCOMPARE(edges[0]["to"], SumoNetwork::nodeId(junction));
     QCOMPARE(edges[0]["numLanes"], QStringLiteral("3"));
@@ -173,7 +176,9 @@ void TestModelExports::networkFiles()
     QCOMPARE(edges[0]["width"].toDouble(), CVSection::DefaultLaneWidth);
     QCOMPARE(edges[0]["shape"], QStringLiteral("0.00,0.00 100.00,0.00"));
 
-    QCOMPARE(elements(prefix + ".con.xml", "connection").size(), 3);
+    const auto connections = elements(prefix + ".con.xml", "connection");
+    QCOMPARE(connections.size(), 4);
+    QCOMPARE(connections[3], (QMap<QString, QString>{{"from", SumoNetwork::edgeId(d)}}));
     QVERIFY(elements(prefix + ".tll.xml", "tlLogic").isEmpty());
 }
 
