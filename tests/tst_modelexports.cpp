@@ -11,6 +11,8 @@
 #include <cvcontrolplansignal.h>
 #include <cvmodel.h>
 #include <cvnode.h>
+#include <cvpublicline.h>
+#include <cvpubliclinetimetable.h>
 #include <cvsection.h>
 #include <cvsectionobject.h>
 #include <cvsystem.h>
@@ -38,6 +40,7 @@ private slots:
     void networkFiles();
     void signalProgramFollowsSignals();
     void geoJsonFeatures();
+    void stopsDetectorsAndBuses();
 
 private:
     template <typename T>
@@ -262,6 +265,64 @@ void TestModelExports::geoJsonFeatures()
     QCOMPARE(stopFeature["geometry"].toObject()["coordinates"].toArray(), (QJsonArray{140.0, 0.0}));
     QCOMPARE(stopFeature["properties"].toObject()["section"].toInt(), int(b->getId()));
     QCOMPARE(byKind["label"]["properties"].toObject()["text"].toString(), QStringLiteral("Mill Lane"));
+}
+
+void TestModelExports::stopsDetectorsAndBuses()
+{
+    auto* stop = make<CVBusStop>("CVBusStop");
+    b->addTopObject(stop);
+    stop->setPosition(40);
+    stop->setLength(15);
+    stop->setLanes(0, 1);
+    auto* detector = make<CVDetector>("CVDetector");
+    a->addTopObject(detector);
+    detector->setPosition(20);
+    detector->setLanes(0, 1);
+    // A line over A and B, stopping at the stop, leaving at 07:00:10 and
+    // 07:00:00 (out of order), and a stop on C that the line does not pass.
+    auto* offRoute = make<CVBusStop>("CVBusStop");
+    c->addTopObject(offRoute);
+    auto* line = make<CVPublicLine>("CVPublicLine");
+    line->setName(QStringLiteral("401"));
+    line->addSection(a, -1);
+    line->addSection(b, -1);
+    line->addStop(offRoute);
+    line->addStop(stop);
+    auto* table = make<CVPublicLineTimeTable>("CVPublicLineTimeTable");
+    auto* schedule = new CVPublicLineTimeTableSchedule;
+    for (double seconds : {25210.0, 25200.0}) {
+        CVPublicLineTimeTableDeparture departure;
+        departure.setMeanTime(CVTimeDuration(seconds));
+        schedule->addDepartureTime(departure);
+    }
+    schedule->addStop(stop);
+    schedule->setStopTime(stop, CVPublicLineTimeTableScheduleStopTime(30, 0, 0));
+    table->addSchedule(schedule);
+    line->addTimeTable(table);
+
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QVERIFY(SumoExporter::write(*model, prefix, nullptr));
+    const QString ea = SumoNetwork::edgeId(a), eb = SumoNetwork::edgeId(b);
+    // The stop stands on the right lane of its range: host lane 1 of B.
+    const auto stops = elements(prefix + ".add.xml", "busStop");
+    QCOMPARE(stops.size(), 1);
+    QCOMPARE(stops[0]["lane"], eb + "_0");
+    QCOMPARE(stops[0]["startPos"] + "-" + stops[0]["endPos"], QStringLiteral("40.00-55.00"));
+    QStringList loops;
+    for (const auto& loop : elements(prefix + ".add.xml", "inductionLoop"))
+        loops << loop["lane"];
+    QCOMPARE(loops, (QStringList{ea + "_2", ea + "_1"}));
+
+    QStringList buses;
+    for (const auto& vehicle : elements(prefix + ".rou.xml", "vehicle"))
+        buses << vehicle["depart"];
+    QCOMPARE(buses, (QStringList{"25200.00", "25210.00"}));
+    QCOMPARE(elements(prefix + ".rou.xml", "route")[0]["edges"], ea + " " + eb);
+    const auto busStops = elements(prefix + ".rou.xml", "stop");
+    QCOMPARE(busStops.size(), 2);  // one per bus, the stop off the route left out
+    QCOMPARE(busStops[0]["busStop"], QStringLiteral("bs%1").arg(stop->getId()));
+    QCOMPARE(busStops[0]["duration"], QStringLiteral("30.00"));
 }
 
 QTEST_GUILESS_MAIN(TestModelExports)
