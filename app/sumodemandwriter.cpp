@@ -210,7 +210,15 @@ QString SumoDemandWriter::vehicleTypeId(const CVObject* vehicle)
 {
     if (!vehicle)
         return QString();
-    return vehicle->getName().isEmpty() ? QStringLiteral("v%1").arg(vehicle->getId()) : vehicle->getName();
+    if (vehicle->getName().isEmpty())
+        return QStringLiteral("v%1").arg(vehicle->getId());
+    // SUMO ids take no spaces or XML-special characters.
+    QString id = vehicle->getName();
+    for (QChar& c : id) {
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('-') && c != QLatin1Char('.'))
+            c = QLatin1Char('_');
+    }
+    return id;
 }
 
 bool SumoDemandWriter::writeMatrices(const SumoNetwork& network, const QString& path, QString* error)

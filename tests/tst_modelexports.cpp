@@ -306,7 +306,8 @@ void TestModelExports::stopsDetectorsAndBuses()
     const QString ea = SumoNetwork::edgeId(a), eb = SumoNetwork::edgeId(b);
     // The stop stands on the right lane of its range: host lane 1 of B.
     const auto stops = elements(prefix + ".add.xml", "busStop");
-    QCOMPARE(stops.size(), 1);
+    QCOMPARE(stops.size(), 2);
+    QCOMPARE(stops[0]["id"], QStringLiteral("bs%1").arg(stop->getId()));
     QCOMPARE(stops[0]["lane"], eb + "_0");
     QCOMPARE(stops[0]["startPos"] + "-" + stops[0]["endPos"], QStringLiteral("40.00-55.00"));
     QStringList loops;
