@@ -1,9 +1,11 @@
 #include "importcommand.h"
 
+#include "geojsonexporter.h"
 #include "importrunner.h"
 #include "mappicture.h"
 #include "pluginloader.h"
 #include "progressprinter.h"
+#include "sumoexporter.h"
 
 #include <cvgui.h>
 #include <cvmodel.h>
@@ -25,6 +27,8 @@ struct ParsedImport
     QString savePath;
     QString pngPath;
     QSize pngSize = QSize(MapPicture::DefaultWidth, MapPicture::DefaultHeight);
+    QString geoJsonPath;
+    QString sumoPrefix;
     QString error;  // empty when the command line is usable
 };
 
@@ -45,6 +49,8 @@ ParsedImport parse(const QStringList& arguments)
         {QStringLiteral("save"), QString(), QStringLiteral("file")},
         {QStringLiteral("png"), QString(), QStringLiteral("file")},
         {QStringLiteral("png-size"), QString(), QStringLiteral("size")},
+        {QStringLiteral("geojson"), QString(), QStringLiteral("file")},
+        {QStringLiteral("sumo"), QString(), QStringLiteral("prefix")},
     });
 
     ParsedImport parsed;
@@ -104,6 +110,8 @@ ParsedImport parse(const QStringList& arguments)
                            .arg(MapPicture::MaximumSide);
         return parsed;
     }
+    parsed.geoJsonPath = parser.value(QStringLiteral("geojson"));
+    parsed.sumoPrefix = parser.value(QStringLiteral("sumo"));
     return parsed;
 }
 
@@ -138,15 +146,19 @@ QString ImportCommand::helpText()
         "                             fitted to the network, white background, scale\n"
         "                             bar and legend\n"
         "  --png-size WxH             size of that picture in pixels (1600x1200)\n"
+        "  --geojson FILE             write the model as one GeoJSON FeatureCollection\n"
+        "                             (the network's own plane coordinates, metres)\n"
+        "  --sumo PREFIX              write SUMO plain XML: PREFIX.nod.xml, .edg.xml,\n"
+        "                             .con.xml, .tll.xml (netconvert), .taz.xml, .od.xml\n"
+        "                             (od2trips), .add.xml and .rou.xml (sumo)\n"
         "  --help                     show this text\n"
         "\n"
         "The import runs through the plug-in library crvparamicsimporter6, looked\n"
         "for next to corvia, then in ../lib.\n"
         "\n"
-        "Exit status: 0 after an import, 1 when the model or the picture could not\n"
-        "be saved,\n"
-        "2 for a usage error (nothing is imported), 3 when the plug-in library\n"
-        "cannot be loaded.\n");
+        "Exit status: 0 after an import, 1 when the model, the picture or an export\n"
+        "could not be written, 2 for a usage error (nothing is imported), 3 when\n"
+        "the plug-in library cannot be loaded.\n");
 }
 
 int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
@@ -199,6 +211,22 @@ int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
             return 1;
         }
         print(out, QStringLiteral("Map drawn to %1\n").arg(parsed.pngPath));
+    }
+    if (!parsed.geoJsonPath.isEmpty()) {
+        QString error;
+        if (!GeoJsonExporter::write(*model, parsed.geoJsonPath, &error)) {
+            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.geoJsonPath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("GeoJSON written to %1\n").arg(parsed.geoJsonPath));
+    }
+    if (!parsed.sumoPrefix.isEmpty()) {
+        QString error;
+        if (!SumoExporter::write(*model, parsed.sumoPrefix, &error)) {
+            print(err, QStringLiteral("corvia import: cannot write the SUMO files: %1\n").arg(error));
+            return 1;
+        }
+        print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(parsed.sumoPrefix));
     }
     return 0;
 }

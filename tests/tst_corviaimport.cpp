@@ -99,7 +99,7 @@ void TestCorviaImport::helpDocumentsEveryOption()
 {
     const Result result = corvia({"import", "--help"});
     QCOMPARE(result.exitCode, 0);
-    for (const char* option : {"--variant", "--units", "--rule", "--demand-files", "--save", "--png", "--png-size"})
+    for (const char* option : {"--variant", "--units", "--rule", "--demand-files", "--save", "--png", "--png-size", "--geojson", "--sumo"})
         QVERIFY2(result.out.contains(QLatin1String(option)), option);
 }
 

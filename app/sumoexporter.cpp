@@ -1,0 +1,31 @@
+#include "sumoexporter.h"
+
+#include "sumodemandwriter.h"
+#include "sumonetwork.h"
+#include "sumonetworkwriter.h"
+
+#include <QFileInfo>
+
+QStringList SumoExporter::fileNames(const QString& prefix)
+{
+    QStringList names;
+    for (const char* suffix : {".nod.xml", ".edg.xml", ".con.xml", ".tll.xml", ".taz.xml", ".od.xml", ".add.xml", ".rou.xml"})
+        names.append(prefix + QLatin1String(suffix));
+    return names;
+}
+
+bool SumoExporter::write(const CVModel& model, const QString& prefix, QString* error)
+{
+    const SumoNetwork network(model);
+    const QStringList names = fileNames(prefix);
+    // Detector counts go next to the additional file that names them.
+    const QString detectorOutput = QFileInfo(prefix).fileName() + QStringLiteral(".det.out.xml");
+    return SumoNetworkWriter::writeNodes(network, names[0], error) &&
+           SumoNetworkWriter::writeEdges(network, names[1], error) &&
+           SumoNetworkWriter::writeConnections(network, names[2], error) &&
+           SumoNetworkWriter::writeTrafficLights(network, names[3], error) &&
+           SumoDemandWriter::writeDistricts(network, names[4], error) &&
+           SumoDemandWriter::writeMatrices(network, names[5], error) &&
+           SumoDemandWriter::writeAdditionals(network, names[6], detectorOutput, error) &&
+           SumoDemandWriter::writeRoutes(network, names[7], error);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class CVModel;
+
+// Writes a model as SUMO plain XML files named PREFIX.nod.xml,
+// PREFIX.edg.xml, PREFIX.con.xml, PREFIX.tll.xml (for netconvert),
+// PREFIX.taz.xml, PREFIX.od.xml (for od2trips), PREFIX.add.xml and
+// PREFIX.rou.xml (for sumo). See README.md for the commands that turn them
+// into a simulation.
+class SumoExporter
+{
+public:
+    // The file names it writes for a prefix, in the order above.
+    static QStringList fileNames(const QString& prefix);
+    // False, with the reason in error, at the first file that cannot be
+    // written.
+    static bool write(const CVModel& model, const QString& prefix, QString* error);
+};

@@ -1,0 +1,330 @@
+// The SUMO and GeoJSON exporters on a small hand-built model: lane order,
+// the lane pairs of turnings, signal programs and the files' structure.
+
+#include "geojsonexporter.h"
+#include "sumoexporter.h"
+#include "sumonetwork.h"
+
+#include <cvcontroljunction.h>
+#include <cvcontrolphase.h>
+#include <cvcontrolplan.h>
+#include <cvcontrolplansignal.h>
+#include <cvmodel.h>
+#include <cvnode.h>
+#include <cvpublicline.h>
+#include <cvpubliclinetimetable.h>
+#include <cvsection.h>
+#include <cvsectionobject.h>
+#include <cvsystem.h>
+#include <cvtext.h>
+#include <cvturning.h>
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <memory>
+
+using LanePairs = QVector<QPair<int, int>>;
+
+class TestModelExports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void lanePairs_data();
+    void lanePairs();
+    void connectionsUseSumoLaneOrder();
+    void networkFiles();
+    void signalProgramFollowsSignals();
+    void geoJsonFeatures();
+    void stopsDetectorsAndBuses();
+
+private:
+    template <typename T>
+    T* make(const char* type)
+    {
+        return static_cast<T*>(CVSystem::getSystem().newObject(QString::fromLatin1(type), model.get()));
+    }
+    CVSection* section(const CVPoint& from, const CVPoint& to, int lanes, CVNode* origin, CVNode* destination)
+    {
+        auto* s = make<CVSection>("CVSection");
+        s->setDataValue(CVSection::nbLanesColumn(), lanes);
+        s->setDataValue(CVSection::speedColumn(), 50.0);
+        s->setFromSegment(from, to, CVBezierCurve::Segment);
+        s->setOrigin(origin);
+        s->setDestination(destination);
+        return s;
+    }
+    CVTurning* turning(CVSection* origin, CVSection* destination, int fromA, int toA, int fromB, int toB)
+    {
+        auto* t = make<CVTurning>("CVTurning");
+        t->setNode(junction);
+        t->setSections(origin, destination);
+        t->setOriginLanes(fromA, toA);
+        t->setDestinationLanes(fromB, toB);
+        junction->addTurning(t, false, false);
+        return t;
+    }
+    // Element name -> the attribute maps of its elements in a written file.
+    static QVector<QMap<QString, QString>> elements(const QString& path, const QString& name);
+
+    // A node at (100, 0): A (3 lanes) arrives from the west, B (2 lanes)
+    // leaves to the east, C (1 lane) to the north. A -> B uses A's two
+    // right lanes into both of B's; A -> C the left lane; a third turning
+    // names a lane A lacks.
+    std::unique_ptr<CVModel> model;
+    CVNode* junction = nullptr;
+    CVSection* a = nullptr;
+    CVSection* b = nullptr;
+    CVSection* c = nullptr;
+    CVTurning* ahead = nullptr;
+    CVTurning* left = nullptr;
+};
+
+void TestModelExports::init()
+{
+    model.reset(CVSystem::getSystem().createModel());
+    junction = make<CVNode>("CVNode");
+    junction->setPosition(CVPoint(100, 0));
+    a = section(CVPoint(0, 0), CVPoint(100, 0), 3, nullptr, junction);
+    b = section(CVPoint(100, 0), CVPoint(200, 0), 2, junction, nullptr);
+    c = section(CVPoint(100, 0), CVPoint(100, 100), 1, junction, nullptr);
+    ahead = turning(a, b, 1, 2, 0, 1);
+    left = turning(a, c, 0, 0, 0, 0);
+    turning(a, c, 3, 3, 0, 0);
+}
+
+QVector<QMap<QString, QString>> TestModelExports::elements(const QString& path, const QString& name)
+{
+    QFile file(path);
+    QVector<QMap<QString, QString>> result;
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement() || xml.name() != name)
+            continue;
+        QMap<QString, QString> attributes;
+        for (const QXmlStreamAttribute& attribute : xml.attributes())
+            attributes.insert(attribute.name().toString(), attribute.value().toString());
+        result.append(attributes);
+    }
+    return xml.hasError() ? QVector<QMap<QString, QString>>() : result;
+}
+
+void TestModelExports::lanePairs_data()
+{
+    QTest::addColumn<QVector<int>>("ranges");
+    QTest::addColumn<LanePairs>("pairs");
+    QTest::newRow("one to one") << QVector<int>{0, 1, 2, 3} << LanePairs{{0, 2}, {1, 3}};
+    QTest::newRow("one lane fans out") << QVector<int>{1, 1, 0, 2} << LanePairs{{1, 0}, {1, 1}, {1, 2}};
+    QTest::newRow("lanes merge") << QVector<int>{0, 2, 0, 0} << LanePairs{{0, 0}, {1, 0}, {2, 0}};
+    QTest::newRow("four into two") << QVector<int>{0, 3, 4, 5} << LanePairs{{0, 4}, {1, 4}, {2, 5}, {3, 5}};
+    QTest::newRow("empty range") << QVector<int>{2, 1, 0, 0} << LanePairs{};
+}
+
+void TestModelExports::lanePairs()
+{
+    QFETCH(QVector<int>, ranges);
+    QFETCH(LanePairs, pairs);
+    QCOMPARE(SumoNetwork::lanePairs(ranges[0], ranges[1], ranges[2], ranges[3]), pairs);
+}
+
+void TestModelExports::connectionsUseSumoLaneOrder()
+{
+    const SumoNetwork network(*model);
+    QStringList connections;
+    for (const SumoNetwork::Connection& con : network.connections())
+        connections << QStringLiteral("%1_%2>%3_%4")
+                           .arg(SumoNetwork::edgeId(con.from))
+                           .arg(con.fromLane)
+                           .arg(SumoNetwork::edgeId(con.to))
+                           .arg(con.toLane);
+    // Host lanes 1, 2 of A are SUMO lanes 1, 0; host lanes 0, 1 of B are 1, 0.
+    const QString ea = SumoNetwork::edgeId(a), eb = SumoNetwork::edgeId(b), ec = SumoNetwork::edgeId(c);
+    QCOMPARE(connections, (QStringList{ea + "_1>" + eb + "_1", ea + "_0>" + eb + "_0", ea + "_2>" + ec + "_0"}));
+}
+
+void TestModelExports::networkFiles()
+{
+    // D ends at the junction and no turning leaves it.
+    CVSection* d = section(CVPoint(100, -100), CVPoint(100, 0), 1, nullptr, junction);
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QString error;
+    QVERIFY2(SumoExporter::write(*model, prefix, &error), qPrintable(error));
+    for (const QString& name : SumoExporter::fileNames(prefix))
+        QVERIFY2(QFile::exists(name), qPrintable(name));
+
+    const auto nodes = elements(prefix + ".nod.xml", "node");
+    QStringList nodeIds;
+    for (const auto& node : nodes)
+        nodeIds << node["id"];
+    // The junction, and a node of its own at each loose section end.
+    QCOMPARE(nodeIds, (QStringList{SumoNetwork::nodeId(junction), QStringLiteral("n%1.from").arg(a->getId()),
+                                   QStringLiteral("n%1.to").arg(b->getId()), QStringLiteral("n%1.to").arg(c->getId()),
+                                   QStringLiteral("n%1.from").arg(d->getId())}));
+    QCOMPARE(nodes[0]["type"], QStringLiteral("priority"));
+
+    const auto edges = elements(prefix + ".edg.xml", "edge");
+    QCOMPARE(edges.size(), 4);
+    QCOMPARE(edges[0]["from"], QStringLiteral("n%1.from").arg(a->getId()));
+    QCOMPARE(edges[0]["to"], SumoNetwork::nodeId(junction));
+    QCOMPARE(edges[0]["numLanes"], QStringLiteral("3"));
+    QCOMPARE(edges[0]["speed"].toDouble(), 13.89);  // 50 km/h
+    QCOMPARE(edges[0]["width"].toDouble(), CVSection::DefaultLaneWidth);
+    QCOMPARE(edges[0]["shape"], QStringLiteral("0.00,0.00 100.00,0.00"));
+
+    const auto connections = elements(prefix + ".con.xml", "connection");
+    QCOMPARE(connections.size(), 4);
+    QCOMPARE(connections[3], (QMap<QString, QString>{{"from", SumoNetwork::edgeId(d)}}));
+    QVERIFY(elements(prefix + ".tll.xml", "tlLogic").isEmpty());
+}
+
+void TestModelExports::signalProgramFollowsSignals()
+{
+    auto* plan = make<CVControlPlan>("CVControlPlan");
+    CVControlJunction* control = plan->createControlJunction(junction->getId());
+    control->setControlJunctionType(CVControlJunction::FixedControl);
+    auto* aheadSignal = make<CVControlPlanSignal>("CVControlPlanSignal");
+    aheadSignal->addTurning(ahead);
+    auto* leftSignal = make<CVControlPlanSignal>("CVControlPlanSignal");
+    leftSignal->addTurning(left);
+    // Added out of order: the program runs them by start time.
+    const struct
+    {
+        float from, duration;
+        bool interphase;
+        CVControlPlanSignal* signal;
+    } phases[] = {{33, 27, false, leftSignal}, {0, 30, false, aheadSignal}, {30, 3, true, nullptr}, {60, 0, false, aheadSignal}};
+    for (const auto& p : phases) {
+        auto* phase = new CVControlPhase;
+        phase->setFrom(p.from);
+        phase->setDuration(p.duration);
+        phase->setInterphase(p.interphase);
+        if (p.signal)
+            phase->addSignal(p.signal->getId(), p.signal->getName(), false);
+        control->addPhase(phase);
+    }
+
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QVERIFY(SumoExporter::write(*model, prefix, nullptr));
+    QCOMPARE(elements(prefix + ".nod.xml", "node")[0]["type"], QStringLiteral("traffic_light"));
+    QStringList states;
+    for (const auto& phase : elements(prefix + ".tll.xml", "phase"))
+        states << phase["duration"] + " " + phase["state"];
+    // Links 0, 1: A -> B; link 2: A -> C. The empty phase is left out.
+    QCOMPARE(states, (QStringList{"30.00 GGr", "3.00 yyr", "27.00 rrG"}));
+    const auto links = elements(prefix + ".tll.xml", "connection");
+    QCOMPARE(links.size(), 3);
+    QCOMPARE(links[2]["linkIndex"], QStringLiteral("2"));
+    QCOMPARE(links[2]["to"], SumoNetwork::edgeId(c));
+    QCOMPARE(links[2]["tl"], SumoNetwork::nodeId(junction));
+}
+
+void TestModelExports::geoJsonFeatures()
+{
+    auto* stop = make<CVBusStop>("CVBusStop");
+    b->addTopObject(stop);
+    stop->setPosition(40);
+    stop->setLanes(1, 1);
+    auto* label = make<CVText>("CVText");
+    label->setPosition(CVPoint(5, 6));
+    label->setText(QStringLiteral("Mill Lane"));
+
+    const QJsonObject collection = GeoJsonExporter::featureCollection(*model);
+    QCOMPARE(collection["type"].toString(), QStringLiteral("FeatureCollection"));
+    QMap<QString, QJsonObject> byKind;
+    QMap<QString, int> counts;
+    for (const QJsonValue& value : collection["features"].toArray()) {
+        const QJsonObject feature = value.toObject();
+        QCOMPARE(feature["type"].toString(), QStringLiteral("Feature"));
+        const QString kind = feature["properties"].toObject()["kind"].toString();
+        byKind.insert(kind, feature);
+        ++counts[kind];
+    }
+    QCOMPARE(counts, (QMap<QString, int>{{"section", 3}, {"node", 1}, {"busStop", 1}, {"label", 1}}));
+
+    const QJsonObject sectionC = byKind["section"];
+    QCOMPARE(sectionC["geometry"].toObject()["type"].toString(), QStringLiteral("LineString"));
+    QCOMPARE(sectionC["geometry"].toObject()["coordinates"].toArray(),
+             (QJsonArray{QJsonArray{100.0, 0.0}, QJsonArray{100.0, 100.0}}));
+    const QJsonObject properties = sectionC["properties"].toObject();
+    QCOMPARE(properties["id"].toInt(), int(c->getId()));
+    QCOMPARE(properties["lanes"].toInt(), 1);
+    QCOMPARE(properties["speed"].toDouble(), 50.0);
+    QCOMPARE(properties["laneWidth"].toDouble(), CVSection::DefaultLaneWidth);
+
+    // A stop stands at its position along its section.
+    const QJsonObject stopFeature = byKind["busStop"];
+    QCOMPARE(stopFeature["geometry"].toObject()["coordinates"].toArray(), (QJsonArray{140.0, 0.0}));
+    QCOMPARE(stopFeature["properties"].toObject()["section"].toInt(), int(b->getId()));
+    QCOMPARE(byKind["label"]["properties"].toObject()["text"].toString(), QStringLiteral("Mill Lane"));
+}
+
+void TestModelExports::stopsDetectorsAndBuses()
+{
+    auto* stop = make<CVBusStop>("CVBusStop");
+    b->addTopObject(stop);
+    stop->setPosition(40);
+    stop->setLength(15);
+    stop->setLanes(0, 1);
+    auto* detector = make<CVDetector>("CVDetector");
+    a->addTopObject(detector);
+    detector->setPosition(20);
+    detector->setLanes(0, 1);
+    // A line over A and B, stopping at the stop, leaving at 07:00:10 and
+    // 07:00:00 (out of order), and a stop on C that the line does not pass.
+    auto* offRoute = make<CVBusStop>("CVBusStop");
+    c->addTopObject(offRoute);
+    auto* line = make<CVPublicLine>("CVPublicLine");
+    line->setName(QStringLiteral("401"));
+    line->addSection(a, -1);
+    line->addSection(b, -1);
+    line->addStop(offRoute);
+    line->addStop(stop);
+    auto* table = make<CVPublicLineTimeTable>("CVPublicLineTimeTable");
+    auto* schedule = new CVPublicLineTimeTableSchedule;
+    for (double seconds : {25210.0, 25200.0}) {
+        CVPublicLineTimeTableDeparture departure;
+        departure.setMeanTime(CVTimeDuration(seconds));
+        schedule->addDepartureTime(departure);
+    }
+    schedule->addStop(stop);
+    schedule->setStopTime(stop, CVPublicLineTimeTableScheduleStopTime(30, 0, 0));
+    table->addSchedule(schedule);
+    line->addTimeTable(table);
+
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QVERIFY(SumoExporter::write(*model, prefix, nullptr));
+    const QString ea = SumoNetwork::edgeId(a), eb = SumoNetwork::edgeId(b);
+    // The stop stands on the right lane of its range: host lane 1 of B.
+    const auto stops = elements(prefix + ".add.xml", "busStop");
+    QCOMPARE(stops.size(), 2);
+    QCOMPARE(stops[0]["id"], QStringLiteral("bs%1").arg(stop->getId()));
+    QCOMPARE(stops[0]["lane"], eb + "_0");
+    QCOMPARE(stops[0]["startPos"] + "-" + stops[0]["endPos"], QStringLiteral("40.00-55.00"));
+    QStringList loops;
+    for (const auto& loop : elements(prefix + ".add.xml", "inductionLoop"))
+        loops << loop["lane"];
+    QCOMPARE(loops, (QStringList{ea + "_2", ea + "_1"}));
+
+    QStringList buses;
+    for (const auto& vehicle : elements(prefix + ".rou.xml", "vehicle"))
+        buses << vehicle["depart"];
+    QCOMPARE(buses, (QStringList{"25200.00", "25210.00"}));
+    QCOMPARE(elements(prefix + ".rou.xml", "route")[0]["edges"], ea + " " + eb);
+    const auto busStops = elements(prefix + ".rou.xml", "stop");
+    QCOMPARE(busStops.size(), 2);  // one per bus, the stop off the route left out
+    QCOMPARE(busStops[0]["busStop"], QStringLiteral("bs%1").arg(stop->getId()));
+    QCOMPARE(busStops[0]["duration"], QStringLiteral("30.00"));
+}
+
+QTEST_GUILESS_MAIN(TestModelExports)
+#include "tst_modelexports.moc"
