@@ -16,11 +16,16 @@
 #include <QVector>
 
 class CVCentroidConfiguration;
+class CVFolder;
 class CVLayer;
 class CVModel;
 class CVNode;
+class CVObject;
+class CVPublicLine;
+class CVPublicLineTimeTableSchedule;
 class CVRoadType;
 class CVSection;
+class CVSectionObject;
 class CVTurning;
 
 // One import of a Paramics network directory into a host model. The
@@ -134,6 +139,15 @@ private:
     void createDetectors();
     void createBeacons();
     void createAnnotations();
+    // Things placed along sections (traffic/sectionplacement.cpp).
+    CVSection* linkSection(const QString& linkName) const;
+    static int lastLane(const CVSection* section);
+    void placeOnSection(CVSectionObject* object, CVSection* section);
+    // Public line parts (traffic/publictransportbuilder.cpp).
+    CVFolder* publicLinesFolder();
+    void addLinePath(CVPublicLine* line, const ParamicsBusRoute& route) const;
+    void addLineStops(CVPublicLine* line, CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route) const;
+    static void addDepartures(CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route, CVObject* vehicle);
 
     // Deletes a record that a later one with the same key pushes out of its map.
     template <typename Map, typename Record>
