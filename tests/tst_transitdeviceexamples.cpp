@@ -164,7 +164,7 @@ void TestTransitDeviceExamples::savedFields()
     QCOMPARE(line.value("stops").toArray().size(), 4);
     QCOMPARE(line.value("departures").toArray().first().toString(), QStringLiteral("07:00:00"));
     const QJsonObject stop = import.savedObject("CVBusStop");
-    QCOMPARE(stop.value("name").toString(), QStringLiteral("\"West Gate\""));
+    QCOMPARE(stop.value("name").toString(), QStringLiteral("\"WestGate\""));
     QCOMPARE(stop.value("length").toDouble(), 20.0);
     QCOMPARE(stop.value("position").toDouble(), 60.0);
     QVERIFY(stop.value("section").isDouble());
