@@ -18,12 +18,17 @@
 class CVCentroidConfiguration;
 class CVControlPhase;
 class CVControlPlan;
+class CVFolder;
 class CVLayer;
 class CVModel;
 class CVNode;
+class CVObject;
 class CVODMatrix;
+class CVPublicLine;
+class CVPublicLineTimeTableSchedule;
 class CVRoadType;
 class CVSection;
+class CVSectionObject;
 class CVTimeDuration;
 class CVTurning;
 class CVVehicle;
@@ -139,6 +144,15 @@ private:
     void createDetectors();
     void createBeacons();
     void createAnnotations();
+    // Things placed along sections (traffic/sectionplacement.cpp).
+    CVSection* linkSection(const QString& linkName) const;
+    static int lastLane(const CVSection* section);
+    void placeOnSection(CVSectionObject* object, CVSection* section);
+    // Public line parts (traffic/publictransportbuilder.cpp).
+    CVFolder* publicLinesFolder();
+    void addLinePath(CVPublicLine* line, const ParamicsBusRoute& route) const;
+    void addLineStops(CVPublicLine* line, CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route) const;
+    static void addDepartures(CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route, CVObject* vehicle);
 
     // Signal control helpers (traffic/signalcontrolbuilder.cpp).
     CVControlPlan* createControlPlan();

@@ -99,8 +99,8 @@ void TestImportDriver::emptyDirectoryWarnsOncePerFile()
     }
     QCOMPARE(fileNamesOf(model->getLog()->warnings(), dir.path()), expected);
     // Only the configuration, its folders, the layer and the (empty) control
-    // plan with its folder are new: no network.
-    QCOMPARE(model->getCatalog()->size() - objectsBefore, 6);
+    // plan with its folder, and the public lines folder are new: no network.
+    QCOMPARE(model->getCatalog()->size() - objectsBefore, 7);
     QCOMPARE(model->getCatalog()->size(model->getType(QStringLiteral("CVSection"))), 0);
 }
 

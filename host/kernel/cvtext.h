@@ -17,9 +17,6 @@ public:
     void setHeight(double metres) { height = metres; }
     const QString& getText() const { return text; }
     void setText(const QString& label) { text = label; }
-    // Marks the label as changed, so that views redraw it.
-    void increaseTick() { ++tick; }
-    int getTick() const { return tick; }
 
     void writeFields(QJsonObject& json) const override;
 
@@ -33,5 +30,4 @@ private:
     double angle = 0.0;
     double height = 0.0;
     QString text;
-    int tick = 0;
 };
