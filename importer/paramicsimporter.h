@@ -11,16 +11,20 @@
 
 #include <cvbbox.h>
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QVector>
 
+class CVCentroid;
 class CVCentroidConfiguration;
 class CVLayer;
 class CVModel;
 class CVNode;
+class CVObject;
 class CVRoadType;
 class CVSection;
+class CVSectionLane;
 class CVTurning;
 
 // One import of a Paramics network directory into a host model. The
@@ -116,13 +120,20 @@ private:
     void createRamps();
     void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node);
     void updateTurnings(CVSection* section);
+    CVSection* cutSectionAtRamp(CVSection* section, ParamicsNode* rampNode, double rampLength, CVSectionLane& lane);
+    CVTurning* createRampTurning(CVSection* origin, CVSection* destination, CVNode* node, int destinationFrom,
+                                 int destinationTo);
+    int sectionLaneCount(const CVSection* section) const;
     void createCentroids();
     void calculateExtremeNodes();
     void createCentroidConnections();
+    void connectCentroid(CVCentroid* centroid, CVSection* section, int connectionType);
     void fixTurnings();
     void fixOutRangedTurnings();
     void fixOutTurnings(CVSection* section);
     void fixInTurnings(CVSection* section);
+    // The model's objects of a host type, in ascending id.
+    QList<CVObject*> objectsOfType(const QString& typeName) const;
 
     // Traffic builders (traffic/).
     void createPriorities();
