@@ -18,14 +18,19 @@
 
 class CVCentroid;
 class CVCentroidConfiguration;
+class CVControlPhase;
+class CVControlPlan;
 class CVLayer;
 class CVModel;
 class CVNode;
 class CVObject;
+class CVODMatrix;
 class CVRoadType;
 class CVSection;
 class CVSectionLane;
+class CVTimeDuration;
 class CVTurning;
+class CVVehicle;
 
 // One import of a Paramics network directory into a host model. The
 // options dialog (or `corvia import`) configures it and calls netImport,
@@ -145,6 +150,24 @@ private:
     void createDetectors();
     void createBeacons();
     void createAnnotations();
+
+    // Signal control helpers (traffic/signalcontrolbuilder.cpp).
+    CVControlPlan* createControlPlan();
+    void createControlJunction(CVControlPlan* plan, const ParamicsNode* record, CVNode* node);
+    void addPhaseSignals(CVControlPhase* phase, const ParamicsPhase& record, const ParamicsNode* junction, CVNode* node);
+
+    // Vehicle type helpers (traffic/vehiclebuilder.cpp).
+    CVVehicle* createVehicle(const ParamicsVehicle& record, const ParamicsBaseVehicle& base);
+
+    // Demand helpers (traffic/demandbuilder.cpp): the centroid of each zone
+    // by reading index, the three kinds of matrices, and a new matrix's
+    // making and filing.
+    class ZoneCentroids;
+    void createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile, const ZoneCentroids& zones);
+    void createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones);
+    void createMatrixFileDemands(const ParamicsMatrix& matrix, const ZoneCentroids& zones);
+    CVODMatrix* newODMatrix(const QTime& start, const CVTimeDuration& duration, CVVehicle* vehicle);
+    void fileODMatrix(CVODMatrix* matrix, bool named);
 
     // Deletes a record that a later one with the same key pushes out of its map.
     template <typename Map, typename Record>

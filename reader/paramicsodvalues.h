@@ -2,6 +2,8 @@
 
 #include <QVector>
 
+#include <algorithm>
+
 // The values of an OD row or of a whole OD matrix, in file order. Real
 // networks have thousands of zones and most pairs carry no trips, so while
 // the values are mostly zero only the non-zero ones are kept, each with its
@@ -24,6 +26,11 @@ public:
     // The value at a position; 0.0 outside the values.
     double at(qsizetype position) const;
     double operator[](qsizetype position) const { return at(position); }
+    // Calls visit(position, value) for each position in [begin, end), in
+    // ascending order, whose value is not a plain 0.0; sparse values never
+    // look at their zeros.
+    template <typename Visit>
+    void forEachNonZero(qsizetype begin, qsizetype end, Visit visit) const;
     // Every value, zeros included: for tests and small rows.
     QVector<double> toVector() const;
     // Bytes held for the values, for measurements.
@@ -41,3 +48,20 @@ private:
     QVector<double> values;       // dense: every value; sparse: the non-zero ones
     QVector<qsizetype> positions; // sparse: the position of each kept value
 };
+
+template <typename Visit>
+void ParamicsOdValues::forEachNonZero(qsizetype begin, qsizetype end, Visit visit) const
+{
+    begin = std::max<qsizetype>(begin, 0);
+    end = std::min(end, count);
+    if (dense) {
+        for (qsizetype position = begin; position < end; ++position) {
+            if (!isPlainZero(values.at(position)))
+                visit(position, values.at(position));
+        }
+        return;
+    }
+    auto it = std::lower_bound(positions.cbegin(), positions.cend(), begin);
+    for (; it != positions.cend() && *it < end; ++it)
+        visit(*it, values.at(it - positions.cbegin()));
+}

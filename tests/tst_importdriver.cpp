@@ -98,8 +98,9 @@ void TestImportDriver::emptyDirectoryWarnsOncePerFile()
         importer.netImport(dir.path());
     }
     QCOMPARE(fileNamesOf(model->getLog()->warnings(), dir.path()), expected);
-    // Only the configuration, its folders and the layer are new: no network.
-    QCOMPARE(model->getCatalog()->size() - objectsBefore, 4);
+    // Only the configuration, its folders, the layer and the (empty) control
+    // plan with its folder are new: no network.
+    QCOMPARE(model->getCatalog()->size() - objectsBefore, 6);
     QCOMPARE(model->getCatalog()->size(model->getType(QStringLiteral("CVSection"))), 0);
 }
 

@@ -1,7 +1,255 @@
-// OD matrices cut into profile steps.
+// OD matrices: the demands files' matrices shared out among vehicle types
+// and cut into profile steps, and the matrix file's whole-hour matrices.
 
 #include "importer/paramicsimporter.h"
 
+#include <cvcatalog.h>
+#include <cvcentroidconfiguration.h>
+#include <cvmodel.h>
+#include <cvodmatrix.h>
+#include <cvsystem.h>
+#include <cvtimeduration.h>
+#include <cvvehicle.h>
+
+#include <QHash>
+#include <QMultiHash>
+#include <QSet>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr qint64 SecondsPerDay = 24 * 3600;
+// Matrices that follow no profile, and those of the matrix file, cover one
+// morning hour.
+const QTime HourStart(8, 0);
+const CVTimeDuration HourLength(1, 0, 0.0);
+
+}  // namespace
+
+// The host centroid of every zone, in zones file order, looked up once by
+// zone number (the centroids' external id). A demand row's positions are
+// zones by reading index; a position past the last zone has none.
+class ParamicsImporter::ZoneCentroids
+{
+public:
+    ZoneCentroids(const QMap<int, int>& zoneNumbers, const CVCatalog* catalog)
+    {
+        QSet<const CVObject*> seen;
+        for (auto it = zoneNumbers.cbegin(); it != zoneNumbers.cend(); ++it) {
+            CVObject* centroid = catalog ? catalog->findObjectByExternalId(QStringLiteral("%1").arg(it.value())) : nullptr;
+            zones.append(Zone{it.key(), it.value(), centroid});
+            if (centroid && seen.contains(centroid))
+                shared = true;
+            else if (centroid)
+                seen.insert(centroid);
+        }
+        // The zones reader numbers its zones 0, 1, 2...; anything else is
+        // looked up by index.
+        contiguous = zones.isEmpty() || (zones.first().index == 0 && zones.last().index == zones.size() - 1);
+        if (!contiguous) {
+            for (int i = 0; i < zones.size(); ++i)
+                entryByIndex.insert(zones.at(i).index, i);
+        }
+    }
+
+    // The trips of a demands file matrix: for every origin zone with a
+    // centroid, its row's values to each zone with a centroid, as tripsOf
+    // turns them into trips. A row's own zone is set like any other.
+    template <typename Trips>
+    void setDemandTrips(CVODMatrix* matrix, const ParamicsDemand& demand, Trips tripsOf) const
+    {
+        const bool skipZeros = zerosAddNothing(tripsOf(0.0));
+        for (const Zone& origin : zones) {
+            if (!origin.centroid)
+                continue;
+            const auto row = demand.rows.constFind(origin.number);
+            if (row == demand.rows.cend())
+                continue;
+            const qsizetype end = std::min(row->size(), indexEnd());
+            const auto setPosition = [&](qsizetype position, double value) {
+                if (CVObject* destination = centroidAt(position))
+                    matrix->setTrips(origin.centroid, destination, tripsOf(value));
+            };
+            if (skipZeros) {
+                row->forEachNonZero(0, end, setPosition);
+            } else {
+                for (qsizetype position = 0; position < end; ++position)
+                    setPosition(position, row->at(position));
+            }
+        }
+    }
+
+    // The trips of a matrix file matrix times the proportion, for every pair
+    // of zones with centroids except a zone to itself.
+    void setMatrixFileTrips(CVODMatrix* matrix, const ParamicsMatrix& source, double proportion) const
+    {
+        const qint64 n = source.rowIndex.size();
+        QVector<qint64> rowOf(zones.size(), -1);
+        for (int i = 0; i < zones.size(); ++i)
+            rowOf[i] = source.rowIndex.value(zones.at(i).number, -1);
+
+        if (!zerosAddNothing(0.0 * proportion)) {
+            for (int i = 0; i < zones.size(); ++i) {
+                for (int j = 0; j < zones.size(); ++j) {
+                    if (i == j || !zones.at(i).centroid || !zones.at(j).centroid)
+                        continue;
+                    const bool inMatrix = rowOf.at(i) >= 0 && rowOf.at(j) >= 0;
+                    const double value = inMatrix ? source.values.at(rowOf.at(i) * n + rowOf.at(j)) : 0.0;
+                    matrix->setTrips(zones.at(i).centroid, zones.at(j).centroid, value * proportion);
+                }
+            }
+            return;
+        }
+        // Only the matrix's non-zero values can add trips: visit those.
+        QMultiHash<qint64, int> entriesOfColumn;
+        for (int j = 0; j < zones.size(); ++j) {
+            if (zones.at(j).centroid && rowOf.at(j) >= 0)
+                entriesOfColumn.insert(rowOf.at(j), j);
+        }
+        for (int i = 0; i < zones.size(); ++i) {
+            if (!zones.at(i).centroid || rowOf.at(i) < 0)
+                continue;
+            const qint64 rowStart = rowOf.at(i) * n;
+            source.values.forEachNonZero(rowStart, rowStart + n, [&](qsizetype position, double value) {
+                const auto [first, last] = entriesOfColumn.equal_range(position - rowStart);
+                for (auto it = first; it != last; ++it) {
+                    if (it.value() != i)
+                        matrix->setTrips(zones.at(i).centroid, zones.at(it.value()).centroid, value * proportion);
+                }
+            });
+        }
+    }
+
+private:
+    struct Zone
+    {
+        int index;           // reading index in the zones file
+        int number;          // zone number
+        CVObject* centroid;  // null when the zone has no host centroid
+    };
+
+    // Every pair of a new matrix is unset, and setting 0 trips leaves a pair
+    // unset: zeros can be skipped, unless zero trips come out as something
+    // else, or one centroid stands for two zones (a later zero would then
+    // clear what an earlier value of the same pair set).
+    bool zerosAddNothing(double zeroTrips) const { return zeroTrips == 0.0 && !shared; }
+
+    qsizetype indexEnd() const { return zones.isEmpty() ? 0 : qsizetype(zones.last().index) + 1; }
+
+    CVObject* centroidAt(qsizetype index) const
+    {
+        if (index < 0 || index >= indexEnd())
+            return nullptr;
+        if (contiguous)
+            return zones.at(index).centroid;
+        const auto it = entryByIndex.constFind(int(index));
+        return it == entryByIndex.cend() ? nullptr : zones.at(it.value()).centroid;
+    }
+
+    QVector<Zone> zones;
+    bool contiguous = true;
+    bool shared = false;
+    QHash<int, int> entryByIndex;
+};
+
 void ParamicsImporter::createDemands()
 {
+    if (!model)
+        return;
+    const ZoneCentroids zones(zoneNumbers, model->getCatalog());
+    for (const ParamicsDemand* demand : std::as_const(demands)) {
+        if (!demand)
+            continue;
+        if (const ParamicsProfile* profile = profiles.value(demand->period, nullptr))
+            createProfileDemands(*demand, *profile, zones);
+        else
+            createHourDemands(*demand, zones);
+    }
+    for (const ParamicsMatrix* matrix : std::as_const(matrixEntries)) {
+        if (matrix)
+            createMatrixFileDemands(*matrix, zones);
+    }
+}
+
+// One matrix per vehicle type for every profile step with a share above 0.
+// Steps follow each other from the profile's start (midnight when it has
+// none) and wrap round at midnight.
+void ParamicsImporter::createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile,
+                                            const ZoneCentroids& zones)
+{
+    const QVector<ParamicsVehicle*> types = vehicles.value(demand.matrix);
+    const QTime firstStart = profile.start.isValid() ? profile.start : QTime(0, 0);
+    const CVTimeDuration stepLength(double(profile.interval));
+    qint64 offset = 0;
+    for (const float share : profile.values) {
+        if (share > 0.0f) {
+            const QTime start = firstStart.addSecs(int(offset % SecondsPerDay));
+            for (const ParamicsVehicle* type : types) {
+                if (!type)
+                    continue;
+                CVODMatrix* matrix = newODMatrix(start, stepLength, type->vehicle);
+                if (!matrix)
+                    continue;
+                const double proportion = type->proportion;
+                zones.setDemandTrips(matrix, demand, [share, proportion](double value) {
+                    return ((double(share) * value) / 100.0) * proportion;
+                });
+                fileODMatrix(matrix, true);
+            }
+        }
+        offset += profile.interval;
+    }
+}
+
+// A matrix without a profile: one hour's matrix per vehicle type.
+void ParamicsImporter::createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones)
+{
+    for (const ParamicsVehicle* type : vehicles.value(demand.matrix)) {
+        if (!type)
+            continue;
+        CVODMatrix* matrix = newODMatrix(HourStart, HourLength, type->vehicle);
+        if (!matrix)
+            continue;
+        const double proportion = type->proportion;
+        zones.setDemandTrips(matrix, demand, [proportion](double value) { return proportion * value; });
+        fileODMatrix(matrix, true);
+    }
+}
+
+// The matrix file's matrices are filed under the host's own naming and
+// status.
+void ParamicsImporter::createMatrixFileDemands(const ParamicsMatrix& source, const ZoneCentroids& zones)
+{
+    for (const ParamicsVehicle* type : vehicles.value(source.number)) {
+        if (!type)
+            continue;
+        CVODMatrix* matrix = newODMatrix(HourStart, HourLength, type->vehicle);
+        if (!matrix)
+            continue;
+        zones.setMatrixFileTrips(matrix, source, type->proportion);
+        fileODMatrix(matrix, false);
+    }
+}
+
+CVODMatrix* ParamicsImporter::newODMatrix(const QTime& start, const CVTimeDuration& duration, CVVehicle* vehicle)
+{
+    auto* matrix = dynamic_cast<CVODMatrix*>(CVSystem::getSystem().newObject(QStringLiteral("CVODMatrix"), model, -1, true));
+    if (!matrix)
+        return nullptr;
+    matrix->setInterval(start, duration);
+    matrix->setVehicle(vehicle);
+    matrix->setCentroidConfiguration(centroidConfiguration);
+    return matrix;
+}
+
+void ParamicsImporter::fileODMatrix(CVODMatrix* matrix, bool named)
+{
+    if (centroidConfiguration)
+        centroidConfiguration->addODMatrix(matrix);
+    if (named) {
+        matrix->setName(matrix->getNameAutomatically(true));
+        matrix->setStatus(CVObject::StatusImported);
+    }
 }

@@ -2,6 +2,14 @@
 
 #include "importer/paramicsimporter.h"
 
+#include <cvcommander.h>
+#include <cvmodel.h>
+#include <cvvehicle.h>
+
+#include <QVariant>
+
+#include <utility>
+
 void ParamicsImporter::addBaseVehicles()
 {
     struct ClassValues
@@ -31,6 +39,54 @@ void ParamicsImporter::addBaseVehicles()
     }
 }
 
+// Every vehicle type of the file whose class is a built-in one becomes a
+// host vehicle type, by ascending matrix number and then in file order.
 void ParamicsImporter::createVehicles()
 {
+    if (!model)
+        return;
+    for (const QVector<ParamicsVehicle*>& types : std::as_const(vehicles)) {
+        for (ParamicsVehicle* record : types) {
+            if (!record)
+                continue;
+            const ParamicsBaseVehicle* base = baseVehicles.value(record->className, nullptr);
+            if (base)
+                record->vehicle = createVehicle(*record, *base);
+        }
+    }
+}
+
+// A vehicle type named after its type number and class, whose attributes
+// all take the class's values: mean, minimum and maximum alike. A class
+// without a width passes -1, which the host keeps as "no value".
+CVVehicle* ParamicsImporter::createVehicle(const ParamicsVehicle& record, const ParamicsBaseVehicle& base)
+{
+    auto* command = new CVVehicleNewCmd;
+    CVCommander* commander = model->getCommander();
+    if (!commander) {
+        delete command;
+        return nullptr;
+    }
+    commander->addCommand(command);
+    auto* vehicle = dynamic_cast<CVVehicle*>(command->createdObject());
+    if (!vehicle)
+        return nullptr;
+    vehicle->setName(QStringLiteral("Paramics Vehicle %1 %2").arg(QString::number(record.type), record.className));
+
+    const struct
+    {
+        const char* quantity;
+        double value;
+    } attributes[] = {
+        {"length", base.length},     {"width", base.width},       {"maxSpeed", base.maxSpeed},
+        {"maxAccel", base.maxAccel}, {"maxDecel", base.maxDecel},
+    };
+    for (const auto& attribute : attributes) {
+        for (const char* statistic : {"Mean", "Min", "Max"}) {
+            const QString column = QStringLiteral("CVVehicle::%1%2").arg(QLatin1String(attribute.quantity), QLatin1String(statistic));
+            vehicle->setDataValue(model->getColumn(column), QVariant(attribute.value));
+        }
+    }
+    vehicle->setStatus(CVObject::StatusImported);
+    return vehicle;
 }

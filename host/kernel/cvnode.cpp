@@ -1,5 +1,6 @@
 #include "cvnode.h"
 
+#include "cvcontrolplansignal.h"
 #include "cvregistry.h"
 #include "cvturning.h"
 
@@ -68,6 +69,15 @@ int CVNode::getNumberDestinationLinks(const CVSection* section, int lane) const
     return count;
 }
 
+void CVNode::addSignal(const CVControlPlanSignal* signal)
+{
+    if (!signal || signalPositions.contains(signal->getId()))
+        return;
+    signalIds.append(signal->getId());
+    signalPositions.insert(signal->getId(), int(signalIds.size()));
+    increaseTick();
+}
+
 void CVNode::writeFields(QJsonObject& json) const
 {
     CVDPoint::writeFields(json);
@@ -77,4 +87,8 @@ void CVNode::writeFields(QJsonObject& json) const
     for (const CVTurning* turning : turnings)
         ids.append(qint64(turning->getId()));
     json.insert(QStringLiteral("turnings"), ids);
+    QJsonArray signalList;
+    for (unsigned int id : signalIds)
+        signalList.append(qint64(id));
+    json.insert(QStringLiteral("signals"), signalList);
 }

@@ -2,8 +2,10 @@
 
 #include "cvdpoint.h"
 
+#include <QHash>
 #include <QVector>
 
+class CVControlPlanSignal;
 class CVSection;
 class CVTurning;
 
@@ -35,10 +37,19 @@ public:
     // ...and how many leave it from a lane range that covers the lane.
     int getNumberDestinationLinks(const CVSection* section, int lane) const;
 
+    // The signals of the node's control: each signal once, in the order
+    // added. getSignalPos gives a signal's 1-based position in that list,
+    // 0 when the node does not hold it.
+    void addSignal(const CVControlPlanSignal* signal);
+    int getSignalPos(unsigned int signalId) const { return signalPositions.value(signalId, 0); }
+    const QVector<unsigned int>& getSignalIds() const { return signalIds; }
+
     void writeFields(QJsonObject& json) const override;
 
 private:
     bool yellowBox = false;
     bool userDefinedPriorities = false;
     QVector<CVTurning*> turnings;
+    QVector<unsigned int> signalIds;
+    QHash<unsigned int, int> signalPositions;
 };

@@ -32,4 +32,6 @@ void CVVehicle::writeFields(QJsonObject& json) const
             it.value() = QJsonValue(QJsonValue::Null);
     }
     json.insert(QStringLiteral("attributes"), attributes);
+    // The attributes are the vehicle's data values: saved once, under their own name.
+    json.remove(QStringLiteral("data"));
 }

@@ -1,0 +1,595 @@
+// The traffic builders on hand-made records: fixed-time signal control,
+// vehicle types and OD matrices; and the bundled examples imported whole.
+
+#include "importerprobe.h"
+#include "testsupport.h"
+
+#include <cvcatalog.h>
+#include <cvcentroidconfiguration.h>
+#include <cvcommander.h>
+#include <cvcontroljunction.h>
+#include <cvcontrolphase.h>
+#include <cvcontrolplan.h>
+#include <cvcontrolplansignal.h>
+#include <cvfolder.h>
+#include <cvmodel.h>
+#include <cvnode.h>
+#include <cvodmatrix.h>
+#include <cvsystem.h>
+#include <cvvehicle.h>
+
+#include <QJsonObject>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// A model with its centroid configuration and an importer on it.
+struct BuilderFixture
+{
+    std::unique_ptr<CVModel> model{CVSystem::getSystem().createModel()};
+    ParamicsImporter importer;
+    ParamicsImporterProbe probe{importer};
+
+    BuilderFixture()
+    {
+        importer.setModel(model.get());
+        importer.setConfiguration();
+    }
+
+    CVObject* make(const char* type) { return CVSystem::getSystem().newObject(QString::fromLatin1(type), model.get()); }
+
+    template <typename T>
+    QVector<T*> objects(const char* type) const
+    {
+        QVector<T*> list;
+        if (const auto* byId = model->getCatalog()->getObjectsByType(model->getType(QString::fromLatin1(type)))) {
+            for (CVObject* object : *byId)
+                list.append(dynamic_cast<T*>(object));
+        }
+        return list;
+    }
+
+    // --- signal control records ---
+
+    // A junction node with a host node.
+    ParamicsNode* junction(const QString& id)
+    {
+        auto* record = new ParamicsNode;
+        record->id = id;
+        record->objectId = make("CVNode")->getId();
+        probe.nodes().insert(id, record);
+        return record;
+    }
+
+    // The movement from -> node -> to as a turning with its host turning and
+    // its signal.
+    void movement(const QString& from, const QString& node, const QString& to)
+    {
+        const QString name = ParamicsLink::linkName(from, node);
+        ParamicsLink* link = probe.links().value(name, nullptr);
+        if (!link) {
+            link = new ParamicsLink;
+            link->from = from;
+            link->to = node;
+            link->name = name;
+            probe.links().insert(name, link);
+        }
+        ParamicsTurning turning;
+        turning.destination = ParamicsLink::linkName(node, to);
+        turning.turningId = make("CVTurning")->getId();
+        turning.signal = make("CVControlPlanSignal");
+        link->appendTurning(turning);
+    }
+
+    const ParamicsTurning* turning(const QString& from, const QString& node, const QString& to)
+    {
+        return probe.links().value(ParamicsLink::linkName(from, node))->findTurning(ParamicsLink::linkName(node, to));
+    }
+
+    CVNode* hostNode(const ParamicsNode* record) const
+    {
+        return dynamic_cast<CVNode*>(model->getCatalog()->find(record->objectId));
+    }
+
+    // --- demand records ---
+
+    // Zones in reading order, each with a stand-in centroid carrying its
+    // zone number as external id, except those listed without one.
+    void zones(const QVector<int>& numbers, const QVector<int>& withoutCentroid = {})
+    {
+        for (int i = 0; i < numbers.size(); ++i) {
+            probe.zoneNumbers().insert(i, numbers.at(i));
+            if (!withoutCentroid.contains(numbers.at(i)) && !centroid(numbers.at(i)))
+                make("CVFolder")->setExternalId(QString::number(numbers.at(i)));
+        }
+    }
+
+    CVObject* centroid(int zone) const { return model->getCatalog()->findObjectByExternalId(QString::number(zone)); }
+
+    ParamicsVehicle* vehicleType(int type, int matrix, double proportion, bool hostVehicle = true)
+    {
+        auto* record = new ParamicsVehicle(type);
+        record->matrix = matrix;
+        record->proportion = proportion;
+        if (hostVehicle)
+            record->vehicle = dynamic_cast<CVVehicle*>(make("CVVehicle"));
+        probe.vehicles()[matrix].append(record);
+        return record;
+    }
+
+    ParamicsDemand* demand(int matrix, int period, const QMap<int, QVector<double>>& rows)
+    {
+        auto* record = new ParamicsDemand(matrix, period);
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+            for (double value : it.value())
+                record->rows[it.key()].append(value);
+        }
+        probe.demands().append(record);
+        return record;
+    }
+
+    void profile(int number, int interval, const QTime& start, const QVector<float>& values)
+    {
+        auto* record = new ParamicsProfile(number, interval);
+        record->start = start;
+        record->values = values;
+        probe.profiles().insert(number, record);
+    }
+
+    QVector<CVODMatrix*> matrices() const { return objects<CVODMatrix>("CVODMatrix"); }
+    double trips(const CVODMatrix* matrix, int origin, int destination) const
+    {
+        return matrix->getTrips(centroid(origin), centroid(destination));
+    }
+};
+
+// Phases as "from+duration", with "i" for an interphase.
+QString timeline(const CVControlJunction* junction)
+{
+    QStringList parts;
+    for (const CVControlPhase* phase : junction->getPhases())
+        parts << QStringLiteral("%1+%2%3").arg(phase->getFrom()).arg(phase->getDuration()).arg(phase->isInterphase() ? "i" : "");
+    return parts.join(' ');
+}
+
+QStringList startTimes(const QVector<CVODMatrix*>& matrices)
+{
+    QStringList times;
+    for (const CVODMatrix* matrix : matrices)
+        times << matrix->getStart().toString(QStringLiteral("HH:mm:ss"));
+    return times;
+}
+
+}  // namespace
+
+class TestTrafficBuilders : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Signal control.
+    void junctionTimeline_data();
+    void junctionTimeline();
+    void signalsJoinTheirNodeOnce();
+    void planWithoutSignalisedNodes();
+
+    // Vehicle types.
+    void vehicleTypes();
+
+    // OD matrices.
+    void profileSteps_data();
+    void profileSteps();
+    void tripsSplitByProportion();
+    void demandWithoutProfile();
+    void rowPositions();
+    void zoneSharedByTwoEntries();
+    void matrixFile();
+
+    // The bundled examples through netImport.
+    void examples_data();
+    void examples();
+};
+
+// ---------------------------------------------------------------------------
+// Signal control
+
+void TestTrafficBuilders::junctionTimeline_data()
+{
+    QTest::addColumn<QString>("phases");  // "time/maxTime/red ..."
+    QTest::addColumn<float>("toRedTime");
+    QTest::addColumn<QString>("timeline");
+    QTest::addColumn<float>("cycle");
+
+    QTest::newRow("red and to-red time") << "30/0/3 20/0/0" << 1.0f << "0+30 30+4i 34+20" << 55.0f;
+    QTest::newRow("no time: runs for its maximum") << "0/25/0" << 0.0f << "0+25" << 25.0f;
+    QTest::newRow("every phase with red") << "32/40/3 10/10/2" << 0.0f << "0+32 32+3i 35+10 45+2i" << 47.0f;
+}
+
+void TestTrafficBuilders::junctionTimeline()
+{
+    QFETCH(QString, phases);
+    QFETCH(float, toRedTime);
+    QFETCH(QString, timeline);
+    QFETCH(float, cycle);
+
+    BuilderFixture f;
+    f.probe.toRedTime() = toRedTime;
+    f.probe.stopDelay() = 2.5f;
+    ParamicsNode* node = f.junction("2");
+    node->toRedTime = toRedTime;
+    for (const QString& text : phases.split(' ')) {
+        const QStringList values = text.split('/');
+        ParamicsPhase phase;
+        phase.offset = 12.0;
+        phase.time = values.at(0).toDouble();
+        phase.maxTime = values.at(1).toDouble();
+        phase.red = values.at(2).toDouble();
+        node->appendPriority(phase);
+    }
+    f.probe.createPriorities();
+
+    const QVector<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
+    QCOMPARE(plans.size(), 1);
+    CVControlJunction* junction = plans.first()->getControlJunction(node->objectId);
+    QVERIFY(junction);
+    QCOMPARE(::timeline(junction), timeline);
+    QCOMPARE(junction->getCycle(), cycle);
+    QCOMPARE(junction->getOffset(), 12.0f);
+    QCOMPARE(junction->getYellowTime(), 2.5f);
+    QCOMPARE(junction->getControlJunctionType(), int(CVControlJunction::FixedControl));
+    QVERIFY(f.hostNode(node)->getYellowBox());
+    // Fixed lengths; each phase has its own id from the model and runs on ring 1.
+    QSet<unsigned int> ids;
+    for (const CVControlPhase* phase : junction->getPhases()) {
+        QCOMPARE(phase->getMinDuration(), phase->getDuration());
+        QCOMPARE(phase->getMaxDuration(), phase->getDuration());
+        QCOMPARE(phase->getIdRing(), 1);
+        QVERIFY(phase->getId() != 0 && !f.model->getCatalog()->find(phase->getId()));
+        ids.insert(phase->getId());
+    }
+    QCOMPARE(ids.size(), junction->getPhases().size());
+}
+
+void TestTrafficBuilders::signalsJoinTheirNodeOnce()
+{
+    BuilderFixture f;
+    ParamicsNode* node = f.junction("J");
+    f.movement("A", "J", "B");
+    f.movement("A", "J", "C");
+    f.movement("D", "J", "A");  // never green
+    ParamicsPhase first;
+    first.time = 20;
+    first.movements = {{"A", "B"}, {"A", "C"}};
+    ParamicsPhase second;
+    second.time = 20;
+    // A:B again; X:J is no link; J:Z is no turning of A:J.
+    second.movements = {{"X", "B"}, {"A", "B"}, {"A", "Z"}};
+    node->appendPriority(first);
+    node->appendPriority(second);
+    f.probe.createPriorities();
+
+    const ParamicsTurning* ab = f.turning("A", "J", "B");
+    const ParamicsTurning* ac = f.turning("A", "J", "C");
+    auto* signalAB = dynamic_cast<CVControlPlanSignal*>(ab->signal);
+    auto* signalAC = dynamic_cast<CVControlPlanSignal*>(ac->signal);
+    CVNode* host = f.hostNode(node);
+    QCOMPARE(host->getSignalIds(), QVector<unsigned int>({signalAB->getId(), signalAC->getId()}));
+    QCOMPARE(host->getSignalPos(signalAC->getId()), 2);
+    QCOMPARE(signalAB->getTurningIds(), QVector<unsigned int>({ab->turningId}));
+    QCOMPARE(signalAB->getNodeId(), host->getId());
+
+    const QVector<CVControlPhase*> phases =
+        f.objects<CVControlPlan>("CVControlPlan").first()->getControlJunction(node->objectId)->getPhases();
+    QCOMPARE(phases.size(), 2);
+    QCOMPARE(phases.at(0)->getSignals().size(), 2);
+    QCOMPARE(phases.at(1)->getSignals().size(), 1);
+    QCOMPARE(phases.at(1)->getSignals().first().id, signalAB->getId());
+    QCOMPARE(phases.at(1)->getSignals().first().name, signalAB->getName());
+    QCOMPARE(phases.at(1)->getSignals().first().flashing, false);
+}
+
+void TestTrafficBuilders::planWithoutSignalisedNodes()
+{
+    BuilderFixture f;
+    ParamicsNode* plain = f.junction("1");
+    // Phases on a node that has no host node: no junction either.
+    auto* ramp = new ParamicsNode;
+    ramp->id = "R";
+    ramp->priorities.append(ParamicsPhase{});
+    f.probe.nodes().insert(ramp->id, ramp);
+    f.probe.createPriorities();
+
+    const QVector<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
+    QCOMPARE(plans.size(), 1);
+    QCOMPARE(plans.first()->getName(), "Paramics Control Plan");
+    QCOMPARE(plans.first()->junctionCount(), 0);
+    QVERIFY(!f.hostNode(plain)->getYellowBox());
+    CVFolder* folder = f.model->getCreateRootFolder()->findFolder("CVModel::controlPlans");
+    QVERIFY(folder && folder->contains(plans.first()));
+}
+
+// ---------------------------------------------------------------------------
+// Vehicle types
+
+void TestTrafficBuilders::vehicleTypes()
+{
+    BuilderFixture f;
+    f.probe.addBaseVehicles();
+    const auto type = [&](int number, const QString& className, int matrix) {
+        auto* record = new ParamicsVehicle(number);
+        record->className = className;
+        record->matrix = matrix;
+        f.probe.vehicles()[matrix].append(record);
+        return record;
+    };
+    ParamicsVehicle* car = type(1, "car", 1);
+    ParamicsVehicle* unnamed = type(2, "", 1);
+    ParamicsVehicle* coach = type(5, "coach", -1);  // no matrix: made first
+    ParamicsVehicle* bus = type(6, "bus", -1);
+    const int before = f.objects<CVVehicle>("CVVehicle").size();
+    f.probe.createVehicles();
+
+    QVERIFY(!unnamed->vehicle);
+    QVERIFY(car->vehicle && coach->vehicle && bus->vehicle);
+    QVERIFY(coach->vehicle->getId() < bus->vehicle->getId() && bus->vehicle->getId() < car->vehicle->getId());
+    QCOMPARE(f.objects<CVVehicle>("CVVehicle").size(), before + 3);
+    QCOMPARE(car->vehicle->getName(), "Paramics Vehicle 1 car");
+    QCOMPARE(coach->vehicle->getName(), "Paramics Vehicle 5 coach");
+    QCOMPARE(car->vehicle->getStatus(), 2);
+    QCOMPARE(f.model->getCommander()->size(), 3);
+
+    const auto value = [&](const ParamicsVehicle* v, const char* column) {
+        return v->vehicle->getDataValue(QString::fromLatin1(column)).toDouble();
+    };
+    for (const char* column : {"CVVehicle::lengthMean", "CVVehicle::lengthMin", "CVVehicle::lengthMax"})
+        QCOMPARE(value(car, column), 4.0);
+    QCOMPARE(value(car, "CVVehicle::maxDecelMax"), 4.5);
+    QCOMPARE(value(coach, "CVVehicle::maxSpeedMax"), 126.0);
+    // The bus class gives no width: the host keeps -1 and saves no value.
+    QCOMPARE(value(bus, "CVVehicle::widthMax"), -1.0);
+    QJsonObject json;
+    bus->vehicle->writeFields(json);
+    const QJsonObject attributes = json.value("attributes").toObject();
+    QCOMPARE(attributes.size(), 15);
+    QVERIFY(attributes.value("CVVehicle::widthMean").isNull());
+    QCOMPARE(attributes.value("CVVehicle::lengthMax").toDouble(), 10.0);
+}
+
+// ---------------------------------------------------------------------------
+// OD matrices
+
+void TestTrafficBuilders::profileSteps_data()
+{
+    QTest::addColumn<QTime>("start");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<QVector<float>>("values");
+    QTest::addColumn<QStringList>("starts");
+
+    QTest::newRow("zero step skipped") << QTime(7, 0) << 900 << QVector<float>{0, 50, 50}
+                                       << QStringList{"07:15:00", "07:30:00"};
+    QTest::newRow("negative and NaN steps skipped")
+        << QTime(7, 0) << 900 << QVector<float>{-5, std::nanf(""), 10} << QStringList{"07:30:00"};
+    QTest::newRow("across midnight") << QTime(23, 30) << 1800 << QVector<float>{10, 10, 10}
+                                     << QStringList{"23:30:00", "00:00:00", "00:30:00"};
+    QTest::newRow("no start: midnight") << QTime() << 3600 << QVector<float>{10, 0, 10}
+                                        << QStringList{"00:00:00", "02:00:00"};
+}
+
+void TestTrafficBuilders::profileSteps()
+{
+    QFETCH(QTime, start);
+    QFETCH(int, interval);
+    QFETCH(QVector<float>, values);
+    QFETCH(QStringList, starts);
+
+    BuilderFixture f;
+    f.zones({1, 2});
+    ParamicsVehicle* type = f.vehicleType(1, 1, 0.5);
+    f.demand(1, 4, {{1, {0, 40}}});
+    f.profile(4, interval, start, values);
+    f.probe.createDemands();
+
+    const QVector<CVODMatrix*> matrices = f.matrices();
+    QCOMPARE(startTimes(matrices), starts);
+    for (CVODMatrix* matrix : matrices) {
+        const int step = int(QTime(start.isValid() ? start : QTime(0, 0)).secsTo(matrix->getStart()) + 86400) % 86400 / interval;
+        QCOMPARE(matrix->getDuration().toSeconds(), double(interval));
+        QCOMPARE(matrix->getVehicle(), type->vehicle);
+        QCOMPARE(f.trips(matrix, 1, 2), ((double(values.at(step)) * 40.0) / 100.0) * 0.5);
+        QCOMPARE(matrix->pairCount(), 1);
+        QCOMPARE(matrix->getStatus(), 2);
+        QCOMPARE(matrix->getName(), matrix->getNameAutomatically(true));
+        QCOMPARE(matrix->getCentroidConfiguration(), f.probe.centroidConfiguration());
+    }
+    QCOMPARE(f.probe.centroidConfiguration()->getODMatrixIds().size(), matrices.size());
+}
+
+void TestTrafficBuilders::tripsSplitByProportion()
+{
+    BuilderFixture f;
+    f.zones({1, 2, 3});
+    ParamicsVehicle* cars = f.vehicleType(1, 1, 0.6);
+    ParamicsVehicle* vans = f.vehicleType(2, 1, 0.4);
+    f.vehicleType(3, 2, 1.0);  // draws on a matrix without demand
+    f.demand(1, 1, {{1, {0, 100, 50}}, {3, {10, 0, 0}}});
+    f.demand(7, 1, {{1, {0, 100, 50}}});  // no vehicle type draws on matrix 7
+    f.profile(1, 900, QTime(7, 0), {0, 50, 50});
+    f.probe.createDemands();
+
+    // Step by step, each type in its order.
+    const QVector<CVODMatrix*> m = f.matrices();
+    QCOMPARE(m.size(), 4);
+    QCOMPARE(startTimes(m), QStringList({"07:15:00", "07:15:00", "07:30:00", "07:30:00"}));
+    QCOMPARE(m.at(0)->getVehicle(), cars->vehicle);
+    QCOMPARE(m.at(1)->getVehicle(), vans->vehicle);
+    QCOMPARE(f.trips(m.at(0), 1, 2), 30.0);
+    QCOMPARE(f.trips(m.at(0), 1, 3), 15.0);
+    QCOMPARE(f.trips(m.at(1), 1, 2), 20.0);
+    QCOMPARE(f.trips(m.at(1), 3, 1), 2.0);
+    QCOMPARE(m.at(1)->pairCount(), 3);
+}
+
+void TestTrafficBuilders::demandWithoutProfile()
+{
+    BuilderFixture f;
+    f.zones({1, 2});
+    f.vehicleType(1, 1, 0.25);
+    ParamicsVehicle* unknownClass = f.vehicleType(2, 1, 0.75, false);
+    f.demand(1, 9, {{2, {8, 4}}});
+    f.probe.createDemands();
+
+    const QVector<CVODMatrix*> m = f.matrices();
+    QCOMPARE(m.size(), 2);
+    QCOMPARE(startTimes(m), QStringList({"08:00:00", "08:00:00"}));
+    QCOMPARE(m.at(0)->getDuration().toSeconds(), 3600.0);
+    QCOMPARE(f.trips(m.at(0), 2, 1), 2.0);
+    QCOMPARE(f.trips(m.at(1), 2, 1), 6.0);
+    // A row's own zone is set like any other.
+    QCOMPARE(f.trips(m.at(1), 2, 2), 3.0);
+    QVERIFY(!m.at(1)->getVehicle());
+    QVERIFY(!unknownClass->vehicle);
+    QCOMPARE(m.at(1)->getName(), "OD Matrix All vehicles 08:00:00 - 09:00:00");
+}
+
+void TestTrafficBuilders::rowPositions()
+{
+    BuilderFixture f;
+    // Zone 2 has no centroid; rows reach past the last zone.
+    f.zones({1, 2, 3}, {2});
+    f.vehicleType(1, 1, 1.0);
+    f.demand(1, 0, {{1, {1, 2, 3, 4, 5}}, {2, {6, 7, 8}}, {3, {9, 10, 11, 12}}, {99, {13}}});
+    f.probe.createDemands();
+
+    const CVODMatrix* m = f.matrices().value(0);
+    QVERIFY(m);
+    QCOMPARE(m->pairCount(), 4);
+    QCOMPARE(f.trips(m, 1, 1), 1.0);
+    QCOMPARE(f.trips(m, 1, 3), 3.0);
+    QCOMPARE(f.trips(m, 3, 1), 9.0);
+    QCOMPARE(f.trips(m, 3, 3), 11.0);
+    QCOMPARE(m->totalTrips(), 24.0);
+    // Looking positions up adds no zones.
+    QCOMPARE(f.probe.zoneNumbers().size(), 3);
+}
+
+void TestTrafficBuilders::zoneSharedByTwoEntries()
+{
+    BuilderFixture f;
+    // Zone 2 is read twice: both positions of a row lead to its centroid,
+    // and the later one, 0, is what the pair keeps.
+    f.zones({1, 2, 2});
+    f.vehicleType(1, 1, 1.0);
+    f.demand(1, 0, {{1, {0, 5, 0}}, {2, {7, 0, 0}}});
+    f.probe.createDemands();
+
+    const CVODMatrix* m = f.matrices().value(0);
+    QVERIFY(m);
+    QCOMPARE(f.trips(m, 1, 2), 0.0);
+    QCOMPARE(f.trips(m, 2, 1), 7.0);
+}
+
+void TestTrafficBuilders::matrixFile()
+{
+    BuilderFixture f;
+    f.zones({1, 2, 3, 4}, {4});
+    f.vehicleType(5, 3, 0.5);
+    f.vehicleType(6, 3, 1.0);
+    auto* matrix = new ParamicsMatrix(3);
+    // Rows of zones 2, 1, 3 in that order; zone 4 has no row.
+    matrix->rowIndex = {{2, 0}, {1, 1}, {3, 2}};
+    for (double value : {9, 1, 2, 3, 8, 4, 5, 6, 7})
+        matrix->values.append(value);
+    f.probe.matrixEntries().insert(3, matrix);
+    f.probe.createDemands();
+
+    const QVector<CVODMatrix*> m = f.matrices();
+    QCOMPARE(m.size(), 2);
+    QCOMPARE(startTimes(m), QStringList({"08:00:00", "08:00:00"}));
+    QCOMPARE(m.at(0)->getDuration().toSeconds(), 3600.0);
+    // value(origin, destination) times the proportion; the diagonal is never set.
+    QCOMPARE(f.trips(m.at(0), 2, 1), 0.5);
+    QCOMPARE(f.trips(m.at(0), 1, 2), 1.5);
+    QCOMPARE(f.trips(m.at(0), 3, 2), 2.5);
+    QCOMPARE(f.trips(m.at(1), 1, 3), 4.0);
+    QCOMPARE(f.trips(m.at(1), 1, 1), 0.0);
+    QCOMPARE(m.at(1)->pairCount(), 6);
+    // Not named and status left to the host.
+    QVERIFY(m.at(1)->getName().isEmpty());
+    QVERIFY(m.at(1)->getStatus() != 2);
+    QCOMPARE(f.probe.centroidConfiguration()->getODMatrixIds().size(), 2);
+}
+
+// ---------------------------------------------------------------------------
+// The bundled examples
+
+void TestTrafficBuilders::examples_data()
+{
+    QTest::addColumn<QString>("variant");
+    QTest::addColumn<QString>("units");
+    // node:cycle/offset/phases/signals of each control junction
+    QTest::addColumn<QStringList>("junctions");
+    QTest::addColumn<float>("yellowTime");
+    QTest::addColumn<int>("odMatrices");
+
+    // Quadstone: node 2 runs 32+3, 26+3 and 10 (max 10 lowers 12)+2
+    // seconds; 12 distinct movements have green. Matrices 1 and 2 follow
+    // profiles 1 and 2 of eight non-zero steps, each for two vehicle
+    // types (32), and the matrix file's matrix 3 gives coaches one more.
+    QTest::newRow("quadstone") << "quadstone" << "Metric" << QStringList{"2:76/12/6/12"} << 0.0f << 33;
+    // Sias: a time to red of 2 s joins every red; node 4's two stages.
+    // Profile 2 has four steps: 2 x 8 + 2 x 4 + 1.
+    QTest::newRow("sias") << "sias" << "Feet" << QStringList{"2:78/12/6/11", "4:56/30/4/8"} << 2.5f << 25;
+}
+
+void TestTrafficBuilders::examples()
+{
+    QFETCH(QString, variant);
+    QFETCH(QString, units);
+    QFETCH(QStringList, junctions);
+    QFETCH(float, yellowTime);
+    QFETCH(int, odMatrices);
+
+    BuilderFixture f;
+    f.importer.setNetworkLayer();
+    f.importer.setUnits(units);
+    f.importer.setRightHandDrive(true);
+    f.importer.setNbDemandsFile(1);
+    f.importer.setVersion(variant == "quadstone" ? "Quadstone" : "Sias");
+    const int vehiclesBefore = f.objects<CVVehicle>("CVVehicle").size();
+    f.importer.netImport(examplesDir(variant));
+
+    const QVector<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
+    QCOMPARE(plans.size(), 1);
+    QStringList made;
+    for (const auto& junction : plans.first()->getJunctions()) {
+        const CVObject* node = f.model->getCatalog()->find(junction->getNodeId());
+        QVERIFY(node);
+        const ParamicsNode* record = nullptr;
+        for (const ParamicsNode* n : f.probe.nodes())
+            record = n->objectId == node->getId() ? n : record;
+        QVERIFY(record);
+        made << QStringLiteral("%1:%2/%3/%4/%5")
+                    .arg(record->id)
+                    .arg(junction->getCycle())
+                    .arg(junction->getOffset())
+                    .arg(junction->getPhases().size())
+                    .arg(dynamic_cast<const CVNode*>(node)->getSignalIds().size());
+        QCOMPARE(junction->getYellowTime(), yellowTime);
+    }
+    QCOMPARE(made, junctions);
+
+    // Seven types of the file (the heading's type without a class makes none).
+    QCOMPARE(f.objects<CVVehicle>("CVVehicle").size(), vehiclesBefore + 7);
+    for (const QVector<ParamicsVehicle*>& types : f.probe.vehicles()) {
+        for (const ParamicsVehicle* type : types)
+            QCOMPARE(bool(type->vehicle), !type->className.isEmpty());
+    }
+    QCOMPARE(f.matrices().size(), odMatrices);
+    QCOMPARE(f.probe.centroidConfiguration()->getODMatrixIds().size(), odMatrices);
+}
+
+QTEST_MAIN(TestTrafficBuilders)
+#include "tst_trafficbuilders.moc"
