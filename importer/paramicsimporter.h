@@ -11,10 +11,12 @@
 
 #include <cvbbox.h>
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QVector>
 
+class CVCentroid;
 class CVCentroidConfiguration;
 class CVControlPhase;
 class CVControlPlan;
@@ -28,6 +30,7 @@ class CVPublicLine;
 class CVPublicLineTimeTableSchedule;
 class CVRoadType;
 class CVSection;
+class CVSectionLane;
 class CVSectionObject;
 class CVTimeDuration;
 class CVTurning;
@@ -126,13 +129,20 @@ private:
     void createRamps();
     void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node);
     void updateTurnings(CVSection* section);
+    CVSection* cutSectionAtRamp(CVSection* section, ParamicsNode* rampNode, double rampLength, CVSectionLane& lane);
+    CVTurning* createRampTurning(CVSection* origin, CVSection* destination, CVNode* node, int destinationFrom,
+                                 int destinationTo);
+    int sectionLaneCount(const CVSection* section) const;
     void createCentroids();
     void calculateExtremeNodes();
     void createCentroidConnections();
+    void connectCentroid(CVCentroid* centroid, CVSection* section, int connectionType);
     void fixTurnings();
     void fixOutRangedTurnings();
     void fixOutTurnings(CVSection* section);
     void fixInTurnings(CVSection* section);
+    // The model's objects of a host type, in ascending id.
+    QList<CVObject*> objectsOfType(const QString& typeName) const;
 
     // Traffic builders (traffic/).
     void createPriorities();

@@ -1,15 +1,137 @@
 // Centroids of the zones and their connections to the network.
+//
+// Every zone becomes a centroid. A zone with built nodes inside its box is
+// then moved onto its extreme node, the one with the fewest sections (the
+// edge of the network that the zone stands for), and connected to every
+// section at that node and to the dead-end sections at its other nodes.
 
 #include "importer/paramicsimporter.h"
 
+#include <cvcatalog.h>
+#include <cvcenconnection.h>
+#include <cvcentroid.h>
+#include <cvcentroidconfiguration.h>
+#include <cvgeomodel.h>
+#include <cvmodel.h>
+#include <cvnode.h>
+#include <cvsection.h>
+#include <cvsystem.h>
+
+namespace {
+
+// A node count of sections that no real node reaches: such a node is never
+// taken as extreme node.
+constexpr int NoExtremeNode = 10000;
+
+}  // namespace
+
 void ParamicsImporter::createCentroids()
 {
+    if (!model)
+        return;
+    for (ParamicsZone* zone : std::as_const(zones)) {
+        if (!zone)
+            continue;
+        auto* centroid =
+            dynamic_cast<CVCentroid*>(CVSystem::getSystem().newObject(QStringLiteral("CVCentroid"), model, -1, true));
+        if (!centroid)
+            continue;
+        centroid->setPosition(zone->centroidPoint);
+        const QString number = QString::number(zone->id);
+        centroid->setName(QStringLiteral("C%1").arg(number));
+        centroid->setExternalId(number);
+        centroid->setConsPercentages(CVCentroid::CVCentroidPercentages(0));
+        centroid->setUseBestEntrance(false);
+        centroid->setLayer(layer);
+        centroid->increaseTick();
+        zone->centroidId = centroid->getId();
+        if (centroidConfiguration)
+            centroidConfiguration->addCentroid(centroid);
+        centroid->increaseTick();
+        model->getGeoModel()->add(layer, centroid);
+    }
 }
 
 void ParamicsImporter::calculateExtremeNodes()
 {
+    for (ParamicsZone* zone : std::as_const(zones)) {
+        if (!zone)
+            continue;
+        int best = NoExtremeNode;
+        QString name;
+        // Strictly fewer: among equals the first node of the zone stays.
+        for (const QString& id : std::as_const(zone->zoneNodes)) {
+            const ParamicsNode* node = nodes.value(id, nullptr);
+            if (node && node->sectionCount < best) {
+                best = node->sectionCount;
+                name = id;
+            }
+        }
+        zone->extremeNode = name;
+    }
+}
+
+void ParamicsImporter::connectCentroid(CVCentroid* centroid, CVSection* section, int connectionType)
+{
+    auto* connection = dynamic_cast<CVCenConnection*>(
+        CVSystem::getSystem().newObject(QStringLiteral("CVCenConnection"), model, -1, true));
+    if (!connection)
+        return;
+    connection->setConnectionObject(section);
+    connection->setConnectionType(connectionType);
+    centroid->addConnection(connection);
 }
 
 void ParamicsImporter::createCentroidConnections()
 {
+    if (!model)
+        return;
+    const CVCatalog* catalog = model->getCatalog();
+    for (const ParamicsZone* zone : std::as_const(zones)) {
+        if (!zone || zone->extremeNode.isEmpty())
+            continue;
+        const ParamicsNode* extreme = nodes.value(zone->extremeNode, nullptr);
+        auto* centroid = dynamic_cast<CVCentroid*>(catalog->find(zone->centroidId));
+        if (!extreme || !centroid)
+            continue;
+        if (const auto* node = dynamic_cast<const CVDPoint*>(catalog->find(extreme->objectId)))
+            centroid->setPosition(node->getPosition());
+
+        // Every open section at the extreme node, entering ones first.
+        for (const Section& entry : extreme->inLinks) {
+            const ParamicsLink* link = links.value(entry.name, nullptr);
+            if (CVSection* section = link && !link->barred ? findSection(link->sectionId) : nullptr)
+                connectCentroid(centroid, section, 1);
+        }
+        for (const Section& entry : extreme->outLinks) {
+            const ParamicsLink* link = links.value(entry.name, nullptr);
+            if (CVSection* section = link && !link->barred ? findSection(link->sectionId) : nullptr)
+                connectCentroid(centroid, section, 0);
+        }
+
+        // Dead ends elsewhere in the zone: sections that no turning leaves
+        // (traffic can only arrive at the centroid) or enters (it can only
+        // come from there). A section already connected is not connected again.
+        for (const QString& id : zone->zoneNodes) {
+            const ParamicsNode* node = nodes.value(id, nullptr);
+            if (!node)
+                continue;
+            for (const Section& entry : node->inLinks) {
+                const ParamicsLink* link = links.value(entry.name, nullptr);
+                if (!link || link->barred || link->outTurnings != 0)
+                    continue;
+                CVSection* section = findSection(link->sectionId);
+                if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
+                    connectCentroid(centroid, section, 1);
+            }
+            for (const Section& entry : node->outLinks) {
+                const ParamicsLink* link = links.value(entry.name, nullptr);
+                if (!link || link->barred || link->inTurnings != 0)
+                    continue;
+                CVSection* section = findSection(link->sectionId);
+                if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
+                    connectCentroid(centroid, section, 0);
+            }
+        }
+    }
 }

@@ -1,19 +1,163 @@
 // Repair of turning lane ranges after the network is built.
+//
+// The lane data of the files can name lanes that the built sections lack,
+// can let turnings that leave one section cross each other's lanes, and can
+// leave lanes that no turning serves. The repair clamps every range to the
+// lanes that exist where the turning leaves and joins, moves the sharper of
+// two crossing turnings to the kerb it turns towards, and widens the
+// straightest turning over every unserved lane.
 
 #include "importer/paramicsimporter.h"
 
+#include <cvcatalog.h>
+#include <cvmodel.h>
+#include <cvnode.h>
+#include <cvsection.h>
+#include <cvturning.h>
+
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Turnings sorted by ascending absolute angle, the node's order among equals.
+QVector<CVTurning*> byStraightness(QVector<CVTurning*> turnings, const QHash<CVTurning*, double>& angles)
+{
+    std::stable_sort(turnings.begin(), turnings.end(), [&angles](CVTurning* a, CVTurning* b) {
+        return std::fabs(angles.value(a)) < std::fabs(angles.value(b));
+    });
+    return turnings;
+}
+
+QHash<CVTurning*, double> angleTable(const QVector<CVTurning*>& turnings)
+{
+    QHash<CVTurning*, double> angles;
+    for (CVTurning* turning : turnings)
+        angles.insert(turning, turning->calcAngleSections());
+    return angles;
+}
+
+int clampLane(int lane, int first, int last)
+{
+    return std::max(std::min(lane, last), first);
+}
+
+// The range of a turning widened to reach a lane, kept within (first, last);
+// compared as unsigned lane numbers, as the host keeps them.
+void widenToLane(int& from, int& to, int lane, int first, int last)
+{
+    const unsigned int newTo = std::min(std::max(unsigned(to), unsigned(lane)), unsigned(last));
+    const unsigned int newFrom = std::max(std::min(unsigned(from), unsigned(lane)), unsigned(first));
+    from = int(newFrom);
+    to = int(newTo);
+}
+
+void refresh(CVTurning* turning)
+{
+    turning->updatePath(true);
+    turning->curve();
+}
+
+}  // namespace
+
+QList<CVObject*> ParamicsImporter::objectsOfType(const QString& typeName) const
+{
+    const CVType* type = model ? model->getType(typeName) : nullptr;
+    const CVCatalog::ObjectsById* objects = type ? model->getCatalog()->getObjectsByType(type) : nullptr;
+    return objects ? objects->values() : QList<CVObject*>();
+}
+
 void ParamicsImporter::fixTurnings()
 {
+    fixOutRangedTurnings();
+    for (CVObject* object : objectsOfType(QStringLiteral("CVSection"))) {
+        if (auto* section = dynamic_cast<CVSection*>(object)) {
+            fixOutTurnings(section);
+            fixInTurnings(section);
+        }
+    }
 }
 
 void ParamicsImporter::fixOutRangedTurnings()
 {
+    for (CVObject* object : objectsOfType(QStringLiteral("CVTurning"))) {
+        auto* turning = dynamic_cast<CVTurning*>(object);
+        if (!turning || !turning->getOrigin() || !turning->getDestination())
+            continue;
+        const QPair<int, int> atEnd = turning->getOrigin()->getLanesAtPos(float(turning->getOrigin()->length2D(false)));
+        const QPair<int, int> atStart = turning->getDestination()->getLanesAtPos(0.0);
+        turning->setOriginLanes(clampLane(turning->getOriginFromLane(), atEnd.first, atEnd.second),
+                                clampLane(turning->getOriginToLane(), atEnd.first, atEnd.second));
+        turning->setDestinationLanes(clampLane(turning->getDestinationFromLane(), atStart.first, atStart.second),
+                                     clampLane(turning->getDestinationToLane(), atStart.first, atStart.second));
+    }
 }
 
-void ParamicsImporter::fixOutTurnings(CVSection*)
+void ParamicsImporter::fixOutTurnings(CVSection* section)
 {
+    CVNode* node = section ? section->getDestination() : nullptr;
+    if (!node)
+        return;
+    const int laneCount = sectionLaneCount(section);
+    const QVector<CVTurning*> leaving = node->getFromTurnings(section);
+    const QHash<CVTurning*, double> angles = angleTable(leaving);
+
+    // Crossing turnings: the one that turns more goes to the lane on the
+    // side it turns to. Two turnings sharing one single lane are no conflict.
+    for (CVTurning* t1 : leaving) {
+        for (CVTurning* t2 : leaving) {
+            if (t1 == t2)
+                continue;
+            const unsigned int from1 = unsigned(t1->getOriginFromLane()), to1 = unsigned(t1->getOriginToLane());
+            const unsigned int from2 = unsigned(t2->getOriginFromLane()), to2 = unsigned(t2->getOriginToLane());
+            const bool overlapping = from1 <= from2 && from2 <= to1;
+            if (!overlapping || !(to1 - from2 + 1u > 1u || to2 - from1 + 1u > 1u))
+                continue;
+            const double a1 = angles.value(t1), a2 = angles.value(t2);
+            CVTurning* moved = std::fabs(a2) < std::fabs(a1) ? t1 : t2;
+            const double angle = moved == t1 ? a1 : a2;
+            if (angle > 0.0) {
+                moved->setOriginLanes(0, 0);
+            } else if (laneCount > 0) {
+                moved->setOriginLanes(laneCount - 1, laneCount - 1);
+            } else {
+                continue;  // no last lane to move it to
+            }
+            refresh(moved);
+        }
+    }
+
+    // Unserved lanes go to the straightest leaving turning.
+    const QPair<int, int> exitLanes = section->getExitLanes();
+    for (int lane = 0; lane < laneCount; ++lane) {
+        if (node->getNumberDestinationLinks(section, lane) != 0 || leaving.isEmpty())
+            continue;
+        CVTurning* straightest = byStraightness(leaving, angles).first();
+        int from = straightest->getOriginFromLane(), to = straightest->getOriginToLane();
+        widenToLane(from, to, lane, exitLanes.first, exitLanes.second);
+        straightest->setOriginLanes(from, to);
+        refresh(straightest);
+    }
 }
 
-void ParamicsImporter::fixInTurnings(CVSection*)
+void ParamicsImporter::fixInTurnings(CVSection* section)
 {
+    CVNode* node = section ? section->getOrigin() : nullptr;
+    if (!node)
+        return;
+    const int laneCount = sectionLaneCount(section);
+    const QVector<CVTurning*> entering = node->getToTurnings(section);
+    const QPair<int, int> entryLanes = section->getEntryLanes();
+    const QHash<CVTurning*, double> angles = angleTable(entering);
+    for (int lane = 0; lane < laneCount; ++lane) {
+        if (node->getNumberOriginLinks(section, lane) != 0 || entering.isEmpty())
+            continue;
+        CVTurning* straightest = byStraightness(entering, angles).first();
+        int from = straightest->getDestinationFromLane(), to = straightest->getDestinationToLane();
+        widenToLane(from, to, lane, entryLanes.first, entryLanes.second);
+        straightest->setDestinationLanes(from, to);
+        refresh(straightest);
+    }
 }

@@ -73,6 +73,14 @@ struct ParamicsImporterProbe
     double calculateDestDistance(ParamicsNode* n, double w) { return i.calculateDestDistance(n, w); }
     double calculateParallelDistance(ParamicsLink* l) { return i.calculateParallelDistance(l); }
     void createIntermediatePoint(double a1, double a2, int c, CVPoint* p) { i.createIntermediatePoint(a1, a2, c, p); }
+    void createRamps() { i.createRamps(); }
+    void createCentroids() { i.createCentroids(); }
+    void calculateExtremeNodes() { i.calculateExtremeNodes(); }
+    void createCentroidConnections() { i.createCentroidConnections(); }
+    void fixTurnings() { i.fixTurnings(); }
+    void fixOutRangedTurnings() { i.fixOutRangedTurnings(); }
+    void fixOutTurnings(CVSection* s) { i.fixOutTurnings(s); }
+    void fixInTurnings(CVSection* s) { i.fixInTurnings(s); }
     void createPriorities() { i.createPriorities(); }
     void addBaseVehicles() { i.addBaseVehicles(); }
     void createVehicles() { i.createVehicles(); }

@@ -86,7 +86,9 @@ struct ExpectedTurning
 const ExpectedTurning Turnings[] = {
     {"1:2", "2:3", {0, 1}, {0, 1}},
     {"1:2", "2:4", {0, 0}, {0, 0}},
-    {"4:2", "2:1", {0, 1}, {0, 1}},
+    // The right turn from lanes 0-1 crosses the left turn from lane 0; the
+    // turning repair moves the right turn to the kerb lane.
+    {"4:2", "2:1", {1, 1}, {0, 1}},
     {"4:2", "2:3", {0, 0}, {0, 1}},
 };
 

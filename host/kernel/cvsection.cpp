@@ -175,6 +175,12 @@ void CVSection::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("laneWidth"), getLaneWidth());
     json.insert(QStringLiteral("nbLanes"), getNbLanes());
     json.insert(QStringLiteral("nbFullLanes"), getNbFullLanes());
+    // Every lane, left to right; a full lane has both offsets 0.
+    QJsonArray laneList;
+    for (const CVSectionLane& lane : lanes)
+        laneList.append(QJsonObject{{QStringLiteral("initialOffset"), lane.getInitialOffset()},
+                                    {QStringLiteral("finalOffset"), lane.getFinalOffset()}});
+    json.insert(QStringLiteral("lanes"), laneList);
     QJsonArray sideLanes;
     for (int i = 0; i < lanes.size(); ++i) {
         if (!lanes[i].isFullLane())

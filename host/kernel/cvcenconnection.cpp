@@ -1,0 +1,5 @@
+#include "cvcenconnection.h"
+
+#include "cvregistry.h"
+
+CV_REGISTER_TYPE(CVCenConnection)

@@ -1,0 +1,82 @@
+#include "cvcentroid.h"
+
+#include "cvmappainter.h"
+#include "cvobjectconnection.h"
+#include "cvregistry.h"
+#include "cvsection.h"
+
+#include <QJsonArray>
+
+CV_REGISTER_TYPE(CVCentroid)
+
+namespace {
+
+// Where a connection line meets the object: a section's start for trips
+// leaving into it, its end for trips arriving from it.
+bool connectionEnd(const CVObjectConnection* connection, CVPoint& end)
+{
+    const auto* section = dynamic_cast<const CVSection*>(connection->getConnectionObject());
+    if (!section || section->getPoints().isEmpty())
+        return false;
+    end = connection->getConnectionType() == CVCentroid::eFrom ? section->getPoints().first()
+                                                                : section->getPoints().last();
+    return true;
+}
+
+}  // namespace
+
+void CVCentroid::addConnection(CVObjectConnection* connection)
+{
+    if (!connection || connections.contains(connection))
+        return;
+    connections.append(connection);
+    if (const CVObject* object = connection->getConnectionObject()) {
+        const auto type = CVCentroidTypes(connection->getConnectionType());
+        const CVCentroidTypes known = typeByObjectId.value(object->getId(), eNoConnection);
+        typeByObjectId.insert(object->getId(), known == eNoConnection || known == type ? type : eBoth);
+    }
+    increaseTick();
+}
+
+CVCentroid::CVCentroidTypes CVCentroid::objectConnectionType(const CVObject* object) const
+{
+    return object ? typeByObjectId.value(object->getId(), eNoConnection) : eNoConnection;
+}
+
+CVBBox CVCentroid::getBoundingBox() const
+{
+    CVBBox box;
+    box.extend(getPosition());
+    CVPoint end;
+    for (const CVObjectConnection* connection : connections) {
+        if (connectionEnd(connection, end))
+            box.extend(end);
+    }
+    return box;
+}
+
+void CVCentroid::draw(CVMapPainter& painter) const
+{
+    const QColor colour = painter.isSelected(this) ? QColor(Qt::red) : QColor(128, 0, 160);
+    CVPoint end;
+    for (const CVObjectConnection* connection : connections) {
+        if (connectionEnd(connection, end))
+            painter.drawLine(CVPoints({getPosition(), end}), colour, 1.0, Qt::DashLine);
+    }
+    painter.drawMarker(getPosition(), CVMapPainter::Marker::Diamond, colour, 9.0);
+    painter.drawLabel(getPosition(), getName(), colour);
+}
+
+void CVCentroid::writeFields(QJsonObject& json) const
+{
+    CVDPoint::writeFields(json);
+    json.insert(QStringLiteral("consPercentages"), int(consPercentages));
+    json.insert(QStringLiteral("useBestEntrance"), useBestEntrance);
+    QJsonArray list;
+    for (const CVObjectConnection* connection : connections) {
+        const CVObject* object = connection->getConnectionObject();
+        list.append(QJsonObject{{QStringLiteral("object"), object ? QJsonValue(qint64(object->getId())) : QJsonValue()},
+                                {QStringLiteral("type"), connection->getConnectionType()}});
+    }
+    json.insert(QStringLiteral("connections"), list);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "cvdpoint.h"
+
+#include <QHash>
+#include <QVector>
+
+class CVObjectConnection;
+
+// A zone's point where trips start and end, tied to the network by its
+// connections to sections.
+class CRVKERNEL_EXPORT CVCentroid : public CVDPoint
+{
+public:
+    // How trips are shared out among the connections.
+    enum CVCentroidPercentages { eNone = 0, eOrigin = 1, eDestination = 2, eOriginDestination = 3 };
+    // How the centroid is joined to an object: trips leave into it (a
+    // section starting at the centroid), arrive from it (one ending there),
+    // both, or not at all.
+    enum CVCentroidTypes { eFrom = 0, eTo = 1, eBoth = 2, eNoConnection = 3 };
+
+    CVCentroid(CVModel* model, const CVType* type) : CVDPoint(model, type) {}
+
+    CVCentroidPercentages getConsPercentages() const { return consPercentages; }
+    void setConsPercentages(CVCentroidPercentages value) { consPercentages = value; }
+    bool getUseBestEntrance() const { return useBestEntrance; }
+    void setUseBestEntrance(bool on) { useBestEntrance = on; }
+
+    // Lists a connection; the model keeps owning it. A second connection to
+    // the same object in the other direction makes that object eBoth.
+    virtual void addConnection(CVObjectConnection* connection);
+    const QVector<CVObjectConnection*>& getConnections() const { return connections; }
+    CVCentroidTypes objectConnectionType(const CVObject* object) const;
+
+    CVBBox getBoundingBox() const override;
+    void draw(CVMapPainter& painter) const override;
+    void writeFields(QJsonObject& json) const override;
+
+private:
+    CVCentroidPercentages consPercentages = eNone;
+    bool useBestEntrance = false;
+    QVector<CVObjectConnection*> connections;
+    QHash<unsigned int, CVCentroidTypes> typeByObjectId;
+};

@@ -1,0 +1,220 @@
+// Ramps built from the ramp entries of a main link: side lanes at the
+// start of its section, or cuts into two sections joined at a new node.
+
+#include "networkfixture.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+using LaneRange = QPair<int, int>;
+
+namespace {
+
+// Main road A (0, 0) to B (300, 0), 2 lanes of 3.5 m, one-way; with right-
+// hand traffic its section lies 3.75 m south of the node line (y = -3.75).
+// Link Z:A enters it at A and B:C leaves it at B, each with a turning over
+// all lanes. Ramp roads Qn:Rn come from 40 m south (or north) of Rn.
+struct RampNetwork
+{
+    NetworkFixture f;
+    ParamicsLink* main = nullptr;
+
+    RampNetwork()
+    {
+        f.node("Z", -100, 0);
+        f.node("A", 0, 0);
+        f.node("B", 300, 0);
+        f.node("C", 400, 0);
+        f.link("Z", "A", 2, 7.0);
+        main = f.link("A", "B", 2, 7.0);
+        f.link("B", "C", 2, 7.0);
+        f.turning(f.record("Z:A"), "A:B", 0, 1, 0, 1);
+        f.turning(main, "B:C", 0, 1, 0, 1);
+    }
+
+    // A ramp node at (x, y) joined by a one-lane ramp road from Q.
+    void ramp(const QString& id, double x, double y, double length)
+    {
+        ParamicsNode* node = f.node(id, x, y);
+        node->intermediate = true;
+        const QString from = QStringLiteral("Q") + id;
+        f.node(from, x - 20, y > -3.75 ? y + 40 : y - 40);
+        f.link(from, id, 1, 3.5);
+        main->insertRamp(ParamicsRamp{id, node->position, length}, f.probe.nodes().value("A")->position);
+    }
+
+    void build()
+    {
+        f.probe.createLinks();
+        f.probe.createNodes();
+        f.probe.connectSections();
+        f.probe.createRamps();
+    }
+
+    CVTurning* rampTurning(const QString& id)
+    {
+        const CVSection* ramp = f.section(QStringLiteral("Q") + id + ":" + id);
+        CVNode* node = ramp->getDestination();
+        return node && !node->getFromTurnings(ramp).isEmpty() ? node->getFromTurnings(ramp).first() : nullptr;
+    }
+
+    int count(const char* type) { return f.model->getCatalog()->size(f.model->getType(type)); }
+};
+
+LaneRange originLanes(const CVTurning* t)
+{
+    return {t->getOriginFromLane(), t->getOriginToLane()};
+}
+
+LaneRange destinationLanes(const CVTurning* t)
+{
+    return {t->getDestinationFromLane(), t->getDestinationToLane()};
+}
+
+}  // namespace
+
+class TestRampBuilder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sideLaneOrCut_data();
+    void sideLaneOrCut();
+    void cutLeavesGapAndNode();
+    void leftRampShiftsLanes();
+    void twoCutsOnOneLink();
+    void linkWithoutSectionSkipped();
+};
+
+void TestRampBuilder::sideLaneOrCut_data()
+{
+    QTest::addColumn<double>("distance");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("29.9 m: side lane") << 29.9 << false;
+    QTest::newRow("30.0 m: cut") << 30.0 << true;
+}
+
+void TestRampBuilder::sideLaneOrCut()
+{
+    QFETCH(double, distance);
+    QFETCH(bool, cut);
+    RampNetwork n;
+    // South-east of node A, right of the section, at the distance from A
+    // (a 3-4-5 triangle, so 30.0 m is exact).
+    n.ramp("R", 0.8 * distance, -0.6 * distance, 60.0);
+    n.build();
+
+    QCOMPARE(n.count("CVNode"), cut ? 6 : 5);
+    QCOMPARE(n.count("CVSection"), cut ? 5 : 4);
+    const CVSection* main = n.f.section("A:B");
+    CVTurning* ramp = n.rampTurning("R");
+    QVERIFY(ramp);
+    if (!cut) {
+        QCOMPARE(main->getNbLanes(), 3);
+        QCOMPARE(main->getLanes().last(), CVSectionLane(0.0, 60.0));
+        QCOMPARE(ramp->getNode(), n.f.hostNode("A"));
+        QCOMPARE(ramp->getDestination(), main);
+        QCOMPARE(destinationLanes(ramp), LaneRange(2, 2));
+        QCOMPARE(n.f.probe.nodes().value("R")->rampNode, n.f.probe.nodes().value("A"));
+    } else {
+        QCOMPARE(main->getNbLanes(), 2);
+        QVERIFY(ramp->getNode() != n.f.hostNode("A"));
+        QCOMPARE(ramp->getNode()->getName(), QStringLiteral("R"));
+    }
+    QCOMPARE(originLanes(ramp), LaneRange(0, 0));
+}
+
+void TestRampBuilder::cutLeavesGapAndNode()
+{
+    RampNetwork n;
+    // Ramp at 150 m, right side; the part after the cut (about 145 m) is
+    // longer than the ramp, so the side lane takes the ramp's length.
+    n.ramp("R", 150, -10, 80.0);
+    n.build();
+
+    CVSection* first = n.f.section("A:B");
+    CVNode* cutNode = dynamic_cast<CVNode*>(n.f.model->getCatalog()->find(n.f.probe.nodes().value("R")->objectId));
+    QVERIFY(cutNode);
+    QCOMPARE(cutNode->getName(), QStringLiteral("R"));
+    QCOMPARE(cutNode->getPosition(), CVPoint(150, -10, 0));
+    QCOMPARE(first->getDestination(), cutNode);
+    const QVector<CVTurning*> through = cutNode->getFromTurnings(first);
+    QCOMPARE(through.size(), 1);
+    CVSection* second = through.first()->getDestination();
+    QCOMPARE(second->getOrigin(), cutNode);
+    QCOMPARE(second->getDestination(), n.f.hostNode("B"));
+    QCOMPARE(second->getName(), first->getName());
+
+    // 10 m between the parts, 5 m on each side of the cut point (150, -3.75).
+    QVERIFY(std::fabs(first->getPoints().last().distance2D(second->getPoints().first()) - 10.0) < 1e-6);
+    QVERIFY(std::fabs(first->getPoints().last().x - 145.0) < 1e-6);
+    QCOMPARE(originLanes(through.first()), LaneRange(0, 1));
+    QCOMPARE(destinationLanes(through.first()), LaneRange(0, 1));
+
+    // The turning that left the main section at B now leaves the second part.
+    QVERIFY(n.f.hostNode("B")->getFromTurnings(first).isEmpty());
+    QCOMPARE(n.f.hostNode("B")->getFromTurnings(second).size(), 1);
+    QCOMPARE(second->getNbLanes(), 3);
+    QCOMPARE(second->getLanes().last(), CVSectionLane(0.0, 80.0));
+    QCOMPARE(destinationLanes(n.rampTurning("R")), LaneRange(2, 2));
+    QCOMPARE(n.rampTurning("R")->getNode(), cutNode);
+}
+
+void TestRampBuilder::leftRampShiftsLanes()
+{
+    RampNetwork n;
+    n.ramp("R", 20, 5, 50.0);  // north of the section: its left
+    n.build();
+
+    const CVSection* main = n.f.section("A:B");
+    QCOMPARE(main->getLanes().first(), CVSectionLane(0.0, 50.0));
+    const CVTurning* entering = n.f.hostNode("A")->getFromTurnings(n.f.section("Z:A")).first();
+    const CVTurning* leaving = n.f.hostNode("B")->getFromTurnings(main).first();
+    QCOMPARE(destinationLanes(entering), LaneRange(1, 2));
+    QCOMPARE(originLanes(leaving), LaneRange(1, 2));
+    QCOMPARE(destinationLanes(n.rampTurning("R")), LaneRange(0, 0));
+}
+
+void TestRampBuilder::twoCutsOnOneLink()
+{
+    RampNetwork n;
+    n.ramp("R1", 80, -10, 40.0);
+    // The part after the second cut (149.3 m) is shorter than this ramp:
+    // its side lane covers two thirds of it.
+    n.ramp("R2", 150, -10, 500.0);
+    n.build();
+
+    QCOMPARE(n.count("CVSection"), 7);
+    QCOMPARE(n.count("CVNode"), 8);
+    CVSection* first = n.f.section("A:B");
+    const CVNode* m1 = first->getDestination();
+    QCOMPARE(m1->getName(), QStringLiteral("R1"));
+    CVSection* middle = m1->getFromTurnings(first).first()->getDestination();
+    const CVNode* m2 = middle->getDestination();
+    QCOMPARE(m2->getName(), QStringLiteral("R2"));
+    CVSection* last = m2->getFromTurnings(middle).first()->getDestination();
+    QCOMPARE(last->getDestination(), n.f.hostNode("B"));
+
+    // The middle part keeps its own side lane; the last part gets only its own.
+    QCOMPARE(middle->getNbLanes(), 3);
+    QCOMPARE(middle->getLanes().last(), CVSectionLane(0.0, 40.0));
+    QCOMPARE(last->getNbLanes(), 3);
+    const double lastLength = 300.0 - 0.7 - 150.0;  // cut point to B's cut-back
+    QVERIFY(std::fabs(last->getLanes().last().getFinalOffset() - lastLength * 2.0 / 3.0) < 1e-6);
+    QCOMPARE(n.rampTurning("R2")->getDestination(), last);
+}
+
+void TestRampBuilder::linkWithoutSectionSkipped()
+{
+    RampNetwork n;
+    n.ramp("R", 150, -10, 80.0);
+    n.f.probe.createLinks();
+    n.main->sectionId = 0;
+    n.f.probe.createNodes();
+    n.f.probe.createRamps();
+    QCOMPARE(n.count("CVNode"), 5);
+}
+
+QTEST_GUILESS_MAIN(TestRampBuilder)
+#include "tst_rampbuilder.moc"

@@ -1,0 +1,170 @@
+// Repair of turning lane ranges on host objects made by hand: clamping to
+// the lanes that exist, conflicts between leaving turnings, and lanes that
+// no turning serves.
+
+#include "networkfixture.h"
+
+#include <QtTest>
+
+using LaneRange = QPair<int, int>;
+using Ranges = QVector<LaneRange>;
+
+namespace {
+
+// Node X at (0, 0). The approach runs east from (-100, 0) to X; the exits
+// leave X straight on (east), to the left (north) and to the right (south).
+struct Junction
+{
+    NetworkFixture f;
+    CVNode* node = nullptr;
+    CVSection* approach = nullptr;
+
+    explicit Junction(int approachLanes, const QVector<CVSectionLane>& sideLanes = {})
+    {
+        node = newObject<CVNode>("CVNode");
+        approach = section(CVPoint(-100, 0), CVPoint(0, 0), approachLanes);
+        for (const CVSectionLane& lane : sideLanes)
+            approach->addLane(lane, -1);
+        approach->setDestination(node);
+    }
+
+    template <typename T>
+    T* newObject(const char* type)
+    {
+        return dynamic_cast<T*>(CVSystem::getSystem().newObject(QString::fromLatin1(type), f.model, -1, true));
+    }
+
+    CVSection* section(const CVPoint& from, const CVPoint& to, int lanes)
+    {
+        auto* s = newObject<CVSection>("CVSection");
+        s->setDataValue(CVSection::nbLanesColumn(), lanes);
+        s->setFromSegment(from, to, 0);
+        return s;
+    }
+
+    // 's'traight, 'l'eft or 'r'ight exit of `lanes` lanes.
+    CVTurning* turning(char direction, LaneRange origin, LaneRange destination = {0, 0}, int lanes = 3)
+    {
+        const CVPoint end = direction == 's' ? CVPoint(100, 0) : CVPoint(0, direction == 'l' ? 100 : -100);
+        CVSection* exit = section(CVPoint(0, 0), end, lanes);
+        exit->setOrigin(node);
+        auto* t = newObject<CVTurning>("CVTurning");
+        t->setOrigin(approach);
+        t->setDestination(exit);
+        t->setSections(approach, exit);
+        t->setNode(node);
+        t->setOriginLanes(origin.first, origin.second);
+        t->setDestinationLanes(destination.first, destination.second);
+        node->addTurning(t, true, true);
+        return t;
+    }
+};
+
+LaneRange originOf(const CVTurning* t)
+{
+    return {t->getOriginFromLane(), t->getOriginToLane()};
+}
+
+LaneRange destinationOf(const CVTurning* t)
+{
+    return {t->getDestinationFromLane(), t->getDestinationToLane()};
+}
+
+}  // namespace
+
+class TestTurningRepair : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void clamping();
+    void leavingTurnings_data();
+    void leavingTurnings();
+    void enteringTurnings();
+    void everyLaneServedAfterRepair();
+};
+
+void TestTurningRepair::clamping()
+{
+    // Three full lanes and an entrance lane of 20 m: at the end only 0..2.
+    Junction j(3, {CVSectionLane(0.0, 20.0)});
+    CVTurning* wide = j.turning('s', {1, 3}, {0, 5}, 2);
+    CVTurning* outside = j.turning('l', {4, 6}, {2, 3}, 2);
+    j.f.probe.fixOutRangedTurnings();
+    QCOMPARE(originOf(wide), LaneRange(1, 2));
+    QCOMPARE(destinationOf(wide), LaneRange(0, 1));
+    QCOMPARE(originOf(outside), LaneRange(2, 2));
+    QCOMPARE(destinationOf(outside), LaneRange(1, 1));
+}
+
+void TestTurningRepair::leavingTurnings_data()
+{
+    // Three-lane approach; turnings listed in node order as (direction,
+    // origin lanes); the expected origin lanes after fixOutTurnings.
+    QTest::addColumn<QByteArray>("directions");
+    QTest::addColumn<Ranges>("before");
+    QTest::addColumn<Ranges>("after");
+    QTest::addColumn<int>("entranceLane");  // length of a right entrance lane, 0 for none
+
+    // The left turn turns more: it goes to lane 0; lane 2 then has no
+    // turning and the straight one widens over it.
+    QTest::newRow("conflict: left moved") << QByteArray("sl") << Ranges{{0, 1}, {1, 1}} << Ranges{{0, 2}, {0, 0}} << 0;
+    QTest::newRow("conflict: right moved") << QByteArray("sr") << Ranges{{0, 1}, {1, 1}} << Ranges{{0, 1}, {2, 2}} << 0;
+    // Equal absolute angles: the second of the pair moves.
+    QTest::newRow("tie: second moved, to the right") << QByteArray("lr") << Ranges{{0, 1}, {1, 1}}
+                                                     << Ranges{{0, 1}, {2, 2}} << 0;
+    // Here both orders of the pair conflict: the left turn moves to lane 0,
+    // then the right turn to lane 2; lane 1 goes back to the first of the
+    // equally straight turnings.
+    QTest::newRow("tie: each pair moves its second") << QByteArray("rl") << Ranges{{0, 2}, {1, 1}}
+                                                     << Ranges{{1, 2}, {0, 0}} << 0;
+    QTest::newRow("same single lane: no conflict") << QByteArray("sl") << Ranges{{1, 1}, {1, 1}}
+                                                   << Ranges{{0, 2}, {1, 1}} << 0;
+    QTest::newRow("single turning widened to all lanes") << QByteArray("s") << Ranges{{1, 1}} << Ranges{{0, 2}} << 0;
+    // An entrance lane does not reach the end: the widening stops at lane 2.
+    QTest::newRow("widened within the exit lanes") << QByteArray("s") << Ranges{{1, 1}} << Ranges{{0, 2}} << 20;
+}
+
+void TestTurningRepair::leavingTurnings()
+{
+    QFETCH(QByteArray, directions);
+    QFETCH(Ranges, before);
+    QFETCH(Ranges, after);
+    QFETCH(int, entranceLane);
+    Junction j(3, entranceLane ? QVector<CVSectionLane>{CVSectionLane(0.0, entranceLane)} : QVector<CVSectionLane>{});
+    QVector<CVTurning*> turnings;
+    for (int i = 0; i < directions.size(); ++i)
+        turnings << j.turning(directions[i], before[i]);
+    j.f.probe.fixOutTurnings(j.approach);
+    for (int i = 0; i < turnings.size(); ++i)
+        QCOMPARE(originOf(turnings[i]), after[i]);
+}
+
+void TestTurningRepair::enteringTurnings()
+{
+    // Two turnings from the approach into one three-lane exit, into lane 1
+    // and into lane 2: lane 0 goes to the first of the equally straight ones.
+    Junction j(1);
+    CVTurning* straight = j.turning('s', {0, 0}, {1, 1});
+    CVTurning* right = j.turning('r', {0, 0}, {2, 2});
+    CVSection* exit = straight->getDestination();
+    // Both turnings enter the same section.
+    right->setDestination(exit);
+    right->setSections(j.approach, exit);
+    j.f.probe.fixInTurnings(exit);
+    QCOMPARE(destinationOf(straight), LaneRange(0, 1));
+    QCOMPARE(destinationOf(right), LaneRange(2, 2));
+}
+
+void TestTurningRepair::everyLaneServedAfterRepair()
+{
+    Junction j(4);
+    j.turning('l', {0, 0});
+    j.turning('s', {3, 3});
+    j.f.probe.fixTurnings();
+    for (int lane = 0; lane < 4; ++lane)
+        QVERIFY2(j.node->getNumberDestinationLinks(j.approach, lane) > 0, qPrintable(QString::number(lane)));
+}
+
+QTEST_GUILESS_MAIN(TestTurningRepair)
+#include "tst_turningrepair.moc"
