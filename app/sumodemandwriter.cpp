@@ -4,6 +4,8 @@
 #include "sumonetwork.h"
 #include "sumoxmlfile.h"
 
+#include <cvcentroid.h>
+#include <cvobjectconnection.h>
 #include <cvodmatrix.h>
 #include <cvpublicline.h>
 #include <cvpubliclinetimetable.h>
@@ -16,6 +18,20 @@
 #include <algorithm>
 
 namespace {
+
+// True when trips can leave the centroid (sources) or reach it (sinks) on
+// some section.
+bool hasSections(const CVCentroid& centroid, bool sources)
+{
+    for (const CVObjectConnection* connection : centroid.getConnections()) {
+        if (!dynamic_cast<const CVSection*>(connection->getConnectionObject()))
+            continue;
+        const int type = connection->getConnectionType();
+        if (type == CVCentroid::eBoth || type == (sources ? CVCentroid::eFrom : CVCentroid::eTo))
+            return true;
+    }
+    return false;
+}
 
 QString number(double value)
 {
@@ -225,7 +241,16 @@ bool SumoDemandWriter::writeMatrices(const SumoNetwork& network, const QString& 
 {
     SumoXmlFile file(path, QStringLiteral("demand"));
     QXmlStreamWriter& xml = file.writer();
-    const QList<CVObject*> centroids = modelObjects<CVObject>(network.model(), QStringLiteral("CVCentroid"));
+    // Pairs whose origin no section leaves or whose destination no section
+    // reaches cannot be routed; od2trips refuses them, so they are left out.
+    QList<const CVCentroid*> origins;
+    QList<const CVCentroid*> destinations;
+    for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
+        if (hasSections(*centroid, true))
+            origins << centroid;
+        if (hasSections(*centroid, false))
+            destinations << centroid;
+    }
     for (const CVODMatrix* matrix : modelObjects<CVODMatrix>(network.model(), QStringLiteral("CVODMatrix"))) {
         if (matrix->pairCount() == 0)
             continue;
@@ -236,8 +261,8 @@ bool SumoDemandWriter::writeMatrices(const SumoNetwork& network, const QString& 
         const qint64 start = matrix->getStart().isValid() ? matrix->getStart().msecsSinceStartOfDay() : 0;
         xml.writeAttribute(QStringLiteral("startTime"), QString::number(start));
         xml.writeAttribute(QStringLiteral("duration"), QString::number(qint64(matrix->getDuration().toSeconds() * 1000.0)));
-        for (const CVObject* origin : centroids) {
-            for (const CVObject* destination : centroids) {
+        for (const CVCentroid* origin : std::as_const(origins)) {
+            for (const CVCentroid* destination : std::as_const(destinations)) {
                 const double trips = matrix->getTrips(origin->getId(), destination->getId());
                 if (trips <= 0.0)
                     continue;
@@ -280,7 +305,36 @@ bool SumoDemandWriter::writeRoutes(const SumoNetwork& network, const QString& pa
 
 bool SumoDemandWriter::writeDistricts(const SumoNetwork& network, const QString& path, QString* error)
 {
+    // One district per centroid: trips leave it on the sections that start at
+    // it (sources) and reach it on the sections that end there (sinks).
     SumoXmlFile file(path, QStringLiteral("tazs"));
-    Q_UNUSED(network);
+    QXmlStreamWriter& xml = file.writer();
+    for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
+        QStringList sources;
+        QStringList sinks;
+        for (const CVObjectConnection* connection : centroid->getConnections()) {
+            const auto* section = dynamic_cast<const CVSection*>(connection->getConnectionObject());
+            if (!section)
+                continue;
+            const int type = connection->getConnectionType();
+            if (type == CVCentroid::eFrom || type == CVCentroid::eBoth)
+                sources << SumoNetwork::edgeId(section);
+            if (type == CVCentroid::eTo || type == CVCentroid::eBoth)
+                sinks << SumoNetwork::edgeId(section);
+        }
+        xml.writeStartElement(QStringLiteral("taz"));
+        xml.writeAttribute(QStringLiteral("id"), QStringLiteral("c%1").arg(centroid->getId()));
+        for (const QString& edge : std::as_const(sources)) {
+            xml.writeEmptyElement(QStringLiteral("tazSource"));
+            xml.writeAttribute(QStringLiteral("id"), edge);
+            xml.writeAttribute(QStringLiteral("weight"), QStringLiteral("1.00"));
+        }
+        for (const QString& edge : std::as_const(sinks)) {
+            xml.writeEmptyElement(QStringLiteral("tazSink"));
+            xml.writeAttribute(QStringLiteral("id"), edge);
+            xml.writeAttribute(QStringLiteral("weight"), QStringLiteral("1.00"));
+        }
+        xml.writeEndElement();
+    }
     return file.finish(error);
 }
