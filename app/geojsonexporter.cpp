@@ -3,7 +3,9 @@
 #include "modelobjects.h"
 
 #include <cvdpoint.h>
+#include <cvcentroid.h>
 #include <cvnode.h>
+#include <cvobjectconnection.h>
 #include <cvroadtype.h>
 #include <cvsection.h>
 #include <cvsectionobject.h>
@@ -75,12 +77,25 @@ void addNodes(const CVModel& model, QJsonArray& features)
     }
 }
 
-// Centroids stand at a point like nodes; read through that base so the
-// export does not depend on the centroid class itself.
+// Centroids as points, and each of their connections as a line from the
+// centroid to the end of the section where its trips enter or leave.
 void addCentroids(const CVModel& model, QJsonArray& features)
 {
-    for (const CVDPoint* centroid : modelObjects<CVDPoint>(model, QStringLiteral("CVCentroid")))
+    for (const CVCentroid* centroid : modelObjects<CVCentroid>(model, QStringLiteral("CVCentroid"))) {
         features.append(feature(point(centroid->getPosition()), QJsonObject(), *centroid, QStringLiteral("centroid")));
+        for (const CVObjectConnection* connection : centroid->getConnections()) {
+            const auto* section = dynamic_cast<const CVSection*>(connection->getConnectionObject());
+            if (!section || section->getPoints().isEmpty())
+                continue;
+            const bool leaving = connection->getConnectionType() == CVCentroid::eFrom;
+            const CVPoint end = leaving ? section->getPoints().first() : section->getPoints().last();
+            const QJsonObject properties{{QStringLiteral("centroid"), double(centroid->getId())},
+                                         {QStringLiteral("section"), double(section->getId())},
+                                         {QStringLiteral("connectionType"), connection->getConnectionType()}};
+            features.append(feature(lineString(CVPoints{centroid->getPosition(), end}), properties, *connection,
+                                    QStringLiteral("centroidConnection")));
+        }
+    }
 }
 
 void addSectionObjects(const CVModel& model, const QString& typeName, const QString& kind, QJsonArray& features)

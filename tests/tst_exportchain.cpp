@@ -192,6 +192,13 @@ void TestExportChain::realNetworkCounts()
     // "node" lines, one of them a ramp node, which is no junction of its own.
     QCOMPARE(count("CVSection"), 376 - 137);
     QCOMPARE(count("CVNode"), 145 - 1);
+    // One centroid per zone, one line per bus route, and one control
+    // junction per node that has signal phases in the priorities file.
+    QCOMPARE(count("CVCentroid"), 28);
+    QCOMPARE(count("CVPublicLine"), 21);
+    const auto* plans = catalog->getObjectsByType(model->getType(QStringLiteral("CVControlPlan")));
+    QVERIFY(plans && plans->size() == 1);
+    QCOMPARE(static_cast<const CVControlPlan*>(plans->first())->junctionCount(), 34);
 }
 
 QTEST_GUILESS_MAIN(TestExportChain)
