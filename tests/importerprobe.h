@@ -2,6 +2,20 @@
 
 #include "importer/paramicsimporter.h"
 
+// Configures an importer the way the import dialog does, for one right-hand
+// network with one demands file.
+inline void configureLikeTheDialog(ParamicsImporter& importer, CVModel* model, const QString& version,
+                                   const QString& units = QStringLiteral("Metric"))
+{
+    importer.setModel(model);
+    importer.setConfiguration();
+    importer.setNetworkLayer();
+    importer.setUnits(units);
+    importer.setRightHandDrive(true);
+    importer.setNbDemandsFile(1);
+    importer.setVersion(version);
+}
+
 // The tests' view of an importer: its records, and its readers and
 // builders one at a time.
 struct ParamicsImporterProbe

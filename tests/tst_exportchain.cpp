@@ -177,13 +177,7 @@ void TestExportChain::realNetworkCounts()
         QSKIP("the network is not here");
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     ParamicsImporter importer;
-    importer.setModel(model.get());
-    importer.setConfiguration();
-    importer.setNetworkLayer();
-    importer.setUnits(QStringLiteral("Metric"));
-    importer.setRightHandDrive(true);
-    importer.setNbDemandsFile(1);
-    importer.setVersion(QStringLiteral("Quadstone"));
+    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
     importer.netImport(directory);
 
     const CVCatalog* catalog = model->getCatalog();

@@ -118,13 +118,7 @@ void TestNetworkImport::handMadeNetwork()
 
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     ParamicsImporter importer;
-    importer.setModel(model.get());
-    importer.setConfiguration();
-    importer.setNetworkLayer();
-    importer.setUnits(QStringLiteral("Metric"));
-    importer.setRightHandDrive(true);
-    importer.setNbDemandsFile(1);
-    importer.setVersion(QStringLiteral("Quadstone"));
+    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
     importer.netImport(dir.path());
     ParamicsImporterProbe probe(importer);
     if (probe.nodes().isEmpty())

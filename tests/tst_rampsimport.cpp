@@ -57,13 +57,7 @@ const char* const Zones = "Zone Count 1\n"
 void import(CVModel* model, ParamicsImporter& importer, const QString& dir, const QString& variant,
             const QString& units)
 {
-    importer.setModel(model);
-    importer.setConfiguration();
-    importer.setNetworkLayer();
-    importer.setUnits(units);
-    importer.setRightHandDrive(true);
-    importer.setNbDemandsFile(1);
-    importer.setVersion(variant);
+    configureLikeTheDialog(importer, model, variant, units);
     importer.netImport(dir);
 }
 

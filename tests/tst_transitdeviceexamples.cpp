@@ -30,13 +30,7 @@ struct Import
 
     Import(const QString& dir, const QString& version, const QString& units)
     {
-        importer.setModel(model.get());
-        importer.setConfiguration();
-        importer.setNetworkLayer();
-        importer.setUnits(units);
-        importer.setRightHandDrive(true);
-        importer.setNbDemandsFile(1);
-        importer.setVersion(version);
+        configureLikeTheDialog(importer, model.get(), version, units);
         importer.netImport(dir);
     }
 
