@@ -1,5 +1,7 @@
 #include "dialogautofill.h"
 
+#include "plugin/importdialognames.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
@@ -32,14 +34,14 @@ DialogAutofill::~DialogAutofill()
 
 bool DialogAutofill::fill(QWidget* dialog, const ImportSettings& s)
 {
-    auto* directory = dialog->findChild<QLineEdit*>(QStringLiteral("DirectoryEdit"));
-    auto* demands = dialog->findChild<QLineEdit*>(QStringLiteral("NbDemandsFileEdit"));
-    auto* rule = dialog->findChild<QRadioButton*>(s.rightHandDrive ? QStringLiteral("RightCheck")
-                                                                    : QStringLiteral("LeftCheck"));
+    auto* directory = dialog->findChild<QLineEdit*>(ImportDialogNames::directory);
+    auto* demands = dialog->findChild<QLineEdit*>(ImportDialogNames::demandFiles);
+    auto* rule = dialog->findChild<QRadioButton*>(s.rightHandDrive ? ImportDialogNames::rightHandDrive
+                                                                    : ImportDialogNames::leftHandDrive);
     if (!directory || !demands || !rule)
         return false;
-    if (!selectText(dialog->findChild<QComboBox*>(QStringLiteral("VersionCombo")), s.variant)
-        || !selectText(dialog->findChild<QComboBox*>(QStringLiteral("UnitsCombo")), s.units))
+    if (!selectText(dialog->findChild<QComboBox*>(ImportDialogNames::variant), s.variant)
+        || !selectText(dialog->findChild<QComboBox*>(ImportDialogNames::units), s.units))
         return false;
     directory->setText(s.directory);
     demands->setText(QString::number(s.demandFiles));
@@ -49,11 +51,11 @@ bool DialogAutofill::fill(QWidget* dialog, const ImportSettings& s)
 
 bool DialogAutofill::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::Show || !watched->isWidgetType() || watched->objectName() != QLatin1String(formName))
+    if (event->type() != QEvent::Show || !watched->isWidgetType() || watched->objectName() != QLatin1String(ImportDialogNames::form))
         return false;
     auto* dialog = static_cast<QWidget*>(watched);
-    auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("buttonOk"));
-    auto* cancel = dialog->findChild<QPushButton*>(QStringLiteral("buttonCancel"));
+    auto* ok = dialog->findChild<QPushButton*>(ImportDialogNames::ok);
+    auto* cancel = dialog->findChild<QPushButton*>(ImportDialogNames::cancel);
     const bool usable = fill(dialog, settings);
     if (usable)
         ++filled;

@@ -10,13 +10,11 @@ class QWidget;
 // button, for imports without a user (`corvia import`, tests). While it
 // exists it watches every widget that is shown and acts on the dialog's
 // form, found by its object name; the widgets are found by the object
-// names of the form, which are part of the dialog's contract.
+// names of the form, shared with the plug-in in plugin/importdialognames.h.
 class DialogAutofill : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr const char* formName = "CVQTParamicsImporterDlg";
-
     explicit DialogAutofill(const ImportSettings& settings);
     ~DialogAutofill() override;
 

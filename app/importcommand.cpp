@@ -1,6 +1,7 @@
 #include "importcommand.h"
 
 #include "geojsonexporter.h"
+#include "importmessages.h"
 #include "importrunner.h"
 #include "mappicture.h"
 #include "pluginloader.h"
@@ -8,225 +9,211 @@
 #include "sumoexporter.h"
 
 #include <cvgui.h>
+#include <cvlog.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
 #include <cvsystem.h>
-#include <cvtask.h>
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
+#include <functional>
 #include <memory>
 
-namespace {
+#include <unistd.h>
 
-struct ParsedImport
-{
-    ImportSettings settings;
-    QString savePath;
-    QString pngPath;
-    QSize pngSize = QSize(MapPicture::DefaultWidth, MapPicture::DefaultHeight);
-    QString geoJsonPath;
-    QString sumoPrefix;
-    QString error;  // empty when the command line is usable
-};
+namespace {
 
 void print(FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
-ParsedImport parse(const QStringList& arguments)
-{
-    QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("DIR"), QString());
-    parser.addOptions({
-        {QStringLiteral("variant"), QString(), QStringLiteral("variant")},
-        {QStringLiteral("units"), QString(), QStringLiteral("units")},
-        {QStringLiteral("rule"), QString(), QStringLiteral("rule")},
-        {QStringLiteral("demand-files"), QString(), QStringLiteral("n")},
-        {QStringLiteral("save"), QString(), QStringLiteral("file")},
-        {QStringLiteral("png"), QString(), QStringLiteral("file")},
-        {QStringLiteral("png-size"), QString(), QStringLiteral("size")},
-        {QStringLiteral("geojson"), QString(), QStringLiteral("file")},
-        {QStringLiteral("sumo"), QString(), QStringLiteral("prefix")},
-    });
+enum class Verbosity { Quiet, Normal, Verbose };
 
-    ParsedImport parsed;
-    // arguments[0] is the program, arguments[1] the word "import".
-    QStringList forParser = arguments;
-    if (forParser.size() > 1)
-        forParser.removeAt(1);
-    if (!parser.parse(forParser)) {
-        parsed.error = parser.errorText();
-        return parsed;
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
-        parsed.error = positional.isEmpty() ? QStringLiteral("no network directory given")
-                                            : QStringLiteral("only one network directory can be imported");
-        return parsed;
-    }
-    ImportSettings& s = parsed.settings;
-    s.directory = positional.first();
-    const QFileInfo info(s.directory);
-    if (!info.exists() || !info.isDir()) {
-        parsed.error = QStringLiteral("'%1' is not a directory").arg(s.directory);
-        return parsed;
-    }
-    if (parser.isSet(QStringLiteral("variant")))
-        s.variant = parser.value(QStringLiteral("variant"));
-    if (s.variant != QLatin1String("Quadstone") && s.variant != QLatin1String("Sias")) {
-        parsed.error = QStringLiteral("--variant must be Quadstone or Sias");
-        return parsed;
-    }
-    if (parser.isSet(QStringLiteral("units")))
-        s.units = parser.value(QStringLiteral("units"));
-    if (s.units != QLatin1String("Metric") && s.units != QLatin1String("Feet")) {
-        parsed.error = QStringLiteral("--units must be Metric or Feet");
-        return parsed;
-    }
-    const QString rule = parser.value(QStringLiteral("rule"));
-    if (!rule.isEmpty() && rule != QLatin1String("right") && rule != QLatin1String("left")) {
-        parsed.error = QStringLiteral("--rule must be right or left");
-        return parsed;
-    }
-    s.rightHandDrive = rule != QLatin1String("left");
-    if (parser.isSet(QStringLiteral("demand-files"))) {
-        bool ok = false;
-        s.demandFiles = parser.value(QStringLiteral("demand-files")).toInt(&ok);
-        if (!ok) {
-            parsed.error = QStringLiteral("--demand-files takes a whole number");
-            return parsed;
-        }
-    }
-    parsed.savePath = parser.value(QStringLiteral("save"));
-    parsed.pngPath = parser.value(QStringLiteral("png"));
-    if (parser.isSet(QStringLiteral("png-size"))
-        && !MapPicture::parseSize(parser.value(QStringLiteral("png-size")), parsed.pngSize)) {
-        parsed.error = QStringLiteral("--png-size takes WIDTHxHEIGHT, each from %1 to %2 pixels")
-                           .arg(MapPicture::MinimumSide)
-                           .arg(MapPicture::MaximumSide);
-        return parsed;
-    }
-    parsed.geoJsonPath = parser.value(QStringLiteral("geojson"));
-    parsed.sumoPrefix = parser.value(QStringLiteral("sumo"));
-    return parsed;
+ImportSettings settingsFrom(const ParsedCommandLine& commandLine)
+{
+    ImportSettings settings;
+    settings.directory = commandLine.positional.value(0);
+    settings.variant = commandLine.value(QStringLiteral("variant"));
+    settings.units = commandLine.value(QStringLiteral("units"));
+    settings.rightHandDrive = commandLine.value(QStringLiteral("rule")) != QLatin1String("left");
+    settings.demandFiles = commandLine.value(QStringLiteral("demand-files")).toInt();
+    return settings;
 }
 
-void printSummary(FILE* out, const ImportOutcome& outcome)
+// The files behind the importer's reading steps, in the order it reads them.
+QStringList readingSteps(const QString& variant)
 {
-    print(out, QStringLiteral("Warnings: %1\n").arg(outcome.warnings.size()));
-    for (const QString& warning : outcome.warnings)
-        print(out, QStringLiteral("  %1\n").arg(warning));
-    print(out, QStringLiteral("Created objects: %1\n").arg(outcome.totalAdded()));
-    for (auto it = outcome.added.cbegin(); it != outcome.added.cend(); ++it)
-        print(out, QStringLiteral("  %1 %2\n").arg(it.key(), -24).arg(it.value()));
+    return {variant == QLatin1String("Sias") ? QStringLiteral("configuration") : QStringLiteral("(no configuration)"),
+            QStringLiteral("zones"), QStringLiteral("categories"), QStringLiteral("centres"), QStringLiteral("nodes"),
+            QStringLiteral("links"), QStringLiteral("next lanes"), QStringLiteral("junctions"),
+            QStringLiteral("priorities"), QStringLiteral("demands"), QStringLiteral("profile"),
+            QStringLiteral("matrix"), QStringLiteral("bus stops"), QStringLiteral("bus routes"),
+            QStringLiteral("vehicles"), QStringLiteral("detectors"), QStringLiteral("beacons"),
+            QStringLiteral("annotation")};
+}
+
+ProgressPrinter::Mode progressMode(Verbosity verbosity, FILE* err)
+{
+    if (verbosity == Verbosity::Quiet)
+        return ProgressPrinter::Off;
+    if (isatty(fileno(err)) == 1)
+        return ProgressPrinter::Bar;
+    return verbosity == Verbosity::Verbose ? ProgressPrinter::Lines : ProgressPrinter::Off;
+}
+
+bool writeLog(const CVModel& model, const QString& path, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        *error = file.errorString();
+        return false;
+    }
+    for (const CVLogEntry& entry : model.getLog()->getEntries())
+        file.write((entry.level + QStringLiteral(": ") + ImportMessages::plainText(entry.text, &model) + QLatin1Char('\n')).toUtf8());
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+struct Output
+{
+    QString option;
+    QString what;  // for "... written to"
+    std::function<bool(const CVModel&, const QString&, QString*)> write;
+};
+
+QList<Output> outputs(const QSize& pngSize)
+{
+    return {
+        {QStringLiteral("save"), QStringLiteral("Model saved to %1"), &CVModelWriter::save},
+        {QStringLiteral("png"), QStringLiteral("Map drawn to %1"),
+         [pngSize](const CVModel& model, const QString& path, QString* error) {
+             return MapPicture::save(&model, path, pngSize, error);
+         }},
+        {QStringLiteral("geojson"), QStringLiteral("GeoJSON written to %1"), &GeoJsonExporter::write},
+        {QStringLiteral("sumo"), QStringLiteral("SUMO files written to %1.*.xml"), &SumoExporter::write},
+        {QStringLiteral("log"), QStringLiteral("Log written to %1"), &writeLog},
+    };
+}
+
+void printTimings(FILE* err, const QList<PhaseTime>& timings)
+{
+    print(err, QStringLiteral("Times:\n"));
+    for (const PhaseTime& phase : timings)
+        print(err, QStringLiteral("  %1 %2 ms\n").arg(phase.name, -34).arg(phase.nanoseconds / 1e6, 9, 'f', 1));
+}
+
+void printHostCounts(FILE* err, const QMap<QString, int>& added)
+{
+    print(err, QStringLiteral("Host objects created, by class:\n"));
+    for (auto it = added.cbegin(); it != added.cend(); ++it)
+        print(err, QStringLiteral("  %1 %2\n").arg(it.key(), -24).arg(it.value()));
+}
+
+void printMessages(FILE* err, const ImportMessages& messages, Verbosity verbosity)
+{
+    if (verbosity == Verbosity::Quiet)
+        return;
+    for (const QString& line : messages.lines())
+        print(err, QStringLiteral("warning: %1\n").arg(line));
+    if (messages.linksFilesRead > 0)
+        print(err, QStringLiteral("note: %1 links file(s) read; the numbered links files end at links.%1\n")
+                       .arg(messages.linksFilesRead));
 }
 
 }  // namespace
 
-QString ImportCommand::helpText()
+int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
 {
-    return QStringLiteral(
-        "Usage: corvia import DIR [options]\n"
-        "Imports the Paramics network in the directory DIR into a new model, shows\n"
-        "the reading progress, every log warning and the number of objects created\n"
-        "of each type.\n"
-        "\n"
-        "Options (defaults are those of the import dialog):\n"
-        "  --variant Quadstone|Sias   file variant of the network (Quadstone)\n"
-        "  --units Metric|Feet        length unit of the files (Metric)\n"
-        "  --rule right|left          rule of the road: traffic keeps right or left (right)\n"
-        "  --demand-files N           1 reads \"demands\", N > 1 reads demands.1 to\n"
-        "                             demands.N, 0 reads none (1)\n"
-        "  --save MODEL.json          save the model as JSON\n"
-        "  --png FILE.png             draw the map of the imported network into a PNG:\n"
-        "                             fitted to the network, white background, scale\n"
-        "                             bar and legend\n"
-        "  --png-size WxH             size of that picture in pixels (1600x1200)\n"
-        "  --geojson FILE             write the model as one GeoJSON FeatureCollection\n"
-        "                             (the network's own plane coordinates, metres)\n"
-        "  --sumo PREFIX              write SUMO plain XML: PREFIX.nod.xml, .edg.xml,\n"
-        "                             .con.xml, .tll.xml (netconvert), .taz.xml, .od.xml\n"
-        "                             (od2trips), .add.xml and .rou.xml (sumo)\n"
-        "  --help                     show this text\n"
-        "\n"
-        "The import runs through the plug-in library crvparamicsimporter6, looked\n"
-        "for next to corvia, then in ../lib.\n"
-        "\n"
-        "Exit status: 0 after an import, 1 when the model, the picture or an export\n"
-        "could not be written, 2 for a usage error (nothing is imported), 3 when\n"
-        "the plug-in library cannot be loaded.\n");
-}
-
-int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
-{
-    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        print(out, helpText());
-        return 0;
+    const Verbosity verbosity = commandLine.isSet(QStringLiteral("quiet"))     ? Verbosity::Quiet
+                                : commandLine.isSet(QStringLiteral("verbose")) ? Verbosity::Verbose
+                                                                              : Verbosity::Normal;
+    const ImportSettings settings = settingsFrom(commandLine);
+    const QFileInfo directory(settings.directory);
+    if (!directory.isDir()) {
+        print(err, QStringLiteral("corvia import: '%1' is not a directory (see corvia import --help)\n").arg(settings.directory));
+        return CommandLine::UsageError;
     }
-    const ParsedImport parsed = parse(arguments);
-    if (!parsed.error.isEmpty()) {
-        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(parsed.error));
-        return 2;
-    }
+    QSize pngSize;
+    MapPicture::parseSize(commandLine.value(QStringLiteral("png-size")), pngSize);
 
     // The same plug-in, filter and dialog as in the main window.
     CVGui gui;
     PluginLoader loader;
     if (!loader.load(&gui, PluginLoader::searchFolders(QCoreApplication::applicationDirPath()))) {
         print(err, QStringLiteral("corvia import: %1\n").arg(loader.errorString()));
-        return 3;
+        return CommandLine::PluginFailed;
     }
     const CVFilterDescription* filter = ImportRunner::findImportFilter(loader.getFilterFactory());
     if (!filter) {
         print(err, QStringLiteral("corvia import: the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
-        return 3;
+        return CommandLine::PluginFailed;
     }
 
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     gui.setActiveModel(model.get());
-    ProgressPrinter progress(out);
-    const auto connection = QObject::connect(&CVSystem::getSystem(), &CVSystem::taskCreated, &progress, &ProgressPrinter::watch);
-    const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, parsed.settings);
-    QObject::disconnect(connection);
+    ProgressPrinter progress(err, progressMode(verbosity, err));
+    progress.setReadingSteps(readingSteps(settings.variant));
+    progress.watchImport();
+    const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, settings);
     gui.setActiveModel(nullptr);
 
-    printSummary(out, outcome);
+    if (!outcome.dialogFilled) {
+        progress.finish();
+        print(err, QStringLiteral("corvia import: the import dialog of %1 could not be filled in: its form lacks a "
+                                  "field or a choice that corvia sets\n")
+                       .arg(loader.getLibraryPath()));
+        return CommandLine::PluginFailed;
+    }
+    const ImportMessages messages = ImportMessages::fromWarnings(outcome.warnings, model.get(), settings.directory);
+    if (!outcome.importedNetwork()) {
+        progress.finish();
+        printMessages(err, messages, verbosity);
+        print(err, QStringLiteral("corvia import: nothing was imported from %1: no section and no node. Check that it "
+                                  "is a Paramics network directory and that --variant (%2) is its variant.\n")
+                       .arg(settings.directory, settings.variant));
+        return CommandLine::NothingImported;
+    }
 
-    if (!parsed.savePath.isEmpty()) {
+    const QList<Output> wanted = outputs(pngSize);
+    QStringList written;
+    for (int i = 0; i < wanted.size(); ++i) {
+        const Output& output = wanted.at(i);
+        if (!commandLine.isSet(output.option))
+            continue;
+        const QString path = commandLine.value(output.option);
+        progress.beginPhase(QStringLiteral("writing %1").arg(path), 0.95 + 0.05 * i / wanted.size());
         QString error;
-        if (!CVModelWriter::save(*model, parsed.savePath, &error)) {
-            print(err, QStringLiteral("corvia import: cannot save %1: %2\n").arg(parsed.savePath, error));
-            return 1;
+        if (!output.write(*model, path, &error)) {
+            progress.finish();
+            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(path, error));
+            return CommandLine::OutputFailed;
         }
-        print(out, QStringLiteral("Model saved to %1\n").arg(parsed.savePath));
+        written.append(output.what.arg(path));
     }
-    if (!parsed.pngPath.isEmpty()) {
-        QString error;
-        if (!MapPicture::save(model.get(), parsed.pngPath, parsed.pngSize, &error)) {
-            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.pngPath, error));
-            return 1;
-        }
-        print(out, QStringLiteral("Map drawn to %1\n").arg(parsed.pngPath));
+    progress.finish();
+
+    printMessages(err, messages, verbosity);
+    if (verbosity == Verbosity::Verbose) {
+        printTimings(err, progress.timings());
+        printHostCounts(err, outcome.added);
     }
-    if (!parsed.geoJsonPath.isEmpty()) {
-        QString error;
-        if (!GeoJsonExporter::write(*model, parsed.geoJsonPath, &error)) {
-            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.geoJsonPath, error));
-            return 1;
-        }
-        print(out, QStringLiteral("GeoJSON written to %1\n").arg(parsed.geoJsonPath));
+    if (verbosity != Verbosity::Quiet) {
+        const int warnings = messages.warningCount();
+        print(out, QStringLiteral("Imported %1 (%2, %3, %4 %5):\n")
+                       .arg(settings.directory, settings.variant, settings.units)
+                       .arg(warnings)
+                       .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings")));
+        for (const QString& line : ImportSummary::lines(outcome.added))
+            print(out, QStringLiteral("  %1\n").arg(line));
+        for (const QString& line : written)
+            print(out, line + QLatin1Char('\n'));
     }
-    if (!parsed.sumoPrefix.isEmpty()) {
-        QString error;
-        if (!SumoExporter::write(*model, parsed.sumoPrefix, &error)) {
-            print(err, QStringLiteral("corvia import: cannot write the SUMO files: %1\n").arg(error));
-            return 1;
-        }
-        print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(parsed.sumoPrefix));
-    }
-    return 0;
+    return CommandLine::Imported;
 }

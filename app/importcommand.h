@@ -1,18 +1,16 @@
 #pragma once
 
-#include "importsettings.h"
-
-#include <QStringList>
+#include "commandline.h"
 
 #include <cstdio>
 
-// `corvia import DIR [options]`: a headless import into a new model.
+// `corvia import DIR [options]`: a headless import into a new model, then
+// the outputs asked for. Needs a QApplication (the import runs through the
+// plug-in's dialog); the command line is read before it is made.
 class ImportCommand
 {
 public:
-    // Exit status: 0 after an import, 1 when the model, the map picture or an export could not be written,
-    // 2 for a usage error (nothing imported), 3 without a usable plug-in library.
-    static int run(const QStringList& arguments, FILE* out = stdout, FILE* err = stderr);
-
-    static QString helpText();
+    // Runs a parsed, valid command line; returns the exit status
+    // (CommandLine::Status). Messages for people go to err, the summary to out.
+    static int run(const ParsedCommandLine& commandLine, FILE* out = stdout, FILE* err = stderr);
 };

@@ -19,6 +19,11 @@ int ImportOutcome::totalAdded() const
     return total;
 }
 
+bool ImportOutcome::importedNetwork() const
+{
+    return added.value(QStringLiteral("CVSection")) > 0 || added.value(QStringLiteral("CVNode")) > 0;
+}
+
 ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& filter)
 {
     ImportOutcome outcome;
@@ -45,7 +50,9 @@ ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& fil
 ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& filter, const ImportSettings& settings)
 {
     DialogAutofill autofill(settings);
-    return runFilter(gui, filter);
+    ImportOutcome outcome = runFilter(gui, filter);
+    outcome.dialogFilled = autofill.dialogsFilled() > 0;
+    return outcome;
 }
 
 QMap<QString, int> ImportRunner::countObjectsByType(const CVModel* model)

@@ -15,7 +15,10 @@ struct ImportOutcome
 {
     QStringList warnings;        // the model log's warnings written during the import
     QMap<QString, int> added;    // new objects by type name
+    bool dialogFilled = true;    // false when the options could not be put into the import dialog
     int totalAdded() const;
+    // Whether the import built any road network (a section or a node).
+    bool importedNetwork() const;
 };
 
 // Runs one import through a registered import filter, as the main window's

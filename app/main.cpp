@@ -1,5 +1,7 @@
+#include "commandline.h"
 #include "importcommand.h"
 #include "mainwindow.h"
+#include "platformnoise.h"
 #include "pluginloader.h"
 
 #include <QApplication>
@@ -8,31 +10,57 @@
 
 namespace {
 
-const char* const usage =
-    "Usage: corvia [gui]            open the main window\n"
-    "       corvia import DIR ...   import a Paramics network headless (corvia import --help)\n";
+QStringList argumentsOf(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// Help, version and usage errors are answered before any QApplication is
+// made: they need no display and no plug-in.
+int answerWithoutApplication(const ParsedCommandLine& commandLine)
+{
+    if (!commandLine.error.isEmpty()) {
+        const QString helpCommand = commandLine.command.isEmpty() || !CommandLine::findSubCommand(commandLine.command)
+                                        ? QStringLiteral("corvia --help")
+                                        : QStringLiteral("corvia %1 --help").arg(commandLine.command);
+        const QString who = commandLine.command.isEmpty() ? QStringLiteral("corvia")
+                                                          : QStringLiteral("corvia %1").arg(commandLine.command);
+        std::fprintf(stderr, "%s: %s (see %s)\n", who.toLocal8Bit().constData(),
+                     commandLine.error.toLocal8Bit().constData(), helpCommand.toLocal8Bit().constData());
+        return CommandLine::UsageError;
+    }
+    if (commandLine.version) {
+        std::fputs(CommandLine::versionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    const SubCommand* command = CommandLine::findSubCommand(commandLine.command);
+    const QString text = command ? CommandLine::help(*command) : CommandLine::overviewHelp();
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return 0;
+}
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    const bool headless = argc > 1 && (qstrcmp(argv[1], "import") == 0 || qstrcmp(argv[1], "--help") == 0);
+    const ParsedCommandLine commandLine = CommandLine::parse(argumentsOf(argc, argv));
+    if (!commandLine.error.isEmpty() || commandLine.help || commandLine.version)
+        return answerWithoutApplication(commandLine);
+
+    const bool headless = commandLine.command != QLatin1String("gui");
     // A headless run draws no window and needs no display.
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    silencePlatformNoise();
     QApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
+    QApplication::setApplicationName(QStringLiteral("corvia"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVIA_VERSION));
 
-    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("import"))
-        return ImportCommand::run(arguments);
-    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("--help")) {
-        std::fputs(usage, stdout);
-        return 0;
-    }
-    if (arguments.size() > 2 || (arguments.size() == 2 && arguments.at(1) != QLatin1String("gui"))) {
-        std::fputs(usage, stderr);
-        return 2;
-    }
+    if (commandLine.command == QLatin1String("import"))
+        return ImportCommand::run(commandLine);
     MainWindow window;
     window.loadPlugins(PluginLoader::searchFolders(QCoreApplication::applicationDirPath()));
     window.show();

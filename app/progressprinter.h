@@ -1,25 +1,66 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QObject>
+#include <QString>
+#include <QStringList>
 
 #include <cstdio>
 
+class CVObject;
 class CVTask;
 
-// Shows the progress of host tasks on a terminal: a bar redrawn in place
-// when the output is a terminal, one plain line per step otherwise.
+// The time one phase of a job took.
+struct PhaseTime
+{
+    QString name;
+    qint64 nanoseconds = 0;
+};
+
+// Progress of a whole import job on one stream: reading each file (the
+// importer's task), building the network, building the traffic, then each
+// output. On a terminal it is one bar redrawn in place that names the
+// current phase; in Lines mode one line as each phase starts; Off shows
+// nothing. Every phase is timed in all modes.
 class ProgressPrinter : public QObject
 {
     Q_OBJECT
 public:
-    explicit ProgressPrinter(FILE* output, QObject* parent = nullptr);
+    enum Mode { Off, Bar, Lines };
 
-public slots:
-    void watch(CVTask* task);
+    ProgressPrinter(FILE* stream, Mode mode, QObject* parent = nullptr);
+    ~ProgressPrinter() override;
+
+    // The files behind the reading task's steps, in its order.
+    void setReadingSteps(const QStringList& fileNames) { readingSteps = fileNames; }
+    // Follows the host's tasks and object creation until finish().
+    void watchImport();
+
+    // Starts a phase of the application's own (an output), at that share of the job.
+    void beginPhase(const QString& name, double jobFraction);
+    // Ends the last phase and clears the bar.
+    void finish();
+
+    const QList<PhaseTime>& timings() const { return phases; }
 
 private:
-    void print(CVTask* task, int step);
+    void taskCreated(CVTask* task);
+    void taskStepped(CVTask* task, int step);
+    void objectCreated(const CVObject* object);
+    void endPhase();
+    void show(bool force);
 
-    FILE* output;
-    bool isTerminal;
+    FILE* stream;
+    Mode mode;
+    QStringList readingSteps;
+    QList<PhaseTime> phases;
+    QString current;
+    double fraction = 0.0;
+    bool building = false;     // between the end of reading and the first output
+    bool buildingTraffic = false;
+    qint64 objectsBuilt = 0;
+    QElapsedTimer phaseClock;
+    QElapsedTimer drawClock;
+    QList<QMetaObject::Connection> connections;
 };

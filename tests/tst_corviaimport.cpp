@@ -1,9 +1,8 @@
-// `corvia import` as a user runs it: exit status, output and saved model.
+// `corvia` as a user runs it: arguments in, exit status, stdout and stderr out.
 
 #include "testsupport.h"
 
 #include <QImage>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -14,11 +13,19 @@ class TestCorviaImport : public QObject
     Q_OBJECT
 
 private slots:
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
     void usageErrorsExitWithTwo_data();
     void usageErrorsExitWithTwo();
-    void emptyDirectoryImportsAndSaves();
-    void helpDocumentsEveryOption();
+    void importOfExampleSaysWhatItBuilt();
+    void quietShowsNothingButErrors();
+    void verboseShowsTimesAndHostClasses();
+    void nothingImportedExitsWithFourAndWritesNothing_data();
+    void nothingImportedExitsWithFourAndWritesNothing();
+    void unwritableOutputExitsWithOne();
+    void missingPluginExitsWithThree();
     void pngOfExampleIsDrawn();
+    void readmeShowsTheHelp();
 
 private:
     struct Result
@@ -27,15 +34,18 @@ private:
         QString out;
         QString err;
     };
-    static Result corvia(const QStringList& arguments);
+    static Result corvia(const QStringList& arguments, const QString& program = QStringLiteral(CORVIA_BIN_DIR "/corvia"),
+                         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 };
 
-TestCorviaImport::Result TestCorviaImport::corvia(const QStringList& arguments)
+TestCorviaImport::Result TestCorviaImport::corvia(const QStringList& arguments, const QString& program,
+                                                  const QProcessEnvironment& environment)
 {
     QProcess process;
-    process.start(QStringLiteral(CORVIA_BIN_DIR "/corvia"), arguments);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
     Result result;
-    if (!process.waitForFinished(60000))
+    if (!process.waitForFinished(120000))
         return result;
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
@@ -43,64 +53,152 @@ TestCorviaImport::Result TestCorviaImport::corvia(const QStringList& arguments)
     return result;
 }
 
+void TestCorviaImport::helpAndVersionNeedNoDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("version") << QStringList{"--version"} << QStringLiteral("corvia " CORVIA_VERSION "\n");
+    QTest::newRow("overview") << QStringList{"-h"} << QStringLiteral("  import DIR ");
+    QTest::newRow("import help") << QStringList{"import", "--help"} << QStringLiteral("--demand-files N");
+    QTest::newRow("help after options") << QStringList{"import", "x", "--quiet", "-h"} << QStringLiteral("Exit status:");
+}
+
+void TestCorviaImport::helpAndVersionNeedNoDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    // A platform that needs a display, and none: making a QApplication would abort.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    const Result result = corvia(arguments, QStringLiteral(CORVIA_BIN_DIR "/corvia"), environment);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.out.contains(expected), qPrintable(result.out));
+    QCOMPARE(result.err, QString());
+}
+
 void TestCorviaImport::usageErrorsExitWithTwo_data()
 {
     QTest::addColumn<QStringList>("extra");
     QTest::addColumn<bool>("useMissingDirectory");
-    QTest::newRow("missing directory") << QStringList{} << true;
-    QTest::newRow("bad variant") << QStringList{"--variant", "Other"} << false;
-    QTest::newRow("bad units") << QStringList{"--units", "Yards"} << false;
-    QTest::newRow("bad rule") << QStringList{"--rule", "middle"} << false;
-    QTest::newRow("bad demand count") << QStringList{"--demand-files", "two"} << false;
-    QTest::newRow("unknown option") << QStringList{"--colour", "red"} << false;
-    QTest::newRow("bad picture size") << QStringList{"--png", "x.png", "--png-size", "big"} << false;
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing directory") << QStringList{} << true << "is not a directory";
+    QTest::newRow("bad variant") << QStringList{"--variant", "Other"} << false << "--variant must be Quadstone or Sias";
+    QTest::newRow("bad units") << QStringList{"--units", "Yards"} << false << "--units";
+    QTest::newRow("bad rule") << QStringList{"--rule", "middle"} << false << "--rule";
+    QTest::newRow("demand files not a number") << QStringList{"--demand-files", "two"} << false << "from 0 to 999";
+    QTest::newRow("negative demand files") << QStringList{"--demand-files", "-3"} << false << "from 0 to 999";
+    QTest::newRow("too many demand files") << QStringList{"--demand-files", "2147483647"} << false << "from 0 to 999";
+    QTest::newRow("one past the last") << QStringList{"--demand-files=1000"} << false << "from 0 to 999";
+    QTest::newRow("unknown option") << QStringList{"--colour", "red"} << false << "unknown option --colour";
+    QTest::newRow("value missing") << QStringList{"--save"} << false << "--save needs a value";
+    QTest::newRow("empty output path") << QStringList{"--geojson", ""} << false << "needs a file name";
+    QTest::newRow("bad picture size") << QStringList{"--png", "x.png", "--png-size", "big"} << false << "WIDTHxHEIGHT";
+    QTest::newRow("picture too small") << QStringList{"--png-size", "15x100"} << false << "WIDTHxHEIGHT";
+    QTest::newRow("option twice") << QStringList{"--quiet", "--quiet"} << false << "twice";
+    QTest::newRow("two directories") << QStringList{"other"} << false << "unexpected argument other";
 }
 
 void TestCorviaImport::usageErrorsExitWithTwo()
 {
     QFETCH(QStringList, extra);
     QFETCH(bool, useMissingDirectory);
+    QFETCH(QString, message);
     NetworkDir dir;
     const QString target = useMissingDirectory ? dir.path() + QStringLiteral("/absent") : dir.path();
     const Result result = corvia(QStringList{"import", target} + extra);
     QCOMPARE(result.exitCode, 2);
     QVERIFY(result.out.isEmpty());
-    QVERIFY2(result.err.contains(QStringLiteral("corvia import:")), qPrintable(result.err));
-    QVERIFY(!result.err.contains(QStringLiteral("File not found")));  // nothing was imported
+    QVERIFY2(result.err.startsWith(QStringLiteral("corvia import: ")), qPrintable(result.err));
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QCOMPARE(result.err.count(QLatin1Char('\n')), 1);  // one line, nothing imported
 }
 
-void TestCorviaImport::emptyDirectoryImportsAndSaves()
+void TestCorviaImport::importOfExampleSaysWhatItBuilt()
+{
+    const Result result = corvia({"import", examplesDir("quadstone")});
+    QCOMPARE(result.exitCode, 0);
+    // The summary in a modeller's words, one line each, on stdout.
+    for (const char* line : {"  sections               33\n", "  nodes                  16\n", "  centroids              6\n",
+                             "  bus stops              10\n", "  detectors              6\n"})
+        QVERIFY2(result.out.contains(QLatin1String(line)), qPrintable(result.out));
+    QVERIFY(!result.out.contains(QStringLiteral("CVFolder")));
+    // Warnings are plain text on stderr, one line per kind; links end at links.2.
+    QVERIFY(!result.err.contains(QLatin1Char('<')));
+    QVERIFY2(!result.err.contains(QStringLiteral("links.2")) || result.err.contains(QStringLiteral("end at links.2")),
+             qPrintable(result.err));
+    QVERIFY(!result.err.contains(QStringLiteral("step 1 of 18")));  // no progress on a pipe
+}
+
+void TestCorviaImport::quietShowsNothingButErrors()
+{
+    const Result result = corvia({"import", examplesDir("sias"), "--variant", "Sias", "--quiet"});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QString());
+    QCOMPARE(result.err, QString());
+}
+
+void TestCorviaImport::verboseShowsTimesAndHostClasses()
 {
     NetworkDir dir;
-    const QString modelPath = dir.path() + QStringLiteral("/model.json");
-    const QString networkDir = dir.path() + QStringLiteral("/net");
-    QVERIFY(QDir().mkpath(networkDir));
-    const Result result = corvia({"import", networkDir, "--save", modelPath});
+    const QString log = dir.path() + QStringLiteral("/import.log");
+    const Result result = corvia({"import", examplesDir("quadstone"), "--verbose", "--log", log});
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out.count(QStringLiteral("File not found")), 17);
-    QVERIFY(result.out.contains(QStringLiteral("Warnings: 17")));
-    QVERIFY(result.out.contains(QStringLiteral("CVCentroidConfiguration")));
-
-    QFile file(modelPath);
+    for (const char* phase : {"] reading zones", "  reading links ", "  building the network ", "  building the traffic ",
+                              "  writing " , "CVSection                33"})
+        QVERIFY2(result.err.contains(QLatin1String(phase)), phase);
+    QFile file(log);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
-    QCOMPARE(root.value("format").toString(), QStringLiteral("corvia-model"));
-    QCOMPARE(root.value("log").toArray().size(), 17);
-    QStringList namesByType;
-    for (const QJsonValue& value : root.value("objects").toArray()) {
-        const QJsonObject object = value.toObject();
-        namesByType << object.value("type").toString() + QLatin1Char('=') + object.value("name").toString();
-    }
-    QVERIFY(namesByType.contains(QStringLiteral("CVCentroidConfiguration=Paramics Configuration")));
-    QVERIFY(namesByType.contains(QStringLiteral("CVLayer=Network")));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY(text.startsWith(QStringLiteral("warning: ")) || text.startsWith(QStringLiteral("info: ")));
+    QVERIFY(!text.contains(QStringLiteral("OBJ_REF")));
 }
 
-void TestCorviaImport::helpDocumentsEveryOption()
+void TestCorviaImport::nothingImportedExitsWithFourAndWritesNothing_data()
 {
-    const Result result = corvia({"import", "--help"});
-    QCOMPARE(result.exitCode, 0);
-    for (const char* option : {"--variant", "--units", "--rule", "--demand-files", "--save", "--png", "--png-size", "--geojson", "--sumo"})
-        QVERIFY2(result.out.contains(QLatin1String(option)), option);
+    QTest::addColumn<bool>("withUnrelatedFile");
+    QTest::newRow("empty directory") << false;
+    QTest::newRow("directory of other files") << true;
+}
+
+void TestCorviaImport::nothingImportedExitsWithFourAndWritesNothing()
+{
+    QFETCH(bool, withUnrelatedFile);
+    NetworkDir network;
+    NetworkDir outputs;
+    if (withUnrelatedFile)
+        network.write(QStringLiteral("readme.txt"), "not a network\n");
+    const QString prefix = outputs.path() + QStringLiteral("/net");
+    const Result result = corvia({"import", network.path(), "--sumo", prefix, "--save", prefix + ".json"});
+    QCOMPARE(result.exitCode, 4);
+    QVERIFY2(result.err.contains(QStringLiteral("--variant")), qPrintable(result.err));
+    // Missing files of one kind are one line with their count.
+    QVERIFY2(result.err.contains(QStringLiteral("warning: File not found (17): zones, categories, centres, nodes, links,")),
+             qPrintable(result.err));
+    QCOMPARE(QDir(outputs.path()).entryList(QDir::Files), QStringList());
+}
+
+void TestCorviaImport::unwritableOutputExitsWithOne()
+{
+    NetworkDir dir;
+    const Result result = corvia({"import", examplesDir("quadstone"), "--save", dir.path() + "/no/such/dir/m.json"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QStringLiteral("corvia import: cannot write")), qPrintable(result.err));
+}
+
+void TestCorviaImport::missingPluginExitsWithThree()
+{
+    // corvia alone in a folder: no plug-in beside it nor in ../lib.
+    NetworkDir dir;
+    const QString lonely = dir.path() + QStringLiteral("/bin/corvia");
+    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/bin")));
+    QVERIFY(QFile::copy(QStringLiteral(CORVIA_BIN_DIR "/corvia"), lonely));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(CORVIA_BIN_DIR));  // the host libraries
+    const Result result = corvia({"import", examplesDir("quadstone")}, lonely, environment);
+    QCOMPARE(result.exitCode, 3);
+    QVERIFY2(result.err.contains(QStringLiteral("crvparamicsimporter6")), qPrintable(result.err));
 }
 
 void TestCorviaImport::pngOfExampleIsDrawn()
@@ -121,11 +219,23 @@ void TestCorviaImport::pngOfExampleIsDrawn()
             drawn += image.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
     }
     QVERIFY2(drawn > 1000, qPrintable(QString::number(drawn)));
+}
 
-    // A picture that cannot be written is an output failure.
-    const Result unwritable = corvia({"import", examplesDir("quadstone"), "--png", dir.path() + "/no/such/dir/x.png"});
-    QCOMPARE(unwritable.exitCode, 1);
-    QVERIFY(unwritable.err.contains(QStringLiteral("cannot write")));
+void TestCorviaImport::readmeShowsTheHelp()
+{
+    // The README's command-line section is the help text itself.
+    const Result result = corvia({"import", "--help"});
+    QCOMPARE(result.exitCode, 0);
+    QFile readme(QStringLiteral(EXAMPLES_DIR "/../README.md"));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    QString indented;
+    for (const QString& line : result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        indented += QStringLiteral("    ") + line + QLatin1Char('\n');
+    QString readmeLines;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        readmeLines += line + QLatin1Char('\n');
+    QVERIFY2(readmeLines.contains(indented), "README.md does not show the output of corvia import --help");
 }
 
 QTEST_GUILESS_MAIN(TestCorviaImport)

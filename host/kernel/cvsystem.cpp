@@ -35,6 +35,7 @@ CVObject* CVSystem::newObject(const QString& typeName, CVModel* model, int id, b
     object->setId(id < 0 ? model->getNewId() : unsigned(id));
     if (registerInCatalog)
         model->getCatalog()->add(object);
+    emit objectCreated(object);
     return object;
 }
 

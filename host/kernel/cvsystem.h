@@ -44,6 +44,9 @@ public:
 
 signals:
     void taskCreated(CVTask* task);
+    // A new object was made (before it is filled in); the host application
+    // follows long imports by it.
+    void objectCreated(const CVObject* object);
 
 private:
     CVSystem() = default;
