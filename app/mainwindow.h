@@ -10,15 +10,19 @@
 class CVGui;
 struct CVLogEntry;
 class CVModel;
+class CVObject;
 class CVPlugin;
 class CVTask;
+class LegendPanel;
 class LogPanel;
 class MapView;
+class PropertiesPanel;
+class QLabel;
 class QMenu;
 
-// The host application's main window: one model on a map, the model log's
-// warnings beside it, and the import formats that plug-ins register under
-// File > Import.
+// The host application's main window: one model on a map, with its legend,
+// the selected object's properties and the model log's warnings beside it,
+// and the import formats that plug-ins register under File > Import.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -35,27 +39,48 @@ public:
     CVModel* getModel() const { return model.get(); }
     MapView* getMapView() const { return mapView; }
     LogPanel* getLogPanel() const { return logPanel; }
+    LegendPanel* getLegendPanel() const { return legendPanel; }
+    PropertiesPanel* getPropertiesPanel() const { return propertiesPanel; }
     QMenu* getImportMenu() const { return importMenu; }
     QMenu* getHelpMenu() const { return helpMenu; }
+    // The last result (an import's counts, a save), kept in the status bar.
+    QString getResultText() const;
+
+    // The object found by id, name or external id (in that order; names
+    // also without regard to case), or null.
+    const CVObject* findObject(const QString& text) const;
 
 public slots:
     // Runs the registered import filter at that position of the system's list.
     void importWith(int filterIndex);
     void saveModel();
+    // Replaces the model by a new, empty one, so that the next import starts afresh.
+    void resetModel();
+    // Selects the object, centres the map on it and shows its properties; false when there is none.
+    bool showObject(unsigned int objectId);
+    // Edit > Find: asks for a name, id or external id and shows that object.
+    void find();
+    void aboutCorvia();
 
 private:
     void buildMenus();
+    void buildDocks();
     void fillImportMenu();
     void addAboutEntry(CVPlugin* plugin);
     void reportProblem(const QString& message);
+    void showResult(const QString& text);
     void showOutcome(const ImportOutcome& outcome);
     void logEntryAdded(const CVLogEntry& entry);
     void watchTask(CVTask* task);
+    void useModel(CVModel* newModel);
 
     std::unique_ptr<CVModel> model;
     CVGui* gui;
     MapView* mapView;
     LogPanel* logPanel;
+    LegendPanel* legendPanel;
+    PropertiesPanel* propertiesPanel;
+    QLabel* resultLabel;
     QMenu* importMenu = nullptr;
     QMenu* helpMenu = nullptr;
     PluginLoader loader;

@@ -1,5 +1,6 @@
 #include "mapdecorations.h"
 
+#include <cvcentroid.h>
 #include <cvgeomodel.h>
 #include <cvlayer.h>
 #include <cvmappainter.h>
@@ -22,14 +23,8 @@ namespace {
 
 constexpr double FontPixels = 12.0;
 
-enum class Swatch { Band, Line, Circle, Square, Diamond, Triangle, Text };
-
-struct LegendEntry
-{
-    QString text;
-    Swatch swatch;
-    QColor colour;
-};
+using MapDecorations::LegendEntry;
+using Swatch = MapDecorations::LegendEntry::Swatch;
 
 QString metresText(double metres)
 {
@@ -38,11 +33,12 @@ QString metresText(double metres)
     return QStringLiteral("%1 m").arg(metres);
 }
 
-// The kinds of objects present, in the order the legend lists them.
-QVector<LegendEntry> entriesFor(const CVModel* model)
+}  // namespace
+
+QVector<LegendEntry> MapDecorations::legendEntries(const CVModel* model)
 {
     bool section = false, node = false, yellowBox = false, stop = false, detector = false, sign = false,
-         label = false;
+         label = false, centroid = false, connection = false;
     bool turning[3] = {false, false, false};
     if (model && model->getGeoModel()) {
         for (const CVLayer* layer : model->getGeoModel()->getLayers()) {
@@ -65,6 +61,10 @@ QVector<LegendEntry> entriesFor(const CVModel* model)
                     sign = true;
                 else if (dynamic_cast<const CVText*>(object))
                     label = true;
+                else if (const auto* c = dynamic_cast<const CVCentroid*>(object)) {
+                    centroid = true;
+                    connection = connection || !c->getConnections().isEmpty();
+                }
             }
         }
     }
@@ -79,6 +79,8 @@ QVector<LegendEntry> entriesFor(const CVModel* model)
     add(turning[0], "Turning (major)", Swatch::Line, CVMapStyle::turningMajor());
     add(turning[1], "Turning (medium)", Swatch::Line, CVMapStyle::turningMedium());
     add(turning[2], "Turning (minor)", Swatch::Line, CVMapStyle::turningMinor());
+    add(centroid, "Centroid", Swatch::Ring, CVMapStyle::centroid());
+    add(connection, "Centroid connection", Swatch::DashedLine, CVMapStyle::centroid());
     add(stop, "Bus stop", Swatch::Square, CVMapStyle::busStop());
     add(detector, "Detector", Swatch::Diamond, CVMapStyle::detector());
     add(sign, "Message sign", Swatch::Triangle, CVMapStyle::messageSign());
@@ -86,7 +88,7 @@ QVector<LegendEntry> entriesFor(const CVModel* model)
     return entries;
 }
 
-void drawSwatch(QPainter& painter, const LegendEntry& entry, const QPointF& centre)
+void MapDecorations::drawSwatch(QPainter& painter, const LegendEntry& entry, const QPointF& centre)
 {
     CVMapPainter map(painter, QTransform());
     const CVPoint at(centre.x(), centre.y());
@@ -97,6 +99,12 @@ void drawSwatch(QPainter& painter, const LegendEntry& entry, const QPointF& cent
         break;
     case Swatch::Line:
         map.drawLine(across, entry.colour, 2.0);
+        break;
+    case Swatch::DashedLine:
+        map.drawLine(across, entry.colour, 1.0, Qt::DashLine);
+        break;
+    case Swatch::Ring:
+        map.drawMarker(at, CVMapPainter::Marker::Ring, entry.colour, 10.0);
         break;
     case Swatch::Circle:
         map.drawMarker(at, CVMapPainter::Marker::Circle, entry.colour, 8.0);
@@ -117,8 +125,6 @@ void drawSwatch(QPainter& painter, const LegendEntry& entry, const QPointF& cent
         break;
     }
 }
-
-}  // namespace
 
 double MapDecorations::scaleBarMetres(double pixelsPerMetre, double maximumPixels)
 {
@@ -157,7 +163,7 @@ void MapDecorations::drawScaleBar(QPainter& painter, const QTransform& worldToSc
 
 void MapDecorations::drawLegend(QPainter& painter, const CVModel* model, const QRectF& viewport)
 {
-    const QVector<LegendEntry> entries = entriesFor(model);
+    const QVector<LegendEntry> entries = legendEntries(model);
     if (entries.isEmpty())
         return;
     painter.save();

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QRectF>
+#include <QString>
 #include <QTransform>
+#include <QVector>
 
 class CVModel;
 class QPainter;
@@ -15,6 +18,20 @@ namespace MapDecorations {
 void drawScaleBar(QPainter& painter, const QTransform& worldToScreen, const QRectF& viewport);
 // The bar's length in metres for a zoom and the pixels it may take.
 double scaleBarMetres(double pixelsPerMetre, double maximumPixels);
+
+// One kind of object on the map: its name and how it looks.
+struct LegendEntry
+{
+    enum class Swatch { Band, Line, DashedLine, Circle, Ring, Square, Diamond, Triangle, Text };
+    QString text;
+    Swatch swatch;
+    QColor colour;
+};
+
+// The kinds of objects the model holds on its map, in the order the legend lists them.
+QVector<LegendEntry> legendEntries(const CVModel* model);
+// The symbol of a kind, about 20 pixels wide, centred there.
+void drawSwatch(QPainter& painter, const LegendEntry& entry, const QPointF& centre);
 
 // One line per kind of object on the map (one pass over the layers), in
 // the top right corner.

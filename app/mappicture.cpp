@@ -13,7 +13,7 @@ QImage MapPicture::render(const CVModel* model, const QSize& size)
     renderer.setBackground(Qt::white);
     // Room around the network for the scale bar below it.
     constexpr double margin = 44.0;
-    const QTransform transform = MapRenderer::fitTransform(MapRenderer::modelExtent(model), QSizeF(size), margin);
+    const QTransform transform = MapRenderer::fitTransform(renderer.extent(), QSizeF(size), margin);
     const QRectF viewport(QPointF(0, 0), QSizeF(size));
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);

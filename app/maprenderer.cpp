@@ -1,9 +1,7 @@
 #include "maprenderer.h"
 
 #include <cvcatalog.h>
-#include <cvgeomodel.h>
 #include <cvgeoobject.h>
-#include <cvlayer.h>
 #include <cvmappainter.h>
 #include <cvmodel.h>
 
@@ -14,39 +12,36 @@
 
 namespace {
 
-QVector<const CVLayer*> layersByLevel(const CVModel* model)
-{
-    QVector<const CVLayer*> layers;
-    if (!model || !model->getGeoModel())
-        return layers;
-    for (const CVLayer* layer : model->getGeoModel()->getLayers())
-        layers.append(layer);
-    std::stable_sort(layers.begin(), layers.end(),
-                     [](const CVLayer* a, const CVLayer* b) { return a->getLevel() < b->getLevel(); });
-    return layers;
-}
-
 QRectF toRect(const CVBBox& box)
 {
     return QRectF(QPointF(box.getMin().x, box.getMin().y), QPointF(box.getMax().x, box.getMax().y));
 }
 
+// Objects whose extent covers less than this on the screen, in both
+// directions, are left out while markers are.
+constexpr double smallestDrawnPixels = 1.5;
+// How far from an object a click still picks it.
+constexpr double pickPixels = 4.0;
+
 }  // namespace
+
+MapRenderer::MapRenderer(const CVModel* mapModel) : model(mapModel) {}
 
 CVBBox MapRenderer::modelExtent(const CVModel* model)
 {
-    CVBBox extent;
-    for (const CVLayer* layer : layersByLevel(model)) {
-        for (const CVObject* object : layer->getObjects()) {
-            const auto* geo = dynamic_cast<const CVGeoObject*>(object);
-            const CVBBox box = geo ? geo->getBoundingBox() : CVBBox();
-            if (!box.isEmpty()) {
-                extent.extend(box.getMin());
-                extent.extend(box.getMax());
-            }
-        }
-    }
-    return extent;
+    return MapIndex(model).extent();
+}
+
+void MapRenderer::modelChanged()
+{
+    index.reset();
+}
+
+const MapIndex& MapRenderer::mapIndex() const
+{
+    if (!index)
+        index = std::make_shared<const MapIndex>(model);
+    return *index;
 }
 
 QTransform MapRenderer::fitTransform(const CVBBox& box, const QSizeF& viewport, double margin)
@@ -79,22 +74,42 @@ void MapRenderer::render(QPainter& painter, const QTransform& worldToScreen, con
     painter.setRenderHint(QPainter::Antialiasing, true);
     CVMapPainter map(painter, worldToScreen);
     map.setSelectedId(selectedId);
-    map.setShowLabels(map.getPixelsPerMetre() >= labelZoom);
-    const QRectF visibleWorld = worldToScreen.inverted().mapRect(viewport);
-    for (const CVLayer* layer : layersByLevel(model)) {
-        for (const CVObject* object : layer->getObjects()) {
-            const auto* geo = dynamic_cast<const CVGeoObject*>(object);
-            if (!geo)
-                continue;
-            const CVBBox box = geo->getBoundingBox();
-            // Objects that tell no extent are drawn anyway: they know best.
-            if (!box.isEmpty() && !toRect(box).adjusted(-1, -1, 1, 1).intersects(visibleWorld))
-                continue;
-            geo->draw(map);
-        }
+    const double pixelsPerMetre = map.getPixelsPerMetre();
+    map.setShowLabels(pixelsPerMetre >= labelZoom);
+    const bool detailed = pixelsPerMetre >= markerZoom;
+    map.setShowMarkers(detailed);
+    const double smallest = smallestDrawnPixels / pixelsPerMetre;
+    const QRectF visibleWorld = worldToScreen.inverted().mapRect(viewport).adjusted(-1, -1, 1, 1);
+    const MapIndex& objects = mapIndex();
+    for (int i : objects.query(visibleWorld)) {
+        const MapIndex::Entry& entry = objects.entry(i);
+        if (!detailed && !entry.extent.isNull() && entry.extent.width() < smallest && entry.extent.height() < smallest
+            && entry.object->getId() != selectedId)
+            continue;
+        entry.object->draw(map);
     }
     markSelection(painter, worldToScreen);
     painter.restore();
+}
+
+const CVGeoObject* MapRenderer::objectAt(const QPointF& devicePoint, const QTransform& worldToScreen) const
+{
+    const QPointF reach(pickPixels, pickPixels);
+    const QRectF around = worldToScreen.inverted().mapRect(QRectF(devicePoint - reach, devicePoint + reach));
+    const MapIndex& objects = mapIndex();
+    const CVGeoObject* best = nullptr;
+    double bestArea = 0.0;
+    for (int i : objects.query(around)) {
+        const MapIndex::Entry& entry = objects.entry(i);
+        if (entry.extent.isNull())
+            continue;
+        const double area = entry.extent.width() * entry.extent.height();
+        if (!best || area < bestArea) {
+            best = entry.object;
+            bestArea = area;
+        }
+    }
+    return best;
 }
 
 void MapRenderer::markSelection(QPainter& painter, const QTransform& worldToScreen) const
@@ -115,7 +130,7 @@ QImage MapRenderer::renderImage(const QSize& size) const
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(background);
     QPainter painter(&image);
-    render(painter, fitTransform(modelExtent(model), QSizeF(size)), QRectF(QPointF(0, 0), QSizeF(size)));
+    render(painter, fitTransform(extent(), QSizeF(size)), QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
 }
 

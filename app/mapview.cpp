@@ -4,6 +4,8 @@
 
 #include <cvgeoobject.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -39,10 +41,82 @@ void MapView::setModel(const CVModel* model)
     fitToModel();
 }
 
+void MapView::modelChanged()
+{
+    renderer.modelChanged();
+    fitToModel();
+}
+
 void MapView::fitToModel()
 {
-    worldToScreen = MapRenderer::fitTransform(MapRenderer::modelExtent(renderer.getModel()), QSizeF(size()));
+    worldToScreen = MapRenderer::fitTransform(renderer.extent(), QSizeF(size()));
     update();
+}
+
+void MapView::zoomBy(double factor)
+{
+    zoomAbout(QPointF(width() / 2.0, height() / 2.0), factor);
+}
+
+void MapView::zoomIn()
+{
+    zoomBy(zoomPerNotch);
+}
+
+void MapView::zoomOut()
+{
+    zoomBy(1.0 / zoomPerNotch);
+}
+
+void MapView::panBy(double shareRight, double shareDown)
+{
+    // The map moves the other way: looking right brings what is right into view.
+    worldToScreen *= QTransform::fromTranslate(-shareRight * width(), -shareDown * height());
+    update();
+}
+
+void MapView::zoomAbout(const QPointF& anchor, double factor)
+{
+    const double scale = scaleOf(worldToScreen);
+    if (!(factor > 0.0) || scale * factor < minimumScale || scale * factor > maximumScale)
+        return;
+    // The point at the anchor stays where it is.
+    worldToScreen *= QTransform::fromTranslate(-anchor.x(), -anchor.y()) * QTransform::fromScale(factor, factor)
+                     * QTransform::fromTranslate(anchor.x(), anchor.y());
+    update();
+}
+
+void MapView::keyPressEvent(QKeyEvent* event)
+{
+    constexpr double panShare = 0.2;
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        zoomIn();
+        break;
+    case Qt::Key_Minus:
+        zoomOut();
+        break;
+    case Qt::Key_Left:
+        panBy(-panShare, 0.0);
+        break;
+    case Qt::Key_Right:
+        panBy(panShare, 0.0);
+        break;
+    case Qt::Key_Up:
+        panBy(0.0, -panShare);
+        break;
+    case Qt::Key_Down:
+        panBy(0.0, panShare);
+        break;
+    case Qt::Key_Home:
+        fitToModel();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 bool MapView::selectAndCentre(unsigned int objectId)
@@ -81,8 +155,8 @@ void MapView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     dragging = true;
-    lastMousePosition = event->position().toPoint();
-    setCursor(Qt::ClosedHandCursor);
+    dragged = false;
+    lastMousePosition = pressPosition = event->position().toPoint();
 }
 
 void MapView::mouseMoveEvent(QMouseEvent* event)
@@ -90,6 +164,11 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
     if (!dragging)
         return;
     const QPoint position = event->position().toPoint();
+    if (!dragged && (position - pressPosition).manhattanLength() < QApplication::startDragDistance())
+        return;
+    if (!dragged)
+        setCursor(Qt::ClosedHandCursor);
+    dragged = true;
     const QPoint delta = position - lastMousePosition;
     lastMousePosition = position;
     worldToScreen *= QTransform::fromTranslate(delta.x(), delta.y());
@@ -102,6 +181,12 @@ void MapView::mouseReleaseEvent(QMouseEvent* event)
         return;
     dragging = false;
     unsetCursor();
+    if (dragged)
+        return;
+    const CVGeoObject* object = renderer.objectAt(event->position(), worldToScreen);
+    renderer.setSelectedId(object ? object->getId() : 0);
+    update();
+    emit objectClicked(object ? object->getId() : 0);
 }
 
 void MapView::wheelEvent(QWheelEvent* event)
@@ -109,14 +194,6 @@ void MapView::wheelEvent(QWheelEvent* event)
     const double notches = event->angleDelta().y() / 120.0;
     if (notches == 0.0)
         return;
-    const double factor = std::pow(zoomPerNotch, notches);
-    const double scale = scaleOf(worldToScreen);
-    if (scale * factor < minimumScale || scale * factor > maximumScale)
-        return;
-    // Zoom about the point under the cursor, which stays where it is.
-    const QPointF anchor = event->position();
-    worldToScreen *= QTransform::fromTranslate(-anchor.x(), -anchor.y()) * QTransform::fromScale(factor, factor)
-                     * QTransform::fromTranslate(anchor.x(), anchor.y());
-    update();
+    zoomAbout(event->position(), std::pow(zoomPerNotch, notches));
     event->accept();
 }

@@ -2,10 +2,13 @@
 
 #include "testsupport.h"
 
+#include "dialogautofill.h"
+#include "legendpanel.h"
 #include "logpanel.h"
 #include "mainwindow.h"
 #include "maprenderer.h"
 #include "mapview.h"
+#include "propertiespanel.h"
 
 #include <cvgeomodel.h>
 #include <cvgeoobject.h>
@@ -22,6 +25,8 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QMenu>
+#include <QStatusBar>
+#include <cvcatalog.h>
 #include <QTest>
 
 #include <memory>
@@ -64,7 +69,7 @@ QStringList actionTexts(QMenu* menu)
     emit menu->aboutToShow();
     QStringList texts;
     for (QAction* action : menu->actions())
-        texts << action->text();
+        texts << action->text().remove(QLatin1Char('&'));
     return texts;
 }
 
@@ -86,6 +91,12 @@ private slots:
     void windowWithoutPluginSaysSo();
     void windowOffersThePluginsFormatsAndAbout();
     void linkedWarningCentresItsObject();
+    void keysZoomPanAndFit_data();
+    void keysZoomPanAndFit();
+    void clickShowsTheObjectsProperties();
+    void findByNameIdOrExternalId_data();
+    void findByNameIdOrExternalId();
+    void importsAgainIntoANewModel();
 };
 
 void TestMainWindow::fitTransformShowsTheBoxNorthUp_data()
@@ -244,7 +255,7 @@ void TestMainWindow::linkedWarningCentresItsObject()
     CVModel* model = window.getModel();
     addBlock(model, 0.0, 0.0);
     const TestBlock* far = addBlock(model, 5000.0, 3000.0);
-    window.getMapView()->fitToModel();
+    window.getMapView()->modelChanged();
     model->getLog()->addWarning(QStringLiteral("Node: <A HREF=\"OBJ_REF://%1\">%1</A> is a roundabout").arg(far->getId()));
     LogPanel* log = window.getLogPanel();
     QCOMPARE(log->count(), 1);
@@ -254,6 +265,125 @@ void TestMainWindow::linkedWarningCentresItsObject()
     const QPointF onScreen = map->getTransform().map(QPointF(5000.0, 3000.0));
     QVERIFY(qAbs(onScreen.x() - map->width() / 2.0) < 1.0);
     QVERIFY(qAbs(onScreen.y() - map->height() / 2.0) < 1.0);
+}
+
+void TestMainWindow::keysZoomPanAndFit_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<double>("scaleChange");
+    QTest::addColumn<QPointF>("originMoves");  // where the model origin goes on the screen, scale aside
+    QTest::newRow("plus zooms in") << int(Qt::Key_Plus) << 1.25 << QPointF();
+    QTest::newRow("minus zooms out") << int(Qt::Key_Minus) << 0.8 << QPointF();
+    QTest::newRow("right looks right") << int(Qt::Key_Right) << 1.0 << QPointF(-80, 0);
+    QTest::newRow("up looks up") << int(Qt::Key_Up) << 1.0 << QPointF(0, 60);
+}
+
+void TestMainWindow::keysZoomPanAndFit()
+{
+    QFETCH(int, key);
+    QFETCH(double, scaleChange);
+    QFETCH(QPointF, originMoves);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    addBlock(model.get(), 0.0, 0.0);
+    addBlock(model.get(), 400.0, 300.0);
+    MapView view;
+    view.resize(400, 300);
+    view.setModel(model.get());
+    const QTransform fitted = view.getTransform();
+    const QPointF centre(200, 150);
+    const QPointF atCentre = fitted.inverted().map(centre);
+    QTest::keyClick(&view, Qt::Key(key));
+    const QTransform after = view.getTransform();
+    QVERIFY(qFuzzyCompare(after.m11() / fitted.m11(), scaleChange));
+    if (scaleChange != 1.0)  // zooming keeps the middle of the view
+        QVERIFY((after.map(atCentre) - centre).manhattanLength() < 1e-6);
+    else
+        QVERIFY((after.map(QPointF(0, 0)) - fitted.map(QPointF(0, 0)) - originMoves).manhattanLength() < 1e-6);
+    QTest::keyClick(&view, Qt::Key_Home);
+    QCOMPARE(view.getTransform(), fitted);
+}
+
+void TestMainWindow::clickShowsTheObjectsProperties()
+{
+    MainWindow window;
+    window.resize(900, 700);
+    window.show();
+    addBlock(window.getModel(), 0.0, 0.0);
+    TestBlock* far = addBlock(window.getModel(), 500.0, 300.0);
+    far->setName(QStringLiteral("Depot"));
+    MapView* map = window.getMapView();
+    map->modelChanged();
+    QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->getTransform().map(QPointF(500, 300)).toPoint());
+    QCOMPARE(map->getSelectedId(), far->getId());
+    PropertiesPanel* properties = window.getPropertiesPanel();
+    QCOMPARE(properties->valueOf(QStringLiteral("id")), QString::number(far->getId()));
+    QCOMPARE(properties->valueOf(QStringLiteral("name")), QStringLiteral("Depot"));
+    QCOMPARE(properties->valueOf(QStringLiteral("type")), QStringLiteral("TestBlock"));
+    // A click on empty map clears the selection.
+    QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->getTransform().map(QPointF(250, 150)).toPoint());
+    QCOMPARE(map->getSelectedId(), 0u);
+    QCOMPARE(properties->topLevelItemCount(), 0);
+}
+
+void TestMainWindow::findByNameIdOrExternalId_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");  // index of the block found, -1 for none
+    QTest::newRow("name") << "Depot" << 1;
+    QTest::newRow("name in other case") << "depot" << 1;
+    QTest::newRow("external id") << "EXT-7" << 2;
+    QTest::newRow("id") << "#id0" << 0;
+    QTest::newRow("spaces around") << "  Depot " << 1;
+    QTest::newRow("nothing") << "Nowhere" << -1;
+}
+
+void TestMainWindow::findByNameIdOrExternalId()
+{
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    MainWindow window;
+    QList<TestBlock*> blocks;
+    for (int i = 0; i < 3; ++i)
+        blocks << addBlock(window.getModel(), 100.0 * i, 0.0);
+    blocks[1]->setName(QStringLiteral("Depot"));
+    blocks[2]->setExternalId(QStringLiteral("EXT-7"));
+    if (text == QLatin1String("#id0"))
+        text = QString::number(blocks[0]->getId());
+    const CVObject* found = window.findObject(text);
+    QCOMPARE(found, expected < 0 ? nullptr : static_cast<const CVObject*>(blocks[expected]));
+    if (found) {
+        window.getMapView()->modelChanged();
+        QVERIFY(window.showObject(found->getId()));
+        QCOMPARE(window.getMapView()->getSelectedId(), found->getId());
+        QCOMPARE(window.getPropertiesPanel()->valueOf(QStringLiteral("id")), QString::number(found->getId()));
+    }
+}
+
+void TestMainWindow::importsAgainIntoANewModel()
+{
+    CVSystem::getSystem().clearImportFilters();
+    MainWindow window;
+    QVERIFY(window.loadPlugins({QStringLiteral(CORVIA_BIN_DIR)}));
+    QVERIFY(actionTexts(window.getHelpMenu()).contains(QStringLiteral("About Corvia...")));
+    QVERIFY(actionTexts(window.getHelpMenu()).contains(QStringLiteral("About Qt...")));
+    ImportSettings settings;
+    settings.directory = examplesDir(QStringLiteral("quadstone"));
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1)
+            window.resetModel();
+        DialogAutofill autofill(settings);
+        window.importWith(0);
+        QCOMPARE(autofill.dialogsFilled(), 1);
+        const CVType* sections = window.getModel()->getType(QStringLiteral("CVSection"));
+        QCOMPARE(window.getModel()->getCatalog()->size(sections), 33);
+        QVERIFY2(window.getResultText().contains(QStringLiteral("sections 33")), qPrintable(window.getResultText()));
+        const QStringList legend = window.getLegendPanel()->entryTexts();
+        for (const char* kind : {"Section", "Node", "Centroid", "Centroid connection", "Bus stop", "Detector"})
+            QVERIFY2(legend.contains(QLatin1String(kind)), kind);
+    }
+    // A menu's status tip does not wipe the result out.
+    window.statusBar()->showMessage(QStringLiteral("tip"));
+    QVERIFY(window.getResultText().contains(QStringLiteral("sections 33")));
 }
 
 QTEST_MAIN(TestMainWindow)

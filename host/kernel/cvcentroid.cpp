@@ -1,6 +1,7 @@
 #include "cvcentroid.h"
 
 #include "cvmappainter.h"
+#include "cvmapstyle.h"
 #include "cvobjectconnection.h"
 #include "cvregistry.h"
 #include "cvsection.h"
@@ -57,13 +58,13 @@ CVBBox CVCentroid::getBoundingBox() const
 
 void CVCentroid::draw(CVMapPainter& painter) const
 {
-    const QColor colour = painter.isSelected(this) ? QColor(Qt::red) : QColor(128, 0, 160);
+    const QColor colour = painter.isSelected(this) ? QColor(Qt::red) : CVMapStyle::centroid();
     CVPoint end;
     for (const CVObjectConnection* connection : connections) {
         if (connectionEnd(connection, end))
             painter.drawLine(CVPoints({getPosition(), end}), colour, 1.0, Qt::DashLine);
     }
-    painter.drawMarker(getPosition(), CVMapPainter::Marker::Diamond, colour, 9.0);
+    painter.drawMarker(getPosition(), CVMapPainter::Marker::Ring, colour, 10.0);
     painter.drawLabel(getPosition(), getName(), colour);
 }
 

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -63,7 +64,7 @@ void CVMapPainter::drawLine(const CVPoints& line, const QColor& colour, double p
 
 void CVMapPainter::drawMarker(const CVPoint& at, Marker shape, const QColor& colour, double pixelSize) const
 {
-    if (!at.isFinite())
+    if (!showMarkers || !at.isFinite())
         return;
     const QPointF centre = toScreen(at);
     const double r = pixelSize / 2.0;
@@ -82,6 +83,12 @@ void CVMapPainter::drawMarker(const CVPoint& at, Marker shape, const QColor& col
         break;
     case Marker::Triangle:
         painter.drawPolygon(QPolygonF({centre + QPointF(0, -r), centre + QPointF(r, r), centre + QPointF(-r, r)}));
+        break;
+    case Marker::Ring:
+        // Hollow, so that it reads apart from the filled device markers.
+        painter.setPen(QPen(colour, std::max(2.0, pixelSize / 5.0)));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(centre, r, r);
         break;
     }
 }

@@ -18,7 +18,7 @@ class QPainter;
 class CRVKERNEL_EXPORT CVMapPainter
 {
 public:
-    enum class Marker { Circle, Square, Diamond, Triangle };
+    enum class Marker { Circle, Square, Diamond, Triangle, Ring };
 
     CVMapPainter(QPainter& painter, const QTransform& worldToScreen);
 
@@ -43,6 +43,9 @@ public:
     void drawText(const CVPoint& at, const QString& text, double heightMetres, double angleDegrees,
                   const QColor& colour) const;
 
+    // Markers are left out when the map is seen from too far to tell them apart.
+    bool getShowMarkers() const { return showMarkers; }
+    void setShowMarkers(bool show) { showMarkers = show; }
     bool getShowLabels() const { return showLabels; }
     void setShowLabels(bool show) { showLabels = show; }
     // The object the user selected is drawn highlighted by whoever draws it.
@@ -54,5 +57,6 @@ private:
     QTransform transform;
     double pixelsPerMetre;
     bool showLabels = true;
+    bool showMarkers = true;
     unsigned int selectedId = 0;
 };

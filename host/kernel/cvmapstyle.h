@@ -19,6 +19,8 @@ inline QColor turningMinor() { return QColor(215, 40, 40); }
 inline QColor busStop() { return QColor(0, 160, 70); }
 inline QColor detector() { return QColor(190, 0, 190); }
 inline QColor messageSign() { return QColor(240, 120, 0); }
+// Centroids (zones) and the dashed lines to the sections they connect.
+inline QColor centroid() { return QColor(0, 130, 140); }
 inline QColor text() { return QColor(20, 20, 120); }
 
 // Below this many pixels per lane, lane separators would merge into the road.

@@ -1,0 +1,92 @@
+// Times the map of an imported network: building its index, one frame of
+// the whole network and one frame of a 500 m window at its middle, as the
+// window draws them. Usage: bench_maprender NETWORK_DIR [Quadstone|Sias] [WxH]
+// (networks of any size come from tools/generate-network.py).
+
+#include "../tests/importerprobe.h"
+#include "maprenderer.h"
+
+#include <cvmodel.h>
+#include <cvsystem.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int repetitions = 7;
+
+// The median time in milliseconds of drawing one frame with that transform.
+double frameMilliseconds(const MapRenderer& renderer, const QTransform& transform, const QSize& size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    std::vector<double> times;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        QPainter painter(&image);
+        renderer.render(painter, transform, QRectF(QPointF(0, 0), QSizeF(size)));
+        painter.end();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_maprender NETWORK_DIR [Quadstone|Sias] [WxH]\n");
+        return 2;
+    }
+    const QString variant = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("Quadstone");
+    QSize size(1600, 1200);
+    if (argc > 3) {
+        const QStringList sides = QString::fromLocal8Bit(argv[3]).split(QLatin1Char('x'));
+        if (sides.size() == 2)
+            size = QSize(sides[0].toInt(), sides[1].toInt());
+    }
+
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    QElapsedTimer timer;
+    timer.start();
+    {
+        ParamicsImporter importer;
+        configureLikeTheDialog(importer, model.get(), variant);
+        importer.netImport(QString::fromLocal8Bit(argv[1]));
+    }
+    const double importSeconds = timer.nsecsElapsed() / 1e9;
+
+    MapRenderer renderer(model.get());
+    timer.restart();
+    const MapIndex& index = renderer.mapIndex();
+    const double indexMilliseconds = timer.nsecsElapsed() / 1e6;
+    const CVBBox extent = renderer.extent();
+    const QTransform whole = MapRenderer::fitTransform(extent, QSizeF(size));
+    CVBBox middle;
+    const CVPoint centre((extent.getMin().x + extent.getMax().x) / 2.0, (extent.getMin().y + extent.getMax().y) / 2.0);
+    middle.set(centre.x - 250.0, centre.x + 250.0, centre.y - 250.0, centre.y + 250.0);
+    const QTransform window = MapRenderer::fitTransform(middle, QSizeF(size), 0.0);
+
+    std::printf("objects on the map   %d\n", index.size());
+    std::printf("extent               %.0f m x %.0f m\n", extent.getMax().x - extent.getMin().x,
+                extent.getMax().y - extent.getMin().y);
+    std::printf("import               %.2f s\n", importSeconds);
+    std::printf("index                %.1f ms\n", indexMilliseconds);
+    std::printf("frame, whole network %.1f ms (%dx%d, median of %d)\n", frameMilliseconds(renderer, whole, size),
+                size.width(), size.height(), repetitions);
+    std::printf("frame, 500 m window  %.1f ms\n", frameMilliseconds(renderer, window, size));
+    return 0;
+}
