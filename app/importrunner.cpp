@@ -57,10 +57,7 @@ ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& fil
 
 QMap<QString, int> ImportRunner::countObjectsByType(const CVModel* model)
 {
-    QMap<QString, int> counts;
-    for (const CVObject* object : model->getCatalog()->allObjects())
-        ++counts[object->getTypeName()];
-    return counts;
+    return model->getCatalog()->sizesByTypeName();
 }
 
 QMap<QString, int> ImportRunner::difference(const QMap<QString, int>& before, const QMap<QString, int>& after)

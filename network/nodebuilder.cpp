@@ -1,6 +1,7 @@
 // Nodes, their turnings, and the link flags and lane ranges they need.
 
 #include "importer/paramicsimporter.h"
+#include "network/zonegrid.h"
 
 #include <cvcatalog.h>
 #include <cvgeomodel.h>
@@ -67,6 +68,7 @@ void ParamicsImporter::createNodes()
 {
     if (!model)
         return;
+    const ParamicsZoneGrid zoneGrid(zones);
     for (auto it = nodes.cbegin(); it != nodes.cend(); ++it) {
         ParamicsNode* record = it.value();
         if (!record)
@@ -94,7 +96,7 @@ void ParamicsImporter::createNodes()
             model->getLog()->addWarning(
                 QObject::tr("Node: <A HREF=\"OBJ_REF://%1\">%2</A> is a roundabout").arg(id, id));
         }
-        addToZones(record);
+        zoneGrid.forEachZoneAt(record->position, [record](ParamicsZone* zone) { zone->zoneNodes.append(record->id); });
     }
 }
 

@@ -8,9 +8,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
-#include <QStringDecoder>
 
 #include <array>
+#include <charconv>
+#include <limits>
 
 // Every word read is traced here; enable with QT_LOGGING_RULES="paramics.lexer.debug=true".
 Q_LOGGING_CATEGORY(lcParamicsLexer, "paramics.lexer", QtWarningMsg)
@@ -121,26 +122,46 @@ const KeywordIndex& keywordIndex()
 
 namespace {
 
-// A plain decimal such as 12, -3.5 or 250.0: converts to a double for
-// certain, without the general conversion, which is the lexer's costliest
-// step. Other numbers (1e3, inf) are left to the conversion.
-bool isPlainDecimal(const QString& word)
+// A plain decimal such as 12, -3.5 or 250.0 (digits with at most one point,
+// an optional sign, at most 30 digits) converts to a double for certain,
+// and std::from_chars gives it the same double as QString::toDouble: both
+// round correctly. Such words skip the general conversion, the lexer's
+// costliest step; other numbers (1e3, inf) are left to it.
+ParamicsToken::Form plainDecimal(const QChar* c, const QChar* end, ParamicsToken& token)
 {
-    const QChar* c = word.constData();
-    const QChar* const end = c + word.size();
-    if (c != end && (*c == QLatin1Char('-') || *c == QLatin1Char('+')))
+    char buffer[40];
+    int size = 0;
+    const bool negative = c != end && *c == u'-';
+    if (c != end && (*c == u'-' || *c == u'+'))
         ++c;
     int digits = 0;
     bool point = false;
     for (; c != end; ++c) {
-        if (c->unicode() >= u'0' && c->unicode() <= u'9')
+        const char16_t u = c->unicode();
+        if (u >= u'0' && u <= u'9')
             ++digits;
-        else if (*c == QLatin1Char('.') && !point)
+        else if (u == u'.' && !point)
             point = true;
         else
-            return false;
+            return ParamicsToken::Form::Other;
+        if (digits > 30)
+            return ParamicsToken::Form::Other;
+        buffer[size++] = char(u);
     }
-    return digits > 0 && digits <= 30;
+    if (digits == 0)
+        return ParamicsToken::Form::Other;
+    double value = 0.0;
+    std::from_chars(buffer, buffer + size, value);
+    token.number = negative ? -value : value;
+    if (point) {
+        token.integer = 0;
+        return ParamicsToken::Form::Decimal;
+    }
+    long long whole = 0;
+    const auto result = std::from_chars(buffer, buffer + size, whole);
+    const bool fits = result.ec == std::errc() && whole <= std::numeric_limits<int>::max() + (negative ? 1LL : 0LL);
+    token.integer = fits ? int(negative ? -whole : whole) : 0;
+    return ParamicsToken::Form::Integer;
 }
 
 // Only these can start a word that converts to a number ("12", "-3.5",
@@ -152,6 +173,43 @@ bool mayBeNumber(const QString& word)
     const char16_t c = word.front().unicode();
     return (c >= u'0' && c <= u'9') || c == u'-' || c == u'+' || c == u'.' || c == u'n' || c == u'N' || c == u'i' ||
            c == u'I';
+}
+
+// Bytes of the white-space character at p, 0 when there is none there:
+// what QChar::isSpace says of the character the bytes decode to.
+int spaceLength(const char* p, const char* end, bool utf8)
+{
+    const auto c = uchar(*p);
+    if (c == ' ' || (c >= '\t' && c <= '\r'))
+        return 1;
+    if (c < 0x80)
+        return 0;
+    if (!utf8)
+        return QChar::isSpace(char32_t(c)) ? 1 : 0;
+    // Valid UTF-8 (checked when the file was opened); only 2- and 3-byte
+    // sequences hold white space.
+    if ((c & 0xE0) == 0xC0 && end - p >= 2)
+        return QChar::isSpace(char32_t(((c & 0x1F) << 6) | (uchar(p[1]) & 0x3F))) ? 2 : 0;
+    if ((c & 0xF0) == 0xE0 && end - p >= 3)
+        return QChar::isSpace(char32_t(((c & 0x0F) << 12) | ((uchar(p[1]) & 0x3F) << 6) | (uchar(p[2]) & 0x3F))) ? 3 : 0;
+    return 0;
+}
+
+// Decodes a word into text, reusing its buffer when it is not shared.
+void decodeWord(const char* word, qsizetype length, bool utf8, QString& text)
+{
+    const char* const end = word + length;
+    bool ascii = true;
+    for (const char* p = word; p != end && ascii; ++p)
+        ascii = uchar(*p) < 0x80;
+    if (!ascii) {
+        text = utf8 ? QString::fromUtf8(word, length) : QString::fromLatin1(word, length);
+        return;
+    }
+    text.resize(length);
+    QChar* out = text.data();
+    for (const char* p = word; p != end; ++p)
+        *out++ = QLatin1Char(*p);
 }
 
 }  // namespace
@@ -166,7 +224,8 @@ void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
 void ParamicsLexer::classifyText(ParamicsToken& token)
 {
     const QString& word = token.text;
-    if (isPlainDecimal(word)) {
+    token.form = plainDecimal(word.constData(), word.constData() + word.size(), token);
+    if (token.form != ParamicsToken::Form::Other) {
         token.kind = ParamicsToken::Numeric;
         return;
     }
@@ -220,71 +279,70 @@ bool ParamicsLexer::openFile(const QString& path)
                 QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
         return false;
     }
-    appendText(file.readAll());
+    Source source;
+    source.bytes = file.readAll();
+    // Files are UTF-8 or, from older tools, Latin-1. A UTF-8 byte order
+    // mark is no part of the text.
+    source.utf8 = source.bytes.isValidUtf8();
+    if (source.utf8 && source.bytes.startsWith("\xEF\xBB\xBF"))
+        source.position = 3;
+    sources.push_back(std::move(source));
     return true;
 }
 
-// Decodes the file after the words already held (a second file opened on
-// the same lexer follows the first), straight into the text buffer, splits
-// it and closes it with the end marker.
-void ParamicsLexer::appendText(const QByteArray& bytes)
+bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length)
 {
-    const qsizetype start = text.size();
-    // Files are UTF-8 or, from older tools, Latin-1; both need at most one
-    // character per byte.
-    text.resize(start + bytes.size() + EndMarker.size());
-    QChar* begin = text.data() + start;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QChar* end = utf8.appendToBuffer(begin, bytes);
-    if (utf8.hasError()) {
-        end = begin;
-        for (const char byte : bytes)
-            *end++ = QChar(uchar(byte));
-    }
-    text.resize(start + (end - begin));
-    splitText(start);
-    words.push_back(WordSpan{text.size(), EndMarker.size()});
-    text += EndMarker;
-}
-
-void ParamicsLexer::splitText(qsizetype from)
-{
-    const qsizetype size = text.size();
-    const QChar* data = text.constData();
-    words.reserve(words.size() + std::size_t((size - from) / 4));
-    qsizetype i = from;
-    bool inComment = false;
-    while (i < size) {
-        const QChar c = data[i];
-        if (c == QLatin1Char('\n')) {
-            inComment = false;
-            ++i;
+    const char* const data = source.bytes.constData();
+    const char* const end = data + source.bytes.size();
+    const char* p = data + source.position;
+    while (p != end) {
+        if (*p == '\n') {
+            source.inComment = false;
+            ++p;
             continue;
         }
-        if (c.isSpace()) {
-            ++i;
+        if (const int space = spaceLength(p, end, source.utf8)) {
+            p += space;
             continue;
         }
-        qsizetype end = i;
-        while (end < size && !data[end].isSpace())
-            ++end;
-        qCDebug(lcParamicsLexer) << QStringView(data + i, end - i);
-        if (!inComment) {
-            if (end - i == 2 && data[i] == QLatin1Char('#') && data[i + 1] == QLatin1Char('#'))
-                inComment = true;
-            else
-                words.push_back(WordSpan{i, end - i});
+        const char* word = p;
+        while (p != end && spaceLength(p, end, source.utf8) == 0)
+            ++p;
+        if (lcParamicsLexer().isDebugEnabled()) {
+            const QByteArray bytes(word, p - word);
+            qCDebug(lcParamicsLexer) << (source.utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
         }
-        i = end;
+        if (source.inComment)
+            continue;
+        if (p - word == 2 && word[0] == '#' && word[1] == '#') {
+            source.inComment = true;
+            continue;
+        }
+        source.position = p - data;
+        start = word - data;
+        length = p - word;
+        return true;
     }
+    source.position = source.bytes.size();
+    return false;
 }
 
 void ParamicsLexer::nextToken(ParamicsToken& token)
 {
-    if (position >= words.size())
+    if (current >= sources.size())
         return;
-    const WordSpan& span = words[position];
-    token.text = QString(text.constData() + span.start, span.length);
+    Source& source = sources[current];
+    qsizetype start = 0;
+    qsizetype length = 0;
+    if (nextWord(source, start, length)) {
+        const char* word = source.bytes.constData() + start;
+        decodeWord(word, length, source.utf8, token.text);
+        classifyText(token);
+        return;
+    }
+    // The file's words are used up: its end marker, and the file is done.
+    token.text = EndMarker;
     classifyText(token);
-    ++position;
+    source.bytes = QByteArray();
+    ++current;
 }

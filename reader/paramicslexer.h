@@ -9,11 +9,12 @@
 class CVModel;
 
 // Splits a Paramics file into words and classifies them one at a time.
-// The whole file is read at once; "##" starts a comment to the end of its
-// line, and the end marker FI_FITXER follows the last word so that a
-// reader's loop sees every real word before notAtEnd() turns false.
-// The words are kept as spans of the file's text, so a word costs no
-// allocation until it is taken.
+// "##" starts a comment to the end of its line, and the end marker
+// FI_FITXER follows the last word so that a reader's loop sees every real
+// word before notAtEnd() turns false. The file's bytes are kept as read and
+// each word is found and decoded only when it is taken, so reading costs
+// the file's size in memory and no allocation per word. A file is read as
+// UTF-8 when it is valid UTF-8 and as Latin-1 otherwise.
 class ParamicsLexer
 {
 public:
@@ -24,27 +25,29 @@ public:
     void setModel(CVModel* logModel) { model = logModel; }
     // False, with a "File not found" warning in the model's log, when the
     // file cannot be read. A missing "<name>.0" falls back to "<name>".
+    // A second file opened on the same lexer follows the first.
     bool openFile(const QString& path);
     // Takes the next word into token; at the end the token is left as it was.
     void nextToken(ParamicsToken& token);
-    bool notAtEnd() const { return position < words.size(); }
+    bool notAtEnd() const { return current < sources.size(); }
 
     // Classification of one word, as nextToken does it.
     static void classify(const QString& word, ParamicsToken& token);
 
 private:
-    struct WordSpan
+    struct Source
     {
-        qsizetype start;
-        qsizetype length;
+        QByteArray bytes;
+        qsizetype position = 0;  // bytes before it have been split
+        bool utf8 = true;
+        bool inComment = false;
     };
 
-    void appendText(const QByteArray& bytes);
-    void splitText(qsizetype from);
+    // The next word of the source at or after its position; false at its end.
+    static bool nextWord(Source& source, qsizetype& start, qsizetype& length);
     static void classifyText(ParamicsToken& token);
 
-    QString text;             // the file's text, and the end marker after it
-    std::vector<WordSpan> words;  // the file's words in order, then the end marker
-    std::size_t position = 0;   // words before it have been taken
+    std::vector<Source> sources;  // each file opened, in order
+    std::size_t current = 0;      // sources before it are used up, end marker included
     CVModel* model = nullptr;
 };

@@ -24,14 +24,25 @@ struct ParamicsToken
         KindCount
     };
 
+    // How the lexer found the text written, when it is a plain decimal
+    // (digits with at most one point, an optional sign): such a word is
+    // converted once, when it is classified, to the value that the text's
+    // own conversion gives. Other texts are converted when asked.
+    enum class Form : quint8 { Other, Integer, Decimal };
+
     Kind kind = Word;
     QString text;
+    Form form = Form::Other;
+    int integer = 0;     // Integer: the value, 0 when it does not fit an int
+    double number = 0.0; // Integer and Decimal: the value
 
     bool is(Kind k) const { return kind == k; }
     bool isNumeric() const { return kind == Numeric; }
-    int toInt() const { return text.toInt(); }
-    double toDouble() const { return text.toDouble(); }
-    float toFloat() const { return text.toFloat(); }
+    // As QString::toInt, toDouble and toFloat of text give them (0 when the
+    // text does not convert).
+    int toInt() const { return form == Form::Integer ? integer : form == Form::Decimal ? 0 : text.toInt(); }
+    double toDouble() const { return form == Form::Other ? text.toDouble() : number; }
+    float toFloat() const { return form == Form::Other ? text.toFloat() : float(number); }
 };
 
 using ParamicsTokenKind = ParamicsToken::Kind;

@@ -35,6 +35,9 @@ public:
     int size() const { return int(byId.size()); }
     // Every object in ascending id.
     QList<CVObject*> allObjects() const;
+    // How many objects of each type the model holds, by type name, without
+    // visiting the objects.
+    QMap<QString, int> sizesByTypeName() const;
 
     // Index upkeep, called by CVObject.
     void objectRenamed(CVObject* object, const QString& oldName);

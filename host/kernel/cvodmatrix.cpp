@@ -14,10 +14,49 @@ void CVODMatrix::setTrips(const CVObject* origin, const CVObject* destination, d
     if (!origin || !destination)
         return;
     const quint64 pair = key(origin->getId(), destination->getId());
-    if (value == 0.0)
-        trips.remove(pair);
-    else
-        trips.insert(pair, value);
+    const bool inOrder = sortedCount == pairs.size() && (pairs.empty() || pairs.back().key < pair);
+    if (inOrder) {
+        // A pair after every stored one is new: 0 has nothing to forget.
+        if (value != 0.0) {
+            pairs.push_back({pair, value});
+            ++sortedCount;
+        }
+        return;
+    }
+    pairs.push_back({pair, value});
+}
+
+void CVODMatrix::settle() const
+{
+    if (sortedCount == pairs.size())
+        return;
+    const auto byKey = [](const Pair& a, const Pair& b) { return a.key < b.key; };
+    // Stable, so that among settings of one pair the last stays last.
+    std::stable_sort(pairs.begin() + std::ptrdiff_t(sortedCount), pairs.end(), byKey);
+    std::inplace_merge(pairs.begin(), pairs.begin() + std::ptrdiff_t(sortedCount), pairs.end(), byKey);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const bool lastOfKey = i + 1 == pairs.size() || pairs[i + 1].key != pairs[i].key;
+        if (lastOfKey && pairs[i].trips != 0.0)
+            pairs[kept++] = pairs[i];
+    }
+    pairs.resize(kept);
+    pairs.shrink_to_fit();
+    sortedCount = kept;
+}
+
+const CVODMatrix::Pair* CVODMatrix::find(quint64 pair) const
+{
+    settle();
+    const auto it = std::lower_bound(pairs.cbegin(), pairs.cend(), pair,
+                                     [](const Pair& p, quint64 wanted) { return p.key < wanted; });
+    return it != pairs.cend() && it->key == pair ? &*it : nullptr;
+}
+
+int CVODMatrix::pairCount() const
+{
+    settle();
+    return int(pairs.size());
 }
 
 double CVODMatrix::getTrips(const CVObject* origin, const CVObject* destination) const
@@ -27,25 +66,26 @@ double CVODMatrix::getTrips(const CVObject* origin, const CVObject* destination)
 
 double CVODMatrix::getTrips(unsigned int originId, unsigned int destinationId) const
 {
-    return trips.value(key(originId, destinationId), 0.0);
+    const Pair* pair = find(key(originId, destinationId));
+    return pair ? pair->trips : 0.0;
 }
 
 double CVODMatrix::totalTrips() const
 {
+    settle();
     double total = 0.0;
-    for (double value : trips)
-        total += value;
+    for (const Pair& pair : pairs)
+        total += pair.trips;
     return total;
 }
 
 void CVODMatrix::writeFields(QJsonObject& json) const
 {
     CVTrafficDemandItem::writeFields(json);
-    QVector<quint64> pairs(trips.keyBegin(), trips.keyEnd());
-    std::sort(pairs.begin(), pairs.end());
+    settle();
     QJsonArray list;
-    for (quint64 pair : pairs)
-        list.append(QJsonArray{qint64(pair >> 32), qint64(pair & 0xffffffffu), trips.value(pair)});
+    for (const Pair& pair : pairs)
+        list.append(QJsonArray{qint64(pair.key >> 32), qint64(pair.key & 0xffffffffu), pair.trips});
     json.insert(QStringLiteral("trips"), list);
     json.insert(QStringLiteral("centroidConfiguration"),
                 centroidConfiguration ? QJsonValue(qint64(centroidConfiguration->getId()))

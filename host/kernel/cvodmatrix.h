@@ -2,13 +2,16 @@
 
 #include "cvtrafficdemanditem.h"
 
-#include <QHash>
+#include <vector>
 
 class CVCentroidConfiguration;
 
 // Trips between pairs of centroids over one time slice for one vehicle
 // type. Only pairs with trips are stored: a zone system of thousands of
-// centroids costs memory in proportion to the pairs that travel.
+// centroids costs memory in proportion to the pairs that travel. Pairs sit
+// in one flat array sorted by (origin id, destination id), 16 bytes a pair:
+// an importer sets them in that order, so setting one is an append, and
+// pairs set out of order are merged in once, at the next read.
 class CRVKERNEL_EXPORT CVODMatrix : public CVTrafficDemandItem
 {
 public:
@@ -21,7 +24,7 @@ public:
     void setTrips(const CVObject* origin, const CVObject* destination, double trips);
     double getTrips(const CVObject* origin, const CVObject* destination) const;
     double getTrips(unsigned int originId, unsigned int destinationId) const;
-    int pairCount() const { return int(trips.size()); }
+    int pairCount() const;
     double totalTrips() const;
 
     void writeFields(QJsonObject& json) const override;
@@ -32,6 +35,17 @@ private:
         return (quint64(originId) << 32) | destinationId;
     }
 
+    struct Pair
+    {
+        quint64 key;
+        double trips;
+    };
+    // Sorts the pairs set out of order into place; the last setting of a
+    // pair wins and pairs set to 0 are dropped.
+    void settle() const;
+    const Pair* find(quint64 pair) const;
+
     CVCentroidConfiguration* centroidConfiguration = nullptr;
-    QHash<quint64, double> trips;
+    mutable std::vector<Pair> pairs;  // sorted, unique keys, no zero trips...
+    mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };

@@ -1,0 +1,254 @@
+// Times one headless import of a Paramics directory phase by phase, the
+// way the import filter runs it, and prints the figures as one JSON object:
+//
+//   bench_import DIR [Quadstone|Sias] [Metric|Feet]   the import
+//   bench_import --reference DIR                      the reference pass
+//
+// Phases: reading (each file on its own, in the order the importer reads
+// them), network (links, nodes, turnings, ramps, centroids), traffic
+// (signal control, vehicles, demand, public transport, devices, labels),
+// records (the importer giving back its records) and freeing (deleting the
+// model). Each has wall time, CPU time and the process's peak resident
+// memory at its end.
+//
+// The reference pass reads the same files, splits them into words and
+// converts every number with std::from_chars: the speed that reading could
+// reach if it did nothing else.
+
+#include "importerprobe.h"
+
+#include <cvmodel.h>
+#include <cvsystem.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+namespace {
+
+struct Clock
+{
+    double wall = 0.0;
+    double cpu = 0.0;
+
+    static Clock now()
+    {
+        timespec cpuTime{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpuTime);
+        const auto wall = std::chrono::steady_clock::now().time_since_epoch();
+        return {std::chrono::duration<double>(wall).count(), double(cpuTime.tv_sec) + double(cpuTime.tv_nsec) * 1e-9};
+    }
+};
+
+double peakMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;  // KiB on Linux
+}
+
+struct Measurement
+{
+    std::string name;
+    double wall = 0.0;
+    double cpu = 0.0;
+    double peak = 0.0;
+    qint64 bytes = -1;
+};
+
+Measurement measure(const std::string& name, const std::function<void()>& work, qint64 bytes = -1)
+{
+    const Clock start = Clock::now();
+    work();
+    const Clock end = Clock::now();
+    return {name, end.wall - start.wall, end.cpu - start.cpu, peakMiB(), bytes};
+}
+
+void print(const Measurement& m, bool last)
+{
+    std::printf("    {\"name\": \"%s\", \"wall\": %.6f, \"cpu\": %.6f, \"peakMiB\": %.1f", m.name.c_str(), m.wall, m.cpu, m.peak);
+    if (m.bytes >= 0)
+        std::printf(", \"bytes\": %lld", static_cast<long long>(m.bytes));
+    std::printf("}%s\n", last ? "" : ",");
+}
+
+void printList(const char* key, const std::vector<Measurement>& list, bool last)
+{
+    std::printf("  \"%s\": [\n", key);
+    for (std::size_t i = 0; i < list.size(); ++i)
+        print(list[i], i + 1 == list.size());
+    std::printf("  ]%s\n", last ? "" : ",");
+}
+
+qint64 bytesOf(const QString& directory, const QStringList& names)
+{
+    qint64 total = 0;
+    for (const QString& name : names)
+        total += QFileInfo(directory + QLatin1Char('/') + name).size();
+    return total;
+}
+
+int runImport(const QString& directory, const QString& version, const QString& units)
+{
+    const bool quadstone = version == QLatin1String("Quadstone");
+    auto* model = CVSystem::getSystem().createModel();
+    auto importer = std::make_unique<ParamicsImporter>();
+    configureLikeTheDialog(*importer, model, version, units);
+    ParamicsImporterProbe probe(*importer);
+    const QString d = directory;
+
+    // The readers in the order the importer runs them, each with its files.
+    struct Reader
+    {
+        const char* name;
+        QStringList files;
+        std::function<void()> read;
+    };
+    QStringList linkFiles;
+    for (int n = 0; QFileInfo::exists(d + QStringLiteral("/links.%1").arg(n)); ++n)
+        linkFiles << QStringLiteral("links.%1").arg(n);
+    if (linkFiles.isEmpty())
+        linkFiles << QStringLiteral("links");
+    const std::vector<Reader> readers = {
+        {"configuration", {quadstone ? QString() : QStringLiteral("configuration")},
+         [&] { if (!quadstone) probe.readConfigurationSias(d); }},
+        {"zones", {QStringLiteral("zones")}, [&] { probe.readZones(d); }},
+        {"categories", {QStringLiteral("categories")}, [&] { probe.readCategories(d); }},
+        {"centres", {QStringLiteral("centres")}, [&] { probe.readCentres(d); }},
+        {"nodes", {QStringLiteral("nodes")}, [&] { probe.readNodes(d); }},
+        {"links", linkFiles, [&] { probe.readLinks(d); }},
+        {"nextlanes", {QStringLiteral("nextlanes")}, [&] { probe.readNextLanes(d); }},
+        {"junctions", {QStringLiteral("junctions")}, [&] { probe.readJunctions(d); }},
+        {"priorities", {QStringLiteral("priorities")},
+         [&] {
+             if (quadstone) {
+                 probe.readPriorities(d);
+             } else {
+                 probe.readPrioritiesSias(d);
+                 probe.checkBarredTurnings();
+             }
+         }},
+        {"demands", {QStringLiteral("demands")}, [&] { probe.readDemands(d); }},
+        {"profile", {QStringLiteral("profile")},
+         [&] { quadstone ? probe.readProfilesQuadstone(d) : probe.readProfilesSias(d); }},
+        {"matrix", {QStringLiteral("matrix")}, [&] { probe.readMatrix(d); }},
+        {"busstops", {QStringLiteral("busstops")}, [&] { probe.readBusStops(d); }},
+        {"busroutes", {QStringLiteral("busroutes")}, [&] { probe.readBusRoutes(d); }},
+        {"vehicles", {QStringLiteral("vehicles")}, [&] { probe.readVehicles(d); }},
+        {"detectors", {QStringLiteral("detectors")}, [&] { probe.readDetectors(d); }},
+        {"beacons", {QStringLiteral("beacons")}, [&] { probe.readBeacons(d); }},
+        {"annotation", {QStringLiteral("annotation")}, [&] { probe.readAnnotations(d); }},
+    };
+
+    std::vector<Measurement> files;
+    std::vector<Measurement> phases;
+    probe.addBaseVehicles();
+    const Clock readingStart = Clock::now();
+    for (const Reader& reader : readers)
+        files.push_back(measure(reader.name, reader.read, bytesOf(d, reader.files)));
+    const Clock readingEnd = Clock::now();
+    qint64 readBytes = 0;
+    for (const Measurement& m : files)
+        readBytes += m.bytes;
+    phases.push_back({"reading", readingEnd.wall - readingStart.wall, readingEnd.cpu - readingStart.cpu, peakMiB(), readBytes});
+    phases.push_back(measure("network", [&] {
+        probe.updateLinks();
+        probe.createGeometry();
+    }));
+    phases.push_back(measure("traffic", [&] {
+        probe.createPriorities();
+        probe.createVehicles();
+        probe.createDemands();
+        probe.createBusStops();
+        probe.createBusRoutes();
+        probe.createDetectors();
+        probe.createBeacons();
+        probe.createAnnotations();
+    }));
+    phases.push_back(measure("records", [&] { importer.reset(); }));
+    phases.push_back(measure("freeing", [&] { delete model; }));
+
+    std::printf("{\n  \"directory\": \"%s\",\n", qPrintable(directory));
+    printList("files", files, false);
+    printList("phases", phases, true);
+    std::printf("}\n");
+    return 0;
+}
+
+// Splits the bytes into words at ASCII whitespace and converts every word
+// that starts like a number; returns how many converted.
+qint64 referencePass(const QByteArray& bytes, double& sum)
+{
+    qint64 numbers = 0;
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
+            ++p;
+        const char* word = p;
+        while (p < end && !(*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
+            ++p;
+        if (word == p)
+            break;
+        double value = 0.0;
+        const auto result = std::from_chars(word, p, value);
+        if (result.ec == std::errc() && result.ptr == p) {
+            sum += value;
+            ++numbers;
+        }
+    }
+    return numbers;
+}
+
+int runReference(const QString& directory)
+{
+    const QStringList names = QDir(directory).entryList(QDir::Files, QDir::Name);
+    qint64 bytes = 0;
+    qint64 numbers = 0;
+    double sum = 0.0;
+    const Clock start = Clock::now();
+    for (const QString& name : names) {
+        if (name.endsWith(QLatin1String(".json")))
+            continue;
+        QFile file(directory + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray data = file.readAll();
+        bytes += data.size();
+        numbers += referencePass(data, sum);
+    }
+    const Clock end = Clock::now();
+    std::printf("{\n  \"directory\": \"%s\",\n  \"reference\": {\"wall\": %.6f, \"cpu\": %.6f, \"bytes\": %lld, "
+                "\"numbers\": %lld, \"checksum\": %.3f}\n}\n",
+                qPrintable(directory), end.wall - start.wall, end.cpu - start.cpu, static_cast<long long>(bytes),
+                static_cast<long long>(numbers), sum);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args[0] == QLatin1String("--reference"))
+        return runReference(args[1]);
+    if (args.isEmpty() || args[0].startsWith(QLatin1String("--"))) {
+        std::fprintf(stderr, "usage: bench_import DIR [Quadstone|Sias] [Metric|Feet]\n"
+                             "       bench_import --reference DIR\n");
+        return 2;
+    }
+    return runImport(args[0], args.value(1, QStringLiteral("Quadstone")), args.value(2, QStringLiteral("Metric")));
+}

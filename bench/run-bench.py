@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Import benchmark on generated networks, with the reference pass and netconvert.
+
+    bench/run-bench.py [--build build] [--sizes small,city,...] [--no-netconvert]
+                       [--networks DIR] [--json OUT.json]
+
+For every size it generates the network once (kept in --networks), then
+  - imports it headless with bench_import: wall and CPU time and peak memory
+    of every phase, and reading time and bytes of every file;
+  - runs the reference pass (words split and numbers converted with
+    std::from_chars) over the same files;
+  - exports it with `corvia import DIR --sumo PREFIX` and times netconvert
+    building the SUMO network from that export.
+It prints a Markdown report with the targets and ratios (bench/README.md
+holds a copy of it).
+"""
+
+import argparse
+import json
+import os
+import platform
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+PHASES = ("reading", "network", "traffic", "records", "freeing")
+
+
+def run(cmd, **kw):
+    return subprocess.run(cmd, check=True, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, **kw)
+
+
+def generate(size, networks):
+    path = os.path.join(networks, size)
+    if not os.path.exists(os.path.join(path, "manifest.json")):
+        run([sys.executable, os.path.join(ROOT, "tools", "generate-network.py"), "--size", size, "--seed", "1", path])
+    return path
+
+
+def timed(cmd):
+    """Wall seconds and the child's peak memory in MiB."""
+    start = time.monotonic()
+    proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    wall = time.monotonic() - start
+    if status != 0:
+        raise RuntimeError("failed: " + " ".join(cmd))
+    return wall, usage.ru_maxrss / 1024.0
+
+
+def netconvert(build, path, work):
+    prefix = os.path.join(work, os.path.basename(path))
+    run([os.path.join(build, "bin", "corvia"), "import", path, "--sumo", prefix])
+    wall, peak = timed(["netconvert", "--node-files", prefix + ".nod.xml", "--edge-files", prefix + ".edg.xml",
+                        "--connection-files", prefix + ".con.xml", "--tllogic-files", prefix + ".tll.xml",
+                        "--no-turnarounds", "--output-file", prefix + ".net.xml"])
+    return dict(wall=wall, peakMiB=peak)
+
+
+def corvia_import(build, path):
+    wall, peak = timed([os.path.join(build, "bin", "corvia"), "import", path])
+    return dict(wall=wall, peakMiB=peak)
+
+
+def measure(build, size, networks, with_netconvert):
+    path = generate(size, networks)
+    bench = os.path.join(build, "bin", "bench_import")
+    result = json.loads(run([bench, path]).stdout)
+    result["reference"] = json.loads(run([bench, "--reference", path]).stdout)["reference"]
+    result["corvia"] = corvia_import(build, path)
+    if with_netconvert:
+        result["netconvert"] = netconvert(build, path, networks)
+    result["size"] = size
+    result["bytes"] = sum(f.get("bytes", 0) for f in result["files"])
+    return result
+
+
+def phase(result, name):
+    return next(p for p in result["phases"] if p["name"] == name)
+
+
+def report(results, when):
+    lines = []
+    machine = "%s, %d cores, %s" % (platform.processor() or platform.machine(), os.cpu_count(), platform.platform())
+    lines.append("Measured %s on %s.\n" % (when, machine))
+    lines.append("| size | MB | reading s | network s | traffic s | records s | freeing s | import s | CPU s | peak MiB "
+                 "| reading MB/s | reference MB/s | reading / reference | netconvert s | import / netconvert | freeing share |")
+    lines.append("|---" * 16 + "|")
+    for r in results:
+        walls = {n: phase(r, n)["wall"] for n in PHASES}
+        total = sum(walls.values())
+        cpu = sum(phase(r, n)["cpu"] for n in PHASES)
+        peak = max(p["peakMiB"] for p in r["phases"])
+        mb = r["bytes"] / 1e6
+        reading_rate = mb / walls["reading"] if walls["reading"] else 0.0
+        ref_rate = r["reference"]["bytes"] / 1e6 / r["reference"]["wall"] if r["reference"]["wall"] else 0.0
+        nc = r.get("netconvert", {}).get("wall")
+        lines.append("| %s | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f | %.0f | %.0f | 1/%.1f | %s | %s | %.1f %% |" % (
+            r["size"], mb, walls["reading"], walls["network"], walls["traffic"], walls["records"], walls["freeing"],
+            total, cpu, peak, reading_rate, ref_rate, ref_rate / reading_rate if reading_rate else 0.0,
+            "%.2f" % nc if nc else "-", "%.2f" % (total / nc) if nc else "-", 100.0 * walls["freeing"] / total))
+    by_size = {r["size"]: r for r in results}
+    pairs = [("half-region", "region"), ("city", "double-city")]
+    ratio_lines = []
+    for small, large in pairs:
+        if small in by_size and large in by_size:
+            cells = []
+            for n in PHASES:
+                a, b = phase(by_size[small], n)["wall"], phase(by_size[large], n)["wall"]
+                cells.append("%.2f" % (b / a) if a > 0 else "-")
+            ratio_lines.append("| %s → %s | %s |" % (small, large, " | ".join(cells)))
+    if ratio_lines:
+        lines.append("\nTime ratio per phase when the network doubles:\n")
+        lines.append("| sizes | " + " | ".join(PHASES) + " |")
+        lines.append("|---" * (len(PHASES) + 1) + "|")
+        lines.extend(ratio_lines)
+    lines.append("\nReading per file (s, MB/s):\n")
+    lines.append("| size | " + " | ".join(f["name"] for f in results[0]["files"]) + " |")
+    lines.append("|---" * (len(results[0]["files"]) + 1) + "|")
+    for r in results:
+        cells = []
+        for f in r["files"]:
+            rate = f["bytes"] / 1e6 / f["wall"] if f["wall"] > 0 and f["bytes"] > 0 else 0.0
+            cells.append("%.3f (%.0f)" % (f["wall"], rate))
+        lines.append("| %s | %s |" % (r["size"], " | ".join(cells)))
+    return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", default=os.path.join(ROOT, "build"))
+    parser.add_argument("--sizes", default="small,city,double-city,half-region,region")
+    parser.add_argument("--networks", default="/tmp/bench-networks")
+    parser.add_argument("--no-netconvert", action="store_true")
+    parser.add_argument("--json")
+    args = parser.parse_args()
+    os.makedirs(args.networks, exist_ok=True)
+    results = []
+    for size in args.sizes.split(","):
+        print("measuring %s ..." % size, file=sys.stderr)
+        results.append(measure(args.build, size, args.networks, not args.no_netconvert))
+    if args.json:
+        with open(args.json, "w") as f:
+            json.dump(results, f, indent=1)
+    print(report(results, time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime())))
+
+
+if __name__ == "__main__":
+    main()
