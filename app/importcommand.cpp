@@ -3,6 +3,7 @@
 #include "geojsonexporter.h"
 #include "importrunner.h"
 #include "mappicture.h"
+#include "modeloutputs.h"
 #include "pluginloader.h"
 #include "progressprinter.h"
 #include "sumoexporter.h"
@@ -24,11 +25,7 @@ namespace {
 struct ParsedImport
 {
     ImportSettings settings;
-    QString savePath;
-    QString pngPath;
-    QSize pngSize = QSize(MapPicture::DefaultWidth, MapPicture::DefaultHeight);
-    QString geoJsonPath;
-    QString sumoPrefix;
+    ModelOutputs outputs;
     QString error;  // empty when the command line is usable
 };
 
@@ -46,12 +43,8 @@ ParsedImport parse(const QStringList& arguments)
         {QStringLiteral("units"), QString(), QStringLiteral("units")},
         {QStringLiteral("rule"), QString(), QStringLiteral("rule")},
         {QStringLiteral("demand-files"), QString(), QStringLiteral("n")},
-        {QStringLiteral("save"), QString(), QStringLiteral("file")},
-        {QStringLiteral("png"), QString(), QStringLiteral("file")},
-        {QStringLiteral("png-size"), QString(), QStringLiteral("size")},
-        {QStringLiteral("geojson"), QString(), QStringLiteral("file")},
-        {QStringLiteral("sumo"), QString(), QStringLiteral("prefix")},
     });
+    parser.addOptions(ModelOutputs::options());
 
     ParsedImport parsed;
     // arguments[0] is the program, arguments[1] the word "import".
@@ -101,17 +94,7 @@ ParsedImport parse(const QStringList& arguments)
             return parsed;
         }
     }
-    parsed.savePath = parser.value(QStringLiteral("save"));
-    parsed.pngPath = parser.value(QStringLiteral("png"));
-    if (parser.isSet(QStringLiteral("png-size"))
-        && !MapPicture::parseSize(parser.value(QStringLiteral("png-size")), parsed.pngSize)) {
-        parsed.error = QStringLiteral("--png-size takes WIDTHxHEIGHT, each from %1 to %2 pixels")
-                           .arg(MapPicture::MinimumSide)
-                           .arg(MapPicture::MaximumSide);
-        return parsed;
-    }
-    parsed.geoJsonPath = parser.value(QStringLiteral("geojson"));
-    parsed.sumoPrefix = parser.value(QStringLiteral("sumo"));
+    parsed.outputs = ModelOutputs::fromParser(parser, &parsed.error);
     return parsed;
 }
 
@@ -172,6 +155,12 @@ int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
         print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(parsed.error));
         return 2;
     }
+    // A path that cannot be written is found before the import, not after it.
+    const QString refusal = parsed.outputs.refusal();
+    if (!refusal.isEmpty()) {
+        print(err, QStringLiteral("corvia import: %1\n").arg(refusal));
+        return 1;
+    }
 
     // The same plug-in, filter and dialog as in the main window.
     CVGui gui;
@@ -196,37 +185,5 @@ int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
 
     printSummary(out, outcome);
 
-    if (!parsed.savePath.isEmpty()) {
-        QString error;
-        if (!CVModelWriter::save(*model, parsed.savePath, &error)) {
-            print(err, QStringLiteral("corvia import: cannot save %1: %2\n").arg(parsed.savePath, error));
-            return 1;
-        }
-        print(out, QStringLiteral("Model saved to %1\n").arg(parsed.savePath));
-    }
-    if (!parsed.pngPath.isEmpty()) {
-        QString error;
-        if (!MapPicture::save(model.get(), parsed.pngPath, parsed.pngSize, &error)) {
-            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.pngPath, error));
-            return 1;
-        }
-        print(out, QStringLiteral("Map drawn to %1\n").arg(parsed.pngPath));
-    }
-    if (!parsed.geoJsonPath.isEmpty()) {
-        QString error;
-        if (!GeoJsonExporter::write(*model, parsed.geoJsonPath, &error)) {
-            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.geoJsonPath, error));
-            return 1;
-        }
-        print(out, QStringLiteral("GeoJSON written to %1\n").arg(parsed.geoJsonPath));
-    }
-    if (!parsed.sumoPrefix.isEmpty()) {
-        QString error;
-        if (!SumoExporter::write(*model, parsed.sumoPrefix, &error)) {
-            print(err, QStringLiteral("corvia import: cannot write the SUMO files: %1\n").arg(error));
-            return 1;
-        }
-        print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(parsed.sumoPrefix));
-    }
-    return 0;
+    return parsed.outputs.write(*model, QStringLiteral("corvia import"), out, err);
 }

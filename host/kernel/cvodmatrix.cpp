@@ -1,6 +1,7 @@
 #include "cvodmatrix.h"
 
 #include "cvcentroidconfiguration.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -18,6 +19,27 @@ void CVODMatrix::setTrips(const CVObject* origin, const CVObject* destination, d
         trips.remove(pair);
     else
         trips.insert(pair, value);
+}
+
+void CVODMatrix::setTrips(unsigned int originId, unsigned int destinationId, double value)
+{
+    const quint64 pair = key(originId, destinationId);
+    if (value == 0.0)
+        trips.remove(pair);
+    else
+        trips.insert(pair, value);
+}
+
+QVector<CVODMatrix::Trip> CVODMatrix::sortedTrips() const
+{
+    QVector<Trip> list;
+    list.reserve(trips.size());
+    for (auto it = trips.cbegin(); it != trips.cend(); ++it)
+        list.append(Trip{unsigned(it.key() >> 32), unsigned(it.key() & 0xffffffffu), it.value()});
+    std::sort(list.begin(), list.end(), [](const Trip& a, const Trip& b) {
+        return a.origin != b.origin ? a.origin < b.origin : a.destination < b.destination;
+    });
+    return list;
 }
 
 double CVODMatrix::getTrips(const CVObject* origin, const CVObject* destination) const
@@ -41,13 +63,13 @@ double CVODMatrix::totalTrips() const
 void CVODMatrix::writeFields(QJsonObject& json) const
 {
     CVTrafficDemandItem::writeFields(json);
-    QVector<quint64> pairs(trips.keyBegin(), trips.keyEnd());
-    std::sort(pairs.begin(), pairs.end());
-    QJsonArray list;
-    for (quint64 pair : pairs)
-        list.append(QJsonArray{qint64(pair >> 32), qint64(pair & 0xffffffffu), trips.value(pair)});
-    json.insert(QStringLiteral("trips"), list);
     json.insert(QStringLiteral("centroidConfiguration"),
                 centroidConfiguration ? QJsonValue(qint64(centroidConfiguration->getId()))
                                       : QJsonValue(QJsonValue::Null));
+}
+
+void CVODMatrix::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    CVTrafficDemandItem::readFields(json, context);
+    centroidConfiguration = context.objectAs<CVCentroidConfiguration>(json.value(QStringLiteral("centroidConfiguration")));
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+
+#include <cstdio>
+
+// `corvia open MODEL.json [outputs]`: opens a saved model headless and
+// writes from it what `corvia import` writes from an imported one.
+class OpenCommand
+{
+public:
+    // Exit status: 0 when the model opened and every output was written,
+    // 1 when the model cannot be opened or an output cannot be written,
+    // 2 for a usage error.
+    static int run(const QStringList& arguments, FILE* out = stdout, FILE* err = stderr);
+
+    static QString helpText();
+};
