@@ -2,6 +2,7 @@
 
 #include "logpanel.h"
 #include "mapview.h"
+#include "modelfileactions.h"
 
 #include <cvfilterdescription.h>
 #include <cvgui.h>
@@ -17,6 +18,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QCloseEvent>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -45,6 +47,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(logPanel, &LogPanel::objectRequested, mapView, &MapView::selectAndCentre);
     connect(&CVSystem::getSystem(), &CVSystem::taskCreated, this, &MainWindow::watchTask);
     gui->setActiveModel(model.get());
+    fileActions = new ModelFileActions(this);
     buildMenus();
     statusBar()->showMessage(tr("Ready"));
 }
@@ -68,12 +71,13 @@ bool MainWindow::loadPlugins(const QStringList& folders)
 void MainWindow::buildMenus()
 {
     QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
+    fileActions->addTo(fileMenu);
+    fileMenu->addSeparator();
     importMenu = fileMenu->addMenu(tr("&Import"));
     importMenu->setObjectName(QStringLiteral("importMenu"));
     // Plug-ins may register formats at any time: the list is read when shown.
     connect(importMenu, &QMenu::aboutToShow, this, &MainWindow::fillImportMenu);
     fillImportMenu();
-    fileMenu->addAction(tr("&Save model..."), QKeySequence::Save, this, &MainWindow::saveModel);
     fileMenu->addSeparator();
     fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
@@ -108,6 +112,27 @@ void MainWindow::importWith(int filterIndex)
         return;
     const CVFilterDescription filter = filters.at(filterIndex);  // a copy: the list may grow meanwhile
     showOutcome(ImportRunner::runFilter(gui, filter));
+    fileActions->markModified();
+}
+
+void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
+{
+    disconnect(model->getLog(), &CVLog::entryAdded, this, &MainWindow::logEntryAdded);
+    gui->setActiveModel(newModel.get());
+    mapView->setModel(newModel.get());
+    logPanel->clear();
+    model = std::move(newModel);
+    connect(model->getLog(), &CVLog::entryAdded, this, &MainWindow::logEntryAdded);
+    for (const CVLogEntry& entry : model->getLog()->getEntries())
+        logEntryAdded(entry);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (fileActions->mayDiscard())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void MainWindow::showOutcome(const ImportOutcome& outcome)
@@ -119,18 +144,7 @@ void MainWindow::showOutcome(const ImportOutcome& outcome)
 
 void MainWindow::saveModel()
 {
-    CVSystem& system = CVSystem::getSystem();
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save model"), system.getLastUsedFolder(),
-                                                      tr("Corvia models (*.json)"));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!CVModelWriter::save(*model, path, &error)) {
-        QMessageBox::warning(this, tr("Save model"), tr("The model could not be saved to %1:\n%2").arg(path, error));
-        return;
-    }
-    system.registerLastUsedFolder(QFileInfo(path).absolutePath());
-    statusBar()->showMessage(tr("Model saved to %1").arg(path));
+    fileActions->saveAs();
 }
 
 void MainWindow::reportProblem(const QString& message)

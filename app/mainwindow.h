@@ -14,6 +14,7 @@ class CVPlugin;
 class CVTask;
 class LogPanel;
 class MapView;
+class ModelFileActions;
 class QMenu;
 
 // The host application's main window: one model on a map, the model log's
@@ -37,11 +38,18 @@ public:
     LogPanel* getLogPanel() const { return logPanel; }
     QMenu* getImportMenu() const { return importMenu; }
     QMenu* getHelpMenu() const { return helpMenu; }
+    ModelFileActions* getFileActions() const { return fileActions; }
+    // Shows another model in place of the current one, which is deleted.
+    void replaceModel(std::unique_ptr<CVModel> newModel);
 
 public slots:
     // Runs the registered import filter at that position of the system's list.
     void importWith(int filterIndex);
     void saveModel();
+
+protected:
+    // Asks before an unsaved model goes with the window.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
@@ -58,5 +66,6 @@ private:
     LogPanel* logPanel;
     QMenu* importMenu = nullptr;
     QMenu* helpMenu = nullptr;
+    ModelFileActions* fileActions = nullptr;
     PluginLoader loader;
 };
