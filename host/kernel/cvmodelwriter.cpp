@@ -43,6 +43,13 @@ public:
         value(QJsonValue(QString::fromLatin1(name)));
         buffer.Put(':');
     }
+    // A further member of the object being written: ,"name":value
+    void member(const char* name, const QJsonValue& json)
+    {
+        buffer.Put(',');
+        key(name);
+        value(json);
+    }
     void value(const QJsonValue& json)
     {
         writer.Reset(buffer);
@@ -205,25 +212,14 @@ void writeObject(const CVObject& object, JsonStream& out)
     out.raw("{");
     out.key("id");
     out.number(object.getId());
-    out.raw(",");
-    out.key("type");
-    out.value(object.getTypeName());
-    out.raw(",");
-    out.key("name");
-    out.value(object.getName());
-    out.raw(",");
-    out.key("externalId");
-    out.value(object.getExternalId());
-    out.raw(",");
-    out.key("status");
-    out.number(object.getStatus());
+    out.member("type", object.getTypeName());
+    out.member("name", object.getName());
+    out.member("externalId", object.getExternalId());
+    out.member("status", object.getStatus());
     if (object.savesDataValues()) {
         const QJsonObject data = object.dataValuesJson();
-        if (!data.isEmpty()) {
-            out.raw(",");
-            out.key("data");
-            out.value(data);
-        }
+        if (!data.isEmpty())
+            out.member("data", data);
     }
     QJsonObject fields;
     object.writeFields(fields);
