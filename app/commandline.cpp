@@ -96,13 +96,33 @@ QList<SubCommand> makeSubCommands()
     };
     import.exitStatuses = importStatuses();
 
+    SubCommand open;
+    open.name = QStringLiteral("open");
+    open.arguments = QStringLiteral("MODEL.json");
+    open.summary = QStringLiteral("open a saved model without a window and write its outputs");
+    open.description = QStringLiteral(
+        "Opens a model that corvia saved (corvia import --save, or the window's File > Save) and writes from it what "
+        "an import writes. A file that cannot be opened is named with the line and object where known.");
+    open.options = CommandLine::outputOptions();
+    open.options.append(CommandLine::messageOptions().first());  // --quiet
+    open.options.append(helpOption());
+    open.examples = {
+        QStringLiteral("corvia open model.json --png model.png"),
+        QStringLiteral("corvia open model.json --sumo out/net --geojson out/net.geojson"),
+    };
+    open.exitStatuses = {
+        {CommandLine::Imported, QStringLiteral("the model was opened and every output written")},
+        {CommandLine::OutputFailed, QStringLiteral("the model file cannot be opened, or an output could not be written")},
+        {CommandLine::UsageError, QStringLiteral("usage error: an unknown option, a value out of range or no model file")},
+    };
+
     SubCommand gui;
     gui.name = QStringLiteral("gui");
     gui.summary = QStringLiteral("open the main window (the same as no sub-command)");
     gui.description = QStringLiteral("Opens the main window with a new, empty model.");
     gui.options = {helpOption()};
     gui.examples = {QStringLiteral("corvia")};
-    return {gui, import};
+    return {gui, import, open};
 }
 
 const CommandOption* findOption(const SubCommand& command, const QString& argument)

@@ -4,6 +4,7 @@
 #include "importmessages.h"
 #include "importrunner.h"
 #include "mappicture.h"
+#include "modeloutputs.h"
 #include "pluginloader.h"
 #include "progressprinter.h"
 #include "sumoexporter.h"
@@ -139,6 +140,12 @@ int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* er
     if (!directory.isDir()) {
         print(err, QStringLiteral("corvia import: '%1' is not a directory (see corvia import --help)\n").arg(settings.directory));
         return CommandLine::UsageError;
+    }
+    // A path that cannot be written is refused before any import time is spent.
+    const QString refusal = ModelOutputs::fromCommandLine(commandLine).refusal();
+    if (!refusal.isEmpty()) {
+        print(err, QStringLiteral("corvia import: %1\n").arg(refusal));
+        return CommandLine::OutputFailed;
     }
     QSize pngSize;
     MapPicture::parseSize(commandLine.value(QStringLiteral("png-size")), pngSize);

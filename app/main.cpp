@@ -1,6 +1,7 @@
 #include "commandline.h"
 #include "importcommand.h"
 #include "mainwindow.h"
+#include "opencommand.h"
 #include "platformnoise.h"
 #include "pluginloader.h"
 
@@ -61,6 +62,8 @@ int main(int argc, char* argv[])
 
     if (commandLine.command == QLatin1String("import"))
         return ImportCommand::run(commandLine);
+    if (commandLine.command == QLatin1String("open"))
+        return OpenCommand::run(commandLine);
     MainWindow window;
     window.loadPlugins(PluginLoader::searchFolders(QCoreApplication::applicationDirPath()));
     window.show();

@@ -5,6 +5,7 @@
 #include "logpanel.h"
 #include "mapview.h"
 #include "propertiespanel.h"
+#include "modelfileactions.h"
 
 #include <cvcatalog.h>
 #include <cvfilterdescription.h>
@@ -23,6 +24,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QCloseEvent>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -52,6 +54,7 @@ MainWindow::MainWindow(QWidget* parent)
     });
     connect(&CVSystem::getSystem(), &CVSystem::taskCreated, this, &MainWindow::watchTask);
     useModel(model.get());
+    fileActions = new ModelFileActions(this);
     buildMenus();
     showResult(tr("Ready"));
 }
@@ -93,12 +96,13 @@ void MainWindow::buildMenus()
 {
     QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    fileActions->addTo(fileMenu);
+    fileMenu->addSeparator();
     importMenu = fileMenu->addMenu(tr("&Import"));
     importMenu->setObjectName(QStringLiteral("importMenu"));
     // Plug-ins may register formats at any time: the list is read when shown.
     connect(importMenu, &QMenu::aboutToShow, this, &MainWindow::fillImportMenu);
     fillImportMenu();
-    fileMenu->addAction(tr("&Save model..."), QKeySequence::Save, this, &MainWindow::saveModel);
     fileMenu->addSeparator();
     fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
@@ -153,6 +157,25 @@ void MainWindow::importWith(int filterIndex)
         return;
     const CVFilterDescription filter = filters.at(filterIndex);  // a copy: the list may grow meanwhile
     showOutcome(ImportRunner::runFilter(gui, filter));
+    fileActions->markModified();
+}
+
+void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
+{
+    gui->setActiveModel(nullptr);
+    useModel(newModel.get());
+    model = std::move(newModel);  // the old model goes after nothing points at it
+    logPanel->clear();
+    for (const CVLogEntry& entry : model->getLog()->getEntries())
+        logEntryAdded(entry);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (fileActions->mayDiscard())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void MainWindow::showOutcome(const ImportOutcome& outcome)
@@ -170,11 +193,7 @@ void MainWindow::showOutcome(const ImportOutcome& outcome)
 
 void MainWindow::resetModel()
 {
-    gui->setActiveModel(nullptr);
-    std::unique_ptr<CVModel> fresh(CVSystem::getSystem().createModel());
-    useModel(fresh.get());
-    model = std::move(fresh);  // the old model goes after nothing points at it
-    logPanel->clear();
+    replaceModel(std::unique_ptr<CVModel>(CVSystem::getSystem().createModel()));
     showResult(tr("New model"));
 }
 
@@ -232,18 +251,7 @@ void MainWindow::find()
 
 void MainWindow::saveModel()
 {
-    CVSystem& system = CVSystem::getSystem();
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save model"), system.getLastUsedFolder(),
-                                                      tr("Corvia models (*.json)"));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!CVModelWriter::save(*model, path, &error)) {
-        QMessageBox::warning(this, tr("Save model"), tr("The model could not be saved to %1:\n%2").arg(path, error));
-        return;
-    }
-    system.registerLastUsedFolder(QFileInfo(path).absolutePath());
-    showResult(tr("Model saved to %1").arg(path));
+    fileActions->saveAs();
 }
 
 QString MainWindow::getResultText() const

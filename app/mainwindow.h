@@ -18,6 +18,7 @@ class LogPanel;
 class MapView;
 class PropertiesPanel;
 class QLabel;
+class ModelFileActions;
 class QMenu;
 
 // The host application's main window: one model on a map, with its legend,
@@ -45,10 +46,14 @@ public:
     QMenu* getHelpMenu() const { return helpMenu; }
     // The last result (an import's counts, a save), kept in the status bar.
     QString getResultText() const;
+    void showResult(const QString& text);
 
     // The object found by id, name or external id (in that order; names
     // also without regard to case), or null.
     const CVObject* findObject(const QString& text) const;
+    ModelFileActions* getFileActions() const { return fileActions; }
+    // Shows another model in place of the current one, which is deleted.
+    void replaceModel(std::unique_ptr<CVModel> newModel);
 
 public slots:
     // Runs the registered import filter at that position of the system's list.
@@ -62,13 +67,16 @@ public slots:
     void find();
     void aboutCorvia();
 
+protected:
+    // Asks before an unsaved model goes with the window.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildMenus();
     void buildDocks();
     void fillImportMenu();
     void addAboutEntry(CVPlugin* plugin);
     void reportProblem(const QString& message);
-    void showResult(const QString& text);
     void showOutcome(const ImportOutcome& outcome);
     void logEntryAdded(const CVLogEntry& entry);
     void watchTask(CVTask* task);
@@ -83,5 +91,6 @@ private:
     QLabel* resultLabel;
     QMenu* importMenu = nullptr;
     QMenu* helpMenu = nullptr;
+    ModelFileActions* fileActions = nullptr;
     PluginLoader loader;
 };

@@ -201,12 +201,16 @@ bool SumoNetworkWriter::writeTrafficLights(const SumoNetwork& network, const QSt
     }
     // Link indices of the programmed nodes; other traffic lights get the
     // program netconvert makes.
-    for (auto it = links.cbegin(); it != links.cend(); ++it) {
-        if (!programmed.contains(it.key()))
+    // By node id: a hash's order changes from run to run.
+    QList<unsigned int> nodeIds = links.keys();
+    std::sort(nodeIds.begin(), nodeIds.end());
+    for (unsigned int nodeId : nodeIds) {
+        if (!programmed.contains(nodeId))
             continue;
-        for (int i = 0; i < it.value().size(); ++i) {
-            writeConnection(xml, it.value()[i]);
-            xml.writeAttribute(QStringLiteral("tl"), QStringLiteral("n%1").arg(it.key()));
+        const QVector<SumoNetwork::Connection> nodeLinks = links.value(nodeId);
+        for (int i = 0; i < nodeLinks.size(); ++i) {
+            writeConnection(xml, nodeLinks[i]);
+            xml.writeAttribute(QStringLiteral("tl"), QStringLiteral("n%1").arg(nodeId));
             xml.writeAttribute(QStringLiteral("linkIndex"), QString::number(i));
         }
     }

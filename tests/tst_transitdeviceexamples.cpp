@@ -84,7 +84,7 @@ struct Import
 
     QJsonObject savedObject(const char* typeName) const
     {
-        const QJsonArray saved = CVModelWriter::toJson(*model).object().value("objects").toArray();
+        const QJsonArray saved = QJsonDocument::fromJson(CVModelWriter::toJson(*model)).object().value("objects").toArray();
         for (const QJsonValue& value : saved) {
             if (value.toObject().value("type").toString() == QLatin1String(typeName))
                 return value.toObject();

@@ -1,5 +1,6 @@
 #include "cvbeziercurve.h"
 
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -83,4 +84,10 @@ void CVBezierCurve::writeFields(QJsonObject& json) const
 {
     json.insert(QStringLiteral("points"), pointsJson(points));
     json.insert(QStringLiteral("curveType"), curveType);
+}
+
+void CVBezierCurve::readFields(const QJsonObject& json, CVReadContext&)
+{
+    points = CVReadContext::points(json.value(QStringLiteral("points")));
+    curveType = json.value(QStringLiteral("curveType")).toInt();
 }

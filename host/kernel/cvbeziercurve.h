@@ -28,6 +28,7 @@ public:
     CVPoints drawingPoints(int stepsPerPiece = 12) const;
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 protected:
     void copyCurveFrom(const CVBezierCurve& other);

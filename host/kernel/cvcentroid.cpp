@@ -3,6 +3,7 @@
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvobjectconnection.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsection.h"
 
@@ -73,11 +74,30 @@ void CVCentroid::writeFields(QJsonObject& json) const
     CVDPoint::writeFields(json);
     json.insert(QStringLiteral("consPercentages"), int(consPercentages));
     json.insert(QStringLiteral("useBestEntrance"), useBestEntrance);
+    // The connections are objects of their own, which save what they join.
     QJsonArray list;
-    for (const CVObjectConnection* connection : connections) {
-        const CVObject* object = connection->getConnectionObject();
-        list.append(QJsonObject{{QStringLiteral("object"), object ? QJsonValue(qint64(object->getId())) : QJsonValue()},
-                                {QStringLiteral("type"), connection->getConnectionType()}});
-    }
+    for (const CVObjectConnection* connection : connections)
+        list.append(qint64(connection->getId()));
     json.insert(QStringLiteral("connections"), list);
+}
+
+void CVCentroid::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    CVDPoint::readFields(json, context);
+    consPercentages = CVCentroidPercentages(json.value(QStringLiteral("consPercentages")).toInt());
+    useBestEntrance = json.value(QStringLiteral("useBestEntrance")).toBool();
+    for (const QJsonValue id : json.value(QStringLiteral("connections")).toArray()) {
+        if (auto* connection = context.objectAs<CVObjectConnection>(id))
+            connections.append(connection);
+    }
+}
+
+void CVCentroid::finishRead()
+{
+    // The connections have read their objects and types by now.
+    const QVector<CVObjectConnection*> saved = connections;
+    connections.clear();
+    typeByObjectId.clear();
+    for (CVObjectConnection* connection : saved)
+        addConnection(connection);
 }

@@ -1,6 +1,7 @@
 #include "cvcentroidconfiguration.h"
 
 #include "cvmodel.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -37,4 +38,12 @@ void CVCentroidConfiguration::writeFields(QJsonObject& json) const
     for (unsigned int id : matrixIds)
         matrices.append(qint64(id));
     json.insert(QStringLiteral("odMatrices"), matrices);
+}
+
+void CVCentroidConfiguration::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    for (CVObject* centroid : context.objectList(json.value(QStringLiteral("centroids"))))
+        addCentroid(centroid);
+    for (CVObject* matrix : context.objectList(json.value(QStringLiteral("odMatrices"))))
+        addODMatrix(matrix);
 }

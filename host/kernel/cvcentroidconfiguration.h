@@ -22,6 +22,7 @@ public:
     const QVector<unsigned int>& getODMatrixIds() const { return matrixIds; }
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> centroidIds;

@@ -2,6 +2,7 @@
 
 #include "cvcontroljunction.h"
 #include "cvcontrolphase.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -26,8 +27,13 @@ namespace {
 QJsonObject phaseJson(const CVControlPhase& phase)
 {
     QJsonArray signalIds;
-    for (const CVControlPhase::Signal& signal : phase.getSignals())
+    QJsonArray signalNames;
+    QJsonArray flashing;
+    for (const CVControlPhase::Signal& signal : phase.getSignals()) {
         signalIds.append(qint64(signal.id));
+        signalNames.append(signal.name);
+        flashing.append(signal.flashing);
+    }
     return QJsonObject{{"id", qint64(phase.getId())},
                        {"ring", phase.getIdRing()},
                        {"from", double(phase.getFrom())},
@@ -35,7 +41,27 @@ QJsonObject phaseJson(const CVControlPhase& phase)
                        {"minDuration", double(phase.getMinDuration())},
                        {"maxDuration", double(phase.getMaxDuration())},
                        {"interphase", phase.isInterphase()},
-                       {"signals", signalIds}};
+                       {"signals", signalIds},
+                       {"signalNames", signalNames},
+                       {"signalsFlashing", flashing}};
+}
+
+CVControlPhase* phaseFromJson(const QJsonObject& json)
+{
+    auto* phase = new CVControlPhase;
+    phase->setId(unsigned(json.value(QStringLiteral("id")).toInteger()));
+    phase->setIdRing(json.value(QStringLiteral("ring")).toInt());
+    phase->setFrom(float(CVReadContext::number(json.value(QStringLiteral("from")))));
+    phase->setDuration(float(CVReadContext::number(json.value(QStringLiteral("duration")))));
+    phase->setMinDuration(float(CVReadContext::number(json.value(QStringLiteral("minDuration")))));
+    phase->setMaxDuration(float(CVReadContext::number(json.value(QStringLiteral("maxDuration")))));
+    phase->setInterphase(json.value(QStringLiteral("interphase")).toBool());
+    const QJsonArray ids = json.value(QStringLiteral("signals")).toArray();
+    const QJsonArray names = json.value(QStringLiteral("signalNames")).toArray();
+    const QJsonArray flashing = json.value(QStringLiteral("signalsFlashing")).toArray();
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        phase->addSignal(unsigned(ids.at(i).toInteger()), names.at(i).toString(), flashing.at(i).toBool());
+    return phase;
 }
 
 }  // namespace
@@ -59,4 +85,25 @@ void CVControlPlan::writeFields(QJsonObject& json) const
                                 {"phases", phases}});
     }
     json.insert(QStringLiteral("junctions"), list);
+}
+
+void CVControlPlan::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    offset = float(CVReadContext::number(json.value(QStringLiteral("offset"))));
+    for (const QJsonValue value : json.value(QStringLiteral("junctions")).toArray()) {
+        const QJsonObject saved = value.toObject();
+        const CVObject* node = context.object(saved.value(QStringLiteral("node")));
+        if (!node)
+            continue;
+        CVControlJunction* junction = createControlJunction(node->getId());
+        junction->setControlJunctionType(saved.value(QStringLiteral("controlType")).toInt());
+        junction->setCritical(saved.value(QStringLiteral("critical")).toBool());
+        junction->setOffset(float(CVReadContext::number(saved.value(QStringLiteral("offset")))));
+        junction->setCycle(float(CVReadContext::number(saved.value(QStringLiteral("cycle")))));
+        junction->setRestInRed(saved.value(QStringLiteral("restInRed")).toBool());
+        junction->setYellowTime(float(CVReadContext::number(saved.value(QStringLiteral("yellowTime")))));
+        junction->setRedPercentageInYellowTime(saved.value(QStringLiteral("redPercentageInYellowTime")).toInt());
+        for (const QJsonValue phase : saved.value(QStringLiteral("phases")).toArray())
+            junction->addPhase(phaseFromJson(phase.toObject()));
+    }
 }

@@ -1,5 +1,6 @@
 #include "cvcontrolplansignal.h"
 
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -27,4 +28,12 @@ void CVControlPlanSignal::writeFields(QJsonObject& json) const
         ids.append(qint64(id));
     json.insert(QStringLiteral("turnings"), ids);
     json.insert(QStringLiteral("node"), qint64(nodeId));
+}
+
+void CVControlPlanSignal::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    for (const CVObject* turning : context.objectList(json.value(QStringLiteral("turnings"))))
+        addTurningId(turning->getId());
+    const QJsonValue node = json.value(QStringLiteral("node"));
+    setNode(node.toInteger() == 0 ? nullptr : context.object(node));
 }

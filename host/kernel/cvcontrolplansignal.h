@@ -24,6 +24,7 @@ public:
     unsigned int getNodeId() const { return nodeId; }  // 0 while the signal belongs to no node
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> turningIds;

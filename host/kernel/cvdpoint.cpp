@@ -1,5 +1,6 @@
 #include "cvdpoint.h"
 
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -9,4 +10,9 @@ CV_REGISTER_TYPE(CVDPoint)
 void CVDPoint::writeFields(QJsonObject& json) const
 {
     json.insert(QStringLiteral("position"), QJsonArray{position.x, position.y, position.z});
+}
+
+void CVDPoint::readFields(const QJsonObject& json, CVReadContext&)
+{
+    position = CVReadContext::point(json.value(QStringLiteral("position")));
 }

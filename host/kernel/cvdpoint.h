@@ -13,6 +13,7 @@ public:
     void setPosition(const CVPoint& newPosition) { position = newPosition; }
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     CVPoint position;

@@ -1,5 +1,6 @@
 #include "cvfolder.h"
 
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -29,4 +30,10 @@ void CVFolder::writeFields(QJsonObject& json) const
     for (const CVObject* member : members)
         ids.append(qint64(member->getId()));
     json.insert(QStringLiteral("members"), ids);
+}
+
+void CVFolder::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    for (CVObject* member : context.objectList(json.value(QStringLiteral("members"))))
+        append(member);
 }

@@ -18,6 +18,7 @@ public:
     CVFolder* findFolder(const QString& name) const;
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     QVector<CVObject*> members;

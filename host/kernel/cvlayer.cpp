@@ -1,5 +1,6 @@
 #include "cvlayer.h"
 
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -19,4 +20,15 @@ void CVLayer::writeFields(QJsonObject& json) const
     for (const CVObject* object : objects)
         ids.append(qint64(object->getId()));
     json.insert(QStringLiteral("members"), ids);
+}
+
+void CVLayer::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    level = json.value(QStringLiteral("level")).toInt();
+    internalName = json.value(QStringLiteral("internalName")).toString();
+    for (CVObject* object : context.objectList(json.value(QStringLiteral("members")))) {
+        if (auto* geoObject = dynamic_cast<CVGeoObject*>(object))
+            geoObject->setLayer(this);
+        addObject(object);
+    }
 }

@@ -19,6 +19,7 @@ public:
     const QVector<CVObject*>& getObjects() const { return objects; }
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     int level = 0;

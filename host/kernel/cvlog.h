@@ -22,6 +22,8 @@ public:
     void addWarning(const QString& text) { add(QStringLiteral("warning"), text); }
     void addInfo(const QString& text) { add(QStringLiteral("info"), text); }
     void addError(const QString& text) { add(QStringLiteral("error"), text); }
+    // An entry of any level, as a saved model brings it back.
+    void addEntry(const QString& level, const QString& text) { add(level, text); }
     const QVector<CVLogEntry>& getEntries() const { return entries; }
     QStringList warnings() const;
     void clear() { entries.clear(); }

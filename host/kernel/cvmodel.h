@@ -39,6 +39,9 @@ public:
     // Ids start at 1 and are never reused.
     unsigned int getNewId() { return ++lastId; }
     unsigned int getLastId() const { return lastId; }
+    // For a model read from a file: new ids continue past the saved ones.
+    void setLastId(unsigned int id) { lastId = id; }
+    void setRootFolder(CVFolder* folder) { rootFolder = folder; }
     CVFolder* getCreateRootFolder();
     CVFolder* getRootFolder() const { return rootFolder; }
 

@@ -2,18 +2,25 @@
 
 #include "cvexport.h"
 
-#include <QJsonDocument>
 #include <QString>
 
 class CVModel;
 
-// Saves a model as a JSON document: format "corvia-model", version 1, the
-// preferences, the log and every object in ascending id with its type, name,
-// external id, status, attribute values and the fields of its type.
+// Saves a model as JSON: format "corvia-model", the preferences, the log,
+// the model's own references (root folder, layers, active configuration,
+// id counter) and every object in ascending id, one object a line, with its
+// id, type, name, external id, status, data values and the fields of its
+// type. Objects are written one at a time as they are serialised and the
+// trips of an OD matrix as rows (origin, destinations, values), so a large
+// model never exists as one document in memory. Numbers that are not
+// finite are written as null. The file is replaced only once complete.
 class CRVKERNEL_EXPORT CVModelWriter
 {
 public:
-    static QJsonDocument toJson(const CVModel& model);
+    static constexpr int FormatVersion = 2;
+
     // False, with a reason in errorText, when the file cannot be written.
     static bool save(const CVModel& model, const QString& path, QString* errorText = nullptr);
+    // The same text as save writes, for tests and small models.
+    static QByteArray toJson(const CVModel& model);
 };

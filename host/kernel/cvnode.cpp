@@ -3,6 +3,7 @@
 #include "cvcontrolplansignal.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvturning.h"
 
@@ -122,4 +123,19 @@ void CVNode::draw(CVMapPainter& map) const
     const double size = qBound(4.0, 4.0 * map.getPixelsPerMetre(), 10.0);
     map.drawMarker(getPosition(), CVMapPainter::Marker::Circle,
                    yellowBox ? CVMapStyle::yellowBoxNode() : CVMapStyle::node(), size);
+}
+
+void CVNode::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    CVDPoint::readFields(json, context);
+    yellowBox = json.value(QStringLiteral("yellowBox")).toBool();
+    userDefinedPriorities = json.value(QStringLiteral("userDefinedPriorities")).toBool();
+    for (const QJsonValue id : json.value(QStringLiteral("turnings")).toArray()) {
+        if (auto* turning = context.objectAs<CVTurning>(id))
+            addTurning(turning, false, false);
+    }
+    for (const QJsonValue id : json.value(QStringLiteral("signals")).toArray()) {
+        if (auto* signal = context.objectAs<CVControlPlanSignal>(id))
+            addSignal(signal);
+    }
 }

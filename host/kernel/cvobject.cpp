@@ -2,6 +2,11 @@
 
 #include "cvcatalog.h"
 #include "cvmodel.h"
+#include "cvreadcontext.h"
+#include "cvregistry.h"
+
+#include <QJsonValue>
+#include <QStringList>
 
 CVObject::CVObject(CVModel* ownerModel, const CVType* objectType) : model(ownerModel), type(objectType) {}
 
@@ -67,6 +72,28 @@ void CVObject::copyDataValuesFrom(const CVObject& other)
 }
 
 void CVObject::writeFields(QJsonObject&) const {}
+
+const QStringList& CVObject::reservedKeys()
+{
+    static const QStringList keys{QStringLiteral("id"),         QStringLiteral("type"),   QStringLiteral("name"),
+                                  QStringLiteral("externalId"), QStringLiteral("status"), QStringLiteral("data")};
+    return keys;
+}
+
+void CVObject::readFields(const QJsonObject&, CVReadContext&) {}
+
+void CVObject::readDataValues(const QJsonObject& values, CVReadContext& context)
+{
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        const CVColumn* column = CVRegistry::instance().column(it.key());
+        if (!column) {
+            context.fail(QStringLiteral("has a value of the unknown attribute \"%1\"").arg(it.key()));
+            return;
+        }
+        // The base class stores the value as saved, whatever a type makes of it.
+        CVObject::setDataValue(column, it.value().isNull() ? QVariant() : it.value().toVariant());
+    }
+}
 
 QJsonObject CVObject::dataValuesJson() const
 {

@@ -11,6 +11,7 @@
 #include <memory>
 
 class CVModel;
+class CVReadContext;
 
 // Base of every model object. Objects belong to their model's catalogue,
 // which indexes them by id, name, type and external id; renaming an object
@@ -51,9 +52,21 @@ public:
 
     // Adds the fields of the concrete type to a saved object. The common
     // fields (id, type, name, external id, status, data values) are written
-    // by the model writer.
+    // by the model writer under the reserved keys, which a type's fields
+    // never use.
     virtual void writeFields(QJsonObject& json) const;
+    static const QStringList& reservedKeys();
+    // Reads back what writeFields saved. Objects of the same file exist but
+    // may not have read their own fields yet: keep references, do not ask
+    // the referred objects for their state until finishRead.
+    virtual void readFields(const QJsonObject& json, CVReadContext& context);
+    // Called once every object of the file has read its fields.
+    virtual void finishRead() {}
+    // False for types that save their data values among their own fields.
+    virtual bool savesDataValues() const { return true; }
     QJsonObject dataValuesJson() const;
+    // Sets the data values of a saved "data" object; null is a value not set.
+    void readDataValues(const QJsonObject& values, CVReadContext& context);
 
 protected:
     // For copies of an object: takes over the other object's data values.

@@ -1,8 +1,16 @@
 #include "cvobjectconnection.h"
 
+#include "cvreadcontext.h"
+
 void CVObjectConnection::writeFields(QJsonObject& json) const
 {
     json.insert(QStringLiteral("object"),
                 connectionObject ? QJsonValue(qint64(connectionObject->getId())) : QJsonValue());
-    json.insert(QStringLiteral("type"), connectionType);
+    json.insert(QStringLiteral("connectionType"), connectionType);
+}
+
+void CVObjectConnection::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    connectionObject = context.object(json.value(QStringLiteral("object")));
+    connectionType = json.value(QStringLiteral("connectionType")).toInt();
 }

@@ -15,6 +15,7 @@ public:
     void setConnectionType(int newType) { connectionType = newType; }
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     CVObject* connectionObject = nullptr;

@@ -1,6 +1,7 @@
 #include "cvodmatrix.h"
 
 #include "cvcentroidconfiguration.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -13,7 +14,12 @@ void CVODMatrix::setTrips(const CVObject* origin, const CVObject* destination, d
 {
     if (!origin || !destination)
         return;
-    const quint64 pair = key(origin->getId(), destination->getId());
+    setTrips(origin->getId(), destination->getId(), value);
+}
+
+void CVODMatrix::setTrips(unsigned int originId, unsigned int destinationId, double value)
+{
+    const quint64 pair = key(originId, destinationId);
     const bool inOrder = sortedCount == pairs.size() && (pairs.empty() || pairs.back().key < pair);
     if (inOrder) {
         // A pair after every stored one is new: 0 has nothing to forget.
@@ -59,6 +65,16 @@ int CVODMatrix::pairCount() const
     return int(pairs.size());
 }
 
+QVector<CVODMatrix::Trip> CVODMatrix::sortedTrips() const
+{
+    settle();
+    QVector<Trip> list;
+    list.reserve(qsizetype(pairs.size()));
+    for (const Pair& pair : pairs)
+        list.append(Trip{unsigned(pair.key >> 32), unsigned(pair.key & 0xffffffffu), pair.trips});
+    return list;
+}
+
 double CVODMatrix::getTrips(const CVObject* origin, const CVObject* destination) const
 {
     return origin && destination ? getTrips(origin->getId(), destination->getId()) : 0.0;
@@ -82,12 +98,13 @@ double CVODMatrix::totalTrips() const
 void CVODMatrix::writeFields(QJsonObject& json) const
 {
     CVTrafficDemandItem::writeFields(json);
-    settle();
-    QJsonArray list;
-    for (const Pair& pair : pairs)
-        list.append(QJsonArray{qint64(pair.key >> 32), qint64(pair.key & 0xffffffffu), pair.trips});
-    json.insert(QStringLiteral("trips"), list);
     json.insert(QStringLiteral("centroidConfiguration"),
                 centroidConfiguration ? QJsonValue(qint64(centroidConfiguration->getId()))
                                       : QJsonValue(QJsonValue::Null));
+}
+
+void CVODMatrix::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    CVTrafficDemandItem::readFields(json, context);
+    centroidConfiguration = context.objectAs<CVCentroidConfiguration>(json.value(QStringLiteral("centroidConfiguration")));
 }

@@ -20,14 +20,26 @@ public:
     void setCentroidConfiguration(CVCentroidConfiguration* configuration) { centroidConfiguration = configuration; }
     CVCentroidConfiguration* getCentroidConfiguration() const { return centroidConfiguration; }
 
+    struct Trip
+    {
+        unsigned int origin;
+        unsigned int destination;
+        double trips;
+    };
+
     // Trips of a pair; setting 0 forgets the pair. Null centroids are ignored.
     void setTrips(const CVObject* origin, const CVObject* destination, double trips);
+    void setTrips(unsigned int originId, unsigned int destinationId, double trips);
+    // Every stored pair, by origin id and then destination id. The model
+    // file saves these itself, in rows, so they are not among the fields.
+    QVector<Trip> sortedTrips() const;
     double getTrips(const CVObject* origin, const CVObject* destination) const;
     double getTrips(unsigned int originId, unsigned int destinationId) const;
     int pairCount() const;
     double totalTrips() const;
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     static quint64 key(unsigned int originId, unsigned int destinationId)

@@ -1,6 +1,7 @@
 #include "cvpublicline.h"
 
 #include "cvpubliclinetimetable.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -48,4 +49,17 @@ void CVPublicLine::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("stops"), stopIds);
     json.insert(QStringLiteral("departures"), departures);
     json.insert(QStringLiteral("timeTables"), timeTableIds);
+}
+
+void CVPublicLine::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    // The departures are those of the time tables, read with them.
+    for (CVObject* section : context.objectList(json.value(QStringLiteral("sections"))))
+        addSection(section, 0);
+    for (CVObject* stop : context.objectList(json.value(QStringLiteral("stops"))))
+        addStop(stop);
+    for (const QJsonValue id : json.value(QStringLiteral("timeTables")).toArray()) {
+        if (auto* timeTable = context.objectAs<CVPublicLineTimeTable>(id))
+            addTimeTable(timeTable);
+    }
 }

@@ -25,6 +25,7 @@ public:
     const QVector<CVPublicLineTimeTable*>& getTimeTables() const { return timeTables; }
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> sections;

@@ -1,9 +1,12 @@
 #include "cvpubliclinetimetable.h"
 
 #include "cvpublicline.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
+
+#include <algorithm>
 
 CV_REGISTER_TYPE(CVPublicLineTimeTable)
 
@@ -46,6 +49,7 @@ void CVPublicLineTimeTable::writeFields(QJsonObject& json) const
         for (const CVPublicLineTimeTableDeparture& departure : schedule->getDepartureTimes()) {
             departures.append(QJsonObject{
                 {"time", departure.getMeanTime().toString()},
+                {"meanTime", departure.getMeanTime().toSeconds()},
                 {"deviation", departure.getDeviationTime().toSeconds()},
                 {"vehicle", departure.getVehicle() ? QJsonValue(qint64(departure.getVehicle()->getId()))
                                                    : QJsonValue(QJsonValue::Null)}});
@@ -53,7 +57,53 @@ void CVPublicLineTimeTable::writeFields(QJsonObject& json) const
         QJsonArray stops;
         for (unsigned int stopId : schedule->getStops())
             stops.append(qint64(stopId));
-        list.append(QJsonObject{{"departureType", schedule->getDepartureType()}, {"departures", departures}, {"stops", stops}});
+        // Dwell times by stop id, in the order of the stop ids.
+        QJsonArray stopTimes;
+        QList<unsigned int> timedStops = schedule->getStopTimes().keys();
+        std::sort(timedStops.begin(), timedStops.end());
+        for (unsigned int stopId : timedStops) {
+            const CVPublicLineTimeTableScheduleStopTime time = schedule->getStopTime(stopId);
+            stopTimes.append(QJsonArray{qint64(stopId), time.meanTime, time.deviationTime, time.offsetTime});
+        }
+        list.append(QJsonObject{{"departureType", schedule->getDepartureType()},
+                                {"departures", departures},
+                                {"stops", stops},
+                                {"stopTimes", stopTimes}});
     }
     json.insert(QStringLiteral("schedules"), list);
+}
+
+namespace {
+
+CVPublicLineTimeTableSchedule* scheduleFromJson(const QJsonObject& json, CVReadContext& context)
+{
+    auto* schedule = new CVPublicLineTimeTableSchedule;
+    schedule->setDepartureType(json.value(QStringLiteral("departureType")).toInt());
+    for (const QJsonValue value : json.value(QStringLiteral("departures")).toArray()) {
+        const QJsonObject saved = value.toObject();
+        CVPublicLineTimeTableDeparture departure;
+        departure.setMeanTime(CVTimeDuration(CVReadContext::number(saved.value(QStringLiteral("meanTime")))));
+        departure.setDeviationTime(CVTimeDuration(CVReadContext::number(saved.value(QStringLiteral("deviation")))));
+        departure.setVehicle(context.object(saved.value(QStringLiteral("vehicle"))));
+        schedule->addDepartureTime(departure);
+    }
+    for (CVObject* stop : context.objectList(json.value(QStringLiteral("stops"))))
+        schedule->addStop(stop);
+    for (const QJsonValue value : json.value(QStringLiteral("stopTimes")).toArray()) {
+        const QJsonArray saved = value.toArray();
+        if (CVObject* stop = context.object(saved.at(0)))
+            schedule->setStopTime(stop, CVPublicLineTimeTableScheduleStopTime(CVReadContext::number(saved.at(1)),
+                                                                              CVReadContext::number(saved.at(2)),
+                                                                              CVReadContext::number(saved.at(3))));
+    }
+    return schedule;
+}
+
+}  // namespace
+
+void CVPublicLineTimeTable::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    line = context.objectAs<CVPublicLine>(json.value(QStringLiteral("line")));
+    for (const QJsonValue schedule : json.value(QStringLiteral("schedules")).toArray())
+        addSchedule(scheduleFromJson(schedule.toObject(), context));
 }

@@ -58,6 +58,7 @@ public:
     const QVector<unsigned int>& getStops() const { return stops; }
     void setStopTime(CVObject* stop, const CVPublicLineTimeTableScheduleStopTime& stopTime);
     CVPublicLineTimeTableScheduleStopTime getStopTime(unsigned int stopId) const { return stopTimes.value(stopId); }
+    const QHash<unsigned int, CVPublicLineTimeTableScheduleStopTime>& getStopTimes() const { return stopTimes; }
 
 private:
     int departureType = Interval;
@@ -80,6 +81,7 @@ public:
     CVPublicLine* getPublicLine() const { return line; }
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     std::vector<std::unique_ptr<CVPublicLineTimeTableSchedule>> schedules;

@@ -1,5 +1,6 @@
 #include "cvroadtype.h"
 
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 CV_REGISTER_TYPE(CVRoadType)
@@ -8,4 +9,10 @@ void CVRoadType::writeFields(QJsonObject& json) const
 {
     json.insert(QStringLiteral("speed"), speed);
     json.insert(QStringLiteral("laneWidth"), laneWidth);
+}
+
+void CVRoadType::readFields(const QJsonObject& json, CVReadContext&)
+{
+    speed = CVReadContext::number(json.value(QStringLiteral("speed")));
+    laneWidth = CVReadContext::number(json.value(QStringLiteral("laneWidth")));
 }

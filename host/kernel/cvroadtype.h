@@ -15,6 +15,7 @@ public:
     void setLaneWidth(double newLaneWidth) { laneWidth = newLaneWidth; }
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     double speed = 50.0;

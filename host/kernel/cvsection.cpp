@@ -4,6 +4,7 @@
 #include "cvmapstyle.h"
 #include "cvmodel.h"
 #include "cvnode.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvroadtype.h"
 #include "cvsystem.h"
@@ -170,7 +171,7 @@ void CVSection::writeFields(QJsonObject& json) const
     CVBezierCurve::writeFields(json);
     json.insert(QStringLiteral("origin"), idOrNull(origin));
     json.insert(QStringLiteral("destination"), idOrNull(destination));
-    json.insert(QStringLiteral("roadType"), roadType ? QJsonValue(roadType->getName()) : QJsonValue());
+    json.insert(QStringLiteral("roadType"), idOrNull(roadType));
     json.insert(QStringLiteral("speed"), getSpeed());
     json.insert(QStringLiteral("laneWidth"), getLaneWidth());
     json.insert(QStringLiteral("nbLanes"), getNbLanes());
@@ -215,4 +216,20 @@ void CVSection::draw(CVMapPainter& map) const
         return;
     for (const CVPoints& separator : shape.getSeparators())
         map.drawLine(separator, CVMapStyle::laneMarking(), 1.0, Qt::DashLine);
+}
+
+void CVSection::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    // Speed and lane width are data values; the lane count follows the lanes.
+    CVBezierCurve::readFields(json, context);
+    origin = context.objectAs<CVNode>(json.value(QStringLiteral("origin")));
+    destination = context.objectAs<CVNode>(json.value(QStringLiteral("destination")));
+    roadType = context.objectAs<CVRoadType>(json.value(QStringLiteral("roadType")));
+    lanes.clear();
+    for (const QJsonValue lane : json.value(QStringLiteral("lanes")).toArray()) {
+        const QJsonObject offsets = lane.toObject();
+        lanes.append(CVSectionLane(CVReadContext::number(offsets.value(QStringLiteral("initialOffset"))),
+                                   CVReadContext::number(offsets.value(QStringLiteral("finalOffset")))));
+    }
+    drawingMade = false;
 }

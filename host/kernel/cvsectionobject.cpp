@@ -1,6 +1,7 @@
 #include "cvsectionobject.h"
 
 #include "cvmapstyle.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsection.h"
 
@@ -82,4 +83,14 @@ QColor CVDetector::mapColour() const
 QColor CVVMS::mapColour() const
 {
     return CVMapStyle::messageSign();
+}
+
+void CVSectionObject::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    if (auto* section = context.objectAs<CVGeoObject>(json.value(QStringLiteral("section"))))
+        section->addTopObject(this);
+    position = float(CVReadContext::number(json.value(QStringLiteral("position"))));
+    const QJsonArray laneRange = json.value(QStringLiteral("lanes")).toArray();
+    setLanes(laneRange.at(0).toInt(), laneRange.at(1).toInt());
+    length = float(CVReadContext::number(json.value(QStringLiteral("length"))));
 }

@@ -2,6 +2,7 @@
 
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 #include <QJsonArray>
@@ -40,4 +41,12 @@ CVBBox CVText::getBoundingBox() const
 void CVText::draw(CVMapPainter& map) const
 {
     map.drawText(position, text, height, angle, map.isSelected(this) ? CVMapStyle::roadSelected() : CVMapStyle::text());
+}
+
+void CVText::readFields(const QJsonObject& json, CVReadContext&)
+{
+    position = CVReadContext::point(json.value(QStringLiteral("position")));
+    angle = CVReadContext::number(json.value(QStringLiteral("angle")));
+    height = CVReadContext::number(json.value(QStringLiteral("height")));
+    text = json.value(QStringLiteral("text")).toString();
 }

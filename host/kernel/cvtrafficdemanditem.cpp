@@ -1,5 +1,7 @@
 #include "cvtrafficdemanditem.h"
 
+#include "cvreadcontext.h"
+
 void CVTrafficDemandItem::setInterval(const QTime& startTime, const CVTimeDuration& length)
 {
     start = startTime.isValid() ? startTime : QTime(0, 0);
@@ -20,4 +22,11 @@ void CVTrafficDemandItem::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("start"), start.toString(QStringLiteral("HH:mm:ss")));
     json.insert(QStringLiteral("duration"), duration.toSeconds());
     json.insert(QStringLiteral("vehicle"), vehicle ? QJsonValue(qint64(vehicle->getId())) : QJsonValue(QJsonValue::Null));
+}
+
+void CVTrafficDemandItem::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    start = QTime::fromString(json.value(QStringLiteral("start")).toString(), QStringLiteral("HH:mm:ss"));
+    duration = CVTimeDuration(CVReadContext::number(json.value(QStringLiteral("duration"))));
+    vehicle = context.object(json.value(QStringLiteral("vehicle")));
 }

@@ -21,6 +21,7 @@ public:
     QString getNameAutomatically(bool longName) const;
 
     void writeFields(QJsonObject& json) const override;
+    void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:
     QTime start = QTime(0, 0);

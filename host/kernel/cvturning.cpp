@@ -3,6 +3,7 @@
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvnode.h"
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsection.h"
 
@@ -158,4 +159,25 @@ void CVTurning::draw(CVMapPainter& map) const
         colour = CVMapStyle::turningMinor();
     map.drawLine(path, map.isSelected(this) ? CVMapStyle::roadSelected() : colour,
                  map.getPixelsPerMetre() >= 4.0 ? 1.5 : 1.0);
+}
+
+void CVTurning::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    node = context.objectAs<CVNode>(json.value(QStringLiteral("node")));
+    origin = context.objectAs<CVSection>(json.value(QStringLiteral("origin")));
+    destination = context.objectAs<CVSection>(json.value(QStringLiteral("destination")));
+    const QJsonArray originLanes = json.value(QStringLiteral("originLanes")).toArray();
+    originFromLane = originLanes.at(0).toInt();
+    originToLane = originLanes.at(1).toInt();
+    const QJsonArray destinationLanes = json.value(QStringLiteral("destinationLanes")).toArray();
+    destinationFromLane = destinationLanes.at(0).toInt();
+    destinationToLane = destinationLanes.at(1).toInt();
+    warningIndicator = json.value(QStringLiteral("warningIndicator")).toInt();
+    autoSpeed = json.value(QStringLiteral("autoSpeed")).toBool();
+    speed = CVReadContext::number(json.value(QStringLiteral("speed")));
+    path = CVReadContext::points(json.value(QStringLiteral("path")));
+    if (!path.isEmpty()) {
+        pathStart = path.first();
+        pathEnd = path.last();
+    }
 }

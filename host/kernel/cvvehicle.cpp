@@ -1,5 +1,6 @@
 #include "cvvehicle.h"
 
+#include "cvreadcontext.h"
 #include "cvregistry.h"
 
 CV_REGISTER_TYPE(CVVehicle)
@@ -32,6 +33,14 @@ void CVVehicle::writeFields(QJsonObject& json) const
             it.value() = QJsonValue(QJsonValue::Null);
     }
     json.insert(QStringLiteral("attributes"), attributes);
-    // The attributes are the vehicle's data values: saved once, under their own name.
-    json.remove(QStringLiteral("data"));
+}
+
+void CVVehicle::readFields(const QJsonObject& json, CVReadContext& context)
+{
+    QJsonObject attributes = json.value(QStringLiteral("attributes")).toObject();
+    for (auto it = attributes.begin(); it != attributes.end(); ++it) {
+        if (it.value().isNull())
+            it.value() = -1.0;
+    }
+    readDataValues(attributes, context);
 }

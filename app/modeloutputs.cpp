@@ -1,0 +1,80 @@
+#include "modeloutputs.h"
+
+#include "commandline.h"
+#include "geojsonexporter.h"
+#include "mappicture.h"
+#include "outputpaths.h"
+#include "sumoexporter.h"
+
+#include <cvmodelwriter.h>
+
+
+namespace {
+
+void print(FILE* stream, const QString& text)
+{
+    if (stream)
+        std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+}  // namespace
+
+ModelOutputs ModelOutputs::fromCommandLine(const ParsedCommandLine& commandLine)
+{
+    ModelOutputs outputs;
+    outputs.pngSize = QSize(MapPicture::DefaultWidth, MapPicture::DefaultHeight);
+    if (commandLine.isSet(QStringLiteral("png-size")))
+        MapPicture::parseSize(commandLine.value(QStringLiteral("png-size")), outputs.pngSize);
+    outputs.savePath = commandLine.value(QStringLiteral("save"));
+    outputs.pngPath = commandLine.value(QStringLiteral("png"));
+    outputs.geoJsonPath = commandLine.value(QStringLiteral("geojson"));
+    outputs.sumoPrefix = commandLine.value(QStringLiteral("sumo"));
+    outputs.logPath = commandLine.value(QStringLiteral("log"));
+    return outputs;
+}
+
+QString ModelOutputs::refusal() const
+{
+    QStringList paths;
+    for (const QString& path : {savePath, pngPath, geoJsonPath, logPath}) {
+        if (!path.isEmpty())
+            paths.append(path);
+    }
+    if (!sumoPrefix.isEmpty())
+        paths += SumoExporter::fileNames(sumoPrefix);
+    return OutputPaths::refusal(paths);
+}
+
+int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out, FILE* err) const
+{
+    QString error;
+    if (!savePath.isEmpty()) {
+        if (!CVModelWriter::save(model, savePath, &error)) {
+            print(err, QStringLiteral("%1: cannot save %2: %3\n").arg(command, savePath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("Model saved to %1\n").arg(savePath));
+    }
+    if (!pngPath.isEmpty()) {
+        if (!MapPicture::save(&model, pngPath, pngSize, &error)) {
+            print(err, QStringLiteral("%1: cannot write %2: %3\n").arg(command, pngPath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("Map drawn to %1\n").arg(pngPath));
+    }
+    if (!geoJsonPath.isEmpty()) {
+        if (!GeoJsonExporter::write(model, geoJsonPath, &error)) {
+            print(err, QStringLiteral("%1: cannot write %2: %3\n").arg(command, geoJsonPath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("GeoJSON written to %1\n").arg(geoJsonPath));
+    }
+    if (!sumoPrefix.isEmpty()) {
+        if (!SumoExporter::write(model, sumoPrefix, &error)) {
+            print(err, QStringLiteral("%1: cannot write the SUMO files: %2\n").arg(command, error));
+            return 1;
+        }
+        print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(sumoPrefix));
+    }
+    return 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <cstdio>
+
+class CVModel;
+struct ParsedCommandLine;
+
+// What a command writes from a model it imported or opened: the model file,
+// the map picture, the GeoJSON and the SUMO files. Shared by `corvia import`
+// and `corvia open`, so both check their outputs alike before any work.
+struct ModelOutputs
+{
+    QString savePath;
+    QString pngPath;
+    QSize pngSize;
+    QString geoJsonPath;
+    QString sumoPrefix;
+    QString logPath;
+
+    // The output options of a command line that the option table accepted.
+    static ModelOutputs fromCommandLine(const ParsedCommandLine& commandLine);
+
+    // Why an output cannot be written (a path that exists and is not a
+    // regular file), checked before any work starts; empty when all can.
+    QString refusal() const;
+    // Writes the model file, picture and exports asked for; the command's
+    // exit status (0, or 1 at the first output that cannot be written).
+    // Lines saying what was written go to out unless it is null.
+    int write(const CVModel& model, const QString& command, FILE* out, FILE* err) const;
+};

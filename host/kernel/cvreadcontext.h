@@ -1,0 +1,56 @@
+#pragma once
+
+#include "cvexport.h"
+#include "cvpoints.h"
+
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <QVector>
+
+class CVObject;
+
+// What an object reading its saved fields needs: the objects it refers to,
+// found by id among those of the same file, and a place for the first
+// problem found. A reference to an id that the file does not hold, or to
+// an object of an unexpected type, is recorded as an error and read as null.
+class CRVKERNEL_EXPORT CVReadContext
+{
+public:
+    explicit CVReadContext(const QHash<unsigned int, CVObject*>& objectsById) : objects(objectsById) {}
+
+    // The object a saved id names; null for a null value.
+    CVObject* object(const QJsonValue& id);
+    template <class T>
+    T* objectAs(const QJsonValue& id)
+    {
+        CVObject* found = object(id);
+        if (!found)
+            return nullptr;
+        T* typed = dynamic_cast<T*>(found);
+        if (!typed)
+            fail(QStringLiteral("refers to object %1 of an unexpected type").arg(id.toInteger()));
+        return typed;
+    }
+    // The objects of an array of ids, each checked like object().
+    QVector<CVObject*> objectList(const QJsonValue& ids);
+
+    // Saved numbers: null stands for a value that was not set (not a number).
+    static double number(const QJsonValue& value);
+    static CVPoint point(const QJsonValue& value);
+    static CVPoints points(const QJsonValue& value);
+
+    void fail(const QString& problem);
+    bool failed() const { return !problem.isEmpty(); }
+    const QString& error() const { return problem; }
+
+    // The object whose fields are being read, named in errors.
+    void setCurrent(unsigned int id) { current = id; }
+
+private:
+    const QHash<unsigned int, CVObject*>& objects;
+    unsigned int current = 0;
+    QString problem;
+};

@@ -1,0 +1,189 @@
+// `corvia open` on files that are not good models, and every command's
+// output paths that must not be written.
+
+#include "testsupport.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run corvia(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(CORVIA_BIN_DIR "/corvia"), arguments);
+    Run run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+// A small good model: a node, a centroid connected to it by a connection
+// object, a folder and an OD matrix with one row of trips.
+const char* const goodModel =
+    "{\"format\":\"corvia-model\",\"version\":2,\n"
+    "\"preferences\":{},\n"
+    "\"log\":[],\n"
+    "\"model\":{\"activeCentroidConfiguration\":null,\"activeLayer\":null,\"lastId\":5,\"layers\":[],\"rootFolder\":3},\n"
+    "\"objects\":[\n"
+    "{\"id\":1,\"type\":\"CVNode\",\"name\":\"a\",\"externalId\":\"\",\"status\":0,\"position\":[0,0,0],\"signals\":[],\"turnings\":[],\"userDefinedPriorities\":false,\"yellowBox\":false},\n"
+    "{\"id\":2,\"type\":\"CVCentroid\",\"name\":\"z\",\"externalId\":\"\",\"status\":0,\"connections\":[4],\"consPercentages\":0,\"position\":[1,1,0],\"useBestEntrance\":false},\n"
+    "{\"id\":3,\"type\":\"CVFolder\",\"name\":\"Root\",\"externalId\":\"\",\"status\":0,\"members\":[1]},\n"
+    "{\"id\":4,\"type\":\"CVCenConnection\",\"name\":\"\",\"externalId\":\"\",\"status\":0,\"connectionType\":1,\"object\":1},\n"
+    "{\"id\":5,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":0,\"centroidConfiguration\":null,\"duration\":900,\"start\":\"08:00:00\",\"vehicle\":null,\"trips\":[[2,[2],[1.5]]]}\n"
+    "]}\n";
+
+QByteArray changed(const char* from, const char* to)
+{
+    QByteArray text(goodModel);
+    return text.replace(from, to);
+}
+
+}  // namespace
+
+class TestCorviaOpen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void goodModelOpensAndSavesAgain();
+    void badModelFilesGiveOneError_data();
+    void badModelFilesGiveOneError();
+    void outputsThatAreNotFilesAreRefused_data();
+    void outputsThatAreNotFilesAreRefused();
+    void emptyOutputPathIsAUsageError_data();
+    void emptyOutputPathIsAUsageError();
+};
+
+void TestCorviaOpen::goodModelOpensAndSavesAgain()
+{
+    NetworkDir dir;
+    const QString path = dir.write("model.json", goodModel);
+    const Run run = corvia({"open", path, "--save", dir.path() + "/again.json"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY(run.out.contains(QStringLiteral("5 objects")));
+    QFile again(dir.path() + "/again.json");
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QCOMPARE(again.readAll(), QByteArray(goodModel));
+}
+
+void TestCorviaOpen::badModelFilesGiveOneError_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("newer version") << changed("\"version\":2", "\"version\":3") << "newer than this corvia reads";
+    QTest::newRow("older version") << changed("\"version\":2", "\"version\":1") << "version 1";
+    QTest::newRow("other format") << changed("corvia-model", "road-model") << "not a corvia model file";
+    QTest::newRow("not an object") << QByteArray("[1, 2]") << "not a model file";
+    QTest::newRow("empty file") << QByteArray() << "truncated";
+    QTest::newRow("truncated") << QByteArray(goodModel).left(600) << "truncated";
+    QTest::newRow("invalid JSON") << changed("\"members\":[1]", "\"members\":[1,,]") << "line 8: invalid JSON";
+    QTest::newRow("unknown type") << changed("\"CVFolder\"", "\"CVShed\"") << "line 8: object 3 has the unknown type \"CVShed\"";
+    QTest::newRow("duplicate id") << changed("{\"id\":3,", "{\"id\":1,") << "line 8: holds two objects with id 1";
+    QTest::newRow("dangling reference") << changed("\"members\":[1]", "\"members\":[9]")
+                                        << "line 8: object 3 refers to object 9, which the file does not hold";
+    QTest::newRow("reference of a wrong type") << changed("\"connections\":[4]", "\"connections\":[3]")
+                                               << "object 2 refers to object 3 of an unexpected type";
+    QTest::newRow("dangling trips") << changed("[[2,[2],[1.5]]]", "[[2,[7],[1.5]]]") << "trips of centroid 7";
+    QTest::newRow("uneven trips") << changed("[[2,[2],[1.5]]]", "[[2,[2],[1.5,2]]]") << "not rows of";
+    QTest::newRow("unknown data column") << changed("\"name\":\"a\",", "\"name\":\"a\",\"data\":{\"colour\":1},")
+                                         << "unknown attribute \"colour\"";
+}
+
+void TestCorviaOpen::badModelFilesGiveOneError()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, expected);
+    NetworkDir dir;
+    const QString path = dir.write("model.json", text);
+    const QString saved = dir.path() + "/saved.json";
+    const Run run = corvia({"open", path, "--save", saved});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(path) && run.err.contains(expected), qPrintable(run.err));
+    QCOMPARE(run.err.count(QStringLiteral("corvia open:")), 1);
+    QVERIFY(!run.out.contains(QStringLiteral("Opened")));
+    QVERIFY(!QFileInfo::exists(saved));
+}
+
+void TestCorviaOpen::outputsThatAreNotFilesAreRefused_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("kind");
+    for (const char* command : {"import", "open"}) {
+        for (const char* option : {"--save", "--png", "--geojson", "--sumo"}) {
+            for (const char* kind : {"directory", "pipe", "device"}) {
+                if (qstrcmp(option, "--sumo") == 0 && qstrcmp(kind, "device") == 0)
+                    continue;  // a prefix cannot name a device
+                QTest::addRow("%s %s %s", command, option, kind)
+                    << QString::fromLatin1(command) << QString::fromLatin1(option) << QString::fromLatin1(kind);
+            }
+        }
+    }
+}
+
+void TestCorviaOpen::outputsThatAreNotFilesAreRefused()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, option);
+    QFETCH(QString, kind);
+    NetworkDir dir;
+    const QString input = command == QLatin1String("import") ? examplesDir("quadstone") : dir.write("model.json", goodModel);
+    // The SUMO files take their names from a prefix: its first file is the one in the way.
+    const QString target = dir.path() + (option == QLatin1String("--sumo") ? "/net.nod.xml" : "/out");
+    const QString argument = option == QLatin1String("--sumo") ? dir.path() + "/net" : target;
+    QString inTheWay = target;
+    if (kind == QLatin1String("directory"))
+        QVERIFY(QDir().mkpath(target));
+    else if (kind == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    else
+        inTheWay = QStringLiteral("/dev/null");
+    const QString given = kind == QLatin1String("device") && option != QLatin1String("--sumo") ? inTheWay : argument;
+
+    const Run run = corvia({command, input, option, given});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(inTheWay) && run.err.contains(QStringLiteral("left as it is")), qPrintable(run.err));
+    // Refused before any work: nothing was imported or opened.
+    QVERIFY2(!run.out.contains(QStringLiteral("Created objects")) && !run.out.contains(QStringLiteral("Opened")),
+             qPrintable(run.out));
+    const QFileInfo after(inTheWay);
+    QVERIFY(after.exists() && !after.isFile());
+}
+
+void TestCorviaOpen::emptyOutputPathIsAUsageError_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("option");
+    for (const char* command : {"import", "open"}) {
+        for (const char* option : {"--save", "--png", "--geojson", "--sumo"})
+            QTest::addRow("%s %s", command, option) << QString::fromLatin1(command) << QString::fromLatin1(option);
+    }
+}
+
+void TestCorviaOpen::emptyOutputPathIsAUsageError()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, option);
+    NetworkDir dir;
+    const QString input = command == QLatin1String("import") ? examplesDir("quadstone") : dir.write("model.json", goodModel);
+    const Run run = corvia({command, input, option, QString()});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(option + QStringLiteral(" needs a file name")), qPrintable(run.err));
+}
+
+QTEST_GUILESS_MAIN(TestCorviaOpen)
+#include "tst_corviaopen.moc"
