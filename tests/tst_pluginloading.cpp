@@ -162,21 +162,30 @@ void TestPluginLoading::importWithoutUserFillsTheDialog()
 
 void TestPluginLoading::importCommandRunsThroughThePlugin()
 {
-    NetworkDir network;
     NetworkDir output;
     const QString saved = output.path() + QStringLiteral("/model.json");
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    const int status = ImportCommand::run({QStringLiteral("corvia"), QStringLiteral("import"), network.path(),
-                                           QStringLiteral("--save"), saved},
-                                          out, err);
-    const QString printed = readAll(out);
-    const QString errors = readAll(err);
-    std::fclose(out);
-    std::fclose(err);
-    QVERIFY2(status == 0, qPrintable(errors));
-    QVERIFY(printed.contains(QStringLiteral("File: %1/zones. File not found").arg(network.path())));
-    QVERIFY(printed.contains(QStringLiteral("CVCentroidConfiguration")));
+    const auto run = [&](const QString& directory, QString& printed, QString& errors) {
+        FILE* out = std::tmpfile();
+        FILE* err = std::tmpfile();
+        const ParsedCommandLine commandLine = CommandLine::parse(
+            {QStringLiteral("corvia"), QStringLiteral("import"), directory, QStringLiteral("--save"), saved});
+        const int status = ImportCommand::run(commandLine, out, err);
+        printed = readAll(out);
+        errors = readAll(err);
+        std::fclose(out);
+        std::fclose(err);
+        return status;
+    };
+    QString printed;
+    QString errors;
+    // A directory without a network imports nothing and writes nothing.
+    NetworkDir empty;
+    QCOMPARE(run(empty.path(), printed, errors), 4);
+    QVERIFY(errors.contains(QStringLiteral("File not found (17): zones")));
+    QVERIFY(!QFile::exists(saved));
+
+    QCOMPARE(run(examplesDir(QStringLiteral("quadstone")), printed, errors), 0);
+    QVERIFY2(printed.contains(QStringLiteral("sections               33")), qPrintable(printed));
     QVERIFY(QFile::exists(saved));
 }
 
