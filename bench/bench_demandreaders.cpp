@@ -2,7 +2,7 @@
 // the time taken and the memory that the OD values take, against storing
 // every value. Usage: bench_demandreaders [zones] [non-zero share]
 
-#include "../tests/importerprobe.h"
+#include "reader/demandreaders.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -43,24 +43,29 @@ int main(int argc, char** argv)
     writeFile(dir.path() + "/demands", "matrix count 1\ndivisor 2\nmatrix 1", zones, share, QString());
     writeFile(dir.path() + "/matrix", "matrix 1", zones, share, ":");
 
-    ParamicsImporter importer;
-    ParamicsImporterProbe probe(importer);
+    QVector<ParamicsDemand*> demands;
+    QMap<int, ParamicsMatrix*> matrices;
+    const QMap<int, int> noRenumbering;
     QElapsedTimer timer;
     timer.start();
-    probe.readDemands(dir.path());
+    ParamicsTokenStream demandsFile(nullptr, dir.path() + "/demands");
+    DemandsReader(demands, noRenumbering).read(demandsFile);
     const qint64 demandsMs = timer.restart();
-    probe.readMatrix(dir.path());
+    ParamicsTokenStream matrixFile(nullptr, dir.path() + "/matrix");
+    MatrixReader(matrixFile, matrices, noRenumbering).read();
     const qint64 matrixMs = timer.elapsed();
 
     qint64 rowBytes = 0;
-    for (const ParamicsDemand* demand : probe.demands())
+    for (const ParamicsDemand* demand : demands)
         for (const ParamicsOdValues& row : demand->rows)
             rowBytes += row.storageBytes();
-    const qint64 matrixBytes = probe.matrixEntries().isEmpty() ? 0 : probe.matrixEntries().first()->values.storageBytes();
+    const qint64 matrixBytes = matrices.isEmpty() ? 0 : matrices.first()->values.storageBytes();
     const double allValues = double(zones) * zones * 8;
 
     std::printf("%d zones, %.0f %% non-zero\n", zones, share * 100);
     std::printf("demands: %lld ms, values %.1f MB (every value: %.1f MB)\n", demandsMs, rowBytes / 1e6, allValues / 1e6);
     std::printf("matrix:  %lld ms, values %.1f MB (every value: %.1f MB)\n", matrixMs, matrixBytes / 1e6, allValues / 1e6);
+    qDeleteAll(demands);
+    qDeleteAll(matrices);
     return 0;
 }

@@ -2,12 +2,12 @@
 
 #include "importer/paramicsexport.h"
 #include "reader/paramicsarearecords.h"
+#include "reader/paramicsbasevehicle.h"
 #include "reader/paramicsdevicerecords.h"
 #include "reader/paramicsnetworkrecords.h"
 #include "reader/paramicsrecordmap.h"
 #include "reader/paramicstrafficrecords.h"
 #include "reader/paramicstransitrecords.h"
-#include "traffic/paramicsbasevehicle.h"
 
 #include <cvbbox.h>
 
@@ -40,7 +40,9 @@ class CVVehicle;
 // options dialog (or `corvia import`) configures it and calls netImport,
 // which first reads every file into the records below and then builds the
 // host objects from them. Readers and builders are the private member
-// functions, defined in the reader/, network/ and traffic/ folders.
+// functions: the readers are shims over the reader classes of reader/
+// (importer/paramicsimporterreading.cpp); the builders are defined in the
+// network/ and traffic/ folders.
 class PARAMICS_EXPORT ParamicsImporter
 {
 public:
@@ -63,7 +65,8 @@ private:
 
     void readFiles(const QString& directory);
 
-    // Readers (reader/).
+    // Readers: each runs one reader class of reader/ on the importer's
+    // records (importer/paramicsimporterreading.cpp).
     void readConfigurationSias(const QString& directory);
     void readZones(const QString& directory);
     void readCategories(const QString& directory);
@@ -85,14 +88,8 @@ private:
     void readBeacons(const QString& directory);
     void readAnnotations(const QString& directory);
 
-    // Demand reading (reader/demandreaders.cpp): the state that carries from
-    // one demands file to the next, and the zone number that the files'
-    // origin numbers stand for.
-    struct DemandReading;
-    void readDemandsFile(const QString& path, DemandReading& state);
-    int renumberedZone(int zone) const;
-
-    // Turning configuration after the links are read (reader/linksreader.cpp).
+    // Turning configuration after the links are read, and the Sias pass
+    // over barred movements (reader/linksreader.h, prioritiesreaders.h).
     void configureTurnings();
     void calculateAngles(ParamicsLink* link, QVector<Section>& sections);
     void sortSections(QVector<Section>& sections);
@@ -181,13 +178,6 @@ private:
     void createMatrixFileDemands(const ParamicsMatrix& matrix, const ZoneCentroids& zones);
     CVODMatrix* newODMatrix(const QTime& start, const CVTimeDuration& duration, CVVehicle* vehicle);
     void fileODMatrix(CVODMatrix* matrix, bool named);
-
-    // Deletes a record that a later one with the same key pushes out of its map.
-    template <typename Map, typename Record>
-    static void replaceRecord(Map& map, const typename Map::key_type& key, Record* record)
-    {
-        ParamicsRecords::replace(map, key, record);
-    }
 
     CVModel* model = nullptr;
     CVLayer* layer = nullptr;

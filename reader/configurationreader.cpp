@@ -1,37 +1,19 @@
-// The Sias configuration file: the stop delay and the time to red that
-// signal control uses.
+#include "reader/configurationreader.h"
 
-#include "importer/paramicsimporter.h"
-#include "reader/paramicslexer.h"
-
-void ParamicsImporter::readConfigurationSias(const QString& directory)
+// "stop delay t" and "to red time t". A step ends on the token that
+// completed or broke its sequence; the next pass looks at that token again.
+void ConfigurationReader::read()
 {
-    ParamicsLexer lexer;
-    lexer.setModel(model);
-    lexer.openFile(directory + QStringLiteral("/configuration"));
-
-    // A step ends on the token that completed or broke its sequence; the
-    // next pass looks at that token again.
-    ParamicsToken token;
-    lexer.nextToken(token);
-    while (lexer.notAtEnd()) {
-        if (token.is(ParamicsToken::Stop)) {
-            lexer.nextToken(token);
-            if (token.is(ParamicsToken::Delay)) {
-                lexer.nextToken(token);
-                stopDelay = token.toFloat();
-            }
-        } else if (token.is(ParamicsToken::To)) {
-            lexer.nextToken(token);
-            if (token.is(ParamicsToken::Red)) {
-                lexer.nextToken(token);
-                if (token.is(ParamicsToken::Time)) {
-                    lexer.nextToken(token);
-                    toRedTime = token.toFloat();
-                }
-            }
+    using K = ParamicsToken;
+    while (in.notAtEnd()) {
+        if (in.current().is(K::Stop)) {
+            if (in.next().is(K::Delay))
+                stopDelay = in.next().toFloat();
+        } else if (in.current().is(K::To)) {
+            if (in.next().is(K::Red) && in.next().is(K::Time))
+                toRedTime = in.next().toFloat();
         } else {
-            lexer.nextToken(token);
+            in.next();
         }
     }
 }

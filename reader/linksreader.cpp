@@ -1,8 +1,4 @@
-// Links, spread over the numbered links files, and the turnings that each
-// link gets at its end node in angular order.
-
-#include "importer/paramicsimporter.h"
-#include "reader/paramicstokenstream.h"
+#include "reader/linksreader.h"
 
 #include <cvpoints.h>
 #include <cvsystem.h>
@@ -14,199 +10,156 @@ namespace {
 
 using K = ParamicsToken;
 
-// Reads "link from to" lines and the attributes that follow each. The
-// current link and the count of ramp entries still expected carry over from
-// one file to the next, so words before a file's first "link" belong to
-// the last link of the previous file.
-class LinksReader
-{
-public:
-    LinksReader(QMap<QString, ParamicsNode*>& nodes, QMap<QString, ParamicsLink*>& links,
-                const QMap<int, ParamicsCategory*>& categories)
-        : nodes(nodes), links(links), categories(categories)
-    {
-    }
-
-    void read(ParamicsTokenStream& stream)
-    {
-        in = &stream;
-        while (in->notAtEnd())
-            readToken(in->current());
-        completeCurrent();
-        in = nullptr;
-    }
-
-private:
-    void readToken(const ParamicsToken& token)
-    {
-        switch (token.kind) {
-        case K::Link: readLinkHeader(); break;
-        case K::Category: setIfCurrent(&ParamicsLink::category, in->next().toInt()); break;
-        case K::Lanes:
-            if (in->next().isNumeric())
-                setIfCurrent(&ParamicsLink::lanes, in->current().toInt());
-            break;
-        case K::Speed: readSpeed(); break;
-        case K::Width: readWidth(); break;
-        case K::Type:
-            setIfCurrent(&ParamicsLink::roadType, in->next().text == QLatin1String("highway")
-                                                      ? QStringLiteral("Freeway")
-                                                      : QStringLiteral("Urban Road"));
-            break;
-        case K::Barred:
-            setIfCurrent(&ParamicsLink::barred, true);
-            in->next();
-            break;
-        case K::Arc: readArc(); break;
-        case K::Count: pendingRamps = in->next().toInt(); break;
-        case K::From:
-            if (pendingRamps > 0)
-                startRamp(in->next().text);
-            else
-                in->next();
-            break;
-        case K::Length:
-            if (pendingRamps > 0)
-                finishRamp();
-            else
-                in->next();
-            break;
-        default: in->next(); break;
-        }
-    }
-
-    template <typename Field, typename Value>
-    void setIfCurrent(Field ParamicsLink::*field, Value value)
-    {
-        if (current)
-            current->*field = value;
-    }
-
-    // "link from to": opens the link of that name, new or read before. A
-    // link between unknown nodes is dropped with everything up to the next
-    // "link".
-    void readLinkHeader()
-    {
-        completeCurrent();
-        current = nullptr;
-        const QString from = in->next().text;
-        const QString to = in->next().text;
-        ParamicsNode* start = nodes.value(from, nullptr);
-        ParamicsNode* end = nodes.value(to, nullptr);
-        if (!start || !end)
-            return;
-        const QString name = ParamicsLink::linkName(from, to);
-        ParamicsLink* link = links.value(name, nullptr);
-        if (!link) {
-            link = new ParamicsLink;
-            link->from = from;
-            link->to = to;
-            link->name = name;
-        }
-        start->appendOutLink(name);
-        end->appendInLink(name);
-        current = link;
-    }
-
-    // "speed v unit": km/h, or miles per hour when the unit is "mph".
-    void readSpeed()
-    {
-        const double value = in->next().toDouble();
-        const bool mph = in->next().text == QLatin1String("mph");
-        setIfCurrent(&ParamicsLink::speed, ParamicsUnits::kilometresPerHour(value, mph));
-    }
-
-    void readWidth()
-    {
-        const double value = in->next().toDouble();
-        setIfCurrent(&ParamicsLink::width, value * ParamicsUnits::lengthFactor(in->next()));
-    }
-
-    // "arc centre #n": the link is drawn along an arc about centre n.
-    void readArc()
-    {
-        in->next();
-        QString number = in->next().text;
-        number.remove(QLatin1Char('#'));
-        setIfCurrent(&ParamicsLink::arcCentre, number.toInt());
-    }
-
-    // "from node" of a ramp entry. The node becomes a geometric point of the
-    // ramp; an entry naming an unknown node has no position and is dropped.
-    void startRamp(const QString& nodeId)
-    {
-        ParamicsNode* node = nodes.value(nodeId, nullptr);
-        rampStarted = node != nullptr;
-        if (!node)
-            return;
-        ramp = ParamicsRamp{nodeId, node->position, 0.0};
-        node->intermediate = true;
-    }
-
-    // "length v unit" closes the entry; the length is taken as written.
-    // Each group of the current link counts against the expected number,
-    // also one that was dropped for naming an unknown node, so that the
-    // groups after it are read as they are written.
-    void finishRamp()
-    {
-        ramp.length = in->next().toDouble();
-        in->next();
-        const bool started = std::exchange(rampStarted, false);
-        if (!current)
-            return;
-        if (started) {
-            const ParamicsNode* start = nodes.value(current->from, nullptr);
-            current->insertRamp(ramp, start ? start->position : CVPoint());
-        }
-        --pendingRamps;
-    }
-
-    // A link without its own lane count takes its category's.
-    void completeCurrent()
-    {
-        if (!current)
-            return;
-        if (current->lanes == 0) {
-            if (const ParamicsCategory* category = categories.value(current->category, nullptr))
-                current->lanes = category->lanes;
-        }
-        ParamicsRecords::replace(links, current->name, current);
-    }
-
-    QMap<QString, ParamicsNode*>& nodes;
-    QMap<QString, ParamicsLink*>& links;
-    const QMap<int, ParamicsCategory*>& categories;
-    ParamicsTokenStream* in = nullptr;
-    ParamicsLink* current = nullptr;
-    int pendingRamps = 0;
-    ParamicsRamp ramp;
-    bool rampStarted = false;
-};
-
 }  // namespace
 
-void ParamicsImporter::readLinks(const QString& directory)
+void LinksReader::read(ParamicsTokenStream& stream)
 {
-    LinksReader reader(nodes, links, categories);
-    for (int number = 0;; ++number) {
-        ParamicsTokenStream stream(model, QStringLiteral("%1/links.%2").arg(directory).arg(number));
-        if (!stream.isOpen())
-            break;
-        reader.read(stream);
+    in = &stream;
+    while (in->notAtEnd())
+        readToken(in->current());
+    completeCurrent();
+    in = nullptr;
+}
+
+void LinksReader::readToken(const ParamicsToken& token)
+{
+    switch (token.kind) {
+    case K::Link: readLinkHeader(); break;
+    case K::Category: setIfCurrent(&ParamicsLink::category, in->next().toInt()); break;
+    case K::Lanes:
+        if (in->next().isNumeric())
+            setIfCurrent(&ParamicsLink::lanes, in->current().toInt());
+        break;
+    case K::Speed: readSpeed(); break;
+    case K::Width: readWidth(); break;
+    case K::Type:
+        setIfCurrent(&ParamicsLink::roadType, in->next().text == QLatin1String("highway")
+                                                  ? QStringLiteral("Freeway")
+                                                  : QStringLiteral("Urban Road"));
+        break;
+    case K::Barred:
+        setIfCurrent(&ParamicsLink::barred, true);
+        in->next();
+        break;
+    case K::Arc: readArc(); break;
+    case K::Count: pendingRamps = in->next().toInt(); break;
+    case K::From:
+        if (pendingRamps > 0)
+            startRamp(in->next().text);
+        else
+            in->next();
+        break;
+    case K::Length:
+        if (pendingRamps > 0)
+            finishRamp();
+        else
+            in->next();
+        break;
+    default: in->next(); break;
     }
-    configureTurnings();
+}
+
+// "link from to": opens the link of that name, new or read before. A
+// link between unknown nodes is dropped with everything up to the next
+// "link".
+void LinksReader::readLinkHeader()
+{
+    completeCurrent();
+    current = nullptr;
+    const QString from = in->next().text;
+    const QString to = in->next().text;
+    ParamicsNode* start = nodes.value(from, nullptr);
+    ParamicsNode* end = nodes.value(to, nullptr);
+    if (!start || !end)
+        return;
+    const QString name = ParamicsLink::linkName(from, to);
+    ParamicsLink* link = links.value(name, nullptr);
+    if (!link) {
+        link = new ParamicsLink;
+        link->from = from;
+        link->to = to;
+        link->name = name;
+    }
+    start->appendOutLink(name);
+    end->appendInLink(name);
+    current = link;
+}
+
+// "speed v unit": km/h, or miles per hour when the unit is "mph".
+void LinksReader::readSpeed()
+{
+    const double value = in->next().toDouble();
+    const bool mph = in->next().text == QLatin1String("mph");
+    setIfCurrent(&ParamicsLink::speed, ParamicsUnits::kilometresPerHour(value, mph));
+}
+
+void LinksReader::readWidth()
+{
+    const double value = in->next().toDouble();
+    setIfCurrent(&ParamicsLink::width, value * ParamicsUnits::lengthFactor(in->next()));
+}
+
+// "arc centre #n": the link is drawn along an arc about centre n.
+void LinksReader::readArc()
+{
+    in->next();
+    QString number = in->next().text;
+    number.remove(QLatin1Char('#'));
+    setIfCurrent(&ParamicsLink::arcCentre, number.toInt());
+}
+
+// "from node" of a ramp entry. The node becomes a geometric point of the
+// ramp; an entry naming an unknown node has no position and is dropped.
+void LinksReader::startRamp(const QString& nodeId)
+{
+    ParamicsNode* node = nodes.value(nodeId, nullptr);
+    rampStarted = node != nullptr;
+    if (!node)
+        return;
+    ramp = ParamicsRamp{nodeId, node->position, 0.0};
+    node->intermediate = true;
+}
+
+// "length v unit" closes the entry; the length is taken as written.
+// Each group of the current link counts against the expected number,
+// also one that was dropped for naming an unknown node, so that the
+// groups after it are read as they are written.
+void LinksReader::finishRamp()
+{
+    ramp.length = in->next().toDouble();
+    in->next();
+    const bool started = std::exchange(rampStarted, false);
+    if (!current)
+        return;
+    if (started) {
+        const ParamicsNode* start = nodes.value(current->from, nullptr);
+        current->insertRamp(ramp, start ? start->position : CVPoint());
+    }
+    --pendingRamps;
+}
+
+// A link without its own lane count takes its category's.
+void LinksReader::completeCurrent()
+{
+    if (!current)
+        return;
+    if (current->lanes == 0) {
+        if (const ParamicsCategory* category = categories.value(current->category, nullptr))
+            current->lanes = category->lanes;
+    }
+    ParamicsRecords::replace(links, current->name, current);
 }
 
 // Every link gets one turning per link leaving its end node, in the order
 // in which the next-lanes and junctions files number a link's exits.
-void ParamicsImporter::configureTurnings()
+void TurningConfiguration::configure()
 {
     QVector<Section> sections;
     for (ParamicsLink* link : std::as_const(links)) {
         if (!link)
             continue;
         calculateAngles(link, sections);
-        sortSections(sections);
+        sortSections(sections, rightHandDrive);
         for (const Section& section : std::as_const(sections)) {
             ParamicsTurning turning;
             turning.destination = section.name;
@@ -222,7 +175,7 @@ void ParamicsImporter::configureTurnings()
 // measured from the way back along the link: a right turn is about pi/2,
 // straight on pi, a left turn 3pi/2. With right-hand traffic the U-turn
 // (angle 0) is raised above every real turn.
-void ParamicsImporter::calculateAngles(ParamicsLink* link, QVector<Section>& sections)
+void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<Section>& sections) const
 {
     sections.clear();
     const ParamicsNode* start = nodes.value(link->from, nullptr);
@@ -247,9 +200,9 @@ void ParamicsImporter::calculateAngles(ParamicsLink* link, QVector<Section>& sec
 
 // Nearside exits first: ascending angle with right-hand traffic, descending
 // with left-hand traffic; equal angles keep their order.
-void ParamicsImporter::sortSections(QVector<Section>& sections)
+void TurningConfiguration::sortSections(QVector<Section>& sections, bool rightHandDrive)
 {
-    const auto outOfOrder = [this](const Section& earlier, const Section& later) {
+    const auto outOfOrder = [rightHandDrive](const Section& earlier, const Section& later) {
         return rightHandDrive ? later.angle < earlier.angle : later.angle > earlier.angle;
     };
     for (qsizetype pairs = sections.size() - 1; pairs > 0; --pairs) {
@@ -262,25 +215,5 @@ void ParamicsImporter::sortSections(QVector<Section>& sections)
         }
         if (!swapped)
             break;
-    }
-}
-
-// Sias files bar a movement only within stages; it is barred outright when
-// every stage of its junction bars it.
-void ParamicsImporter::checkBarredTurnings()
-{
-    for (ParamicsNode* node : std::as_const(nodes)) {
-        if (!node)
-            continue;
-        const QVector<ParamicsPhase>& phases = node->priorities;
-        for (const ParamicsPhase& phase : phases) {
-            for (ParamicsTurning* turning : phase.barredTurnings) {
-                const bool barredInEvery = std::all_of(phases.begin(), phases.end(), [turning](const ParamicsPhase& p) {
-                    return p.barredTurnings.contains(turning);
-                });
-                if (turning && barredInEvery)
-                    turning->barred = true;
-            }
-        }
     }
 }

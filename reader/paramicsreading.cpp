@@ -25,24 +25,25 @@ QTime timeFromColumns(const QString& text)
     return validTime(text.mid(0, 2).toInt(), text.mid(3, 2).toInt(), text.mid(6, 2).toInt());
 }
 
-bool isEndOfFile(const ParamicsLexer& lexer, const ParamicsToken& token)
+bool isEndOfFile(const ParamicsTokenStream& in)
 {
-    return !lexer.notAtEnd() && token.text == ParamicsLexer::EndMarker;
+    return !in.notAtEnd() && in.current().text == ParamicsLexer::EndMarker;
 }
 
-QString readQuoted(ParamicsLexer& lexer, ParamicsToken& token, const QString& separator)
+QString readQuoted(ParamicsTokenStream& in, const QString& separator)
 {
-    if (isEndOfFile(lexer, token))
+    const ParamicsToken& token = in.current();
+    if (isEndOfFile(in))
         return QString();
     const QChar quote = QLatin1Char('"');
     QString text = token.text;
     if (text.count(quote) >= 2)
         return text;
     do {
-        if (!lexer.notAtEnd())
+        if (!in.notAtEnd())
             break;
-        lexer.nextToken(token);
-        if (isEndOfFile(lexer, token))
+        in.next();
+        if (isEndOfFile(in))
             break;
         text += separator + token.text;
     } while (!token.text.contains(quote));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reader/paramicslexer.h"
+#include "reader/paramicstokenstream.h"
 
 #include <QString>
 #include <QTime>
@@ -19,25 +19,25 @@ QTime timeFromColumns(const QString& text);
 
 // True when the token just taken is the lexer's end marker rather than a
 // word of the file.
-bool isEndOfFile(const ParamicsLexer& lexer, const ParamicsToken& token);
+bool isEndOfFile(const ParamicsTokenStream& in);
 
-// A quoted text that may have been split into several words. The token is
-// the text's first word. A word with two quotes is the whole text; otherwise
+// A quoted text that may have been split into several words. The current
+// token is the text's first word. A word with two quotes is the whole text; otherwise
 // the following words are added, each after the separator, up to and
 // including the next word that holds a quote, or up to the end of the file.
-// The token is left on the text's last word.
-QString readQuoted(ParamicsLexer& lexer, ParamicsToken& token, const QString& separator);
+// The stream is left on the text's last word.
+QString readQuoted(ParamicsTokenStream& in, const QString& separator);
 
 // A run of numbers: takes the token after the current one and hands each
 // number to add, up to the first token that is not a number, which is left
-// in token for the caller's loop to look at.
+// current for the caller's loop to look at.
 template <typename Add>
-void readNumberRun(ParamicsLexer& lexer, ParamicsToken& token, Add add)
+void readNumberRun(ParamicsTokenStream& in, Add add)
 {
-    lexer.nextToken(token);
-    while (token.isNumeric() && lexer.notAtEnd()) {
-        add(token);
-        lexer.nextToken(token);
+    in.next();
+    while (in.current().isNumeric() && in.notAtEnd()) {
+        add(in.current());
+        in.next();
     }
 }
 

@@ -16,8 +16,9 @@ inline void configureLikeTheDialog(ParamicsImporter& importer, CVModel* model, c
     importer.setVersion(version);
 }
 
-// The tests' view of an importer: its records, and its readers and
-// builders one at a time.
+// The tests' view of an importer: its records, the whole reading phase,
+// and its builders one at a time. The readers themselves are tested as
+// classes (tests/reader/).
 struct ParamicsImporterProbe
 {
     explicit ParamicsImporterProbe(ParamicsImporter& importer) : i(importer) {}
@@ -56,27 +57,6 @@ struct ParamicsImporterProbe
 
     // Phases.
     void readFiles(const QString& d) { i.readFiles(d); }
-    void readConfigurationSias(const QString& d) { i.readConfigurationSias(d); }
-    void readZones(const QString& d) { i.readZones(d); }
-    void readCategories(const QString& d) { i.readCategories(d); }
-    void readCentres(const QString& d) { i.readCentres(d); }
-    void readNodes(const QString& d) { i.readNodes(d); }
-    void readLinks(const QString& d) { i.readLinks(d); }
-    void readNextLanes(const QString& d) { i.readNextLanes(d); }
-    void readJunctions(const QString& d) { i.readJunctions(d); }
-    void readPriorities(const QString& d) { i.readPriorities(d); }
-    void readPrioritiesSias(const QString& d) { i.readPrioritiesSias(d); }
-    void readDemands(const QString& d) { i.readDemands(d); }
-    void readProfilesQuadstone(const QString& d) { i.readProfilesQuadstone(d); }
-    void readProfilesSias(const QString& d) { i.readProfilesSias(d); }
-    void readMatrix(const QString& d) { i.readMatrix(d); }
-    void readBusStops(const QString& d) { i.readBusStops(d); }
-    void readBusRoutes(const QString& d) { i.readBusRoutes(d); }
-    void readVehicles(const QString& d) { i.readVehicles(d); }
-    void readDetectors(const QString& d) { i.readDetectors(d); }
-    void readBeacons(const QString& d) { i.readBeacons(d); }
-    void readAnnotations(const QString& d) { i.readAnnotations(d); }
-    void checkBarredTurnings() { i.checkBarredTurnings(); }
     void updateLinks() { i.updateLinks(); }
     void createGeometry() { i.createGeometry(); }
     void createLinks() { i.createLinks(); }

@@ -19,23 +19,15 @@ inline char* toString(const CVPoint& p)
     return QTest::toString(QStringLiteral("(%1, %2, %3)").arg(p.x).arg(p.y).arg(p.z));
 }
 
-// A new model, an importer reading into it, and a scratch directory for the
-// files under test.
+// A new model and an importer reading into it, for the reading phase as a
+// whole (the reader classes have their fixture in tests/reader/).
 struct ReaderFixture
 {
     std::unique_ptr<CVModel> model{CVSystem::getSystem().createModel()};
     ParamicsImporter importer;
     ParamicsImporterProbe probe{importer};
-    NetworkDir dir;
 
     ReaderFixture() { importer.setModel(model.get()); }
-
-    // Writes one file and returns the directory to hand to a reader.
-    QString with(const QString& name, const QByteArray& text) const
-    {
-        dir.write(name, text);
-        return dir.path();
-    }
 
     ParamicsNode* node(const QString& id) { return probe.nodes().value(id, nullptr); }
     ParamicsLink* link(const QString& name) { return probe.links().value(name, nullptr); }
@@ -51,18 +43,6 @@ struct ReaderFixture
         return order;
     }
 };
-
-// A four-arm junction: node 10 at the origin and arms 11 (north), 12
-// (east), 13 (south), 14 (west) 100 m away, linked both ways to it.
-inline const QByteArray crossroadsNodes = "node 10 at 0 m, 0 m, 0 m junction\n"
-                                          "node 11 at 0 m, 100 m, 0 m junction\n"
-                                          "node 12 at 100 m, 0 m, 0 m junction\n"
-                                          "node 13 at 0 m, -100 m, 0 m junction\n"
-                                          "node 14 at -100 m, 0 m, 0 m junction\n";
-inline const QByteArray crossroadsLinks = "link 11 10 category 1\nlink 10 11 category 1\n"
-                                          "link 12 10 category 1\nlink 10 12 category 1\n"
-                                          "link 13 10 category 1\nlink 10 13 category 1\n"
-                                          "link 14 10 category 1\nlink 10 14 category 1\n";
 
 // Lane ranges of a turning as "origin from-to/destination from-to".
 inline QString laneRanges(const ParamicsTurning& t)

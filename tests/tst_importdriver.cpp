@@ -44,6 +44,8 @@ class TestImportDriver : public QObject
 private slots:
     void emptyDirectoryWarnsOncePerFile_data();
     void emptyDirectoryWarnsOncePerFile();
+    void demandsFilesAfterTheStoppingOneAreStillOpened();
+    void phasesBuildInImportOrder();
     void readingReportsEighteenSteps();
     void quadstoneLeavesConfigurationValuesAtZero();
     void existingConfigurationIsReused();
@@ -102,6 +104,49 @@ void TestImportDriver::emptyDirectoryWarnsOncePerFile()
     // plan with its folder, and the public lines folder are new: no network.
     QCOMPARE(model->getCatalog()->size() - objectsBefore, 7);
     QCOMPARE(model->getCatalog()->size(model->getType(QStringLiteral("CVSection"))), 0);
+}
+
+// A matrix above the declared count in demands.1 ends the demand reading,
+// yet demands.2 and demands.3 are still opened (and warned about).
+void TestImportDriver::demandsFilesAfterTheStoppingOneAreStillOpened()
+{
+    NetworkDir dir;
+    dir.write(QStringLiteral("demands.1"), "matrix count 1 matrix 1 from 1 5 matrix 2 from 1 6");
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporter importer;
+    ParamicsImporterProbe probe(importer);
+    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+    importer.setNbDemandsFile(3);
+    probe.readFiles(dir.path());
+    const QStringList opened = fileNamesOf(model->getLog()->warnings(), dir.path());
+    QVERIFY(opened.contains("demands.2") && opened.contains("demands.3"));
+    QCOMPARE(probe.demands().size(), 1);
+}
+
+// Each phase makes its host objects after the one before: the first object
+// of each kind, and the last vehicle type, come in the phases' order.
+void TestImportDriver::phasesBuildInImportOrder()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporter importer;
+    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+    importer.netImport(examplesDir(QStringLiteral("quadstone")));
+    QMap<QString, unsigned int> firstId;
+    unsigned int lastVehicle = 0;
+    for (const CVObject* object : model->getCatalog()->allObjects()) {
+        const QString type = object->getTypeName();
+        if (!firstId.contains(type) || object->getId() < firstId.value(type))
+            firstId.insert(type, object->getId());
+        if (type == QLatin1String("CVVehicle"))
+            lastVehicle = std::max(lastVehicle, object->getId());
+    }
+    const QStringList order = {"CVControlPlanSignal", "CVSection", "CVControlPlan", "CVODMatrix", "CVBusStop",
+                               "CVPublicLine", "CVDetector", "CVVMS", "CVText"};
+    for (int i = 1; i < order.size(); ++i) {
+        QVERIFY2(firstId.value(order[i - 1]) > 0 && firstId.value(order[i - 1]) < firstId.value(order[i]),
+                 qPrintable(order[i - 1] + " before " + order[i]));
+    }
+    QVERIFY(firstId.value("CVControlPlan") < lastVehicle && lastVehicle < firstId.value("CVODMatrix"));
 }
 
 void TestImportDriver::readingReportsEighteenSteps()

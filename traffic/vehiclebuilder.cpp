@@ -35,7 +35,7 @@ void ParamicsImporter::addBaseVehicles()
         base->maxSpeed = values.maxSpeed;
         base->maxAccel = values.maxAccel;
         base->maxDecel = values.maxDecel;
-        replaceRecord(baseVehicles, base->className, base);
+        ParamicsRecords::replace(baseVehicles, base->className, base);
     }
 }
 

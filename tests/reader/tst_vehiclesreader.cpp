@@ -1,4 +1,4 @@
-#include "readerrun.h"
+#include "readerfixture.h"
 
 #include <QtTest>
 
@@ -35,10 +35,11 @@ void VehiclesReaderTest::readsTypeBlocks()
     QFETCH(QByteArray, file);
     QFETCH(QString, expected);
 
-    ReaderRun run(QStringLiteral("vehicles"), file);
-    run.probe.readVehicles(run.path());
+    ReaderFixture run;
+    run.dir.write("vehicles", file);
+    run.readVehicles();
     QStringList records;
-    for (auto it = run.probe.vehicles().cbegin(); it != run.probe.vehicles().cend(); ++it) {
+    for (auto it = run.vehicles.cbegin(); it != run.vehicles.cend(); ++it) {
         for (const ParamicsVehicle* v : it.value())
             records << QStringLiteral("%1: %2 %3 %4").arg(it.key()).arg(v->type).arg(v->className.isEmpty() ? "-" : v->className).arg(v->proportion);
     }

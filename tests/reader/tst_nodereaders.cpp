@@ -16,11 +16,11 @@ private:
         f.dir.write("categories", "to 1 category 1 lanes 3");
         f.dir.write("nextlanes", nextLanes);
         f.dir.write("junctions", junctions);
-        f.probe.readCategories(f.dir.path());
-        f.probe.readNodes(f.dir.path());
-        f.probe.readLinks(f.dir.path());
-        f.probe.readNextLanes(f.dir.path());
-        f.probe.readJunctions(f.dir.path());
+        f.readCategories();
+        f.readNodes();
+        f.readLinks();
+        f.readNextLanes();
+        f.readJunctions();
         QStringList ranges;
         for (const ParamicsTurning& t : f.link("13:10")->turnings)
             ranges << laneRanges(t);
@@ -49,9 +49,9 @@ private slots:
         QFETCH(int, type);
         QFETCH(CVPoint, position);
         ReaderFixture f;
-        f.probe.toRedTime() = 2.5f;
-        f.probe.readNodes(f.with("nodes", "## nodes\n" + line + "\n"));
-        QCOMPARE(f.probe.nodes().keys(), QStringList{"7"});
+        f.toRedTime = 2.5f;
+        f.readNodes("## nodes\n" + line + "\n");
+        QCOMPARE(f.nodes.keys(), QStringList{"7"});
         const ParamicsNode* node = f.node("7");
         QCOMPARE(node->id, QStringLiteral("7"));
         QCOMPARE(node->type, type);
@@ -75,27 +75,27 @@ private slots:
         QFETCH(QByteArray, box);
         QFETCH(double, factor);
         ReaderFixture f;
-        f.importer.setUnits("Feet");
-        f.probe.readNodes(f.with("nodes", "node 1 at 100 m, 100 m, 0 m junction\n"
+        f.unitFactor = 0.3;
+        f.readNodes("node 1 at 100 m, 100 m, 0 m junction\n"
                                           "Bounding " + box + "\n"
-                                          "node 2 at 100 m, 200 m, 10 m junction\n"));
-        QCOMPARE(f.probe.unitFactor(), factor);
+                                          "node 2 at 100 m, 200 m, 10 m junction\n");
+        QCOMPARE(f.unitFactor, factor);
         QCOMPARE(f.node("1")->position.x, 30.0);  // read before the box: the dialog's feet
         QCOMPARE(f.node("2")->position.x, 100 * factor);
         QCOMPARE(f.node("2")->position.y, 200 * factor);
         QCOMPARE(f.node("2")->position.z, 10 * factor);
-        QCOMPARE(f.probe.boundingBox().getMax().x, 1000 * factor);
-        QCOMPARE(f.probe.boundingBox().getMax().y, 500 * factor);
-        QCOMPARE(f.probe.boundingBox().getMin().x, 0.0);
+        QCOMPARE(f.boundingBox.getMax().x, 1000 * factor);
+        QCOMPARE(f.boundingBox.getMax().y, 500 * factor);
+        QCOMPARE(f.boundingBox.getMin().x, 0.0);
     }
 
     void laterNodeWithTheSameIdReplaces()
     {
         ReaderFixture f;
-        f.probe.readNodes(f.with("nodes", "node 5 at 1 m, 1 m, 0 m junction\n"
+        f.readNodes("node 5 at 1 m, 1 m, 0 m junction\n"
                                           "node 6 at 2 m, 2 m, 0 m junction\n"
-                                          "node 5 at 3 m, 3 m, 0 m roundabout\n"));
-        QCOMPARE(f.probe.nodes().size(), 2);
+                                          "node 5 at 3 m, 3 m, 0 m roundabout\n");
+        QCOMPARE(f.nodes.size(), 2);
         QCOMPARE(f.node("5")->position, CVPoint(3, 3, 0));
         QCOMPARE(f.node("5")->type, int(ParamicsNode::Roundabout));
     }

@@ -1,4 +1,4 @@
-#include "readerrun.h"
+#include "readerfixture.h"
 
 #include <QtTest>
 
@@ -16,18 +16,19 @@ private slots:
 void DeviceReadersTest::readsDetectorsAndBeacons()
 {
     // Detectors: anything but "m" is feet at 0.33. Beacons: only "ft" is.
-    ReaderRun run(QStringLiteral("detectors"), "link 9:9 loop A at 100 ft on link 1:2 length 10 yd\n"
+    ReaderFixture run;
+    run.dir.write("detectors", "link 9:9 loop A at 100 ft on link 1:2 length 10 yd\n"
                                                "sloop B at 50 m, length 2.0 m\nloop");
     run.dir.write(QStringLiteral("beacons"), "beacon count 3\nvms V1 at 100 ft on link 1:2\nvms V2 at 100 yd\n"
                                              "vms count 2 vms V3");
-    run.probe.unitFactor() = 0.3;  // device positions never use it
-    run.probe.readDetectors(run.path());
-    run.probe.readBeacons(run.path());
+    run.unitFactor = 0.3;  // device positions never use it
+    run.readDetectors();
+    run.readBeacons();
 
     QStringList detectors, beacons;
-    for (const ParamicsDetector* d : run.probe.detectors())
+    for (const ParamicsDetector* d : run.detectors)
         detectors << QStringLiteral("%1 %2 %3 %4").arg(d->id, d->link).arg(d->position).arg(d->length);
-    for (const ParamicsBeacon* b : run.probe.beacons())
+    for (const ParamicsBeacon* b : run.beacons)
         beacons << QStringLiteral("%1 %2 %3").arg(b->id, b->link).arg(b->position);
     QCOMPARE(detectors, QStringList({"A 1:2 33 3.3", "B  50 2"}));
     // "vms count 2" begins a sign named count, then lowers the limit: V3 is one too many.
@@ -50,6 +51,10 @@ void DeviceReadersTest::readsAnnotations_data()
     QTest::newRow("colour after line, circle or a read text is skipped; a label without colour stays empty")
         << "Sias" << QByteArray("line colour 2 1 2 \"no\" circle colour 4 3 4 \"no\" text colour 1 8 6 \"yes\" colour 9 9 9 \"no\" text")
         << "(4,3,0) \"yes\"; (0,0,0) ";
+    QTest::newRow("line after text clears the text") << "Quadstone" << QByteArray("text line colour 1 (1 ,2 ,3) \"a\"")
+                                                     << "(0,0,0) ";
+    QTest::newRow("circle after text clears the text") << "Sias" << QByteArray("text circle colour 1 2 4 \"a\"")
+                                                       << "(0,0,0) ";
     QTest::newRow("cut off by the end of the file") << "Quadstone" << QByteArray("text colour 1 (5 ,6") << "(2.5,3,0) ";
 }
 
@@ -59,12 +64,11 @@ void DeviceReadersTest::readsAnnotations()
     QFETCH(QByteArray, file);
     QFETCH(QString, expected);
 
-    ReaderRun run(QStringLiteral("annotation"), file);
-    run.probe.version() = version;
-    run.probe.unitFactor() = 0.5;
-    run.probe.readAnnotations(run.path());
+    ReaderFixture run;
+    run.unitFactor = 0.5;
+    run.readAnnotations(file, version == QLatin1String("Sias"));
     QStringList labels;
-    for (const ParamicsAnnotation* a : run.probe.annotations())
+    for (const ParamicsAnnotation* a : run.annotations)
         labels << QStringLiteral("(%1,%2,%3) %4").arg(a->position.x).arg(a->position.y).arg(a->position.z).arg(a->text);
     QCOMPARE(labels.join(QStringLiteral("; ")), expected);
 }

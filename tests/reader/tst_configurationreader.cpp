@@ -34,18 +34,18 @@ private slots:
         QFETCH(float, stopDelay);
         QFETCH(float, toRedTime);
         ReaderFixture f;
-        f.probe.readConfigurationSias(f.with("configuration", content));
-        QCOMPARE(f.probe.stopDelay(), stopDelay);
-        QCOMPARE(f.probe.toRedTime(), toRedTime);
+        f.readConfiguration(content);
+        QCOMPARE(f.stopDelay, stopDelay);
+        QCOMPARE(f.toRedTime, toRedTime);
     }
 
     void missingFileKeepsZeroAndWarns()
     {
         ReaderFixture f;
-        f.probe.stopDelay() = 0.0f;
-        f.probe.readConfigurationSias(f.dir.path());
-        QCOMPARE(f.probe.stopDelay(), 0.0f);
-        QCOMPARE(f.model->getLog()->warnings().size(), 1);
+        f.stopDelay = 0.0f;
+        f.readConfiguration();
+        QCOMPARE(f.stopDelay, 0.0f);
+        QCOMPARE(f.warnings(), 1);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "readerrun.h"
+#include "readerfixture.h"
 
 #include <QtTest>
 
@@ -17,6 +17,8 @@ private slots:
     void readsProfiles_data();
     void readsProfiles();
     void readsMatrixFile();
+    void matrixHeaders_data();
+    void matrixHeaders();
     void odValuesKeepEveryValue();
 };
 
@@ -61,15 +63,14 @@ void DemandReadersTest::readsDemands()
     QFETCH(QString, expected);
 
     const bool twoFiles = !second.isEmpty();
-    ReaderRun run(twoFiles ? QStringLiteral("demands.1") : QStringLiteral("demands"), first);
-    if (twoFiles)
-        run.dir.write(QStringLiteral("demands.2"), second);
-    run.probe.nbDemandsFile() = twoFiles ? 2 : 1;
-    run.probe.zoneRenumbering().insert(5, 105);
-    run.probe.readDemands(run.path());
+    ReaderFixture run;
+    run.dir.write(QStringLiteral("demands.1"), first);
+    run.dir.write(QStringLiteral("demands.2"), second);
+    run.zoneRenumbering.insert(5, 105);
+    run.readDemands(twoFiles ? QStringList{"demands.1", "demands.2"} : QStringList{"demands.1"});
 
     QStringList demands;
-    for (const ParamicsDemand* d : run.probe.demands()) {
+    for (const ParamicsDemand* d : run.demands) {
         QStringList rows;
         for (auto it = d->rows.cbegin(); it != d->rows.cend(); ++it)
             rows << QStringLiteral("%1: %2").arg(it.key()).arg(joined(it.value().toVector()));
@@ -90,6 +91,10 @@ void DemandReadersTest::readsProfiles_data()
         << "Sias" << QByteArray("divisor 3 profile demand profile 1 hour 06: 1") << "1 0s 06:00:00 [0.33333334]";
     QTest::newRow("Sias: a profile above the count ends the file; a bad hour is null")
         << "Sias" << QByteArray("profile count 1 profile 1 hour 25: 5 profile 2 hour 08: 6") << "1 0s null [5]";
+    QTest::newRow("Sias: an hour before any profile is skipped alone")
+        << "Sias" << QByteArray("hour profile 1 hour 08: 7") << "1 0s 08:00:00 [7]";
+    QTest::newRow("Sias: a repeated profile number replaces the earlier")
+        << "Sias" << QByteArray("profile 1 hour 07: 1 profile 1 hour 08: 2") << "1 0s 08:00:00 [2]";
     QTest::newRow("Quadstone: interval before the period applies; after it, to the next")
         << "Quadstone" << QByteArray("period count 1 interval 15 period 1 interval 30 start 07:30:15 1 period 2 start 08:00 2")
         << "1 900s 07:30:15 [1]; 2 1800s 08:00:00 [2]";
@@ -103,14 +108,15 @@ void DemandReadersTest::readsProfiles()
     QFETCH(QByteArray, file);
     QFETCH(QString, expected);
 
-    ReaderRun run(QStringLiteral("profile"), file);
+    ReaderFixture run;
+    run.dir.write("profile", file);
     if (version == QLatin1String("Sias"))
-        run.probe.readProfilesSias(run.path());
+        run.readProfilesSias();
     else
-        run.probe.readProfilesQuadstone(run.path());
+        run.readProfilesQuadstone();
 
     QStringList profiles;
-    for (const ParamicsProfile* p : run.probe.profiles()) {
+    for (const ParamicsProfile* p : run.profiles) {
         QStringList values;
         for (float v : p->values)
             values << QString::number(v, 'g', 8);
@@ -124,16 +130,51 @@ void DemandReadersTest::readsProfiles()
 void DemandReadersTest::readsMatrixFile()
 {
     // No count: matrix 2 ends the file. The last row is one value short.
-    ReaderRun run(QStringLiteral("matrix"), "from 1 9 9\nmatrix 1\nfrom 5: 0 1 2\nfrom 20: 3 0 5\nfrom 30: 6 7\nmatrix 2 from 1 1");
-    run.probe.zoneRenumbering().insert(5, 105);
-    run.probe.readMatrix(run.path());
-    QCOMPARE(run.probe.matrixEntries().keys(), QList<int>({1}));
-    const ParamicsMatrix* m = run.probe.matrixEntries().value(1);
+    ReaderFixture run;
+    run.dir.write("matrix", "from 1 9 9\nmatrix 1\nfrom 5: 0 1 2\nfrom 20: 3 0 5\nfrom 30: 6 7\nmatrix 2 from 1 1");
+    run.zoneRenumbering.insert(5, 105);
+    run.readMatrix();
+    QCOMPARE(run.matrixEntries.keys(), QList<int>({1}));
+    const ParamicsMatrix* m = run.matrixEntries.value(1);
     QCOMPARE(m->rowIndex, (QMap<int, int>{{105, 0}, {20, 1}, {30, 2}}));
     QCOMPARE(m->value(105, 30), 2.0);
     QCOMPARE(m->value(30, 20), 7.0);
     QCOMPARE(m->value(30, 30), 0.0);  // beyond the values read
     QCOMPARE(m->value(5, 20), 0.0);   // written number, not a row
+}
+
+void DemandReadersTest::matrixHeaders_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("expected");  // "m<number> {origin:row ...} [values]" per matrix
+
+    QTest::newRow("rows counted from 0 in each matrix")
+        << QByteArray("matrix count 2 matrix 1 from 1 1 2 from 2 3 4 matrix 2 from 2 5 6 from 1 7 8")
+        << "m1 {1:0 2:1} [1,2,3,4]; m2 {1:1 2:0} [5,6,7,8]";
+    QTest::newRow("matrix and a word begins nothing")
+        << QByteArray("matrix 1 from 1 5 matrix x from 2 6") << "m1 {1:0 2:1} [5,6]";
+    QTest::newRow("matrix count and a word keeps the count")
+        << QByteArray("matrix count two matrix 1 from 1 5 matrix 2 from 1 6") << "m1 {1:0} [5]";
+    QTest::newRow("matrix count and a keyword looks at the keyword")
+        << QByteArray("matrix count matrix 1 from 1 5") << "m1 {1:0} [5]";
+    QTest::newRow("a repeated matrix number replaces the earlier")
+        << QByteArray("matrix count 3 matrix 1 from 1 5 matrix 1 from 1 6") << "m1 {1:0} [6]";
+}
+
+void DemandReadersTest::matrixHeaders()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, expected);
+    ReaderFixture run;
+    run.readMatrix(file);
+    QStringList matrices;
+    for (const ParamicsMatrix* m : run.matrixEntries) {
+        QStringList rows;
+        for (auto it = m->rowIndex.cbegin(); it != m->rowIndex.cend(); ++it)
+            rows << QStringLiteral("%1:%2").arg(it.key()).arg(it.value());
+        matrices << QStringLiteral("m%1 {%2} [%3]").arg(m->number).arg(rows.join(' ')).arg(joined(m->values.toVector()));
+    }
+    QCOMPARE(matrices.join(QStringLiteral("; ")), expected);
 }
 
 void DemandReadersTest::odValuesKeepEveryValue()

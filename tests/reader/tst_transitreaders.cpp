@@ -1,4 +1,4 @@
-#include "readerrun.h"
+#include "readerfixture.h"
 
 #include <QtTest>
 
@@ -35,11 +35,12 @@ void TransitReadersTest::readsBusStops()
     QFETCH(QByteArray, file);
     QFETCH(QString, expected);
 
-    ReaderRun run(QStringLiteral("busstops"), file);
-    run.probe.unitFactor() = 0.3;  // stop positions never use it
-    run.probe.readBusStops(run.path());
+    ReaderFixture run;
+    run.dir.write("busstops", file);
+    run.unitFactor = 0.3;  // stop positions never use it
+    run.readBusStops();
     QStringList stops;
-    for (const ParamicsBusStop* s : run.probe.busStops())
+    for (const ParamicsBusStop* s : run.busStops)
         stops << QStringLiteral("%1 %2 %3 %4").arg(s->number).arg(s->link).arg(s->position).arg(s->name);
     QCOMPARE(stops.join(QStringLiteral("; ")), expected);
 }
@@ -70,10 +71,11 @@ void TransitReadersTest::readsBusRoutes()
     QFETCH(QByteArray, file);
     QFETCH(QString, expected);
 
-    ReaderRun run(QStringLiteral("busroutes"), file);
-    run.probe.readBusRoutes(run.path());
+    ReaderFixture run;
+    run.dir.write("busroutes", file);
+    run.readBusRoutes();
     QStringList routes;
-    for (const ParamicsBusRoute* r : run.probe.busRoutes()) {
+    for (const ParamicsBusRoute* r : run.busRoutes) {
         QStringList stops, releases;
         for (const ParamicsRouteStop& s : r->stops)
             stops << QString::number(s.stop) + (s.time.isNull() ? "" : "@");

@@ -15,13 +15,13 @@ private:
         f.dir.write("nodes", crossroadsNodes);
         f.dir.write("links", crossroadsLinks);
         f.dir.write("priorities", priorities);
-        f.probe.readCategories(f.dir.path());
-        f.probe.readNodes(f.dir.path());
-        f.probe.readLinks(f.dir.path());
+        f.readCategories();
+        f.readNodes();
+        f.readLinks();
         if (sias)
-            f.probe.readPrioritiesSias(f.dir.path());
+            f.readPrioritiesSias();
         else
-            f.probe.readPriorities(f.dir.path());
+            f.readPriorities();
     }
 
     // "offset/time/max/red from>to ... | barred turnings as link:index".
@@ -31,7 +31,7 @@ private:
         for (const auto& movement : phase.movements)
             parts << movement.first + ">" + movement.second;
         for (const ParamicsTurning* t : phase.barredTurnings) {
-            for (const ParamicsLink* link : f.probe.links()) {
+            for (const ParamicsLink* link : f.links) {
                 for (int i = 0; i < link->turningCount(); ++i) {
                     if (&link->turnings[i] == t)
                         parts << QStringLiteral("barred %1#%2").arg(link->name).arg(i);
@@ -108,6 +108,42 @@ private slots:
         QCOMPARE(rightTurnFromSouth(f).warningIndicator, warningIndicator);
     }
 
+    // Words skipped after "all", "actions signals" and a Sias "barred"
+    // after an unknown junction, seen on the right turn from the south and
+    // on the phases of node 10.
+    void skippedWordsAndJunctionLines_data()
+    {
+        QTest::addColumn<bool>("sias");
+        QTest::addColumn<QByteArray>("priorities");
+        QTest::addColumn<int>("warningIndicator");
+        QTest::addColumn<bool>("barred");
+        QTest::addColumn<QStringList>("phases");
+
+        QTest::newRow("quadstone all takes three words") << false << QByteArray("actions 10 from 13 to 12 all x barred medium")
+                                                         << 1 << false << QStringList{};
+        QTest::newRow("sias all takes two words") << true << QByteArray("actions 10 from 13 to 12 all barred medium") << 1
+                                                  << false << QStringList{};
+        QTest::newRow("sias barred after an unknown junction does nothing")
+            << true << QByteArray("actions 10 from 13 to 12 actions 99 barred") << 0 << false << QStringList{};
+        QTest::newRow("quadstone actions signals keeps the junction")
+            << false << QByteArray("actions 10 phase 1 30 actions signals phase 2 40 from 13 to 12 major actions 11") << 0
+            << false << QStringList{"0/30/0/0", "0/40/0/0 13>12"};
+    }
+
+    void skippedWordsAndJunctionLines()
+    {
+        QFETCH(bool, sias);
+        QFETCH(QByteArray, priorities);
+        QFETCH(int, warningIndicator);
+        QFETCH(bool, barred);
+        QFETCH(QStringList, phases);
+        ReaderFixture f;
+        readPriorities(f, sias, priorities);
+        QCOMPARE(rightTurnFromSouth(f).warningIndicator, warningIndicator);
+        QCOMPARE(rightTurnFromSouth(f).barred, barred);
+        QCOMPARE(phasesOf(f, "10"), phases);
+    }
+
     void quadstonePhases()
     {
         ReaderFixture f;
@@ -135,7 +171,7 @@ private slots:
         ReaderFixture f;
         readPriorities(f, false, "phase 1 30 from 13 to 12 major actions 77 phase 1 20 actions 10 phase 1 40 phase 2 50");
         QCOMPARE(phasesOf(f, "10"), QStringList{"0/40/0/0"});
-        for (const ParamicsNode* node : f.probe.nodes()) {
+        for (const ParamicsNode* node : f.nodes) {
             if (node->id != "10")
                 QVERIFY(node->priorities.isEmpty());
         }
@@ -161,7 +197,7 @@ private slots:
         QVERIFY(f.link("10:12")->findTurning("12:10")->barred);
         // A new junction block is outside any stage.
         QVERIFY(f.link("10:11")->findTurning("11:10")->barred);
-        f.probe.checkBarredTurnings();
+        f.checkBarredTurnings();
         QVERIFY(!rightTurnFromSouth(f).barred);  // stage 3 lets it go
     }
 
@@ -171,7 +207,7 @@ private slots:
         readPriorities(f, true,
                        "actions 10 stage 1 30 from 13 to 12 barred from 13 to 14 barred\n"
                        "stage 2 30 from 13 to 12 barred\nactions 11\n");
-        f.probe.checkBarredTurnings();
+        f.checkBarredTurnings();
         QVERIFY(rightTurnFromSouth(f).barred);
         QVERIFY(!f.link("13:10")->findTurning("10:14")->barred);
     }
@@ -200,7 +236,7 @@ private slots:
         ReaderFixture f;
         readPriorities(f, false, "");
         QFile::remove(f.dir.path() + "/priorities");
-        f.probe.readPriorities(f.dir.path());
+        f.readPriorities();
         QVERIFY(f.node("10")->priorities.isEmpty());
         QVERIFY(f.model->getLog()->warnings().last().endsWith("/priorities. File not found"));
     }

@@ -11,7 +11,7 @@ private:
     static QList<int> zoneIds(ReaderFixture& f)
     {
         QList<int> ids;
-        for (const ParamicsZone* zone : f.probe.zones())
+        for (const ParamicsZone* zone : f.zones)
             ids << zone->id;
         return ids;
     }
@@ -39,20 +39,20 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QList<int>, ids);
         ReaderFixture f;
-        f.probe.readZones(f.with("zones", content));
+        f.readZones(content);
         QCOMPARE(zoneIds(f), ids);
-        QCOMPARE(f.probe.zones().keys(), f.probe.zoneNumbers().keys());
-        for (auto it = f.probe.zones().cbegin(); it != f.probe.zones().cend(); ++it) {
+        QCOMPARE(f.zones.keys(), f.zoneNumbers.keys());
+        for (auto it = f.zones.cbegin(); it != f.zones.cend(); ++it) {
             QCOMPARE(it.value()->index, it.key());
-            QCOMPARE(f.probe.zoneNumbers().value(it.key()), it.value()->id);
+            QCOMPARE(f.zoneNumbers.value(it.key()), it.value()->id);
         }
     }
 
     void zoneBoxAndCentroidWithUnits()
     {
         ReaderFixture f;
-        f.probe.unitFactor() = 1.0;
-        f.probe.readZones(f.with("zones", "Zone Count 2\n"
+        f.unitFactor = 1.0;
+        f.readZones("Zone Count 2\n"
                                           "min 5 m 5 m\n"  // before any zone: skipped, unit untouched
                                           "zone 1 4\n"
                                           "-10 m -20 m\n"
@@ -62,9 +62,9 @@ private slots:
                                           "zone 2 4\n"
                                           "max 1000 ft 2000 ft\n"
                                           "min 100 m 200 m\n"
-                                          "centroid 500 m 1000 m\n"));
-        QCOMPARE(f.probe.zones().size(), 2);
-        const ParamicsZone* first = f.probe.zones().value(0);
+                                          "centroid 500 m 1000 m\n");
+        QCOMPARE(f.zones.size(), 2);
+        const ParamicsZone* first = f.zones.value(0);
         QCOMPARE(first->minX, 0.0);
         QCOMPARE(first->maxX, 10.0);
         QCOMPARE(first->maxY, 20.0);
@@ -72,23 +72,23 @@ private slots:
         QVERIFY(first->contains(CVPoint(10, 0, 7)));
         QVERIFY(!first->contains(CVPoint(10.01, 0)));
         // "max" in feet sets 0.3 for the lines after it, whatever their unit word.
-        const ParamicsZone* second = f.probe.zones().value(1);
+        const ParamicsZone* second = f.zones.value(1);
         QCOMPARE(second->maxX, 300.0);
         QCOMPARE(second->maxY, 600.0);
         QCOMPARE(second->minX, 30.0);
         QCOMPARE(second->centroidPoint.x, 150.0);
         QCOMPARE(second->centroidPoint.y, 300.0);
-        QCOMPARE(f.probe.unitFactor(), 0.3);
+        QCOMPARE(f.unitFactor, 0.3);
     }
 
     void lookupAtTheEndOfTheFile()
     {
         ReaderFixture f;
-        f.probe.readZones(f.with("zones", "zone count 1\nlookup 1 101 2"));
-        QCOMPARE(f.probe.zoneRenumbering().value(101), 1);
+        f.readZones("zone count 1\nlookup 1 101 2");
+        QCOMPARE(f.zoneRenumbering.value(101), 1);
         // The pair cut short by the end pairs 2 with the end marker's value.
-        QCOMPARE(f.probe.zoneRenumbering().value(0), 2);
-        QVERIFY(f.probe.zones().isEmpty());
+        QCOMPARE(f.zoneRenumbering.value(0), 2);
+        QVERIFY(f.zones.isEmpty());
     }
 
     void categoryAttributes_data()
@@ -124,9 +124,9 @@ private slots:
         QFETCH(QString, type);
         QFETCH(double, median);
         ReaderFixture f;
-        f.probe.readCategories(f.with("categories", "categories 1 to 5\ncategory 4 " + attributes + "\n"));
-        QCOMPARE(f.probe.categories().keys(), QList<int>{4});
-        const ParamicsCategory* category = f.probe.categories().value(4);
+        f.readCategories("categories 1 to 5\ncategory 4 " + attributes + "\n");
+        QCOMPARE(f.categories.keys(), QList<int>{4});
+        const ParamicsCategory* category = f.categories.value(4);
         QCOMPARE(category->id, 4);
         QCOMPARE(category->lanes, lanes);
         QCOMPARE(category->speed, speed);
@@ -138,12 +138,34 @@ private slots:
     void categoriesStopAboveTheLimit()
     {
         ReaderFixture f;
-        f.probe.readCategories(f.with("categories", "lanes 5\n"  // no category yet: skipped
+        f.readCategories("lanes 5\n"  // no category yet: skipped
                                                     "categories 1 to 3\n"
                                                     "category 1 lanes 2\ncategory 3 lanes 3\n"
-                                                    "category 4 lanes 4\ncategory 2 lanes 9\n"));
-        QCOMPARE(f.probe.categories().keys(), (QList<int>{1, 3}));
-        QCOMPARE(f.probe.categories().value(3)->lanes, 3);
+                                                    "category 4 lanes 4\ncategory 2 lanes 9\n");
+        QCOMPARE(f.categories.keys(), (QList<int>{1, 3}));
+        QCOMPARE(f.categories.value(3)->lanes, 3);
+    }
+
+    void repeatedCategoryReplacesTheEarlier()
+    {
+        ReaderFixture f;
+        f.readCategories("to 2 category 1 lanes 2 speed 30 kph category 1 lanes 3");
+        QCOMPARE(f.categories.keys(), QList<int>{1});
+        QCOMPARE(f.categories.value(1)->lanes, 3);
+        QCOMPARE(f.categories.value(1)->speed, 50.0);
+    }
+
+    // A position before the first centre only sets the unit; a repeated
+    // centre number replaces the earlier centre.
+    void centresEarlyPositionAndRepeatedNumber()
+    {
+        ReaderFixture f;
+        f.readCentres("at 10 ft 20 ft Control Points 3 #2 radius 10 m #1 at 1 m 1 m radius 2 #1 at 5 m 6 m");
+        QCOMPARE(f.centres.keys(), (QList<int>{1, 2}));
+        QCOMPARE(f.centres.value(2)->x, 0.0);
+        QCOMPARE(f.centres.value(2)->radius, 3.0);
+        QCOMPARE(f.centres.value(1)->x, 5.0);
+        QCOMPARE(f.centres.value(1)->radius, 0.0);
     }
 
     void centresStopRule_data()
@@ -162,30 +184,30 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QList<int>, ids);
         ReaderFixture f;
-        f.probe.readCentres(f.with("centres", content));
-        QCOMPARE(f.probe.centres().keys(), ids);
+        f.readCentres(content);
+        QCOMPARE(f.centres.keys(), ids);
     }
 
     void centrePositionAndRadius()
     {
         ReaderFixture f;
-        f.probe.readCentres(f.with("centres", "Control Points 810\nArc Centre\n"
+        f.readCentres("Control Points 810\nArc Centre\n"
                                               "#28 at -69396.3 m -731721.9 m radius 37.1 m\n"
                                               "#29 at 100 ft 200 ft radius 10 ft\n"
-                                              "#30 radius 5\n"));
-        QCOMPARE(f.probe.centres().size(), 3);
-        const ParamicsCentre* first = f.probe.centres().value(28);
+                                              "#30 radius 5\n");
+        QCOMPARE(f.centres.size(), 3);
+        const ParamicsCentre* first = f.centres.value(28);
         QCOMPARE(first->x, -69396.3);
         QCOMPARE(first->y, -731721.9);
         QCOMPARE(first->radius, 37.1);
-        const ParamicsCentre* feet = f.probe.centres().value(29);
+        const ParamicsCentre* feet = f.centres.value(29);
         QCOMPARE(feet->x, 30.0);
         QCOMPARE(feet->y, 60.0);
         QCOMPARE(feet->radius, 3.0);
-        const ParamicsCentre* noPosition = f.probe.centres().value(30);
+        const ParamicsCentre* noPosition = f.centres.value(30);
         QCOMPARE(noPosition->x, 0.0);
         QCOMPARE(noPosition->radius, 1.5);  // feet still in force
-        QCOMPARE(f.probe.unitFactor(), 0.3);
+        QCOMPARE(f.unitFactor, 0.3);
     }
 };
 

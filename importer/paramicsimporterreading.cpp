@@ -1,0 +1,186 @@
+// The importer's reading phase: each reader runs one reader class of
+// reader/ over one file, on the importer's records and settings.
+
+#include "importer/paramicsimporter.h"
+#include "reader/annotationreader.h"
+#include "reader/configurationreader.h"
+#include "reader/demandreaders.h"
+#include "reader/devicereaders.h"
+#include "reader/linksreader.h"
+#include "reader/nodereaders.h"
+#include "reader/prioritiesreaders.h"
+#include "reader/profilereaders.h"
+#include "reader/transitreaders.h"
+#include "reader/vehiclesreader.h"
+#include "reader/zonereaders.h"
+
+#include <QStringList>
+
+namespace {
+
+QString filePath(const QString& directory, const char* name)
+{
+    return directory + QLatin1Char('/') + QLatin1String(name);
+}
+
+}  // namespace
+
+void ParamicsImporter::readConfigurationSias(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "configuration"));
+    ConfigurationReader(in, stopDelay, toRedTime).read();
+}
+
+void ParamicsImporter::readZones(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "zones"));
+    ZonesReader(in, zones, zoneNumbers, zoneRenumbering, unitFactor).read();
+}
+
+void ParamicsImporter::readCategories(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "categories"));
+    CategoriesReader(in, categories).read();
+}
+
+void ParamicsImporter::readCentres(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "centres"));
+    CentresReader(in, centres, unitFactor).read();
+}
+
+void ParamicsImporter::readNodes(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "nodes"));
+    NodesReader(in, nodes, boundingBox, unitFactor, toRedTime).read();
+}
+
+// links.0, links.1, ... up to the first file that cannot be opened.
+void ParamicsImporter::readLinks(const QString& directory)
+{
+    LinksReader reader(nodes, links, categories);
+    for (int number = 0;; ++number) {
+        ParamicsTokenStream in(model, QStringLiteral("%1/links.%2").arg(directory).arg(number));
+        if (!in.isOpen())
+            break;
+        reader.read(in);
+    }
+    configureTurnings();
+}
+
+void ParamicsImporter::configureTurnings()
+{
+    TurningConfiguration(nodes, links, model, rightHandDrive).configure();
+}
+
+void ParamicsImporter::calculateAngles(ParamicsLink* link, QVector<Section>& sections)
+{
+    TurningConfiguration(nodes, links, model, rightHandDrive).calculateAngles(link, sections);
+}
+
+void ParamicsImporter::sortSections(QVector<Section>& sections)
+{
+    TurningConfiguration::sortSections(sections, rightHandDrive);
+}
+
+void ParamicsImporter::readNextLanes(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "nextlanes"));
+    NextLanesReader(in, links).read();
+}
+
+void ParamicsImporter::readJunctions(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "junctions"));
+    JunctionsReader(in, links).read();
+}
+
+void ParamicsImporter::readPriorities(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "priorities"));
+    QuadstonePrioritiesReader(in, nodes, links).read();
+}
+
+void ParamicsImporter::readPrioritiesSias(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "priorities"));
+    SiasPrioritiesReader(in, nodes, links).read();
+}
+
+void ParamicsImporter::checkBarredTurnings()
+{
+    barTurningsBarredInEveryStage(nodes);
+}
+
+// One file "demands", or the numbered files demands.1 to demands.N; every
+// file is opened, also after a matrix number above the count has ended
+// the reading.
+void ParamicsImporter::readDemands(const QString& directory)
+{
+    QStringList paths;
+    if (nbDemandsFile == 1) {
+        paths << filePath(directory, "demands");
+    } else {
+        for (int n = 1; n <= nbDemandsFile; ++n)
+            paths << QStringLiteral("%1/demands.%2").arg(directory).arg(n);
+    }
+    DemandsReader reader(demands, zoneRenumbering);
+    for (const QString& path : std::as_const(paths)) {
+        ParamicsTokenStream in(model, path);
+        reader.read(in);
+    }
+}
+
+void ParamicsImporter::readProfilesQuadstone(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "profile"));
+    QuadstoneProfilesReader(in, profiles).read();
+}
+
+void ParamicsImporter::readProfilesSias(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "profile"));
+    SiasProfilesReader(in, profiles).read();
+}
+
+void ParamicsImporter::readMatrix(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "matrix"));
+    MatrixReader(in, matrixEntries, zoneRenumbering).read();
+}
+
+void ParamicsImporter::readBusStops(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "busstops"));
+    BusStopsReader(in, busStops).read();
+}
+
+void ParamicsImporter::readBusRoutes(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "busroutes"));
+    BusRoutesReader(in, busRoutes).read();
+}
+
+void ParamicsImporter::readVehicles(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "vehicles"));
+    VehiclesReader(in, vehicles).read();
+}
+
+void ParamicsImporter::readDetectors(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "detectors"));
+    DetectorsReader(in, detectors).read();
+}
+
+void ParamicsImporter::readBeacons(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "beacons"));
+    BeaconsReader(in, beacons).read();
+}
+
+void ParamicsImporter::readAnnotations(const QString& directory)
+{
+    ParamicsTokenStream in(model, filePath(directory, "annotation"));
+    AnnotationReader(in, annotations, unitFactor, version == QLatin1String("Sias")).read();
+}
