@@ -16,33 +16,17 @@
 #include <QString>
 #include <QVector>
 
-class CVCentroid;
 class CVCentroidConfiguration;
-class CVControlPhase;
-class CVControlPlan;
-class CVFolder;
 class CVLayer;
 class CVModel;
-class CVNode;
-class CVObject;
-class CVODMatrix;
-class CVPublicLine;
-class CVPublicLineTimeTableSchedule;
-class CVRoadType;
-class CVSection;
-class CVSectionLane;
-class CVSectionObject;
-class CVTimeDuration;
-class CVTurning;
-class CVVehicle;
+class CentroidBuilder;
 
 // One import of a Paramics network directory into a host model. The
 // options dialog (or `corvia import`) configures it and calls netImport,
 // which first reads every file into the records below and then builds the
-// host objects from them. Readers and builders are the private member
-// functions: the readers are shims over the reader classes of reader/
-// (importer/paramicsimporterreading.cpp); the builders are defined in the
-// network/ and traffic/ folders.
+// host objects from them. Readers and builders are classes of their own
+// (reader/, network/, traffic/); the private member functions below are
+// shims that hand them the importer's records and host objects.
 class PARAMICS_EXPORT ParamicsImporter
 {
 public:
@@ -95,53 +79,19 @@ private:
     void sortSections(QVector<Section>& sections);
     void checkBarredTurnings();
 
-    // Network builders (network/).
+    // Building phases (importer/paramicsimporterbuilding.cpp): each runs one
+    // builder of network/ or traffic/ on the records read.
     void updateLinks();
-    void updateNbLanes(ParamicsTurning* turning, unsigned int laneCount);
     void createGeometry();
     void createLinks();
-    double calculateOrigDistance(ParamicsNode* node, double laneWidth);
-    double calculateDestDistance(ParamicsNode* node, double laneWidth);
-    double calculateParallelDistance(ParamicsLink* link);
-    void createIntermediatePoint(double angle1, double angle2, int centre, CVPoint* point);
-    // Section building helpers (network/geometrybuilder.cpp, sectiongeometry.cpp).
-    const ParamicsCategory& linkCategory(const ParamicsLink* link) const;
-    static int categoryLanes(const ParamicsCategory& category);
-    CVRoadType* findRoadType(const QString& name) const;
-    void setSectionAttributes(CVSection* section, const ParamicsLink* link, const ParamicsCategory& category);
-    void buildCentreLine(CVSection* section, ParamicsLink* link, ParamicsNode* startNode, ParamicsNode* endNode);
-    void buildStraightCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start, const CVPoint& end,
-                                 double originCut, double destinationCut);
-    void buildArcCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start, const CVPoint& end,
-                            double originCut, double destinationCut);
-    int countOpenLinks(const QVector<Section>& entries) const;
     void createNodes();
     void connectSections();
-    // Node and turning helpers (network/nodebuilder.cpp).
-    CVSection* findSection(unsigned int id) const;
-    void attachSections(const ParamicsNode* record, CVNode* node);
-    void addToZones(const ParamicsNode* record);
-    bool isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning, const ParamicsLink* next) const;
-    CVTurning* createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination, CVNode* node);
     void createRamps();
-    void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node);
-    void updateTurnings(CVSection* section);
-    CVSection* cutSectionAtRamp(CVSection* section, ParamicsNode* rampNode, double rampLength, CVSectionLane& lane);
-    CVTurning* createRampTurning(CVSection* origin, CVSection* destination, CVNode* node, int destinationFrom,
-                                 int destinationTo);
-    int sectionLaneCount(const CVSection* section) const;
+    CentroidBuilder centroidBuilder();
     void createCentroids();
     void calculateExtremeNodes();
     void createCentroidConnections();
-    void connectCentroid(CVCentroid* centroid, CVSection* section, int connectionType);
     void fixTurnings();
-    void fixOutRangedTurnings();
-    void fixOutTurnings(CVSection* section);
-    void fixInTurnings(CVSection* section);
-    // The model's objects of a host type, in ascending id.
-    QList<CVObject*> objectsOfType(const QString& typeName) const;
-
-    // Traffic builders (traffic/).
     void createPriorities();
     void addBaseVehicles();
     void createVehicles();
@@ -151,33 +101,6 @@ private:
     void createDetectors();
     void createBeacons();
     void createAnnotations();
-    // Things placed along sections (traffic/sectionplacement.cpp).
-    CVSection* linkSection(const QString& linkName) const;
-    static int lastLane(const CVSection* section);
-    void placeOnSection(CVSectionObject* object, CVSection* section);
-    // Public line parts (traffic/publictransportbuilder.cpp).
-    CVFolder* publicLinesFolder();
-    void addLinePath(CVPublicLine* line, const ParamicsBusRoute& route) const;
-    void addLineStops(CVPublicLine* line, CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route) const;
-    static void addDepartures(CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route, CVObject* vehicle);
-
-    // Signal control helpers (traffic/signalcontrolbuilder.cpp).
-    CVControlPlan* createControlPlan();
-    void createControlJunction(CVControlPlan* plan, const ParamicsNode* record, CVNode* node);
-    void addPhaseSignals(CVControlPhase* phase, const ParamicsPhase& record, const ParamicsNode* junction, CVNode* node);
-
-    // Vehicle type helpers (traffic/vehiclebuilder.cpp).
-    CVVehicle* createVehicle(const ParamicsVehicle& record, const ParamicsBaseVehicle& base);
-
-    // Demand helpers (traffic/demandbuilder.cpp): the centroid of each zone
-    // by reading index, the three kinds of matrices, and a new matrix's
-    // making and filing.
-    class ZoneCentroids;
-    void createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile, const ZoneCentroids& zones);
-    void createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones);
-    void createMatrixFileDemands(const ParamicsMatrix& matrix, const ZoneCentroids& zones);
-    CVODMatrix* newODMatrix(const QTime& start, const CVTimeDuration& duration, CVVehicle* vehicle);
-    void fileODMatrix(CVODMatrix* matrix, bool named);
 
     CVModel* model = nullptr;
     CVLayer* layer = nullptr;

@@ -5,7 +5,9 @@
 // edge of the network that the zone stands for), and connected to every
 // section at that node and to the dead-end sections at its other nodes.
 
-#include "importer/paramicsimporter.h"
+#include "network/centroidbuilder.h"
+
+#include "reader/paramicsarearecords.h"
 
 #include <cvcatalog.h>
 #include <cvcenconnection.h>
@@ -25,7 +27,14 @@ constexpr int NoExtremeNode = 10000;
 
 }  // namespace
 
-void ParamicsImporter::createCentroids()
+CentroidBuilder::CentroidBuilder(CVModel* model, CVLayer* layer, CVCentroidConfiguration* configuration,
+                                 const QMap<int, ParamicsZone*>& zones, const ParamicsNodeMap& nodes,
+                                 const ParamicsLinkMap& links)
+    : model(model), layer(layer), configuration(configuration), zones(zones), nodes(nodes), links(links)
+{
+}
+
+void CentroidBuilder::createCentroids()
 {
     if (!model)
         return;
@@ -45,14 +54,14 @@ void ParamicsImporter::createCentroids()
         centroid->setLayer(layer);
         centroid->increaseTick();
         zone->centroidId = centroid->getId();
-        if (centroidConfiguration)
-            centroidConfiguration->addCentroid(centroid);
+        if (configuration)
+            configuration->addCentroid(centroid);
         centroid->increaseTick();
         model->getGeoModel()->add(layer, centroid);
     }
 }
 
-void ParamicsImporter::calculateExtremeNodes()
+void CentroidBuilder::calculateExtremeNodes()
 {
     for (ParamicsZone* zone : std::as_const(zones)) {
         if (!zone)
@@ -71,7 +80,7 @@ void ParamicsImporter::calculateExtremeNodes()
     }
 }
 
-void ParamicsImporter::connectCentroid(CVCentroid* centroid, CVSection* section, int connectionType)
+void CentroidBuilder::connectCentroid(CVCentroid* centroid, CVSection* section, int connectionType)
 {
     auto* connection = dynamic_cast<CVCenConnection*>(
         CVSystem::getSystem().newObject(QStringLiteral("CVCenConnection"), model, -1, true));
@@ -82,7 +91,7 @@ void ParamicsImporter::connectCentroid(CVCentroid* centroid, CVSection* section,
     centroid->addConnection(connection);
 }
 
-void ParamicsImporter::createCentroidConnections()
+void CentroidBuilder::createCentroidConnections()
 {
     if (!model)
         return;
@@ -100,38 +109,43 @@ void ParamicsImporter::createCentroidConnections()
         // Every open section at the extreme node, entering ones first.
         for (const Section& entry : extreme->inLinks) {
             const ParamicsLink* link = links.value(entry.name, nullptr);
-            if (CVSection* section = link && !link->barred ? findSection(link->sectionId) : nullptr)
+            if (CVSection* section = link && !link->barred ? findSection(model, link->sectionId) : nullptr)
                 connectCentroid(centroid, section, 1);
         }
         for (const Section& entry : extreme->outLinks) {
             const ParamicsLink* link = links.value(entry.name, nullptr);
-            if (CVSection* section = link && !link->barred ? findSection(link->sectionId) : nullptr)
+            if (CVSection* section = link && !link->barred ? findSection(model, link->sectionId) : nullptr)
                 connectCentroid(centroid, section, 0);
         }
 
-        // Dead ends elsewhere in the zone: sections that no turning leaves
-        // (traffic can only arrive at the centroid) or enters (it can only
-        // come from there). A section already connected is not connected again.
-        for (const QString& id : zone->zoneNodes) {
-            const ParamicsNode* node = nodes.value(id, nullptr);
-            if (!node)
+        connectDeadEnds(centroid, zone);
+    }
+}
+
+// Dead ends elsewhere in the zone: sections that no turning leaves (traffic
+// can only arrive at the centroid) or enters (it can only come from there).
+// A section already connected is not connected again.
+void CentroidBuilder::connectDeadEnds(CVCentroid* centroid, const ParamicsZone* zone)
+{
+    for (const QString& id : zone->zoneNodes) {
+        const ParamicsNode* node = nodes.value(id, nullptr);
+        if (!node)
+            continue;
+        for (const Section& entry : node->inLinks) {
+            const ParamicsLink* link = links.value(entry.name, nullptr);
+            if (!link || link->barred || link->outTurnings != 0)
                 continue;
-            for (const Section& entry : node->inLinks) {
-                const ParamicsLink* link = links.value(entry.name, nullptr);
-                if (!link || link->barred || link->outTurnings != 0)
-                    continue;
-                CVSection* section = findSection(link->sectionId);
-                if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
-                    connectCentroid(centroid, section, 1);
-            }
-            for (const Section& entry : node->outLinks) {
-                const ParamicsLink* link = links.value(entry.name, nullptr);
-                if (!link || link->barred || link->inTurnings != 0)
-                    continue;
-                CVSection* section = findSection(link->sectionId);
-                if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
-                    connectCentroid(centroid, section, 0);
-            }
+            CVSection* section = findSection(model, link->sectionId);
+            if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
+                connectCentroid(centroid, section, 1);
+        }
+        for (const Section& entry : node->outLinks) {
+            const ParamicsLink* link = links.value(entry.name, nullptr);
+            if (!link || link->barred || link->inTurnings != 0)
+                continue;
+            CVSection* section = findSection(model, link->sectionId);
+            if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
+                connectCentroid(centroid, section, 0);
         }
     }
 }

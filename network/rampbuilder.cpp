@@ -6,7 +6,7 @@
 // cut there into two with a new node between them, and the ramp joins the
 // second part as a side lane.
 
-#include "importer/paramicsimporter.h"
+#include "network/rampbuilder.h"
 
 #include <cvcatalog.h>
 #include <cvgeomodel.h>
@@ -26,19 +26,20 @@ constexpr double HalfCutGap = 5.0;
 
 }  // namespace
 
-int ParamicsImporter::sectionLaneCount(const CVSection* section) const
+RampBuilder::RampBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
+                         const ParamicsLinkMap& rampLinks)
+    : model(model), layer(layer), nodes(nodes), links(links), rampLinks(rampLinks)
 {
-    return section ? section->getDataValueInt(CVSection::nbLanesColumn(), CVContext::anyContext) : 0;
 }
 
-void ParamicsImporter::createRamps()
+void RampBuilder::build()
 {
     if (!model)
         return;
     CVSectionLane lane;
     for (auto it = rampLinks.cbegin(); it != rampLinks.cend(); ++it) {
         const ParamicsLink* link = it.value();
-        CVSection* section = link ? findSection(link->sectionId) : nullptr;
+        CVSection* section = link ? findSection(model, link->sectionId) : nullptr;
         if (!section)
             continue;
         for (const ParamicsRamp& ramp : link->ramps) {
@@ -61,8 +62,8 @@ void ParamicsImporter::createRamps()
     }
 }
 
-CVSection* ParamicsImporter::cutSectionAtRamp(CVSection* section, ParamicsNode* rampNode, double rampLength,
-                                              CVSectionLane& lane)
+CVSection* RampBuilder::cutSectionAtRamp(CVSection* section, ParamicsNode* rampNode, double rampLength,
+                                         CVSectionLane& lane)
 {
     const CVPoints& points = section->getPoints();
     if (points.size() < 2)
@@ -119,8 +120,8 @@ CVSection* ParamicsImporter::cutSectionAtRamp(CVSection* section, ParamicsNode* 
     return second;
 }
 
-CVTurning* ParamicsImporter::createRampTurning(CVSection* origin, CVSection* destination, CVNode* node,
-                                               int destinationFrom, int destinationTo)
+CVTurning* RampBuilder::createRampTurning(CVSection* origin, CVSection* destination, CVNode* node,
+                                          int destinationFrom, int destinationTo)
 {
     auto* turning =
         dynamic_cast<CVTurning*>(CVSystem::getSystem().newObject(QStringLiteral("CVTurning"), model, -1, true));
@@ -139,7 +140,7 @@ CVTurning* ParamicsImporter::createRampTurning(CVSection* origin, CVSection* des
     return turning;
 }
 
-void ParamicsImporter::updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node)
+void RampBuilder::updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node)
 {
     if (!rampNode || !section || !model)
         return;
@@ -156,7 +157,7 @@ void ParamicsImporter::updateRampLink(ParamicsNode* rampNode, CVSection* section
         return;
     for (const Section& entry : rampNode->inLinks) {
         const ParamicsLink* link = links.value(entry.name, nullptr);
-        CVSection* ramp = link ? findSection(link->sectionId) : nullptr;
+        CVSection* ramp = link ? findSection(model, link->sectionId) : nullptr;
         if (!ramp)
             continue;
         ramp->setDestination(node);
@@ -164,12 +165,12 @@ void ParamicsImporter::updateRampLink(ParamicsNode* rampNode, CVSection* section
     }
     for (const Section& entry : rampNode->outLinks) {
         const ParamicsLink* link = links.value(entry.name, nullptr);
-        if (CVSection* leaving = link ? findSection(link->sectionId) : nullptr)
+        if (CVSection* leaving = link ? findSection(model, link->sectionId) : nullptr)
             leaving->setOrigin(node);
     }
 }
 
-void ParamicsImporter::updateTurnings(CVSection* section)
+void RampBuilder::updateTurnings(CVSection* section)
 {
     if (!section)
         return;

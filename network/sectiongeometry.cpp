@@ -2,7 +2,9 @@
 // they meet other roads at their nodes, and moved sideways so that the two
 // directions of a road lie side by side.
 
-#include "importer/paramicsimporter.h"
+#include "network/sectionbuilder.h"
+
+#include "reader/paramicsarearecords.h"
 
 #include <cvsection.h>
 #include <cvsegment.h>
@@ -35,7 +37,7 @@ bool allFinite(const CVPoints& points)
 
 }  // namespace
 
-void ParamicsImporter::buildCentreLine(CVSection* section, ParamicsLink* link, ParamicsNode* startNode,
+void SectionBuilder::buildCentreLine(CVSection* section, ParamicsLink* link, ParamicsNode* startNode,
                                        ParamicsNode* endNode)
 {
     // Node heights are not used: sections lie in the plane.
@@ -57,7 +59,7 @@ void ParamicsImporter::buildCentreLine(CVSection* section, ParamicsLink* link, P
         section->setFromSegment(finitePoint(start), finitePoint(end), CVBezierCurve::Segment);
 }
 
-void ParamicsImporter::buildStraightCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start,
+void SectionBuilder::buildStraightCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start,
                                                const CVPoint& end, double originCut, double destinationCut)
 {
     const CVSegment nodeLine(start, end);
@@ -73,7 +75,7 @@ void ParamicsImporter::buildStraightCentreLine(CVSection* section, ParamicsLink*
     section->setFromSegment(piece.p1, piece.p2, CVBezierCurve::Segment);
 }
 
-void ParamicsImporter::buildArcCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start,
+void SectionBuilder::buildArcCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start,
                                           const CVPoint& end, double originCut, double destinationCut)
 {
     const ParamicsCentre* centre = centres.value(link->arcCentre, nullptr);
@@ -111,7 +113,7 @@ void ParamicsImporter::buildArcCentreLine(CVSection* section, ParamicsLink* link
     section->setFromPoints(points, CVBezierCurve::PointList);
 }
 
-int ParamicsImporter::countOpenLinks(const QVector<Section>& entries) const
+int SectionBuilder::countOpenLinks(const QVector<Section>& entries) const
 {
     int count = 0;
     for (const Section& entry : entries) {
@@ -122,7 +124,7 @@ int ParamicsImporter::countOpenLinks(const QVector<Section>& entries) const
     return count;
 }
 
-double ParamicsImporter::calculateOrigDistance(ParamicsNode* node, double laneWidth)
+double SectionBuilder::calculateOrigDistance(ParamicsNode* node, double laneWidth) const
 {
     if (!node)
         return 0.0;
@@ -136,12 +138,12 @@ double ParamicsImporter::calculateOrigDistance(ParamicsNode* node, double laneWi
     return entering + leaving + laneWidth;
 }
 
-double ParamicsImporter::calculateDestDistance(ParamicsNode* node, double laneWidth)
+double SectionBuilder::calculateDestDistance(ParamicsNode* node, double laneWidth) const
 {
     return calculateOrigDistance(node, laneWidth);
 }
 
-double ParamicsImporter::calculateParallelDistance(ParamicsLink* link)
+double SectionBuilder::calculateParallelDistance(ParamicsLink* link) const
 {
     if (!link)
         return 0.0;
@@ -161,7 +163,7 @@ double ParamicsImporter::calculateParallelDistance(ParamicsLink* link)
     return rightHandDrive ? distance : -distance;
 }
 
-void ParamicsImporter::createIntermediatePoint(double angle1, double angle2, int centre, CVPoint* point)
+void SectionBuilder::createIntermediatePoint(double angle1, double angle2, int centre, CVPoint* point) const
 {
     const ParamicsCentre* record = centres.value(centre, nullptr);
     if (!record || !point)

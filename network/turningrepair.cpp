@@ -7,7 +7,9 @@
 // two crossing turnings to the kerb it turns towards, and widens the
 // straightest turning over every unserved lane.
 
-#include "importer/paramicsimporter.h"
+#include "network/turningrepair.h"
+
+#include "network/hostlookup.h"
 
 #include <cvcatalog.h>
 #include <cvmodel.h>
@@ -62,17 +64,12 @@ void refresh(CVTurning* turning)
 
 }  // namespace
 
-QList<CVObject*> ParamicsImporter::objectsOfType(const QString& typeName) const
-{
-    const CVType* type = model ? model->getType(typeName) : nullptr;
-    const CVCatalog::ObjectsById* objects = type ? model->getCatalog()->getObjectsByType(type) : nullptr;
-    return objects ? objects->values() : QList<CVObject*>();
-}
+TurningRepair::TurningRepair(CVModel* model) : model(model) {}
 
-void ParamicsImporter::fixTurnings()
+void TurningRepair::build()
 {
     fixOutRangedTurnings();
-    for (CVObject* object : objectsOfType(QStringLiteral("CVSection"))) {
+    for (CVObject* object : objectsOfType(model, QStringLiteral("CVSection"))) {
         if (auto* section = dynamic_cast<CVSection*>(object)) {
             fixOutTurnings(section);
             fixInTurnings(section);
@@ -80,9 +77,9 @@ void ParamicsImporter::fixTurnings()
     }
 }
 
-void ParamicsImporter::fixOutRangedTurnings()
+void TurningRepair::fixOutRangedTurnings()
 {
-    for (CVObject* object : objectsOfType(QStringLiteral("CVTurning"))) {
+    for (CVObject* object : objectsOfType(model, QStringLiteral("CVTurning"))) {
         auto* turning = dynamic_cast<CVTurning*>(object);
         if (!turning || !turning->getOrigin() || !turning->getDestination())
             continue;
@@ -95,7 +92,7 @@ void ParamicsImporter::fixOutRangedTurnings()
     }
 }
 
-void ParamicsImporter::fixOutTurnings(CVSection* section)
+void TurningRepair::fixOutTurnings(CVSection* section)
 {
     CVNode* node = section ? section->getDestination() : nullptr;
     if (!node)
@@ -142,7 +139,7 @@ void ParamicsImporter::fixOutTurnings(CVSection* section)
     }
 }
 
-void ParamicsImporter::fixInTurnings(CVSection* section)
+void TurningRepair::fixInTurnings(CVSection* section)
 {
     CVNode* node = section ? section->getOrigin() : nullptr;
     if (!node)

@@ -16,9 +16,9 @@ inline void configureLikeTheDialog(ParamicsImporter& importer, CVModel* model, c
     importer.setVersion(version);
 }
 
-// The tests' view of an importer: its records, the whole reading phase,
-// and its builders one at a time. The readers themselves are tested as
-// classes (tests/reader/).
+// The tests' view of an importer: its records and its whole reading phase.
+// Readers and builders are classes that tests drive directly
+// (tests/reader/, tests/network/, tests/traffic/).
 struct ParamicsImporterProbe
 {
     explicit ParamicsImporterProbe(ParamicsImporter& importer) : i(importer) {}
@@ -57,31 +57,4 @@ struct ParamicsImporterProbe
 
     // Phases.
     void readFiles(const QString& d) { i.readFiles(d); }
-    void updateLinks() { i.updateLinks(); }
-    void createGeometry() { i.createGeometry(); }
-    void createLinks() { i.createLinks(); }
-    void createNodes() { i.createNodes(); }
-    void connectSections() { i.connectSections(); }
-    void updateNbLanes(ParamicsTurning* t, unsigned int n) { i.updateNbLanes(t, n); }
-    double calculateOrigDistance(ParamicsNode* n, double w) { return i.calculateOrigDistance(n, w); }
-    double calculateDestDistance(ParamicsNode* n, double w) { return i.calculateDestDistance(n, w); }
-    double calculateParallelDistance(ParamicsLink* l) { return i.calculateParallelDistance(l); }
-    void createIntermediatePoint(double a1, double a2, int c, CVPoint* p) { i.createIntermediatePoint(a1, a2, c, p); }
-    void createRamps() { i.createRamps(); }
-    void createCentroids() { i.createCentroids(); }
-    void calculateExtremeNodes() { i.calculateExtremeNodes(); }
-    void createCentroidConnections() { i.createCentroidConnections(); }
-    void fixTurnings() { i.fixTurnings(); }
-    void fixOutRangedTurnings() { i.fixOutRangedTurnings(); }
-    void fixOutTurnings(CVSection* s) { i.fixOutTurnings(s); }
-    void fixInTurnings(CVSection* s) { i.fixInTurnings(s); }
-    void createPriorities() { i.createPriorities(); }
-    void addBaseVehicles() { i.addBaseVehicles(); }
-    void createVehicles() { i.createVehicles(); }
-    void createDemands() { i.createDemands(); }
-    void createBusStops() { i.createBusStops(); }
-    void createBusRoutes() { i.createBusRoutes(); }
-    void createDetectors() { i.createDetectors(); }
-    void createBeacons() { i.createBeacons(); }
-    void createAnnotations() { i.createAnnotations(); }
 };

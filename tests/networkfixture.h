@@ -1,30 +1,126 @@
 #pragma once
 
-#include "importerprobe.h"
+#include "network/centroidbuilder.h"
+#include "network/linkupdater.h"
+#include "network/nodebuilder.h"
+#include "network/rampbuilder.h"
+#include "network/sectionbuilder.h"
+#include "network/turningbuilder.h"
+#include "network/turningrepair.h"
+#include "reader/paramicsarearecords.h"
+#include "reader/paramicsdevicerecords.h"
+#include "reader/paramicstrafficrecords.h"
+#include "reader/paramicstransitrecords.h"
+#include "traffic/demandbuilder.h"
+#include "traffic/devicebuilder.h"
+#include "traffic/publictransportbuilder.h"
+#include "traffic/signalcontrolbuilder.h"
+#include "traffic/vehiclebuilder.h"
 
 #include <cvcatalog.h>
+#include <cvcentroidconfiguration.h>
+#include <cvgeomodel.h>
+#include <cvlayer.h>
 #include <cvmodel.h>
 #include <cvnode.h>
 #include <cvsection.h>
 #include <cvsystem.h>
 #include <cvturning.h>
 
-// A model and an importer whose network records a test fills by hand, as
-// the readers would: nodes, links tied into their nodes' lists, categories,
-// centres and turnings.
+#include <QList>
+
+// A model and the records that the builders read, filled by hand as the
+// readers would; each builder runs on them on its own. The fixture owns
+// the records.
 struct NetworkFixture
 {
     CVModel* model = CVSystem::getSystem().createModel();
-    ParamicsImporter importer;
-    ParamicsImporterProbe probe{importer};
+    CVLayer* layer = nullptr;
+    CVCentroidConfiguration* centroidConfiguration = nullptr;
+    bool rightHandDrive = true;
 
-    explicit NetworkFixture(bool rightHandDrive = true)
+    QMap<int, ParamicsZone*> zones;
+    QMap<int, ParamicsCategory*> categories;
+    QMap<int, ParamicsCentre*> centres;
+    ParamicsNodeMap nodes;
+    ParamicsNodeMap rampNodes;  // refers to records of nodes
+    ParamicsLinkMap links;
+    ParamicsLinkMap rampLinks;  // refers to records of links
+    QVector<ParamicsDemand*> demands;
+    QMap<int, ParamicsMatrix*> matrixEntries;
+    QMap<int, ParamicsProfile*> profiles;
+    QMap<int, int> zoneNumbers;
+    ParamicsBaseVehicleMap baseVehicles;
+    ParamicsVehicleMap vehicles;
+    QMap<int, ParamicsBusStop*> busStops;
+    QMap<QString, ParamicsBusRoute*> busRoutes;
+    QVector<ParamicsDetector*> detectors;
+    QVector<ParamicsBeacon*> beacons;
+    QVector<ParamicsAnnotation*> annotations;
+    float toRedTime = 0.0f;
+    float stopDelay = 0.0f;
+
+    explicit NetworkFixture(bool rightHandDrive = true) : rightHandDrive(rightHandDrive)
     {
-        importer.setModel(model);
-        importer.setNetworkLayer();
-        probe.rightHandDrive() = rightHandDrive;
+        CVSystem& system = CVSystem::getSystem();
+        layer = static_cast<CVLayer*>(system.newObject(QStringLiteral("CVLayer"), model, -1, true));
+        model->getGeoModel()->add(nullptr, layer);
+        centroidConfiguration = static_cast<CVCentroidConfiguration*>(
+            system.newObject(QStringLiteral("CVCentroidConfiguration"), model, -1, true));
     }
-    ~NetworkFixture() { delete model; }
+    ~NetworkFixture()
+    {
+        qDeleteAll(zones);
+        qDeleteAll(categories);
+        qDeleteAll(centres);
+        qDeleteAll(nodes);
+        qDeleteAll(links);
+        qDeleteAll(demands);
+        qDeleteAll(matrixEntries);
+        qDeleteAll(profiles);
+        qDeleteAll(baseVehicles);
+        for (const QVector<ParamicsVehicle*>& types : std::as_const(vehicles))
+            qDeleteAll(types);
+        qDeleteAll(busStops);
+        qDeleteAll(busRoutes);
+        qDeleteAll(detectors);
+        qDeleteAll(beacons);
+        qDeleteAll(annotations);
+        delete model;
+    }
+    NetworkFixture(const NetworkFixture&) = delete;
+    NetworkFixture& operator=(const NetworkFixture&) = delete;
+
+    // --- the builders on these records ---
+
+    LinkUpdater linkUpdater() const { return LinkUpdater(links, rightHandDrive); }
+    SectionBuilder sectionBuilder()
+    {
+        return SectionBuilder(model, layer, links, nodes, categories, centres, rightHandDrive, rampLinks);
+    }
+    CentroidBuilder centroidBuilder()
+    {
+        return CentroidBuilder(model, layer, centroidConfiguration, zones, nodes, links);
+    }
+    void updateLinks() { linkUpdater().build(); }
+    void createLinks() { sectionBuilder().build(); }
+    void createNodes() { NodeBuilder(model, layer, nodes, links, zones, rampNodes).build(); }
+    void connectSections() { TurningBuilder(model, nodes, links).build(); }
+    void createRamps() { RampBuilder(model, layer, nodes, links, rampLinks).build(); }
+    PublicTransportBuilder publicTransport()
+    {
+        return PublicTransportBuilder(model, layer, links, busStops, busRoutes, rightHandDrive);
+    }
+    DeviceBuilder devices() { return DeviceBuilder(model, layer, links, detectors, beacons); }
+    void createPriorities() { SignalControlBuilder(model, nodes, links, toRedTime, stopDelay).build(); }
+    void addBaseVehicles() { BaseVehicleBuilder(baseVehicles).build(); }
+    void createVehicles() { VehicleBuilder(model, baseVehicles, vehicles).build(); }
+    void createDemands()
+    {
+        DemandBuilder(model, centroidConfiguration, zoneNumbers, demands, profiles, matrixEntries, vehicles).build();
+    }
+
+    // --- network records ---
 
     ParamicsNode* node(const QString& id, double x, double y, int type = ParamicsNode::Junction)
     {
@@ -32,34 +128,52 @@ struct NetworkFixture
         record->id = id;
         record->position = CVPoint(x, y, 0.0);
         record->type = type;
-        probe.nodes().insert(id, record);
+        nodes.insert(id, record);
         return record;
     }
 
+    // A link tied into its nodes' lists, which must exist.
     ParamicsLink* link(const QString& from, const QString& to, int lanes = 1, double width = 0.0, int category = -1)
+    {
+        ParamicsLink* record = bareLink(from, to);
+        record->lanes = lanes;
+        record->width = width;
+        record->category = category;
+        record->twoWay = true;
+        nodes.value(from)->appendOutLink(record->name);
+        nodes.value(to)->appendInLink(record->name);
+        return record;
+    }
+
+    // A link record without nodes, as the things placed along sections see it.
+    ParamicsLink* bareLink(const QString& from, const QString& to)
     {
         auto* record = new ParamicsLink;
         record->from = from;
         record->to = to;
         record->name = ParamicsLink::linkName(from, to);
-        record->lanes = lanes;
-        record->width = width;
-        record->category = category;
-        record->twoWay = true;
-        probe.links().insert(record->name, record);
-        probe.nodes().value(from)->appendOutLink(record->name);
-        probe.nodes().value(to)->appendInLink(record->name);
+        links.insert(record->name, record);
         return record;
+    }
+
+    // A link "from:to" built as a bare host section of that many lanes:
+    // no geometry, no nodes.
+    CVSection* bareSection(const QString& from, const QString& to, int lanes = 1)
+    {
+        auto* section = static_cast<CVSection*>(CVSystem::getSystem().newObject("CVSection", model, -1, true));
+        section->setDataValue(CVSection::nbLanesColumn(), lanes);
+        bareLink(from, to)->sectionId = section->getId();
+        return section;
     }
 
     void category(int id, int lanes, double width, double speed = 50.0, const QString& type = QStringLiteral("urban"))
     {
-        probe.categories().insert(id, new ParamicsCategory{id, lanes, speed, width, type, 0.0, 0.0, 0.0});
+        categories.insert(id, new ParamicsCategory{id, lanes, speed, width, type, 0.0, 0.0, 0.0});
     }
 
     void centre(int id, double x, double y, double radius)
     {
-        probe.centres().insert(id, new ParamicsCentre{id, x, y, radius});
+        centres.insert(id, new ParamicsCentre{id, x, y, radius});
     }
 
     // A turning already in host lanes (-1: all lanes).
@@ -76,17 +190,29 @@ struct NetworkFixture
         return from->turning(from->turningCount() - 1);
     }
 
-    ParamicsLink* record(const QString& name) { return probe.links().value(name); }
+    // --- what was built ---
+
+    ParamicsLink* record(const QString& name) { return links.value(name); }
     CVSection* section(const QString& link)
     {
         return dynamic_cast<CVSection*>(model->getCatalog()->find(record(link)->sectionId));
     }
     CVNode* hostNode(const QString& id)
     {
-        return dynamic_cast<CVNode*>(model->getCatalog()->find(probe.nodes().value(id)->objectId));
+        return dynamic_cast<CVNode*>(model->getCatalog()->find(nodes.value(id)->objectId));
     }
     CVTurning* hostTurning(const ParamicsTurning& turning)
     {
         return dynamic_cast<CVTurning*>(model->getCatalog()->find(turning.turningId));
+    }
+    template <typename T>
+    QList<T*> objects(const char* typeName) const
+    {
+        QList<T*> list;
+        if (const CVCatalog::ObjectsById* byId = model->getCatalog()->getObjectsByType(model->getType(typeName))) {
+            for (CVObject* object : *byId)
+                list.append(dynamic_cast<T*>(object));
+        }
+        return list;
     }
 };

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTest>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -30,3 +32,14 @@ inline QString examplesDir(const QString& variant)
 {
     return QStringLiteral(EXAMPLES_DIR "/") + variant;
 }
+
+// A real network beside the project: where it is missing the test is
+// skipped, except in CI (CI=true), where that is a failure.
+#define REQUIRE_SHARED_NETWORK(directory)                                                          \
+    do {                                                                                           \
+        if (!QFileInfo::exists(directory)) {                                                       \
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))                               \
+                QFAIL(qPrintable(QStringLiteral("missing network: %1").arg(directory)));           \
+            QSKIP("the shared networks are not available");                                        \
+        }                                                                                          \
+    } while (false)

@@ -48,6 +48,7 @@ private slots:
     void phasesBuildInImportOrder();
     void readingReportsEighteenSteps();
     void quadstoneLeavesConfigurationValuesAtZero();
+    void existingConfigurationIsReused_data();
     void existingConfigurationIsReused();
     void newConfigurationIsFiledAndActive();
     void activeLayerIsRenamed();
@@ -202,10 +203,22 @@ void TestImportDriver::quadstoneLeavesConfigurationValuesAtZero()
     QCOMPARE(siasProbe.toRedTime(), 2.0f);
 }
 
+// The configuration is found by name, in any case, whatever its type: an
+// object of another type under that name leaves the import without one,
+// and the import still builds its centroids and matrices.
+void TestImportDriver::existingConfigurationIsReused_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::newRow("a configuration") << "CVCentroidConfiguration";
+    QTest::newRow("a folder") << "CVFolder";
+}
+
 void TestImportDriver::existingConfigurationIsReused()
 {
+    QFETCH(QString, type);
+    const bool configuration = type == QLatin1String("CVCentroidConfiguration");
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    CVObject* existing = CVSystem::getSystem().newObject(QStringLiteral("CVCentroidConfiguration"), model.get());
+    CVObject* existing = CVSystem::getSystem().newObject(type, model.get());
     existing->setName(QStringLiteral("PARAMICS configuration"));
     const int objectsBefore = model->getCatalog()->size();
 
@@ -213,9 +226,16 @@ void TestImportDriver::existingConfigurationIsReused()
     ParamicsImporterProbe probe(importer);
     importer.setModel(model.get());
     importer.setConfiguration();
-    QCOMPARE(static_cast<CVObject*>(probe.centroidConfiguration()), existing);
+    QCOMPARE(static_cast<CVObject*>(probe.centroidConfiguration()), configuration ? existing : nullptr);
     QCOMPARE(model->getCatalog()->size(), objectsBefore);  // no folder, no new configuration
     QCOMPARE(existing->getName(), QStringLiteral("PARAMICS configuration"));
+
+    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+    importer.netImport(examplesDir(QStringLiteral("quadstone")));
+    const CVType* configurations = model->getType(QStringLiteral("CVCentroidConfiguration"));
+    QCOMPARE(model->getCatalog()->size(configurations), configuration ? 1 : 0);
+    QVERIFY(model->getCatalog()->size(model->getType(QStringLiteral("CVCentroid"))) > 0);
+    QVERIFY(model->getCatalog()->size(model->getType(QStringLiteral("CVODMatrix"))) > 0);
 }
 
 void TestImportDriver::newConfigurationIsFiledAndActive()

@@ -9,8 +9,10 @@
 #include <cvgeoobject.h>
 #include <cvlog.h>
 #include <cvmodel.h>
+#include <cvpreferencesvalues.h>
 #include <cvregistry.h>
 #include <cvsystem.h>
+#include <cvtext.h>
 
 #include <QComboBox>
 #include <QMetaMethod>
@@ -73,6 +75,8 @@ private slots:
     void okImportsWithTheChosenOptions_data();
     void okImportsWithTheChosenOptions();
     void okImportsThePathAsTyped();
+    void unitsAndRuleReachTheImport_data();
+    void unitsAndRuleReachTheImport();
     void emptyDirectoryKeepsTheDialogOpen();
     void modelWithSectionsOffersOnlyTheMatrix();
 };
@@ -166,6 +170,45 @@ void TestParamicsImporterDlg::okImportsWithTheChosenOptions()
     // The importer was configured before it ran.
     QVERIFY(model->getCatalog()->find(QStringLiteral("Paramics Configuration")));
     QVERIFY(model->getCatalog()->find(QStringLiteral("Network")));
+}
+
+void TestParamicsImporterDlg::unitsAndRuleReachTheImport_data()
+{
+    QTest::addColumn<QString>("units");
+    QTest::addColumn<bool>("left");
+    QTest::addColumn<double>("labelX");    // a label written at x = 100 without a unit
+    QTest::addColumn<QString>("roadSide");  // the model's rule of the road
+
+    QTest::newRow("metres, right") << "Metric" << false << 100.0 << "0";
+    QTest::newRow("metres, left") << "Metric" << true << 100.0 << "1";
+    QTest::newRow("feet, right") << "Feet" << false << 30.0 << "0";
+    QTest::newRow("feet, left") << "Feet" << true << 30.0 << "1";
+}
+
+void TestParamicsImporterDlg::unitsAndRuleReachTheImport()
+{
+    QFETCH(QString, units);
+    QFETCH(bool, left);
+    QFETCH(double, labelX);
+    QFETCH(QString, roadSide);
+
+    NetworkDir network;
+    network.write(QStringLiteral("annotation"), "text colour 7 (100 ,200 ,0) \"Label\"\n");
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    dialog.setModel(model.get());
+    dialog.show();
+    widget<QLineEdit>(dialog, "DirectoryEdit")->setText(network.path());
+    widget<QComboBox>(dialog, "UnitsCombo")->setCurrentText(units);
+    QTest::mouseClick(widget<QRadioButton>(dialog, left ? "LeftCheck" : "RightCheck"), Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>(dialog, "buttonOk"), Qt::LeftButton);
+
+    const CVCatalog::ObjectsById* labels = model->getCatalog()->getObjectsByType(model->getType("CVText"));
+    QVERIFY(labels && labels->size() == 1);
+    const auto* label = dynamic_cast<const CVText*>(labels->first());
+    QVERIFY(label);
+    QCOMPARE(label->getPosition().x, labelX);
+    QCOMPARE(model->getPreferences()->getValue(QStringLiteral("CVModel::Location::RoadSide")).toString(), roadSide);
 }
 
 void TestParamicsImporterDlg::okImportsThePathAsTyped()

@@ -1,7 +1,9 @@
 // OD matrices: the demands files' matrices shared out among vehicle types
 // and cut into profile steps, and the matrix file's whole-hour matrices.
 
-#include "importer/paramicsimporter.h"
+#include "traffic/demandbuilder.h"
+
+#include "reader/paramicstrafficrecords.h"
 
 #include <cvcatalog.h>
 #include <cvcentroidconfiguration.h>
@@ -31,7 +33,7 @@ const CVTimeDuration HourLength(1, 0, 0.0);
 // The host centroid of every zone, in zones file order, looked up once by
 // zone number (the centroids' external id). A demand row's positions are
 // zones by reading index; a position past the last zone has none.
-class ParamicsImporter::ZoneCentroids
+class DemandBuilder::ZoneCentroids
 {
 public:
     ZoneCentroids(const QMap<int, int>& zoneNumbers, const CVCatalog* catalog)
@@ -154,7 +156,15 @@ private:
     QHash<int, int> entryByIndex;
 };
 
-void ParamicsImporter::createDemands()
+DemandBuilder::DemandBuilder(CVModel* model, CVCentroidConfiguration* configuration, const QMap<int, int>& zoneNumbers,
+                             const QVector<ParamicsDemand*>& demands, const QMap<int, ParamicsProfile*>& profiles,
+                             const QMap<int, ParamicsMatrix*>& matrixEntries, const ParamicsVehicleMap& vehicles)
+    : model(model), configuration(configuration), zoneNumbers(zoneNumbers), demands(demands), profiles(profiles),
+      matrixEntries(matrixEntries), vehicles(vehicles)
+{
+}
+
+void DemandBuilder::build()
 {
     if (!model)
         return;
@@ -176,8 +186,8 @@ void ParamicsImporter::createDemands()
 // One matrix per vehicle type for every profile step with a share above 0.
 // Steps follow each other from the profile's start (midnight when it has
 // none) and wrap round at midnight.
-void ParamicsImporter::createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile,
-                                            const ZoneCentroids& zones)
+void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile,
+                                         const ZoneCentroids& zones)
 {
     const QVector<ParamicsVehicle*> types = vehicles.value(demand.matrix);
     const QTime firstStart = profile.start.isValid() ? profile.start : QTime(0, 0);
@@ -204,7 +214,7 @@ void ParamicsImporter::createProfileDemands(const ParamicsDemand& demand, const 
 }
 
 // A matrix without a profile: one hour's matrix per vehicle type.
-void ParamicsImporter::createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones)
+void DemandBuilder::createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones)
 {
     for (const ParamicsVehicle* type : vehicles.value(demand.matrix)) {
         if (!type)
@@ -220,7 +230,7 @@ void ParamicsImporter::createHourDemands(const ParamicsDemand& demand, const Zon
 
 // The matrix file's matrices are filed under the host's own naming and
 // status.
-void ParamicsImporter::createMatrixFileDemands(const ParamicsMatrix& source, const ZoneCentroids& zones)
+void DemandBuilder::createMatrixFileDemands(const ParamicsMatrix& source, const ZoneCentroids& zones)
 {
     for (const ParamicsVehicle* type : vehicles.value(source.number)) {
         if (!type)
@@ -233,21 +243,21 @@ void ParamicsImporter::createMatrixFileDemands(const ParamicsMatrix& source, con
     }
 }
 
-CVODMatrix* ParamicsImporter::newODMatrix(const QTime& start, const CVTimeDuration& duration, CVVehicle* vehicle)
+CVODMatrix* DemandBuilder::newODMatrix(const QTime& start, const CVTimeDuration& duration, CVVehicle* vehicle)
 {
     auto* matrix = dynamic_cast<CVODMatrix*>(CVSystem::getSystem().newObject(QStringLiteral("CVODMatrix"), model, -1, true));
     if (!matrix)
         return nullptr;
     matrix->setInterval(start, duration);
     matrix->setVehicle(vehicle);
-    matrix->setCentroidConfiguration(centroidConfiguration);
+    matrix->setCentroidConfiguration(configuration);
     return matrix;
 }
 
-void ParamicsImporter::fileODMatrix(CVODMatrix* matrix, bool named)
+void DemandBuilder::fileODMatrix(CVODMatrix* matrix, bool named)
 {
-    if (centroidConfiguration)
-        centroidConfiguration->addODMatrix(matrix);
+    if (configuration)
+        configuration->addODMatrix(matrix);
     if (named) {
         matrix->setName(matrix->getNameAutomatically(true));
         matrix->setStatus(CVObject::StatusImported);

@@ -1,6 +1,8 @@
 // Detectors, message signs and text labels.
 
-#include "importer/paramicsimporter.h"
+#include "traffic/devicebuilder.h"
+
+#include "reader/paramicsdevicerecords.h"
 
 #include <cvgeomodel.h>
 #include <cvmodel.h>
@@ -19,48 +21,59 @@ constexpr double MinimumLabelHeight = 25.0;
 
 }  // namespace
 
+DeviceBuilder::DeviceBuilder(CVModel* model, CVLayer* layer, const ParamicsLinkMap& links,
+                             const QVector<ParamicsDetector*>& detectors, const QVector<ParamicsBeacon*>& beacons)
+    : model(model), placement(model, layer, links), detectors(detectors), beacons(beacons)
+{
+}
+
+AnnotationBuilder::AnnotationBuilder(CVModel* model, CVLayer* layer, const QVector<ParamicsAnnotation*>& annotations)
+    : model(model), layer(layer), annotations(annotations)
+{
+}
+
 // One detector per record whose link has a section, across all its lanes.
-void ParamicsImporter::createDetectors()
+void DeviceBuilder::createDetectors()
 {
     if (!model)
         return;
     CVSystem& system = CVSystem::getSystem();
     for (const ParamicsDetector* record : std::as_const(detectors)) {
-        CVSection* section = record ? linkSection(record->link) : nullptr;
+        CVSection* section = record ? placement.linkSection(record->link) : nullptr;
         if (!section)
             continue;
         auto* detector = static_cast<CVDetector*>(system.newObject(QStringLiteral("CVDetector"), model, -1, true));
         detector->setName(record->id);
-        detector->setLanes(0, lastLane(section));
+        detector->setLanes(0, SectionPlacement::lastLane(section));
         detector->setPosition(float(record->position));
         detector->setLength(float(record->length));
-        placeOnSection(detector, section);
+        placement.placeOnSection(detector, section);
     }
 }
 
 // One message sign per record whose link has a section, across all its lanes.
-void ParamicsImporter::createBeacons()
+void DeviceBuilder::createBeacons()
 {
     if (!model)
         return;
     CVSystem& system = CVSystem::getSystem();
     for (const ParamicsBeacon* record : std::as_const(beacons)) {
-        CVSection* section = record ? linkSection(record->link) : nullptr;
+        CVSection* section = record ? placement.linkSection(record->link) : nullptr;
         if (!section)
             continue;
         auto* sign = static_cast<CVVMS*>(system.newObject(QStringLiteral("CVVMS"), model, -1, true));
         sign->setName(record->id);
         sign->setPosition(float(record->position));
-        sign->setLanes(0, lastLane(section));
+        sign->setLanes(0, SectionPlacement::lastLane(section));
         sign->setLength(SignLength);
-        placeOnSection(sign, section);
+        placement.placeOnSection(sign, section);
     }
 }
 
 // One label per record, upright, at least MinimumLabelHeight high: the
 // third value of the file's position asks for a greater height. Labels
 // stand on the map on their own, not on a section.
-void ParamicsImporter::createAnnotations()
+void AnnotationBuilder::build()
 {
     if (!model)
         return;

@@ -1,6 +1,9 @@
 // Bus stops and bus lines with their timetables.
 
-#include "importer/paramicsimporter.h"
+#include "traffic/publictransportbuilder.h"
+
+#include "reader/paramicsnetworkrecords.h"
+#include "reader/paramicstransitrecords.h"
 
 #include <cvcatalog.h>
 #include <cvfolder.h>
@@ -22,10 +25,19 @@ constexpr int FixedTimesDeparture = 1;
 
 }  // namespace
 
+PublicTransportBuilder::PublicTransportBuilder(CVModel* model, CVLayer* layer, const ParamicsLinkMap& links,
+                                               const QMap<int, ParamicsBusStop*>& busStops,
+                                               const QMap<QString, ParamicsBusRoute*>& busRoutes,
+                                               bool rightHandDrive)
+    : model(model), placement(model, layer, links), busStops(busStops), busRoutes(busRoutes),
+      rightHandDrive(rightHandDrive)
+{
+}
+
 // One host stop per stop record whose link has a section. The stop takes
 // the kerb lane: the rightmost with right-hand traffic, lane 0 otherwise.
 // A position beyond the section's end is kept as it is.
-void ParamicsImporter::createBusStops()
+void PublicTransportBuilder::createBusStops()
 {
     if (!model)
         return;
@@ -33,16 +45,16 @@ void ParamicsImporter::createBusStops()
     for (ParamicsBusStop* record : std::as_const(busStops)) {
         if (!record)
             continue;
-        CVSection* section = linkSection(record->link);
+        CVSection* section = placement.linkSection(record->link);
         if (!section)
             continue;
         auto* stop = static_cast<CVBusStop*>(system.newObject(QStringLiteral("CVBusStop"), model, -1, true));
         stop->setName(record->name);
         stop->setPosition(float(record->position));
-        const int kerbLane = rightHandDrive ? lastLane(section) : 0;
+        const int kerbLane = rightHandDrive ? SectionPlacement::lastLane(section) : 0;
         stop->setLanes(kerbLane, kerbLane);
         stop->setLength(BusStopLength);
-        placeOnSection(stop, section);
+        placement.placeOnSection(stop, section);
         record->stopId = int(stop->getId());
     }
 }
@@ -50,7 +62,7 @@ void ParamicsImporter::createBusStops()
 // One line per route, in route name order, filed in the model's public
 // lines folder. Every departure runs with the model's own "bus" vehicle
 // type, when the model has one.
-void ParamicsImporter::createBusRoutes()
+void PublicTransportBuilder::createBusRoutes()
 {
     if (!model)
         return;
@@ -80,7 +92,7 @@ void ParamicsImporter::createBusRoutes()
     }
 }
 
-CVFolder* ParamicsImporter::publicLinesFolder()
+CVFolder* PublicTransportBuilder::publicLinesFolder()
 {
     CVFolder* root = model->getCreateRootFolder();
     if (!root)
@@ -93,18 +105,18 @@ CVFolder* ParamicsImporter::publicLinesFolder()
 
 // The sections between consecutive route nodes, in order. A pair of nodes
 // without a built link between them leaves a gap in the path.
-void ParamicsImporter::addLinePath(CVPublicLine* line, const ParamicsBusRoute& route) const
+void PublicTransportBuilder::addLinePath(CVPublicLine* line, const ParamicsBusRoute& route) const
 {
     for (int i = 1; i < route.routeNodes.size(); ++i) {
         const QString name = ParamicsLink::linkName(route.routeNodes.at(i - 1), route.routeNodes.at(i));
-        if (CVSection* section = linkSection(name))
+        if (CVSection* section = placement.linkSection(name))
             line->addSection(section, 0);
     }
 }
 
 // One departure per release time, with no deviation.
-void ParamicsImporter::addDepartures(CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route,
-                                     CVObject* vehicle)
+void PublicTransportBuilder::addDepartures(CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route,
+                                           CVObject* vehicle)
 {
     CVPublicLineTimeTableDeparture departure;
     for (const QTime& release : route.releases) {
@@ -117,8 +129,8 @@ void ParamicsImporter::addDepartures(CVPublicLineTimeTableSchedule* schedule, co
 
 // The schedule serves every stop entry, repeats included; the line lists
 // each stop once. The routes file gives no dwell times, so all are zero.
-void ParamicsImporter::addLineStops(CVPublicLine* line, CVPublicLineTimeTableSchedule* schedule,
-                                    const ParamicsBusRoute& route) const
+void PublicTransportBuilder::addLineStops(CVPublicLine* line, CVPublicLineTimeTableSchedule* schedule,
+                                          const ParamicsBusRoute& route) const
 {
     for (const ParamicsRouteStop& entry : route.stops) {
         const ParamicsBusStop* record = busStops.value(entry.stop, nullptr);

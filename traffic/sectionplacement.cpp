@@ -1,31 +1,28 @@
-// Finding the section of a link, and hanging stops, detectors and signs on it.
-
-#include "importer/paramicsimporter.h"
+#include "traffic/sectionplacement.h"
 
 #include <cvgeomodel.h>
 #include <cvmodel.h>
 #include <cvsection.h>
 #include <cvsectionobject.h>
 
-// The host section of the named link, or null when the link is unknown or
-// was never built (a barred link). A name that is not a link adds no entry.
-CVSection* ParamicsImporter::linkSection(const QString& linkName) const
+SectionPlacement::SectionPlacement(CVModel* model, CVLayer* layer, const ParamicsLinkMap& links)
+    : model(model), layer(layer), links(links)
 {
-    const ParamicsLink* link = links.value(linkName, nullptr);
-    return link ? findSection(link->sectionId) : nullptr;
 }
 
-// The index of the section's rightmost lane. A section without lanes still
-// answers 0, so that the ranges built from it never run backwards.
-int ParamicsImporter::lastLane(const CVSection* section)
+CVSection* SectionPlacement::linkSection(const QString& linkName) const
 {
-    const int laneCount = section->getDataValueInt(CVSection::nbLanesColumn(), CVContext::anyContext);
-    return qMax(0, laneCount - 1);
+    return ::linkSection(model, links, linkName);
 }
 
-// The section owns the object as a top object; the map shows it in the
-// network layer.
-void ParamicsImporter::placeOnSection(CVSectionObject* object, CVSection* section)
+// A section without lanes still answers 0, so that the ranges built from it
+// never run backwards.
+int SectionPlacement::lastLane(const CVSection* section)
+{
+    return qMax(0, sectionLaneCount(section) - 1);
+}
+
+void SectionPlacement::placeOnSection(CVSectionObject* object, CVSection* section) const
 {
     section->addTopObject(object);
     model->getGeoModel()->add(layer, object);

@@ -2,7 +2,7 @@
 // node that has signal phases. (Give-way ranks went onto the turnings when
 // they were built.)
 
-#include "importer/paramicsimporter.h"
+#include "traffic/signalcontrolbuilder.h"
 
 #include <cvcatalog.h>
 #include <cvcontroljunction.h>
@@ -44,7 +44,13 @@ CVControlPhase* newPhase(CVControlJunction* junction, double from, double durati
 
 }  // namespace
 
-void ParamicsImporter::createPriorities()
+SignalControlBuilder::SignalControlBuilder(CVModel* model, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
+                                           float toRedTime, float stopDelay)
+    : model(model), nodes(nodes), links(links), toRedTime(toRedTime), stopDelay(stopDelay)
+{
+}
+
+void SignalControlBuilder::build()
 {
     if (!model)
         return;
@@ -63,7 +69,7 @@ void ParamicsImporter::createPriorities()
 }
 
 // The one plan of the import, filed in the model's control plan folder.
-CVControlPlan* ParamicsImporter::createControlPlan()
+CVControlPlan* SignalControlBuilder::createControlPlan()
 {
     CVSystem& system = CVSystem::getSystem();
     auto* plan = dynamic_cast<CVControlPlan*>(system.newObject(QStringLiteral("CVControlPlan"), model, -1, true));
@@ -84,7 +90,7 @@ CVControlPlan* ParamicsImporter::createControlPlan()
 // A fixed-time junction whose phases run end to end from 0, each phase
 // with a red time followed by an interphase of that red time plus the time
 // to red.
-void ParamicsImporter::createControlJunction(CVControlPlan* plan, const ParamicsNode* record, CVNode* node)
+void SignalControlBuilder::createControlJunction(CVControlPlan* plan, const ParamicsNode* record, CVNode* node)
 {
     node->setYellowBox(true);
     CVControlJunction* junction = plan->createControlJunction(record->objectId);
@@ -118,8 +124,8 @@ void ParamicsImporter::createControlJunction(CVControlPlan* plan, const Paramics
 
 // Gives the phase the signal of each movement with green. A signal joins
 // its node (with its turning) the first time any phase of the node uses it.
-void ParamicsImporter::addPhaseSignals(CVControlPhase* phase, const ParamicsPhase& record, const ParamicsNode* junction,
-                                       CVNode* node)
+void SignalControlBuilder::addPhaseSignals(CVControlPhase* phase, const ParamicsPhase& record,
+                                           const ParamicsNode* junction, CVNode* node)
 {
     for (const QPair<QString, QString>& movement : record.movements) {
         ParamicsLink* link = links.value(ParamicsLink::linkName(movement.first, junction->id), nullptr);

@@ -1,6 +1,9 @@
 // Vehicle types: the built-in classes and the types of the vehicles file.
 
-#include "importer/paramicsimporter.h"
+#include "traffic/vehiclebuilder.h"
+
+#include "reader/paramicsrecordmap.h"
+#include "reader/paramicstrafficrecords.h"
 
 #include <cvcommander.h>
 #include <cvmodel.h>
@@ -10,7 +13,9 @@
 
 #include <utility>
 
-void ParamicsImporter::addBaseVehicles()
+BaseVehicleBuilder::BaseVehicleBuilder(ParamicsBaseVehicleMap& baseVehicles) : baseVehicles(baseVehicles) {}
+
+void BaseVehicleBuilder::build()
 {
     struct ClassValues
     {
@@ -41,7 +46,13 @@ void ParamicsImporter::addBaseVehicles()
 
 // Every vehicle type of the file whose class is a built-in one becomes a
 // host vehicle type, by ascending matrix number and then in file order.
-void ParamicsImporter::createVehicles()
+VehicleBuilder::VehicleBuilder(CVModel* model, const ParamicsBaseVehicleMap& baseVehicles,
+                               const ParamicsVehicleMap& vehicles)
+    : model(model), baseVehicles(baseVehicles), vehicles(vehicles)
+{
+}
+
+void VehicleBuilder::build()
 {
     if (!model)
         return;
@@ -59,7 +70,7 @@ void ParamicsImporter::createVehicles()
 // A vehicle type named after its type number and class, whose attributes
 // all take the class's values: mean, minimum and maximum alike. A class
 // without a width passes -1, which the host keeps as "no value".
-CVVehicle* ParamicsImporter::createVehicle(const ParamicsVehicle& record, const ParamicsBaseVehicle& base)
+CVVehicle* VehicleBuilder::createVehicle(const ParamicsVehicle& record, const ParamicsBaseVehicle& base)
 {
     auto* command = new CVVehicleNewCmd;
     CVCommander* commander = model->getCommander();

@@ -211,8 +211,7 @@ void TestRampsImport::examplesServeEveryLane()
     QFETCH(QString, dir);
     QFETCH(QString, variant);
     QFETCH(QString, units);
-    if (!QDir(dir).exists())
-        QSKIP("network folder absent");
+    REQUIRE_SHARED_NETWORK(dir);
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     ParamicsImporter importer;
     import(model.get(), importer, dir, variant, units);

@@ -1,6 +1,6 @@
 // Detectors and message signs on their sections, and map labels.
 
-#include "sectionfixture.h"
+#include "networkfixture.h"
 
 #include <cvsectionobject.h>
 #include <cvtext.h>
@@ -9,14 +9,14 @@
 
 namespace {
 
-void addDetector(SectionFixture& f, const QString& id, const QString& link, double position, double length)
+void addDetector(NetworkFixture& f, const QString& id, const QString& link, double position, double length)
 {
-    f.probe.detectors().append(new ParamicsDetector{id, position, link, length});
+    f.detectors.append(new ParamicsDetector{id, position, link, length});
 }
 
-void addBeacon(SectionFixture& f, const QString& id, const QString& link, double position)
+void addBeacon(NetworkFixture& f, const QString& id, const QString& link, double position)
 {
-    f.probe.beacons().append(new ParamicsBeacon{id, link, position});
+    f.beacons.append(new ParamicsBeacon{id, link, position});
 }
 
 QStringList names(const QList<CVSectionObject*>& objects)
@@ -28,7 +28,7 @@ QStringList names(const QList<CVSectionObject*>& objects)
 }
 
 template <typename T>
-QList<CVSectionObject*> placed(SectionFixture& f, const char* typeName)
+QList<CVSectionObject*> placed(NetworkFixture& f, const char* typeName)
 {
     QList<CVSectionObject*> list;
     for (T* object : f.objects<T>(typeName))
@@ -70,14 +70,14 @@ void TestDeviceBuilder::placedAcrossAllLanes()
     QFETCH(int, lanes);
     QFETCH(double, length);
     QFETCH(float, expectedLength);
-    SectionFixture f;
-    CVSection* section = f.section("11", "12", lanes);
+    NetworkFixture f;
+    CVSection* section = f.bareSection("11", "12", lanes);
     if (sign) {
         addBeacon(f, "\"VMS-1\"", "11:12", 297.0);
-        f.probe.createBeacons();
+        f.devices().createBeacons();
     } else {
         addDetector(f, "\"VMS-1\"", "11:12", 297.0, length);
-        f.probe.createDetectors();
+        f.devices().createDetectors();
     }
 
     const QList<CVSectionObject*> objects = sign ? placed<CVVMS>(f, "CVVMS") : placed<CVDetector>(f, "CVDetector");
@@ -89,17 +89,17 @@ void TestDeviceBuilder::placedAcrossAllLanes()
     QCOMPARE(object->getPosition(), 297.0f);
     QCOMPARE(object->getLength(), expectedLength);
     QCOMPARE(object->getSection(), section);
-    QCOMPARE(object->getLayer(), f.probe.layer());
-    QVERIFY(f.probe.layer()->getObjects().contains(const_cast<CVSectionObject*>(object)));
+    QCOMPARE(object->getLayer(), f.layer);
+    QVERIFY(f.layer->getObjects().contains(const_cast<CVSectionObject*>(object)));
 }
 
 // A link that was never read or is barred places nothing; the records
 // around it still do, in reading order.
 void TestDeviceBuilder::missingOrBarredLinksSkipped()
 {
-    SectionFixture f;
-    f.section("1", "2", 2);
-    f.barred("2", "1");
+    NetworkFixture f;
+    f.bareSection("1", "2", 2);
+    f.bareLink("2", "1")->barred = true;
     addDetector(f, "a", "1:2", 10, 2);
     addDetector(f, "b", "2:1", 10, 2);
     addDetector(f, "c", "7:8", 10, 2);
@@ -107,12 +107,12 @@ void TestDeviceBuilder::missingOrBarredLinksSkipped()
     addBeacon(f, "e", "2:1", 5);
     addBeacon(f, "f", "1:2", 5);
     addBeacon(f, "g", "", 5);
-    f.probe.createDetectors();
-    f.probe.createBeacons();
+    f.devices().createDetectors();
+    f.devices().createBeacons();
 
     QCOMPARE(names(placed<CVDetector>(f, "CVDetector")), QStringList({"a", "d"}));
     QCOMPARE(names(placed<CVVMS>(f, "CVVMS")), QStringList({"f"}));
-    QCOMPARE(f.probe.links().size(), 2);
+    QCOMPARE(f.links.size(), 2);
 }
 
 void TestDeviceBuilder::labelHeight_data()
@@ -130,9 +130,9 @@ void TestDeviceBuilder::labelHeight()
 {
     QFETCH(double, z);
     QFETCH(double, height);
-    SectionFixture f;
-    f.probe.annotations().append(new ParamicsAnnotation{"\"Church Street - one way\"", CVPoint(603.0, 99.0, z)});
-    f.probe.createAnnotations();
+    NetworkFixture f;
+    f.annotations.append(new ParamicsAnnotation{"\"Church Street - one way\"", CVPoint(603.0, 99.0, z)});
+    AnnotationBuilder(f.model, f.layer, f.annotations).build();
 
     const QList<CVText*> labels = f.objects<CVText>("CVText");
     QCOMPARE(labels.size(), 1);
@@ -143,7 +143,7 @@ void TestDeviceBuilder::labelHeight()
     QCOMPARE(label->getAngle(), 0.0);
     QVERIFY(label->getTick() > 0);
     QCOMPARE(label->getParentObject(), nullptr);
-    QCOMPARE(label->getLayer(), f.probe.layer());
+    QCOMPARE(label->getLayer(), f.layer);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceBuilder)

@@ -1,11 +1,17 @@
 // The bundled example networks and the shared real network imported whole:
-// stops, lines, detectors, signs and labels against counts worked out from
-// their files.
+// signal control, vehicle types, OD matrices, stops, lines, detectors, signs
+// and labels against counts worked out from their files.
 
 #include "importerprobe.h"
 #include "testsupport.h"
 
 #include <cvcatalog.h>
+#include <cvcentroidconfiguration.h>
+#include <cvcontroljunction.h>
+#include <cvcontrolplan.h>
+#include <cvnode.h>
+#include <cvodmatrix.h>
+#include <cvvehicle.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
 #include <cvpublicline.h>
@@ -104,6 +110,8 @@ private slots:
     void examples();
     void savedFields();
     void realNetwork();
+    void signalsAndDemand_data();
+    void signalsAndDemand();
 };
 
 void TestTransitDeviceExamples::examples_data()
@@ -170,8 +178,7 @@ void TestTransitDeviceExamples::savedFields()
 void TestTransitDeviceExamples::realNetwork()
 {
     const QString dir = QStringLiteral(SHARED_NETWORKS_DIR "/escenario2");
-    if (!QFileInfo::exists(dir + QStringLiteral("/busroutes")))
-        QSKIP("the shared networks are not available");
+    REQUIRE_SHARED_NETWORK(dir);
     Import import(dir, "Quadstone", "Metric");
 
     const QList<CVPublicLine*> lines = import.objects<CVPublicLine>("CVPublicLine");
@@ -186,6 +193,68 @@ void TestTransitDeviceExamples::realNetwork()
     }
     QVERIFY(import.allOnSections("CVBusStop"));
     QVERIFY(import.allOnSections("CVDetector"));
+}
+
+void TestTransitDeviceExamples::signalsAndDemand_data()
+{
+    QTest::addColumn<QString>("variant");
+    QTest::addColumn<QString>("units");
+    // node:cycle/offset/phases/signals of each control junction
+    QTest::addColumn<QStringList>("junctions");
+    QTest::addColumn<float>("yellowTime");
+    QTest::addColumn<int>("odMatrices");
+
+    // Quadstone: node 2 runs 32+3, 26+3 and 10 (max 10 lowers 12)+2
+    // seconds; 12 distinct movements have green. Matrices 1 and 2 follow
+    // profiles 1 and 2 of eight non-zero steps, each for two vehicle
+    // types (32), and the matrix file's matrix 3 gives coaches one more.
+    QTest::newRow("quadstone") << "quadstone" << "Metric" << QStringList{"2:76/12/6/12"} << 0.0f << 33;
+    // Sias: a time to red of 2 s joins every red; node 4's two stages.
+    // Profile 2 has four steps: 2 x 8 + 2 x 4 + 1.
+    QTest::newRow("sias") << "sias" << "Feet" << QStringList{"2:78/12/6/11", "4:56/30/4/8"} << 2.5f << 25;
+}
+
+void TestTransitDeviceExamples::signalsAndDemand()
+{
+    QFETCH(QString, variant);
+    QFETCH(QString, units);
+    QFETCH(QStringList, junctions);
+    QFETCH(float, yellowTime);
+    QFETCH(int, odMatrices);
+
+    Import f(examplesDir(variant), variant == "quadstone" ? "Quadstone" : "Sias", units);
+
+    const QList<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
+    QCOMPARE(plans.size(), 1);
+    QStringList made;
+    for (const auto& junction : plans.first()->getJunctions()) {
+        const CVObject* node = f.model->getCatalog()->find(junction->getNodeId());
+        QVERIFY(node);
+        const ParamicsNode* record = nullptr;
+        for (const ParamicsNode* n : f.probe.nodes())
+            record = n->objectId == node->getId() ? n : record;
+        QVERIFY(record);
+        made << QStringLiteral("%1:%2/%3/%4/%5")
+                    .arg(record->id)
+                    .arg(junction->getCycle())
+                    .arg(junction->getOffset())
+                    .arg(junction->getPhases().size())
+                    .arg(dynamic_cast<const CVNode*>(node)->getSignalIds().size());
+        QCOMPARE(junction->getYellowTime(), yellowTime);
+    }
+    QCOMPARE(made, junctions);
+
+    // Seven types of the file (the heading's type without a class makes none).
+    int imported = 0;
+    for (const CVVehicle* vehicle : f.objects<CVVehicle>("CVVehicle"))
+        imported += vehicle->getName().startsWith("Paramics Vehicle") ? 1 : 0;
+    QCOMPARE(imported, 7);
+    for (const QVector<ParamicsVehicle*>& types : f.probe.vehicles()) {
+        for (const ParamicsVehicle* type : types)
+            QCOMPARE(bool(type->vehicle), !type->className.isEmpty());
+    }
+    QCOMPARE(f.objects<CVODMatrix>("CVODMatrix").size(), odMatrices);
+    QCOMPARE(f.probe.centroidConfiguration()->getODMatrixIds().size(), odMatrices);
 }
 
 QTEST_GUILESS_MAIN(TestTransitDeviceExamples)

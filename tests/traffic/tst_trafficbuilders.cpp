@@ -1,8 +1,7 @@
 // The traffic builders on hand-made records: fixed-time signal control,
-// vehicle types and OD matrices; and the bundled examples imported whole.
+// vehicle types and OD matrices.
 
-#include "importerprobe.h"
-#include "testsupport.h"
+#include "networkfixture.h"
 
 #include <cvcatalog.h>
 #include <cvcentroidconfiguration.h>
@@ -26,31 +25,11 @@
 
 namespace {
 
-// A model with its centroid configuration and an importer on it.
-struct BuilderFixture
+// The network fixture with stand-in host objects behind the records that
+// the traffic builders read.
+struct BuilderFixture : NetworkFixture
 {
-    std::unique_ptr<CVModel> model{CVSystem::getSystem().createModel()};
-    ParamicsImporter importer;
-    ParamicsImporterProbe probe{importer};
-
-    BuilderFixture()
-    {
-        importer.setModel(model.get());
-        importer.setConfiguration();
-    }
-
-    CVObject* make(const char* type) { return CVSystem::getSystem().newObject(QString::fromLatin1(type), model.get()); }
-
-    template <typename T>
-    QVector<T*> objects(const char* type) const
-    {
-        QVector<T*> list;
-        if (const auto* byId = model->getCatalog()->getObjectsByType(model->getType(QString::fromLatin1(type)))) {
-            for (CVObject* object : *byId)
-                list.append(dynamic_cast<T*>(object));
-        }
-        return list;
-    }
+    CVObject* make(const char* type) { return CVSystem::getSystem().newObject(QString::fromLatin1(type), model); }
 
     // --- signal control records ---
 
@@ -60,7 +39,7 @@ struct BuilderFixture
         auto* record = new ParamicsNode;
         record->id = id;
         record->objectId = make("CVNode")->getId();
-        probe.nodes().insert(id, record);
+        nodes.insert(id, record);
         return record;
     }
 
@@ -69,13 +48,13 @@ struct BuilderFixture
     void movement(const QString& from, const QString& node, const QString& to)
     {
         const QString name = ParamicsLink::linkName(from, node);
-        ParamicsLink* link = probe.links().value(name, nullptr);
+        ParamicsLink* link = links.value(name, nullptr);
         if (!link) {
             link = new ParamicsLink;
             link->from = from;
             link->to = node;
             link->name = name;
-            probe.links().insert(name, link);
+            links.insert(name, link);
         }
         ParamicsTurning turning;
         turning.destination = ParamicsLink::linkName(node, to);
@@ -86,7 +65,7 @@ struct BuilderFixture
 
     const ParamicsTurning* turning(const QString& from, const QString& node, const QString& to)
     {
-        return probe.links().value(ParamicsLink::linkName(from, node))->findTurning(ParamicsLink::linkName(node, to));
+        return links.value(ParamicsLink::linkName(from, node))->findTurning(ParamicsLink::linkName(node, to));
     }
 
     CVNode* hostNode(const ParamicsNode* record) const
@@ -98,10 +77,10 @@ struct BuilderFixture
 
     // Zones in reading order, each with a stand-in centroid carrying its
     // zone number as external id, except those listed without one.
-    void zones(const QVector<int>& numbers, const QVector<int>& withoutCentroid = {})
+    void zoneList(const QVector<int>& numbers, const QVector<int>& withoutCentroid = {})
     {
         for (int i = 0; i < numbers.size(); ++i) {
-            probe.zoneNumbers().insert(i, numbers.at(i));
+            zoneNumbers.insert(i, numbers.at(i));
             if (!withoutCentroid.contains(numbers.at(i)) && !centroid(numbers.at(i)))
                 make("CVFolder")->setExternalId(QString::number(numbers.at(i)));
         }
@@ -116,7 +95,7 @@ struct BuilderFixture
         record->proportion = proportion;
         if (hostVehicle)
             record->vehicle = dynamic_cast<CVVehicle*>(make("CVVehicle"));
-        probe.vehicles()[matrix].append(record);
+        vehicles[matrix].append(record);
         return record;
     }
 
@@ -127,7 +106,7 @@ struct BuilderFixture
             for (double value : it.value())
                 record->rows[it.key()].append(value);
         }
-        probe.demands().append(record);
+        demands.append(record);
         return record;
     }
 
@@ -136,10 +115,10 @@ struct BuilderFixture
         auto* record = new ParamicsProfile(number, interval);
         record->start = start;
         record->values = values;
-        probe.profiles().insert(number, record);
+        profiles.insert(number, record);
     }
 
-    QVector<CVODMatrix*> matrices() const { return objects<CVODMatrix>("CVODMatrix"); }
+    QList<CVODMatrix*> matrices() const { return objects<CVODMatrix>("CVODMatrix"); }
     double trips(const CVODMatrix* matrix, int origin, int destination) const
     {
         return matrix->getTrips(centroid(origin), centroid(destination));
@@ -155,7 +134,7 @@ QString timeline(const CVControlJunction* junction)
     return parts.join(' ');
 }
 
-QStringList startTimes(const QVector<CVODMatrix*>& matrices)
+QStringList startTimes(const QList<CVODMatrix*>& matrices)
 {
     QStringList times;
     for (const CVODMatrix* matrix : matrices)
@@ -188,9 +167,6 @@ private slots:
     void zoneSharedByTwoEntries();
     void matrixFile();
 
-    // The bundled examples through netImport.
-    void examples_data();
-    void examples();
 };
 
 // ---------------------------------------------------------------------------
@@ -216,8 +192,8 @@ void TestTrafficBuilders::junctionTimeline()
     QFETCH(float, cycle);
 
     BuilderFixture f;
-    f.probe.toRedTime() = toRedTime;
-    f.probe.stopDelay() = 2.5f;
+    f.toRedTime = toRedTime;
+    f.stopDelay = 2.5f;
     ParamicsNode* node = f.junction("2");
     node->toRedTime = toRedTime;
     for (const QString& text : phases.split(' ')) {
@@ -229,9 +205,9 @@ void TestTrafficBuilders::junctionTimeline()
         phase.red = values.at(2).toDouble();
         node->appendPriority(phase);
     }
-    f.probe.createPriorities();
+    f.createPriorities();
 
-    const QVector<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
+    const QList<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
     QCOMPARE(plans.size(), 1);
     CVControlJunction* junction = plans.first()->getControlJunction(node->objectId);
     QVERIFY(junction);
@@ -269,7 +245,7 @@ void TestTrafficBuilders::signalsJoinTheirNodeOnce()
     second.movements = {{"X", "B"}, {"A", "B"}, {"A", "Z"}};
     node->appendPriority(first);
     node->appendPriority(second);
-    f.probe.createPriorities();
+    f.createPriorities();
 
     const ParamicsTurning* ab = f.turning("A", "J", "B");
     const ParamicsTurning* ac = f.turning("A", "J", "C");
@@ -299,10 +275,10 @@ void TestTrafficBuilders::planWithoutSignalisedNodes()
     auto* ramp = new ParamicsNode;
     ramp->id = "R";
     ramp->priorities.append(ParamicsPhase{});
-    f.probe.nodes().insert(ramp->id, ramp);
-    f.probe.createPriorities();
+    f.nodes.insert(ramp->id, ramp);
+    f.createPriorities();
 
-    const QVector<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
+    const QList<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
     QCOMPARE(plans.size(), 1);
     QCOMPARE(plans.first()->getName(), "Paramics Control Plan");
     QCOMPARE(plans.first()->junctionCount(), 0);
@@ -317,12 +293,12 @@ void TestTrafficBuilders::planWithoutSignalisedNodes()
 void TestTrafficBuilders::vehicleTypes()
 {
     BuilderFixture f;
-    f.probe.addBaseVehicles();
+    f.addBaseVehicles();
     const auto type = [&](int number, const QString& className, int matrix) {
         auto* record = new ParamicsVehicle(number);
         record->className = className;
         record->matrix = matrix;
-        f.probe.vehicles()[matrix].append(record);
+        f.vehicles[matrix].append(record);
         return record;
     };
     ParamicsVehicle* car = type(1, "car", 1);
@@ -330,7 +306,7 @@ void TestTrafficBuilders::vehicleTypes()
     ParamicsVehicle* coach = type(5, "coach", -1);  // no matrix: made first
     ParamicsVehicle* bus = type(6, "bus", -1);
     const int before = f.objects<CVVehicle>("CVVehicle").size();
-    f.probe.createVehicles();
+    f.createVehicles();
 
     QVERIFY(!unnamed->vehicle);
     QVERIFY(car->vehicle && coach->vehicle && bus->vehicle);
@@ -386,13 +362,13 @@ void TestTrafficBuilders::profileSteps()
     QFETCH(QStringList, starts);
 
     BuilderFixture f;
-    f.zones({1, 2});
+    f.zoneList({1, 2});
     ParamicsVehicle* type = f.vehicleType(1, 1, 0.5);
     f.demand(1, 4, {{1, {0, 40}}});
     f.profile(4, interval, start, values);
-    f.probe.createDemands();
+    f.createDemands();
 
-    const QVector<CVODMatrix*> matrices = f.matrices();
+    const QList<CVODMatrix*> matrices = f.matrices();
     QCOMPARE(startTimes(matrices), starts);
     for (CVODMatrix* matrix : matrices) {
         const int step = int(QTime(start.isValid() ? start : QTime(0, 0)).secsTo(matrix->getStart()) + 86400) % 86400 / interval;
@@ -402,25 +378,25 @@ void TestTrafficBuilders::profileSteps()
         QCOMPARE(matrix->pairCount(), 1);
         QCOMPARE(matrix->getStatus(), 2);
         QCOMPARE(matrix->getName(), matrix->getNameAutomatically(true));
-        QCOMPARE(matrix->getCentroidConfiguration(), f.probe.centroidConfiguration());
+        QCOMPARE(matrix->getCentroidConfiguration(), f.centroidConfiguration);
     }
-    QCOMPARE(f.probe.centroidConfiguration()->getODMatrixIds().size(), matrices.size());
+    QCOMPARE(f.centroidConfiguration->getODMatrixIds().size(), matrices.size());
 }
 
 void TestTrafficBuilders::tripsSplitByProportion()
 {
     BuilderFixture f;
-    f.zones({1, 2, 3});
+    f.zoneList({1, 2, 3});
     ParamicsVehicle* cars = f.vehicleType(1, 1, 0.6);
     ParamicsVehicle* vans = f.vehicleType(2, 1, 0.4);
     f.vehicleType(3, 2, 1.0);  // draws on a matrix without demand
     f.demand(1, 1, {{1, {0, 100, 50}}, {3, {10, 0, 0}}});
     f.demand(7, 1, {{1, {0, 100, 50}}});  // no vehicle type draws on matrix 7
     f.profile(1, 900, QTime(7, 0), {0, 50, 50});
-    f.probe.createDemands();
+    f.createDemands();
 
     // Step by step, each type in its order.
-    const QVector<CVODMatrix*> m = f.matrices();
+    const QList<CVODMatrix*> m = f.matrices();
     QCOMPARE(m.size(), 4);
     QCOMPARE(startTimes(m), QStringList({"07:15:00", "07:15:00", "07:30:00", "07:30:00"}));
     QCOMPARE(m.at(0)->getVehicle(), cars->vehicle);
@@ -435,13 +411,13 @@ void TestTrafficBuilders::tripsSplitByProportion()
 void TestTrafficBuilders::demandWithoutProfile()
 {
     BuilderFixture f;
-    f.zones({1, 2});
+    f.zoneList({1, 2});
     f.vehicleType(1, 1, 0.25);
     ParamicsVehicle* unknownClass = f.vehicleType(2, 1, 0.75, false);
     f.demand(1, 9, {{2, {8, 4}}});
-    f.probe.createDemands();
+    f.createDemands();
 
-    const QVector<CVODMatrix*> m = f.matrices();
+    const QList<CVODMatrix*> m = f.matrices();
     QCOMPARE(m.size(), 2);
     QCOMPARE(startTimes(m), QStringList({"08:00:00", "08:00:00"}));
     QCOMPARE(m.at(0)->getDuration().toSeconds(), 3600.0);
@@ -458,10 +434,10 @@ void TestTrafficBuilders::rowPositions()
 {
     BuilderFixture f;
     // Zone 2 has no centroid; rows reach past the last zone.
-    f.zones({1, 2, 3}, {2});
+    f.zoneList({1, 2, 3}, {2});
     f.vehicleType(1, 1, 1.0);
     f.demand(1, 0, {{1, {1, 2, 3, 4, 5}}, {2, {6, 7, 8}}, {3, {9, 10, 11, 12}}, {99, {13}}});
-    f.probe.createDemands();
+    f.createDemands();
 
     const CVODMatrix* m = f.matrices().value(0);
     QVERIFY(m);
@@ -472,7 +448,7 @@ void TestTrafficBuilders::rowPositions()
     QCOMPARE(f.trips(m, 3, 3), 11.0);
     QCOMPARE(m->totalTrips(), 24.0);
     // Looking positions up adds no zones.
-    QCOMPARE(f.probe.zoneNumbers().size(), 3);
+    QCOMPARE(f.zoneNumbers.size(), 3);
 }
 
 void TestTrafficBuilders::zoneSharedByTwoEntries()
@@ -480,10 +456,10 @@ void TestTrafficBuilders::zoneSharedByTwoEntries()
     BuilderFixture f;
     // Zone 2 is read twice: both positions of a row lead to its centroid,
     // and the later one, 0, is what the pair keeps.
-    f.zones({1, 2, 2});
+    f.zoneList({1, 2, 2});
     f.vehicleType(1, 1, 1.0);
     f.demand(1, 0, {{1, {0, 5, 0}}, {2, {7, 0, 0}}});
-    f.probe.createDemands();
+    f.createDemands();
 
     const CVODMatrix* m = f.matrices().value(0);
     QVERIFY(m);
@@ -494,7 +470,7 @@ void TestTrafficBuilders::zoneSharedByTwoEntries()
 void TestTrafficBuilders::matrixFile()
 {
     BuilderFixture f;
-    f.zones({1, 2, 3, 4}, {4});
+    f.zoneList({1, 2, 3, 4}, {4});
     f.vehicleType(5, 3, 0.5);
     f.vehicleType(6, 3, 1.0);
     auto* matrix = new ParamicsMatrix(3);
@@ -502,10 +478,10 @@ void TestTrafficBuilders::matrixFile()
     matrix->rowIndex = {{2, 0}, {1, 1}, {3, 2}};
     for (double value : {9, 1, 2, 3, 8, 4, 5, 6, 7})
         matrix->values.append(value);
-    f.probe.matrixEntries().insert(3, matrix);
-    f.probe.createDemands();
+    f.matrixEntries.insert(3, matrix);
+    f.createDemands();
 
-    const QVector<CVODMatrix*> m = f.matrices();
+    const QList<CVODMatrix*> m = f.matrices();
     QCOMPARE(m.size(), 2);
     QCOMPARE(startTimes(m), QStringList({"08:00:00", "08:00:00"}));
     QCOMPARE(m.at(0)->getDuration().toSeconds(), 3600.0);
@@ -519,76 +495,7 @@ void TestTrafficBuilders::matrixFile()
     // Not named and status left to the host.
     QVERIFY(m.at(1)->getName().isEmpty());
     QVERIFY(m.at(1)->getStatus() != 2);
-    QCOMPARE(f.probe.centroidConfiguration()->getODMatrixIds().size(), 2);
-}
-
-// ---------------------------------------------------------------------------
-// The bundled examples
-
-void TestTrafficBuilders::examples_data()
-{
-    QTest::addColumn<QString>("variant");
-    QTest::addColumn<QString>("units");
-    // node:cycle/offset/phases/signals of each control junction
-    QTest::addColumn<QStringList>("junctions");
-    QTest::addColumn<float>("yellowTime");
-    QTest::addColumn<int>("odMatrices");
-
-    // Quadstone: node 2 runs 32+3, 26+3 and 10 (max 10 lowers 12)+2
-    // seconds; 12 distinct movements have green. Matrices 1 and 2 follow
-    // profiles 1 and 2 of eight non-zero steps, each for two vehicle
-    // types (32), and the matrix file's matrix 3 gives coaches one more.
-    QTest::newRow("quadstone") << "quadstone" << "Metric" << QStringList{"2:76/12/6/12"} << 0.0f << 33;
-    // Sias: a time to red of 2 s joins every red; node 4's two stages.
-    // Profile 2 has four steps: 2 x 8 + 2 x 4 + 1.
-    QTest::newRow("sias") << "sias" << "Feet" << QStringList{"2:78/12/6/11", "4:56/30/4/8"} << 2.5f << 25;
-}
-
-void TestTrafficBuilders::examples()
-{
-    QFETCH(QString, variant);
-    QFETCH(QString, units);
-    QFETCH(QStringList, junctions);
-    QFETCH(float, yellowTime);
-    QFETCH(int, odMatrices);
-
-    BuilderFixture f;
-    f.importer.setNetworkLayer();
-    f.importer.setUnits(units);
-    f.importer.setRightHandDrive(true);
-    f.importer.setNbDemandsFile(1);
-    f.importer.setVersion(variant == "quadstone" ? "Quadstone" : "Sias");
-    const int vehiclesBefore = f.objects<CVVehicle>("CVVehicle").size();
-    f.importer.netImport(examplesDir(variant));
-
-    const QVector<CVControlPlan*> plans = f.objects<CVControlPlan>("CVControlPlan");
-    QCOMPARE(plans.size(), 1);
-    QStringList made;
-    for (const auto& junction : plans.first()->getJunctions()) {
-        const CVObject* node = f.model->getCatalog()->find(junction->getNodeId());
-        QVERIFY(node);
-        const ParamicsNode* record = nullptr;
-        for (const ParamicsNode* n : f.probe.nodes())
-            record = n->objectId == node->getId() ? n : record;
-        QVERIFY(record);
-        made << QStringLiteral("%1:%2/%3/%4/%5")
-                    .arg(record->id)
-                    .arg(junction->getCycle())
-                    .arg(junction->getOffset())
-                    .arg(junction->getPhases().size())
-                    .arg(dynamic_cast<const CVNode*>(node)->getSignalIds().size());
-        QCOMPARE(junction->getYellowTime(), yellowTime);
-    }
-    QCOMPARE(made, junctions);
-
-    // Seven types of the file (the heading's type without a class makes none).
-    QCOMPARE(f.objects<CVVehicle>("CVVehicle").size(), vehiclesBefore + 7);
-    for (const QVector<ParamicsVehicle*>& types : f.probe.vehicles()) {
-        for (const ParamicsVehicle* type : types)
-            QCOMPARE(bool(type->vehicle), !type->className.isEmpty());
-    }
-    QCOMPARE(f.matrices().size(), odMatrices);
-    QCOMPARE(f.probe.centroidConfiguration()->getODMatrixIds().size(), odMatrices);
+    QCOMPARE(f.centroidConfiguration->getODMatrixIds().size(), 2);
 }
 
 QTEST_MAIN(TestTrafficBuilders)

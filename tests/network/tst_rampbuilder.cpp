@@ -41,15 +41,15 @@ struct RampNetwork
         const QString from = QStringLiteral("Q") + id;
         f.node(from, x - 20, y > -3.75 ? y + 40 : y - 40);
         f.link(from, id, 1, 3.5);
-        main->insertRamp(ParamicsRamp{id, node->position, length}, f.probe.nodes().value("A")->position);
+        main->insertRamp(ParamicsRamp{id, node->position, length}, f.nodes.value("A")->position);
     }
 
     void build()
     {
-        f.probe.createLinks();
-        f.probe.createNodes();
-        f.probe.connectSections();
-        f.probe.createRamps();
+        f.createLinks();
+        f.createNodes();
+        f.connectSections();
+        f.createRamps();
     }
 
     CVTurning* rampTurning(const QString& id)
@@ -61,6 +61,16 @@ struct RampNetwork
 
     int count(const char* type) { return f.model->getCatalog()->size(f.model->getType(type)); }
 };
+
+// A section's lanes from left to right: "F" for a full lane, else the end
+// of the side lane.
+QString laneLayout(const CVSection* section)
+{
+    QStringList lanes;
+    for (const CVSectionLane& lane : section->getLanes())
+        lanes << (lane.isFullLane() ? QStringLiteral("F") : QString::number(lane.getFinalOffset()));
+    return lanes.join(' ');
+}
 
 LaneRange originLanes(const CVTurning* t)
 {
@@ -84,6 +94,8 @@ private slots:
     void cutLeavesGapAndNode();
     void leftRampShiftsLanes();
     void twoCutsOnOneLink();
+    void sidesOfTwoCuts_data();
+    void sidesOfTwoCuts();
     void linkWithoutSectionSkipped();
 };
 
@@ -116,7 +128,7 @@ void TestRampBuilder::sideLaneOrCut()
         QCOMPARE(ramp->getNode(), n.f.hostNode("A"));
         QCOMPARE(ramp->getDestination(), main);
         QCOMPARE(destinationLanes(ramp), LaneRange(2, 2));
-        QCOMPARE(n.f.probe.nodes().value("R")->rampNode, n.f.probe.nodes().value("A"));
+        QCOMPARE(n.f.nodes.value("R")->rampNode, n.f.nodes.value("A"));
     } else {
         QCOMPARE(main->getNbLanes(), 2);
         QVERIFY(ramp->getNode() != n.f.hostNode("A"));
@@ -134,7 +146,7 @@ void TestRampBuilder::cutLeavesGapAndNode()
     n.build();
 
     CVSection* first = n.f.section("A:B");
-    CVNode* cutNode = dynamic_cast<CVNode*>(n.f.model->getCatalog()->find(n.f.probe.nodes().value("R")->objectId));
+    CVNode* cutNode = dynamic_cast<CVNode*>(n.f.model->getCatalog()->find(n.f.nodes.value("R")->objectId));
     QVERIFY(cutNode);
     QCOMPARE(cutNode->getName(), QStringLiteral("R"));
     QCOMPARE(cutNode->getPosition(), CVPoint(150, -10, 0));
@@ -205,14 +217,52 @@ void TestRampBuilder::twoCutsOnOneLink()
     QCOMPARE(n.rampTurning("R2")->getDestination(), last);
 }
 
+// Ramps R1 (40 m) at x = 80 and R2 (60 m) at x = 150, each on the right
+// (south) or the left (north) of the main road. The part cut off at R2
+// drops one lane of the part it is cut from, on R2's side, before taking
+// R2's side lane there: R1's side lane when both are on one side, a full
+// lane when they are on opposite sides.
+void TestRampBuilder::sidesOfTwoCuts_data()
+{
+    QTest::addColumn<bool>("firstRight");
+    QTest::addColumn<bool>("secondRight");
+    QTest::addColumn<QString>("middle");
+    QTest::addColumn<QString>("last");
+
+    QTest::newRow("right, right") << true << true << "F F 40" << "F F 60";
+    QTest::newRow("left, left: the leftmost lane goes") << false << false << "40 F F" << "60 F F";
+    QTest::newRow("right, then left") << true << false << "F F 40" << "60 F 40";
+    QTest::newRow("left, then right") << false << true << "40 F F" << "40 F 60";
+}
+
+void TestRampBuilder::sidesOfTwoCuts()
+{
+    QFETCH(bool, firstRight);
+    QFETCH(bool, secondRight);
+    QFETCH(QString, middle);
+    QFETCH(QString, last);
+    RampNetwork n;
+    n.ramp("R1", 80, firstRight ? -10 : 10, 40.0);
+    n.ramp("R2", 150, secondRight ? -10 : 10, 60.0);
+    n.build();
+
+    CVSection* first = n.f.section("A:B");
+    QCOMPARE(laneLayout(first), QStringLiteral("F F"));
+    CVSection* second = first->getDestination()->getFromTurnings(first).first()->getDestination();
+    QCOMPARE(laneLayout(second), middle);
+    CVSection* third = second->getDestination()->getFromTurnings(second).first()->getDestination();
+    QCOMPARE(laneLayout(third), last);
+    QCOMPARE(third->getDestination(), n.f.hostNode("B"));
+}
+
 void TestRampBuilder::linkWithoutSectionSkipped()
 {
     RampNetwork n;
     n.ramp("R", 150, -10, 80.0);
-    n.f.probe.createLinks();
+    n.f.createLinks();
     n.main->sectionId = 0;
-    n.f.probe.createNodes();
-    n.f.probe.createRamps();
+    n.f.createNodes();
+    n.f.createRamps();
     QCOMPARE(n.count("CVNode"), 5);
 }
 

@@ -28,9 +28,9 @@ void crossroads(NetworkFixture& f)
 
 void build(NetworkFixture& f)
 {
-    f.probe.createLinks();
-    f.probe.createNodes();
-    f.probe.connectSections();
+    f.createLinks();
+    f.createNodes();
+    f.connectSections();
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ void TestNodeBuilder::twoWayFlag()
     f.link("B", "A");
     f.link("B", "C");
     f.link("C", "B")->barred = true;
-    f.probe.updateLinks();
+    f.updateLinks();
     QVERIFY(f.record("A:B")->twoWay && f.record("C:B")->twoWay);
     QVERIFY(!f.record("B:C")->twoWay);
 }
@@ -96,7 +96,7 @@ void TestNodeBuilder::laneConversion()
     ParamicsLink* link = f.link("A", "B", 3);
     f.link("B", "C", 4);
     f.turning(link, "B:C", origin.first, origin.second, destination.first, destination.second);
-    f.probe.updateLinks();
+    f.updateLinks();
     const ParamicsTurning& t = link->turning(0);
     QCOMPARE(LaneRange(t.originFromLane, t.originToLane), hostOrigin);
     QCOMPARE(LaneRange(t.destinationFromLane, t.destinationToLane), hostDestination);
@@ -114,7 +114,7 @@ void TestNodeBuilder::nodes()
         auto* zone = new ParamicsZone;
         zone->index = i;
         zone->minX = i ? 0 : -100, zone->maxX = i ? 100 : 0, zone->minY = -100, zone->maxY = 100;
-        f.probe.zones().insert(i, zone);
+        f.zones.insert(i, zone);
     }
     f.node("edge", 0, 100);
     build(f);
@@ -122,14 +122,14 @@ void TestNodeBuilder::nodes()
     QCOMPARE(b->getName(), QStringLiteral("B"));
     QCOMPARE(b->getPosition(), CVPoint(50, 100, 4));
     QVERIFY(!b->getYellowBox() && !b->getUserDefinedPriorities());
-    QCOMPARE(b->getLayer(), f.probe.layer());
+    QCOMPARE(b->getLayer(), f.layer);
     QCOMPARE(f.section("A:B")->getOrigin(), f.hostNode("A"));
     QCOMPARE(f.section("A:B")->getDestination(), b);
-    QCOMPARE(f.probe.nodes().value("R")->objectId, 0u);
-    QCOMPARE(f.probe.rampNodes().keys(), QList<QString>{"R"});
-    QCOMPARE(f.probe.zones().value(0)->zoneNodes, (QVector<QString>{"A", "edge"}));
-    QCOMPARE(f.probe.zones().value(1)->zoneNodes, (QVector<QString>{"B", "edge"}));
-    const unsigned int a = f.probe.nodes().value("A")->objectId;
+    QCOMPARE(f.nodes.value("R")->objectId, 0u);
+    QCOMPARE(f.rampNodes.keys(), QList<QString>{"R"});
+    QCOMPARE(f.zones.value(0)->zoneNodes, (QVector<QString>{"A", "edge"}));
+    QCOMPARE(f.zones.value(1)->zoneNodes, (QVector<QString>{"B", "edge"}));
+    const unsigned int a = f.nodes.value("A")->objectId;
     QCOMPARE(f.model->getLog()->warnings(),
              QStringList{QStringLiteral("Node: <A HREF=\"OBJ_REF://%1\">%1</A> is a roundabout").arg(a)});
 }

@@ -1,6 +1,6 @@
 // Bus stops on their sections and public lines built from bus routes.
 
-#include "sectionfixture.h"
+#include "networkfixture.h"
 
 #include <cvfolder.h>
 #include <cvpublicline.h>
@@ -13,17 +13,17 @@
 
 namespace {
 
-ParamicsBusStop* addStop(SectionFixture& f, int number, const QString& link, double position)
+ParamicsBusStop* addStop(NetworkFixture& f, int number, const QString& link, double position)
 {
     auto* stop = new ParamicsBusStop(number);
     stop->link = link;
     stop->position = position;
     stop->name = QStringLiteral("\"Stop %1\"").arg(number);
-    f.probe.busStops().insert(number, stop);
+    f.busStops.insert(number, stop);
     return stop;
 }
 
-ParamicsBusRoute* addRoute(SectionFixture& f, const QString& name, const QVector<QString>& nodes,
+ParamicsBusRoute* addRoute(NetworkFixture& f, const QString& name, const QVector<QString>& nodes,
                            const QVector<int>& stops, const QVector<QTime>& releases = {})
 {
     auto* route = new ParamicsBusRoute(name);
@@ -31,13 +31,13 @@ ParamicsBusRoute* addRoute(SectionFixture& f, const QString& name, const QVector
     for (int stop : stops)
         route->stops.append(ParamicsRouteStop{stop, QTime()});
     route->releases = releases;
-    f.probe.busRoutes().insert(name, route);
+    f.busRoutes.insert(name, route);
     return route;
 }
 
-CVBusStop* hostStop(SectionFixture& f, int number)
+CVBusStop* hostStop(NetworkFixture& f, int number)
 {
-    return dynamic_cast<CVBusStop*>(f.model->getCatalog()->find(unsigned(f.probe.busStops().value(number)->stopId)));
+    return dynamic_cast<CVBusStop*>(f.model->getCatalog()->find(unsigned(f.busStops.value(number)->stopId)));
 }
 
 QVector<unsigned int> ids(const QList<CVBusStop*>& stops)
@@ -86,11 +86,11 @@ void TestPublicTransportBuilder::stopOnKerbLane()
     QFETCH(bool, rightHandDrive);
     QFETCH(int, lanes);
     QFETCH(int, kerbLane);
-    SectionFixture f(rightHandDrive);
-    CVSection* section = f.section("1", "2", lanes);
+    NetworkFixture f(rightHandDrive);
+    CVSection* section = f.bareSection("1", "2", lanes);
     // Beyond the end of the (empty) section: kept as it is.
     addStop(f, 7, "1:2", 512.5);
-    f.probe.createBusStops();
+    f.publicTransport().createBusStops();
 
     CVBusStop* stop = hostStop(f, 7);
     QVERIFY(stop);
@@ -101,26 +101,26 @@ void TestPublicTransportBuilder::stopOnKerbLane()
     QCOMPARE(stop->getLength(), 20.0f);
     QCOMPARE(stop->getSection(), section);
     QCOMPARE(section->getTopObjects(), QVector<CVGeoObject*>{stop});
-    QCOMPARE(stop->getLayer(), f.probe.layer());
-    QVERIFY(f.probe.layer()->getObjects().contains(stop));
+    QCOMPARE(stop->getLayer(), f.layer);
+    QVERIFY(f.layer->getObjects().contains(stop));
 }
 
 void TestPublicTransportBuilder::stopsWithoutSectionAreSkipped()
 {
-    SectionFixture f;
-    f.section("1", "2");
-    f.barred("2", "1");
+    NetworkFixture f;
+    f.bareSection("1", "2");
+    f.bareLink("2", "1")->barred = true;
     addStop(f, 1, "2:1", 10.0);
     addStop(f, 2, "9:9", 10.0);
     addStop(f, 3, "1:2", 10.0);
-    f.probe.createBusStops();
+    f.publicTransport().createBusStops();
 
-    QCOMPARE(f.probe.busStops().value(1)->stopId, -1);
-    QCOMPARE(f.probe.busStops().value(2)->stopId, -1);
+    QCOMPARE(f.busStops.value(1)->stopId, -1);
+    QCOMPARE(f.busStops.value(2)->stopId, -1);
     QVERIFY(hostStop(f, 3));
     QCOMPARE(f.objects<CVBusStop>("CVBusStop").size(), 1);
     // Looking up the unknown link left no entry behind.
-    QCOMPARE(f.probe.links().size(), 2);
+    QCOMPARE(f.links.size(), 2);
 }
 
 // Path 1-2-3-4-5: 2:3 is barred and 3:4 was never read, so both drop out
@@ -128,17 +128,17 @@ void TestPublicTransportBuilder::stopsWithoutSectionAreSkipped()
 // link.
 void TestPublicTransportBuilder::lineFromRoute()
 {
-    SectionFixture f;
-    CVSection* first = f.section("1", "2");
-    f.barred("2", "3");
-    CVSection* last = f.section("4", "5");
+    NetworkFixture f;
+    CVSection* first = f.bareSection("1", "2");
+    f.bareLink("2", "3")->barred = true;
+    CVSection* last = f.bareSection("4", "5");
     addStop(f, 1, "1:2", 10.0);
     addStop(f, 2, "4:5", 30.0);
     addStop(f, 3, "2:3", 20.0);
     addRoute(f, "\"10\"", {"1", "2", "3", "4", "5"}, {1, 2, 1, 99, 3},
              {QTime(7, 0), QTime(7, 20, 30), QTime(23, 59, 59)});
-    f.probe.createBusStops();
-    f.probe.createBusRoutes();
+    f.publicTransport().createBusStops();
+    f.publicTransport().createBusRoutes();
 
     const QList<CVPublicLine*> lines = f.objects<CVPublicLine>("CVPublicLine");
     QCOMPARE(lines.size(), 1);
@@ -181,14 +181,14 @@ void TestPublicTransportBuilder::departureVehicle()
     QFETCH(QString, vehicleName);
     QFETCH(bool, roadTypeNamedBus);
     QFETCH(bool, found);
-    SectionFixture f;
+    NetworkFixture f;
     CVObject* vehicle = f.model->getCatalog()->find("bus", f.model->getType("CVVehicle"));
     QVERIFY(vehicle);
     vehicle->setName(vehicleName);
     if (roadTypeNamedBus)
         CVSystem::getSystem().newObject("CVRoadType", f.model, -1, true)->setName("bus");
     addRoute(f, "\"5\"", {}, {}, {QTime(6, 0), QTime(6, 30)});
-    f.probe.createBusRoutes();
+    f.publicTransport().createBusRoutes();
 
     const CVPublicLine* line = f.objects<CVPublicLine>("CVPublicLine").value(0);
     QVERIFY(line);
@@ -204,14 +204,14 @@ void TestPublicTransportBuilder::departureVehicle()
 // a stop that two routes serve is the same host stop in both.
 void TestPublicTransportBuilder::routesShareStopAndFolder()
 {
-    SectionFixture f;
-    f.section("1", "2");
-    f.section("2", "3");
+    NetworkFixture f;
+    f.bareSection("1", "2");
+    f.bareSection("2", "3");
     addStop(f, 4, "2:3", 50.0);
     addRoute(f, "\"22\"", {"2", "3"}, {4});
     addRoute(f, "\"10\"", {"1", "2", "3"}, {4});
-    f.probe.createBusStops();
-    f.probe.createBusRoutes();
+    f.publicTransport().createBusStops();
+    f.publicTransport().createBusRoutes();
 
     const QList<CVPublicLine*> lines = f.objects<CVPublicLine>("CVPublicLine");
     QCOMPARE(lines.size(), 2);
@@ -226,7 +226,7 @@ void TestPublicTransportBuilder::routesShareStopAndFolder()
     QVERIFY(folder);
     QCOMPARE(folder->getMembers(), QVector<CVObject*>({lines.at(0), lines.at(1)}));
     // A second run files into the same folder.
-    f.probe.createBusRoutes();
+    f.publicTransport().createBusRoutes();
     QCOMPARE(folder->getMembers().size(), 4);
     int lineFolders = 0;
     for (const CVFolder* each : f.objects<CVFolder>("CVFolder"))

@@ -1,7 +1,9 @@
-// The geometry driver and the sections built from links: their names, road
-// types, speeds and lanes. The centre lines are in sectiongeometry.cpp.
+// Sections built from links: their names, road types, speeds and lanes.
+// The centre lines are in sectiongeometry.cpp.
 
-#include "importer/paramicsimporter.h"
+#include "network/sectionbuilder.h"
+
+#include "reader/paramicsarearecords.h"
 
 #include <cvcatalog.h>
 #include <cvgeomodel.h>
@@ -30,24 +32,16 @@ double finiteOr(double value, double fallback)
 
 }  // namespace
 
-void ParamicsImporter::createGeometry()
+SectionBuilder::SectionBuilder(CVModel* model, CVLayer* layer, const ParamicsLinkMap& links,
+                               const ParamicsNodeMap& nodes, const QMap<int, ParamicsCategory*>& categories,
+                               const QMap<int, ParamicsCentre*>& centres, bool rightHandDrive,
+                               ParamicsLinkMap& rampLinks)
+    : model(model), layer(layer), links(links), nodes(nodes), categories(categories), centres(centres),
+      rightHandDrive(rightHandDrive), rampLinks(rampLinks)
 {
-    // The host reads the rule of the road from this preference: "0" for
-    // right-hand traffic, "1" for left-hand traffic.
-    if (model)
-        model->getPreferences()->setValue(QStringLiteral("CVModel::Location::RoadSide"),
-                                          rightHandDrive ? QStringLiteral("0") : QStringLiteral("1"));
-    createCentroids();
-    createLinks();
-    createNodes();
-    connectSections();
-    createRamps();
-    calculateExtremeNodes();
-    createCentroidConnections();
-    fixTurnings();
 }
 
-void ParamicsImporter::createLinks()
+void SectionBuilder::build()
 {
     if (!model)
         return;
@@ -81,20 +75,20 @@ void ParamicsImporter::createLinks()
     }
 }
 
-const ParamicsCategory& ParamicsImporter::linkCategory(const ParamicsLink* link) const
+const ParamicsCategory& SectionBuilder::linkCategory(const ParamicsLink* link) const
 {
     const ParamicsCategory* category = categories.value(link->category, nullptr);
     return category ? *category : defaultCategory();
 }
 
-int ParamicsImporter::categoryLanes(const ParamicsCategory& category)
+int SectionBuilder::categoryLanes(const ParamicsCategory& category)
 {
     // A category of no lanes would leave its links without any: it counts
     // as one lane, also where its width is shared out between lanes.
     return category.lanes > 0 ? category.lanes : 1;
 }
 
-CVRoadType* ParamicsImporter::findRoadType(const QString& name) const
+CVRoadType* SectionBuilder::findRoadType(const QString& name) const
 {
     CVCatalog* catalog = model->getCatalog();
     if (auto* roadType = dynamic_cast<CVRoadType*>(catalog->find(name, nullptr, Qt::CaseInsensitive)))
@@ -103,8 +97,8 @@ CVRoadType* ParamicsImporter::findRoadType(const QString& name) const
         catalog->find(QStringLiteral("Arterial"), model->getType(QStringLiteral("CVRoadType")), Qt::CaseInsensitive));
 }
 
-void ParamicsImporter::setSectionAttributes(CVSection* section, const ParamicsLink* link,
-                                            const ParamicsCategory& category)
+void SectionBuilder::setSectionAttributes(CVSection* section, const ParamicsLink* link,
+                                          const ParamicsCategory& category)
 {
     const double linkSpeed = finiteOr(link->speed, 0.0);
     const double speed = linkSpeed != 0.0 ? linkSpeed : finiteOr(category.speed, defaultCategory().speed);

@@ -82,6 +82,7 @@ private slots:
     void leavingTurnings();
     void enteringTurnings();
     void everyLaneServedAfterRepair();
+    void clampingComesFirst();
 };
 
 void TestTurningRepair::clamping()
@@ -90,7 +91,7 @@ void TestTurningRepair::clamping()
     Junction j(3, {CVSectionLane(0.0, 20.0)});
     CVTurning* wide = j.turning('s', {1, 3}, {0, 5}, 2);
     CVTurning* outside = j.turning('l', {4, 6}, {2, 3}, 2);
-    j.f.probe.fixOutRangedTurnings();
+    TurningRepair(j.f.model).fixOutRangedTurnings();
     QCOMPARE(originOf(wide), LaneRange(1, 2));
     QCOMPARE(destinationOf(wide), LaneRange(0, 1));
     QCOMPARE(originOf(outside), LaneRange(2, 2));
@@ -135,7 +136,7 @@ void TestTurningRepair::leavingTurnings()
     QVector<CVTurning*> turnings;
     for (int i = 0; i < directions.size(); ++i)
         turnings << j.turning(directions[i], before[i]);
-    j.f.probe.fixOutTurnings(j.approach);
+    TurningRepair(j.f.model).fixOutTurnings(j.approach);
     for (int i = 0; i < turnings.size(); ++i)
         QCOMPARE(originOf(turnings[i]), after[i]);
 }
@@ -151,7 +152,7 @@ void TestTurningRepair::enteringTurnings()
     // Both turnings enter the same section.
     right->setDestination(exit);
     right->setSections(j.approach, exit);
-    j.f.probe.fixInTurnings(exit);
+    TurningRepair(j.f.model).fixInTurnings(exit);
     QCOMPARE(destinationOf(straight), LaneRange(0, 1));
     QCOMPARE(destinationOf(right), LaneRange(2, 2));
 }
@@ -161,9 +162,23 @@ void TestTurningRepair::everyLaneServedAfterRepair()
     Junction j(4);
     j.turning('l', {0, 0});
     j.turning('s', {3, 3});
-    j.f.probe.fixTurnings();
+    TurningRepair(j.f.model).build();
     for (int lane = 0; lane < 4; ++lane)
         QVERIFY2(j.node->getNumberDestinationLinks(j.approach, lane) > 0, qPrintable(QString::number(lane)));
+}
+
+// A left turning from a lane the two-lane approach lacks is clamped onto
+// lane 1 before the crossings are looked at: there it crosses the straight
+// turning over both lanes and moves to lane 0. Clamped only afterwards, it
+// would cross nothing and stay on lane 1.
+void TestTurningRepair::clampingComesFirst()
+{
+    Junction j(2);
+    CVTurning* straight = j.turning('s', {0, 1});
+    CVTurning* left = j.turning('l', {5, 5});
+    TurningRepair(j.f.model).build();
+    QCOMPARE(originOf(left), LaneRange(0, 0));
+    QCOMPARE(originOf(straight), LaneRange(0, 1));
 }
 
 QTEST_GUILESS_MAIN(TestTurningRepair)

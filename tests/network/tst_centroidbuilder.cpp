@@ -23,7 +23,6 @@ struct ZoneNetwork
 
     ZoneNetwork()
     {
-        f.importer.setConfiguration();
         f.node("A", 0, 0);
         f.node("B", 100, 0);
         f.node("C", 200, 0);
@@ -48,19 +47,20 @@ struct ZoneNetwork
         zone->minY = minY;
         zone->maxY = maxY;
         zone->centroidPoint = CVPoint((minX + maxX) / 2, maxY + 5, 0);
-        f.probe.zones().insert(index, zone);
+        f.zones.insert(index, zone);
         return zone;
     }
 
     void build()
     {
-        f.probe.createCentroids();
-        f.probe.createLinks();
-        f.probe.createNodes();
-        f.probe.connectSections();
-        f.probe.createRamps();
-        f.probe.calculateExtremeNodes();
-        f.probe.createCentroidConnections();
+        CentroidBuilder centroids = f.centroidBuilder();
+        centroids.createCentroids();
+        f.createLinks();
+        f.createNodes();
+        f.connectSections();
+        f.createRamps();
+        centroids.calculateExtremeNodes();
+        centroids.createCentroidConnections();
     }
 
     CVCentroid* centroid(const ParamicsZone* zone)
@@ -114,7 +114,7 @@ void TestCentroidBuilder::extremeNode()
     QVERIFY(centroid);
     QCOMPARE(centroid->getName(), QStringLiteral("C12"));
     QCOMPARE(centroid->getExternalId(), QStringLiteral("12"));
-    QVERIFY(n.f.probe.centroidConfiguration()->getCentroidIds().contains(centroid->getId()));
+    QVERIFY(n.f.centroidConfiguration->getCentroidIds().contains(centroid->getId()));
     if (extreme.isEmpty()) {
         QCOMPARE(centroid->getPosition(), zone->centroidPoint);
         QVERIFY(centroid->getConnections().isEmpty());

@@ -4,7 +4,6 @@
 #include "networkfixture.h"
 
 #include <cvlayer.h>
-#include <cvpreferencesvalues.h>
 #include <cvroadtype.h>
 #include <cvsegment.h>
 
@@ -50,6 +49,8 @@ private slots:
     void intermediatePoint_data();
     void intermediatePoint();
     void arcCentreLine();
+    void shiftedArcEnds_data();
+    void shiftedArcEnds();
     void badInputGivesFinitePoints_data();
     void badInputGivesFinitePoints();
 };
@@ -62,12 +63,12 @@ void TestSectionBuilder::nameLayerAndCounts()
     ParamicsLink* link = f.link("12", "7");
     link->ramps.append(ParamicsRamp{QStringLiteral("7"), CVPoint(50, 0), 20.0});
     f.link("7", "12")->barred = true;
-    f.probe.createLinks();
+    f.createLinks();
     CVSection* section = f.section("12:7");
     QCOMPARE(section->getName(), QStringLiteral("N12_N7"));
-    QVERIFY(f.probe.layer()->getObjects().contains(section));
-    QCOMPARE(f.probe.nodes().value("12")->sectionCount, 1);
-    QCOMPARE(f.probe.rampLinks().keys(), QList<QString>{"12:7"});
+    QVERIFY(f.layer->getObjects().contains(section));
+    QCOMPARE(f.nodes.value("12")->sectionCount, 1);
+    QCOMPARE(f.rampLinks.keys(), QList<QString>{"12:7"});
     QCOMPARE(f.record("7:12")->sectionId, 0u);
     QCOMPARE(f.model->getCatalog()->size(f.model->getType("CVSection")), 1);
 }
@@ -102,7 +103,7 @@ void TestSectionBuilder::roadTypeAndSpeed()
     ParamicsLink* link = f.link("1", "2", 0, 0.0, category);
     link->roadType = linkType;
     link->speed = linkSpeed;
-    f.probe.createLinks();
+    f.createLinks();
     QCOMPARE(f.section("1:2")->getRoadType()->getName(), roadType);
     QCOMPARE(f.section("1:2")->getSpeed(), speed);
     QVERIFY(!link->roadType.isEmpty());
@@ -138,7 +139,7 @@ void TestSectionBuilder::lanesAndWidth()
     f.node("1", 0, 0);
     f.node("2", 100, 0);
     f.link("1", "2", linkLanes, linkWidth, category);
-    f.probe.createLinks();
+    f.createLinks();
     QCOMPARE(f.section("1:2")->getLaneWidth(), laneWidth);
     QCOMPARE(f.section("1:2")->getNbFullLanes(), lanes);
     QCOMPARE(f.record("1:2")->lanes, linkLanes);
@@ -170,8 +171,8 @@ void TestSectionBuilder::cutBacks()
         f.node(QStringLiteral("b%1").arg(i), 50, 50 + i);
         f.link("A", QStringLiteral("b%1").arg(i))->barred = true;
     }
-    QCOMPARE(f.probe.calculateOrigDistance(a, 3.5), expected);
-    QCOMPARE(f.probe.calculateDestDistance(a, 3.5), expected);
+    QCOMPARE(f.sectionBuilder().calculateOrigDistance(a, 3.5), expected);
+    QCOMPARE(f.sectionBuilder().calculateDestDistance(a, 3.5), expected);
 }
 
 void TestSectionBuilder::straightCentreLine_data()
@@ -217,14 +218,12 @@ void TestSectionBuilder::straightCentreLine()
     if (oppositeLink)
         f.link("B", "A", 3, 9.0)->barred = oppositeLink == 2;
     addLinks(f, "B", linksAtB, linksAtB + (oppositeLink == 1 ? 0 : 1));
-    f.probe.updateLinks();
-    f.probe.createGeometry();
+    f.updateLinks();
+    f.createLinks();
     const CVPoints& points = f.section("A:B")->getPoints();
     QCOMPARE(points.size(), 2);
     QVERIFY2(near(points[0], start) && near(points[1], end),
              qPrintable(QStringLiteral("(%1, %2) (%3, %4)").arg(points[0].x).arg(points[0].y).arg(points[1].x).arg(points[1].y)));
-    QCOMPARE(f.model->getPreferences()->getValue(QStringLiteral("CVModel::Location::RoadSide")).toString(),
-             QString::fromLatin1(rightHandDrive ? "0" : "1"));
 }
 
 void TestSectionBuilder::intermediatePoint_data()
@@ -249,7 +248,7 @@ void TestSectionBuilder::intermediatePoint()
     NetworkFixture f;
     f.centre(4, 100, 200, 10);
     CVPoint point;
-    f.probe.createIntermediatePoint(angle1, angle2, 4, &point);
+    f.sectionBuilder().createIntermediatePoint(angle1, angle2, 4, &point);
     QVERIFY(near(point, expected));
 }
 
@@ -268,8 +267,8 @@ void TestSectionBuilder::arcCentreLine()
     f.link("B", "Y");
     f.link("A", "B", 1, 3.5)->arcCentre = 1;
     f.link("B", "A")->barred = true;
-    f.probe.updateLinks();
-    f.probe.createLinks();
+    f.updateLinks();
+    f.createLinks();
     CVSection* section = f.section("A:B");
     const CVPoints& points = section->getPoints();
     const CVPoint middle(60 * std::sqrt(0.5), 60 * std::sqrt(0.5));
@@ -282,15 +281,74 @@ void TestSectionBuilder::arcCentreLine()
     // Opened opposite link (3.0 m of the default category): each half moves
     // 1.75 m outwards, to the right of the counter-clockwise way round.
     f.record("B:A")->barred = false;
-    f.probe.updateLinks();
-    f.probe.createLinks();
+    f.updateLinks();
+    f.createLinks();
     const CVPoints& shifted = f.section("A:B")->getPoints();
     QVERIFY(near(shifted[1], CVSegment(CVPoint(50, 0), middle).parallelDist(0, 1.75).p2, 1e-4));
 
     // An arc whose centre is missing is built straight.
     f.record("A:B")->arcCentre = 8;
-    f.probe.createLinks();
+    f.createLinks();
     QCOMPARE(f.section("A:B")->getPoints().size(), 2);
+}
+
+// A two-way quarter arc about (0, 0) from (50, 0) to (0, 50), radius 60:
+// each half moves sideways by 1.75 m (half of the opposite 3 m
+// carriageway plus the gap) before the cuts at both ends (two links in and
+// one out, or one in and two out, and the lane: 6.5 m): outwards
+// with right-hand traffic, inwards with left-hand traffic. An arc shorter
+// than the cut-backs keeps a 4 m piece around its middle.
+void TestSectionBuilder::shiftedArcEnds_data()
+{
+    QTest::addColumn<bool>("rightHandDrive");
+    QTest::addColumn<double>("scale");  // of the whole layout
+    QTest::addColumn<double>("shift");  // to the right of the way round
+    QTest::addColumn<int>("points");
+
+    QTest::newRow("right-hand") << true << 1.0 << 1.75 << 3;
+    QTest::newRow("left-hand") << false << 1.0 << -1.75 << 3;
+    QTest::newRow("right-hand, shorter than the cuts") << true << 0.05 << 1.75 << 2;
+    QTest::newRow("left-hand, shorter than the cuts") << false << 0.05 << -1.75 << 2;
+}
+
+void TestSectionBuilder::shiftedArcEnds()
+{
+    QFETCH(bool, rightHandDrive);
+    QFETCH(double, scale);
+    QFETCH(double, shift);
+    QFETCH(int, points);
+    NetworkFixture f(rightHandDrive);
+    f.centre(1, 0, 0, 60 * scale);
+    f.node("X", 50 * scale, -100);
+    f.node("A", 50 * scale, 0);
+    f.node("B", 0, 50 * scale);
+    f.node("Y", -100, 50 * scale);
+    f.link("X", "A");
+    f.link("B", "Y");
+    f.link("A", "B", 1, 3.5)->arcCentre = 1;
+    f.link("B", "A");
+    f.updateLinks();
+    f.createLinks();
+
+    const CVPoint start(50 * scale, 0), end(0, 50 * scale);
+    const CVPoint middle(60 * scale * std::sqrt(0.5), 60 * scale * std::sqrt(0.5));
+    const CVSegment firstHalf = CVSegment(start, middle).parallelDist(0, shift);
+    const CVSegment secondHalf = CVSegment(middle, end).parallelDist(0, shift);
+    const CVPoints& built = f.section("A:B")->getPoints();
+    QCOMPARE(built.size(), points);
+    if (points == 3) {
+        QVERIFY(near(built[0], CVSegment(firstHalf.p1, firstHalf.p2).pointAtDist(6.5), 1e-4));
+        QVERIFY(near(built[1], firstHalf.p2, 1e-4));
+        QVERIFY(near(built[2], CVSegment(secondHalf.p2, firstHalf.p2).pointAtDist(6.5), 1e-4));
+        // Outside the node circle of radius 50 with right-hand traffic.
+        QCOMPARE(built[0].distance2D(CVPoint(0, 0)) > 50, rightHandDrive);
+    } else {
+        // 2 m either way of the middle of the shifted arc.
+        const CVPoints shifted{firstHalf.p1, firstHalf.p2, secondHalf.p2};
+        const double length = shifted.length2D(false);
+        QVERIFY(near(built[0], shifted.pointAtPos(float(length / 2 - 2), false), 1e-4));
+        QVERIFY(near(built[1], shifted.pointAtPos(float(length / 2 + 2), false), 1e-4));
+    }
 }
 
 void TestSectionBuilder::badInputGivesFinitePoints_data()
@@ -319,7 +377,7 @@ void TestSectionBuilder::badInputGivesFinitePoints()
         f.centre(1, 50, 50, radius);
         link->arcCentre = 1;
     }
-    f.probe.createLinks();
+    f.createLinks();
     CVSection* section = f.section("A:B");
     QVERIFY(!section->getPoints().isEmpty() && std::isfinite(section->getLaneWidth()));
     for (const CVPoint& p : section->getPoints())

@@ -1,0 +1,29 @@
+#include "network/hostlookup.h"
+
+#include <cvcatalog.h>
+#include <cvmodel.h>
+#include <cvsection.h>
+
+CVSection* findSection(const CVModel* model, unsigned int id)
+{
+    return id && model ? dynamic_cast<CVSection*>(model->getCatalog()->find(id)) : nullptr;
+}
+
+// A name that is not a link, or a barred link, has no section.
+CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName)
+{
+    const ParamicsLink* link = links.value(linkName, nullptr);
+    return link ? findSection(model, link->sectionId) : nullptr;
+}
+
+int sectionLaneCount(const CVSection* section)
+{
+    return section ? section->getDataValueInt(CVSection::nbLanesColumn(), CVContext::anyContext) : 0;
+}
+
+QList<CVObject*> objectsOfType(const CVModel* model, const QString& typeName)
+{
+    const CVType* type = model ? model->getType(typeName) : nullptr;
+    const CVCatalog::ObjectsById* objects = type ? model->getCatalog()->getObjectsByType(type) : nullptr;
+    return objects ? objects->values() : QList<CVObject*>();
+}

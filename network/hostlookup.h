@@ -1,0 +1,25 @@
+#pragma once
+
+#include "reader/paramicsnetworkrecords.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+class CVModel;
+class CVObject;
+class CVSection;
+
+// The record maps that the network builders share, keyed by node id and by
+// link name ("from:to").
+using ParamicsNodeMap = QMap<QString, ParamicsNode*>;
+using ParamicsLinkMap = QMap<QString, ParamicsLink*>;
+
+// The host section with that id, or null for id 0 (a link never built).
+CVSection* findSection(const CVModel* model, unsigned int id);
+// The host section built for the named link, or null.
+CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName);
+// The section's lane count, side lanes included; 0 without a section.
+int sectionLaneCount(const CVSection* section);
+// The model's objects of a host type, in ascending id.
+QList<CVObject*> objectsOfType(const CVModel* model, const QString& typeName);

@@ -1,0 +1,56 @@
+#include "network/linkupdater.h"
+
+namespace {
+
+// Host lanes of a turning's range are counted from 0 at the left; the
+// files count from 1 at the kerb. With right-hand traffic the kerb is on
+// the right, so lane f becomes laneCount - f.
+void convertRange(int& from, int& to, bool recorded, bool rightHandDrive, int laneCount)
+{
+    if (!recorded) {
+        from = to = -1;
+    } else if (rightHandDrive) {
+        from = laneCount - from;
+        to = laneCount - to;
+    } else {
+        from -= 1;
+        to -= 1;
+    }
+}
+
+}  // namespace
+
+LinkUpdater::LinkUpdater(const ParamicsLinkMap& links, bool rightHandDrive)
+    : links(links), rightHandDrive(rightHandDrive)
+{
+}
+
+void LinkUpdater::build()
+{
+    for (auto it = links.cbegin(); it != links.cend(); ++it) {
+        ParamicsLink* link = it.value();
+        if (!link)
+            continue;
+        // A road is drawn as two directions side by side unless its other
+        // direction exists only to be barred.
+        const ParamicsLink* opposite = links.value(ParamicsLink::linkName(link->to, link->from), nullptr);
+        link->twoWay = !(opposite && opposite->barred);
+        for (int i = 0; i < link->turningCount(); ++i)
+            updateNbLanes(&link->turning(i), unsigned(link->lanes));
+    }
+}
+
+void LinkUpdater::updateNbLanes(ParamicsTurning* turning, unsigned int laneCount) const
+{
+    if (!turning)
+        return;
+    const bool originRecorded = turning->originRecorded();
+    const bool destinationRecorded = turning->destinationRecorded();
+    // The following link's lane count as read; a destination that names
+    // no link has none.
+    const ParamicsLink* next = links.value(turning->destination, nullptr);
+    const int nextLaneCount = next ? next->lanes : 0;
+    convertRange(turning->originFromLane, turning->originToLane, originRecorded, rightHandDrive, int(laneCount));
+    convertRange(turning->destinationFromLane, turning->destinationToLane, destinationRecorded, rightHandDrive,
+                 nextLaneCount);
+}

@@ -1,0 +1,89 @@
+// Turnings between the sections at each node, with their lane ranges.
+
+#include "network/turningbuilder.h"
+
+#include <cvcatalog.h>
+#include <cvmodel.h>
+#include <cvnode.h>
+#include <cvsection.h>
+#include <cvsystem.h>
+#include <cvturning.h>
+
+TurningBuilder::TurningBuilder(CVModel* model, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links)
+    : model(model), nodes(nodes), links(links)
+{
+}
+
+void TurningBuilder::build()
+{
+    if (!model)
+        return;
+    for (auto it = links.cbegin(); it != links.cend(); ++it) {
+        ParamicsLink* link = it.value();
+        if (!link)
+            continue;
+        const ParamicsNode* endNode = nodes.value(link->to, nullptr);
+        if (!endNode || endNode->intermediate)
+            continue;
+        CVSection* origin = findSection(model, link->sectionId);
+        auto* node = dynamic_cast<CVNode*>(model->getCatalog()->find(endNode->objectId));
+        for (int i = 0; i < link->turningCount(); ++i) {
+            ParamicsTurning& turning = link->turning(i);
+            ParamicsLink* next = links.value(turning.destination, nullptr);
+            if (!isTurningBuilt(link, turning, next))
+                continue;
+            // Sections or the node can only be missing when the builders
+            // before ran on other records; nothing is then joined.
+            CVSection* destination = findSection(model, next->sectionId);
+            if (!origin || !destination || !node)
+                continue;
+            CVTurning* hostTurning = createTurning(turning, origin, destination, node);
+            if (!hostTurning)
+                continue;
+            turning.turningId = hostTurning->getId();
+            link->increaseOutTurnings();
+            next->increaseInTurnings();
+        }
+    }
+}
+
+bool TurningBuilder::isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning,
+                                    const ParamicsLink* next)
+{
+    if (!next)
+        return false;
+    const bool uTurn = next->from == link->to && next->to == link->from;
+    if (uTurn || link->barred || next->barred)
+        return false;
+    return next->from == link->to && !turning.barred;
+}
+
+CVTurning* TurningBuilder::createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination,
+                                         CVNode* node)
+{
+    auto* hostTurning =
+        dynamic_cast<CVTurning*>(CVSystem::getSystem().newObject(QStringLiteral("CVTurning"), model, -1, true));
+    if (!hostTurning)
+        return nullptr;
+    hostTurning->setOrigin(origin);
+    hostTurning->setDestination(destination);
+    hostTurning->setSections(origin, destination);
+
+    // -1 stands for every lane of the section.
+    const CVColumn* lanesColumn = CVSection::nbLanesColumn();
+    if (turning.originFromLane > -1 && turning.originToLane > -1)
+        hostTurning->setOriginLanes(turning.originFromLane, turning.originToLane);
+    else
+        hostTurning->setOriginLanes(0, origin->getDataValueInt(lanesColumn, CVContext::anyContext) - 1);
+    if (turning.destinationFromLane > -1 && turning.destinationToLane > -1)
+        hostTurning->setDestinationLanes(turning.destinationFromLane, turning.destinationToLane);
+    else
+        hostTurning->setDestinationLanes(0, destination->getDataValueInt(lanesColumn, CVContext::anyContext) - 1);
+
+    hostTurning->setWarningIndicator(turning.warningIndicator);
+    hostTurning->setNode(node);
+    if (hostTurning->isAutoSpeed())
+        hostTurning->setSpeed(hostTurning->calculateSpeed());
+    node->addTurning(hostTurning, true, true);
+    return hostTurning;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "network/hostlookup.h"
+
+class CVModel;
+class CVNode;
+class CVSection;
+class CVTurning;
+
+// Builds the host turnings between the built sections at every built node,
+// from the links' turning records, and counts them on the link records.
+class TurningBuilder
+{
+public:
+    TurningBuilder(CVModel* model, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links);
+
+    void build();
+
+private:
+    static bool isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning, const ParamicsLink* next);
+    CVTurning* createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination, CVNode* node);
+
+    CVModel* model;
+    const ParamicsNodeMap& nodes;
+    const ParamicsLinkMap& links;
+};
