@@ -1,6 +1,6 @@
 #include "importcommand.h"
 
-#include "geojsonexporter.h"
+#include "gisexporter.h"
 #include "importrunner.h"
 #include "mappicture.h"
 #include "pluginloader.h"
@@ -15,6 +15,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <memory>
@@ -27,7 +28,9 @@ struct ParsedImport
     QString savePath;
     QString pngPath;
     QSize pngSize = QSize(MapPicture::DefaultWidth, MapPicture::DefaultHeight);
-    QString geoJsonPath;
+    QString gisPath;
+    GisExporter::Format gisFormat = GisExporter::Format::Unknown;
+    QString crs;
     QString sumoPrefix;
     QString error;  // empty when the command line is usable
 };
@@ -35,6 +38,36 @@ struct ParsedImport
 void print(FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// --gis FILE in the format of its extension, --geojson FILE as GeoJSON
+// whatever its name, and the CRS they declare.
+bool parseGis(const QCommandLineParser& parser, ParsedImport& parsed)
+{
+    if (parser.isSet(QStringLiteral("gis")) && parser.isSet(QStringLiteral("geojson"))) {
+        parsed.error = QStringLiteral("--gis and --geojson write the same export; give one of them");
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("geojson"))) {
+        parsed.gisPath = parser.value(QStringLiteral("geojson"));
+        parsed.gisFormat = GisExporter::Format::GeoJson;
+    } else if (parser.isSet(QStringLiteral("gis"))) {
+        parsed.gisPath = parser.value(QStringLiteral("gis"));
+        parsed.gisFormat = GisExporter::formatOf(parsed.gisPath);
+        if (parsed.gisFormat == GisExporter::Format::Unknown) {
+            parsed.error = QStringLiteral("--gis FILE must end in %1").arg(GisExporter::knownExtensions());
+            return false;
+        }
+    }
+    if (parser.isSet(QStringLiteral("crs"))) {
+        parsed.crs = parser.value(QStringLiteral("crs"));
+        QString reason;
+        if (!GisExporter::checkCrs(parsed.crs, &reason)) {
+            parsed.error = QStringLiteral("--crs: %1").arg(reason);
+            return false;
+        }
+    }
+    return true;
 }
 
 ParsedImport parse(const QStringList& arguments)
@@ -50,6 +83,8 @@ ParsedImport parse(const QStringList& arguments)
         {QStringLiteral("png"), QString(), QStringLiteral("file")},
         {QStringLiteral("png-size"), QString(), QStringLiteral("size")},
         {QStringLiteral("geojson"), QString(), QStringLiteral("file")},
+        {QStringLiteral("gis"), QString(), QStringLiteral("file")},
+        {QStringLiteral("crs"), QString(), QStringLiteral("code")},
         {QStringLiteral("sumo"), QString(), QStringLiteral("prefix")},
     });
 
@@ -110,7 +145,8 @@ ParsedImport parse(const QStringList& arguments)
                            .arg(MapPicture::MaximumSide);
         return parsed;
     }
-    parsed.geoJsonPath = parser.value(QStringLiteral("geojson"));
+    if (!parseGis(parser, parsed))
+        return parsed;
     parsed.sumoPrefix = parser.value(QStringLiteral("sumo"));
     return parsed;
 }
@@ -146,11 +182,16 @@ QString ImportCommand::helpText()
         "                             fitted to the network, white background, scale\n"
         "                             bar and legend\n"
         "  --png-size WxH             size of that picture in pixels (1600x1200)\n"
-        "  --geojson FILE             write the model as one GeoJSON FeatureCollection\n"
-        "                             (the network's own plane coordinates, metres)\n"
-        "  --sumo PREFIX              write SUMO plain XML: PREFIX.nod.xml, .edg.xml,\n"
-        "                             .con.xml, .tll.xml (netconvert), .taz.xml, .od.xml\n"
-        "                             (od2trips), .add.xml and .rou.xml (sumo)\n"
+        "  --gis FILE                 write the model for GIS tools, in the format of\n"
+        "                             FILE's extension: .gpkg (GeoPackage), .geojson,\n"
+        "                             .fgb (FlatGeobuf) or .shp (a folder of shapefiles)\n"
+        "  --crs CODE                 the network's coordinate system for --gis, e.g.\n"
+        "                             EPSG:32719; GeoJSON is then written in WGS 84\n"
+        "  --geojson FILE             the same as --gis in GeoJSON, whatever FILE's name\n"
+        "  --sumo PREFIX              write SUMO plain XML files PREFIX.*.xml and the\n"
+        "                             configurations PREFIX.netccfg, PREFIX.od2trips.cfg\n"
+        "                             and PREFIX.sumocfg that run netconvert, od2trips\n"
+        "                             and sumo on them in PREFIX's folder\n"
         "  --help                     show this text\n"
         "\n"
         "The import runs through the plug-in library crvparamicsimporter6, looked\n"
@@ -212,13 +253,17 @@ int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
         }
         print(out, QStringLiteral("Map drawn to %1\n").arg(parsed.pngPath));
     }
-    if (!parsed.geoJsonPath.isEmpty()) {
+    if (!parsed.gisPath.isEmpty()) {
         QString error;
-        if (!GeoJsonExporter::write(*model, parsed.geoJsonPath, &error)) {
-            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.geoJsonPath, error));
+        QStringList warnings;
+        const bool written = GisExporter::write(*model, parsed.gisPath, parsed.gisFormat, parsed.crs, &warnings, &error);
+        for (const QString& warning : std::as_const(warnings))
+            print(err, QStringLiteral("corvia import: warning: %1\n").arg(warning));
+        if (!written) {
+            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(parsed.gisPath, error));
             return 1;
         }
-        print(out, QStringLiteral("GeoJSON written to %1\n").arg(parsed.geoJsonPath));
+        print(out, QStringLiteral("GIS layers written to %1\n").arg(parsed.gisPath));
     }
     if (!parsed.sumoPrefix.isEmpty()) {
         QString error;
@@ -226,7 +271,10 @@ int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
             print(err, QStringLiteral("corvia import: cannot write the SUMO files: %1\n").arg(error));
             return 1;
         }
-        print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(parsed.sumoPrefix));
+        const QFileInfo prefix(parsed.sumoPrefix);
+        print(out, QStringLiteral("SUMO files written to %1.*; in %2 run: netconvert -c %3.netccfg, "
+                                  "od2trips -c %3.od2trips.cfg, sumo -c %3.sumocfg\n")
+                       .arg(parsed.sumoPrefix, QDir::toNativeSeparators(prefix.absolutePath()), prefix.fileName()));
     }
     return 0;
 }

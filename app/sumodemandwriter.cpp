@@ -237,9 +237,30 @@ QString SumoDemandWriter::vehicleTypeId(const CVObject* vehicle)
     return id;
 }
 
+SumoDemandWriter::Window SumoDemandWriter::demandWindow(const SumoNetwork& network)
+{
+    QVector<double> times;
+    for (const CVODMatrix* matrix : modelObjects<CVODMatrix>(network.model(), QStringLiteral("CVODMatrix"))) {
+        if (matrix->pairCount() == 0)
+            continue;
+        const double start = matrix->getStart().isValid() ? matrix->getStart().msecsSinceStartOfDay() / 1000.0 : 0.0;
+        times << start << start + std::max(0.0, matrix->getDuration().toSeconds());
+    }
+    for (const CVPublicLine* line : modelObjects<CVPublicLine>(network.model(), QStringLiteral("CVPublicLine"))) {
+        for (const Departure& departure : departures(*line))
+            times << departure.time;
+    }
+    if (times.isEmpty())
+        return Window();
+    const auto [first, last] = std::minmax_element(times.cbegin(), times.cend());
+    return Window{std::max(0.0, *first), std::max(0.0, *last)};
+}
+
 bool SumoDemandWriter::writeMatrices(const SumoNetwork& network, const QString& path, QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("demand"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     // Pairs whose origin no section leaves or whose destination no section
     // reaches cannot be routed; od2trips refuses them, so they are left out.
@@ -282,6 +303,8 @@ bool SumoDemandWriter::writeAdditionals(const SumoNetwork& network, const QStrin
                                         QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("additional"));
+    if (!file.isOpen())
+        return file.finish(error);
     writeBusStops(file.writer(), network);
     writeDetectors(file.writer(), network, detectorOutput);
     return file.finish(error);
@@ -290,6 +313,8 @@ bool SumoDemandWriter::writeAdditionals(const SumoNetwork& network, const QStrin
 bool SumoDemandWriter::writeRoutes(const SumoNetwork& network, const QString& path, QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("routes"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     for (const CVVehicle* vehicle : modelObjects<CVVehicle>(network.model(), QStringLiteral("CVVehicle")))
         writeVehicleType(xml, *vehicle);
@@ -308,6 +333,8 @@ bool SumoDemandWriter::writeDistricts(const SumoNetwork& network, const QString&
     // One district per centroid: trips leave it on the sections that start at
     // it (sources) and reach it on the sections that end there (sinks).
     SumoXmlFile file(path, QStringLiteral("tazs"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
         QStringList sources;
