@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "exportmenu.h"
 #include "logpanel.h"
 #include "mapview.h"
 
@@ -74,6 +75,8 @@ void MainWindow::buildMenus()
     connect(importMenu, &QMenu::aboutToShow, this, &MainWindow::fillImportMenu);
     fillImportMenu();
     fileMenu->addAction(tr("&Save model..."), QKeySequence::Save, this, &MainWindow::saveModel);
+    fileMenu->addMenu(ExportMenu::create(
+        this, [this] { return getModel(); }, [this](const QString& message) { statusBar()->showMessage(message); }));
     fileMenu->addSeparator();
     fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
