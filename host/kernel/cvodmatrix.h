@@ -22,6 +22,15 @@ public:
     double getTrips(const CVObject* origin, const CVObject* destination) const;
     double getTrips(unsigned int originId, unsigned int destinationId) const;
     int pairCount() const { return int(trips.size()); }
+    // Calls visit(originId, destinationId, trips) for every stored pair, in
+    // no particular order: exporters walk the pairs that travel instead of
+    // every origin with every destination.
+    template <typename Visit>
+    void forEachPair(Visit visit) const
+    {
+        for (auto it = trips.cbegin(); it != trips.cend(); ++it)
+            visit(unsigned(it.key() >> 32), unsigned(it.key() & 0xffffffffu), it.value());
+    }
     double totalTrips() const;
 
     void writeFields(QJsonObject& json) const override;
