@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "gisexporter.h"
 #include "mappicture.h"
 
 #include <QRegularExpression>
@@ -250,12 +251,34 @@ QList<CommandOption> outputOptions()
              return MapPicture::parseSize(value, size) ? QString() : sizeProblem;
          },
          {}},
-        {QStringLiteral("geojson"), QStringLiteral("FILE"),
-         QStringLiteral("write the model as one GeoJSON FeatureCollection in the network's own plane metres"),
+        {QStringLiteral("gis"), QStringLiteral("FILE"),
+         QStringLiteral("write the model for GIS tools in the format of FILE's extension: %1; one layer per kind of "
+                        "object (GeoPackage, shapefile folder) or one layer with a \"kind\" field")
+             .arg(GisExporter::knownExtensions()),
+         QString(),
+         [](const QString& value) {
+             if (value.isEmpty())
+                 return QStringLiteral("needs a file name, not an empty one");
+             return GisExporter::formatOf(value) == GisExporter::Format::Unknown
+                        ? QStringLiteral("FILE must end in %1").arg(GisExporter::knownExtensions())
+                        : QString();
+         },
+         {}},
+        {QStringLiteral("geojson"), QStringLiteral("FILE"), QStringLiteral("the same as --gis in GeoJSON, whatever FILE's name"),
          QString(), nonEmptyPath(), {}},
+        {QStringLiteral("crs"), QStringLiteral("CODE"),
+         QStringLiteral("the network's coordinate system (e.g. EPSG:32719): GIS files carry it and GeoJSON is "
+                        "reprojected to WGS 84; without it GeoJSON keeps plane metres"),
+         QString(),
+         [](const QString& value) {
+             QString reason;
+             return GisExporter::checkCrs(value, &reason) ? QString() : reason;
+         },
+         {}},
         {QStringLiteral("sumo"), QStringLiteral("PREFIX"),
-         QStringLiteral("write SUMO plain XML: PREFIX.nod.xml, .edg.xml, .con.xml, .tll.xml (netconvert), .taz.xml, "
-                        ".od.xml (od2trips), .add.xml, .rou.xml (sumo)"),
+         QStringLiteral("write SUMO plain XML (PREFIX.nod.xml, .edg.xml, .con.xml, .tll.xml, .taz.xml, .od.xml, "
+                        ".add.xml, .rou.xml) and the configurations PREFIX.netccfg, .od2trips.cfg, .sumocfg of "
+                        "netconvert, od2trips and sumo; missing folders are made"),
          QString(), nonEmptyPath(), {}},
     };
 }

@@ -1,6 +1,6 @@
 #include "importcommand.h"
 
-#include "geojsonexporter.h"
+#include "gisexporter.h"
 #include "importmessages.h"
 #include "importrunner.h"
 #include "mappicture.h"
@@ -89,16 +89,27 @@ struct Output
     std::function<bool(const CVModel&, const QString&, QString*)> write;
 };
 
-QList<Output> outputs(const QSize& pngSize)
+QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gisWarnings)
 {
+    const auto gis = [crs, gisWarnings](GisExporter::Format format) {
+        return [crs, gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
+            return format == GisExporter::Format::Unknown
+                       ? GisExporter::write(model, path, crs, gisWarnings, error)
+                       : GisExporter::write(model, path, format, crs, gisWarnings, error);
+        };
+    };
     return {
         {QStringLiteral("save"), QStringLiteral("Model saved to %1"), &CVModelWriter::save},
         {QStringLiteral("png"), QStringLiteral("Map drawn to %1"),
          [pngSize](const CVModel& model, const QString& path, QString* error) {
              return MapPicture::save(&model, path, pngSize, error);
          }},
-        {QStringLiteral("geojson"), QStringLiteral("GeoJSON written to %1"), &GeoJsonExporter::write},
-        {QStringLiteral("sumo"), QStringLiteral("SUMO files written to %1.*.xml"), &SumoExporter::write},
+        {QStringLiteral("geojson"), QStringLiteral("GIS layers written to %1"), gis(GisExporter::Format::GeoJson)},
+        {QStringLiteral("gis"), QStringLiteral("GIS layers written to %1"), gis(GisExporter::Format::Unknown)},
+        {QStringLiteral("sumo"),
+         QStringLiteral("SUMO files written to %1.*; in their folder run netconvert -c, od2trips -c and sumo -c on "
+                        "the .netccfg, .od2trips.cfg and .sumocfg files"),
+         &SumoExporter::write},
         {QStringLiteral("log"), QStringLiteral("Log written to %1"), &writeLog},
     };
 }
@@ -142,7 +153,12 @@ int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* er
         return CommandLine::UsageError;
     }
     // A path that cannot be written is refused before any import time is spent.
-    const QString refusal = ModelOutputs::fromCommandLine(commandLine).refusal();
+    const ModelOutputs requested = ModelOutputs::fromCommandLine(commandLine);
+    if (!requested.usageError().isEmpty()) {
+        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(requested.usageError()));
+        return CommandLine::UsageError;
+    }
+    const QString refusal = requested.refusal();
     if (!refusal.isEmpty()) {
         print(err, QStringLiteral("corvia import: %1\n").arg(refusal));
         return CommandLine::OutputFailed;
@@ -188,7 +204,8 @@ int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* er
         return CommandLine::NothingImported;
     }
 
-    const QList<Output> wanted = outputs(pngSize);
+    QStringList gisWarnings;
+    const QList<Output> wanted = outputs(pngSize, requested.crs, &gisWarnings);
     QStringList written;
     for (int i = 0; i < wanted.size(); ++i) {
         const Output& output = wanted.at(i);
@@ -207,6 +224,10 @@ int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* er
     progress.finish();
 
     printMessages(err, messages, verbosity);
+    if (verbosity != Verbosity::Quiet) {
+        for (const QString& warning : std::as_const(gisWarnings))
+            print(err, QStringLiteral("warning: %1\n").arg(warning));
+    }
     if (verbosity == Verbosity::Verbose) {
         printTimings(err, progress.timings());
         printHostCounts(err, outcome.added);

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "exportmenu.h"
 #include "importmessages.h"
 #include "legendpanel.h"
 #include "logpanel.h"
@@ -103,6 +104,8 @@ void MainWindow::buildMenus()
     // Plug-ins may register formats at any time: the list is read when shown.
     connect(importMenu, &QMenu::aboutToShow, this, &MainWindow::fillImportMenu);
     fillImportMenu();
+    fileMenu->addMenu(ExportMenu::create(
+        this, [this] { return getModel(); }, [this](const QString& message) { showResult(message); }));
     fileMenu->addSeparator();
     fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 

@@ -1,7 +1,7 @@
 #include "modeloutputs.h"
 
 #include "commandline.h"
-#include "geojsonexporter.h"
+#include "gisexporter.h"
 #include "mappicture.h"
 #include "outputpaths.h"
 #include "sumoexporter.h"
@@ -28,15 +28,26 @@ ModelOutputs ModelOutputs::fromCommandLine(const ParsedCommandLine& commandLine)
     outputs.savePath = commandLine.value(QStringLiteral("save"));
     outputs.pngPath = commandLine.value(QStringLiteral("png"));
     outputs.geoJsonPath = commandLine.value(QStringLiteral("geojson"));
+    outputs.gisPath = commandLine.value(QStringLiteral("gis"));
+    outputs.crs = commandLine.value(QStringLiteral("crs"));
     outputs.sumoPrefix = commandLine.value(QStringLiteral("sumo"));
     outputs.logPath = commandLine.value(QStringLiteral("log"));
     return outputs;
 }
 
+QString ModelOutputs::usageError() const
+{
+    if (!gisPath.isEmpty() && !geoJsonPath.isEmpty())
+        return QStringLiteral("--gis and --geojson write the same export; give one of them");
+    return QString();
+}
+
 QString ModelOutputs::refusal() const
 {
     QStringList paths;
-    for (const QString& path : {savePath, pngPath, geoJsonPath, logPath}) {
+    // A shapefile export is a folder of that name, so only a file is refused there.
+    const bool gisIsFolder = GisExporter::formatOf(gisPath) == GisExporter::Format::Shapefile;
+    for (const QString& path : {savePath, pngPath, geoJsonPath, gisIsFolder ? QString() : gisPath, logPath}) {
         if (!path.isEmpty())
             paths.append(path);
     }
@@ -62,12 +73,20 @@ int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out,
         }
         print(out, QStringLiteral("Map drawn to %1\n").arg(pngPath));
     }
-    if (!geoJsonPath.isEmpty()) {
-        if (!GeoJsonExporter::write(model, geoJsonPath, &error)) {
-            print(err, QStringLiteral("%1: cannot write %2: %3\n").arg(command, geoJsonPath, error));
+    const bool asGeoJson = !geoJsonPath.isEmpty();
+    const QString gisFile = asGeoJson ? geoJsonPath : gisPath;
+    if (!gisFile.isEmpty()) {
+        QStringList warnings;
+        const bool done = asGeoJson
+                              ? GisExporter::write(model, gisFile, GisExporter::Format::GeoJson, crs, &warnings, &error)
+                              : GisExporter::write(model, gisFile, crs, &warnings, &error);
+        for (const QString& warning : std::as_const(warnings))
+            print(err, QStringLiteral("warning: %1\n").arg(warning));
+        if (!done) {
+            print(err, QStringLiteral("%1: cannot write %2: %3\n").arg(command, gisFile, error));
             return 1;
         }
-        print(out, QStringLiteral("GeoJSON written to %1\n").arg(geoJsonPath));
+        print(out, QStringLiteral("GIS layers written to %1\n").arg(gisFile));
     }
     if (!sumoPrefix.isEmpty()) {
         if (!SumoExporter::write(model, sumoPrefix, &error)) {

@@ -9,20 +9,25 @@ class CVModel;
 struct ParsedCommandLine;
 
 // What a command writes from a model it imported or opened: the model file,
-// the map picture, the GeoJSON and the SUMO files. Shared by `corvia import`
+// the map picture, the GIS layers and the SUMO files. Shared by `corvia import`
 // and `corvia open`, so both check their outputs alike before any work.
 struct ModelOutputs
 {
     QString savePath;
     QString pngPath;
     QSize pngSize;
-    QString geoJsonPath;
+    QString geoJsonPath;  // --geojson: GIS layers as GeoJSON, whatever the name
+    QString gisPath;      // --gis: GIS layers in the format of the extension
+    QString crs;          // --crs: the network's coordinate system
     QString sumoPrefix;
     QString logPath;
 
     // The output options of a command line that the option table accepted.
     static ModelOutputs fromCommandLine(const ParsedCommandLine& commandLine);
 
+    // What is wrong with the outputs asked for together (both --gis and
+    // --geojson); empty when nothing is.
+    QString usageError() const;
     // Why an output cannot be written (a path that exists and is not a
     // regular file), checked before any work starts; empty when all can.
     QString refusal() const;

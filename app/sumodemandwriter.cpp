@@ -13,6 +13,7 @@
 #include <cvsectionobject.h>
 #include <cvvehicle.h>
 
+#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -237,51 +238,90 @@ QString SumoDemandWriter::vehicleTypeId(const CVObject* vehicle)
     return id;
 }
 
+SumoDemandWriter::Window SumoDemandWriter::demandWindow(const SumoNetwork& network)
+{
+    QVector<double> times;
+    for (const CVODMatrix* matrix : modelObjects<CVODMatrix>(network.model(), QStringLiteral("CVODMatrix"))) {
+        if (matrix->pairCount() == 0)
+            continue;
+        const double start = matrix->getStart().isValid() ? matrix->getStart().msecsSinceStartOfDay() / 1000.0 : 0.0;
+        times << start << start + std::max(0.0, matrix->getDuration().toSeconds());
+    }
+    for (const CVPublicLine* line : modelObjects<CVPublicLine>(network.model(), QStringLiteral("CVPublicLine"))) {
+        for (const Departure& departure : departures(*line))
+            times << departure.time;
+    }
+    if (times.isEmpty())
+        return Window();
+    const auto [first, last] = std::minmax_element(times.cbegin(), times.cend());
+    return Window{std::max(0.0, *first), std::max(0.0, *last)};
+}
+
 bool SumoDemandWriter::writeMatrices(const SumoNetwork& network, const QString& path, QString* error)
 {
-    SumoXmlFile file(path, QStringLiteral("demand"));
-    QXmlStreamWriter& xml = file.writer();
     // Pairs whose origin no section leaves or whose destination no section
     // reaches cannot be routed; od2trips refuses them, so they are left out.
-    QList<const CVCentroid*> origins;
-    QList<const CVCentroid*> destinations;
+    QSet<unsigned int> origins;
+    QSet<unsigned int> destinations;
     for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
         if (hasSections(*centroid, true))
-            origins << centroid;
+            origins.insert(centroid->getId());
         if (hasSections(*centroid, false))
-            destinations << centroid;
+            destinations.insert(centroid->getId());
     }
+    // A regional matrix has millions of pairs: they are written as plain
+    // bytes, one short line each, without the XML writer's indentation.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    QByteArray out("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<demand>\n");
+    QVector<QPair<quint64, double>> pairs;
     for (const CVODMatrix* matrix : modelObjects<CVODMatrix>(network.model(), QStringLiteral("CVODMatrix"))) {
         if (matrix->pairCount() == 0)
             continue;
         const QString type = vehicleTypeId(matrix->getVehicle());
-        xml.writeStartElement(QStringLiteral("actorConfig"));
-        xml.writeAttribute(QStringLiteral("id"), type.isEmpty() ? QStringLiteral("DEFAULT_VEHTYPE") : type);
-        xml.writeStartElement(QStringLiteral("timeSlice"));
         const qint64 start = matrix->getStart().isValid() ? matrix->getStart().msecsSinceStartOfDay() : 0;
-        xml.writeAttribute(QStringLiteral("startTime"), QString::number(start));
-        xml.writeAttribute(QStringLiteral("duration"), QString::number(qint64(matrix->getDuration().toSeconds() * 1000.0)));
-        for (const CVCentroid* origin : std::as_const(origins)) {
-            for (const CVCentroid* destination : std::as_const(destinations)) {
-                const double trips = matrix->getTrips(origin->getId(), destination->getId());
-                if (trips <= 0.0)
-                    continue;
-                xml.writeEmptyElement(QStringLiteral("odPair"));
-                xml.writeAttribute(QStringLiteral("origin"), QStringLiteral("c%1").arg(origin->getId()));
-                xml.writeAttribute(QStringLiteral("destination"), QStringLiteral("c%1").arg(destination->getId()));
-                xml.writeAttribute(QStringLiteral("amount"), number(trips));
+        out += "<actorConfig id=\"" + (type.isEmpty() ? QByteArray("DEFAULT_VEHTYPE") : type.toUtf8()) + "\">\n<timeSlice startTime=\"" +
+               QByteArray::number(start) + "\" duration=\"" +
+               QByteArray::number(qint64(std::max(0.0, matrix->getDuration().toSeconds()) * 1000.0)) + "\">\n";
+        // In origin and destination order, so that the same model always
+        // gives the same file (and od2trips the same trips).
+        pairs.clear();
+        pairs.reserve(matrix->pairCount());
+        matrix->forEachPair([&](unsigned int origin, unsigned int destination, double trips) {
+            if (trips > 0.0 && origins.contains(origin) && destinations.contains(destination))
+                pairs.append({(quint64(origin) << 32) | destination, trips});
+        });
+        std::sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [key, trips] : std::as_const(pairs)) {
+            out += "<odPair origin=\"c" + QByteArray::number(uint(key >> 32)) + "\" destination=\"c" +
+                   QByteArray::number(uint(key & 0xffffffffu)) + "\" amount=\"" + QByteArray::number(trips, 'g', 10) + "\"/>\n";
+            if (out.size() > (1 << 20)) {
+                file.write(out);
+                out.clear();
             }
         }
-        xml.writeEndElement();
-        xml.writeEndElement();
+        out += "</timeSlice>\n</actorConfig>\n";
     }
-    return file.finish(error);
+    out += "</demand>\n";
+    file.write(out);
+    if (!file.commit()) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool SumoDemandWriter::writeAdditionals(const SumoNetwork& network, const QString& path, const QString& detectorOutput,
                                         QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("additional"));
+    if (!file.isOpen())
+        return file.finish(error);
     writeBusStops(file.writer(), network);
     writeDetectors(file.writer(), network, detectorOutput);
     return file.finish(error);
@@ -290,6 +330,8 @@ bool SumoDemandWriter::writeAdditionals(const SumoNetwork& network, const QStrin
 bool SumoDemandWriter::writeRoutes(const SumoNetwork& network, const QString& path, QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("routes"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     for (const CVVehicle* vehicle : modelObjects<CVVehicle>(network.model(), QStringLiteral("CVVehicle")))
         writeVehicleType(xml, *vehicle);
@@ -308,6 +350,8 @@ bool SumoDemandWriter::writeDistricts(const SumoNetwork& network, const QString&
     // One district per centroid: trips leave it on the sections that start at
     // it (sources) and reach it on the sections that end there (sinks).
     SumoXmlFile file(path, QStringLiteral("tazs"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
         QStringList sources;

@@ -25,5 +25,15 @@ public:
     // over the line's sections, stopping at its stops in route order.
     static bool writeRoutes(const SumoNetwork& network, const QString& path, QString* error);
 
+    // From the first to the last departure of the demand, in seconds since
+    // midnight: the start and end of every OD time slice and every bus
+    // departure. Both 0 when the model has no demand.
+    struct Window
+    {
+        double first = 0.0;
+        double last = 0.0;
+    };
+    static Window demandWindow(const SumoNetwork& network);
+
     static QString vehicleTypeId(const class CVObject* vehicle);
 };

@@ -8,8 +8,9 @@ class CVModel;
 // Writes a model as SUMO plain XML files named PREFIX.nod.xml,
 // PREFIX.edg.xml, PREFIX.con.xml, PREFIX.tll.xml (for netconvert),
 // PREFIX.taz.xml, PREFIX.od.xml (for od2trips), PREFIX.add.xml and
-// PREFIX.rou.xml (for sumo). See README.md for the commands that turn them
-// into a simulation.
+// PREFIX.rou.xml (for sumo), and the configurations PREFIX.netccfg,
+// PREFIX.od2trips.cfg and PREFIX.sumocfg that run the three tools on them
+// from the prefix's folder (see README.md). Missing folders are created.
 class SumoExporter
 {
 public:

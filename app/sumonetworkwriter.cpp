@@ -78,37 +78,100 @@ QSet<unsigned int> greenTurnings(const CVModel& model, const CVControlPhase& pha
     return turnings;
 }
 
-void writeProgram(QXmlStreamWriter& xml, const SumoNetwork& network, const CVControlPlan& plan,
-                  const CVControlJunction& junction, const QVector<SumoNetwork::Connection>& links)
+// The fixed-time phases of a junction that run: in the order of their start
+// times, those without a duration left out.
+QVector<const CVControlPhase*> runningPhases(const CVControlJunction& junction)
 {
-    QVector<CVControlPhase*> phases = junction.getPhases();
+    QVector<const CVControlPhase*> phases;
+    for (const CVControlPhase* phase : junction.getPhases()) {
+        if (phase->getDuration() > 0.0f)
+            phases.append(phase);
+    }
     std::stable_sort(phases.begin(), phases.end(),
                      [](const CVControlPhase* a, const CVControlPhase* b) { return a->getFrom() < b->getFrom(); });
-    phases.erase(std::remove_if(phases.begin(), phases.end(), [](const CVControlPhase* p) { return !(p->getDuration() > 0.0f); }),
-                 phases.end());
-    if (phases.isEmpty())
-        return;
-    xml.writeStartElement(QStringLiteral("tlLogic"));
-    xml.writeAttribute(QStringLiteral("id"), QStringLiteral("n%1").arg(junction.getNodeId()));
-    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("static"));
-    xml.writeAttribute(QStringLiteral("programID"), QStringLiteral("p%1").arg(plan.getId()));
-    xml.writeAttribute(QStringLiteral("offset"), number(double(plan.getOffset()) + double(junction.getOffset())));
-    QString previous;
+    return phases;
+}
+
+bool isGreen(QChar state)
+{
+    return state == QLatin1Char('G') || state == QLatin1Char('g');
+}
+
+// A link that no running phase lists is a movement the plan leaves out
+// (often a slip turn or a turn that the signal plan treats as filtering).
+// It goes with its approach: it may go, giving way (g), whenever another
+// link of the same incoming section has green; an approach that no phase
+// serves at all may go, giving way, through the whole cycle.
+void releaseUnlistedLinks(QVector<QString>& states, const QVector<SumoNetwork::Connection>& links)
+{
+    for (int i = 0; i < links.size(); ++i) {
+        const bool listed = std::any_of(states.cbegin(), states.cend(), [i](const QString& s) { return isGreen(s[i]); });
+        if (listed)
+            continue;
+        bool approachServed = false;
+        for (QString& state : states) {
+            for (int j = 0; j < links.size(); ++j) {
+                if (links[j].from == links[i].from && state[j] == QLatin1Char('G')) {
+                    state[i] = QLatin1Char('g');
+                    approachServed = true;
+                    break;
+                }
+            }
+        }
+        if (!approachServed) {
+            for (QString& state : states)
+                state[i] = QLatin1Char('g');
+        }
+    }
+}
+
+// The state of every link in every running phase: green for the turnings
+// of the phase's signals, red otherwise; unlisted links go with their
+// approach; an interphase shows yellow where the phase before it had green.
+QVector<QString> phaseStates(const SumoNetwork& network, const QVector<const CVControlPhase*>& phases,
+                             const QVector<SumoNetwork::Connection>& links)
+{
+    QVector<QString> states;
     for (const CVControlPhase* phase : phases) {
         const QSet<unsigned int> green = greenTurnings(network.model(), *phase);
         QString state(links.size(), QLatin1Char('r'));
         for (int i = 0; i < links.size(); ++i) {
             if (green.contains(links[i].turning->getId()))
                 state[i] = QLatin1Char('G');
-            else if (phase->isInterphase() && !previous.isEmpty() && previous[i] == QLatin1Char('G'))
-                state[i] = QLatin1Char('y');
         }
+        states.append(state);
+    }
+    releaseUnlistedLinks(states, links);
+    for (int p = 1; p < phases.size(); ++p) {
+        if (!phases[p]->isInterphase())
+            continue;
+        for (int i = 0; i < links.size(); ++i) {
+            if (!isGreen(states[p][i]) && isGreen(states[p - 1][i]))
+                states[p][i] = QLatin1Char('y');
+        }
+    }
+    return states;
+}
+
+bool writeProgram(QXmlStreamWriter& xml, const SumoNetwork& network, const CVControlPlan& plan,
+                  const CVControlJunction& junction, const QVector<SumoNetwork::Connection>& links)
+{
+    const QVector<const CVControlPhase*> phases = runningPhases(junction);
+    if (phases.isEmpty())
+        return false;
+    const QVector<QString> states = phaseStates(network, phases, links);
+    xml.writeStartElement(QStringLiteral("tlLogic"));
+    xml.writeAttribute(QStringLiteral("id"), QStringLiteral("n%1").arg(junction.getNodeId()));
+    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("static"));
+    xml.writeAttribute(QStringLiteral("programID"), QStringLiteral("p%1").arg(plan.getId()));
+    xml.writeAttribute(QStringLiteral("offset"), number(double(plan.getOffset()) + double(junction.getOffset())));
+    for (int p = 0; p < phases.size(); ++p) {
         xml.writeEmptyElement(QStringLiteral("phase"));
-        xml.writeAttribute(QStringLiteral("duration"), number(double(phase->getDuration())));
-        xml.writeAttribute(QStringLiteral("state"), state);
-        previous = state;
+        xml.writeAttribute(QStringLiteral("duration"), number(double(phases[p]->getDuration())));
+        xml.writeAttribute(QStringLiteral("state"), states[p]);
     }
     xml.writeEndElement();
+    return true;
 }
 
 }  // namespace
@@ -116,6 +179,8 @@ void writeProgram(QXmlStreamWriter& xml, const SumoNetwork& network, const CVCon
 bool SumoNetworkWriter::writeNodes(const SumoNetwork& network, const QString& path, QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("nodes"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     QSet<QString> written;
     for (const CVNode* node : modelObjects<CVNode>(network.model(), QStringLiteral("CVNode"))) {
@@ -142,6 +207,8 @@ bool SumoNetworkWriter::writeNodes(const SumoNetwork& network, const QString& pa
 bool SumoNetworkWriter::writeEdges(const SumoNetwork& network, const QString& path, QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("edges"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     for (const CVSection* section : network.sections()) {
         xml.writeEmptyElement(QStringLiteral("edge"));
@@ -165,6 +232,8 @@ bool SumoNetworkWriter::writeEdges(const SumoNetwork& network, const QString& pa
 bool SumoNetworkWriter::writeConnections(const SumoNetwork& network, const QString& path, QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("connections"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     QSet<const CVSection*> connected;
     for (const SumoNetwork::Connection& c : network.connections()) {
@@ -187,6 +256,8 @@ bool SumoNetworkWriter::writeConnections(const SumoNetwork& network, const QStri
 bool SumoNetworkWriter::writeTrafficLights(const SumoNetwork& network, const QString& path, QString* error)
 {
     SumoXmlFile file(path, QStringLiteral("tlLogics"));
+    if (!file.isOpen())
+        return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
     const auto links = signalLinks(network);
     QSet<unsigned int> programmed;
@@ -195,8 +266,8 @@ bool SumoNetworkWriter::writeTrafficLights(const SumoNetwork& network, const QSt
             const auto nodeLinks = links.value(junction->getNodeId());
             if (junction->getControlJunctionType() != CVControlJunction::FixedControl || nodeLinks.isEmpty())
                 continue;
-            writeProgram(xml, network, *plan, *junction, nodeLinks);
-            programmed.insert(junction->getNodeId());
+            if (writeProgram(xml, network, *plan, *junction, nodeLinks))
+                programmed.insert(junction->getNodeId());
         }
     }
     // Link indices of the programmed nodes; other traffic lights get the

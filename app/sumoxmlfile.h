@@ -4,7 +4,9 @@
 #include <QXmlStreamWriter>
 
 // One SUMO XML file being written: the root element is opened on start and
-// closed, with the file committed, on finish.
+// closed, with the file committed, on finish. A file that could not be
+// opened takes no writes (the writer has no device), so a writer checks
+// isOpen() before it walks the model.
 class SumoXmlFile
 {
 public:
@@ -18,6 +20,7 @@ public:
         xml.writeStartElement(rootElement);
     }
 
+    bool isOpen() const { return file.isOpen(); }
     QXmlStreamWriter& writer() { return xml; }
 
     // False, with the reason in error, when the file could not be written.
@@ -26,7 +29,7 @@ public:
         if (file.isOpen()) {
             xml.writeEndElement();
             xml.writeEndDocument();
-            if (file.commit())
+            if (!xml.hasError() && file.commit())
                 return true;
         }
         if (error)

@@ -36,6 +36,16 @@ public:
     double getTrips(const CVObject* origin, const CVObject* destination) const;
     double getTrips(unsigned int originId, unsigned int destinationId) const;
     int pairCount() const;
+    // Calls visit(originId, destinationId, trips) for every stored pair, by
+    // origin id and then destination id: exporters walk the pairs that
+    // travel instead of every origin with every destination.
+    template <typename Visit>
+    void forEachPair(Visit visit) const
+    {
+        settle();
+        for (const Pair& pair : pairs)
+            visit(unsigned(pair.key >> 32), unsigned(pair.key & 0xffffffffu), pair.trips);
+    }
     double totalTrips() const;
 
     void writeFields(QJsonObject& json) const override;

@@ -1,7 +1,8 @@
-// The SUMO and GeoJSON exporters on a small hand-built model: lane order,
-// the lane pairs of turnings, signal programs and the files' structure.
+// The SUMO and GIS exporters on a small hand-built model: lane order, the
+// lane pairs of turnings, signal programs, the files' structure, and every
+// GIS format read back with OGR.
 
-#include "geojsonexporter.h"
+#include "gisexporter.h"
 #include "sumoexporter.h"
 #include "sumonetwork.h"
 
@@ -19,14 +20,20 @@
 #include <cvtext.h>
 #include <cvturning.h>
 
-#include <QJsonArray>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <map>
 #include <memory>
 
 using LanePairs = QVector<QPair<int, int>>;
+using PhaseSignals = QVector<QVector<int>>;
 
 class TestModelExports : public QObject
 {
@@ -39,7 +46,12 @@ private slots:
     void connectionsUseSumoLaneOrder();
     void networkFiles();
     void signalProgramFollowsSignals();
-    void geoJsonFeatures();
+    void unlistedLinksGoWithTheirApproach_data();
+    void unlistedLinksGoWithTheirApproach();
+    void gisFormats_data();
+    void gisFormats();
+    void geoJsonReprojects();
+    void gisRefusesUnknownFormatAndCrs();
     void stopsDetectorsAndBuses();
 
 private:
@@ -227,44 +239,198 @@ void TestModelExports::signalProgramFollowsSignals()
     QCOMPARE(links[2]["tl"], SumoNetwork::nodeId(junction));
 }
 
-void TestModelExports::geoJsonFeatures()
+namespace {
+
+// Reads a written GIS file back with OGR: per kind the features' ids and
+// values, and the CRS of the first layer.
+struct ReadBack
 {
+    std::map<QString, std::map<qint64, OGRFeatureUniquePtr>> byKind;  // kind -> id -> feature
+    QString crs;  // "local", "EPSG:<code>", "" for none
+    QStringList layers;
+};
+
+QString kindOf(const QString& layerName)
+{
+    static const QMap<QString, QString> kinds{{"sections", "section"}, {"nodes", "node"}, {"centroids", "centroid"},
+                                              {"centroid_connections", "centroidConnection"}, {"bus_stops", "busStop"},
+                                              {"detectors", "detector"}, {"signs", "sign"}, {"labels", "label"}};
+    return kinds.value(layerName);
+}
+
+ReadBack readBack(const QString& path)
+{
+    ReadBack result;
+    GDALDatasetUniquePtr dataset(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR));
+    if (!dataset)
+        return result;
+    for (OGRLayer* layer : dataset->GetLayers()) {
+        result.layers << QString::fromUtf8(layer->GetName());
+        const OGRSpatialReference* srs = layer->GetSpatialRef();
+        if (result.layers.size() == 1 && srs)
+            result.crs = srs->IsLocal() ? QStringLiteral("local")
+                                        : QStringLiteral("%1:%2").arg(srs->GetAuthorityName(nullptr), srs->GetAuthorityCode(nullptr));
+        const int kindField = layer->GetLayerDefn()->GetFieldIndex("kind");
+        for (auto& feature : *layer) {
+            const QString kind = kindField >= 0 ? QString::fromUtf8(feature->GetFieldAsString(kindField))
+                                                : kindOf(QString::fromUtf8(layer->GetName()));
+            const int idField = feature->GetFieldIndex("id");
+            const qint64 id = idField >= 0 ? feature->GetFieldAsInteger64(idField) : feature->GetFID();
+            result.byKind[kind][id] = std::move(feature);
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+// A plane in metres centred in Santiago de Chile, where the real network is.
+const char* const santiagoPlane = "+proj=tmerc +lat_0=-33.45 +lon_0=-70.66 +k=1 +x_0=0 +y_0=0 +datum=WGS84 +units=m";
+
+void TestModelExports::gisFormats_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("crs");
+    QTest::addColumn<QString>("readCrs");
+    QTest::addColumn<int>("layers");
+    QTest::newRow("GeoPackage, local plane") << "net.gpkg" << "" << "local" << 8;
+    QTest::newRow("GeoPackage, UTM 19S") << "net.gpkg" << "EPSG:32719" << "EPSG:32719" << 8;
+    QTest::newRow("FlatGeobuf, local plane") << "net.fgb" << "" << "local" << 1;
+    QTest::newRow("FlatGeobuf, UTM 19S") << "net.fgb" << "EPSG:32719" << "EPSG:32719" << 1;
+    QTest::newRow("shapefiles, local plane") << "net.shp" << "" << "local" << 8;
+    // GeoJSON has no CRS member: readers take it for WGS 84, which is why
+    // plane metres come with a warning.
+    QTest::newRow("GeoJSON, plane metres") << "net.geojson" << "" << "EPSG:4326" << 1;
+    QTest::newRow("GeoJSON, local plane to WGS 84") << "net.geojson" << santiagoPlane << "EPSG:4326" << 1;
+}
+
+void TestModelExports::gisFormats()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, crs);
+    QFETCH(QString, readCrs);
+    QFETCH(int, layers);
     auto* stop = make<CVBusStop>("CVBusStop");
     b->addTopObject(stop);
-    stop->setPosition(40);
+    stop->setPosition(40.0004);
     stop->setLanes(1, 1);
     auto* label = make<CVText>("CVText");
-    label->setPosition(CVPoint(5, 6));
+    label->setPosition(CVPoint(5.12345, 6));
     label->setText(QStringLiteral("Mill Lane"));
+    junction->setYellowBox(true);
 
-    const QJsonObject collection = GeoJsonExporter::featureCollection(*model);
-    QCOMPARE(collection["type"].toString(), QStringLiteral("FeatureCollection"));
-    QMap<QString, QJsonObject> byKind;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out/") + file);
+    QStringList warnings;
+    QString error;
+    QVERIFY2(GisExporter::write(*model, path, crs, &warnings, &error), qPrintable(error));
+    // Only plane metres in GeoJSON need a word to the user.
+    QCOMPARE(warnings.size(), crs.isEmpty() && file.endsWith(".geojson") ? 1 : 0);
+
+    ReadBack read = readBack(path);
+    QCOMPARE(read.layers.size(), layers);
+    QCOMPARE(read.crs, readCrs);
     QMap<QString, int> counts;
-    for (const QJsonValue& value : collection["features"].toArray()) {
-        const QJsonObject feature = value.toObject();
-        QCOMPARE(feature["type"].toString(), QStringLiteral("Feature"));
-        const QString kind = feature["properties"].toObject()["kind"].toString();
-        byKind.insert(kind, feature);
-        ++counts[kind];
+    for (const auto& [kind, features] : read.byKind) {
+        if (!features.empty())
+            counts[kind] = int(features.size());
     }
     QCOMPARE(counts, (QMap<QString, int>{{"section", 3}, {"node", 1}, {"busStop", 1}, {"label", 1}}));
 
-    const QJsonObject sectionC = byKind["section"];
-    QCOMPARE(sectionC["geometry"].toObject()["type"].toString(), QStringLiteral("LineString"));
-    QCOMPARE(sectionC["geometry"].toObject()["coordinates"].toArray(),
-             (QJsonArray{QJsonArray{100.0, 0.0}, QJsonArray{100.0, 100.0}}));
-    const QJsonObject properties = sectionC["properties"].toObject();
-    QCOMPARE(properties["id"].toInt(), int(c->getId()));
-    QCOMPARE(properties["lanes"].toInt(), 1);
-    QCOMPARE(properties["speed"].toDouble(), 50.0);
-    QCOMPARE(properties["laneWidth"].toDouble(), CVSection::DefaultLaneWidth);
+    const OGRFeature& sectionC = *read.byKind["section"].at(c->getId());
+    QCOMPARE(sectionC.GetFieldAsInteger("lanes"), 1);
+    QCOMPARE(sectionC.GetFieldAsDouble("speed"), 50.0);
+    QCOMPARE(sectionC.GetFieldAsInteger64("fromNode"), GIntBig(junction->getId()));
+    QVERIFY(!sectionC.IsFieldSetAndNotNull(sectionC.GetFieldIndex("toNode")));  // C ends at no node
+    QCOMPARE(read.byKind["node"].at(junction->getId())->GetFieldAsInteger("yellowBox"), 1);
+    QCOMPARE(QString::fromUtf8(read.byKind["label"].at(label->getId())->GetFieldAsString("text")), QStringLiteral("Mill Lane"));
 
-    // A stop stands at its position along its section.
-    const QJsonObject stopFeature = byKind["busStop"];
-    QCOMPARE(stopFeature["geometry"].toObject()["coordinates"].toArray(), (QJsonArray{140.0, 0.0}));
-    QCOMPARE(stopFeature["properties"].toObject()["section"].toInt(), int(b->getId()));
-    QCOMPARE(byKind["label"]["properties"].toObject()["text"].toString(), QStringLiteral("Mill Lane"));
+    // Positions: a stop stands at its place along its section; plane
+    // coordinates are kept to the millimetre.
+    const auto* stopPoint = read.byKind["busStop"].at(stop->getId())->GetGeometryRef()->toPoint();
+    const auto* labelPoint = read.byKind["label"].at(label->getId())->GetGeometryRef()->toPoint();
+    if (!crs.isEmpty() && file.endsWith(QLatin1String(".geojson"))) {
+        // Near the plane's centre, the stop 135 m east of the label.
+        QVERIFY(qAbs(labelPoint->getX() + 70.66) < 0.001 && qAbs(labelPoint->getY() + 33.45) < 0.001);
+        QVERIFY(stopPoint->getX() - labelPoint->getX() > 0.001);
+        QCOMPARE(qRound64(labelPoint->getY() * 1e7) / 1e7, labelPoint->getY());
+    } else {
+        QCOMPARE(stopPoint->getX(), 140.0);
+        QCOMPARE(labelPoint->getX(), 5.123);
+    }
+}
+
+// Which turnings' signals the phases list; phase 1 is an interphase.
+
+void TestModelExports::unlistedLinksGoWithTheirApproach_data()
+{
+    // Turnings: 0 = A -> B (links 0, 1), 1 = A -> C (link 2), 2 = D -> B (link 3).
+    QTest::addColumn<PhaseSignals>("phases");
+    QTest::addColumn<QStringList>("states");
+    QTest::newRow("a turn the plan leaves out gives way while its approach has green")
+        << PhaseSignals{{0}, {}, {2}} << QStringList{"GGgr", "yyyr", "rrrG"};
+    QTest::newRow("an approach that no phase serves gives way through the cycle")
+        << PhaseSignals{{0, 1}, {}} << QStringList{"GGGg", "yyyg"};
+}
+
+void TestModelExports::unlistedLinksGoWithTheirApproach()
+{
+    QFETCH(PhaseSignals, phases);
+    QFETCH(QStringList, states);
+    CVSection* d = section(CVPoint(100, -100), CVPoint(100, 0), 1, nullptr, junction);
+    const QVector<CVTurning*> turnings{ahead, left, turning(d, b, 0, 0, 1, 1)};
+    auto* plan = make<CVControlPlan>("CVControlPlan");
+    CVControlJunction* control = plan->createControlJunction(junction->getId());
+    control->setControlJunctionType(CVControlJunction::FixedControl);
+    for (int p = 0; p < phases.size(); ++p) {
+        auto* phase = new CVControlPhase;
+        phase->setFrom(float(p * 30));
+        phase->setDuration(p == 1 ? 3 : 27);
+        phase->setInterphase(p == 1);
+        for (int t : phases[p]) {
+            auto* signal = make<CVControlPlanSignal>("CVControlPlanSignal");
+            signal->addTurning(turnings[t]);
+            phase->addSignal(signal->getId(), signal->getName(), false);
+        }
+        control->addPhase(phase);
+    }
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QVERIFY(SumoExporter::write(*model, prefix, nullptr));
+    QStringList written;
+    for (const auto& phase : elements(prefix + ".tll.xml", "phase"))
+        written << phase["state"];
+    QCOMPARE(written, states);
+}
+
+// A GIS user lays the GeoJSON over a web map: reprojecting it keeps every
+// feature.
+void TestModelExports::geoJsonReprojects()
+{
+    const QString ogr2ogr = QStandardPaths::findExecutable(QStringLiteral("ogr2ogr"));
+    QVERIFY2(!ogr2ogr.isEmpty(), "ogr2ogr (gdal-bin) is not installed");
+    QTemporaryDir dir;
+    QVERIFY(GisExporter::write(*model, dir.filePath("net.geojson"), QString::fromLatin1(santiagoPlane), nullptr, nullptr));
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(ogr2ogr, {"-t_srs", "EPSG:3857", dir.filePath("web.geojson"), dir.filePath("net.geojson")});
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY2(process.exitCode() == 0, process.readAll().constData());
+    int features = 0;
+    for (const auto& kind : readBack(dir.filePath("web.geojson")).byKind)
+        features += int(kind.second.size());
+    QCOMPARE(features, 4);  // three sections and the node
+}
+
+void TestModelExports::gisRefusesUnknownFormatAndCrs()
+{
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY(!GisExporter::write(*model, dir.filePath("net.kml"), QString(), nullptr, &error));
+    QVERIFY(error.contains(".gpkg"));
+    QVERIFY(!GisExporter::checkCrs(QStringLiteral("EPSG:999999999"), &error));
+    QVERIFY(!GisExporter::checkCrs(QString(), &error));
+    QVERIFY(GisExporter::checkCrs(QStringLiteral("+proj=utm +zone=19 +south +datum=WGS84"), &error));
 }
 
 void TestModelExports::stopsDetectorsAndBuses()

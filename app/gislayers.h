@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cvpoints.h>
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+class CVModel;
+
+// The model as GIS layers, one per kind of object, independent of the file
+// format: what each feature is called, its geometry in the model's plane
+// metres and its typed attribute values.
+namespace GisLayers {
+
+enum class FieldType { Integer, Integer64, Real, String, Boolean };
+
+struct Field
+{
+    QString name;
+    FieldType type;
+};
+
+struct Feature
+{
+    qint64 id = 0;
+    CVPoints geometry;  // one point, or a line of two or more
+    QVector<QVariant> values;  // one per field of the layer; null QVariant = no value
+};
+
+struct Layer
+{
+    QString name;  // layer name in a multi-layer file: "sections", ...
+    QString kind;  // the feature's kind in a one-layer file: "section", ...
+    bool lines = false;
+    QVector<Field> fields;
+    QVector<Feature> features;
+};
+
+// Sections, nodes, centroids, centroid connections, bus stops, detectors,
+// signs and labels, in that order; every layer is present, empty or not.
+// Every feature has the fields id, name and externalId first.
+QVector<Layer> fromModel(const CVModel& model);
+
+}  // namespace GisLayers
