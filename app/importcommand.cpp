@@ -18,6 +18,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -157,11 +158,23 @@ QString ImportCommand::helpText()
         "for next to corvia, then in ../lib.\n"
         "\n"
         "Exit status: 0 after an import, 1 when the model, the picture or an export\n"
-        "could not be written, 2 for a usage error (nothing is imported), 3 when\n"
-        "the plug-in library cannot be loaded.\n");
+        "could not be written or the memory ran out, 2 for a usage error (nothing\n"
+        "is imported), 3 when the plug-in library cannot be loaded.\n");
 }
 
 int ImportCommand::run(const QStringList& arguments, FILE* out, FILE* err)
+{
+    // A network too large for the memory left ends with an error, not an
+    // abort: the import and the exports allocate as they go.
+    try {
+        return runImport(arguments, out, err);
+    } catch (const std::bad_alloc&) {
+        print(err, QStringLiteral("corvia import: out of memory\n"));
+        return 1;
+    }
+}
+
+int ImportCommand::runImport(const QStringList& arguments, FILE* out, FILE* err)
 {
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         print(out, helpText());

@@ -127,7 +127,8 @@ private:
     bool isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning, const ParamicsLink* next) const;
     CVTurning* createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination, CVNode* node);
     void createRamps();
-    void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node);
+    // laneAdded: false when the ramp had no length and so no lane of its own.
+    void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node, bool laneAdded = true);
     void updateTurnings(CVSection* section);
     CVSection* cutSectionAtRamp(CVSection* section, ParamicsNode* rampNode, double rampLength, CVSectionLane& lane);
     CVTurning* createRampTurning(CVSection* origin, CVSection* destination, CVNode* node, int destinationFrom,

@@ -189,7 +189,8 @@ void ParamicsImporter::readLinks(const QString& directory)
 {
     LinksReader reader(nodes, links, categories);
     for (int number = 0;; ++number) {
-        ParamicsTokenStream stream(model, QStringLiteral("%1/links.%2").arg(directory).arg(number));
+        // The directory is joined, not formatted: its name may hold "%1".
+        ParamicsTokenStream stream(model, directory + QStringLiteral("/links.%1").arg(number));
         if (!stream.isOpen())
             break;
         reader.read(stream);
@@ -249,20 +250,10 @@ void ParamicsImporter::calculateAngles(ParamicsLink* link, QVector<Section>& sec
 // with left-hand traffic; equal angles keep their order.
 void ParamicsImporter::sortSections(QVector<Section>& sections)
 {
-    const auto outOfOrder = [this](const Section& earlier, const Section& later) {
-        return rightHandDrive ? later.angle < earlier.angle : later.angle > earlier.angle;
+    const auto before = [this](const Section& earlier, const Section& later) {
+        return rightHandDrive ? earlier.angle < later.angle : earlier.angle > later.angle;
     };
-    for (qsizetype pairs = sections.size() - 1; pairs > 0; --pairs) {
-        bool swapped = false;
-        for (qsizetype i = 0; i < pairs; ++i) {
-            if (outOfOrder(sections[i], sections[i + 1])) {
-                std::swap(sections[i], sections[i + 1]);
-                swapped = true;
-            }
-        }
-        if (!swapped)
-            break;
-    }
+    std::stable_sort(sections.begin(), sections.end(), before);
 }
 
 // Sias files bar a movement only within stages; it is barred outright when

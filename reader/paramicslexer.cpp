@@ -213,8 +213,10 @@ bool ParamicsLexer::openFile(const QString& path)
     if (!info.exists() && info.suffix() == QLatin1String("0"))
         tried.chop(2);
 
+    // Only a regular file is read: a directory, pipe or device in a file's
+    // place (which may block or never end) counts as missing.
     QFile file(tried);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(tried).isFile() || !file.open(QIODevice::ReadOnly)) {
         if (model)
             model->getLog()->addWarning(
                 QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
@@ -230,13 +232,16 @@ bool ParamicsLexer::openFile(const QString& path)
 void ParamicsLexer::appendText(const QByteArray& bytes)
 {
     const qsizetype start = text.size();
-    // Files are UTF-8 or, from older tools, Latin-1; both need at most one
-    // character per byte.
+    // Every encoding read needs at most one character per byte.
     text.resize(start + bytes.size() + EndMarker.size());
     QChar* begin = text.data() + start;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QChar* end = utf8.appendToBuffer(begin, bytes);
-    if (utf8.hasError()) {
+    // A byte-order mark names the encoding (UTF-16 or UTF-32 from editors
+    // that save so); without one the text is UTF-8, or Latin-1 when it is not.
+    const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(bytes);
+    const QStringConverter::Encoding encoding = marked.value_or(QStringConverter::Utf8);
+    QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+    QChar* end = decoder.appendToBuffer(begin, bytes);
+    if (decoder.hasError() && encoding == QStringConverter::Utf8) {
         end = begin;
         for (const char byte : bytes)
             *end++ = QChar(uchar(byte));
@@ -256,7 +261,8 @@ void ParamicsLexer::splitText(qsizetype from)
     bool inComment = false;
     while (i < size) {
         const QChar c = data[i];
-        if (c == QLatin1Char('\n')) {
+        // A comment ends with its line, whichever of LF, CRLF or CR ends it.
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
             inComment = false;
             ++i;
             continue;

@@ -5,7 +5,20 @@
 #include "reader/paramicslexer.h"
 #include "reader/paramicsreading.h"
 
+#include <algorithm>
 #include <limits>
+
+namespace {
+
+// An interval's minutes in seconds; minutes beyond what an int holds in
+// seconds (some 4,000 years) are cut to that limit first.
+int minutesToSeconds(int minutes)
+{
+    constexpr int limit = std::numeric_limits<int>::max() / 60;
+    return std::clamp(minutes, -limit, limit) * 60;
+}
+
+}  // namespace
 
 // "profile P" begins profile P (or, with "profile count N", limits the
 // profile numbers); "hour H" gives the start "H" + "00:00", so "07:" is
@@ -44,7 +57,7 @@ void ParamicsImporter::readProfilesSias(const QString& directory)
         } else if (token.is(ParamicsToken::Interval)) {
             lexer.nextToken(token);
             if (current)
-                current->interval = token.toInt() * 60;
+                current->interval = minutesToSeconds(token.toInt());
         } else if (token.is(ParamicsToken::Divisor)) {
             lexer.nextToken(token);
             divisor = token.toFloat();
@@ -99,7 +112,7 @@ void ParamicsImporter::readProfilesQuadstone(const QString& directory)
                 continue;
             if (current)
                 replaceRecord(profiles, current->number, current);
-            current = new ParamicsProfile(token.toInt(), interval * 60);
+            current = new ParamicsProfile(token.toInt(), minutesToSeconds(interval));
         } else if (token.is(ParamicsToken::Start)) {
             lexer.nextToken(token);
             if (current)
