@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 
 #include <unistd.h>
 
@@ -142,6 +143,18 @@ void printMessages(FILE* err, const ImportMessages& messages, Verbosity verbosit
 }  // namespace
 
 int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
+{
+    // A network too large for the memory left ends with an error, not an
+    // abort: the import and the exports allocate as they go.
+    try {
+        return runImport(commandLine, out, err);
+    } catch (const std::bad_alloc&) {
+        print(err, QStringLiteral("corvia import: out of memory\n"));
+        return CommandLine::OutputFailed;
+    }
+}
+
+int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
 {
     const Verbosity verbosity = commandLine.isSet(QStringLiteral("quiet"))     ? Verbosity::Quiet
                                 : commandLine.isSet(QStringLiteral("verbose")) ? Verbosity::Verbose

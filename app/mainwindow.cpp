@@ -31,6 +31,7 @@
 #include <QStatusBar>
 
 #include <cstdio>
+#include <new>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent),
@@ -159,7 +160,13 @@ void MainWindow::importWith(int filterIndex)
     if (filterIndex < 0 || filterIndex >= filters.size())
         return;
     const CVFilterDescription filter = filters.at(filterIndex);  // a copy: the list may grow meanwhile
-    showOutcome(ImportRunner::runFilter(gui, filter));
+    try {
+        showOutcome(ImportRunner::runFilter(gui, filter));
+    } catch (const std::bad_alloc&) {
+        // What the import built so far stays in the model.
+        mapView->fitToModel();
+        QMessageBox::critical(this, tr("Import"), tr("The memory ran out during the import."));
+    }
     fileActions->markModified();
 }
 

@@ -44,7 +44,10 @@ void ParamicsImporter::setConfiguration()
     if (!model)
         return;
     const QString name = QStringLiteral("Paramics Configuration");
-    if (CVObject* existing = model->getCatalog()->find(name, nullptr, Qt::CaseInsensitive)) {
+    // Only a centroid configuration is reused: another object of that name
+    // (a node, say) would leave the import without one.
+    const CVType* type = model->getType(QStringLiteral("CVCentroidConfiguration"));
+    if (CVObject* existing = model->getCatalog()->find(name, type, Qt::CaseInsensitive)) {
         centroidConfiguration = dynamic_cast<CVCentroidConfiguration*>(existing);
         return;
     }

@@ -60,7 +60,8 @@ void ParamicsImporter::readLinks(const QString& directory)
 {
     LinksReader reader(nodes, links, categories);
     for (int number = 0;; ++number) {
-        ParamicsTokenStream in(model, QStringLiteral("%1/links.%2").arg(directory).arg(number));
+        // The directory is joined, not formatted: its name may hold "%1".
+        ParamicsTokenStream in(model, directory + QStringLiteral("/links.%1").arg(number));
         if (!in.isOpen())
             break;
         reader.read(in);
@@ -122,7 +123,7 @@ void ParamicsImporter::readDemands(const QString& directory)
         paths << filePath(directory, "demands");
     } else {
         for (int n = 1; n <= nbDemandsFile; ++n)
-            paths << QStringLiteral("%1/demands.%2").arg(directory).arg(n);
+            paths << directory + QStringLiteral("/demands.%1").arg(n);
     }
     DemandsReader reader(demands, zoneRenumbering);
     for (const QString& path : std::as_const(paths)) {

@@ -1,5 +1,7 @@
 #include "network/linkupdater.h"
 
+#include <algorithm>
+
 namespace {
 
 // Host lanes of a turning's range are counted from 0 at the left; the
@@ -7,6 +9,13 @@ namespace {
 // the right, so lane f becomes laneCount - f.
 void convertRange(int& from, int& to, bool recorded, bool rightHandDrive, int laneCount)
 {
+    // Lane numbers far beyond any road are cut first, so that the
+    // arithmetic below cannot overflow; the turning repair clamps the
+    // range to the lanes the sections have.
+    constexpr int limit = 1 << 24;
+    from = std::clamp(from, -limit, limit);
+    to = std::clamp(to, -limit, limit);
+    laneCount = std::clamp(laneCount, -limit, limit);
     if (!recorded) {
         from = to = -1;
     } else if (rightHandDrive) {

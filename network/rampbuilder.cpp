@@ -24,6 +24,20 @@ constexpr double RampCutDistance = 30.0;
 // Half the gap left between the two parts of a cut section.
 constexpr double HalfCutGap = 5.0;
 
+// Adds a ramp's entrance lane from the section's start over the ramp's
+// length, on the ramp's side; true when the section took it. A ramp of no
+// length (0, negative or not a number) adds no lane: offsets (0, 0) would
+// make a full lane, and the ramp joins the section's outer lane instead.
+bool addEntranceLane(CVSection* section, CVSectionLane& lane, double length, bool right)
+{
+    if (!(length > 0.0))
+        return false;
+    const int lanesBefore = section->getNbLanes();
+    lane.setOffsets(0.0, length);
+    section->addLane(lane, right ? -1 : 0);
+    return section->getNbLanes() > lanesBefore;
+}
+
 }  // namespace
 
 RampBuilder::RampBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
@@ -52,9 +66,8 @@ void RampBuilder::build()
                 rampNode->intermediate = true;
                 rampNode->rampNode = nodes.value(link->from, nullptr);
                 const bool right = section->getPoints().isPointAtRightArea(rampNode->position);
-                lane.setOffsets(0.0, ramp.length);
-                section->addLane(lane, right ? -1 : 0);
-                updateRampLink(rampNode, section, right, nullptr);
+                const bool added = addEntranceLane(section, lane, ramp.length, right);
+                updateRampLink(rampNode, section, right, nullptr, added);
             } else if (CVSection* second = cutSectionAtRamp(section, rampNode, ramp.length, lane)) {
                 section = second;
             }
@@ -114,9 +127,8 @@ CVSection* RampBuilder::cutSectionAtRamp(CVSection* section, ParamicsNode* rampN
 
     const bool right = second->getPoints().isPointAtRightArea(rampNode->position);
     const double afterLength = after.length2D(false);
-    lane.setOffsets(0.0, afterLength <= rampLength ? afterLength * 2.0 / 3.0 : rampLength);
-    second->addLane(lane, right ? -1 : 0);
-    updateRampLink(rampNode, second, right, cutNode);
+    const bool added = addEntranceLane(second, lane, afterLength <= rampLength ? afterLength * 2.0 / 3.0 : rampLength, right);
+    updateRampLink(rampNode, second, right, cutNode, added);
     return second;
 }
 
@@ -140,14 +152,15 @@ CVTurning* RampBuilder::createRampTurning(CVSection* origin, CVSection* destinat
     return turning;
 }
 
-void RampBuilder::updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node)
+void RampBuilder::updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node,
+                                 bool laneAdded)
 {
     if (!rampNode || !section || !model)
         return;
     int target = 0;
     if (right) {
         target = sectionLaneCount(section) - 1;
-    } else {
+    } else if (laneAdded) {
         // The ramp's lane went in before lane 0.
         updateTurnings(section);
     }

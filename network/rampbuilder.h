@@ -21,7 +21,8 @@ public:
     void build();
 
 private:
-    void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node);
+    // laneAdded: false when the ramp had no length and so no lane of its own.
+    void updateRampLink(ParamicsNode* rampNode, CVSection* section, bool right, CVNode* node, bool laneAdded = true);
     static void updateTurnings(CVSection* section);
     CVSection* cutSectionAtRamp(CVSection* section, ParamicsNode* rampNode, double rampLength, CVSectionLane& lane);
     CVTurning* createRampTurning(CVSection* origin, CVSection* destination, CVNode* node, int destinationFrom,

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -60,6 +61,30 @@ void refresh(CVTurning* turning)
 {
     turning->updatePath(true);
     turning->curve();
+}
+
+// Two turnings leaving one section whose lane ranges cross: the one that
+// turns more (the second on a tie) goes to the lane on the side it turns
+// to. Two turnings sharing one single lane are no conflict. True when one
+// was moved.
+bool resolveCrossing(CVTurning* t1, CVTurning* t2, const QHash<CVTurning*, double>& angles, int laneCount)
+{
+    const unsigned int from1 = unsigned(t1->getOriginFromLane()), to1 = unsigned(t1->getOriginToLane());
+    const unsigned int from2 = unsigned(t2->getOriginFromLane()), to2 = unsigned(t2->getOriginToLane());
+    const bool overlapping = from1 <= from2 && from2 <= to1;
+    if (!overlapping || !(to1 - from2 + 1u > 1u || to2 - from1 + 1u > 1u))
+        return false;
+    const double a1 = angles.value(t1), a2 = angles.value(t2);
+    CVTurning* moved = std::fabs(a2) < std::fabs(a1) ? t1 : t2;
+    const double angle = moved == t1 ? a1 : a2;
+    if (angle > 0.0)
+        moved->setOriginLanes(0, 0);
+    else if (laneCount > 0)
+        moved->setOriginLanes(laneCount - 1, laneCount - 1);
+    else
+        return false;  // no last lane to move it to
+    refresh(moved);
+    return true;
 }
 
 }  // namespace
@@ -102,27 +127,24 @@ void TurningRepair::fixOutTurnings(CVSection* section)
     const QHash<CVTurning*, double> angles = angleTable(leaving);
 
     // Crossing turnings: the one that turns more goes to the lane on the
-    // side it turns to. Two turnings sharing one single lane are no conflict.
+    // side it turns to; every ordered pair is looked at in turn. A turning
+    // whose range runs backwards crosses nothing as the first of a pair. A
+    // one-lane turning can only cross one that starts on its lane and spans
+    // more or runs backwards, and a moved turning spans one lane for good:
+    // so a one-lane first turning is paired with those others only, in the
+    // same order, which gives every pair's outcome without all the pairs.
+    QVector<CVTurning*> notOneLane = leaving;
+    bool movedSinceFiltered = true;
     for (CVTurning* t1 : leaving) {
-        for (CVTurning* t2 : leaving) {
-            if (t1 == t2)
-                continue;
-            const unsigned int from1 = unsigned(t1->getOriginFromLane()), to1 = unsigned(t1->getOriginToLane());
-            const unsigned int from2 = unsigned(t2->getOriginFromLane()), to2 = unsigned(t2->getOriginToLane());
-            const bool overlapping = from1 <= from2 && from2 <= to1;
-            if (!overlapping || !(to1 - from2 + 1u > 1u || to2 - from1 + 1u > 1u))
-                continue;
-            const double a1 = angles.value(t1), a2 = angles.value(t2);
-            CVTurning* moved = std::fabs(a2) < std::fabs(a1) ? t1 : t2;
-            const double angle = moved == t1 ? a1 : a2;
-            if (angle > 0.0) {
-                moved->setOriginLanes(0, 0);
-            } else if (laneCount > 0) {
-                moved->setOriginLanes(laneCount - 1, laneCount - 1);
-            } else {
-                continue;  // no last lane to move it to
-            }
-            refresh(moved);
+        const unsigned int from1 = unsigned(t1->getOriginFromLane()), to1 = unsigned(t1->getOriginToLane());
+        if (from1 > to1)
+            continue;
+        const bool oneLane = from1 == to1;
+        if (oneLane && std::exchange(movedSinceFiltered, false))
+            notOneLane.removeIf([](const CVTurning* t) { return t->getOriginFromLane() == t->getOriginToLane(); });
+        for (CVTurning* t2 : oneLane ? std::as_const(notOneLane) : leaving) {
+            if (t1 != t2 && resolveCrossing(t1, t2, angles, laneCount))
+                movedSinceFiltered = true;
         }
     }
 

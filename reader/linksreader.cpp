@@ -202,18 +202,8 @@ void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<Sec
 // with left-hand traffic; equal angles keep their order.
 void TurningConfiguration::sortSections(QVector<Section>& sections, bool rightHandDrive)
 {
-    const auto outOfOrder = [rightHandDrive](const Section& earlier, const Section& later) {
-        return rightHandDrive ? later.angle < earlier.angle : later.angle > earlier.angle;
+    const auto before = [rightHandDrive](const Section& earlier, const Section& later) {
+        return rightHandDrive ? earlier.angle < later.angle : earlier.angle > later.angle;
     };
-    for (qsizetype pairs = sections.size() - 1; pairs > 0; --pairs) {
-        bool swapped = false;
-        for (qsizetype i = 0; i < pairs; ++i) {
-            if (outOfOrder(sections[i], sections[i + 1])) {
-                std::swap(sections[i], sections[i + 1]);
-                swapped = true;
-            }
-        }
-        if (!swapped)
-            break;
-    }
+    std::stable_sort(sections.begin(), sections.end(), before);
 }

@@ -8,10 +8,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
+#include <QStringDecoder>
 
 #include <array>
 #include <charconv>
 #include <limits>
+#include <optional>
 
 // Every word read is traced here; enable with QT_LOGGING_RULES="paramics.lexer.debug=true".
 Q_LOGGING_CATEGORY(lcParamicsLexer, "paramics.lexer", QtWarningMsg)
@@ -272,8 +274,10 @@ bool ParamicsLexer::openFile(const QString& path)
     if (!info.exists() && info.suffix() == QLatin1String("0"))
         tried.chop(2);
 
+    // Only a regular file is read: a directory, pipe or device in a file's
+    // place (which may block or never end) counts as missing.
     QFile file(tried);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(tried).isFile() || !file.open(QIODevice::ReadOnly)) {
         if (model)
             model->getLog()->addWarning(
                 QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
@@ -281,6 +285,13 @@ bool ParamicsLexer::openFile(const QString& path)
     }
     Source source;
     source.bytes = file.readAll();
+    // Editors that save UTF-16 or UTF-32 mark it with a byte-order mark:
+    // such a file is read as the UTF-8 of its text.
+    const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(source.bytes);
+    if (marked && *marked != QStringConverter::Utf8) {
+        QStringDecoder decoder(*marked, QStringDecoder::Flag::Stateless);
+        source.bytes = QString(decoder.decode(source.bytes)).toUtf8();
+    }
     // Files are UTF-8 or, from older tools, Latin-1. A UTF-8 byte order
     // mark is no part of the text.
     source.utf8 = source.bytes.isValidUtf8();
@@ -296,7 +307,8 @@ bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length
     const char* const end = data + source.bytes.size();
     const char* p = data + source.position;
     while (p != end) {
-        if (*p == '\n') {
+        // A comment ends with its line, whichever of LF, CRLF or CR ends it.
+        if (*p == '\n' || *p == '\r') {
             source.inComment = false;
             ++p;
             continue;

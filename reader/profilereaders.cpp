@@ -2,9 +2,20 @@
 
 #include "reader/paramicsreading.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 using K = ParamicsToken;
+
+// An interval's minutes in seconds; minutes beyond what an int holds in
+// seconds (some 4,000 years) are cut to that limit first.
+int minutesToSeconds(int minutes)
+{
+    constexpr int limit = std::numeric_limits<int>::max() / 60;
+    return std::clamp(minutes, -limit, limit) * 60;
+}
 
 }  // namespace
 
@@ -17,7 +28,7 @@ void SiasProfilesReader::read()
         } else if (token.is(K::Interval)) {
             in.next();
             if (current)
-                current->interval = token.toInt() * 60;
+                current->interval = minutesToSeconds(token.toInt());
         } else if (token.is(K::Divisor)) {
             divisor = in.next().toFloat();
         } else if (token.is(K::Hour)) {
@@ -84,7 +95,7 @@ void QuadstoneProfilesReader::read()
             if (token.is(K::Count))
                 continue;
             fileCurrent();
-            current = new ParamicsProfile(token.toInt(), interval * 60);
+            current = new ParamicsProfile(token.toInt(), minutesToSeconds(interval));
         } else if (token.is(K::Start)) {
             readStart();
         } else if (token.is(K::Divisor)) {

@@ -32,8 +32,7 @@ void CVCatalog::add(CVObject* object)
         byName.insert(object->getName(), object);
         byFoldedName.insert(object->getName().toCaseFolded(), object);
     }
-    if (!object->getExternalId().isEmpty())
-        byExternalId.insert(object->getExternalId(), object);
+    indexExternalId(object);
 }
 
 void CVCatalog::remove(CVObject* object)
@@ -44,7 +43,7 @@ void CVCatalog::remove(CVObject* object)
     byType[object->getType()].remove(object->getId());
     byName.remove(object->getName(), object);
     byFoldedName.remove(object->getName().toCaseFolded(), object);
-    byExternalId.remove(object->getExternalId(), object);
+    unindexExternalId(object, object->getExternalId());
     delete object;
 }
 
@@ -77,6 +76,11 @@ const CVCatalog::ObjectsById* CVCatalog::getObjectsByType(const CVType* type) co
 
 CVObject* CVCatalog::findObjectByExternalId(const QString& externalId, const CVType* type) const
 {
+    if (!type)
+        return lowestByExternalId.value(externalId, nullptr);
+    CVObject* lowest = lowestByExternalId.value(externalId, nullptr);
+    if (!lowest || lowest->getType() == type)
+        return lowest;
     return lowestId(byExternalId.values(externalId), type);
 }
 
@@ -120,7 +124,29 @@ void CVCatalog::objectExternalIdChanged(CVObject* object, const QString& oldExte
 {
     if (byId.value(object->getId()) != object)
         return;
-    byExternalId.remove(oldExternalId, object);
-    if (!object->getExternalId().isEmpty())
-        byExternalId.insert(object->getExternalId(), object);
+    unindexExternalId(object, oldExternalId);
+    indexExternalId(object);
+}
+
+void CVCatalog::indexExternalId(CVObject* object)
+{
+    const QString& externalId = object->getExternalId();
+    if (externalId.isEmpty())
+        return;
+    byExternalId.insert(externalId, object);
+    CVObject*& lowest = lowestByExternalId[externalId];
+    if (!lowest || object->getId() < lowest->getId())
+        lowest = object;
+}
+
+void CVCatalog::unindexExternalId(CVObject* object, const QString& externalId)
+{
+    byExternalId.remove(externalId, object);
+    const auto it = lowestByExternalId.find(externalId);
+    if (it == lowestByExternalId.end() || it.value() != object)
+        return;
+    if (CVObject* next = lowestId(byExternalId.values(externalId), nullptr))
+        it.value() = next;
+    else
+        lowestByExternalId.erase(it);
 }

@@ -45,10 +45,15 @@ public:
 
 private:
     static CVObject* lowestId(const QList<CVObject*>& candidates, const CVType* type);
+    void indexExternalId(CVObject* object);
+    void unindexExternalId(CVObject* object, const QString& externalId);
 
     QHash<unsigned int, CVObject*> byId;
     QHash<const CVType*, ObjectsById> byType;
     QMultiHash<QString, CVObject*> byName;
     QMultiHash<QString, CVObject*> byFoldedName;
     QMultiHash<QString, CVObject*> byExternalId;
+    // The lowest-id object of each external id: a look-up of any type costs
+    // one hash look-up however many objects share the id.
+    QHash<QString, CVObject*> lowestByExternalId;
 };

@@ -11,6 +11,8 @@
 
 #include <QJsonArray>
 
+#include <algorithm>
+
 CV_REGISTER_TYPE(CVSection)
 CV_REGISTER_COLUMN("CVSection::speedAtt")
 CV_REGISTER_COLUMN("CVSection::laneWidthAtt")
@@ -99,12 +101,12 @@ int CVSection::lastFullLane() const
 
 void CVSection::setNbFullLanes(int count)
 {
-    if (count < 0)
-        count = 0;
+    int full = getNbFullLanes();
+    const int sideLanes = int(lanes.size()) - full;
+    count = std::clamp(count, 0, MaxLanes - sideLanes);
     // Full lanes come and go at the right of the full block, so side lanes
     // on either side keep their place. Without full lanes the new ones go
     // first in the list.
-    int full = getNbFullLanes();
     for (; full > count; --full)
         lanes.removeAt(lastFullLane());
     if (full < count)
@@ -113,6 +115,8 @@ void CVSection::setNbFullLanes(int count)
 
 void CVSection::addLane(const CVSectionLane& lane, int position)
 {
+    if (lanes.size() >= MaxLanes)
+        return;
     if (position < 0 || position > lanes.size())
         lanes.append(lane);
     else

@@ -21,6 +21,9 @@ class CRVKERNEL_EXPORT CVSection : public CVBezierCurve
 public:
     // Lane width of a section that was never given one.
     static constexpr double DefaultLaneWidth = 3.5;
+    // No road has more lanes: a larger count from a file is cut to this,
+    // full and side lanes together, and further lanes are not added.
+    static constexpr int MaxLanes = 64;
 
     CVSection(CVModel* model, const CVType* type) : CVBezierCurve(model, type) {}
 
