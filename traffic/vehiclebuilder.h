@@ -1,6 +1,6 @@
 #pragma once
 
-#include "traffic/paramicsbasevehicle.h"
+#include "reader/paramicsbasevehicle.h"
 
 #include <QMap>
 #include <QString>
