@@ -123,6 +123,9 @@ private slots:
                                                          << 1 << false << QStringList{};
         QTest::newRow("sias all takes two words") << true << QByteArray("actions 10 from 13 to 12 all barred medium") << 1
                                                   << false << QStringList{};
+        QTest::newRow("sias min takes its value, even a keyword")
+            << true << QByteArray("actions 10 stage 1 30 min max 20 stage 2 10 actions 11") << 0 << false
+            << QStringList{"0/30/0/0", "0/10/0/0"};
         QTest::newRow("sias barred after an unknown junction does nothing")
             << true << QByteArray("actions 10 from 13 to 12 actions 99 barred") << 0 << false << QStringList{};
         QTest::newRow("quadstone actions signals keeps the junction")
