@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Import benchmark on generated networks, with the reference pass and netconvert.
 
-    bench/run-bench.py [--build build] [--sizes small,city,...] [--no-netconvert]
-                       [--networks DIR] [--json OUT.json]
+    bench/run-bench.py [--build build] [--sizes small,city,...]
+                       [--netconvert-sizes small,city,...] [--networks DIR] [--json OUT.json]
 
 For every size it generates the network once (kept in --networks), then
   - imports it headless with bench_import: wall and CPU time and peak memory
@@ -31,6 +31,9 @@ def run(cmd, **kw):
     return subprocess.run(cmd, check=True, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, **kw)
 
 
+LIMIT = 900  # seconds for the SUMO export and for netconvert each
+
+
 def generate(size, networks):
     path = os.path.join(networks, size)
     if not os.path.exists(os.path.join(path, "manifest.json")):
@@ -51,8 +54,11 @@ def timed(cmd):
 
 def netconvert(build, path, work):
     prefix = os.path.join(work, os.path.basename(path))
-    run([os.path.join(build, "bin", "corvia"), "import", path, "--sumo", prefix])
-    wall, peak = timed(["netconvert", "--node-files", prefix + ".nod.xml", "--edge-files", prefix + ".edg.xml",
+    try:
+        run([os.path.join(build, "bin", "corvia"), "import", path, "--sumo", prefix], timeout=LIMIT)
+    except subprocess.TimeoutExpired:
+        return {}
+    wall, peak = timed(["timeout", str(LIMIT), "netconvert", "--node-files", prefix + ".nod.xml", "--edge-files", prefix + ".edg.xml",
                         "--connection-files", prefix + ".con.xml", "--tllogic-files", prefix + ".tll.xml",
                         "--no-turnarounds", "--output-file", prefix + ".net.xml"])
     return dict(wall=wall, peakMiB=peak)
@@ -85,7 +91,7 @@ def report(results, when):
     machine = "%s, %d cores, %s" % (platform.processor() or platform.machine(), os.cpu_count(), platform.platform())
     lines.append("Measured %s on %s.\n" % (when, machine))
     lines.append("| size | MB | reading s | network s | traffic s | records s | freeing s | import s | CPU s | peak MiB "
-                 "| reading MB/s | reference MB/s | reading / reference | netconvert s | import / netconvert | freeing share |")
+                 "| reading MB/s (per CPU s) | reference MB/s | reading / reference | netconvert s | import / netconvert | freeing share |")
     lines.append("|---" * 16 + "|")
     for r in results:
         walls = {n: phase(r, n)["wall"] for n in PHASES}
@@ -94,11 +100,12 @@ def report(results, when):
         peak = max(p["peakMiB"] for p in r["phases"])
         mb = r["bytes"] / 1e6
         reading_rate = mb / walls["reading"] if walls["reading"] else 0.0
+        reading_cpu_rate = mb / phase(r, "reading")["cpu"] if phase(r, "reading")["cpu"] else 0.0
         ref_rate = r["reference"]["bytes"] / 1e6 / r["reference"]["wall"] if r["reference"]["wall"] else 0.0
         nc = r.get("netconvert", {}).get("wall")
-        lines.append("| %s | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f | %.0f | %.0f | 1/%.1f | %s | %s | %.1f %% |" % (
+        lines.append("| %s | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f | %.0f (%.0f) | %.0f | 1/%.1f | %s | %s | %.1f %% |" % (
             r["size"], mb, walls["reading"], walls["network"], walls["traffic"], walls["records"], walls["freeing"],
-            total, cpu, peak, reading_rate, ref_rate, ref_rate / reading_rate if reading_rate else 0.0,
+            total, cpu, peak, reading_rate, reading_cpu_rate, ref_rate, ref_rate / reading_rate if reading_rate else 0.0,
             "%.2f" % nc if nc else "-", "%.2f" % (total / nc) if nc else "-", 100.0 * walls["freeing"] / total))
     by_size = {r["size"]: r for r in results}
     pairs = [("half-region", "region"), ("city", "double-city")]
@@ -107,11 +114,13 @@ def report(results, when):
         if small in by_size and large in by_size:
             cells = []
             for n in PHASES:
-                a, b = phase(by_size[small], n)["wall"], phase(by_size[large], n)["wall"]
-                cells.append("%.2f" % (b / a) if a > 0 else "-")
+                a, b = phase(by_size[small], n), phase(by_size[large], n)
+                wall = "%.2f" % (b["wall"] / a["wall"]) if a["wall"] > 0 else "-"
+                cpu = "%.2f" % (b["cpu"] / a["cpu"]) if a["cpu"] > 0 else "-"
+                cells.append("%s (%s)" % (wall, cpu))
             ratio_lines.append("| %s → %s | %s |" % (small, large, " | ".join(cells)))
     if ratio_lines:
-        lines.append("\nTime ratio per phase when the network doubles:\n")
+        lines.append("\nTime ratio per phase when the network doubles, wall (CPU):\n")
         lines.append("| sizes | " + " | ".join(PHASES) + " |")
         lines.append("|---" * (len(PHASES) + 1) + "|")
         lines.extend(ratio_lines)
@@ -132,17 +141,18 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
     parser.add_argument("--sizes", default="small,city,double-city,half-region,region")
     parser.add_argument("--networks", default="/tmp/bench-networks")
-    parser.add_argument("--no-netconvert", action="store_true")
+    parser.add_argument("--netconvert-sizes", default="small,city,double-city,half-region,region",
+                        help="sizes whose SUMO export is built by netconvert (slow on large networks)")
     parser.add_argument("--json")
     args = parser.parse_args()
     os.makedirs(args.networks, exist_ok=True)
     results = []
     for size in args.sizes.split(","):
         print("measuring %s ..." % size, file=sys.stderr)
-        results.append(measure(args.build, size, args.networks, not args.no_netconvert))
-    if args.json:
-        with open(args.json, "w") as f:
-            json.dump(results, f, indent=1)
+        results.append(measure(args.build, size, args.networks, size in args.netconvert_sizes.split(",")))
+        if args.json:  # after every size, so that a stopped run keeps what it measured
+            with open(args.json, "w") as f:
+                json.dump(results, f, indent=1)
     print(report(results, time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime())))
 
 
