@@ -149,6 +149,8 @@ void TestNodeBuilder::turningsBuiltOrNot_data()
                                                   << LaneRange(0, 1);
     QTest::newRow("recorded") << "C:N" << "" << false << LaneRange(2, 1) << LaneRange(0, 0) << LaneRange(1, 2)
                               << LaneRange(0, 0);
+    QTest::newRow("recorded from lane 0") << "C:N" << "" << false << LaneRange(0, 0) << LaneRange(0, 0)
+                                          << LaneRange(0, 0) << LaneRange(0, 0);
     QTest::newRow("one end unrecorded means all") << "C:E" << "" << false << LaneRange(1, -1) << LaneRange(-1, 0)
                                                   << LaneRange(0, 2) << LaneRange(0, 1);
     QTest::newRow("u-turn, even with lanes") << "C:W" << "" << false << LaneRange(0, 0) << LaneRange(0, 0) << none
