@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -12,11 +13,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
-// A program run to its end or to a time limit, with its peak memory as the
-// system reports it for that one child (QProcess reaps its children itself
-// and so cannot tell).
+// A program run to its end or to a time limit, with its peak memory. The
+// peak is read from /proc while the child runs (VmHWM of its own address
+// space): the rusage of a forked child also counts the memory of the parent
+// it was forked from.
 struct ChildRun
 {
     bool started = false;
@@ -29,6 +32,19 @@ struct ChildRun
     QByteArray out;
     QByteArray err;
 };
+
+// VmHWM of a running process, 0 when it cannot be read.
+inline long highWaterKiB(const QString& statusPath)
+{
+    QFile file(statusPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
 
 inline ChildRun runChild(const QString& program, const QStringList& arguments, const QString& scratch, int timeoutMs)
 {
@@ -59,7 +75,13 @@ inline ChildRun runChild(const QString& program, const QStringList& arguments, c
     clock.start();
     int status = 0;
     rusage usage{};
+    const QString statusPath = QStringLiteral("/proc/%1/status").arg(pid);
+    const QString exePath = QStringLiteral("/proc/%1/exe").arg(pid);
+    const QString programPath = QFileInfo(program).canonicalFilePath();
     while (wait4(pid, &status, WNOHANG, &usage) == 0) {
+        // Only once the program runs: before its exec the child is a copy of this process.
+        if (QFileInfo(exePath).canonicalFilePath() == programPath)
+            run.peakKiB = std::max(run.peakKiB, highWaterKiB(statusPath));
         if (clock.elapsed() > timeoutMs) {
             run.timedOut = true;
             kill(pid, SIGKILL);
@@ -72,7 +94,6 @@ inline ChildRun runChild(const QString& program, const QStringList& arguments, c
     run.exitedNormally = WIFEXITED(status);
     run.exitCode = run.exitedNormally ? WEXITSTATUS(status) : -1;
     run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    run.peakKiB = usage.ru_maxrss;
     QFile outFile(QFile::decodeName(outPath));
     if (outFile.open(QIODevice::ReadOnly))
         run.out = outFile.readAll();
