@@ -54,7 +54,7 @@ QList<ExitStatus> importStatuses()
 {
     return {
         {CommandLine::Imported, QStringLiteral("the network was imported and every output written")},
-        {CommandLine::OutputFailed, QStringLiteral("an output (model, picture or export) could not be written")},
+        {CommandLine::OutputFailed, QStringLiteral("an output (model, picture or export) could not be written, or the memory ran out")},
         {CommandLine::UsageError, QStringLiteral("usage error: an unknown option, a value out of range or a DIR that is not a directory; nothing is imported")},
         {CommandLine::PluginFailed, QStringLiteral("the import plug-in library is missing or broken, or its dialog could not be filled in")},
         {CommandLine::NothingImported, QStringLiteral("nothing was imported (no section and no node): check DIR and --variant; no output is written")},

@@ -44,10 +44,9 @@ void ParamicsImporter::setConfiguration()
     if (!model)
         return;
     const QString name = QStringLiteral("Paramics Configuration");
-    // Only a centroid configuration is reused: another object of that name
-    // (a node, say) would leave the import without one.
-    const CVType* type = model->getType(QStringLiteral("CVCentroidConfiguration"));
-    if (CVObject* existing = model->getCatalog()->find(name, type, Qt::CaseInsensitive)) {
+    // Any object of that name is taken, whatever its type: one that is no
+    // centroid configuration leaves the import without one.
+    if (CVObject* existing = model->getCatalog()->find(name, nullptr, Qt::CaseInsensitive)) {
         centroidConfiguration = dynamic_cast<CVCentroidConfiguration*>(existing);
         return;
     }

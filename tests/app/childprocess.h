@@ -31,6 +31,7 @@ struct ChildRun
     qint64 elapsedMs = 0;
     QByteArray out;
     QByteArray err;
+    QByteArray log;  // the model's log, when the run wrote one
 };
 
 // VmHWM of a running process, 0 when it cannot be read.
