@@ -383,30 +383,43 @@ void TestHostileInput::importSurvives()
                                              "--png-size", "320x240"});
     qInfo("%lld bytes read, %lld ms, peak memory %ld KiB", bytesIn(networkDir), run.elapsedMs, run.peakKiB);
     QVERIFY2(!run.timedOut, "the import did not end within its time limit");
-    QVERIFY2(run.exitedNormally && run.exitCode == 0, run.err.right(4000).constData());
-
-    QFile modelFile(model);
-    QVERIFY(modelFile.open(QIODevice::ReadOnly));
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(modelFile.readAll(), &error);
-    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-    QVERIFY(document.isObject());
-    QImage image;
-    QVERIFY(image.load(picture, "PNG"));
-    QCOMPARE(image.size(), QSize(320, 240));
+    // Status 4: nothing was imported (no section and no node), and then
+    // no output at all is written.
+    QVERIFY2(run.exitedNormally && (run.exitCode == 0 || (run.exitCode == 4 && !hostile.sameAsExample)),
+             run.err.right(4000).constData());
+    if (run.exitCode == 4) {
+        QVERIFY(!QFile::exists(model) && !QFile::exists(picture));
+    } else {
+        QFile modelFile(model);
+        QVERIFY(modelFile.open(QIODevice::ReadOnly));
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(modelFile.readAll(), &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        QVERIFY(document.isObject());
+        QImage image;
+        QVERIFY(image.load(picture, "PNG"));
+        QCOMPARE(image.size(), QSize(320, 240));
+    }
 
     if (hostile.sameAsExample)
         QCOMPARE(createdObjects(run.err), exampleObjects);
     if (!hostile.missingFile.isEmpty())
-        QVERIFY2(run.log.contains(QString(QStringLiteral("/net/") + hostile.missingFile + QStringLiteral(". File not found")).toUtf8()),
-                 run.log.left(4000).constData());
+    {
+        // The log file is an output too: after status 4 only stderr has the
+        // warnings, grouped by kind.
+        const bool warned = run.exitCode == 4
+                                ? run.err.contains("File not found") && run.err.contains(hostile.missingFile.toUtf8())
+                                : run.log.contains(QString(QStringLiteral("/net/") + hostile.missingFile
+                                                           + QStringLiteral(". File not found")).toUtf8());
+        QVERIFY2(warned, (run.log + run.err).left(4000).constData());
+    }
     if (MeasureMemory && run.peakKiB > 0) {
-        // Hundreds of thousands of labels or centroids: the model file is
-        // built whole in memory before it is written, several hundred bytes
-        // per object, which exceeds the bound until it is written as it goes.
-        if (hostile.manyObjects)
-            QEXPECT_FAIL("", "the saved model is built whole in memory", Continue);
+        // Hundreds of thousands of centroids or turnings from a flood of one
+        // word: the host holds several hundred bytes per object, which can
+        // exceed the bound; such a case is reported, not failed.
         const qint64 boundKiB = (60 * bytesIn(networkDir) + 200LL * 1024 * 1024) / 1024;
+        if (hostile.manyObjects && run.peakKiB > boundKiB)
+            QEXPECT_FAIL("", "one host object per few bytes of input", Continue);
         QVERIFY2(run.peakKiB <= boundKiB,
                  qPrintable(QStringLiteral("peak %1 KiB above the bound of %2 KiB").arg(run.peakKiB).arg(boundKiB)));
     }
@@ -420,7 +433,7 @@ void TestHostileInput::percentSignsInDirectoryName()
     copyExample(networkDir, QStringLiteral("quadstone"));
     const ChildRun run = import(networkDir);
     QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.log.contains("links.1. File not found") && !run.log.contains("links.0. File not found"),
+    QVERIFY2(run.log.contains("100%/links.") && !run.log.contains("links.0. File not found"),
              run.log.left(4000).constData());
     QCOMPARE(createdObjects(run.err), exampleObjects);
 }
