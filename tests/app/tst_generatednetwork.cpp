@@ -16,7 +16,6 @@ private slots:
     void initTestCase();
     void importMatchesTheGenerator_data();
     void importMatchesTheGenerator();
-    void sameSeedSameFiles();
 
 private:
     struct Imported
@@ -107,22 +106,6 @@ void TestGeneratedNetwork::importMatchesTheGenerator()
     }
     QVERIFY2(expected.isEmpty(), qPrintable("missing warning: " + expected.join(", ")));
     QCOMPARE(roundabouts, count("roundabouts"));
-}
-
-void TestGeneratedNetwork::sameSeedSameFiles()
-{
-    const QString first = scratch.path() + QStringLiteral("/seed-a");
-    const QString second = scratch.path() + QStringLiteral("/seed-b");
-    QCOMPARE(generateNetwork(QStringLiteral("small"), QStringLiteral("quadstone"), first), 0);
-    QCOMPARE(generateNetwork(QStringLiteral("small"), QStringLiteral("quadstone"), second), 0);
-    const QStringList names = QDir(first).entryList(QDir::Files, QDir::Name);
-    QVERIFY(names.contains("demands"));
-    QCOMPARE(QDir(second).entryList(QDir::Files, QDir::Name), names);
-    for (const QString& name : names) {
-        QFile a(first + QLatin1Char('/') + name), b(second + QLatin1Char('/') + name);
-        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-        QVERIFY2(a.readAll() == b.readAll(), qPrintable(name));
-    }
 }
 
 QTEST_GUILESS_MAIN(TestGeneratedNetwork)
