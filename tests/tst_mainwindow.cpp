@@ -82,7 +82,6 @@ class TestMainWindow : public QObject
 private slots:
     void fitTransformShowsTheBoxNorthUp_data();
     void fitTransformShowsTheBoxNorthUp();
-    void rendererDrawsObjectsWhereTheyAre();
     void dragPansTheMap();
     void objectReferenceInLogText_data();
     void objectReferenceInLogText();
@@ -127,28 +126,6 @@ void TestMainWindow::fitTransformShowsTheBoxNorthUp()
     // The longer side fills the view between the margins.
     if (width > 0)
         QVERIFY(qFuzzyCompare(northEast.x() - southWest.x(), 360.0) || qFuzzyCompare(southWest.y() - northEast.y(), 260.0));
-}
-
-void TestMainWindow::rendererDrawsObjectsWhereTheyAre()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    addBlock(model.get(), 0.0, 0.0);
-    addBlock(model.get(), 100.0, 100.0);
-    const CVBBox extent = MapRenderer::modelExtent(model.get());
-    QCOMPARE(extent.getMin().x, -5.0);
-    QCOMPARE(extent.getMax().y, 105.0);
-
-    MapRenderer renderer(model.get());
-    const QImage image = renderer.renderImage(QSize(220, 220));
-    const QTransform t = MapRenderer::fitTransform(extent, QSizeF(220, 220));
-    const auto isRed = [&](double x, double y) {
-        const QColor c = image.pixelColor(t.map(QPointF(x, y)).toPoint());
-        return c.red() > 200 && c.green() < 60 && c.blue() < 60;
-    };
-    QVERIFY(isRed(0, 0));
-    QVERIFY(isRed(100, 100));
-    QVERIFY(!isRed(50, 50));
-    QVERIFY(!isRed(100, 0));
 }
 
 void TestMainWindow::dragPansTheMap()

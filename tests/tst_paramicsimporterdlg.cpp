@@ -6,11 +6,9 @@
 #include "plugin/paramicsimporterdlg.h"
 
 #include <cvcatalog.h>
-#include <cvgeoobject.h>
 #include <cvlog.h>
 #include <cvmodel.h>
 #include <cvpreferencesvalues.h>
-#include <cvregistry.h>
 #include <cvsystem.h>
 #include <cvtext.h>
 
@@ -24,21 +22,6 @@
 #include <memory>
 
 namespace {
-
-// Stands in for the host's section type until the kernel has one: the
-// dialog only counts the model's objects of the type named "CVSection".
-class TestSection : public CVGeoObject
-{
-public:
-    using CVGeoObject::CVGeoObject;
-};
-
-void ensureSectionType()
-{
-    if (!CVRegistry::instance().type(QStringLiteral("CVSection")))
-        CVRegistry::instance().registerType(QStringLiteral("CVSection"),
-                                            [](CVModel* m, const CVType* t) -> CVObject* { return new TestSection(m, t); });
-}
 
 template <typename T>
 T* widget(QWidget& dialog, const char* name)
@@ -196,7 +179,6 @@ void TestParamicsImporterDlg::emptyDirectoryKeepsTheDialogOpen()
 
 void TestParamicsImporterDlg::modelWithSectionsOffersOnlyTheMatrix()
 {
-    ensureSectionType();
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     QVERIFY(CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model.get(), -1, true));
     const int objectsBefore = model->getCatalog()->size();
