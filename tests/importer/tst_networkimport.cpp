@@ -1,6 +1,6 @@
 // Small hand-made networks imported through the whole importer against
-// values worked out by hand, and the bundled and shared networks against the
-// rule that the turning repair guarantees.
+// values worked out by hand (the bundled and shared networks are fixed by
+// their golden models).
 
 #include "importerprobe.h"
 #include "testsupport.h"
@@ -191,8 +191,6 @@ class TestNetworkImport : public QObject
 private slots:
     void handMadeNetwork();
     void rampsAndCentroids();
-    void examplesServeEveryLane_data();
-    void examplesServeEveryLane();
 };
 
 void TestNetworkImport::handMadeNetwork()
@@ -322,34 +320,6 @@ void TestNetworkImport::rampsAndCentroids()
     QCOMPARE(centroid->getConnections().first()->getConnectionObject()->getName(), QStringLiteral("N2_N4"));
     QCOMPARE(centroid->getConnections().first()->getConnectionType(), 1);
     QCOMPARE(unservedLanes(model.get()), QStringList());
-}
-
-void TestNetworkImport::examplesServeEveryLane_data()
-{
-    QTest::addColumn<QString>("dir");
-    QTest::addColumn<QString>("variant");
-    QTest::addColumn<QString>("units");
-    QTest::newRow("quadstone") << examplesDir("quadstone") << "Quadstone" << "Metric";
-    QTest::newRow("sias") << examplesDir("sias") << "Sias" << "Metric";
-    // The shared networks may live elsewhere than beside this checkout.
-    const QString shared = qEnvironmentVariable("SHARED_NETWORKS_DIR", QStringLiteral(SHARED_NETWORKS_DIR));
-    QTest::newRow("escenario2") << shared + QStringLiteral("/escenario2") << "Quadstone" << "Metric";
-}
-
-void TestNetworkImport::examplesServeEveryLane()
-{
-    QFETCH(QString, dir);
-    QFETCH(QString, variant);
-    QFETCH(QString, units);
-    REQUIRE_SHARED_NETWORK(dir);
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    ParamicsImporter importer;
-    configureLikeTheDialog(importer, model.get(), variant, units);
-    importer.netImport(dir);
-    ParamicsImporterProbe probe(importer);
-    QVERIFY(!objectsOf(model.get(), "CVTurning").isEmpty());
-    QCOMPARE(unservedLanes(model.get()), QStringList());
-    QCOMPARE(objectsOf(model.get(), "CVCentroid").size(), probe.zones().size());
 }
 
 QTEST_GUILESS_MAIN(TestNetworkImport)
