@@ -25,33 +25,17 @@ struct ParamicsImporterProbe
     ParamicsImporter& i;
 
     // Records and settings.
-    CVModel* model() { return i.model; }
     CVLayer* layer() { return i.layer; }
     CVCentroidConfiguration* centroidConfiguration() { return i.centroidConfiguration; }
-    CVBBox& boundingBox() { return i.boundingBox; }
     QMap<int, ParamicsZone*>& zones() { return i.zones; }
     QMap<int, ParamicsCategory*>& categories() { return i.categories; }
     QMap<int, ParamicsCentre*>& centres() { return i.centres; }
     QMap<QString, ParamicsNode*>& nodes() { return i.nodes; }
-    QMap<QString, ParamicsNode*>& rampNodes() { return i.rampNodes; }
     QMap<QString, ParamicsLink*>& links() { return i.links; }
-    QMap<QString, ParamicsLink*>& rampLinks() { return i.rampLinks; }
     QVector<ParamicsDemand*>& demands() { return i.demands; }
-    QMap<int, ParamicsMatrix*>& matrixEntries() { return i.matrixEntries; }
-    QMap<int, ParamicsBusStop*>& busStops() { return i.busStops; }
-    QMap<QString, ParamicsBusRoute*>& busRoutes() { return i.busRoutes; }
     QMap<int, int>& zoneNumbers() { return i.zoneNumbers; }
-    QVector<ParamicsDetector*>& detectors() { return i.detectors; }
-    QVector<ParamicsBeacon*>& beacons() { return i.beacons; }
-    QVector<ParamicsAnnotation*>& annotations() { return i.annotations; }
-    QMap<QString, ParamicsBaseVehicle*>& baseVehicles() { return i.baseVehicles; }
-    QMap<int, QVector<ParamicsVehicle*>>& vehicles() { return i.vehicles; }
-    QMap<int, ParamicsProfile*>& profiles() { return i.profiles; }
     QMap<int, int>& zoneRenumbering() { return i.zoneRenumbering; }
     double& unitFactor() { return i.unitFactor; }
-    bool& rightHandDrive() { return i.rightHandDrive; }
-    int& nbDemandsFile() { return i.nbDemandsFile; }
-    QString& version() { return i.version; }
     float& toRedTime() { return i.toRedTime; }
     float& stopDelay() { return i.stopDelay; }
 

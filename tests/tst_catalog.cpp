@@ -4,11 +4,8 @@
 #include <cvcatalog.h>
 #include <cvfolder.h>
 #include <cvmodel.h>
-#include <cvmodelwriter.h>
 #include <cvsystem.h>
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QtTest>
 
 #include <memory>
@@ -18,30 +15,13 @@ class TestCatalog : public QObject
     Q_OBJECT
 
 private slots:
-    void newModelHoldsDefaults();
     void findByName_data();
     void findByName();
-    void renameMovesTheIndexEntry();
+    void indexFollowsRenameAndRemove();
     void externalIdLookupFollowsChanges();
     void objectsByTypeInAscendingId();
-    void removeForgetsTheObject();
-    void idsAreNeverReused();
     void createFolderReusesByName();
-    void writerListsObjectsInIdOrder();
 };
-
-void TestCatalog::newModelHoldsDefaults()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    const CVType* roadType = model->getType(QStringLiteral("CVRoadType"));
-    const CVType* vehicle = model->getType(QStringLiteral("CVVehicle"));
-    QCOMPARE(model->getCatalog()->size(roadType), 3);
-    QCOMPARE(model->getCatalog()->size(vehicle), 2);
-    for (const char* name : {"Freeway", "Urban Road", "Arterial"})
-        QVERIFY2(model->getCatalog()->find(QString::fromLatin1(name), roadType), name);
-    for (const char* name : {"car", "bus"})
-        QVERIFY2(model->getCatalog()->find(QString::fromLatin1(name), vehicle), name);
-}
 
 void TestCatalog::findByName_data()
 {
@@ -71,15 +51,24 @@ void TestCatalog::findByName()
     QCOMPARE(found ? found->getName() : QString(), expectedName);
 }
 
-void TestCatalog::renameMovesTheIndexEntry()
+void TestCatalog::indexFollowsRenameAndRemove()
 {
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVCatalog* catalog = model->getCatalog();
     CVObject* folder = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
     folder->setName(QStringLiteral("Old"));
     folder->setName(QStringLiteral("New"));
-    QCOMPARE(model->getCatalog()->find(QStringLiteral("Old")), nullptr);
-    QCOMPARE(model->getCatalog()->find(QStringLiteral("old"), nullptr, Qt::CaseInsensitive), nullptr);
-    QCOMPARE(model->getCatalog()->find(QStringLiteral("NEW"), nullptr, Qt::CaseInsensitive), folder);
+    QCOMPARE(catalog->find(QStringLiteral("old"), nullptr, Qt::CaseInsensitive), nullptr);
+    QCOMPARE(catalog->find(QStringLiteral("NEW"), nullptr, Qt::CaseInsensitive), folder);
+
+    const unsigned int id = folder->getId();
+    catalog->remove(folder);
+    QCOMPARE(catalog->find(id), nullptr);
+    QCOMPARE(catalog->find(QStringLiteral("New")), nullptr);
+    QCOMPARE(catalog->size(model->getType(QStringLiteral("CVFolder"))), 0);
+    // Ids are never reused; an unknown type makes nothing.
+    QVERIFY(CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get())->getId() > id);
+    QCOMPARE(CVSystem::getSystem().newObject(QStringLiteral("NoSuchType"), model.get()), nullptr);
 }
 
 void TestCatalog::externalIdLookupFollowsChanges()
@@ -109,29 +98,6 @@ void TestCatalog::objectsByTypeInAscendingId()
     QCOMPARE(QVector<unsigned int>(folders->keyBegin(), folders->keyEnd()), made);
 }
 
-void TestCatalog::removeForgetsTheObject()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    CVObject* folder = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
-    folder->setName(QStringLiteral("Gone"));
-    const unsigned int id = folder->getId();
-    model->getCatalog()->remove(folder);
-    QCOMPARE(model->getCatalog()->find(id), nullptr);
-    QCOMPARE(model->getCatalog()->find(QStringLiteral("Gone")), nullptr);
-    QCOMPARE(model->getCatalog()->size(model->getType(QStringLiteral("CVFolder"))), 0);
-}
-
-void TestCatalog::idsAreNeverReused()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    CVObject* first = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
-    const unsigned int firstId = first->getId();
-    model->getCatalog()->remove(first);
-    CVObject* second = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
-    QVERIFY(second->getId() > firstId);
-    QCOMPARE(CVSystem::getSystem().newObject(QStringLiteral("NoSuchType"), model.get()), nullptr);
-}
-
 void TestCatalog::createFolderReusesByName()
 {
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
@@ -143,27 +109,6 @@ void TestCatalog::createFolderReusesByName()
     QVERIFY(!created);
     QCOMPARE(a, b);
     QCOMPARE(root->getMembers().size(), 1);
-}
-
-void TestCatalog::writerListsObjectsInIdOrder()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    CVFolder* folder = CVSystem::getSystem().createFolder(model->getCreateRootFolder(), QStringLiteral("F"));
-    const QJsonObject root = QJsonDocument::fromJson(CVModelWriter::toJson(*model)).object();
-    QCOMPARE(root.value("format").toString(), QStringLiteral("corvia-model"));
-    QCOMPARE(root.value("version").toInt(), CVModelWriter::FormatVersion);
-    const QJsonArray objects = root.value("objects").toArray();
-    QCOMPARE(objects.size(), model->getCatalog()->size());
-    qint64 previous = 0;
-    for (const QJsonValue& value : objects) {
-        const qint64 id = value.toObject().value("id").toInteger();
-        QVERIFY(id > previous);
-        previous = id;
-    }
-    const QJsonObject last = objects.last().toObject();
-    QCOMPARE(last.value("id").toInteger(), qint64(folder->getId()));
-    QCOMPARE(last.value("type").toString(), QStringLiteral("CVFolder"));
-    QCOMPARE(last.value("name").toString(), QStringLiteral("F"));
 }
 
 QTEST_GUILESS_MAIN(TestCatalog)

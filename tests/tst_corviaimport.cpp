@@ -23,7 +23,6 @@ private slots:
     void nothingImportedExitsWithFourAndWritesNothing_data();
     void nothingImportedExitsWithFourAndWritesNothing();
     void unwritableOutputExitsWithOne();
-    void missingPluginExitsWithThree();
     void pngOfExampleIsDrawn();
     void readmeShowsTheHelp();
 
@@ -185,20 +184,6 @@ void TestCorviaImport::unwritableOutputExitsWithOne()
     const Result result = corvia({"import", examplesDir("quadstone"), "--save", dir.path() + "/no/such/dir/m.json"});
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains(QStringLiteral("corvia import: cannot write")), qPrintable(result.err));
-}
-
-void TestCorviaImport::missingPluginExitsWithThree()
-{
-    // corvia alone in a folder: no plug-in beside it nor in ../lib.
-    NetworkDir dir;
-    const QString lonely = dir.path() + QStringLiteral("/bin/corvia");
-    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/bin")));
-    QVERIFY(QFile::copy(QStringLiteral(CORVIA_BIN_DIR "/corvia"), lonely));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(CORVIA_BIN_DIR));  // the host libraries
-    const Result result = corvia({"import", examplesDir("quadstone")}, lonely, environment);
-    QCOMPARE(result.exitCode, 3);
-    QVERIFY2(result.err.contains(QStringLiteral("crvparamicsimporter6")), qPrintable(result.err));
 }
 
 void TestCorviaImport::pngOfExampleIsDrawn()

@@ -50,9 +50,8 @@ private slots:
     void quadstoneLeavesConfigurationValuesAtZero();
     void existingConfigurationIsReused_data();
     void existingConfigurationIsReused();
-    void newConfigurationIsFiledAndActive();
+    void freshModelGetsConfigurationAndLayer();
     void activeLayerIsRenamed();
-    void missingLayerIsCreated();
     void unitsSetTheFactor_data();
     void unitsSetTheFactor();
 };
@@ -238,21 +237,29 @@ void TestImportDriver::existingConfigurationIsReused()
     QVERIFY(model->getCatalog()->size(model->getType(QStringLiteral("CVODMatrix"))) > 0);
 }
 
-void TestImportDriver::newConfigurationIsFiledAndActive()
+void TestImportDriver::freshModelGetsConfigurationAndLayer()
 {
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     ParamicsImporter importer;
     ParamicsImporterProbe probe(importer);
     importer.setModel(model.get());
     importer.setConfiguration();
+    importer.setNetworkLayer();
 
     CVCentroidConfiguration* configuration = probe.centroidConfiguration();
     QVERIFY(configuration);
     QCOMPARE(configuration->getName(), QStringLiteral("Paramics Configuration"));
     CVFolder* folder = model->getCreateRootFolder()->findFolder(QStringLiteral("CVModel::centroidsConf"));
-    QVERIFY(folder);
-    QVERIFY(folder->contains(configuration));
+    QVERIFY(folder && folder->contains(configuration));
     QCOMPARE(model->getActiveCentroidConfiguration(), configuration);
+
+    CVLayer* layer = probe.layer();
+    QVERIFY(layer);
+    QCOMPARE(layer->getName(), QStringLiteral("Network"));
+    QCOMPARE(layer->getLevel(), 100);
+    QCOMPARE(layer->getInternalName(), QStringLiteral("Default_CORVIA"));
+    QCOMPARE(model->getGeoModel()->getLayers(), QVector<CVLayer*>{layer});
+    QCOMPARE(model->getCatalog()->find(QStringLiteral("Network"), model->getType(QStringLiteral("CVLayer"))), layer);
 }
 
 void TestImportDriver::activeLayerIsRenamed()
@@ -271,22 +278,6 @@ void TestImportDriver::activeLayerIsRenamed()
     QCOMPARE(existing->getName(), QStringLiteral("Network"));
     QCOMPARE(existing->getLevel(), 7);
     QCOMPARE(model->getGeoModel()->getLayers().size(), 1);
-}
-
-void TestImportDriver::missingLayerIsCreated()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    ParamicsImporter importer;
-    ParamicsImporterProbe probe(importer);
-    importer.setModel(model.get());
-    importer.setNetworkLayer();
-    CVLayer* layer = probe.layer();
-    QVERIFY(layer);
-    QCOMPARE(layer->getName(), QStringLiteral("Network"));
-    QCOMPARE(layer->getLevel(), 100);
-    QCOMPARE(layer->getInternalName(), QStringLiteral("Default_CORVIA"));
-    QCOMPARE(model->getGeoModel()->getLayers(), QVector<CVLayer*>{layer});
-    QCOMPARE(model->getCatalog()->find(QStringLiteral("Network"), model->getType(QStringLiteral("CVLayer"))), layer);
 }
 
 void TestImportDriver::unitsSetTheFactor_data()

@@ -1,4 +1,4 @@
-// The import options dialog: its form, its buttons and the import that OK runs.
+// The import options dialog: its buttons and the import that OK runs.
 
 #include "modalwatcher.h"
 #include "testsupport.h"
@@ -6,16 +6,13 @@
 #include "plugin/paramicsimporterdlg.h"
 
 #include <cvcatalog.h>
-#include <cvgeoobject.h>
 #include <cvlog.h>
 #include <cvmodel.h>
 #include <cvpreferencesvalues.h>
-#include <cvregistry.h>
 #include <cvsystem.h>
 #include <cvtext.h>
 
 #include <QComboBox>
-#include <QMetaMethod>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,21 +22,6 @@
 #include <memory>
 
 namespace {
-
-// Stands in for the host's section type until the kernel has one: the
-// dialog only counts the model's objects of the type named "CVSection".
-class TestSection : public CVGeoObject
-{
-public:
-    using CVGeoObject::CVGeoObject;
-};
-
-void ensureSectionType()
-{
-    if (!CVRegistry::instance().type(QStringLiteral("CVSection")))
-        CVRegistry::instance().registerType(QStringLiteral("CVSection"),
-                                            [](CVModel* m, const CVType* t) -> CVObject* { return new TestSection(m, t); });
-}
 
 template <typename T>
 T* widget(QWidget& dialog, const char* name)
@@ -69,9 +51,6 @@ class TestParamicsImporterDlg : public QObject
     Q_OBJECT
 
 private slots:
-    void formDefaults();
-    void metaObjectListsTheSlotsInOrder();
-    void ruleOfTheRoadIsExclusive();
     void okImportsWithTheChosenOptions_data();
     void okImportsWithTheChosenOptions();
     void okImportsThePathAsTyped();
@@ -80,51 +59,6 @@ private slots:
     void emptyDirectoryKeepsTheDialogOpen();
     void modelWithSectionsOffersOnlyTheMatrix();
 };
-
-void TestParamicsImporterDlg::formDefaults()
-{
-    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
-    QCOMPARE(dialog.objectName(), QStringLiteral("CVQTParamicsImporterDlg"));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Paramics Importer"));
-    QVERIFY(widget<QRadioButton>(dialog, "RightCheck")->isChecked());
-    QVERIFY(!widget<QRadioButton>(dialog, "LeftCheck")->isChecked());
-    QCOMPARE(widget<QLineEdit>(dialog, "NbDemandsFileEdit")->text(), QStringLiteral("1"));
-    QCOMPARE(widget<QComboBox>(dialog, "VersionCombo")->currentText(), QStringLiteral("Quadstone"));
-    QCOMPARE(widget<QComboBox>(dialog, "UnitsCombo")->currentText(), QStringLiteral("Metric"));
-    QVERIFY(widget<QLineEdit>(dialog, "DirectoryEdit")->text().isEmpty());
-    QVERIFY(!widget<QLineEdit>(dialog, "MatrixFileEdit")->isEnabled());
-    QVERIFY(!widget<QToolButton>(dialog, "MatrixBrowser")->isEnabled());
-    QVERIFY(widget<QPushButton>(dialog, "buttonOk")->isDefault());
-    QVERIFY(widget<QPushButton>(dialog, "buttonOk")->shortcut().isEmpty());
-}
-
-void TestParamicsImporterDlg::metaObjectListsTheSlotsInOrder()
-{
-    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
-    const QMetaObject* meta = dialog.metaObject();
-    QCOMPARE(meta->className(), "ParamicsImporterDlg");
-    QStringList methods;
-    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
-        methods << QString::fromLatin1(meta->method(i).typeName()) + QLatin1Char(' ')
-                     + QString::fromLatin1(meta->method(i).methodSignature());
-    QCOMPARE(methods, QStringList({"void DirectoryBrowser_clicked()", "void MatrixBrowser_clicked()",
-                                 "void buttonOk_clicked()", "void buttonCancel_clicked()", "void RightCheck_clicked()",
-                                 "void LeftCheck_clicked()", "bool any_directory_error()", "bool any_matrix_error()"}));
-    QVERIFY(dialog.qt_metacast("Ui::CVQTParamicsImporterDlg"));
-    QVERIFY(dialog.inherits("CVEditor"));
-}
-
-void TestParamicsImporterDlg::ruleOfTheRoadIsExclusive()
-{
-    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
-    dialog.show();
-    auto* right = widget<QRadioButton>(dialog, "RightCheck");
-    auto* left = widget<QRadioButton>(dialog, "LeftCheck");
-    QTest::mouseClick(left, Qt::LeftButton);
-    QVERIFY(left->isChecked() && !right->isChecked());
-    QTest::mouseClick(right, Qt::LeftButton);
-    QVERIFY(right->isChecked() && !left->isChecked());
-}
 
 void TestParamicsImporterDlg::okImportsWithTheChosenOptions_data()
 {
@@ -245,7 +179,6 @@ void TestParamicsImporterDlg::emptyDirectoryKeepsTheDialogOpen()
 
 void TestParamicsImporterDlg::modelWithSectionsOffersOnlyTheMatrix()
 {
-    ensureSectionType();
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     QVERIFY(CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model.get(), -1, true));
     const int objectsBefore = model->getCatalog()->size();

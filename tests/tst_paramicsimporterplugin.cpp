@@ -13,7 +13,6 @@
 #include <cvpoint.h>
 #include <cvsystem.h>
 
-#include <QMetaMethod>
 #include <QTest>
 
 #include <memory>
@@ -24,13 +23,10 @@ class TestParamicsImporterPlugin : public QObject
 
 private slots:
     void init();
-    void metaObjectOffersOnlyImportParamics();
     void initGuiRegistersTheNetworkFilter();
     void aboutShowsTheVersionLine();
-    void aboutWithoutGuiShowsNothing();
-    void startImportBeforeInstallOpensNothing();
     void startImportOpensTheDialogOnTheActiveModel();
-    void importParamicsNeedsAnActiveModel();
+    void nothingOpensWithoutGuiModelOrInstall();
 
 private:
     QWidget window;
@@ -40,21 +36,6 @@ void TestParamicsImporterPlugin::init()
 {
     ParamicsFilter::plugin = nullptr;
     CVSystem::getSystem().clearImportFilters();
-}
-
-void TestParamicsImporterPlugin::metaObjectOffersOnlyImportParamics()
-{
-    std::unique_ptr<CVPlugin> plugin(ParamicsImporterPluginFactory());
-    const QMetaObject* meta = plugin->metaObject();
-    QCOMPARE(meta->className(), "ParamicsImporterPlugin");
-    QCOMPARE(meta->methodCount() - meta->methodOffset(), 1);
-    const int slot = meta->indexOfSlot("importParamics(CVGui*)");
-    QVERIFY(slot >= meta->methodOffset());
-    QCOMPARE(meta->method(slot).access(), QMetaMethod::Public);
-    QVERIFY(plugin->qt_metacast("ParamicsImporterPlugin") == plugin.get());
-    QVERIFY(plugin->inherits("CVPlugin"));
-    QCOMPARE(plugin->getName(), QStringLiteral("Paramics Importer"));
-    QVERIFY(plugin->verify().isEmpty());
 }
 
 void TestParamicsImporterPlugin::initGuiRegistersTheNetworkFilter()
@@ -89,27 +70,6 @@ void TestParamicsImporterPlugin::aboutShowsTheVersionLine()
     QCOMPARE(lines.at(3), QStringLiteral("For Corvia Version: 6.1.1 (R4318) "));
 }
 
-void TestParamicsImporterPlugin::aboutWithoutGuiShowsNothing()
-{
-    std::unique_ptr<CVPlugin> plugin(ParamicsImporterPluginFactory());
-    ModalWatcher watcher;
-    plugin->about(nullptr);
-    QTest::qWait(60);
-    QVERIFY(watcher.seen().isEmpty());
-}
-
-void TestParamicsImporterPlugin::startImportBeforeInstallOpensNothing()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    CVGui gui(&window);
-    gui.setActiveModel(model.get());
-    std::unique_ptr<CVFilter> filter(ParamicsFilterFactory(&gui, model.get()));
-    ModalWatcher watcher;
-    QVERIFY(filter->startImport(CVFilterDescription(), nullptr, CVPoint()));
-    QTest::qWait(60);
-    QVERIFY(watcher.seen().isEmpty());
-}
-
 void TestParamicsImporterPlugin::startImportOpensTheDialogOnTheActiveModel()
 {
     std::unique_ptr<CVPlugin> plugin(ParamicsImporterPluginFactory());
@@ -130,12 +90,20 @@ void TestParamicsImporterPlugin::startImportOpensTheDialogOnTheActiveModel()
     QVERIFY(!model->getCatalog()->find(QStringLiteral("Paramics Configuration")));
 }
 
-void TestParamicsImporterPlugin::importParamicsNeedsAnActiveModel()
+// About without a window, an import before install() and importParamics
+// without an active model or without a window each open nothing.
+void TestParamicsImporterPlugin::nothingOpensWithoutGuiModelOrInstall()
 {
-    std::unique_ptr<CVPlugin> plugin(ParamicsImporterPluginFactory());
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     CVGui gui(&window);
+    gui.setActiveModel(model.get());
+    std::unique_ptr<CVFilter> filter(ParamicsFilterFactory(&gui, model.get()));
+    std::unique_ptr<CVPlugin> plugin(ParamicsImporterPluginFactory());
+    CVGui noModel(&window);
     ModalWatcher watcher;
-    QVERIFY(QMetaObject::invokeMethod(plugin.get(), "importParamics", Q_ARG(CVGui*, &gui)));
+    plugin->about(nullptr);
+    QVERIFY(filter->startImport(CVFilterDescription(), nullptr, CVPoint()));
+    QVERIFY(QMetaObject::invokeMethod(plugin.get(), "importParamics", Q_ARG(CVGui*, &noModel)));
     QVERIFY(QMetaObject::invokeMethod(plugin.get(), "importParamics", Q_ARG(CVGui*, nullptr)));
     QTest::qWait(60);
     QVERIFY(watcher.seen().isEmpty());

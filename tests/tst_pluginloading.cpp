@@ -4,7 +4,6 @@
 #include "testsupport.h"
 
 #include "dialogautofill.h"
-#include "importcommand.h"
 #include "importrunner.h"
 #include "pluginloader.h"
 
@@ -22,7 +21,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -33,17 +31,6 @@ QStringList buildFolders()
     return {QStringLiteral(CORVIA_BIN_DIR)};
 }
 
-QString readAll(FILE* stream)
-{
-    std::rewind(stream);
-    QByteArray text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        text.append(buffer, qsizetype(n));
-    return QString::fromLocal8Bit(text);
-}
-
 }  // namespace
 
 class TestPluginLoading : public QObject
@@ -52,12 +39,9 @@ class TestPluginLoading : public QObject
 
 private slots:
     void initTestCase();
-    void missingLibraryIsReported();
-    void brokenLibraryIsReported();
     void importThroughFilterAndDialog();
     void importWithoutUserFillsTheDialog_data();
     void importWithoutUserFillsTheDialog();
-    void importCommandRunsThroughThePlugin();
     void corviaWithoutUsableLibraryExplains_data();
     void corviaWithoutUsableLibraryExplains();
 
@@ -77,27 +61,6 @@ void TestPluginLoading::initTestCase()
     filter = ImportRunner::findImportFilter(loader.getFilterFactory());
     QVERIFY2(filter, "the plug-in registered no filter made by ParamicsFilterFactory");
     QCOMPARE(filter->getDescription(), QStringLiteral("Paramics Network"));
-}
-
-void TestPluginLoading::missingLibraryIsReported()
-{
-    NetworkDir empty;
-    PluginLoader missing;
-    CVGui otherGui;
-    QVERIFY(!missing.load(&otherGui, {empty.path()}));
-    QVERIFY(!missing.getPlugin());
-    QVERIFY(missing.errorString().contains(QStringLiteral("libcrvparamicsimporter6.so was not found in ") + empty.path()));
-}
-
-void TestPluginLoading::brokenLibraryIsReported()
-{
-    NetworkDir folder;
-    folder.write(PluginLoader::libraryFileName(QStringLiteral("crvparamicsimporter6")), "not a library");
-    PluginLoader broken;
-    CVGui otherGui;
-    QVERIFY(!broken.load(&otherGui, {folder.path(), QStringLiteral(CORVIA_BIN_DIR)}));
-    QVERIFY(!broken.getPlugin());
-    QVERIFY(broken.errorString().contains(QStringLiteral("cannot be loaded")));
 }
 
 void TestPluginLoading::importThroughFilterAndDialog()
@@ -158,35 +121,6 @@ void TestPluginLoading::importWithoutUserFillsTheDialog()
     QCOMPARE(outcome.warnings.contains(notFound.arg(QStringLiteral("configuration"))), configurationRead);
     QCOMPARE(outcome.warnings.contains(notFound.arg(QStringLiteral("demands"))), demandsRead);
     QVERIFY(outcome.warnings.contains(notFound.arg(QStringLiteral("zones"))));
-}
-
-void TestPluginLoading::importCommandRunsThroughThePlugin()
-{
-    NetworkDir output;
-    const QString saved = output.path() + QStringLiteral("/model.json");
-    const auto run = [&](const QString& directory, QString& printed, QString& errors) {
-        FILE* out = std::tmpfile();
-        FILE* err = std::tmpfile();
-        const ParsedCommandLine commandLine = CommandLine::parse(
-            {QStringLiteral("corvia"), QStringLiteral("import"), directory, QStringLiteral("--save"), saved});
-        const int status = ImportCommand::run(commandLine, out, err);
-        printed = readAll(out);
-        errors = readAll(err);
-        std::fclose(out);
-        std::fclose(err);
-        return status;
-    };
-    QString printed;
-    QString errors;
-    // A directory without a network imports nothing and writes nothing.
-    NetworkDir empty;
-    QCOMPARE(run(empty.path(), printed, errors), 4);
-    QVERIFY(errors.contains(QStringLiteral("File not found (17): zones")));
-    QVERIFY(!QFile::exists(saved));
-
-    QCOMPARE(run(examplesDir(QStringLiteral("quadstone")), printed, errors), 0);
-    QVERIFY2(printed.contains(QStringLiteral("sections               33")), qPrintable(printed));
-    QVERIFY(QFile::exists(saved));
 }
 
 void TestPluginLoading::corviaWithoutUsableLibraryExplains_data()

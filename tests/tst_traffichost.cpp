@@ -1,9 +1,8 @@
-// Host traffic objects: OD matrices, control plans, public lines, vehicle
-// commands and the JSON they are saved as.
+// Host traffic objects: OD matrices, control plans, public lines, section
+// objects and the JSON they are saved as.
 
 #include <cvcatalog.h>
 #include <cvcentroidconfiguration.h>
-#include <cvcommander.h>
 #include <cvcontroljunction.h>
 #include <cvcontrolphase.h>
 #include <cvcontrolplan.h>
@@ -45,12 +44,9 @@ class TestTrafficHost : public QObject
 private slots:
     void timeDurationText_data();
     void timeDurationText();
-    void odMatrixKeepsOnlyPairsWithTrips();
     void odMatrixJson();
     void controlPlanHasOneJunctionPerNode();
     void publicLineUsesEachStopOnce();
-    void vehicleCommandCreatesOneVehicle();
-    void unknownVehicleValuesAreSavedAsNull();
     void sectionObjectsKnowTheirSection();
 };
 
@@ -73,22 +69,6 @@ void TestTrafficHost::timeDurationText()
     QCOMPARE(CVTimeDuration::fromTime(QTime(8, 0)).toSeconds(), 28800.0);
 }
 
-void TestTrafficHost::odMatrixKeepsOnlyPairsWithTrips()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    auto* matrix = make<CVODMatrix>(model.get(), "CVODMatrix");
-    CVObject* a = CVSystem::getSystem().newObject("CVFolder", model.get());
-    CVObject* b = CVSystem::getSystem().newObject("CVFolder", model.get());
-    matrix->setTrips(a, b, 12.5);
-    matrix->setTrips(b, a, 0.0);
-    matrix->setTrips(a, nullptr, 3.0);
-    QCOMPARE(matrix->pairCount(), 1);
-    QCOMPARE(matrix->getTrips(a, b), 12.5);
-    QCOMPARE(matrix->getTrips(b, a), 0.0);
-    matrix->setTrips(a, b, 0.0);  // back to the default
-    QCOMPARE(matrix->pairCount(), 0);
-}
-
 void TestTrafficHost::odMatrixJson()
 {
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
@@ -106,11 +86,6 @@ void TestTrafficHost::odMatrixJson()
     QCOMPARE(json.value("start").toString(), QStringLiteral("23:45:00"));
     QCOMPARE(json.value("duration").toDouble(), 900.0);
     QCOMPARE(json.value("vehicle").toInteger(), qint64(car->getId()));
-    const QVector<CVODMatrix::Trip> trips = matrix->sortedTrips();
-    QCOMPARE(trips.size(), 2);
-    QCOMPARE(trips.at(0).origin, a->getId());
-    QCOMPARE(trips.at(0).destination, b->getId());
-    QCOMPARE(trips.at(0).trips, 1.0);
 
     matrix->setVehicle(nullptr);
     QVERIFY(fieldsOf(*matrix).value("vehicle").isNull());
@@ -169,30 +144,6 @@ void TestTrafficHost::publicLineUsesEachStopOnce()
     const QJsonObject json = fieldsOf(*line);
     QCOMPARE(json.value("departures").toArray(), (QJsonArray{"07:00:00", "07:20:00"}));
     QCOMPARE(json.value("stops").toArray(), QJsonArray{qint64(stop->getId())});
-}
-
-void TestTrafficHost::vehicleCommandCreatesOneVehicle()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    const int before = model->getCatalog()->size(model->getType("CVVehicle"));
-    auto* command = new CVVehicleNewCmd;
-    QCOMPARE(command->createdObject(), nullptr);
-    model->getCommander()->addCommand(command);
-    QVERIFY(command->createdObject());
-    QCOMPARE(command->createdObject()->getTypeName(), QStringLiteral("CVVehicle"));
-    QCOMPARE(model->getCatalog()->size(model->getType("CVVehicle")), before + 1);
-}
-
-void TestTrafficHost::unknownVehicleValuesAreSavedAsNull()
-{
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    CVObject* vehicle = CVSystem::getSystem().newObject("CVVehicle", model.get());
-    vehicle->setDataValue(model->getColumn("CVVehicle::widthMean"), -1.0);
-    vehicle->setDataValue(model->getColumn("CVVehicle::lengthMean"), 10.0);
-    QVERIFY(model->getColumn("CVVehicle::maxDecelMax"));
-    const QJsonObject attributes = fieldsOf(*vehicle).value("attributes").toObject();
-    QVERIFY(attributes.value("CVVehicle::widthMean").isNull());
-    QCOMPARE(attributes.value("CVVehicle::lengthMean").toDouble(), 10.0);
 }
 
 void TestTrafficHost::sectionObjectsKnowTheirSection()
