@@ -20,6 +20,8 @@
 #include <cvtext.h>
 #include <cvturning.h>
 
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -48,6 +50,7 @@ private slots:
     void unlistedLinksGoWithTheirApproach();
     void gisFormats_data();
     void gisFormats();
+    void geoJsonReprojects();
     void gisRefusesUnknownFormatAndCrs();
     void stopsDetectorsAndBuses();
 
@@ -398,6 +401,25 @@ void TestModelExports::unlistedLinksGoWithTheirApproach()
     for (const auto& phase : elements(prefix + ".tll.xml", "phase"))
         written << phase["state"];
     QCOMPARE(written, states);
+}
+
+// A GIS user lays the GeoJSON over a web map: reprojecting it keeps every
+// feature.
+void TestModelExports::geoJsonReprojects()
+{
+    const QString ogr2ogr = QStandardPaths::findExecutable(QStringLiteral("ogr2ogr"));
+    QVERIFY2(!ogr2ogr.isEmpty(), "ogr2ogr (gdal-bin) is not installed");
+    QTemporaryDir dir;
+    QVERIFY(GisExporter::write(*model, dir.filePath("net.geojson"), QString::fromLatin1(santiagoPlane), nullptr, nullptr));
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(ogr2ogr, {"-t_srs", "EPSG:3857", dir.filePath("web.geojson"), dir.filePath("net.geojson")});
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY2(process.exitCode() == 0, process.readAll().constData());
+    int features = 0;
+    for (const auto& kind : readBack(dir.filePath("web.geojson")).byKind)
+        features += int(kind.second.size());
+    QCOMPARE(features, 4);  // three sections and the node
 }
 
 void TestModelExports::gisRefusesUnknownFormatAndCrs()

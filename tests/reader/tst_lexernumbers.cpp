@@ -1,10 +1,13 @@
 // The lexer converts plain decimals itself; every conversion a reader asks
-// of a token must still give exactly what QString gives for its text, on
-// words made to sit on the edges of the conversions (the words of real and
-// generated networks are covered by the golden models).
+// of a token must still give exactly what QString gives for its text:
+// every word of the real network and of a generated city, and words made
+// to sit on the edges of the conversions.
 
 #include "reader/paramicslexer.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstring>
@@ -16,10 +19,12 @@ class TestLexerNumbers : public QObject
 private slots:
     void adversarialWords_data();
     void adversarialWords();
+    void everyWordOfRealAndGeneratedNetworks();
 
 private:
     // Empty when the token converts its text as QString does; otherwise why not.
     static QString mismatch(const QString& word);
+    static QStringList wordsOfDirectory(const QString& directory);
 };
 
 namespace {
@@ -84,6 +89,48 @@ void TestLexerNumbers::adversarialWords()
     QFETCH(QString, word);
     const QString why = mismatch(word);
     QVERIFY2(why.isEmpty(), qPrintable(word + ": " + why));
+}
+
+QStringList TestLexerNumbers::wordsOfDirectory(const QString& directory)
+{
+    QStringList words;
+    for (const QString& name : QDir(directory).entryList(QDir::Files)) {
+        if (name.endsWith(QLatin1String(".json")))
+            continue;
+        ParamicsLexer lexer;
+        lexer.openFile(directory + QLatin1Char('/') + name);
+        ParamicsToken token;
+        while (lexer.notAtEnd()) {
+            lexer.nextToken(token);
+            words << token.text;
+        }
+    }
+    return words;
+}
+
+void TestLexerNumbers::everyWordOfRealAndGeneratedNetworks()
+{
+    const QString real = QStringLiteral(SHARED_NETWORKS_DIR "/escenario2");
+    if (!QFileInfo::exists(real) && qEnvironmentVariable("CI") == QLatin1String("true"))
+        QFAIL("the real network is missing");
+    QTemporaryDir scratch;
+    const QString city = scratch.path() + QStringLiteral("/city");
+    QProcess generator;
+    generator.start(QStringLiteral("python3"), {QStringLiteral(GENERATOR), "--size", "city", "--seed", "3", city});
+    QVERIFY(generator.waitForFinished(120000) && generator.exitCode() == 0);
+
+    QStringList words = wordsOfDirectory(real) + wordsOfDirectory(city);
+    QVERIFY2(words.size() > 1000000, "too few words read");
+    words.removeDuplicates();
+    int numeric = 0;
+    for (const QString& word : std::as_const(words)) {
+        const QString why = mismatch(word);
+        QVERIFY2(why.isEmpty(), qPrintable(word + ": " + why));
+        ParamicsToken token;
+        ParamicsLexer::classify(word, token);
+        numeric += token.isNumeric() ? 1 : 0;
+    }
+    QVERIFY(numeric > 1000);
 }
 
 QTEST_GUILESS_MAIN(TestLexerNumbers)
