@@ -109,10 +109,10 @@ private:
     QMap<int, ParamicsZone*> zones;
     QMap<int, ParamicsCategory*> categories;
     QMap<int, ParamicsCentre*> centres;
-    QMap<QString, ParamicsNode*> nodes;
-    QMap<QString, ParamicsNode*> rampNodes;
-    QMap<QString, ParamicsLink*> links;
-    QMap<QString, ParamicsLink*> rampLinks;
+    ParamicsNodeMap nodes;
+    ParamicsNodeMap rampNodes;
+    ParamicsLinkMap links;
+    ParamicsLinkMap rampLinks;
     QVector<ParamicsDemand*> demands;
     QMap<int, ParamicsMatrix*> matrixEntries;
     QMap<int, ParamicsBusStop*> busStops;

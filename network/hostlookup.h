@@ -10,11 +10,6 @@ class CVModel;
 class CVObject;
 class CVSection;
 
-// The record maps that the network builders share, keyed by node id and by
-// link name ("from:to").
-using ParamicsNodeMap = QMap<QString, ParamicsNode*>;
-using ParamicsLinkMap = QMap<QString, ParamicsLink*>;
-
 // The host section with that id, or null for id 0 (a link never built).
 CVSection* findSection(const CVModel* model, unsigned int id);
 // The host section built for the named link, or null.

@@ -17,7 +17,7 @@ class CVModel;
 class LinksReader
 {
 public:
-    LinksReader(QMap<QString, ParamicsNode*>& nodes, QMap<QString, ParamicsLink*>& links,
+    LinksReader(ParamicsNodeMap& nodes, ParamicsLinkMap& links,
                 const QMap<int, ParamicsCategory*>& categories)
         : nodes(nodes), links(links), categories(categories)
     {
@@ -42,8 +42,8 @@ private:
     void finishRamp();
     void completeCurrent();
 
-    QMap<QString, ParamicsNode*>& nodes;
-    QMap<QString, ParamicsLink*>& links;
+    ParamicsNodeMap& nodes;
+    ParamicsLinkMap& links;
     const QMap<int, ParamicsCategory*>& categories;
     ParamicsTokenStream* in = nullptr;
     ParamicsLink* current = nullptr;
@@ -58,7 +58,7 @@ private:
 class TurningConfiguration
 {
 public:
-    TurningConfiguration(const QMap<QString, ParamicsNode*>& nodes, const QMap<QString, ParamicsLink*>& links,
+    TurningConfiguration(const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
                          CVModel* model, bool rightHandDrive)
         : nodes(nodes), links(links), model(model), rightHandDrive(rightHandDrive)
     {
@@ -72,8 +72,8 @@ public:
     static void sortSections(QVector<Section>& sections, bool rightHandDrive);
 
 private:
-    const QMap<QString, ParamicsNode*>& nodes;
-    const QMap<QString, ParamicsLink*>& links;
+    const ParamicsNodeMap& nodes;
+    const ParamicsLinkMap& links;
     CVModel* model;
     bool rightHandDrive;
 };

@@ -18,7 +18,7 @@
 class NodesReader
 {
 public:
-    NodesReader(ParamicsTokenStream& stream, QMap<QString, ParamicsNode*>& nodes, CVBBox& boundingBox,
+    NodesReader(ParamicsTokenStream& stream, ParamicsNodeMap& nodes, CVBBox& boundingBox,
                 double& unitFactor, float toRedTime)
         : in(stream), nodes(nodes), boundingBox(boundingBox), unitFactor(unitFactor), toRedTime(toRedTime)
     {
@@ -36,7 +36,7 @@ private:
     void storePending();
 
     ParamicsTokenStream& in;
-    QMap<QString, ParamicsNode*>& nodes;
+    ParamicsNodeMap& nodes;
     CVBBox& boundingBox;
     double& unitFactor;
     const float toRedTime;
@@ -49,7 +49,7 @@ private:
 class NextLanesReader
 {
 public:
-    NextLanesReader(ParamicsTokenStream& stream, const QMap<QString, ParamicsLink*>& links)
+    NextLanesReader(ParamicsTokenStream& stream, const ParamicsLinkMap& links)
         : in(stream), links(links)
     {
     }
@@ -60,7 +60,7 @@ private:
     void readNextValues();
 
     ParamicsTokenStream& in;
-    const QMap<QString, ParamicsLink*>& links;
+    const ParamicsLinkMap& links;
     ParamicsLink* link = nullptr;
     int lane = 0;
 };
@@ -72,7 +72,7 @@ private:
 class JunctionsReader
 {
 public:
-    JunctionsReader(ParamicsTokenStream& stream, const QMap<QString, ParamicsLink*>& links)
+    JunctionsReader(ParamicsTokenStream& stream, const ParamicsLinkMap& links)
         : in(stream), links(links)
     {
     }
@@ -84,7 +84,7 @@ private:
     void readLanes();
 
     ParamicsTokenStream& in;
-    const QMap<QString, ParamicsLink*>& links;
+    const ParamicsLinkMap& links;
     ParamicsLink* link = nullptr;
     ParamicsTurning* turning = nullptr;
 };

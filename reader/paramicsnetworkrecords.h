@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reader/paramicsphase.h"
+#include "reader/paramicsrecordmap.h"
 
 #include <cvpoint.h>
 
@@ -109,3 +110,7 @@ struct ParamicsNode
     void appendPriority(const ParamicsPhase& phase) { priorities.append(phase); }
     void increaseSectionCount() { ++sectionCount; }
 };
+
+// The records of nodes by id and of links by name ("from:to").
+using ParamicsNodeMap = ParamicsNamedRecords<ParamicsNode>;
+using ParamicsLinkMap = ParamicsNamedRecords<ParamicsLink>;

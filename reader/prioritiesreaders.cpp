@@ -207,7 +207,7 @@ void SiasPrioritiesReader::readBarred()
     in.next();
 }
 
-void barTurningsBarredInEveryStage(const QMap<QString, ParamicsNode*>& nodes)
+void barTurningsBarredInEveryStage(const ParamicsNodeMap& nodes)
 {
     for (ParamicsNode* node : nodes) {
         if (!node)

@@ -24,8 +24,8 @@
 class PrioritiesReader
 {
 public:
-    PrioritiesReader(ParamicsTokenStream& stream, const QMap<QString, ParamicsNode*>& nodes,
-                     const QMap<QString, ParamicsLink*>& links)
+    PrioritiesReader(ParamicsTokenStream& stream, const ParamicsNodeMap& nodes,
+                     const ParamicsLinkMap& links)
         : in(stream), nodes(nodes), links(links)
     {
     }
@@ -42,8 +42,8 @@ protected:
     void skip(int count);
 
     ParamicsTokenStream& in;
-    const QMap<QString, ParamicsNode*>& nodes;
-    const QMap<QString, ParamicsLink*>& links;
+    const ParamicsNodeMap& nodes;
+    const ParamicsLinkMap& links;
 
     ParamicsNode* junction = nullptr;
     QString fromNode;
@@ -90,4 +90,4 @@ private:
 
 // Sias files bar a movement only within stages; it is barred outright when
 // every stage of its junction bars it.
-void barTurningsBarredInEveryStage(const QMap<QString, ParamicsNode*>& nodes);
+void barTurningsBarredInEveryStage(const ParamicsNodeMap& nodes);

@@ -30,8 +30,8 @@ struct ParamicsImporterProbe
     QMap<int, ParamicsZone*>& zones() { return i.zones; }
     QMap<int, ParamicsCategory*>& categories() { return i.categories; }
     QMap<int, ParamicsCentre*>& centres() { return i.centres; }
-    QMap<QString, ParamicsNode*>& nodes() { return i.nodes; }
-    QMap<QString, ParamicsLink*>& links() { return i.links; }
+    ParamicsNodeMap& nodes() { return i.nodes; }
+    ParamicsLinkMap& links() { return i.links; }
     QVector<ParamicsDemand*>& demands() { return i.demands; }
     QMap<int, int>& zoneNumbers() { return i.zoneNumbers; }
     QMap<int, int>& zoneRenumbering() { return i.zoneRenumbering; }

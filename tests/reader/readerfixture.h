@@ -44,8 +44,8 @@ struct ReaderFixture
     QMap<int, int> zoneRenumbering;
     QMap<int, ParamicsCategory*> categories;
     QMap<int, ParamicsCentre*> centres;
-    QMap<QString, ParamicsNode*> nodes;
-    QMap<QString, ParamicsLink*> links;
+    ParamicsNodeMap nodes;
+    ParamicsLinkMap links;
     QVector<ParamicsDemand*> demands;
     QMap<int, ParamicsMatrix*> matrixEntries;
     QMap<int, ParamicsProfile*> profiles;
