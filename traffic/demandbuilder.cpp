@@ -63,24 +63,12 @@ public:
     void setDemandTrips(CVODMatrix* matrix, const ParamicsDemand& demand, Trips tripsOf) const
     {
         const bool skipZeros = zerosAddNothing(tripsOf(0.0));
-        for (const Zone& origin : zones) {
-            if (!origin.centroid)
-                continue;
-            const auto row = demand.rows.constFind(origin.number);
-            if (row == demand.rows.cend())
-                continue;
-            const qsizetype end = std::min(row->size(), indexEnd());
-            const auto setPosition = [&](qsizetype position, double value) {
-                if (CVObject* destination = centroidAt(position))
-                    matrix->setTrips(origin.centroid, destination, tripsOf(value));
-            };
-            if (skipZeros) {
-                row->forEachNonZero(0, end, setPosition);
-            } else {
-                for (qsizetype position = 0; position < end; ++position)
-                    setPosition(position, row->at(position));
-            }
-        }
+        std::size_t pairCount = 0;
+        forEachDemandPair(demand, skipZeros, [&pairCount](CVObject*, CVObject*, double) { ++pairCount; });
+        matrix->reservePairs(pairCount);
+        forEachDemandPair(demand, skipZeros, [&](CVObject* origin, CVObject* destination, double value) {
+            matrix->setTrips(origin, destination, tripsOf(value));
+        });
     }
 
     // The trips of a matrix file matrix times the proportion, for every pair
@@ -125,6 +113,32 @@ public:
     }
 
 private:
+    // Calls visit(origin centroid, destination centroid, value) for the
+    // values of a demands file matrix between zones with centroids, by
+    // origin zone and then by position in the row; zeros only when asked.
+    template <typename Visit>
+    void forEachDemandPair(const ParamicsDemand& demand, bool skipZeros, Visit visit) const
+    {
+        for (const Zone& origin : zones) {
+            if (!origin.centroid)
+                continue;
+            const auto row = demand.rows.constFind(origin.number);
+            if (row == demand.rows.cend())
+                continue;
+            const qsizetype end = std::min(row->size(), indexEnd());
+            const auto visitPosition = [&](qsizetype position, double value) {
+                if (CVObject* destination = centroidAt(position))
+                    visit(origin.centroid, destination, value);
+            };
+            if (skipZeros) {
+                row->forEachNonZero(0, end, visitPosition);
+            } else {
+                for (qsizetype position = 0; position < end; ++position)
+                    visitPosition(position, row->at(position));
+            }
+        }
+    }
+
     struct Zone
     {
         int index;           // reading index in the zones file

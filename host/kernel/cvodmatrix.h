@@ -30,6 +30,9 @@ public:
     // Trips of a pair; setting 0 forgets the pair. Null centroids are ignored.
     void setTrips(const CVObject* origin, const CVObject* destination, double trips);
     void setTrips(unsigned int originId, unsigned int destinationId, double trips);
+    // Makes room for that many more pairs at once, so that a matrix filled
+    // pair by pair is not copied each time its storage grows.
+    void reservePairs(std::size_t count) { pairs.reserve(pairs.size() + count); }
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
     QVector<Trip> sortedTrips() const;
