@@ -36,16 +36,30 @@ void CVObject::setDataValue(const CVColumn* column, const QVariant& value)
 {
     if (!column)
         return;
-    if (!dataValues)
-        dataValues = std::make_unique<QHash<const CVColumn*, QVariant>>();
-    dataValues->insert(column, value);
+    for (DataValue& entry : dataValues) {
+        if (entry.first == column) {
+            entry.second = value;
+            return;
+        }
+    }
+    if (dataValues.empty())
+        dataValues.reserve(2);
+    dataValues.emplace_back(column, value);
+}
+
+const CVObject::DataValue* CVObject::findDataValue(const CVColumn* column) const
+{
+    for (const DataValue& entry : dataValues) {
+        if (entry.first == column)
+            return &entry;
+    }
+    return nullptr;
 }
 
 QVariant CVObject::getDataValue(const CVColumn* column) const
 {
-    if (!column || !dataValues)
-        return QVariant();
-    return dataValues->value(column);
+    const DataValue* entry = column ? findDataValue(column) : nullptr;
+    return entry ? entry->second : QVariant();
 }
 
 QVariant CVObject::getDataValue(const QString& columnName) const
@@ -65,10 +79,7 @@ double CVObject::getDataValueDouble(const CVColumn* column, CVContext::Context) 
 
 void CVObject::copyDataValuesFrom(const CVObject& other)
 {
-    if (other.dataValues)
-        dataValues = std::make_unique<QHash<const CVColumn*, QVariant>>(*other.dataValues);
-    else
-        dataValues.reset();
+    dataValues = other.dataValues;
 }
 
 void CVObject::writeFields(QJsonObject&) const {}
@@ -98,9 +109,7 @@ void CVObject::readDataValues(const QJsonObject& values, CVReadContext& context)
 QJsonObject CVObject::dataValuesJson() const
 {
     QJsonObject values;
-    if (dataValues) {
-        for (auto it = dataValues->cbegin(); it != dataValues->cend(); ++it)
-            values.insert(it.key()->getName(), QJsonValue::fromVariant(it.value()));
-    }
+    for (const DataValue& entry : dataValues)
+        values.insert(entry.first->getName(), QJsonValue::fromVariant(entry.second));
     return values;
 }

@@ -8,7 +8,8 @@
 #include <QString>
 #include <QVariant>
 
-#include <memory>
+#include <utility>
+#include <vector>
 
 class CVModel;
 class CVReadContext;
@@ -80,6 +81,10 @@ private:
     unsigned int tick = 0;
     QString name;
     QString externalId;
-    // Most objects carry no attribute columns; the table is made on first use.
-    std::unique_ptr<QHash<const CVColumn*, QVariant>> dataValues;
+    // Objects carry no attribute values or a handful (a section: speed and
+    // lane width), so a short list searched in order beats a hash table that
+    // costs allocations per object. Empty until the first value is set.
+    using DataValue = std::pair<const CVColumn*, QVariant>;
+    std::vector<DataValue> dataValues;
+    const DataValue* findDataValue(const CVColumn* column) const;
 };
