@@ -13,6 +13,8 @@
 #include <cvsection.h>
 #include <cvsystem.h>
 
+#include <QHash>
+
 #include <cmath>
 
 namespace {
@@ -45,6 +47,10 @@ void SectionBuilder::build()
 {
     if (!model)
         return;
+    // Links name a handful of road types: each is looked up in the
+    // catalogue once. Sections are never road types, so building them does
+    // not change what a name finds.
+    QHash<QString, CVRoadType*> roadTypes;
     for (auto it = links.cbegin(); it != links.cend(); ++it) {
         ParamicsLink* link = it.value();
         if (!link || link->barred)
@@ -57,11 +63,14 @@ void SectionBuilder::build()
             dynamic_cast<CVSection*>(CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model, -1, true));
         if (!section)
             continue;
-        section->setName(QStringLiteral("N%1_N%2").arg(link->from, link->to));
+        section->setName(QLatin1Char('N') + link->from + QLatin1String("_N") + link->to);
         const ParamicsCategory& category = linkCategory(link);
         if (link->roadType.isEmpty())
             link->roadType = category.type;
-        section->setRoadType(findRoadType(link->roadType), true);
+        auto roadType = roadTypes.constFind(link->roadType);
+        if (roadType == roadTypes.cend())
+            roadType = roadTypes.insert(link->roadType, findRoadType(link->roadType));
+        section->setRoadType(roadType.value(), true);
         setSectionAttributes(section, link, category);
 
         link->sectionId = section->getId();

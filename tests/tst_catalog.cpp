@@ -4,11 +4,13 @@
 #include <cvcatalog.h>
 #include <cvfolder.h>
 #include <cvmodel.h>
+#include <cvsection.h>
 #include <cvsystem.h>
 
 #include <QtTest>
 
 #include <memory>
+#include <vector>
 
 class TestCatalog : public QObject
 {
@@ -20,6 +22,9 @@ private slots:
     void indexFollowsRenameAndRemove();
     void externalIdLookupFollowsChanges();
     void objectsByTypeInAscendingId();
+    void objectsAddedOutOfIdOrder_data();
+    void objectsAddedOutOfIdOrder();
+    void dataValuesSetAndReplaced();
     void createFolderReusesByName();
 };
 
@@ -96,6 +101,63 @@ void TestCatalog::objectsByTypeInAscendingId()
     const CVCatalog::ObjectsById* folders = model->getCatalog()->getObjectsByType(folderType);
     QVERIFY(folders);
     QCOMPARE(QVector<unsigned int>(folders->keyBegin(), folders->keyEnd()), made);
+}
+
+// Objects read from a model file come with their saved ids, in any order;
+// an id already taken is refused and the object stays with its creator.
+void TestCatalog::objectsAddedOutOfIdOrder_data()
+{
+    QTest::addColumn<QVector<int>>("ids");
+    QTest::addColumn<QVector<unsigned int>>("expected");
+
+    QTest::newRow("ascending") << QVector<int>{3, 5, 9} << QVector<unsigned int>{3, 5, 9};
+    QTest::newRow("descending") << QVector<int>{9, 5, 3} << QVector<unsigned int>{3, 5, 9};
+    QTest::newRow("one in the middle") << QVector<int>{2, 8, 5, 10} << QVector<unsigned int>{2, 5, 8, 10};
+    QTest::newRow("id taken twice") << QVector<int>{4, 7, 4} << QVector<unsigned int>{4, 7};
+}
+
+void TestCatalog::objectsAddedOutOfIdOrder()
+{
+    QFETCH(QVector<int>, ids);
+    QFETCH(QVector<unsigned int>, expected);
+
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVCatalog* catalog = model->getCatalog();
+    const CVType* folderType = model->getType(QStringLiteral("CVFolder"));
+    std::vector<std::unique_ptr<CVObject>> refused;
+    for (int id : ids) {
+        CVObject* folder = folderType->create(model.get());
+        folder->setId(unsigned(id));
+        catalog->add(folder);
+        if (catalog->find(unsigned(id)) != folder)
+            refused.emplace_back(folder);
+    }
+    QCOMPARE(int(refused.size()), ids.size() - expected.size());
+    const CVCatalog::ObjectsById* folders = catalog->getObjectsByType(folderType);
+    QVERIFY(folders);
+    QCOMPARE(QVector<unsigned int>(folders->keyBegin(), folders->keyEnd()), expected);
+    QCOMPARE(catalog->size(folderType), expected.size());
+}
+
+void TestCatalog::dataValuesSetAndReplaced()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVObject* section = CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model.get());
+    const CVColumn* speed = CVSection::speedColumn();
+    const CVColumn* lanes = CVSection::nbLanesColumn();
+    QVERIFY(!section->getDataValue(speed).isValid());
+
+    section->setDataValue(speed, 50.0);
+    section->setDataValue(lanes, 2);
+    section->setDataValue(speed, 80.0);
+    section->setDataValue(nullptr, 1);
+    QCOMPARE(section->getDataValueDouble(speed), 80.0);
+    QCOMPARE(section->getDataValueInt(lanes), 2);
+    QCOMPARE(section->getDataValue(CVSection::laneWidthColumn()), QVariant());
+    // Each column once in the saved values, with its last value.
+    const QJsonObject saved = section->dataValuesJson();
+    QCOMPARE(saved.size(), 2);
+    QCOMPARE(saved.value(speed->getName()).toDouble(), 80.0);
 }
 
 void TestCatalog::createFolderReusesByName()

@@ -4,16 +4,18 @@
 
 CVCatalog::~CVCatalog()
 {
-    // The indexes go first, so that no object is deleted while they still
-    // share its name; the objects then go in id order, close to the order
-    // they were allocated in, which keeps freeing them cache-friendly.
+    // The whole model goes: nothing is unregistered object by object. The
+    // objects are taken from the id table, the indexes are dropped whole,
+    // and the objects are deleted in id order, close to the order they were
+    // allocated in, which keeps freeing them cache-friendly.
+    QVector<CVObject*> objects;
+    objects.reserve(byId.size());
+    for (CVObject* object : std::as_const(byId))
+        objects.append(object);
     byName.clear();
     byFoldedName.clear();
     byExternalId.clear();
-    QVector<CVObject*> objects;
-    objects.reserve(byId.size());
-    for (const ObjectsById& ofType : std::as_const(byType))
-        objects.append(QVector<CVObject*>(ofType.cbegin(), ofType.cend()));
+    lowestByExternalId.clear();
     byType.clear();
     byId.clear();
     std::sort(objects.begin(), objects.end(),
@@ -24,10 +26,17 @@ CVCatalog::~CVCatalog()
 
 void CVCatalog::add(CVObject* object)
 {
-    if (!object || byId.contains(object->getId()))
+    if (!object)
         return;
-    byId.insert(object->getId(), object);
-    byType[object->getType()].insert(object->getId(), object);
+    const qsizetype before = byId.size();
+    CVObject*& slot = byId[object->getId()];
+    if (byId.size() == before)
+        return;  // the id is taken
+    slot = object;
+    // Ids are handed out in ascending order, so a new object goes last
+    // among those of its type: the hint saves the search down the tree.
+    ObjectsById& ofType = byType[object->getType()];
+    ofType.insert(ofType.cend(), object->getId(), object);
     if (!object->getName().isEmpty()) {
         byName.insert(object->getName(), object);
         byFoldedName.insert(object->getName().toCaseFolded(), object);

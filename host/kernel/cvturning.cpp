@@ -110,6 +110,7 @@ void CVTurning::curve()
     const double reach = pathStart.distance2D(pathEnd) / 3.0;
     const CVPoint c1(pathStart.x + inX * reach, pathStart.y + inY * reach, pathStart.z);
     const CVPoint c2(pathEnd.x - outX * reach, pathEnd.y - outY * reach, pathEnd.z);
+    path.reserve(CurveSteps + 1);
     path.append(pathStart);
     for (int step = 1; step < CurveSteps; ++step) {
         const double t = double(step) / CurveSteps, u = 1.0 - t;
