@@ -110,10 +110,12 @@ void TestCatalog::objectsAddedOutOfIdOrder_data()
     QTest::addColumn<QVector<int>>("ids");
     QTest::addColumn<QVector<unsigned int>>("expected");
 
-    QTest::newRow("ascending") << QVector<int>{3, 5, 9} << QVector<unsigned int>{3, 5, 9};
-    QTest::newRow("descending") << QVector<int>{9, 5, 3} << QVector<unsigned int>{3, 5, 9};
-    QTest::newRow("one in the middle") << QVector<int>{2, 8, 5, 10} << QVector<unsigned int>{2, 5, 8, 10};
-    QTest::newRow("id taken twice") << QVector<int>{4, 7, 4} << QVector<unsigned int>{4, 7};
+    // Above the ids of the objects every new model holds.
+    QTest::newRow("ascending") << QVector<int>{103, 105, 109} << QVector<unsigned int>{103, 105, 109};
+    QTest::newRow("descending") << QVector<int>{109, 105, 103} << QVector<unsigned int>{103, 105, 109};
+    QTest::newRow("one in the middle") << QVector<int>{102, 108, 105, 110}
+                                       << QVector<unsigned int>{102, 105, 108, 110};
+    QTest::newRow("id taken twice") << QVector<int>{104, 107, 104} << QVector<unsigned int>{104, 107};
 }
 
 void TestCatalog::objectsAddedOutOfIdOrder()
@@ -144,16 +146,15 @@ void TestCatalog::dataValuesSetAndReplaced()
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     CVObject* section = CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model.get());
     const CVColumn* speed = CVSection::speedColumn();
-    const CVColumn* lanes = CVSection::nbLanesColumn();
+    const CVColumn* laneWidth = CVSection::laneWidthColumn();
     QVERIFY(!section->getDataValue(speed).isValid());
 
     section->setDataValue(speed, 50.0);
-    section->setDataValue(lanes, 2);
+    section->setDataValue(laneWidth, 3.5);
     section->setDataValue(speed, 80.0);
     section->setDataValue(nullptr, 1);
     QCOMPARE(section->getDataValueDouble(speed), 80.0);
-    QCOMPARE(section->getDataValueInt(lanes), 2);
-    QCOMPARE(section->getDataValue(CVSection::laneWidthColumn()), QVariant());
+    QCOMPARE(section->getDataValueDouble(laneWidth), 3.5);
     // Each column once in the saved values, with its last value.
     const QJsonObject saved = section->dataValuesJson();
     QCOMPARE(saved.size(), 2);
