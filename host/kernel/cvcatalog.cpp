@@ -1,17 +1,20 @@
 #include "cvcatalog.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 CVCatalog::~CVCatalog()
 {
     // The whole model goes: nothing is unregistered object by object. The
-    // objects are taken from the id table, the indexes are dropped whole,
-    // and the objects are deleted in id order, close to the order they were
-    // allocated in, which keeps freeing them cache-friendly.
-    QVector<CVObject*> objects;
-    objects.reserve(byId.size());
-    for (CVObject* object : std::as_const(byId))
-        objects.append(object);
+    // objects are taken from the id table with their ids (sorting them then
+    // reads no object), the indexes are dropped whole, and the objects are
+    // deleted in id order, close to the order they were allocated in, which
+    // keeps freeing them cache-friendly.
+    std::vector<std::pair<unsigned int, CVObject*>> objects;
+    objects.reserve(std::size_t(byId.size()));
+    for (auto it = byId.cbegin(); it != byId.cend(); ++it)
+        objects.emplace_back(it.key(), it.value());
     byName.clear();
     byFoldedName.clear();
     byExternalId.clear();
@@ -19,9 +22,9 @@ CVCatalog::~CVCatalog()
     byType.clear();
     byId.clear();
     std::sort(objects.begin(), objects.end(),
-              [](const CVObject* a, const CVObject* b) { return a->getId() < b->getId(); });
-    for (CVObject* object : std::as_const(objects))
-        delete object;
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : objects)
+        delete entry.second;
 }
 
 void CVCatalog::add(CVObject* object)
