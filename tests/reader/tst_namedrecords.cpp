@@ -25,7 +25,6 @@ class TestNamedRecords : public QObject
 private slots:
     void replaceKeepsOrderAndLookUpsInStep_data();
     void replaceKeepsOrderAndLookUpsInStep();
-    void clearEmptiesBoth();
 };
 
 void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep_data()
@@ -75,17 +74,6 @@ void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep()
     ParamicsRecords::replace(records, order.first(), first);
     QCOMPARE(Tagged::deleted, deleted);
     qDeleteAll(records);
-}
-
-void TestNamedRecords::clearEmptiesBoth()
-{
-    Tagged kept(1);
-    ParamicsNamedRecords<Tagged> records;
-    records.insert(QStringLiteral("a"), &kept);
-    records.clear();
-    QVERIFY(records.isEmpty());
-    QVERIFY(!records.contains(QStringLiteral("a")));
-    QCOMPARE(records.value(QStringLiteral("a")), nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestNamedRecords)
