@@ -134,14 +134,14 @@ void writeBusyNode(const QString& dir, int entering, int copies)
 struct HostileCase
 {
     using Build = std::function<void(const QString& dir)>;
-    HostileCase(const char* caseName, Build builder, bool same = false, const QString& missing = QString())
+    HostileCase(const QByteArray& caseName, Build builder, bool same = false, const QString& missing = QString())
         : name(caseName), build(std::move(builder)), sameAsExample(same), missingFile(missing)
     {
     }
     // One host object per few bytes of input.
     bool manyObjects = false;
 
-    const char* name;
+    QByteArray name;
     Build build;
     bool sameAsExample;   // imports exactly what the plain example does
     QString missingFile;  // warned about as "File not found"
@@ -190,7 +190,7 @@ QVector<HostileCase> hostileCases()
         const QByteArray label = "flood of " + keyword.trimmed() + " in " + file.toUtf8();
         const QString fileName = file;
         const QByteArray word = keyword;
-        cases.append({qstrdup(label.constData()), [fileName, word](const QString& dir) {
+        cases.append({label, [fileName, word](const QString& dir) {
             QDir().mkpath(dir);
             writeFile(dir + QLatin1Char('/') + fileName, repeated(word, FloodBytes));
         }});
@@ -201,12 +201,12 @@ QVector<HostileCase> hostileCases()
         writeFile(dir + QStringLiteral("/zones"), QByteArray("zone 0 0\n").repeated(64000));
     }});
     for (quint32 seed : {1u, 2u, 3u})
-        cases.append({qstrdup(qPrintable(QStringLiteral("truncated, seed %1").arg(seed))), example(truncatedWithSeed(seed))});
+        cases.append({QStringLiteral("truncated, seed %1").arg(seed).toUtf8(), example(truncatedWithSeed(seed))});
     cases.append({"empty files", example([](const QString&, const QByteArray&) { return QByteArray(); })});
     for (const char* value : {"1e308", "-1e308", "inf", "nan", "-0"})
-        cases.append({qstrdup(qPrintable(QStringLiteral("decimals %1").arg(value))), example(decimalsAs(value))});
+        cases.append({QStringLiteral("decimals %1").arg(value).toUtf8(), example(decimalsAs(value))});
     for (const char* value : {"0", "-1", "99999", "2147483647"})
-        cases.append({qstrdup(qPrintable(QStringLiteral("lanes %1").arg(value))), example(lanesAs(value))});
+        cases.append({QStringLiteral("lanes %1").arg(value).toUtf8(), example(lanesAs(value))});
     cases.append({"categories of 0 lanes and 0 width", example([](const QString& name, const QByteArray& text) {
         if (name != QLatin1String("categories"))
             return text;
@@ -214,7 +214,7 @@ QVector<HostileCase> hostileCases()
     })});
     for (const char* removed : {"nodes", "categories", "centres", "links.0"}) {
         const QString file = QLatin1String(removed);
-        cases.append({qstrdup(qPrintable(QStringLiteral("no %1 file").arg(file))), [file](const QString& dir) {
+        cases.append({QStringLiteral("no %1 file").arg(file).toUtf8(), [file](const QString& dir) {
             copyExample(dir, QStringLiteral("quadstone"));
             QFile::remove(dir + QLatin1Char('/') + file);
         }});
@@ -228,7 +228,7 @@ QVector<HostileCase> hostileCases()
     })});
     for (const char* interval : {"0", "-15", "40000000", "2147483647"}) {
         const QByteArray value = interval;
-        cases.append({qstrdup(qPrintable(QStringLiteral("profile interval %1").arg(interval))),
+        cases.append({QStringLiteral("profile interval %1").arg(interval).toUtf8(),
                       example([value](const QString& name, const QByteArray& text) {
                           return name == QLatin1String("profile") ? QByteArray(text).replace("Interval 15", "Interval " + value) : text;
                       })});
@@ -361,9 +361,9 @@ void TestHostileInput::importSurvives_data()
     QTest::addColumn<QString>("rule");
     const QVector<HostileCase> cases = hostileCases();
     for (int i = 0; i < cases.size(); ++i) {
-        QTest::addRow("%s, Quadstone, right", cases.at(i).name) << i << QStringLiteral("Quadstone") << QStringLiteral("right");
+        QTest::addRow("%s, Quadstone, right", cases.at(i).name.constData()) << i << QStringLiteral("Quadstone") << QStringLiteral("right");
         if (!cases.at(i).sameAsExample && BothVariants)
-            QTest::addRow("%s, Sias, left", cases.at(i).name) << i << QStringLiteral("Sias") << QStringLiteral("left");
+            QTest::addRow("%s, Sias, left", cases.at(i).name.constData()) << i << QStringLiteral("Sias") << QStringLiteral("left");
     }
 }
 
