@@ -1,5 +1,6 @@
 #include "cvbeziercurve.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 
@@ -24,14 +25,6 @@ CVPoint tangentHandle(const CVPoint& at, const CVPoint& before, const CVPoint& a
 {
     return CVPoint(at.x + sign * (after.x - before.x) / 6.0, at.y + sign * (after.y - before.y) / 6.0,
                    at.z + sign * (after.z - before.z) / 6.0);
-}
-
-QJsonArray pointsJson(const CVPoints& points)
-{
-    QJsonArray array;
-    for (const CVPoint& p : points)
-        array.append(QJsonArray{p.x, p.y, p.z});
-    return array;
 }
 
 }  // namespace
@@ -80,9 +73,9 @@ void CVBezierCurve::copyCurveFrom(const CVBezierCurve& other)
     curveType = other.curveType;
 }
 
-void CVBezierCurve::writeFields(QJsonObject& json) const
+void CVBezierCurve::writeFields(CVFieldWriter& json) const
 {
-    json.insert(QStringLiteral("points"), pointsJson(points));
+    json.insert(QStringLiteral("points"), points);
     json.insert(QStringLiteral("curveType"), curveType);
 }
 

@@ -1,5 +1,6 @@
 #include "cvcentroid.h"
 
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvobjectconnection.h"
@@ -69,7 +70,7 @@ void CVCentroid::draw(CVMapPainter& painter) const
     painter.drawLabel(getPosition(), getName(), colour);
 }
 
-void CVCentroid::writeFields(QJsonObject& json) const
+void CVCentroid::writeFields(CVFieldWriter& json) const
 {
     CVDPoint::writeFields(json);
     json.insert(QStringLiteral("consPercentages"), int(consPercentages));

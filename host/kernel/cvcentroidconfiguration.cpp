@@ -1,5 +1,6 @@
 #include "cvcentroidconfiguration.h"
 
+#include "cvfieldwriter.h"
 #include "cvmodel.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
@@ -28,7 +29,7 @@ void CVCentroidConfiguration::addODMatrix(CVObject* matrix)
         matrixIds.append(matrix->getId());
 }
 
-void CVCentroidConfiguration::writeFields(QJsonObject& json) const
+void CVCentroidConfiguration::writeFields(CVFieldWriter& json) const
 {
     QJsonArray ids;
     for (unsigned int id : centroidIds)

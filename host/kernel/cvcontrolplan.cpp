@@ -2,6 +2,7 @@
 
 #include "cvcontroljunction.h"
 #include "cvcontrolphase.h"
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 
@@ -66,7 +67,7 @@ CVControlPhase* phaseFromJson(const QJsonObject& json)
 
 }  // namespace
 
-void CVControlPlan::writeFields(QJsonObject& json) const
+void CVControlPlan::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("offset"), double(offset));
     QJsonArray list;

@@ -26,7 +26,7 @@ public:
     int junctionCount() const { return int(junctions.size()); }
     const std::vector<std::unique_ptr<CVControlJunction>>& getJunctions() const { return junctions; }
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

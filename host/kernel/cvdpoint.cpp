@@ -1,5 +1,6 @@
 #include "cvdpoint.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 
@@ -7,9 +8,9 @@
 
 CV_REGISTER_TYPE(CVDPoint)
 
-void CVDPoint::writeFields(QJsonObject& json) const
+void CVDPoint::writeFields(CVFieldWriter& json) const
 {
-    json.insert(QStringLiteral("position"), QJsonArray{position.x, position.y, position.z});
+    json.insert(QStringLiteral("position"), position);
 }
 
 void CVDPoint::readFields(const QJsonObject& json, CVReadContext&)

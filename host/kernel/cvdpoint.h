@@ -12,7 +12,7 @@ public:
     const CVPoint& getPosition() const { return position; }
     void setPosition(const CVPoint& newPosition) { position = newPosition; }
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

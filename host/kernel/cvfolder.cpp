@@ -1,5 +1,6 @@
 #include "cvfolder.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 
@@ -24,7 +25,7 @@ CVFolder* CVFolder::findFolder(const QString& name) const
     return nullptr;
 }
 
-void CVFolder::writeFields(QJsonObject& json) const
+void CVFolder::writeFields(CVFieldWriter& json) const
 {
     QJsonArray ids;
     for (const CVObject* member : members)

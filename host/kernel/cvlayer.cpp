@@ -1,5 +1,6 @@
 #include "cvlayer.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 
@@ -12,7 +13,7 @@ void CVLayer::addObject(CVObject* object)
     objects.append(object);
 }
 
-void CVLayer::writeFields(QJsonObject& json) const
+void CVLayer::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("level"), level);
     json.insert(QStringLiteral("internalName"), internalName);

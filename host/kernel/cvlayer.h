@@ -18,7 +18,7 @@ public:
     void addObject(CVObject* object);
     const QVector<CVObject*>& getObjects() const { return objects; }
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

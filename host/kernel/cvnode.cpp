@@ -1,6 +1,7 @@
 #include "cvnode.h"
 
 #include "cvcontrolplansignal.h"
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
@@ -81,19 +82,13 @@ void CVNode::addSignal(const CVControlPlanSignal* signal)
     increaseTick();
 }
 
-void CVNode::writeFields(QJsonObject& json) const
+void CVNode::writeFields(CVFieldWriter& json) const
 {
     CVDPoint::writeFields(json);
     json.insert(QStringLiteral("yellowBox"), yellowBox);
     json.insert(QStringLiteral("userDefinedPriorities"), userDefinedPriorities);
-    QJsonArray ids;
-    for (const CVTurning* turning : turnings)
-        ids.append(qint64(turning->getId()));
-    json.insert(QStringLiteral("turnings"), ids);
-    QJsonArray signalList;
-    for (unsigned int id : signalIds)
-        signalList.append(qint64(id));
-    json.insert(QStringLiteral("signals"), signalList);
+    json.insertIds(QStringLiteral("turnings"), turnings, [](const CVTurning* turning) { return turning->getId(); });
+    json.insertIds(QStringLiteral("signals"), signalIds, [](unsigned int id) { return id; });
 }
 
 CVBBox CVNode::getBoundingBox() const

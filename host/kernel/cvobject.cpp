@@ -1,6 +1,7 @@
 #include "cvobject.h"
 
 #include "cvcatalog.h"
+#include "cvfieldwriter.h"
 #include "cvmodel.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
@@ -71,7 +72,14 @@ void CVObject::copyDataValuesFrom(const CVObject& other)
         dataValues.reset();
 }
 
-void CVObject::writeFields(QJsonObject&) const {}
+void CVObject::writeFields(CVFieldWriter&) const {}
+
+QJsonObject CVObject::fieldsJson() const
+{
+    CVFieldWriter fields;
+    writeFields(fields);
+    return fields.toJsonObject();
+}
 
 const QStringList& CVObject::reservedKeys()
 {

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class CVFieldWriter;
 class CVModel;
 class CVReadContext;
 
@@ -54,7 +55,9 @@ public:
     // fields (id, type, name, external id, status, data values) are written
     // by the model writer under the reserved keys, which a type's fields
     // never use.
-    virtual void writeFields(QJsonObject& json) const;
+    virtual void writeFields(CVFieldWriter& json) const;
+    // The fields writeFields adds, as a Qt JSON object, for views and tests.
+    QJsonObject fieldsJson() const;
     static const QStringList& reservedKeys();
     // Reads back what writeFields saved. Objects of the same file exist but
     // may not have read their own fields yet: keep references, do not ask

@@ -1,8 +1,9 @@
 #include "cvobjectconnection.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 
-void CVObjectConnection::writeFields(QJsonObject& json) const
+void CVObjectConnection::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("object"),
                 connectionObject ? QJsonValue(qint64(connectionObject->getId())) : QJsonValue());

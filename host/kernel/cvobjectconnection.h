@@ -14,7 +14,7 @@ public:
     int getConnectionType() const { return connectionType; }
     void setConnectionType(int newType) { connectionType = newType; }
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

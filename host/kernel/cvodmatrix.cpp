@@ -1,6 +1,7 @@
 #include "cvodmatrix.h"
 
 #include "cvcentroidconfiguration.h"
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 
@@ -95,7 +96,7 @@ double CVODMatrix::totalTrips() const
     return total;
 }
 
-void CVODMatrix::writeFields(QJsonObject& json) const
+void CVODMatrix::writeFields(CVFieldWriter& json) const
 {
     CVTrafficDemandItem::writeFields(json);
     json.insert(QStringLiteral("centroidConfiguration"),

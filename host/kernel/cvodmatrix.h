@@ -48,7 +48,7 @@ public:
     }
     double totalTrips() const;
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "cvpublicline.h"
 
+#include "cvfieldwriter.h"
 #include "cvpubliclinetimetable.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
@@ -28,7 +29,7 @@ void CVPublicLine::addTimeTable(CVPublicLineTimeTable* timeTable)
         timeTables.append(timeTable);
 }
 
-void CVPublicLine::writeFields(QJsonObject& json) const
+void CVPublicLine::writeFields(CVFieldWriter& json) const
 {
     QJsonArray sectionIds;
     for (unsigned int id : sections)

@@ -24,7 +24,7 @@ public:
     void addTimeTable(CVPublicLineTimeTable* timeTable);
     const QVector<CVPublicLineTimeTable*>& getTimeTables() const { return timeTables; }
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

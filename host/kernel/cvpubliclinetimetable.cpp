@@ -1,5 +1,6 @@
 #include "cvpubliclinetimetable.h"
 
+#include "cvfieldwriter.h"
 #include "cvpublicline.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
@@ -40,7 +41,7 @@ QVector<CVPublicLineTimeTableSchedule*> CVPublicLineTimeTable::getSchedules() co
     return list;
 }
 
-void CVPublicLineTimeTable::writeFields(QJsonObject& json) const
+void CVPublicLineTimeTable::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("line"), line ? QJsonValue(qint64(line->getId())) : QJsonValue(QJsonValue::Null));
     QJsonArray list;

@@ -80,7 +80,7 @@ public:
     void setPublicLine(CVPublicLine* owner) { line = owner; }
     CVPublicLine* getPublicLine() const { return line; }
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

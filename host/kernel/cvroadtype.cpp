@@ -1,11 +1,12 @@
 #include "cvroadtype.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 
 CV_REGISTER_TYPE(CVRoadType)
 
-void CVRoadType::writeFields(QJsonObject& json) const
+void CVRoadType::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("speed"), speed);
     json.insert(QStringLiteral("laneWidth"), laneWidth);

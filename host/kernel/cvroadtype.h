@@ -14,7 +14,7 @@ public:
     double getLaneWidth() const { return laneWidth; }
     void setLaneWidth(double newLaneWidth) { laneWidth = newLaneWidth; }
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "cvsection.h"
 
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvmodel.h"
@@ -17,15 +18,6 @@ CV_REGISTER_TYPE(CVSection)
 CV_REGISTER_COLUMN("CVSection::speedAtt")
 CV_REGISTER_COLUMN("CVSection::laneWidthAtt")
 CV_REGISTER_COLUMN("CVSection::nblanesAtt")
-
-namespace {
-
-QJsonValue idOrNull(const CVObject* object)
-{
-    return object ? QJsonValue(qint64(object->getId())) : QJsonValue();
-}
-
-}  // namespace
 
 const CVColumn* CVSection::speedColumn()
 {
@@ -170,12 +162,12 @@ CVSection* CVSection::clone() const
     return copy;
 }
 
-void CVSection::writeFields(QJsonObject& json) const
+void CVSection::writeFields(CVFieldWriter& json) const
 {
     CVBezierCurve::writeFields(json);
-    json.insert(QStringLiteral("origin"), idOrNull(origin));
-    json.insert(QStringLiteral("destination"), idOrNull(destination));
-    json.insert(QStringLiteral("roadType"), idOrNull(roadType));
+    json.insertId(QStringLiteral("origin"), origin);
+    json.insertId(QStringLiteral("destination"), destination);
+    json.insertId(QStringLiteral("roadType"), roadType);
     json.insert(QStringLiteral("speed"), getSpeed());
     json.insert(QStringLiteral("laneWidth"), getLaneWidth());
     json.insert(QStringLiteral("nbLanes"), getNbLanes());

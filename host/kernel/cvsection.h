@@ -67,7 +67,7 @@ public:
     // with this one's name, road type, values, lanes, line and end nodes.
     CVSection* clone() const;
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
     // Map: a band as wide as the lanes along the smooth centre line, side

@@ -1,5 +1,6 @@
 #include "cvsectionobject.h"
 
+#include "cvfieldwriter.h"
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
@@ -14,10 +15,10 @@ CV_REGISTER_TYPE(CVBusStop)
 CV_REGISTER_TYPE(CVDetector)
 CV_REGISTER_TYPE(CVVMS)
 
-void CVSectionObject::writeFields(QJsonObject& json) const
+void CVSectionObject::writeFields(CVFieldWriter& json) const
 {
     const CVGeoObject* section = getSection();
-    json.insert(QStringLiteral("section"), section ? QJsonValue(qint64(section->getId())) : QJsonValue(QJsonValue::Null));
+    json.insertId(QStringLiteral("section"), section);
     json.insert(QStringLiteral("position"), double(position));
     json.insert(QStringLiteral("lanes"), QJsonArray{fromLane, toLane});
     json.insert(QStringLiteral("length"), double(length));

@@ -28,7 +28,7 @@ public:
     // The section it stands on, or null.
     CVGeoObject* getSection() const { return getParentObject(); }
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
     // Map: a band across the lanes it covers, over its length, at its place

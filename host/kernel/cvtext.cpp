@@ -1,5 +1,6 @@
 #include "cvtext.h"
 
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
@@ -12,7 +13,7 @@
 
 CV_REGISTER_TYPE(CVText)
 
-void CVText::writeFields(QJsonObject& json) const
+void CVText::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("position"), QJsonArray{position.x, position.y, position.z});
     json.insert(QStringLiteral("angle"), angle);

@@ -1,5 +1,6 @@
 #include "cvtrafficdemanditem.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 
 void CVTrafficDemandItem::setInterval(const QTime& startTime, const CVTimeDuration& length)
@@ -17,7 +18,7 @@ QString CVTrafficDemandItem::getNameAutomatically(bool longName) const
     return longName ? QStringLiteral("OD Matrix ") + name : name;
 }
 
-void CVTrafficDemandItem::writeFields(QJsonObject& json) const
+void CVTrafficDemandItem::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("start"), start.toString(QStringLiteral("HH:mm:ss")));
     json.insert(QStringLiteral("duration"), duration.toSeconds());

@@ -20,7 +20,7 @@ public:
     // "<vehicle type> hh:mm:ss - hh:mm:ss"; with longName the item's type comes first.
     QString getNameAutomatically(bool longName) const;
 
-    void writeFields(QJsonObject& json) const override;
+    void writeFields(CVFieldWriter& json) const override;
     void readFields(const QJsonObject& json, CVReadContext& context) override;
 
 private:

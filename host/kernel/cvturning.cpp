@@ -1,5 +1,6 @@
 #include "cvturning.h"
 
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvnode.h"
@@ -18,11 +19,6 @@ namespace {
 
 constexpr double DefaultSectionSpeed = 50.0;
 constexpr int CurveSteps = 12;
-
-QJsonValue idOrNull(const CVObject* object)
-{
-    return object ? QJsonValue(qint64(object->getId())) : QJsonValue();
-}
 
 // Sideways distance, to the left of the centre line, of the middle of a
 // lane range: lanes are counted from the left and centred on the line.
@@ -122,20 +118,17 @@ void CVTurning::curve()
     increaseTick();
 }
 
-void CVTurning::writeFields(QJsonObject& json) const
+void CVTurning::writeFields(CVFieldWriter& json) const
 {
-    json.insert(QStringLiteral("node"), idOrNull(node));
-    json.insert(QStringLiteral("origin"), idOrNull(origin));
-    json.insert(QStringLiteral("destination"), idOrNull(destination));
+    json.insertId(QStringLiteral("node"), node);
+    json.insertId(QStringLiteral("origin"), origin);
+    json.insertId(QStringLiteral("destination"), destination);
     json.insert(QStringLiteral("originLanes"), QJsonArray{originFromLane, originToLane});
     json.insert(QStringLiteral("destinationLanes"), QJsonArray{destinationFromLane, destinationToLane});
     json.insert(QStringLiteral("warningIndicator"), warningIndicator);
     json.insert(QStringLiteral("autoSpeed"), autoSpeed);
     json.insert(QStringLiteral("speed"), speed);
-    QJsonArray pathPoints;
-    for (const CVPoint& p : path)
-        pathPoints.append(QJsonArray{p.x, p.y, p.z});
-    json.insert(QStringLiteral("path"), pathPoints);
+    json.insert(QStringLiteral("path"), path);
 }
 
 CVBBox CVTurning::getBoundingBox() const

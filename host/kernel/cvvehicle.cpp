@@ -1,5 +1,6 @@
 #include "cvvehicle.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 
@@ -23,7 +24,7 @@ CV_REGISTER_COLUMN("CVVehicle::maxDecelMean")
 CV_REGISTER_COLUMN("CVVehicle::maxDecelMin")
 CV_REGISTER_COLUMN("CVVehicle::maxDecelMax")
 
-void CVVehicle::writeFields(QJsonObject& json) const
+void CVVehicle::writeFields(CVFieldWriter& json) const
 {
     // Attribute columns are the vehicle's attributes; -1 stands for a value
     // the vehicle class does not give.

@@ -36,8 +36,7 @@ void TestModelFile::noTypeWritesAReservedKey()
     for (const QString& typeName : typeNames) {
         CVObject* object = CVSystem::getSystem().newObject(typeName, model.get());
         QVERIFY2(object, qPrintable(typeName));
-        QJsonObject fields;
-        object->writeFields(fields);
+        const QJsonObject fields = object->fieldsJson();
         for (const QString& key : CVObject::reservedKeys())
             QVERIFY2(!fields.contains(key), qPrintable(typeName + QStringLiteral(" writes ") + key));
     }
