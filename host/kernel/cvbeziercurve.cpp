@@ -3,6 +3,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -79,8 +80,8 @@ void CVBezierCurve::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("curveType"), curveType);
 }
 
-void CVBezierCurve::readFields(const QJsonObject& json, CVReadContext&)
+void CVBezierCurve::readFields(const CVSavedObject& json, CVReadContext&)
 {
-    points = CVReadContext::points(json.value(QStringLiteral("points")));
+    points = json.points(QStringLiteral("points"));
     curveType = json.value(QStringLiteral("curveType")).toInt();
 }

@@ -28,7 +28,7 @@ public:
     CVPoints drawingPoints(int stepsPerPiece = 12) const;
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 protected:
     void copyCurveFrom(const CVBezierCurve& other);

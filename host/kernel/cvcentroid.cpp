@@ -6,6 +6,7 @@
 #include "cvobjectconnection.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 #include "cvsection.h"
 
 #include <QJsonArray>
@@ -82,7 +83,7 @@ void CVCentroid::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("connections"), list);
 }
 
-void CVCentroid::readFields(const QJsonObject& json, CVReadContext& context)
+void CVCentroid::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     CVDPoint::readFields(json, context);
     consPercentages = CVCentroidPercentages(json.value(QStringLiteral("consPercentages")).toInt());

@@ -35,7 +35,7 @@ public:
     CVBBox getBoundingBox() const override;
     void draw(CVMapPainter& painter) const override;
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
     void finishRead() override;
 
 private:

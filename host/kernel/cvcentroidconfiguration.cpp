@@ -4,6 +4,7 @@
 #include "cvmodel.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -41,7 +42,7 @@ void CVCentroidConfiguration::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("odMatrices"), matrices);
 }
 
-void CVCentroidConfiguration::readFields(const QJsonObject& json, CVReadContext& context)
+void CVCentroidConfiguration::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     for (CVObject* centroid : context.objectList(json.value(QStringLiteral("centroids"))))
         addCentroid(centroid);

@@ -22,7 +22,7 @@ public:
     const QVector<unsigned int>& getODMatrixIds() const { return matrixIds; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> centroidIds;

@@ -5,6 +5,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -88,7 +89,7 @@ void CVControlPlan::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("junctions"), list);
 }
 
-void CVControlPlan::readFields(const QJsonObject& json, CVReadContext& context)
+void CVControlPlan::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     offset = float(CVReadContext::number(json.value(QStringLiteral("offset"))));
     for (const QJsonValue value : json.value(QStringLiteral("junctions")).toArray()) {

@@ -27,7 +27,7 @@ public:
     const std::vector<std::unique_ptr<CVControlJunction>>& getJunctions() const { return junctions; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     float offset = 0.0f;

@@ -3,6 +3,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -28,7 +29,7 @@ void CVControlPlanSignal::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("node"), nodeId);
 }
 
-void CVControlPlanSignal::readFields(const QJsonObject& json, CVReadContext& context)
+void CVControlPlanSignal::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     for (const CVObject* turning : context.objectList(json.value(QStringLiteral("turnings"))))
         addTurningId(turning->getId());

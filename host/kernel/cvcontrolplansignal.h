@@ -24,7 +24,7 @@ public:
     unsigned int getNodeId() const { return nodeId; }  // 0 while the signal belongs to no node
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> turningIds;

@@ -3,6 +3,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -13,7 +14,7 @@ void CVDPoint::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("position"), position);
 }
 
-void CVDPoint::readFields(const QJsonObject& json, CVReadContext&)
+void CVDPoint::readFields(const CVSavedObject& json, CVReadContext&)
 {
-    position = CVReadContext::point(json.value(QStringLiteral("position")));
+    position = json.point(QStringLiteral("position"));
 }

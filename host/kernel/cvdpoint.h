@@ -13,7 +13,7 @@ public:
     void setPosition(const CVPoint& newPosition) { position = newPosition; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     CVPoint position;

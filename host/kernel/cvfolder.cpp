@@ -3,6 +3,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -33,7 +34,7 @@ void CVFolder::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("members"), ids);
 }
 
-void CVFolder::readFields(const QJsonObject& json, CVReadContext& context)
+void CVFolder::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     for (CVObject* member : context.objectList(json.value(QStringLiteral("members"))))
         append(member);

@@ -18,7 +18,7 @@ public:
     CVFolder* findFolder(const QString& name) const;
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QVector<CVObject*> members;

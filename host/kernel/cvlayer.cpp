@@ -3,6 +3,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -23,7 +24,7 @@ void CVLayer::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("members"), ids);
 }
 
-void CVLayer::readFields(const QJsonObject& json, CVReadContext& context)
+void CVLayer::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     level = json.value(QStringLiteral("level")).toInt();
     internalName = json.value(QStringLiteral("internalName")).toString();

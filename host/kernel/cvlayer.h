@@ -19,7 +19,7 @@ public:
     const QVector<CVObject*>& getObjects() const { return objects; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     int level = 0;

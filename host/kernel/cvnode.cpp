@@ -6,6 +6,7 @@
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 #include "cvturning.h"
 
 #include <QJsonArray>
@@ -120,16 +121,16 @@ void CVNode::draw(CVMapPainter& map) const
                    yellowBox ? CVMapStyle::yellowBoxNode() : CVMapStyle::node(), size);
 }
 
-void CVNode::readFields(const QJsonObject& json, CVReadContext& context)
+void CVNode::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     CVDPoint::readFields(json, context);
     yellowBox = json.value(QStringLiteral("yellowBox")).toBool();
     userDefinedPriorities = json.value(QStringLiteral("userDefinedPriorities")).toBool();
-    for (const QJsonValue id : json.value(QStringLiteral("turnings")).toArray()) {
+    for (const QJsonValue& id : json.list(QStringLiteral("turnings"))) {
         if (auto* turning = context.objectAs<CVTurning>(id))
             addTurning(turning, false, false);
     }
-    for (const QJsonValue id : json.value(QStringLiteral("signals")).toArray()) {
+    for (const QJsonValue& id : json.list(QStringLiteral("signals"))) {
         if (auto* signal = context.objectAs<CVControlPlanSignal>(id))
             addSignal(signal);
     }

@@ -45,7 +45,7 @@ public:
     const QVector<unsigned int>& getSignalIds() const { return signalIds; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: a dot, filled yellow for a yellow-box junction.
     CVBBox getBoundingBox() const override;

@@ -5,6 +5,7 @@
 #include "cvmodel.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonValue>
 #include <QStringList>
@@ -88,7 +89,7 @@ const QStringList& CVObject::reservedKeys()
     return keys;
 }
 
-void CVObject::readFields(const QJsonObject&, CVReadContext&) {}
+void CVObject::readFields(const CVSavedObject&, CVReadContext&) {}
 
 void CVObject::readDataValues(const QJsonObject& values, CVReadContext& context)
 {

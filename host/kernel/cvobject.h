@@ -13,6 +13,7 @@
 class CVFieldWriter;
 class CVModel;
 class CVReadContext;
+class CVSavedObject;
 
 // Base of every model object. Objects belong to their model's catalogue,
 // which indexes them by id, name, type and external id; renaming an object
@@ -62,7 +63,7 @@ public:
     // Reads back what writeFields saved. Objects of the same file exist but
     // may not have read their own fields yet: keep references, do not ask
     // the referred objects for their state until finishRead.
-    virtual void readFields(const QJsonObject& json, CVReadContext& context);
+    virtual void readFields(const CVSavedObject& json, CVReadContext& context);
     // Called once every object of the file has read its fields.
     virtual void finishRead() {}
     // False for types that save their data values among their own fields.

@@ -2,6 +2,7 @@
 
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
+#include "cvsavedobject.h"
 
 void CVObjectConnection::writeFields(CVFieldWriter& json) const
 {
@@ -10,7 +11,7 @@ void CVObjectConnection::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("connectionType"), connectionType);
 }
 
-void CVObjectConnection::readFields(const QJsonObject& json, CVReadContext& context)
+void CVObjectConnection::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     connectionObject = context.object(json.value(QStringLiteral("object")));
     connectionType = json.value(QStringLiteral("connectionType")).toInt();

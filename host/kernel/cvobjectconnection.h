@@ -15,7 +15,7 @@ public:
     void setConnectionType(int newType) { connectionType = newType; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     CVObject* connectionObject = nullptr;

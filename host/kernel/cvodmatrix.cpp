@@ -4,6 +4,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -104,7 +105,7 @@ void CVODMatrix::writeFields(CVFieldWriter& json) const
                                       : QJsonValue(QJsonValue::Null));
 }
 
-void CVODMatrix::readFields(const QJsonObject& json, CVReadContext& context)
+void CVODMatrix::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     CVTrafficDemandItem::readFields(json, context);
     centroidConfiguration = context.objectAs<CVCentroidConfiguration>(json.value(QStringLiteral("centroidConfiguration")));

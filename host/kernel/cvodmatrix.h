@@ -30,6 +30,8 @@ public:
     // Trips of a pair; setting 0 forgets the pair. Null centroids are ignored.
     void setTrips(const CVObject* origin, const CVObject* destination, double trips);
     void setTrips(unsigned int originId, unsigned int destinationId, double trips);
+    // Room for that many more pairs, for a reader that knows how many come.
+    void reserveTrips(std::size_t count) { pairs.reserve(pairs.size() + count); }
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
     QVector<Trip> sortedTrips() const;
@@ -49,7 +51,7 @@ public:
     double totalTrips() const;
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     static quint64 key(unsigned int originId, unsigned int destinationId)

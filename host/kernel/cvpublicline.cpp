@@ -4,6 +4,7 @@
 #include "cvpubliclinetimetable.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -52,7 +53,7 @@ void CVPublicLine::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("timeTables"), timeTableIds);
 }
 
-void CVPublicLine::readFields(const QJsonObject& json, CVReadContext& context)
+void CVPublicLine::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     // The departures are those of the time tables, read with them.
     for (CVObject* section : context.objectList(json.value(QStringLiteral("sections"))))

@@ -25,7 +25,7 @@ public:
     const QVector<CVPublicLineTimeTable*>& getTimeTables() const { return timeTables; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> sections;

@@ -4,6 +4,7 @@
 #include "cvpublicline.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -102,7 +103,7 @@ CVPublicLineTimeTableSchedule* scheduleFromJson(const QJsonObject& json, CVReadC
 
 }  // namespace
 
-void CVPublicLineTimeTable::readFields(const QJsonObject& json, CVReadContext& context)
+void CVPublicLineTimeTable::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     line = context.objectAs<CVPublicLine>(json.value(QStringLiteral("line")));
     for (const QJsonValue schedule : json.value(QStringLiteral("schedules")).toArray())

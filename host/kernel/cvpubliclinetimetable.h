@@ -81,7 +81,7 @@ public:
     CVPublicLine* getPublicLine() const { return line; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     std::vector<std::unique_ptr<CVPublicLineTimeTableSchedule>> schedules;

@@ -3,6 +3,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 CV_REGISTER_TYPE(CVRoadType)
 
@@ -12,7 +13,7 @@ void CVRoadType::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("laneWidth"), laneWidth);
 }
 
-void CVRoadType::readFields(const QJsonObject& json, CVReadContext&)
+void CVRoadType::readFields(const CVSavedObject& json, CVReadContext&)
 {
     speed = CVReadContext::number(json.value(QStringLiteral("speed")));
     laneWidth = CVReadContext::number(json.value(QStringLiteral("laneWidth")));

@@ -15,7 +15,7 @@ public:
     void setLaneWidth(double newLaneWidth) { laneWidth = newLaneWidth; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     double speed = 50.0;

@@ -8,6 +8,7 @@
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvroadtype.h"
+#include "cvsavedobject.h"
 #include "cvsystem.h"
 
 #include <QJsonArray>
@@ -214,7 +215,7 @@ void CVSection::draw(CVMapPainter& map) const
         map.drawLine(separator, CVMapStyle::laneMarking(), 1.0, Qt::DashLine);
 }
 
-void CVSection::readFields(const QJsonObject& json, CVReadContext& context)
+void CVSection::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     // Speed and lane width are data values; the lane count follows the lanes.
     CVBezierCurve::readFields(json, context);

@@ -68,7 +68,7 @@ public:
     CVSection* clone() const;
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: a band as wide as the lanes along the smooth centre line, side
     // lanes only over their length, lines between lanes when zoomed in.

@@ -4,6 +4,7 @@
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 #include "cvsection.h"
 
 #include <QJsonArray>
@@ -86,7 +87,7 @@ QColor CVVMS::mapColour() const
     return CVMapStyle::messageSign();
 }
 
-void CVSectionObject::readFields(const QJsonObject& json, CVReadContext& context)
+void CVSectionObject::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     if (auto* section = context.objectAs<CVGeoObject>(json.value(QStringLiteral("section"))))
         section->addTopObject(this);

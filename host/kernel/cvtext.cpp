@@ -5,6 +5,7 @@
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -44,7 +45,7 @@ void CVText::draw(CVMapPainter& map) const
     map.drawText(position, text, height, angle, map.isSelected(this) ? CVMapStyle::roadSelected() : CVMapStyle::text());
 }
 
-void CVText::readFields(const QJsonObject& json, CVReadContext&)
+void CVText::readFields(const CVSavedObject& json, CVReadContext&)
 {
     position = CVReadContext::point(json.value(QStringLiteral("position")));
     angle = CVReadContext::number(json.value(QStringLiteral("angle")));

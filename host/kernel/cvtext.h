@@ -19,7 +19,7 @@ public:
     void setText(const QString& label) { text = label; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: the text with its baseline starting at the position, as high as
     // its height in metres, turned by its angle.

@@ -2,6 +2,7 @@
 
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
+#include "cvsavedobject.h"
 
 void CVTrafficDemandItem::setInterval(const QTime& startTime, const CVTimeDuration& length)
 {
@@ -25,7 +26,7 @@ void CVTrafficDemandItem::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("vehicle"), vehicle ? QJsonValue(qint64(vehicle->getId())) : QJsonValue(QJsonValue::Null));
 }
 
-void CVTrafficDemandItem::readFields(const QJsonObject& json, CVReadContext& context)
+void CVTrafficDemandItem::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     start = QTime::fromString(json.value(QStringLiteral("start")).toString(), QStringLiteral("HH:mm:ss"));
     duration = CVTimeDuration(CVReadContext::number(json.value(QStringLiteral("duration"))));

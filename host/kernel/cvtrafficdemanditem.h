@@ -21,7 +21,7 @@ public:
     QString getNameAutomatically(bool longName) const;
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QTime start = QTime(0, 0);

@@ -6,6 +6,7 @@
 #include "cvnode.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 #include "cvsection.h"
 
 #include <QJsonArray>
@@ -154,7 +155,7 @@ void CVTurning::draw(CVMapPainter& map) const
                  map.getPixelsPerMetre() >= 4.0 ? 1.5 : 1.0);
 }
 
-void CVTurning::readFields(const QJsonObject& json, CVReadContext& context)
+void CVTurning::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     node = context.objectAs<CVNode>(json.value(QStringLiteral("node")));
     origin = context.objectAs<CVSection>(json.value(QStringLiteral("origin")));
@@ -168,7 +169,7 @@ void CVTurning::readFields(const QJsonObject& json, CVReadContext& context)
     warningIndicator = json.value(QStringLiteral("warningIndicator")).toInt();
     autoSpeed = json.value(QStringLiteral("autoSpeed")).toBool();
     speed = CVReadContext::number(json.value(QStringLiteral("speed")));
-    path = CVReadContext::points(json.value(QStringLiteral("path")));
+    path = json.points(QStringLiteral("path"));
     if (!path.isEmpty()) {
         pathStart = path.first();
         pathEnd = path.last();

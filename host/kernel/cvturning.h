@@ -62,7 +62,7 @@ public:
     const CVPoints& getPath() const { return path; }
 
     void writeFields(CVFieldWriter& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: the path as a thin line, coloured by the warning indicator.
     CVBBox getBoundingBox() const override;

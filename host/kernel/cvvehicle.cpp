@@ -3,6 +3,7 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 CV_REGISTER_TYPE(CVVehicle)
 
@@ -36,7 +37,7 @@ void CVVehicle::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("attributes"), attributes);
 }
 
-void CVVehicle::readFields(const QJsonObject& json, CVReadContext& context)
+void CVVehicle::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     QJsonObject attributes = json.value(QStringLiteral("attributes")).toObject();
     for (auto it = attributes.begin(); it != attributes.end(); ++it) {
