@@ -63,7 +63,12 @@ public:
         if (file.size() == 0)
             return true;
         bytes = reinterpret_cast<const char*>(file.map(0, file.size()));
-        return bytes != nullptr;
+        if (bytes)
+            return true;
+        // A file system that cannot map files: the file is read whole instead.
+        copy = file.readAll();
+        bytes = copy.constData();
+        return copy.size() == file.size();
     }
     const char* data() const { return bytes ? bytes : ""; }
     std::size_t size() const { return bytes ? std::size_t(file.size()) : 0; }
@@ -82,7 +87,7 @@ public:
         const auto base = reinterpret_cast<std::uintptr_t>(bytes);
         const std::uintptr_t start = (base + from + page - 1) / page * page;
         const std::uintptr_t end = (base + std::min(to, size())) / page * page;
-        if (bytes && end > start)
+        if (bytes && copy.isEmpty() && end > start)
             madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
 #else
         Q_UNUSED(from);
@@ -92,6 +97,7 @@ public:
 
 private:
     QFile file;
+    QByteArray copy;
     const char* bytes = nullptr;
 };
 
