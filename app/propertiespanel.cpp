@@ -59,8 +59,7 @@ void PropertiesPanel::showObject(const CVObject* object)
     addRow(tr("id"), QString::number(object->getId()));
     addRow(tr("name"), object->getName());
     addRow(tr("external id"), object->getExternalId());
-    QJsonObject fields;
-    object->writeFields(fields);
+    const QJsonObject fields = object->fieldsJson();
     for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
         addRow(it.key(), shown(it.value()));
 }

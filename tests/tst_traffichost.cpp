@@ -30,9 +30,7 @@ T* make(CVModel* model, const char* typeName)
 
 QJsonObject fieldsOf(const CVObject& object)
 {
-    QJsonObject json;
-    object.writeFields(json);
-    return json;
+    return object.fieldsJson();
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "cvbeziercurve.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -24,14 +26,6 @@ CVPoint tangentHandle(const CVPoint& at, const CVPoint& before, const CVPoint& a
 {
     return CVPoint(at.x + sign * (after.x - before.x) / 6.0, at.y + sign * (after.y - before.y) / 6.0,
                    at.z + sign * (after.z - before.z) / 6.0);
-}
-
-QJsonArray pointsJson(const CVPoints& points)
-{
-    QJsonArray array;
-    for (const CVPoint& p : points)
-        array.append(QJsonArray{p.x, p.y, p.z});
-    return array;
 }
 
 }  // namespace
@@ -80,14 +74,14 @@ void CVBezierCurve::copyCurveFrom(const CVBezierCurve& other)
     curveType = other.curveType;
 }
 
-void CVBezierCurve::writeFields(QJsonObject& json) const
+void CVBezierCurve::writeFields(CVFieldWriter& json) const
 {
-    json.insert(QStringLiteral("points"), pointsJson(points));
+    json.insert(QStringLiteral("points"), points);
     json.insert(QStringLiteral("curveType"), curveType);
 }
 
-void CVBezierCurve::readFields(const QJsonObject& json, CVReadContext&)
+void CVBezierCurve::readFields(const CVSavedObject& json, CVReadContext&)
 {
-    points = CVReadContext::points(json.value(QStringLiteral("points")));
+    points = json.points(QStringLiteral("points"));
     curveType = json.value(QStringLiteral("curveType")).toInt();
 }

@@ -27,8 +27,8 @@ public:
     // stepsPerPiece steps per piece between two given points.
     CVPoints drawingPoints(int stepsPerPiece = 12) const;
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 protected:
     void copyCurveFrom(const CVBezierCurve& other);

@@ -1,10 +1,12 @@
 #include "cvcentroid.h"
 
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvobjectconnection.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 #include "cvsection.h"
 
 #include <QJsonArray>
@@ -69,7 +71,7 @@ void CVCentroid::draw(CVMapPainter& painter) const
     painter.drawLabel(getPosition(), getName(), colour);
 }
 
-void CVCentroid::writeFields(QJsonObject& json) const
+void CVCentroid::writeFields(CVFieldWriter& json) const
 {
     CVDPoint::writeFields(json);
     json.insert(QStringLiteral("consPercentages"), int(consPercentages));
@@ -81,7 +83,7 @@ void CVCentroid::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("connections"), list);
 }
 
-void CVCentroid::readFields(const QJsonObject& json, CVReadContext& context)
+void CVCentroid::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     CVDPoint::readFields(json, context);
     consPercentages = CVCentroidPercentages(json.value(QStringLiteral("consPercentages")).toInt());

@@ -34,8 +34,8 @@ public:
 
     CVBBox getBoundingBox() const override;
     void draw(CVMapPainter& painter) const override;
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
     void finishRead() override;
 
 private:

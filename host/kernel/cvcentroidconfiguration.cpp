@@ -1,8 +1,10 @@
 #include "cvcentroidconfiguration.h"
 
+#include "cvfieldwriter.h"
 #include "cvmodel.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -28,7 +30,7 @@ void CVCentroidConfiguration::addODMatrix(CVObject* matrix)
         matrixIds.append(matrix->getId());
 }
 
-void CVCentroidConfiguration::writeFields(QJsonObject& json) const
+void CVCentroidConfiguration::writeFields(CVFieldWriter& json) const
 {
     QJsonArray ids;
     for (unsigned int id : centroidIds)
@@ -40,7 +42,7 @@ void CVCentroidConfiguration::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("odMatrices"), matrices);
 }
 
-void CVCentroidConfiguration::readFields(const QJsonObject& json, CVReadContext& context)
+void CVCentroidConfiguration::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     for (CVObject* centroid : context.objectList(json.value(QStringLiteral("centroids"))))
         addCentroid(centroid);

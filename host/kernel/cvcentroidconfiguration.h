@@ -21,8 +21,8 @@ public:
     void addODMatrix(CVObject* matrix);
     const QVector<unsigned int>& getODMatrixIds() const { return matrixIds; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> centroidIds;

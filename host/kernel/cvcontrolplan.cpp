@@ -2,8 +2,10 @@
 
 #include "cvcontroljunction.h"
 #include "cvcontrolphase.h"
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -66,7 +68,7 @@ CVControlPhase* phaseFromJson(const QJsonObject& json)
 
 }  // namespace
 
-void CVControlPlan::writeFields(QJsonObject& json) const
+void CVControlPlan::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("offset"), double(offset));
     QJsonArray list;
@@ -87,7 +89,7 @@ void CVControlPlan::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("junctions"), list);
 }
 
-void CVControlPlan::readFields(const QJsonObject& json, CVReadContext& context)
+void CVControlPlan::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     offset = float(CVReadContext::number(json.value(QStringLiteral("offset"))));
     for (const QJsonValue value : json.value(QStringLiteral("junctions")).toArray()) {

@@ -26,8 +26,8 @@ public:
     int junctionCount() const { return int(junctions.size()); }
     const std::vector<std::unique_ptr<CVControlJunction>>& getJunctions() const { return junctions; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     float offset = 0.0f;

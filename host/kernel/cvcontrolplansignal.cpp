@@ -1,7 +1,9 @@
 #include "cvcontrolplansignal.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -21,16 +23,13 @@ void CVControlPlanSignal::addTurningId(unsigned int turningId)
     turningIds.append(turningId);
 }
 
-void CVControlPlanSignal::writeFields(QJsonObject& json) const
+void CVControlPlanSignal::writeFields(CVFieldWriter& json) const
 {
-    QJsonArray ids;
-    for (unsigned int id : turningIds)
-        ids.append(qint64(id));
-    json.insert(QStringLiteral("turnings"), ids);
-    json.insert(QStringLiteral("node"), qint64(nodeId));
+    json.insertIds(QStringLiteral("turnings"), turningIds, [](unsigned int id) { return id; });
+    json.insert(QStringLiteral("node"), nodeId);
 }
 
-void CVControlPlanSignal::readFields(const QJsonObject& json, CVReadContext& context)
+void CVControlPlanSignal::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     for (const CVObject* turning : context.objectList(json.value(QStringLiteral("turnings"))))
         addTurningId(turning->getId());

@@ -23,8 +23,8 @@ public:
     void setNodeId(unsigned int id) { nodeId = id; }
     unsigned int getNodeId() const { return nodeId; }  // 0 while the signal belongs to no node
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> turningIds;

@@ -1,18 +1,20 @@
 #include "cvdpoint.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
 CV_REGISTER_TYPE(CVDPoint)
 
-void CVDPoint::writeFields(QJsonObject& json) const
+void CVDPoint::writeFields(CVFieldWriter& json) const
 {
-    json.insert(QStringLiteral("position"), QJsonArray{position.x, position.y, position.z});
+    json.insert(QStringLiteral("position"), position);
 }
 
-void CVDPoint::readFields(const QJsonObject& json, CVReadContext&)
+void CVDPoint::readFields(const CVSavedObject& json, CVReadContext&)
 {
-    position = CVReadContext::point(json.value(QStringLiteral("position")));
+    position = json.point(QStringLiteral("position"));
 }

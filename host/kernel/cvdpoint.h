@@ -12,8 +12,8 @@ public:
     const CVPoint& getPosition() const { return position; }
     void setPosition(const CVPoint& newPosition) { position = newPosition; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     CVPoint position;

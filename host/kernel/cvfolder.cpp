@@ -1,7 +1,9 @@
 #include "cvfolder.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -24,7 +26,7 @@ CVFolder* CVFolder::findFolder(const QString& name) const
     return nullptr;
 }
 
-void CVFolder::writeFields(QJsonObject& json) const
+void CVFolder::writeFields(CVFieldWriter& json) const
 {
     QJsonArray ids;
     for (const CVObject* member : members)
@@ -32,7 +34,7 @@ void CVFolder::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("members"), ids);
 }
 
-void CVFolder::readFields(const QJsonObject& json, CVReadContext& context)
+void CVFolder::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     for (CVObject* member : context.objectList(json.value(QStringLiteral("members"))))
         append(member);

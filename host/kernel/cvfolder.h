@@ -17,8 +17,8 @@ public:
     // The sub-folder of that name, or null.
     CVFolder* findFolder(const QString& name) const;
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QVector<CVObject*> members;

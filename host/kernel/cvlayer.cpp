@@ -1,7 +1,9 @@
 #include "cvlayer.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -12,7 +14,7 @@ void CVLayer::addObject(CVObject* object)
     objects.append(object);
 }
 
-void CVLayer::writeFields(QJsonObject& json) const
+void CVLayer::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("level"), level);
     json.insert(QStringLiteral("internalName"), internalName);
@@ -22,7 +24,7 @@ void CVLayer::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("members"), ids);
 }
 
-void CVLayer::readFields(const QJsonObject& json, CVReadContext& context)
+void CVLayer::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     level = json.value(QStringLiteral("level")).toInt();
     internalName = json.value(QStringLiteral("internalName")).toString();

@@ -18,8 +18,8 @@ public:
     void addObject(CVObject* object);
     const QVector<CVObject*>& getObjects() const { return objects; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     int level = 0;

@@ -12,6 +12,7 @@
 #include "cvpreferencesvalues.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,43 +21,126 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
-#include <rapidjson/filereadstream.h>
+#include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
-// A file stream that knows its line, for messages.
-class LineCountingStream
+constexpr unsigned ParseFlags = rapidjson::kParseFullPrecisionFlag | rapidjson::kParseStopWhenDoneFlag;
+// The first pass takes numbers as text and converts them itself: millions
+// of trips, most of them 17 digits long, convert much faster that way, and
+// as exactly.
+constexpr unsigned FirstPassFlags = ParseFlags | rapidjson::kParseNumbersAsStringsFlag;
+
+// The model file mapped into memory, read-only. Parts already read (the
+// trips of a matrix, objects whose fields are set) are handed back to the
+// system, so the file never sits in memory beside the whole model.
+class MappedFile
 {
 public:
-    using Ch = char;
-    explicit LineCountingStream(rapidjson::FileReadStream& stream) : in(stream) {}
-    Ch Peek() const { return in.Peek(); }
-    Ch Take()
+    explicit MappedFile(const QString& path) : file(path) {}
+    bool open()
     {
-        const Ch c = in.Take();
-        if (c == '\n')
-            ++line;
-        return c;
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        if (file.size() == 0)
+            return true;
+        bytes = reinterpret_cast<const char*>(file.map(0, file.size()));
+        if (bytes)
+            return true;
+        // A file system that cannot map files: the file is read whole instead.
+        copy = file.readAll();
+        bytes = copy.constData();
+        return copy.size() == file.size();
     }
-    size_t Tell() const { return in.Tell(); }
-    Ch* PutBegin() { return nullptr; }
-    void Put(Ch) {}
-    void Flush() {}
-    size_t PutEnd(Ch*) { return 0; }
-    int line = 1;
+    const char* data() const { return bytes ? bytes : ""; }
+    std::size_t size() const { return bytes ? std::size_t(file.size()) : 0; }
+    // The line that holds an offset, for messages.
+    int lineAt(std::size_t offset) const
+    {
+        const char* end = data() + std::min(offset, size());
+        return 1 + int(std::count(data(), end, '\n'));
+    }
+    // Lets the system drop the whole pages of [from, to) from memory; read
+    // again, they come back from the file.
+    void release(std::size_t from, std::size_t to) const
+    {
+#ifdef Q_OS_UNIX
+        static const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+        const auto base = reinterpret_cast<std::uintptr_t>(bytes);
+        const std::uintptr_t start = (base + from + page - 1) / page * page;
+        const std::uintptr_t end = (base + std::min(to, size())) / page * page;
+        if (bytes && copy.isEmpty() && end > start)
+            madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+#else
+        Q_UNUSED(from);
+        Q_UNUSED(to);
+#endif
+    }
 
 private:
-    rapidjson::FileReadStream& in;
+    QFile file;
+    QByteArray copy;
+    const char* bytes = nullptr;
 };
 
-// Builds Qt JSON values from reader events, one top-level value at a time.
+// Ids that trips refer to: a bit per id for the ids a model uses, a set for
+// any beyond.
+class IdSet
+{
+public:
+    void insert(unsigned int id)
+    {
+        if (id >= BitLimit) {
+            large.insert(id);
+            return;
+        }
+        const std::size_t word = id >> 6;
+        if (word >= bits.size())
+            bits.resize(std::max(word + 1, bits.size() * 2), 0);
+        bits[word] |= quint64(1) << (id & 63);
+    }
+    template <typename Visit>
+    bool all(Visit visit) const
+    {
+        for (std::size_t word = 0; word < bits.size(); ++word) {
+            for (quint64 w = bits[word]; w != 0; w &= w - 1) {
+                if (!visit(unsigned((word << 6) + unsigned(__builtin_ctzll(w)))))
+                    return false;
+            }
+        }
+        for (unsigned int id : large) {
+            if (!visit(id))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    static constexpr unsigned int BitLimit = 1u << 26;
+    std::vector<quint64> bits;
+    QSet<unsigned int> large;
+};
+
+// Builds Qt JSON values from reader events, for the values before and
+// after the object list (format, preferences, log, the model's references).
 class ValueBuilder
 {
 public:
@@ -78,8 +162,6 @@ public:
     void startObject() { frames.push_back(Frame{true, {}, {}, {}}); }
     void startArray() { frames.push_back(Frame{false, {}, {}, {}}); }
     void key(const QString& name) { frames.back().key = name; }
-    const QJsonObject& currentObject() const { return frames.back().object; }
-    int depth() const { return int(frames.size()); }
     bool end(QJsonValue& done)
     {
         Frame top = std::move(frames.back());
@@ -99,10 +181,16 @@ private:
 };
 
 // Reads the rows of an OD matrix's trips: [origin, [destinations], [trips]].
+// The pairs of a matrix are collected first and handed to it at once, so
+// its pair list is allocated once at its final size.
 class TripRows
 {
 public:
-    void start() { depth = 1; }
+    void start()
+    {
+        depth = 1;
+        pairs.clear();
+    }
     bool active() const { return depth > 0; }
     QString error;
 
@@ -110,10 +198,9 @@ public:
     {
         if (depth == 1) {
             part = 0;
-            destinations.clear();
-            values.clear();
+            rowStart = pairs.size();
         } else if (depth == 2 && (part == 1 || part == 2)) {
-            // the destinations or the trips of the row
+            valueIndex = rowStart;
         } else {
             return fail();
         }
@@ -122,42 +209,43 @@ public:
     }
     bool number(double value)
     {
-        if (depth == 2 && part == 0 && value >= 1 && value <= std::numeric_limits<unsigned int>::max()
-            && value == std::floor(value)) {
+        if (depth == 2 && part == 0 && isId(value)) {
             origin = unsigned(value);
             part = 1;
             return true;
         }
         if (depth == 3 && part == 1) {
-            if (value < 1 || value > std::numeric_limits<unsigned int>::max() || value != std::floor(value))
+            if (!isId(value))
                 return fail();
-            destinations.push_back(unsigned(value));
+            pairs.push_back(Pair{origin, unsigned(value), 0.0});
             return true;
         }
         if (depth == 3 && part == 2) {
-            values.push_back(value);
+            if (valueIndex >= pairs.size())
+                return fail();
+            pairs[valueIndex++].trips = value;
             return true;
         }
         return fail();
     }
-    // True when the trips' value is complete.
-    bool endArray(CVODMatrix* matrix, QSet<unsigned int>& centroidIds, bool& finished)
+    // finished is set when the trips' value is complete.
+    bool endArray(CVODMatrix* matrix, IdSet& centroidIds, bool& finished)
     {
         finished = false;
         --depth;
         if (depth == 2) {
             ++part;
         } else if (depth == 1) {
-            if (part != 3 || destinations.size() != values.size())
+            if (part != 3 || valueIndex != pairs.size())
                 return fail();
             centroidIds.insert(origin);
-            for (size_t i = 0; i < destinations.size(); ++i) {
-                centroidIds.insert(destinations[i]);
-                if (matrix)
-                    matrix->setTrips(origin, destinations[i], values[i]);
-            }
         } else {
             finished = true;
+            matrix->reservePairs(pairs.size());
+            for (const Pair& pair : pairs) {
+                centroidIds.insert(pair.destination);
+                matrix->setTrips(pair.origin, pair.destination, pair.trips);
+            }
         }
         return true;
     }
@@ -169,45 +257,80 @@ public:
     }
 
 private:
+    static bool isId(double value)
+    {
+        return value >= 1 && value <= std::numeric_limits<unsigned int>::max() && value == std::floor(value);
+    }
+    struct Pair
+    {
+        unsigned int origin;
+        unsigned int destination;
+        double trips;
+    };
     int depth = 0;
     int part = 0;
     unsigned int origin = 0;
-    std::vector<unsigned int> destinations;
-    std::vector<double> values;
+    std::size_t rowStart = 0;
+    std::size_t valueIndex = 0;
+    std::vector<Pair> pairs;
 };
 
-// An object whose fields are read once every object exists.
+// An object whose fields are read once every object exists: where its text
+// lies in the file, or, for a matrix, its text without the trips.
 struct PendingObject
 {
     CVObject* object;
-    QJsonObject json;
-    int line;
+    std::size_t begin;
+    std::size_t end;
+    int ownText;  // index in ModelFileHandler::ownTexts, or -1
 };
 
+// The first pass over the file: the values around the object list, and of
+// each object its id, type, name, external id and status, which make the
+// object and enter it in the catalogue; the trips of a matrix go straight
+// into it. The other fields wait for the second pass, when every object
+// they may refer to exists.
 class ModelFileHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ModelFileHandler>
 {
 public:
-    explicit ModelFileHandler(const LineCountingStream& stream) : stream(stream), model(std::make_unique<CVModel>()) {}
+    ModelFileHandler(const MappedFile& file, const rapidjson::MemoryStream& stream) : file(file), stream(stream) {}
 
     QString error;
-    int errorLine = 0;
-    std::unique_ptr<CVModel> model;
+    std::size_t errorOffset = 0;
+    std::unique_ptr<CVModel> model = std::make_unique<CVModel>();
     QHash<unsigned int, CVObject*> byId;
     std::vector<PendingObject> pending;
-    QSet<unsigned int> tripCentroidIds;
+    std::vector<std::string> ownTexts;
+    IdSet tripCentroidIds;
     QJsonObject header;
     bool objectsSeen = false;
     bool rootDone = false;
 
     bool Null() { return scalar(QJsonValue(QJsonValue::Null)); }
     bool Bool(bool b) { return scalar(QJsonValue(b)); }
-    bool Int(int i) { return number(i); }
-    bool Uint(unsigned u) { return number(u); }
-    bool Int64(int64_t i) { return number(double(i)); }
-    bool Uint64(uint64_t u) { return number(double(u)); }
-    bool Double(double d) { return number(d); }
+    // Numbers come as their text (null-terminated), already checked as JSON.
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool)
+    {
+        double value = 0.0;
+        const std::from_chars_result result = std::from_chars(text, text + length, value);
+        if (result.ec == std::errc::result_out_of_range) {
+            // Too small gives zero or a denormal, as a JSON reader takes it; too large is an error.
+            value = std::strtod(text, nullptr);
+            if (std::isinf(value))
+                return fail(QStringLiteral("invalid JSON: %1")
+                                .arg(QString::fromLatin1(rapidjson::GetParseError_En(rapidjson::kParseErrorNumberTooBig))));
+        }
+        return number(value);
+    }
     bool String(const char* text, rapidjson::SizeType length, bool)
     {
+        if (trips.active() || tripsNext)
+            return failTrips();
+        if (inObjects) {
+            if (objectDepth == 1 && wantedKey)
+                *wantedKey = QJsonValue(QString::fromUtf8(text, qsizetype(length)));
+            return objectScalar();
+        }
         return scalar(QJsonValue(QString::fromUtf8(text, qsizetype(length))));
     }
     bool StartObject()
@@ -218,27 +341,43 @@ public:
             rootDepth = 1;
             return true;
         }
-        if (inObjects && !builder.busy())
-            objectLine = stream.line;
+        if (inObjects) {
+            if (objectDepth == 0)
+                startObjectText();
+            else if (tripsNext)
+                return failTrips();
+            ++objectDepth;
+            return true;
+        }
         builder.startObject();
         return true;
     }
     bool Key(const char* text, rapidjson::SizeType length, bool)
     {
+        if (inObjects) {
+            if (objectDepth == 1) {
+                wantedKey = keyField(text, length);
+                if (length == 5 && std::memcmp(text, "trips", 5) == 0)
+                    return startTrips();
+            }
+            return true;
+        }
         const QString name = QString::fromUtf8(text, qsizetype(length));
         if (!builder.busy()) {
             rootKey = name;
             return true;
         }
         builder.key(name);
-        if (inObjects && builder.depth() == 1 && name == QLatin1String("trips")) {
-            tripsNext = true;
-            return startTrips();
-        }
         return true;
     }
     bool EndObject(rapidjson::SizeType)
     {
+        if (inObjects) {
+            --objectDepth;
+            if (objectDepth == 0)
+                return finishObject();
+            return objectDepth == 1 ? memberDone() : true;
+        }
         if (!builder.busy()) {
             rootDone = true;
             return true;
@@ -255,6 +394,12 @@ public:
         }
         if (trips.active())
             return trips.startArray() || failTrips();
+        if (inObjects) {
+            if (objectDepth == 0)
+                return fail(QStringLiteral("has an object without a valid id"));
+            ++objectDepth;
+            return true;
+        }
         if (rootDepth == 0)
             return fail(QStringLiteral("is not a model file (its top level is not a JSON object)"));
         if (!builder.busy() && rootKey == QLatin1String("objects")) {
@@ -270,14 +415,20 @@ public:
     {
         if (trips.active()) {
             bool finished = false;
-            if (!trips.endArray(currentMatrix(), tripCentroidIds, finished))
+            if (!trips.endArray(matrixOfObject, tripCentroidIds, finished))
                 return failTrips();
+            if (finished)
+                tripsDone();
             return true;
         }
-        if (!builder.busy() && inObjects) {
-            inObjects = false;
-            objectsSeen = true;
-            return true;
+        if (inObjects) {
+            if (objectDepth == 0) {
+                inObjects = false;
+                objectsSeen = true;
+                return true;
+            }
+            --objectDepth;
+            return objectDepth == 1 ? memberDone() : true;
         }
         QJsonValue done;
         return !builder.end(done) || completed(done);
@@ -287,35 +438,48 @@ public:
     {
         if (error.isEmpty()) {
             error = problem;
-            errorLine = stream.line;
+            errorOffset = stream.Tell();
         }
         return false;
     }
 
 private:
-    bool failTrips() { return fail(QStringLiteral("object %1 has %2").arg(tripsOwner).arg(trips.error)); }
+    bool failTrips()
+    {
+        trips.fail();
+        return fail(QStringLiteral("object %1 has %2").arg(tripsOwner).arg(trips.error));
+    }
 
     bool number(double value)
     {
         if (trips.active())
             return trips.number(value) || failTrips();
+        if (tripsNext)
+            return failTrips();
+        if (inObjects) {
+            if (objectDepth == 1 && wantedKey)
+                *wantedKey = QJsonValue(value);
+            return objectScalar();
+        }
         return scalar(QJsonValue(value));
     }
     bool scalar(const QJsonValue& value)
     {
         if (trips.active() || tripsNext)
             return failTrips();
+        if (inObjects) {
+            if (objectDepth == 1 && wantedKey)
+                *wantedKey = value;
+            return objectScalar();
+        }
         QJsonValue done;
         return !builder.add(value, done) || completed(done);
     }
-    // A value of the top level, or one object of the object list, is complete.
+    // A value of the top level is complete.
     bool completed(const QJsonValue& value)
     {
-        if (!inObjects) {
-            header.insert(rootKey, value);
-            return true;
-        }
-        return addObject(value.toObject());
+        header.insert(rootKey, value);
+        return true;
     }
     bool checkHeader()
     {
@@ -330,85 +494,149 @@ private:
             return fail(QStringLiteral("has model format version %1, which this corvia does not read (only %2)")
                             .arg(version.toVariant().toString())
                             .arg(CVModelWriter::FormatVersion));
+        // Room for the objects up to the last id, as far as the file can hold them.
+        const qint64 lastId = header.value(QStringLiteral("model")).toObject().value(QStringLiteral("lastId")).toInteger(0);
+        byId.reserve(qsizetype(qBound<qint64>(0, lastId, qint64(file.size() / 64))));
         return true;
     }
-    CVODMatrix* currentMatrix() const { return matrixOfObject; }
+
+    // The common fields that the first pass keeps; the others wait.
+    QJsonValue* keyField(const char* text, rapidjson::SizeType length)
+    {
+        const auto is = [&](const char* name) { return std::strlen(name) == length && std::memcmp(text, name, length) == 0; };
+        if (is("id"))
+            return &id;
+        if (is("type"))
+            return &typeName;
+        if (is("name"))
+            return &name;
+        if (is("externalId"))
+            return &externalId;
+        if (is("status"))
+            return &status;
+        return nullptr;
+    }
+    void startObjectText()
+    {
+        objectBegin = stream.Tell() - 1;
+        lastMemberEnd = stream.Tell();
+        members = 0;
+        id = typeName = name = externalId = status = QJsonValue();
+        wantedKey = nullptr;
+        createdEarly = nullptr;
+        matrixOfObject = nullptr;
+        textWithoutTrips.clear();
+    }
+    bool objectScalar() { return objectDepth == 1 ? memberDone() : true; }
+    bool memberDone()
+    {
+        ++members;
+        lastMemberEnd = stream.Tell();
+        wantedKey = nullptr;
+        return true;
+    }
 
     // Makes the object of a saved object's id and type: when the object is
     // complete, or at its trips, which are read straight into the matrix
     // (the writer puts the id and type first).
-    CVObject* createObject(const QJsonObject& json)
+    CVObject* createObject()
     {
-        const qint64 id = json.value(QStringLiteral("id")).toInteger(-1);
-        if (id < 1 || id > qint64(std::numeric_limits<unsigned int>::max())) {
+        const qint64 number = id.toInteger(-1);
+        if (number < 1 || number > qint64(std::numeric_limits<unsigned int>::max())) {
             fail(QStringLiteral("has an object without a valid id"));
             return nullptr;
         }
-        const QString typeName = json.value(QStringLiteral("type")).toString();
-        const CVType* type = CVRegistry::instance().type(typeName);
-        if (!type) {
-            fail(QStringLiteral("object %1 has the unknown type \"%2\"").arg(id).arg(typeName));
+        const QString type = typeName.toString();
+        const CVType* registered = CVRegistry::instance().type(type);
+        if (!registered) {
+            fail(QStringLiteral("object %1 has the unknown type \"%2\"").arg(number).arg(type));
             return nullptr;
         }
-        if (byId.contains(unsigned(id))) {
-            fail(QStringLiteral("holds two objects with id %1").arg(id));
+        CVObject*& slot = byId[unsigned(number)];
+        if (slot) {
+            fail(QStringLiteral("holds two objects with id %1").arg(number));
             return nullptr;
         }
-        CVObject* object = type->create(model.get());
-        object->setId(unsigned(id));
-        byId.insert(unsigned(id), object);
+        CVObject* object = registered->create(model.get());
+        object->setId(unsigned(number));
+        slot = object;
         model->getCatalog()->add(object);
         return object;
     }
 
-    bool addObject(const QJsonObject& json)
+    bool finishObject()
     {
-        CVObject* object = createdEarly ? createdEarly : createObject(json);
-        createdEarly = nullptr;
-        matrixOfObject = nullptr;
+        CVObject* object = createdEarly ? createdEarly : createObject();
         if (!object)
             return false;
-        if (qint64(object->getId()) != json.value(QStringLiteral("id")).toInteger(-1))
+        if (qint64(object->getId()) != id.toInteger(-1))
             return fail(QStringLiteral("object %1 has two ids").arg(object->getId()));
-        object->setName(json.value(QStringLiteral("name")).toString());
-        object->setExternalId(json.value(QStringLiteral("externalId")).toString());
-        object->setStatus(json.value(QStringLiteral("status")).toInt());
-        pending.push_back(PendingObject{object, json, objectLine});
+        object->setName(name.toString());
+        object->setExternalId(externalId.toString());
+        object->setStatus(status.toInt());
+        const std::size_t objectEnd = stream.Tell();
+        int ownText = -1;
+        if (createdEarly) {
+            // The matrix's text with its trips as null: what its fields need.
+            textWithoutTrips.append(file.data() + tripsEnd, objectEnd - tripsEnd);
+            ownText = int(ownTexts.size());
+            ownTexts.push_back(std::move(textWithoutTrips));
+            textWithoutTrips = std::string();
+        }
+        pending.push_back(PendingObject{object, objectBegin, objectEnd, ownText});
+        createdEarly = nullptr;
+        matrixOfObject = nullptr;
         return true;
     }
 
-public:
     bool startTrips()
     {
         if (createdEarly)
             return fail(QStringLiteral("object %1 has its trips twice").arg(createdEarly->getId()));
-        createdEarly = createObject(builder.currentObject());
+        createdEarly = createObject();
         if (!createdEarly)
             return false;
         tripsOwner = createdEarly->getId();
         matrixOfObject = dynamic_cast<CVODMatrix*>(createdEarly);
         if (!matrixOfObject)
             return fail(QStringLiteral("object %1 has trips but is no OD matrix").arg(tripsOwner));
+        textWithoutTrips.assign(file.data() + objectBegin, lastMemberEnd - objectBegin);
+        textWithoutTrips.append(members > 0 ? ",\"trips\":null" : "\"trips\":null");
+        tripsBegin = lastMemberEnd;
+        tripsNext = true;
+        wantedKey = nullptr;
         return true;
     }
+    void tripsDone()
+    {
+        tripsEnd = stream.Tell();
+        file.release(tripsBegin, tripsEnd);
+        memberDone();
+    }
 
-private:
-    const LineCountingStream& stream;
+    const MappedFile& file;
+    const rapidjson::MemoryStream& stream;
     ValueBuilder builder;
     TripRows trips;
     QString rootKey;
     int rootDepth = 0;
     bool inObjects = false;
     bool tripsNext = false;
-    int objectLine = 0;
+    // The object being read: its depth of nesting, where it starts, where
+    // its last complete member ends, and the common fields seen so far.
+    int objectDepth = 0;
+    std::size_t objectBegin = 0;
+    std::size_t lastMemberEnd = 0;
+    int members = 0;
+    QJsonValue id, typeName, name, externalId, status;
+    QJsonValue* wantedKey = nullptr;
     CVObject* createdEarly = nullptr;
     CVODMatrix* matrixOfObject = nullptr;
     unsigned int tripsOwner = 0;
+    std::size_t tripsBegin = 0;
+    std::size_t tripsEnd = 0;
+    std::string textWithoutTrips;
 };
-
-}  // namespace
-
-namespace {
 
 QString located(const QString& path, int line, const QString& problem)
 {
@@ -416,18 +644,19 @@ QString located(const QString& path, int line, const QString& problem)
                     : QStringLiteral("%1: %2").arg(path, problem);
 }
 
-bool parse(std::FILE* file, ModelFileHandler& handler, LineCountingStream& stream, qint64 fileSize, QString& problem)
+bool parse(const MappedFile& file, ModelFileHandler& handler, rapidjson::MemoryStream& stream, QString& problem,
+           std::size_t& problemOffset)
 {
     rapidjson::Reader reader;
-    const rapidjson::ParseResult result =
-        reader.Parse<rapidjson::kParseFullPrecisionFlag | rapidjson::kParseStopWhenDoneFlag>(stream, handler);
-    Q_UNUSED(file);
+    const rapidjson::ParseResult result = reader.Parse<FirstPassFlags>(stream, handler);
     if (!handler.error.isEmpty()) {
         problem = handler.error;
+        problemOffset = handler.errorOffset;
         return false;
     }
+    problemOffset = stream.Tell();
     if (result.IsError()) {
-        if (qint64(result.Offset()) >= fileSize)
+        if (result.Offset() >= file.size())
             problem = QStringLiteral("the file ends before the model does (is it truncated?)");
         else
             problem = QStringLiteral("invalid JSON: %1").arg(QString::fromLatin1(rapidjson::GetParseError_En(result.Code())));
@@ -470,26 +699,50 @@ bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
 }
 
 // Every object reads its fields once all exist, in the order of the file.
-bool readObjectFields(ModelFileHandler& handler, CVReadContext& context, int& line)
+// Its text is parsed again, alone, into a small document that lives only
+// while the object reads it.
+bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadContext& context, std::size_t& offset)
 {
-    for (PendingObject& pending : handler.pending) {
+    static constexpr std::size_t PoolSize = 1 << 18;
+    static constexpr std::size_t ReleaseStep = std::size_t(32) << 20;
+    std::vector<char> pool(PoolSize);
+    rapidjson::MemoryPoolAllocator<> allocator(pool.data(), pool.size());
+    rapidjson::Document document(&allocator);
+    std::size_t released = 0;
+    for (const PendingObject& pending : handler.pending) {
+        offset = pending.begin;
         context.setCurrent(pending.object->getId());
-        line = pending.line;
-        if (pending.object->savesDataValues())
-            pending.object->readDataValues(pending.json.value(QStringLiteral("data")).toObject(), context);
-        pending.object->readFields(pending.json, context);
-        if (context.failed())
-            return false;
-        pending.json = QJsonObject();
-    }
-    line = 0;
-    for (unsigned int id : std::as_const(handler.tripCentroidIds)) {
-        if (!handler.byId.contains(id)) {
-            context.fail(QStringLiteral("(an OD matrix) has trips of centroid %1, which the file does not hold").arg(id));
+        const std::string* own = pending.ownText >= 0 ? &handler.ownTexts[std::size_t(pending.ownText)] : nullptr;
+        const char* text = own ? own->data() : file.data() + pending.begin;
+        const std::size_t length = own ? own->size() : pending.end - pending.begin;
+        allocator.Clear();
+        document.Parse<ParseFlags>(text, length);
+        if (document.HasParseError() || !document.IsObject()) {
+            context.fail(QStringLiteral("cannot be read again"));
             return false;
         }
+        const CVSavedObject saved(static_cast<const rapidjson::Value*>(&document));
+        if (pending.object->savesDataValues())
+            pending.object->readDataValues(saved.value(QStringLiteral("data")).toObject(), context);
+        pending.object->readFields(saved, context);
+        if (context.failed())
+            return false;
+        if (pending.end - released >= ReleaseStep) {
+            file.release(released, pending.end);
+            released = pending.end;
+        }
     }
-    for (PendingObject& pending : handler.pending)
+    offset = 0;
+    handler.ownTexts.clear();
+    const bool allHeld = handler.tripCentroidIds.all([&](unsigned int id) {
+        if (handler.byId.contains(id))
+            return true;
+        context.fail(QStringLiteral("(an OD matrix) has trips of centroid %1, which the file does not hold").arg(id));
+        return false;
+    });
+    if (!allHeld)
+        return false;
+    for (const PendingObject& pending : handler.pending)
         pending.object->finishRead();
     return true;
 }
@@ -508,23 +761,21 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
         return failWith(0, QStringLiteral("no such file"));
     if (!info.isFile())
         return failWith(0, QStringLiteral("not a regular file"));
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
-    if (!file)
+    MappedFile file(path);
+    if (!file.open())
         return failWith(0, QStringLiteral("cannot be read"));
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
 
-    std::vector<char> buffer(1 << 16);
-    rapidjson::FileReadStream fileStream(file, buffer.data(), buffer.size());
-    LineCountingStream stream(fileStream);
-    ModelFileHandler handler(stream);
+    rapidjson::MemoryStream stream(file.data(), file.size());
+    ModelFileHandler handler(file, stream);
     QString problem;
-    if (!parse(file, handler, stream, info.size(), problem))
-        return failWith(handler.errorLine ? handler.errorLine : stream.line, problem);
+    std::size_t problemOffset = 0;
+    if (!parse(file, handler, stream, problem, problemOffset))
+        return failWith(file.lineAt(problemOffset), problem);
 
     CVReadContext context(handler.byId);
-    int line = 0;
-    if (!readObjectFields(handler, context, line))
-        return failWith(line, context.error());
+    std::size_t offset = 0;
+    if (!readObjectFields(handler, file, context, offset))
+        return failWith(offset ? file.lineAt(offset) : 0, context.error());
     if (!readModelSection(handler, context))
         return failWith(0, QStringLiteral("the model's references: ") + context.error());
     return std::move(handler.model);

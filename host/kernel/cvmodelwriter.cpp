@@ -2,8 +2,10 @@
 
 #include "cvcatalog.h"
 #include "cvcentroidconfiguration.h"
+#include "cvfieldwriter.h"
 #include "cvfolder.h"
 #include "cvgeomodel.h"
+#include "cvjsontext.h"
 #include "cvlayer.h"
 #include "cvlog.h"
 #include "cvmodel.h"
@@ -16,118 +18,53 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
+#include <string>
 
-#include <cmath>
+using namespace CVJsonText;
 
 namespace {
-
-// Largest integer a double holds exactly: whole numbers up to it are
-// written without a fraction, so a value reads back and saves again the same.
-constexpr double ExactIntegerLimit = 9007199254740992.0;
 
 // JSON text collected in a buffer and handed to the device in large pieces.
 class JsonStream
 {
 public:
-    explicit JsonStream(QIODevice& device) : device(device) {}
+    explicit JsonStream(QIODevice& device) : device(device) { text.reserve(FlushSize + (FlushSize >> 2)); }
 
-    void raw(const char* text)
-    {
-        for (; *text; ++text)
-            buffer.Put(*text);
-    }
+    std::string text;
+
+    void raw(const char* part) { text.append(part); }
     void key(const char* name)
     {
-        value(QJsonValue(QString::fromLatin1(name)));
-        buffer.Put(':');
+        appendString(text, QString::fromLatin1(name));
+        text.push_back(':');
     }
     // A further member of the object being written: ,"name":value
     void member(const char* name, const QJsonValue& json)
     {
-        buffer.Put(',');
+        text.push_back(',');
         key(name);
-        value(json);
+        appendValue(text, json);
     }
-    void value(const QJsonValue& json)
-    {
-        writer.Reset(buffer);
-        write(json);
-    }
-    void number(double number)
-    {
-        writer.Reset(buffer);
-        writeNumber(number);
-    }
+    void value(const QJsonValue& json) { appendValue(text, json); }
     void flushIfFull()
     {
-        if (buffer.GetSize() >= FlushSize)
+        if (text.size() >= FlushSize)
             flush();
     }
     bool flush()
     {
-        const qint64 size = qint64(buffer.GetSize());
-        const bool written = size == 0 || device.write(buffer.GetString(), size) == size;
-        buffer.Clear();
+        const qint64 size = qint64(text.size());
+        const bool written = size == 0 || device.write(text.data(), size) == size;
+        text.clear();
         ok = ok && written;
         return ok;
     }
     bool isOk() const { return ok; }
 
 private:
-    static constexpr size_t FlushSize = 1 << 20;
-
-    void writeNumber(double number)
-    {
-        if (!std::isfinite(number))
-            writer.Null();
-        else if (number == std::floor(number) && std::fabs(number) < ExactIntegerLimit)
-            writer.Int64(static_cast<int64_t>(number));
-        else
-            writer.Double(number);
-    }
-    void writeString(const QString& text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        writer.String(utf8.constData(), rapidjson::SizeType(utf8.size()));
-    }
-    void write(const QJsonValue& json)
-    {
-        switch (json.type()) {
-        case QJsonValue::Bool:
-            writer.Bool(json.toBool());
-            break;
-        case QJsonValue::Double:
-            writeNumber(json.toDouble());
-            break;
-        case QJsonValue::String:
-            writeString(json.toString());
-            break;
-        case QJsonValue::Array:
-            writer.StartArray();
-            for (const QJsonValue item : json.toArray())
-                write(item);
-            writer.EndArray();
-            break;
-        case QJsonValue::Object: {
-            const QJsonObject object = json.toObject();
-            writer.StartObject();
-            for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-                writeString(it.key());
-                write(it.value());
-            }
-            writer.EndObject();
-            break;
-        }
-        default:
-            writer.Null();
-        }
-    }
+    static constexpr std::size_t FlushSize = 1 << 20;
 
     QIODevice& device;
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer;
     bool ok = true;
 };
 
@@ -177,64 +114,70 @@ void writeHeader(const CVModel& model, JsonStream& out)
     out.raw(",\n");
 }
 
-// Rows of one origin each: [origin, [destinations...], [trips...]].
-void writeTrips(const CVODMatrix& matrix, JsonStream& out)
+// Rows of one origin each: [origin, [destinations...], [trips...]], written
+// straight from the matrix's pairs. The destinations go to the file as they
+// come; the trips wait in a second buffer until the row ends.
+void writeTrips(const CVODMatrix& matrix, JsonStream& out, std::string& values)
 {
-    const QVector<CVODMatrix::Trip> trips = matrix.sortedTrips();
-    out.raw(",\"trips\":[");
-    for (qsizetype rowStart = 0; rowStart < trips.size();) {
-        qsizetype rowEnd = rowStart;
-        while (rowEnd < trips.size() && trips[rowEnd].origin == trips[rowStart].origin)
-            ++rowEnd;
-        out.raw(rowStart == 0 ? "[" : ",[");
-        out.number(trips[rowStart].origin);
-        out.raw(",[");
-        for (qsizetype i = rowStart; i < rowEnd; ++i) {
-            if (i > rowStart)
-                out.raw(",");
-            out.number(trips[i].destination);
-        }
-        out.raw("],[");
-        for (qsizetype i = rowStart; i < rowEnd; ++i) {
-            if (i > rowStart)
-                out.raw(",");
-            out.number(trips[i].trips);
-        }
-        out.raw("]]");
+    std::string& text = out.text;
+    text.append(",\"trips\":[");
+    bool firstRow = true;
+    bool inRow = false;
+    unsigned int rowOrigin = 0;
+    const auto endRow = [&] {
+        text.append("],[");
+        text.append(values);
+        text.append("]]");
+        values.clear();
         out.flushIfFull();
-        rowStart = rowEnd;
-    }
-    out.raw("]");
+    };
+    matrix.forEachPair([&](unsigned int origin, unsigned int destination, double trips) {
+        if (!inRow || origin != rowOrigin) {
+            if (inRow)
+                endRow();
+            text.append(firstRow ? "[" : ",[");
+            firstRow = false;
+            appendUnsigned(text, origin);
+            text.append(",[");
+            rowOrigin = origin;
+            inRow = true;
+        } else {
+            text.push_back(',');
+            values.push_back(',');
+        }
+        appendUnsigned(text, destination);
+        appendNumber(values, trips);
+    });
+    if (inRow)
+        endRow();
+    text.push_back(']');
 }
 
-void writeObject(const CVObject& object, JsonStream& out)
+void writeObject(const CVObject& object, JsonStream& out, CVFieldWriter& fields, std::string& scratch)
 {
-    out.raw("{");
-    out.key("id");
-    out.number(object.getId());
-    out.member("type", object.getTypeName());
-    out.member("name", object.getName());
-    out.member("externalId", object.getExternalId());
-    out.member("status", object.getStatus());
+    std::string& text = out.text;
+    text.append("{\"id\":");
+    appendUnsigned(text, object.getId());
+    text.append(",\"type\":");
+    appendString(text, object.getTypeName());
+    text.append(",\"name\":");
+    appendString(text, object.getName());
+    text.append(",\"externalId\":");
+    appendString(text, object.getExternalId());
+    text.append(",\"status\":");
+    appendInteger(text, object.getStatus());
     if (object.savesDataValues()) {
         const QJsonObject data = object.dataValuesJson();
         if (!data.isEmpty())
             out.member("data", data);
     }
-    QJsonObject fields;
+    fields.clear();
     object.writeFields(fields);
     // The reserved keys belong to the object; a type never replaces them.
-    for (const QString& reserved : CVObject::reservedKeys())
-        fields.remove(reserved);
-    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
-        out.raw(",");
-        out.value(it.key());
-        out.raw(":");
-        out.value(it.value());
-    }
+    fields.appendMembers(text, CVObject::reservedKeys());
     if (const auto* matrix = dynamic_cast<const CVODMatrix*>(&object))
-        writeTrips(*matrix, out);
-    out.raw("}");
+        writeTrips(*matrix, out, scratch);
+    text.push_back('}');
 }
 
 bool writeModel(const CVModel& model, QIODevice& device)
@@ -244,10 +187,12 @@ bool writeModel(const CVModel& model, QIODevice& device)
     out.key("objects");
     out.raw("[");
     bool first = true;
+    CVFieldWriter fields;
+    std::string scratch;
     for (const CVObject* object : model.getCatalog()->allObjects()) {
         out.raw(first ? "\n" : ",\n");
         first = false;
-        writeObject(*object, out);
+        writeObject(*object, out, fields, scratch);
         out.flushIfFull();
         if (!out.isOk())
             return false;

@@ -1,10 +1,12 @@
 #include "cvnode.h"
 
 #include "cvcontrolplansignal.h"
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 #include "cvturning.h"
 
 #include <QJsonArray>
@@ -81,19 +83,13 @@ void CVNode::addSignal(const CVControlPlanSignal* signal)
     increaseTick();
 }
 
-void CVNode::writeFields(QJsonObject& json) const
+void CVNode::writeFields(CVFieldWriter& json) const
 {
     CVDPoint::writeFields(json);
     json.insert(QStringLiteral("yellowBox"), yellowBox);
     json.insert(QStringLiteral("userDefinedPriorities"), userDefinedPriorities);
-    QJsonArray ids;
-    for (const CVTurning* turning : turnings)
-        ids.append(qint64(turning->getId()));
-    json.insert(QStringLiteral("turnings"), ids);
-    QJsonArray signalList;
-    for (unsigned int id : signalIds)
-        signalList.append(qint64(id));
-    json.insert(QStringLiteral("signals"), signalList);
+    json.insertIds(QStringLiteral("turnings"), turnings, [](const CVTurning* turning) { return turning->getId(); });
+    json.insertIds(QStringLiteral("signals"), signalIds, [](unsigned int id) { return id; });
 }
 
 CVBBox CVNode::getBoundingBox() const
@@ -125,16 +121,16 @@ void CVNode::draw(CVMapPainter& map) const
                    yellowBox ? CVMapStyle::yellowBoxNode() : CVMapStyle::node(), size);
 }
 
-void CVNode::readFields(const QJsonObject& json, CVReadContext& context)
+void CVNode::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     CVDPoint::readFields(json, context);
     yellowBox = json.value(QStringLiteral("yellowBox")).toBool();
     userDefinedPriorities = json.value(QStringLiteral("userDefinedPriorities")).toBool();
-    for (const QJsonValue id : json.value(QStringLiteral("turnings")).toArray()) {
+    for (const QJsonValue& id : json.list(QStringLiteral("turnings"))) {
         if (auto* turning = context.objectAs<CVTurning>(id))
             addTurning(turning, false, false);
     }
-    for (const QJsonValue id : json.value(QStringLiteral("signals")).toArray()) {
+    for (const QJsonValue& id : json.list(QStringLiteral("signals"))) {
         if (auto* signal = context.objectAs<CVControlPlanSignal>(id))
             addSignal(signal);
     }

@@ -44,8 +44,8 @@ public:
     int getSignalPos(unsigned int signalId) const { return signalPositions.value(signalId, 0); }
     const QVector<unsigned int>& getSignalIds() const { return signalIds; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: a dot, filled yellow for a yellow-box junction.
     CVBBox getBoundingBox() const override;

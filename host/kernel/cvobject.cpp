@@ -1,9 +1,11 @@
 #include "cvobject.h"
 
 #include "cvcatalog.h"
+#include "cvfieldwriter.h"
 #include "cvmodel.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonValue>
 #include <QStringList>
@@ -82,7 +84,14 @@ void CVObject::copyDataValuesFrom(const CVObject& other)
     dataValues = other.dataValues;
 }
 
-void CVObject::writeFields(QJsonObject&) const {}
+void CVObject::writeFields(CVFieldWriter&) const {}
+
+QJsonObject CVObject::fieldsJson() const
+{
+    CVFieldWriter fields;
+    writeFields(fields);
+    return fields.toJsonObject();
+}
 
 const QStringList& CVObject::reservedKeys()
 {
@@ -91,7 +100,7 @@ const QStringList& CVObject::reservedKeys()
     return keys;
 }
 
-void CVObject::readFields(const QJsonObject&, CVReadContext&) {}
+void CVObject::readFields(const CVSavedObject&, CVReadContext&) {}
 
 void CVObject::readDataValues(const QJsonObject& values, CVReadContext& context)
 {

@@ -11,8 +11,10 @@
 #include <utility>
 #include <vector>
 
+class CVFieldWriter;
 class CVModel;
 class CVReadContext;
+class CVSavedObject;
 
 // Base of every model object. Objects belong to their model's catalogue,
 // which indexes them by id, name, type and external id; renaming an object
@@ -55,12 +57,14 @@ public:
     // fields (id, type, name, external id, status, data values) are written
     // by the model writer under the reserved keys, which a type's fields
     // never use.
-    virtual void writeFields(QJsonObject& json) const;
+    virtual void writeFields(CVFieldWriter& json) const;
+    // The fields writeFields adds, as a Qt JSON object, for views and tests.
+    QJsonObject fieldsJson() const;
     static const QStringList& reservedKeys();
     // Reads back what writeFields saved. Objects of the same file exist but
     // may not have read their own fields yet: keep references, do not ask
     // the referred objects for their state until finishRead.
-    virtual void readFields(const QJsonObject& json, CVReadContext& context);
+    virtual void readFields(const CVSavedObject& json, CVReadContext& context);
     // Called once every object of the file has read its fields.
     virtual void finishRead() {}
     // False for types that save their data values among their own fields.

@@ -1,15 +1,17 @@
 #include "cvobjectconnection.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
+#include "cvsavedobject.h"
 
-void CVObjectConnection::writeFields(QJsonObject& json) const
+void CVObjectConnection::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("object"),
                 connectionObject ? QJsonValue(qint64(connectionObject->getId())) : QJsonValue());
     json.insert(QStringLiteral("connectionType"), connectionType);
 }
 
-void CVObjectConnection::readFields(const QJsonObject& json, CVReadContext& context)
+void CVObjectConnection::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     connectionObject = context.object(json.value(QStringLiteral("object")));
     connectionType = json.value(QStringLiteral("connectionType")).toInt();

@@ -14,8 +14,8 @@ public:
     int getConnectionType() const { return connectionType; }
     void setConnectionType(int newType) { connectionType = newType; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     CVObject* connectionObject = nullptr;

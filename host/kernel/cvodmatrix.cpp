@@ -1,8 +1,10 @@
 #include "cvodmatrix.h"
 
 #include "cvcentroidconfiguration.h"
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -95,7 +97,7 @@ double CVODMatrix::totalTrips() const
     return total;
 }
 
-void CVODMatrix::writeFields(QJsonObject& json) const
+void CVODMatrix::writeFields(CVFieldWriter& json) const
 {
     CVTrafficDemandItem::writeFields(json);
     json.insert(QStringLiteral("centroidConfiguration"),
@@ -103,7 +105,7 @@ void CVODMatrix::writeFields(QJsonObject& json) const
                                       : QJsonValue(QJsonValue::Null));
 }
 
-void CVODMatrix::readFields(const QJsonObject& json, CVReadContext& context)
+void CVODMatrix::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     CVTrafficDemandItem::readFields(json, context);
     centroidConfiguration = context.objectAs<CVCentroidConfiguration>(json.value(QStringLiteral("centroidConfiguration")));

@@ -51,8 +51,8 @@ public:
     }
     double totalTrips() const;
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     static quint64 key(unsigned int originId, unsigned int destinationId)

@@ -1,8 +1,10 @@
 #include "cvpublicline.h"
 
+#include "cvfieldwriter.h"
 #include "cvpubliclinetimetable.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -28,7 +30,7 @@ void CVPublicLine::addTimeTable(CVPublicLineTimeTable* timeTable)
         timeTables.append(timeTable);
 }
 
-void CVPublicLine::writeFields(QJsonObject& json) const
+void CVPublicLine::writeFields(CVFieldWriter& json) const
 {
     QJsonArray sectionIds;
     for (unsigned int id : sections)
@@ -51,7 +53,7 @@ void CVPublicLine::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("timeTables"), timeTableIds);
 }
 
-void CVPublicLine::readFields(const QJsonObject& json, CVReadContext& context)
+void CVPublicLine::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     // The departures are those of the time tables, read with them.
     for (CVObject* section : context.objectList(json.value(QStringLiteral("sections"))))

@@ -24,8 +24,8 @@ public:
     void addTimeTable(CVPublicLineTimeTable* timeTable);
     const QVector<CVPublicLineTimeTable*>& getTimeTables() const { return timeTables; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QVector<unsigned int> sections;

@@ -1,8 +1,10 @@
 #include "cvpubliclinetimetable.h"
 
+#include "cvfieldwriter.h"
 #include "cvpublicline.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -40,7 +42,7 @@ QVector<CVPublicLineTimeTableSchedule*> CVPublicLineTimeTable::getSchedules() co
     return list;
 }
 
-void CVPublicLineTimeTable::writeFields(QJsonObject& json) const
+void CVPublicLineTimeTable::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("line"), line ? QJsonValue(qint64(line->getId())) : QJsonValue(QJsonValue::Null));
     QJsonArray list;
@@ -101,7 +103,7 @@ CVPublicLineTimeTableSchedule* scheduleFromJson(const QJsonObject& json, CVReadC
 
 }  // namespace
 
-void CVPublicLineTimeTable::readFields(const QJsonObject& json, CVReadContext& context)
+void CVPublicLineTimeTable::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     line = context.objectAs<CVPublicLine>(json.value(QStringLiteral("line")));
     for (const QJsonValue schedule : json.value(QStringLiteral("schedules")).toArray())

@@ -80,8 +80,8 @@ public:
     void setPublicLine(CVPublicLine* owner) { line = owner; }
     CVPublicLine* getPublicLine() const { return line; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     std::vector<std::unique_ptr<CVPublicLineTimeTableSchedule>> schedules;

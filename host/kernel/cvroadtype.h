@@ -14,8 +14,8 @@ public:
     double getLaneWidth() const { return laneWidth; }
     void setLaneWidth(double newLaneWidth) { laneWidth = newLaneWidth; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     double speed = 50.0;

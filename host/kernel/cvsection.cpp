@@ -1,5 +1,6 @@
 #include "cvsection.h"
 
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvmodel.h"
@@ -7,6 +8,7 @@
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvroadtype.h"
+#include "cvsavedobject.h"
 #include "cvsystem.h"
 
 #include <QJsonArray>
@@ -17,15 +19,6 @@ CV_REGISTER_TYPE(CVSection)
 CV_REGISTER_COLUMN("CVSection::speedAtt")
 CV_REGISTER_COLUMN("CVSection::laneWidthAtt")
 CV_REGISTER_COLUMN("CVSection::nblanesAtt")
-
-namespace {
-
-QJsonValue idOrNull(const CVObject* object)
-{
-    return object ? QJsonValue(qint64(object->getId())) : QJsonValue();
-}
-
-}  // namespace
 
 const CVColumn* CVSection::speedColumn()
 {
@@ -170,12 +163,12 @@ CVSection* CVSection::clone() const
     return copy;
 }
 
-void CVSection::writeFields(QJsonObject& json) const
+void CVSection::writeFields(CVFieldWriter& json) const
 {
     CVBezierCurve::writeFields(json);
-    json.insert(QStringLiteral("origin"), idOrNull(origin));
-    json.insert(QStringLiteral("destination"), idOrNull(destination));
-    json.insert(QStringLiteral("roadType"), idOrNull(roadType));
+    json.insertId(QStringLiteral("origin"), origin);
+    json.insertId(QStringLiteral("destination"), destination);
+    json.insertId(QStringLiteral("roadType"), roadType);
     json.insert(QStringLiteral("speed"), getSpeed());
     json.insert(QStringLiteral("laneWidth"), getLaneWidth());
     json.insert(QStringLiteral("nbLanes"), getNbLanes());
@@ -222,7 +215,7 @@ void CVSection::draw(CVMapPainter& map) const
         map.drawLine(separator, CVMapStyle::laneMarking(), 1.0, Qt::DashLine);
 }
 
-void CVSection::readFields(const QJsonObject& json, CVReadContext& context)
+void CVSection::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     // Speed and lane width are data values; the lane count follows the lanes.
     CVBezierCurve::readFields(json, context);

@@ -67,8 +67,8 @@ public:
     // with this one's name, road type, values, lanes, line and end nodes.
     CVSection* clone() const;
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: a band as wide as the lanes along the smooth centre line, side
     // lanes only over their length, lines between lanes when zoomed in.

@@ -1,8 +1,10 @@
 #include "cvsectionobject.h"
 
+#include "cvfieldwriter.h"
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 #include "cvsection.h"
 
 #include <QJsonArray>
@@ -14,10 +16,10 @@ CV_REGISTER_TYPE(CVBusStop)
 CV_REGISTER_TYPE(CVDetector)
 CV_REGISTER_TYPE(CVVMS)
 
-void CVSectionObject::writeFields(QJsonObject& json) const
+void CVSectionObject::writeFields(CVFieldWriter& json) const
 {
     const CVGeoObject* section = getSection();
-    json.insert(QStringLiteral("section"), section ? QJsonValue(qint64(section->getId())) : QJsonValue(QJsonValue::Null));
+    json.insertId(QStringLiteral("section"), section);
     json.insert(QStringLiteral("position"), double(position));
     json.insert(QStringLiteral("lanes"), QJsonArray{fromLane, toLane});
     json.insert(QStringLiteral("length"), double(length));
@@ -85,7 +87,7 @@ QColor CVVMS::mapColour() const
     return CVMapStyle::messageSign();
 }
 
-void CVSectionObject::readFields(const QJsonObject& json, CVReadContext& context)
+void CVSectionObject::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     if (auto* section = context.objectAs<CVGeoObject>(json.value(QStringLiteral("section"))))
         section->addTopObject(this);

@@ -28,8 +28,8 @@ public:
     // The section it stands on, or null.
     CVGeoObject* getSection() const { return getParentObject(); }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: a band across the lanes it covers, over its length, at its place
     // on the section, with a marker in its middle that stays visible when

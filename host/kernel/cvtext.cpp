@@ -1,9 +1,11 @@
 #include "cvtext.h"
 
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 #include <QJsonArray>
 
@@ -12,7 +14,7 @@
 
 CV_REGISTER_TYPE(CVText)
 
-void CVText::writeFields(QJsonObject& json) const
+void CVText::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("position"), QJsonArray{position.x, position.y, position.z});
     json.insert(QStringLiteral("angle"), angle);
@@ -43,7 +45,7 @@ void CVText::draw(CVMapPainter& map) const
     map.drawText(position, text, height, angle, map.isSelected(this) ? CVMapStyle::roadSelected() : CVMapStyle::text());
 }
 
-void CVText::readFields(const QJsonObject& json, CVReadContext&)
+void CVText::readFields(const CVSavedObject& json, CVReadContext&)
 {
     position = CVReadContext::point(json.value(QStringLiteral("position")));
     angle = CVReadContext::number(json.value(QStringLiteral("angle")));

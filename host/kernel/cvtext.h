@@ -18,8 +18,8 @@ public:
     const QString& getText() const { return text; }
     void setText(const QString& label) { text = label; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: the text with its baseline starting at the position, as high as
     // its height in metres, turned by its angle.

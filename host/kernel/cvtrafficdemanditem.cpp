@@ -1,6 +1,8 @@
 #include "cvtrafficdemanditem.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
+#include "cvsavedobject.h"
 
 void CVTrafficDemandItem::setInterval(const QTime& startTime, const CVTimeDuration& length)
 {
@@ -17,14 +19,14 @@ QString CVTrafficDemandItem::getNameAutomatically(bool longName) const
     return longName ? QStringLiteral("OD Matrix ") + name : name;
 }
 
-void CVTrafficDemandItem::writeFields(QJsonObject& json) const
+void CVTrafficDemandItem::writeFields(CVFieldWriter& json) const
 {
     json.insert(QStringLiteral("start"), start.toString(QStringLiteral("HH:mm:ss")));
     json.insert(QStringLiteral("duration"), duration.toSeconds());
     json.insert(QStringLiteral("vehicle"), vehicle ? QJsonValue(qint64(vehicle->getId())) : QJsonValue(QJsonValue::Null));
 }
 
-void CVTrafficDemandItem::readFields(const QJsonObject& json, CVReadContext& context)
+void CVTrafficDemandItem::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     start = QTime::fromString(json.value(QStringLiteral("start")).toString(), QStringLiteral("HH:mm:ss"));
     duration = CVTimeDuration(CVReadContext::number(json.value(QStringLiteral("duration"))));

@@ -20,8 +20,8 @@ public:
     // "<vehicle type> hh:mm:ss - hh:mm:ss"; with longName the item's type comes first.
     QString getNameAutomatically(bool longName) const;
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
     QTime start = QTime(0, 0);

@@ -1,10 +1,12 @@
 #include "cvturning.h"
 
+#include "cvfieldwriter.h"
 #include "cvmappainter.h"
 #include "cvmapstyle.h"
 #include "cvnode.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 #include "cvsection.h"
 
 #include <QJsonArray>
@@ -18,11 +20,6 @@ namespace {
 
 constexpr double DefaultSectionSpeed = 50.0;
 constexpr int CurveSteps = 12;
-
-QJsonValue idOrNull(const CVObject* object)
-{
-    return object ? QJsonValue(qint64(object->getId())) : QJsonValue();
-}
 
 // Sideways distance, to the left of the centre line, of the middle of a
 // lane range: lanes are counted from the left and centred on the line.
@@ -123,20 +120,17 @@ void CVTurning::curve()
     increaseTick();
 }
 
-void CVTurning::writeFields(QJsonObject& json) const
+void CVTurning::writeFields(CVFieldWriter& json) const
 {
-    json.insert(QStringLiteral("node"), idOrNull(node));
-    json.insert(QStringLiteral("origin"), idOrNull(origin));
-    json.insert(QStringLiteral("destination"), idOrNull(destination));
+    json.insertId(QStringLiteral("node"), node);
+    json.insertId(QStringLiteral("origin"), origin);
+    json.insertId(QStringLiteral("destination"), destination);
     json.insert(QStringLiteral("originLanes"), QJsonArray{originFromLane, originToLane});
     json.insert(QStringLiteral("destinationLanes"), QJsonArray{destinationFromLane, destinationToLane});
     json.insert(QStringLiteral("warningIndicator"), warningIndicator);
     json.insert(QStringLiteral("autoSpeed"), autoSpeed);
     json.insert(QStringLiteral("speed"), speed);
-    QJsonArray pathPoints;
-    for (const CVPoint& p : path)
-        pathPoints.append(QJsonArray{p.x, p.y, p.z});
-    json.insert(QStringLiteral("path"), pathPoints);
+    json.insert(QStringLiteral("path"), path);
 }
 
 CVBBox CVTurning::getBoundingBox() const
@@ -162,7 +156,7 @@ void CVTurning::draw(CVMapPainter& map) const
                  map.getPixelsPerMetre() >= 4.0 ? 1.5 : 1.0);
 }
 
-void CVTurning::readFields(const QJsonObject& json, CVReadContext& context)
+void CVTurning::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     node = context.objectAs<CVNode>(json.value(QStringLiteral("node")));
     origin = context.objectAs<CVSection>(json.value(QStringLiteral("origin")));
@@ -176,7 +170,7 @@ void CVTurning::readFields(const QJsonObject& json, CVReadContext& context)
     warningIndicator = json.value(QStringLiteral("warningIndicator")).toInt();
     autoSpeed = json.value(QStringLiteral("autoSpeed")).toBool();
     speed = CVReadContext::number(json.value(QStringLiteral("speed")));
-    path = CVReadContext::points(json.value(QStringLiteral("path")));
+    path = json.points(QStringLiteral("path"));
     if (!path.isEmpty()) {
         pathStart = path.first();
         pathEnd = path.last();

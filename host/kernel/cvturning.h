@@ -61,8 +61,8 @@ public:
     void curve();
     const CVPoints& getPath() const { return path; }
 
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
     // Map: the path as a thin line, coloured by the warning indicator.
     CVBBox getBoundingBox() const override;

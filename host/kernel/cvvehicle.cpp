@@ -1,7 +1,9 @@
 #include "cvvehicle.h"
 
+#include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
+#include "cvsavedobject.h"
 
 CV_REGISTER_TYPE(CVVehicle)
 
@@ -23,7 +25,7 @@ CV_REGISTER_COLUMN("CVVehicle::maxDecelMean")
 CV_REGISTER_COLUMN("CVVehicle::maxDecelMin")
 CV_REGISTER_COLUMN("CVVehicle::maxDecelMax")
 
-void CVVehicle::writeFields(QJsonObject& json) const
+void CVVehicle::writeFields(CVFieldWriter& json) const
 {
     // Attribute columns are the vehicle's attributes; -1 stands for a value
     // the vehicle class does not give.
@@ -35,7 +37,7 @@ void CVVehicle::writeFields(QJsonObject& json) const
     json.insert(QStringLiteral("attributes"), attributes);
 }
 
-void CVVehicle::readFields(const QJsonObject& json, CVReadContext& context)
+void CVVehicle::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     QJsonObject attributes = json.value(QStringLiteral("attributes")).toObject();
     for (auto it = attributes.begin(); it != attributes.end(); ++it) {

@@ -8,8 +8,8 @@ class CRVKERNEL_EXPORT CVVehicle : public CVObject
 {
 public:
     CVVehicle(CVModel* model, const CVType* type) : CVObject(model, type) {}
-    void writeFields(QJsonObject& json) const override;
-    void readFields(const QJsonObject& json, CVReadContext& context) override;
+    void writeFields(CVFieldWriter& json) const override;
+    void readFields(const CVSavedObject& json, CVReadContext& context) override;
     // The attributes are the vehicle's data values: saved once, under their own name.
     bool savesDataValues() const override { return false; }
 };

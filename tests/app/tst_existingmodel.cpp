@@ -25,12 +25,11 @@ namespace {
 // An object as the model file would write it: id, type, name, fields.
 QByteArray snapshot(const CVObject* object)
 {
-    QJsonObject json;
+    QJsonObject json = object->fieldsJson();
     json.insert(QStringLiteral("id"), qint64(object->getId()));
     json.insert(QStringLiteral("name"), object->getName());
     json.insert(QStringLiteral("externalId"), object->getExternalId());
     json.insert(QStringLiteral("data"), object->dataValuesJson());
-    object->writeFields(json);
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
 

@@ -1,15 +1,21 @@
 // The model file's own rules, whatever the types hold: the writer's keys
-// belong to the object, and numbers that are not finite survive as "not set".
+// belong to the object, numbers that are not finite survive as "not set",
+// a field's text is the same whichever way a type hands it over, and a
+// matrix's trips read back wherever they stand in its object.
 
 #include <cvcatalog.h>
+#include <cvfieldwriter.h>
 #include <cvmodel.h>
 #include <cvmodelreader.h>
 #include <cvmodelwriter.h>
+#include <cvodmatrix.h>
 #include <cvregistry.h>
 #include <cvroadtype.h>
 #include <cvsection.h>
 #include <cvsystem.h>
 
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -26,7 +32,48 @@ class TestModelFile : public QObject
 private slots:
     void noTypeWritesAReservedKey();
     void nonFiniteNumbersAreSavedAsNullAndOpenAsNotSet();
+    void typedFieldsWriteAsTheirJsonValue_data();
+    void typedFieldsWriteAsTheirJsonValue();
+    void fieldsComeOutInKeyOrderWithTheLastValue();
+    void matrixReadsWhereverItsTripsStand_data();
+    void matrixReadsWhereverItsTripsStand();
+    void badTripsGiveOneError_data();
+    void badTripsGiveOneError();
 };
+
+namespace {
+
+QByteArray members(const CVFieldWriter& fields)
+{
+    std::string text;
+    fields.appendMembers(text, CVObject::reservedKeys());
+    return QByteArray::fromStdString(text);
+}
+
+// A model file of a vehicle, two centroids and one matrix whose object
+// text is given.
+QByteArray modelWithMatrix(const QByteArray& matrix)
+{
+    return "{\"format\":\"corvia-model\",\"version\":2,\"preferences\":{},\"log\":[],\n"
+           "\"model\":{\"lastId\":9,\"rootFolder\":null,\"activeCentroidConfiguration\":null,\"layers\":[],\"activeLayer\":null},\n"
+           "\"objects\":[\n"
+           "{\"id\":1,\"type\":\"CVCentroid\",\"name\":\"a\",\"externalId\":\"\",\"status\":0},\n"
+           "{\"id\":2,\"type\":\"CVCentroid\",\"name\":\"b\",\"externalId\":\"\",\"status\":0},\n"
+           "{\"id\":3,\"type\":\"CVVehicle\",\"name\":\"car\",\"externalId\":\"\",\"status\":0},\n"
+           + matrix + "\n]}\n";
+}
+
+std::unique_ptr<CVModel> open(const QByteArray& text, QString* error)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("model.json"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return nullptr;
+    file.close();
+    return CVModelReader::load(file.fileName(), error);
+}
+
+}  // namespace
 
 void TestModelFile::noTypeWritesAReservedKey()
 {
@@ -36,8 +83,7 @@ void TestModelFile::noTypeWritesAReservedKey()
     for (const QString& typeName : typeNames) {
         CVObject* object = CVSystem::getSystem().newObject(typeName, model.get());
         QVERIFY2(object, qPrintable(typeName));
-        QJsonObject fields;
-        object->writeFields(fields);
+        const QJsonObject fields = object->fieldsJson();
         for (const QString& key : CVObject::reservedKeys())
             QVERIFY2(!fields.contains(key), qPrintable(typeName + QStringLiteral(" writes ") + key));
     }
@@ -73,6 +119,115 @@ void TestModelFile::nonFiniteNumbersAreSavedAsNullAndOpenAsNotSet()
     QVERIFY(!openedSection->getDataValue(CVSection::speedColumn()).isValid());
     // New objects of the opened model take ids past the saved ones.
     QCOMPARE(opened->getNewId(), model->getLastId() + 1);
+}
+
+// The typed inserts are the fast way to the same text as a Qt JSON value.
+void TestModelFile::typedFieldsWriteAsTheirJsonValue_data()
+{
+    QTest::addColumn<double>("number");
+    for (double number : {0.0, -0.0, 1.0, -7.0, 0.1, 2.3120000000000004, 25992.08333333333, 1e-7, 123456789.125,
+                          1e21, 1e22, -1.5e300, 5e-324, 9007199254740992.0, 9007199254740993.0 * 4})
+        QTest::addRow("%.17g", number) << number;
+}
+
+void TestModelFile::typedFieldsWriteAsTheirJsonValue()
+{
+    QFETCH(double, number);
+    CVFieldWriter typed;
+    CVFieldWriter generic;
+    typed.insert(QStringLiteral("a"), number);
+    generic.insert(QStringLiteral("a"), QJsonValue(number));
+    typed.insert(QStringLiteral("b"), CVPoints{CVPoint(number, 1.5, 0.0), CVPoint(-number, number, 2.0)});
+    generic.insert(QStringLiteral("b"), QJsonArray{QJsonArray{number, 1.5, 0.0}, QJsonArray{-number, number, 2.0}});
+    if (std::fabs(number) < 1e18 && number == std::floor(number)) {
+        typed.insert(QStringLiteral("c"), qint64(number));
+        generic.insert(QStringLiteral("c"), QJsonValue(qint64(number)));
+    }
+    QCOMPARE(members(typed), members(generic));
+
+    // What is written reads back as the same number.
+    const QByteArray text = "{" + members(typed).mid(1) + "}";
+    const QJsonObject read = QJsonDocument::fromJson(text).object();
+    QVERIFY2(!read.isEmpty(), text.constData());
+    QCOMPARE(read.value("a").toDouble(), number);
+}
+
+void TestModelFile::fieldsComeOutInKeyOrderWithTheLastValue()
+{
+    CVFieldWriter fields;
+    fields.insert(QStringLiteral("speed"), 50);
+    fields.insert(QStringLiteral("id"), 7);  // the object's own key: never written by a type
+    fields.insert(QStringLiteral("lanes"), QJsonArray{1, 2});
+    fields.insert(QStringLiteral("autoSpeed"), true);
+    fields.insert(QStringLiteral("speed"), 60.5);
+    fields.insert(QStringLiteral("label"), QStringLiteral("a \"b\"\\ \t\u00e9\x01"));
+    fields.insertId(QStringLiteral("node"), nullptr);
+    QCOMPARE(members(fields), QByteArray(",\"autoSpeed\":true,\"label\":\"a \\\"b\\\"\\\\ \\t\xc3\xa9\\u0001\","
+                                         "\"lanes\":[1,2],\"node\":null,\"speed\":60.5"));
+    // A view of the fields keeps every key the type wrote, reserved ones included.
+    const QJsonObject json = fields.toJsonObject();
+    QCOMPARE(json.value("id").toInt(), 7);
+    QCOMPARE(json.value("label").toString(), QStringLiteral("a \"b\"\\ \t\u00e9\x01"));
+    QCOMPARE(json.value("speed").toDouble(), 60.5);
+}
+
+void TestModelFile::matrixReadsWhereverItsTripsStand_data()
+{
+    QTest::addColumn<QByteArray>("matrix");
+    const QByteArray common = "\"id\":9,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":2";
+    const QByteArray fields = "\"centroidConfiguration\":null,\"duration\":900,\"start\":\"08:00:00\",\"vehicle\":3";
+    const QByteArray trips = "\"trips\":[[1,[1,2],[0.5,2]],[2,[1],[4.25]]]";
+    QTest::newRow("last") << "{" + common + "," + fields + "," + trips + "}";
+    QTest::newRow("between fields") << "{" + common + ",\"duration\":900," + trips + ",\"centroidConfiguration\":null,\"start\":\"08:00:00\",\"vehicle\":3}";
+    QTest::newRow("before the name") << "{\"id\":9,\"type\":\"CVODMatrix\"," + trips + ",\"name\":\"m\",\"externalId\":\"\",\"status\":2," + fields + "}";
+    QTest::newRow("spaced out") << "{ " + common + " ,\n " + fields + " ,\n  \"trips\" : [ [1 , [1,2] , [0.5,2] ] ,\n [2,[1],[4.25]] ] \n}";
+    QTest::newRow("key given twice") << "{" + common + ",\"duration\":60," + fields + "," + trips + "}";
+}
+
+void TestModelFile::matrixReadsWhereverItsTripsStand()
+{
+    QFETCH(QByteArray, matrix);
+    QString error;
+    const std::unique_ptr<CVModel> model = open(modelWithMatrix(matrix), &error);
+    QVERIFY2(model, qPrintable(error));
+    const auto* read = dynamic_cast<CVODMatrix*>(model->getCatalog()->find(9));
+    QVERIFY(read);
+    QCOMPARE(read->getName(), QStringLiteral("m"));
+    QCOMPARE(read->getStatus(), 2);
+    QCOMPARE(read->pairCount(), 3);
+    QCOMPARE(read->getTrips(1, 1), 0.5);
+    QCOMPARE(read->getTrips(1, 2), 2.0);
+    QCOMPARE(read->getTrips(2, 1), 4.25);
+    const QJsonObject fields = read->fieldsJson();
+    QCOMPARE(fields.value("duration").toInt(), 900);
+    QCOMPARE(fields.value("vehicle").toInt(), 3);
+    QCOMPARE(fields.value("start").toString(), QStringLiteral("08:00:00"));
+}
+
+void TestModelFile::badTripsGiveOneError_data()
+{
+    QTest::addColumn<QByteArray>("trips");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("not an array") << QByteArray("5") << "object 9 has trips that are not rows";
+    QTest::newRow("text") << QByteArray("\"none\"") << "object 9 has trips that are not rows";
+    QTest::newRow("an object") << QByteArray("{\"1\":2}") << "object 9 has trips that are not rows";
+    QTest::newRow("more trips than destinations") << QByteArray("[[1,[2],[1,2]]]") << "not rows";
+    QTest::newRow("fewer trips than destinations") << QByteArray("[[1,[1,2],[1]]]") << "not rows";
+    QTest::newRow("origin not an id") << QByteArray("[[1.5,[2],[1]]]") << "not rows";
+    QTest::newRow("text in a row") << QByteArray("[[1,[\"2\"],[1]]]") << "not rows";
+    QTest::newRow("far centroid") << QByteArray("[[1,[70000000],[1]]]") << "trips of centroid 70000000";
+    QTest::newRow("missing origin") << QByteArray("[[4,[1],[1]]]") << "trips of centroid 4";
+}
+
+void TestModelFile::badTripsGiveOneError()
+{
+    QFETCH(QByteArray, trips);
+    QFETCH(QString, expected);
+    QString error;
+    const QByteArray matrix = "{\"id\":9,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":0,\"trips\":" + trips + "}";
+    QVERIFY(!open(modelWithMatrix(matrix), &error));
+    QVERIFY2(error.contains(expected), qPrintable(error));
+    QVERIFY2(error.contains("model.json"), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestModelFile)

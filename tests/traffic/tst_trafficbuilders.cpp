@@ -326,8 +326,7 @@ void TestTrafficBuilders::vehicleTypes()
     QCOMPARE(value(coach, "CVVehicle::maxSpeedMax"), 126.0);
     // The bus class gives no width: the host keeps -1 and saves no value.
     QCOMPARE(value(bus, "CVVehicle::widthMax"), -1.0);
-    QJsonObject json;
-    bus->vehicle->writeFields(json);
+    const QJsonObject json = bus->vehicle->fieldsJson();
     const QJsonObject attributes = json.value("attributes").toObject();
     QCOMPARE(attributes.size(), 15);
     QVERIFY(attributes.value("CVVehicle::widthMean").isNull());
