@@ -52,8 +52,8 @@ struct Records
     QMap<int, int> zoneRenumbering;
     QMap<int, ParamicsCategory*> categories;
     QMap<int, ParamicsCentre*> centres;
-    QMap<QString, ParamicsNode*> nodes;
-    QMap<QString, ParamicsLink*> links;
+    ParamicsNodeMap nodes;
+    ParamicsLinkMap links;
     QVector<ParamicsDemand*> demands;
     QMap<int, ParamicsMatrix*> matrices;
     QMap<int, ParamicsProfile*> profiles;
