@@ -276,9 +276,10 @@ QList<CommandOption> outputOptions()
          },
          {}},
         {QStringLiteral("sumo"), QStringLiteral("PREFIX"),
-         QStringLiteral("write SUMO plain XML (PREFIX.nod.xml, .edg.xml, .con.xml, .tll.xml, .taz.xml, .od.xml, "
-                        ".add.xml, .rou.xml) and the configurations PREFIX.netccfg, .od2trips.cfg, .sumocfg of "
-                        "netconvert, od2trips and sumo; missing folders are made"),
+         QStringLiteral("write SUMO plain XML (PREFIX.nod.xml, .edg.xml, .con.xml, .tll.xml, .taz.xml, .add.xml, "
+                        ".rou.xml), one OD matrix file per time slice (PREFIX.od01.txt, ...) and the configurations "
+                        "PREFIX.netccfg, .od2trips.cfg, .sumocfg of netconvert, od2trips and sumo; missing folders "
+                        "are made"),
          QString(), nonEmptyPath(), {}},
     };
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class CVModel;
 class QMenu;
@@ -11,9 +12,26 @@ class QWidget;
 // File > Export in the window: GIS..., SUMO... and Picture.... Each asks for
 // the file and the options of its command-line counterpart (--gis with
 // --crs, --sumo, --png with --png-size) and writes with the same writer;
-// the outcome goes to report (status bar), a failure also to a message box.
+// the outcome goes to report (status bar), a failure also to the user.
 namespace ExportMenu {
 
-QMenu* create(QWidget* window, std::function<const CVModel*()> currentModel, std::function<void(const QString&)> report);
+// What an export asks the user and tells them. The window asks through
+// modal dialogs; a test answers in their place, so nothing waits for a
+// person.
+struct Questions
+{
+    // The file to write; nothing when the user cancels.
+    std::function<std::optional<QString>(const QString& title, const QString& suggested, const QString& filter)> saveFile;
+    // A line of text (which may be empty); nothing when the user cancels.
+    std::function<std::optional<QString>(const QString& title, const QString& label, const QString& initial)> text;
+    // A message; a warning when the export failed.
+    std::function<void(const QString& title, const QString& message, bool failed)> tell;
+};
+
+// The file, input and message dialogs of the window.
+Questions dialogs(QWidget* window);
+
+QMenu* create(QWidget* window, std::function<const CVModel*()> currentModel, std::function<void(const QString&)> report,
+              const Questions& questions);
 
 }  // namespace ExportMenu

@@ -106,7 +106,8 @@ void MainWindow::buildMenus()
     connect(importMenu, &QMenu::aboutToShow, this, &MainWindow::fillImportMenu);
     fillImportMenu();
     fileMenu->addMenu(ExportMenu::create(
-        this, [this] { return getModel(); }, [this](const QString& message) { showResult(message); }));
+        this, [this] { return getModel(); }, [this](const QString& message) { showResult(message); },
+        ExportMenu::dialogs(this)));
     fileMenu->addSeparator();
     fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 

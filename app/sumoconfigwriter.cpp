@@ -1,6 +1,7 @@
 #include "sumoconfigwriter.h"
 
 #include "sumodemandwriter.h"
+#include "sumomatrices.h"
 #include "sumonetwork.h"
 #include "sumoxmlfile.h"
 
@@ -48,7 +49,7 @@ bool SumoConfigWriter::writeNetconvert(const QString& prefix, QString* error)
     return file.finish(error);
 }
 
-bool SumoConfigWriter::writeOd2trips(const QString& prefix, QString* error)
+bool SumoConfigWriter::writeOd2trips(const SumoNetwork& network, const QString& prefix, QString* error)
 {
     SumoXmlFile file(prefix + QStringLiteral(".od2trips.cfg"), QStringLiteral("configuration"));
     if (!file.isOpen())
@@ -56,7 +57,14 @@ bool SumoConfigWriter::writeOd2trips(const QString& prefix, QString* error)
     QXmlStreamWriter& xml = file.writer();
     xml.writeStartElement(QStringLiteral("input"));
     option(xml, "taz-files", local(prefix, ".taz.xml"));
-    option(xml, "od-amitran-files", local(prefix, ".od.xml"));
+    QStringList textMatrices;
+    QStringList xmlMatrices;
+    for (const SumoMatrices::File& matrix : SumoMatrices::files(network, prefix))
+        (matrix.text ? textMatrices : xmlMatrices).append(QFileInfo(matrix.path).fileName());
+    if (!textMatrices.isEmpty())
+        option(xml, "od-matrix-files", textMatrices.join(QLatin1Char(',')));
+    if (!xmlMatrices.isEmpty())
+        option(xml, "od-amitran-files", xmlMatrices.join(QLatin1Char(',')));
     xml.writeEndElement();
     xml.writeStartElement(QStringLiteral("output"));
     option(xml, "output-file", local(prefix, ".trips.xml"));

@@ -19,6 +19,6 @@ public:
     static constexpr double SettlingTime = 1800.0;
 
     static bool writeNetconvert(const QString& prefix, QString* error);
-    static bool writeOd2trips(const QString& prefix, QString* error);
+    static bool writeOd2trips(const SumoNetwork& network, const QString& prefix, QString* error);
     static bool writeSumo(const SumoNetwork& network, const QString& prefix, QString* error);
 };

@@ -2,6 +2,7 @@
 
 #include "modelobjects.h"
 #include "sumonetwork.h"
+#include "sumomatrices.h"
 #include "sumoxmlfile.h"
 
 #include <cvcentroid.h>
@@ -14,25 +15,10 @@
 #include <cvvehicle.h>
 
 #include <QSaveFile>
-#include <QSet>
 
 #include <algorithm>
 
 namespace {
-
-// True when trips can leave the centroid (sources) or reach it (sinks) on
-// some section.
-bool hasSections(const CVCentroid& centroid, bool sources)
-{
-    for (const CVObjectConnection* connection : centroid.getConnections()) {
-        if (!dynamic_cast<const CVSection*>(connection->getConnectionObject()))
-            continue;
-        const int type = connection->getConnectionType();
-        if (type == CVCentroid::eBoth || type == (sources ? CVCentroid::eFrom : CVCentroid::eTo))
-            return true;
-    }
-    return false;
-}
 
 QString number(double value)
 {
@@ -257,65 +243,6 @@ SumoDemandWriter::Window SumoDemandWriter::demandWindow(const SumoNetwork& netwo
     return Window{std::max(0.0, *first), std::max(0.0, *last)};
 }
 
-bool SumoDemandWriter::writeMatrices(const SumoNetwork& network, const QString& path, QString* error)
-{
-    // Pairs whose origin no section leaves or whose destination no section
-    // reaches cannot be routed; od2trips refuses them, so they are left out.
-    QSet<unsigned int> origins;
-    QSet<unsigned int> destinations;
-    for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
-        if (hasSections(*centroid, true))
-            origins.insert(centroid->getId());
-        if (hasSections(*centroid, false))
-            destinations.insert(centroid->getId());
-    }
-    // A regional matrix has millions of pairs: they are written as plain
-    // bytes, one short line each, without the XML writer's indentation.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    QByteArray out("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<demand>\n");
-    QVector<QPair<quint64, double>> pairs;
-    for (const CVODMatrix* matrix : modelObjects<CVODMatrix>(network.model(), QStringLiteral("CVODMatrix"))) {
-        if (matrix->pairCount() == 0)
-            continue;
-        const QString type = vehicleTypeId(matrix->getVehicle());
-        const qint64 start = matrix->getStart().isValid() ? matrix->getStart().msecsSinceStartOfDay() : 0;
-        out += "<actorConfig id=\"" + (type.isEmpty() ? QByteArray("DEFAULT_VEHTYPE") : type.toUtf8()) + "\">\n<timeSlice startTime=\"" +
-               QByteArray::number(start) + "\" duration=\"" +
-               QByteArray::number(qint64(std::max(0.0, matrix->getDuration().toSeconds()) * 1000.0)) + "\">\n";
-        // In origin and destination order, so that the same model always
-        // gives the same file (and od2trips the same trips).
-        pairs.clear();
-        pairs.reserve(matrix->pairCount());
-        matrix->forEachPair([&](unsigned int origin, unsigned int destination, double trips) {
-            if (trips > 0.0 && origins.contains(origin) && destinations.contains(destination))
-                pairs.append({(quint64(origin) << 32) | destination, trips});
-        });
-        std::sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [key, trips] : std::as_const(pairs)) {
-            out += "<odPair origin=\"c" + QByteArray::number(uint(key >> 32)) + "\" destination=\"c" +
-                   QByteArray::number(uint(key & 0xffffffffu)) + "\" amount=\"" + QByteArray::number(trips, 'g', 10) + "\"/>\n";
-            if (out.size() > (1 << 20)) {
-                file.write(out);
-                out.clear();
-            }
-        }
-        out += "</timeSlice>\n</actorConfig>\n";
-    }
-    out += "</demand>\n";
-    file.write(out);
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
-}
-
 bool SumoDemandWriter::writeAdditionals(const SumoNetwork& network, const QString& path, const QString& detectorOutput,
                                         QString* error)
 {
@@ -335,6 +262,14 @@ bool SumoDemandWriter::writeRoutes(const SumoNetwork& network, const QString& pa
     QXmlStreamWriter& xml = file.writer();
     for (const CVVehicle* vehicle : modelObjects<CVVehicle>(network.model(), QStringLiteral("CVVehicle")))
         writeVehicleType(xml, *vehicle);
+    // The OD matrices' text form names a vehicle type by a number: a
+    // distribution of that id holding the one type makes the trips that
+    // od2trips writes with the number drive as that type.
+    for (const SumoMatrices::TypeNumber& type : SumoMatrices::typeNumbers(network)) {
+        xml.writeEmptyElement(QStringLiteral("vTypeDistribution"));
+        xml.writeAttribute(QStringLiteral("id"), QString::number(type.number));
+        xml.writeAttribute(QStringLiteral("vTypes"), vehicleTypeId(type.vehicle));
+    }
     // SUMO reads vehicles in departure order, whichever line they serve.
     QVector<BusTrip> trips;
     for (const CVPublicLine* line : modelObjects<CVPublicLine>(network.model(), QStringLiteral("CVPublicLine")))

@@ -2,6 +2,7 @@
 
 #include "sumoconfigwriter.h"
 #include "sumodemandwriter.h"
+#include "sumomatrices.h"
 #include "sumonetwork.h"
 #include "sumonetworkwriter.h"
 
@@ -11,7 +12,7 @@
 QStringList SumoExporter::fileNames(const QString& prefix)
 {
     QStringList names;
-    for (const char* suffix : {".nod.xml", ".edg.xml", ".con.xml", ".tll.xml", ".taz.xml", ".od.xml", ".add.xml", ".rou.xml",
+    for (const char* suffix : {".nod.xml", ".edg.xml", ".con.xml", ".tll.xml", ".taz.xml", ".add.xml", ".rou.xml",
                                ".netccfg", ".od2trips.cfg", ".sumocfg"})
         names.append(prefix + QLatin1String(suffix));
     return names;
@@ -40,8 +41,8 @@ bool SumoExporter::write(const CVModel& model, const QString& prefix, QString* e
            SumoNetworkWriter::writeConnections(network, names[2], error) &&
            SumoNetworkWriter::writeTrafficLights(network, names[3], error) &&
            SumoDemandWriter::writeDistricts(network, names[4], error) &&
-           SumoDemandWriter::writeMatrices(network, names[5], error) &&
-           SumoDemandWriter::writeAdditionals(network, names[6], detectorOutput, error) &&
-           SumoDemandWriter::writeRoutes(network, names[7], error) && SumoConfigWriter::writeNetconvert(prefix, error) &&
-           SumoConfigWriter::writeOd2trips(prefix, error) && SumoConfigWriter::writeSumo(network, prefix, error);
+           SumoMatrices::write(network, prefix, error) &&
+           SumoDemandWriter::writeAdditionals(network, names[5], detectorOutput, error) &&
+           SumoDemandWriter::writeRoutes(network, names[6], error) && SumoConfigWriter::writeNetconvert(prefix, error) &&
+           SumoConfigWriter::writeOd2trips(network, prefix, error) && SumoConfigWriter::writeSumo(network, prefix, error);
 }

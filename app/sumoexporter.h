@@ -7,14 +7,16 @@ class CVModel;
 
 // Writes a model as SUMO plain XML files named PREFIX.nod.xml,
 // PREFIX.edg.xml, PREFIX.con.xml, PREFIX.tll.xml (for netconvert),
-// PREFIX.taz.xml, PREFIX.od.xml (for od2trips), PREFIX.add.xml and
-// PREFIX.rou.xml (for sumo), and the configurations PREFIX.netccfg,
+// PREFIX.taz.xml, PREFIX.add.xml and PREFIX.rou.xml (for sumo), the OD
+// matrices PREFIX.od01.txt, PREFIX.od02.txt, ... (for od2trips; see
+// sumomatrices.h), and the configurations PREFIX.netccfg,
 // PREFIX.od2trips.cfg and PREFIX.sumocfg that run the three tools on them
 // from the prefix's folder (see README.md). Missing folders are created.
 class SumoExporter
 {
 public:
-    // The file names it writes for a prefix, in the order above.
+    // The file names it writes for a prefix, in the order above, but for the
+    // OD matrices, whose number depends on the model.
     static QStringList fileNames(const QString& prefix);
     // False, with the reason in error, at the first file that cannot be
     // written.

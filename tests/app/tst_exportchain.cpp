@@ -203,6 +203,31 @@ void TestExportChain::sumoChain()
     QVERIFY2(s.teleports * 20 <= s.inserted, "more than 5 % of the vehicles teleported");
     QVERIFY2(s.arrived * 10 >= s.inserted * 9, "more than 10 % of the vehicles did not arrive");
 
+    // The OD trips drive as their matrices' vehicle types: od2trips gives a
+    // trip its type's number, which a distribution in the routes file turns
+    // into the named type.
+    QMap<QString, QString> typeOfNumber;
+    forEachElement(inFolder("net.rou.xml"), QStringLiteral("vTypeDistribution"), [&](const QXmlStreamAttributes& a) {
+        typeOfNumber.insert(a.value("id").toString(), a.value("vTypes").toString());
+    });
+    QVERIFY(!typeOfNumber.isEmpty());
+    QMap<QString, QString> tripType;
+    forEachElement(inFolder("net.trips.xml"), QStringLiteral("trip"), [&](const QXmlStreamAttributes& a) {
+        tripType.insert(a.value("id").toString(), typeOfNumber.value(a.value("type").toString(), QStringLiteral("?")));
+    });
+    QStringList wrongType;
+    int typedTrips = 0;
+    forEachElement(inFolder("trips.out.xml"), QStringLiteral("tripinfo"), [&](const QXmlStreamAttributes& a) {
+        const auto trip = tripType.constFind(a.value("id").toString());
+        if (trip == tripType.constEnd())
+            return;  // a bus
+        ++typedTrips;
+        if (a.value("vType") != *trip && wrongType.size() < 10)
+            wrongType << QStringLiteral("%1:%2 for %3").arg(a.value("id"), a.value("vType"), *trip);
+    });
+    QVERIFY(typedTrips > 0);
+    QVERIFY2(wrongType.isEmpty(), qPrintable(wrongType.join(' ')));
+
     // Every scheduled bus was inserted.
     QSet<QString> buses;
     forEachElement(inFolder("net.rou.xml"), QStringLiteral("vehicle"),

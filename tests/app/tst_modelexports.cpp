@@ -4,7 +4,13 @@
 
 #include "gisexporter.h"
 #include "sumoexporter.h"
+#include "sumomatrices.h"
 #include "sumonetwork.h"
+
+#include <cvcentroid.h>
+#include <cvobjectconnection.h>
+#include <cvodmatrix.h>
+#include <cvvehicle.h>
 
 #include <cvcontroljunction.h>
 #include <cvcontrolphase.h>
@@ -53,8 +59,17 @@ private slots:
     void geoJsonReprojects();
     void gisRefusesUnknownFormatAndCrs();
     void stopsDetectorsAndBuses();
+    void odMatrixFiles();
+    void odAmounts_data();
+    void odAmounts();
 
 private:
+    // Centroid 1 sends trips onto A, centroid 2 takes them off B, centroid
+    // 3 has no section.
+    QVector<CVCentroid*> centroids();
+    CVODMatrix* matrix(CVObject* vehicle, const QTime& start, double minutes);
+    static QStringList lines(const QString& path);
+
     template <typename T>
     T* make(const char* type)
     {
@@ -490,6 +505,124 @@ void TestModelExports::stopsDetectorsAndBuses()
     QCOMPARE(busStops.size(), 2);  // one per bus, the stop off the route left out
     QCOMPARE(busStops[0]["busStop"], QStringLiteral("bs%1").arg(stop->getId()));
     QCOMPARE(busStops[0]["duration"], QStringLiteral("30.00"));
+}
+
+QVector<CVCentroid*> TestModelExports::centroids()
+{
+    QVector<CVCentroid*> result;
+    for (auto [section, type] : {std::pair<CVSection*, int>{a, CVCentroid::eFrom}, {b, CVCentroid::eTo}, {nullptr, 0}}) {
+        auto* centroid = make<CVCentroid>("CVCentroid");
+        if (section) {
+            auto* connection = make<CVObjectConnection>("CVCenConnection");
+            connection->setConnectionObject(section);
+            connection->setConnectionType(type);
+            centroid->addConnection(connection);
+        }
+        result.append(centroid);
+    }
+    return result;
+}
+
+CVODMatrix* TestModelExports::matrix(CVObject* vehicle, const QTime& start, double minutes)
+{
+    auto* m = make<CVODMatrix>("CVODMatrix");
+    m->setVehicle(vehicle);
+    m->setInterval(start, CVTimeDuration(minutes * 60.0));
+    return m;
+}
+
+QStringList TestModelExports::lines(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList();
+}
+
+// The OD matrices as od2trips reads them: one file per matrix, the compact
+// text form on whole minutes with the vehicle type as a number that the
+// routes file resolves to the type, the XML form otherwise; pairs that no
+// route can serve are left out.
+void TestModelExports::odMatrixFiles()
+{
+    const QVector<CVCentroid*> zone = centroids();
+    auto* car = make<CVVehicle>("CVVehicle");
+    car->setName(QStringLiteral("car"));
+    // A vehicle type whose SUMO id is the car's object id: the car's number
+    // must not be that id, or its distribution would clash with the type.
+    auto* clash = make<CVVehicle>("CVVehicle");
+    clash->setName(QString::number(car->getId()));
+
+    CVODMatrix* morning = matrix(car, QTime(7, 0), 15);
+    morning->setTrips(zone[0], zone[1], 4.5);
+    morning->setTrips(zone[0], zone[2], 2.0);  // no section reaches zone 3
+    morning->setTrips(zone[1], zone[1], 1.0);  // no section leaves zone 2
+    CVODMatrix* night = matrix(nullptr, QTime(23, 45), 30);  // past midnight, default type
+    night->setTrips(zone[0], zone[1], 3.0);
+    matrix(car, QTime(8, 0), 15);  // no pairs: no file
+    CVODMatrix* offMinute = matrix(car, QTime(7, 0, 30), 15);
+    offMinute->setTrips(zone[0], zone[1], 1.25);
+
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QString error;
+    QVERIFY2(SumoExporter::write(*model, prefix, &error), qPrintable(error));
+
+    const auto distributions = elements(prefix + ".rou.xml", "vTypeDistribution");
+    QCOMPARE(distributions.size(), 1);
+    QCOMPARE(distributions[0]["vTypes"], QStringLiteral("car"));
+    const QString carNumber = distributions[0]["id"];
+    QVERIFY(carNumber != QString::number(car->getId()));
+    QVERIFY(carNumber.toLongLong() > 0);
+
+    const QString pair = QStringLiteral("c%1 c%2 ").arg(zone[0]->getId()).arg(zone[1]->getId());
+    QCOMPARE(lines(prefix + ".od1.txt"), (QStringList{"$OM;D2", "* vehicle type", carNumber, "* from to (hours.minutes)",
+                                                      "7.00 7.15", "* factor", "1.00", pair + "4.5"}));
+    QCOMPARE(lines(prefix + ".od2.txt"),
+             (QStringList{"$O;D2", "* from to (hours.minutes)", "23.45 24.15", "* factor", "1.00", pair + "3"}));
+    const auto slices = elements(prefix + ".od3.xml", "timeSlice");
+    QCOMPARE(slices.size(), 1);
+    QCOMPARE(slices[0]["startTime"] + " " + slices[0]["duration"], QStringLiteral("25230000 900000"));
+    QCOMPARE(elements(prefix + ".od3.xml", "actorConfig")[0]["id"], QStringLiteral("car"));
+    QCOMPARE(elements(prefix + ".od3.xml", "odPair").size(), 1);
+    QVERIFY(!QFileInfo::exists(prefix + ".od4.txt") && !QFileInfo::exists(prefix + ".od4.xml"));
+
+    const auto options = [&](const char* name) {
+        const auto found = elements(prefix + ".od2trips.cfg", QLatin1String(name));
+        return found.isEmpty() ? QString() : found[0]["value"];
+    };
+    QCOMPARE(options("od-matrix-files"), QStringLiteral("net.od1.txt,net.od2.txt"));
+    QCOMPARE(options("od-amitran-files"), QStringLiteral("net.od3.xml"));
+}
+
+// Trips with ten significant digits, as od2trips reads them, whether the
+// value is a whole number of thousandths or not.
+void TestModelExports::odAmounts_data()
+{
+    QTest::addColumn<double>("trips");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("whole") << 2.0 << "2";
+    QTest::newRow("thousandths") << 1.632 << "1.632";
+    QTest::newRow("trailing zero dropped") << 0.27 << "0.27";
+    QTest::newRow("sum off by an ulp") << 0.1 + 0.2 << "0.3";
+    QTest::newRow("a third") << 1.0 / 3.0 << "0.3333333333";
+    QTest::newRow("large with thousandths") << 1234567.125 << "1234567.125";
+    QTest::newRow("past ten digits") << 123456789.125 << "123456789.1";
+    QTest::newRow("tiny") << 1e-5 << "1e-05";
+    QTest::newRow("thousandth") << 0.001 << "0.001";
+}
+
+void TestModelExports::odAmounts()
+{
+    QFETCH(double, trips);
+    QFETCH(QString, written);
+    const QVector<CVCentroid*> zone = centroids();
+    matrix(nullptr, QTime(7, 0), 60)->setTrips(zone[0], zone[1], trips);
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QVERIFY(SumoExporter::write(*model, prefix, nullptr));
+    const QStringList fields = lines(prefix + ".od1.txt").last().split(' ');
+    QCOMPARE(fields.size(), 3);
+    QCOMPARE(fields[2], written);
+    QCOMPARE(fields[2], QString::fromLatin1(QByteArray::number(trips, 'g', 10)));
 }
 
 QTEST_GUILESS_MAIN(TestModelExports)

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+class CVODMatrix;
+class CVObject;
+class SumoNetwork;
+
+// The OD matrices for od2trips, one file per matrix (one time slice of one
+// vehicle type), numbered in the model's order: PREFIX.od01.txt,
+// PREFIX.od02.txt, ... (as many digits as the count of matrices has).
+//
+// A regional model has millions of OD pairs, so a matrix is written in
+// od2trips' compact text form (--od-matrix-files), one line per pair:
+//
+//     $OM;D2
+//     * vehicle type
+//     12
+//     * from to (hours.minutes)
+//     7.00 7.15
+//     * factor
+//     1.00
+//     c101 c102 4.5
+//
+// That form takes whole minutes and a vehicle type number, not a name: the
+// number stands for the vehicle type through a vTypeDistribution of that
+// id in PREFIX.rou.xml that holds the one named type. A matrix whose slice
+// does not start and end on a whole minute is written in the XML form
+// instead (PREFIX.od<n>.xml, --od-amitran-files), which takes milliseconds
+// and the type's name. A matrix without a vehicle type leaves the type out
+// (sumo's default type).
+//
+// Pairs without trips, and pairs whose origin no section leaves or whose
+// destination no section reaches (od2trips refuses them), are left out;
+// the others are in origin and destination order, so that the same model
+// always gives the same files, and od2trips the same trips.
+namespace SumoMatrices {
+
+struct File
+{
+    const CVODMatrix* matrix = nullptr;
+    QString path;
+    bool text = true;  // the compact text form; else the XML form
+};
+
+// The files written for a prefix: one per matrix that has pairs.
+QVector<File> files(const SumoNetwork& network, const QString& prefix);
+
+// False, with the reason in error, at the first file that cannot be written.
+bool write(const SumoNetwork& network, const QString& prefix, QString* error);
+
+struct TypeNumber
+{
+    const CVObject* vehicle = nullptr;
+    qint64 number = 0;
+};
+// The vehicle types that the text matrices name by number, in the model's
+// order of vehicles. A type's number is its object id, unless that is the
+// id of another vehicle type in SUMO, which the distribution would clash
+// with; then the next free number above every object id.
+QVector<TypeNumber> typeNumbers(const SumoNetwork& network);
+
+}  // namespace SumoMatrices
