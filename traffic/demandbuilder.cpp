@@ -38,14 +38,28 @@ class DemandBuilder::ZoneCentroids
 public:
     ZoneCentroids(const QMap<int, int>& zoneNumbers, const CVCatalog* catalog)
     {
+        QHash<int, CVObject*> centroidOfNumber;
+        QHash<int, int> lastOfNumber;
+        QHash<int, int> secondLastOfNumber;
         QSet<const CVObject*> seen;
         for (auto it = zoneNumbers.cbegin(); it != zoneNumbers.cend(); ++it) {
-            CVObject* centroid = catalog ? catalog->findObjectByExternalId(QStringLiteral("%1").arg(it.value())) : nullptr;
-            zones.append(Zone{it.key(), it.value(), centroid});
+            // A zone number read again names the same centroid: look it up once.
+            const int number = it.value();
+            auto known = centroidOfNumber.constFind(number);
+            if (known == centroidOfNumber.cend()) {
+                CVObject* found = catalog ? catalog->findObjectByExternalId(QStringLiteral("%1").arg(number)) : nullptr;
+                known = centroidOfNumber.insert(number, found);
+            }
+            CVObject* centroid = known.value();
+            const int entry = int(zones.size());
+            zones.append(Zone{it.key(), number, centroid});
             if (centroid && seen.contains(centroid))
                 shared = true;
             else if (centroid)
                 seen.insert(centroid);
+            if (const auto last = lastOfNumber.constFind(number); last != lastOfNumber.cend())
+                secondLastOfNumber.insert(number, last.value());
+            lastOfNumber.insert(number, entry);
         }
         // The zones reader numbers its zones 0, 1, 2...; anything else is
         // looked up by index.
@@ -53,6 +67,28 @@ public:
         if (!contiguous) {
             for (int i = 0; i < zones.size(); ++i)
                 entryByIndex.insert(zones.at(i).index, i);
+        }
+
+        // A zone number written many times gives as many zones with the same
+        // centroid and the same rows, so the same trips again and again:
+        // only the last setting of a pair stays, and the last of those zones
+        // (with the one before it, for the pair of the centroid with itself)
+        // gives every setting that stays.
+        QSet<const CVObject*> originCentroids;
+        for (int i = 0; i < zones.size(); ++i) {
+            const Zone& zone = zones.at(i);
+            if (!zone.centroid)
+                continue;
+            const int last = lastOfNumber.value(zone.number);
+            if (last == i) {
+                lastEntries.append(i);
+                repeatedEntry.append(secondLastOfNumber.value(zone.number, -1));
+                if (originCentroids.contains(zone.centroid))
+                    sharedAcrossNumbers = true;
+                originCentroids.insert(zone.centroid);
+            }
+            if (last == i || secondLastOfNumber.value(zone.number, -1) == i)
+                lastTwoEntries.append(i);
         }
     }
 
@@ -80,10 +116,12 @@ public:
         for (int i = 0; i < zones.size(); ++i)
             rowOf[i] = source.rowIndex.value(zones.at(i).number, -1);
 
-        if (!zerosAddNothing(0.0 * proportion)) {
-            for (int i = 0; i < zones.size(); ++i) {
-                for (int j = 0; j < zones.size(); ++j) {
-                    if (i == j || !zones.at(i).centroid || !zones.at(j).centroid)
+        if (!(0.0 * proportion == 0.0) || sharedAcrossNumbers) {
+            // Zeros can clear or set pairs: every pair of the zones that give
+            // the last settings, in order.
+            for (const int i : lastTwoEntries) {
+                for (const int j : lastTwoEntries) {
+                    if (i == j)
                         continue;
                     const bool inMatrix = rowOf.at(i) >= 0 && rowOf.at(j) >= 0;
                     const double value = inMatrix ? source.values.at(rowOf.at(i) * n + rowOf.at(j)) : 0.0;
@@ -92,14 +130,16 @@ public:
             }
             return;
         }
-        // Only the matrix's non-zero values can add trips: visit those.
+        // Only the matrix's non-zero values can add trips: visit those. Each
+        // centroid here stands for one zone number.
         QMultiHash<qint64, int> entriesOfColumn;
-        for (int j = 0; j < zones.size(); ++j) {
-            if (zones.at(j).centroid && rowOf.at(j) >= 0)
+        for (const int j : lastEntries) {
+            if (rowOf.at(j) >= 0)
                 entriesOfColumn.insert(rowOf.at(j), j);
         }
-        for (int i = 0; i < zones.size(); ++i) {
-            if (!zones.at(i).centroid || rowOf.at(i) < 0)
+        for (qsizetype k = 0; k < lastEntries.size(); ++k) {
+            const int i = lastEntries.at(k);
+            if (rowOf.at(i) < 0)
                 continue;
             const qint64 rowStart = rowOf.at(i) * n;
             source.values.forEachNonZero(rowStart, rowStart + n, [&](qsizetype position, double value) {
@@ -109,6 +149,14 @@ public:
                         matrix->setTrips(zones.at(i).centroid, zones.at(it.value()).centroid, value * proportion);
                 }
             });
+            // A zone number written twice or more: its centroid to itself,
+            // as the pair of two of its zones.
+            if (repeatedEntry.at(k) >= 0) {
+                const qint64 diagonal = rowStart + rowOf.at(i);
+                source.values.forEachNonZero(diagonal, diagonal + 1, [&](qsizetype, double value) {
+                    matrix->setTrips(zones.at(i).centroid, zones.at(i).centroid, value * proportion);
+                });
+            }
         }
     }
 
@@ -119,9 +167,8 @@ private:
     template <typename Visit>
     void forEachDemandPair(const ParamicsDemand& demand, bool skipZeros, Visit visit) const
     {
-        for (const Zone& origin : zones) {
-            if (!origin.centroid)
-                continue;
+        for (const int entry : lastEntries) {
+            const Zone& origin = zones.at(entry);
             const auto row = demand.rows.constFind(origin.number);
             if (row == demand.rows.cend())
                 continue;
@@ -166,7 +213,14 @@ private:
 
     QVector<Zone> zones;
     bool contiguous = true;
-    bool shared = false;
+    bool shared = false;               // a centroid stands for two or more zones
+    bool sharedAcrossNumbers = false;  // ... of different zone numbers
+    // Entries of zones with a centroid that are the last of their zone
+    // number, and for each the entry before it with the same number (-1
+    // for none); the last two of each number.
+    QVector<int> lastEntries;
+    QVector<int> repeatedEntry;
+    QVector<int> lastTwoEntries;
     QHash<int, int> entryByIndex;
 };
 

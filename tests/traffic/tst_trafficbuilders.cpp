@@ -166,6 +166,8 @@ private slots:
     void rowPositions();
     void zoneSharedByTwoEntries();
     void matrixFile();
+    void repeatedZoneNumbers_data();
+    void repeatedZoneNumbers();
 
 };
 
@@ -495,6 +497,87 @@ void TestTrafficBuilders::matrixFile()
     QVERIFY(m.at(1)->getName().isEmpty());
     QVERIFY(m.at(1)->getStatus() != 2);
     QCOMPARE(f.centroidConfiguration->getODMatrixIds().size(), 2);
+}
+
+void TestTrafficBuilders::repeatedZoneNumbers_data()
+{
+    QTest::addColumn<QVector<int>>("numbers");
+    QTest::addColumn<QVector<int>>("withoutCentroid");
+    QTest::addColumn<double>("proportion");
+    // Rows of the matrix file for zones 1, 2, 3 (and 0 when it is read);
+    // every value distinct, the diagonal included, with some zeros.
+    QTest::newRow("one number only") << QVector<int>{0, 0, 0, 0, 0} << QVector<int>{} << 0.5;
+    QTest::newRow("one number twice") << QVector<int>{2, 2} << QVector<int>{} << 1.0;
+    QTest::newRow("repeats among others") << QVector<int>{1, 2, 1, 3, 2, 2} << QVector<int>{} << 0.25;
+    QTest::newRow("repeats of a number without a row") << QVector<int>{7, 1, 7, 3, 7} << QVector<int>{} << 1.0;
+    QTest::newRow("repeats of a zone without a centroid") << QVector<int>{1, 4, 4, 2, 1} << QVector<int>{4} << 2.0;
+    QTest::newRow("no repeats") << QVector<int>{3, 1, 2} << QVector<int>{} << 1.0;
+    QTest::newRow("not-a-number proportion") << QVector<int>{1, 2, 1, 3, 3} << QVector<int>{} << std::nan("");
+    QTest::newRow("infinite proportion") << QVector<int>{2, 1, 2} << QVector<int>{} << HUGE_VAL;
+}
+
+// Zones read several times under one number share a centroid; the trips
+// that stay are those of the plain reading: every origin zone in file
+// order, every destination in order, the last setting of a pair kept and 0
+// leaving a pair without trips.
+void TestTrafficBuilders::repeatedZoneNumbers()
+{
+    QFETCH(QVector<int>, numbers);
+    QFETCH(QVector<int>, withoutCentroid);
+    QFETCH(double, proportion);
+    BuilderFixture f;
+    f.zoneList(numbers, withoutCentroid);
+    f.vehicleType(1, 1, proportion);
+    f.vehicleType(2, 3, proportion);
+    const QMap<int, QVector<double>> rows{{0, {4, 0, 6, 0, 2, 1}}, {1, {0, 5, 7, 0, 3, 9, 8}},
+                                          {2, {1, 1, 0, 2}},       {3, {6, 0, 0, 0, 0, 4, 5}}};
+    f.demand(1, 0, rows);
+    auto* file = new ParamicsMatrix(3);
+    file->rowIndex = {{3, 0}, {1, 1}, {2, 2}, {0, 3}};
+    for (double value : {11, 12, 0, 14, 0, 22, 23, 24, 31, 0, 33, 0, 41, 42, 43, 44})
+        file->values.append(value);
+    f.matrixEntries.insert(3, file);
+    f.createDemands();
+
+    using Pairs = QMap<QPair<int, int>, double>;
+    auto set = [](Pairs& pairs, const CVObject* origin, const CVObject* destination, double trips) {
+        const QPair<int, int> key(origin->getId(), destination->getId());
+        if (trips == 0.0)
+            pairs.remove(key);
+        else
+            pairs.insert(key, trips);
+    };
+    Pairs fromDemand;
+    Pairs fromFile;
+    for (int i = 0; i < numbers.size(); ++i) {
+        const CVObject* origin = f.centroid(numbers.at(i));
+        if (!origin)
+            continue;
+        const QVector<double> row = rows.value(numbers.at(i));
+        for (int d = 0; d < std::min<int>(row.size(), numbers.size()); ++d) {
+            if (const CVObject* destination = f.centroid(numbers.at(d)))
+                set(fromDemand, origin, destination, proportion * row.at(d));
+        }
+        for (int j = 0; j < numbers.size(); ++j) {
+            if (const CVObject* destination = f.centroid(numbers.at(j)); destination && j != i)
+                set(fromFile, origin, destination, file->value(numbers.at(i), numbers.at(j)) * proportion);
+        }
+    }
+
+    const QList<CVODMatrix*> m = f.matrices();
+    QCOMPARE(m.size(), 2);
+    const QVector<Pairs> expected{fromDemand, fromFile};
+    for (int k = 0; k < 2; ++k) {
+        Pairs built;
+        for (const CVODMatrix::Trip& trip : m.at(k)->sortedTrips())
+            built.insert({int(trip.origin), int(trip.destination)}, trip.trips);
+        QCOMPARE(built.keys(), expected.at(k).keys());
+        for (auto it = built.cbegin(); it != built.cend(); ++it) {
+            const double want = expected.at(k).value(it.key());
+            QVERIFY2(it.value() == want || (std::isnan(it.value()) && std::isnan(want)),
+                     qPrintable(QStringLiteral("matrix %1: %2 instead of %3").arg(k).arg(it.value()).arg(want)));
+        }
+    }
 }
 
 QTEST_MAIN(TestTrafficBuilders)
