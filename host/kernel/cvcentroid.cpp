@@ -31,20 +31,52 @@ bool connectionEnd(const CVObjectConnection* connection, CVPoint& end)
 
 void CVCentroid::addConnection(CVObjectConnection* connection)
 {
-    if (!connection || connections.contains(connection))
+    if (!connection)
         return;
+    if (connections.size() < IndexedFrom) {
+        if (connections.contains(connection))
+            return;
+    } else {
+        if (connectionIndex.isEmpty()) {
+            for (const CVObjectConnection* known : std::as_const(connections))
+                connectionIndex.insert(known);
+        }
+        if (connectionIndex.contains(connection))
+            return;
+        connectionIndex.insert(connection);
+    }
     connections.append(connection);
     if (const CVObject* object = connection->getConnectionObject()) {
         const auto type = CVCentroidTypes(connection->getConnectionType());
-        const CVCentroidTypes known = typeByObjectId.value(object->getId(), eNoConnection);
-        typeByObjectId.insert(object->getId(), known == eNoConnection || known == type ? type : eBoth);
+        if (const qsizetype known = typePosition(object->getId()); known >= 0) {
+            if (objectTypes.at(known).type != type)
+                objectTypes[known].type = eBoth;
+        } else {
+            objectTypes.append(ObjectType{object->getId(), type});
+            if (!objectTypeIndex.isEmpty() || objectTypes.size() > IndexedFrom) {
+                for (qsizetype i = objectTypeIndex.size(); i < objectTypes.size(); ++i)
+                    objectTypeIndex.insert(objectTypes.at(i).objectId, i);
+            }
+        }
     }
     increaseTick();
 }
 
+qsizetype CVCentroid::typePosition(unsigned int objectId) const
+{
+    if (!objectTypeIndex.isEmpty())
+        return objectTypeIndex.value(objectId, -1);
+    for (qsizetype i = 0; i < objectTypes.size(); ++i) {
+        if (objectTypes.at(i).objectId == objectId)
+            return i;
+    }
+    return -1;
+}
+
 CVCentroid::CVCentroidTypes CVCentroid::objectConnectionType(const CVObject* object) const
 {
-    return object ? typeByObjectId.value(object->getId(), eNoConnection) : eNoConnection;
+    const qsizetype position = object ? typePosition(object->getId()) : -1;
+    return position >= 0 ? objectTypes.at(position).type : eNoConnection;
 }
 
 CVBBox CVCentroid::getBoundingBox() const
@@ -99,7 +131,9 @@ void CVCentroid::finishRead()
     // The connections have read their objects and types by now.
     const QVector<CVObjectConnection*> saved = connections;
     connections.clear();
-    typeByObjectId.clear();
+    objectTypes.clear();
+    objectTypeIndex.clear();
+    connectionIndex.clear();
     for (CVObjectConnection* connection : saved)
         addConnection(connection);
 }

@@ -3,6 +3,7 @@
 #include "cvdpoint.h"
 
 #include <QHash>
+#include <QSet>
 #include <QVector>
 
 class CVObjectConnection;
@@ -41,6 +42,21 @@ public:
 private:
     CVCentroidPercentages consPercentages = eNone;
     bool useBestEntrance = false;
+    // Position of the object in objectTypes, -1 when not connected.
+    qsizetype typePosition(unsigned int objectId) const;
+
     QVector<CVObjectConnection*> connections;
-    QHash<unsigned int, CVCentroidTypes> typeByObjectId;
+    // The connection type of each connected object. Most centroids have a
+    // few connections, searched in turn; from IndexedFrom on, hashes find
+    // connections and objects so that a centroid of many connections is
+    // not searched once per connection.
+    struct ObjectType
+    {
+        unsigned int objectId;
+        CVCentroidTypes type;
+    };
+    static constexpr qsizetype IndexedFrom = 16;
+    QVector<ObjectType> objectTypes;
+    QHash<unsigned int, qsizetype> objectTypeIndex;
+    QSet<const CVObjectConnection*> connectionIndex;
 };
