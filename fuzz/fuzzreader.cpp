@@ -17,6 +17,7 @@
 #include "reader/devicereaders.h"
 #include "reader/linksreader.h"
 #include "reader/nodereaders.h"
+#include "reader/paramicsrecordstore.h"
 #include "reader/prioritiesreaders.h"
 #include "reader/profilereaders.h"
 #include "reader/transitreaders.h"
@@ -43,51 +44,13 @@ extern const char* const fuzzReaderName;
 namespace {
 
 // Every record a reader fills, freed after each input.
-struct Records
+struct Records : ParamicsRecordStore
 {
     std::unique_ptr<CVModel> model{CVSystem::getSystem().createModel()};
     CVBBox boundingBox;
-    QMap<int, ParamicsZone*> zones;
-    QMap<int, int> zoneNumbers;
-    QMap<int, int> zoneRenumbering;
-    QMap<int, ParamicsCategory*> categories;
-    QMap<int, ParamicsCentre*> centres;
-    ParamicsNodeMap nodes;
-    ParamicsLinkMap links;
-    QVector<ParamicsDemand*> demands;
-    QMap<int, ParamicsMatrix*> matrices;
-    QMap<int, ParamicsProfile*> profiles;
-    QMap<int, QVector<ParamicsVehicle*>> vehicles;
-    QMap<int, ParamicsBusStop*> busStops;
-    QMap<QString, ParamicsBusRoute*> busRoutes;
-    QVector<ParamicsDetector*> detectors;
-    QVector<ParamicsBeacon*> beacons;
-    QVector<ParamicsAnnotation*> annotations;
     double unitFactor = 1.0;
     float toRedTime = 0.0f;
     float stopDelay = 0.0f;
-
-    Records() = default;
-    Records(const Records&) = delete;
-    Records& operator=(const Records&) = delete;
-    ~Records()
-    {
-        qDeleteAll(zones);
-        qDeleteAll(categories);
-        qDeleteAll(centres);
-        qDeleteAll(nodes);
-        qDeleteAll(links);
-        qDeleteAll(demands);
-        qDeleteAll(matrices);
-        qDeleteAll(profiles);
-        for (const QVector<ParamicsVehicle*>& types : std::as_const(vehicles))
-            qDeleteAll(types);
-        qDeleteAll(busStops);
-        qDeleteAll(busRoutes);
-        qDeleteAll(detectors);
-        qDeleteAll(beacons);
-        qDeleteAll(annotations);
-    }
 
     ParamicsTokenStream stream(const QString& path) const { return ParamicsTokenStream(model.get(), path); }
     static QString context(const char* name) { return QStringLiteral(FUZZ_CONTEXT_DIR "/") + QLatin1String(name); }
@@ -215,7 +178,7 @@ const Target targets[] = {
          Records r;
          r.readContextZones();
          ParamicsTokenStream in = r.stream(path);
-         MatrixReader(in, r.matrices, r.zoneRenumbering).read();
+         MatrixReader(in, r.matrixEntries, r.zoneRenumbering).read();
      }},
     {"transit", "busroutes",
      [](const QString& path) {

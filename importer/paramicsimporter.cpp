@@ -13,26 +13,7 @@
 
 ParamicsImporter::ParamicsImporter() = default;
 
-ParamicsImporter::~ParamicsImporter()
-{
-    // rampNodes and rampLinks only refer to records of nodes and links.
-    qDeleteAll(zones);
-    qDeleteAll(categories);
-    qDeleteAll(centres);
-    qDeleteAll(nodes);
-    qDeleteAll(links);
-    qDeleteAll(demands);
-    qDeleteAll(matrixEntries);
-    qDeleteAll(busStops);
-    qDeleteAll(busRoutes);
-    qDeleteAll(detectors);
-    qDeleteAll(beacons);
-    qDeleteAll(annotations);
-    qDeleteAll(baseVehicles);
-    for (const QVector<ParamicsVehicle*>& types : std::as_const(vehicles))
-        qDeleteAll(types);
-    qDeleteAll(profiles);
-}
+ParamicsImporter::~ParamicsImporter() = default;
 
 void ParamicsImporter::setModel(CVModel* targetModel)
 {

@@ -1,13 +1,7 @@
 #pragma once
 
 #include "importer/paramicsexport.h"
-#include "reader/paramicsarearecords.h"
-#include "reader/paramicsbasevehicle.h"
-#include "reader/paramicsdevicerecords.h"
-#include "reader/paramicsnetworkrecords.h"
-#include "reader/paramicsrecordmap.h"
-#include "reader/paramicstrafficrecords.h"
-#include "reader/paramicstransitrecords.h"
+#include "reader/paramicsrecordstore.h"
 
 #include <cvbbox.h>
 
@@ -24,10 +18,11 @@ class CentroidBuilder;
 // One import of a Paramics network directory into a host model. The
 // options dialog (or `corvia import`) configures it and calls netImport,
 // which first reads every file into the records below and then builds the
-// host objects from them. Readers and builders are classes of their own
-// (reader/, network/, traffic/); the private member functions below are
-// shims that hand them the importer's records and host objects.
-class PARAMICS_EXPORT ParamicsImporter
+// host objects from them; it owns the records (ParamicsRecordStore).
+// Readers and builders are classes of their own (reader/, network/,
+// traffic/); the private member functions below are shims that hand them
+// the importer's records and host objects.
+class PARAMICS_EXPORT ParamicsImporter : public ParamicsRecordStore
 {
 public:
     ParamicsImporter();
@@ -106,24 +101,9 @@ private:
     CVLayer* layer = nullptr;
     CVCentroidConfiguration* centroidConfiguration = nullptr;
     CVBBox boundingBox;
-    QMap<int, ParamicsZone*> zones;
-    QMap<int, ParamicsCategory*> categories;
-    QMap<int, ParamicsCentre*> centres;
-    ParamicsNodeMap nodes;
+    // The ramps' nodes and links: records of nodes and links.
     ParamicsNodeMap rampNodes;
-    ParamicsLinkMap links;
     ParamicsLinkMap rampLinks;
-    QVector<ParamicsDemand*> demands;
-    QMap<int, ParamicsMatrix*> matrixEntries;
-    QMap<int, ParamicsBusStop*> busStops;
-    QMap<QString, ParamicsBusRoute*> busRoutes;
-    QMap<int, int> zoneNumbers;
-    QVector<ParamicsDetector*> detectors;
-    QVector<ParamicsBeacon*> beacons;
-    QVector<ParamicsAnnotation*> annotations;
-    QMap<QString, ParamicsBaseVehicle*> baseVehicles;
-    QMap<int, QVector<ParamicsVehicle*>> vehicles;
-    QMap<int, ParamicsProfile*> profiles;
     QString units;
     bool rightHandDrive = true;
     int nbDemandsFile = 1;
@@ -131,7 +111,6 @@ private:
     // otherwise, for importers driven without the dialog.
     double unitFactor = 1.0;
     QString version;
-    QMap<int, int> zoneRenumbering;
     float toRedTime = 0.0f;
     float stopDelay = 0.0f;
 };

@@ -9,6 +9,7 @@
 #include "network/turningrepair.h"
 #include "reader/paramicsarearecords.h"
 #include "reader/paramicsdevicerecords.h"
+#include "reader/paramicsrecordstore.h"
 #include "reader/paramicstrafficrecords.h"
 #include "reader/paramicstransitrecords.h"
 #include "traffic/demandbuilder.h"
@@ -32,31 +33,15 @@
 // A model and the records that the builders read, filled by hand as the
 // readers would; each builder runs on them on its own. The fixture owns
 // the records.
-struct NetworkFixture
+struct NetworkFixture : ParamicsRecordStore
 {
     CVModel* model = CVSystem::getSystem().createModel();
     CVLayer* layer = nullptr;
     CVCentroidConfiguration* centroidConfiguration = nullptr;
     bool rightHandDrive = true;
 
-    QMap<int, ParamicsZone*> zones;
-    QMap<int, ParamicsCategory*> categories;
-    QMap<int, ParamicsCentre*> centres;
-    ParamicsNodeMap nodes;
     ParamicsNodeMap rampNodes;  // refers to records of nodes
-    ParamicsLinkMap links;
     ParamicsLinkMap rampLinks;  // refers to records of links
-    QVector<ParamicsDemand*> demands;
-    QMap<int, ParamicsMatrix*> matrixEntries;
-    QMap<int, ParamicsProfile*> profiles;
-    QMap<int, int> zoneNumbers;
-    ParamicsBaseVehicleMap baseVehicles;
-    ParamicsVehicleMap vehicles;
-    QMap<int, ParamicsBusStop*> busStops;
-    QMap<QString, ParamicsBusRoute*> busRoutes;
-    QVector<ParamicsDetector*> detectors;
-    QVector<ParamicsBeacon*> beacons;
-    QVector<ParamicsAnnotation*> annotations;
     float toRedTime = 0.0f;
     float stopDelay = 0.0f;
 
@@ -68,26 +53,7 @@ struct NetworkFixture
         centroidConfiguration = static_cast<CVCentroidConfiguration*>(
             system.newObject(QStringLiteral("CVCentroidConfiguration"), model, -1, true));
     }
-    ~NetworkFixture()
-    {
-        qDeleteAll(zones);
-        qDeleteAll(categories);
-        qDeleteAll(centres);
-        qDeleteAll(nodes);
-        qDeleteAll(links);
-        qDeleteAll(demands);
-        qDeleteAll(matrixEntries);
-        qDeleteAll(profiles);
-        qDeleteAll(baseVehicles);
-        for (const QVector<ParamicsVehicle*>& types : std::as_const(vehicles))
-            qDeleteAll(types);
-        qDeleteAll(busStops);
-        qDeleteAll(busRoutes);
-        qDeleteAll(detectors);
-        qDeleteAll(beacons);
-        qDeleteAll(annotations);
-        delete model;
-    }
+    ~NetworkFixture() { delete model; }
     NetworkFixture(const NetworkFixture&) = delete;
     NetworkFixture& operator=(const NetworkFixture&) = delete;
 

@@ -7,6 +7,17 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// CORVIA_SANITIZED: built with AddressSanitizer (gcc or clang). The
+// sanitizers multiply time and memory, so some tests make their inputs
+// smaller there and do not measure memory.
+#if defined(__SANITIZE_ADDRESS__)
+#define CORVIA_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CORVIA_SANITIZED 1
+#endif
+#endif
+
 // A scratch Paramics directory: tests write small files into it.
 class NetworkDir
 {

@@ -14,14 +14,6 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-#define CORVIA_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define CORVIA_SANITIZED 1
-#endif
-#endif
-
 // The sanitizers make a city's import, save, open and export take several
 // minutes; there the generated network is the small one.
 #ifdef CORVIA_SANITIZED

@@ -9,6 +9,7 @@
 #include "reader/linksreader.h"
 #include "reader/nodereaders.h"
 #include "reader/prioritiesreaders.h"
+#include "reader/paramicsrecordstore.h"
 #include "reader/profilereaders.h"
 #include "reader/transitreaders.h"
 #include "reader/vehiclesreader.h"
@@ -33,54 +34,16 @@ inline char* toString(const CVPoint& p)
 // A scratch directory of Paramics files, the records the readers fill and
 // the settings they read, and one call per reader class that runs it over
 // its file in the directory (optionally writing the file's text first).
-struct ReaderFixture
+struct ReaderFixture : ParamicsRecordStore
 {
     NetworkDir dir;
     std::unique_ptr<CVModel> model{CVSystem::getSystem().createModel()};
 
     CVBBox boundingBox;
-    QMap<int, ParamicsZone*> zones;
-    QMap<int, int> zoneNumbers;
-    QMap<int, int> zoneRenumbering;
-    QMap<int, ParamicsCategory*> categories;
-    QMap<int, ParamicsCentre*> centres;
-    ParamicsNodeMap nodes;
-    ParamicsLinkMap links;
-    QVector<ParamicsDemand*> demands;
-    QMap<int, ParamicsMatrix*> matrixEntries;
-    QMap<int, ParamicsProfile*> profiles;
-    QMap<int, QVector<ParamicsVehicle*>> vehicles;
-    QMap<int, ParamicsBusStop*> busStops;
-    QMap<QString, ParamicsBusRoute*> busRoutes;
-    QVector<ParamicsDetector*> detectors;
-    QVector<ParamicsBeacon*> beacons;
-    QVector<ParamicsAnnotation*> annotations;
     double unitFactor = 1.0;
     bool rightHandDrive = true;
     float toRedTime = 0.0f;
     float stopDelay = 0.0f;
-
-    ReaderFixture() = default;
-    ReaderFixture(const ReaderFixture&) = delete;
-    ReaderFixture& operator=(const ReaderFixture&) = delete;
-    ~ReaderFixture()
-    {
-        qDeleteAll(zones);
-        qDeleteAll(categories);
-        qDeleteAll(centres);
-        qDeleteAll(nodes);
-        qDeleteAll(links);
-        qDeleteAll(demands);
-        qDeleteAll(matrixEntries);
-        qDeleteAll(profiles);
-        for (const QVector<ParamicsVehicle*>& types : std::as_const(vehicles))
-            qDeleteAll(types);
-        qDeleteAll(busStops);
-        qDeleteAll(busRoutes);
-        qDeleteAll(detectors);
-        qDeleteAll(beacons);
-        qDeleteAll(annotations);
-    }
 
     // The named file of the directory as a token stream; a missing file
     // warns into the model's log.
