@@ -60,7 +60,7 @@ void AnnotationReader::readSiasPosition(CVPoint& position)
     int numbers = 0;
     while (in.notAtEnd() && (token.isNumeric() || token.is(K::Metres) || token.is(K::Feet))) {
         if (token.isNumeric()) {
-            const double value = QString(token.text).remove(QLatin1Char('"')).toDouble() * unitFactor;
+            const double value = QString(token.text()).remove(QLatin1Char('"')).toDouble() * unitFactor;
             if (numbers == 0)
                 position.x = value;
             else if (numbers == 1)
@@ -82,16 +82,16 @@ void AnnotationReader::readQuadstonePosition(CVPoint& position)
 {
     const ParamicsToken& token = in.current();
     int fields = 0;
-    while (!token.text.contains(QLatin1Char(')')) && in.notAtEnd()) {
+    while (!token.text().contains(QLatin1Char(')')) && in.notAtEnd()) {
         in.next();
-        if (token.text.contains(QLatin1Char('('))) {
-            position.x = QString(token.text).remove(QLatin1Char('(')).toDouble() * unitFactor;
+        if (token.text().contains(QLatin1Char('('))) {
+            position.x = QString(token.text()).remove(QLatin1Char('(')).toDouble() * unitFactor;
             ++fields;
         } else if (fields == 1) {
-            position.y = secondField(token.text) * unitFactor;
+            position.y = secondField(token.text()) * unitFactor;
             fields = 2;
         } else if (fields == 2) {
-            position.z = secondField(token.text) * unitFactor;
+            position.z = secondField(token.text()) * unitFactor;
         }
     }
     in.next();

@@ -113,7 +113,7 @@ void MatrixReader::readRow()
 {
     const ParamicsToken& token = in.next();
     if (current) {
-        const int written = QString(token.text).remove(QLatin1Char(':')).toInt();
+        const int written = QString(token.text()).remove(QLatin1Char(':')).toInt();
         current->rowIndex.insert(zoneRenumbering.value(written, written), rowCounter++);
     }
     ParamicsReading::readNumberRun(in, [&](const ParamicsToken& value) {

@@ -49,11 +49,11 @@ void DetectorsReader::read()
                 break;
             fileCurrent();
             current = new ParamicsDetector;
-            current->id = token.text;
+            current->id = token.text();
         } else if (token.is(K::Link)) {
             in.next();
             if (current)
-                current->link = token.text;
+                current->link = token.text();
         } else if (token.is(K::At)) {
             const LengthWithUnit at = takeLengthWithUnit(in);
             if (current)
@@ -94,12 +94,12 @@ void BeaconsReader::read()
                 stopped = true;
             } else {
                 current = new ParamicsBeacon;
-                current->id = token.text;
+                current->id = token.text();
             }
         } else if (token.is(K::Link)) {
             in.next();
             if (current)
-                current->link = token.text;
+                current->link = token.text();
         } else if (token.is(K::At)) {
             const LengthWithUnit at = takeLengthWithUnit(in);
             if (current)

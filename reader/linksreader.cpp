@@ -3,12 +3,54 @@
 #include <cvpoints.h>
 #include <cvsystem.h>
 
+#include <QHash>
+
+#include <QHash>
+
 #include <algorithm>
 #include <utility>
 
 namespace {
 
 using K = ParamicsToken;
+
+// A link leaving a node: its name and the position of its end node.
+struct Exit
+{
+    QString name;
+    CVPoint end;
+};
+
+// The links leaving the node whose end node is known, in the node's order.
+QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links)
+{
+    QVector<Exit> exits;
+    exits.reserve(node->outLinks.size());
+    for (const Section& out : node->outLinks) {
+        const ParamicsLink* next = links.value(out.name, nullptr);
+        const ParamicsNode* nextEnd = next ? nodes.value(next->to, nullptr) : nullptr;
+        if (nextEnd)
+            exits.append(Exit{ParamicsLink::linkName(node->id, nextEnd->id), nextEnd->position});
+    }
+    return exits;
+}
+
+// The angle of the turn from the link p1-p2 into each exit, measured from
+// the way back along the link: a right turn is about pi/2, straight on pi,
+// a left turn 3pi/2. With right-hand traffic the U-turn (angle 0) is raised
+// above every real turn.
+void appendAngles(const CVPoint& p1, const CVPoint& p2, const QVector<Exit>& exits, bool rightHandDrive,
+                  QVector<Section>& sections)
+{
+    for (const Exit& exit : exits) {
+        double angle = CVPoints::angleBetweenLines(p2, p1, p2, exit.end);
+        if (angle < 0.0)
+            angle += 2.0 * CVPI;
+        else if (angle < 0.001 && rightHandDrive)
+            angle = 2.0 * CVPI + 1.0;
+        sections.append(Section{exit.name, angle});
+    }
+}
 
 }  // namespace
 
@@ -33,7 +75,7 @@ void LinksReader::readToken(const ParamicsToken& token)
     case K::Speed: readSpeed(); break;
     case K::Width: readWidth(); break;
     case K::Type:
-        setIfCurrent(&ParamicsLink::roadType, in->next().text == QLatin1String("highway")
+        setIfCurrent(&ParamicsLink::roadType, in->next().text() == QLatin1String("highway")
                                                   ? QStringLiteral("Freeway")
                                                   : QStringLiteral("Urban Road"));
         break;
@@ -45,7 +87,7 @@ void LinksReader::readToken(const ParamicsToken& token)
     case K::Count: pendingRamps = in->next().toInt(); break;
     case K::From:
         if (pendingRamps > 0)
-            startRamp(in->next().text);
+            startRamp(in->next().text());
         else
             in->next();
         break;
@@ -66,8 +108,8 @@ void LinksReader::readLinkHeader()
 {
     completeCurrent();
     current = nullptr;
-    const QString from = in->next().text;
-    const QString to = in->next().text;
+    const QString from = in->next().text();
+    const QString to = in->next().text();
     ParamicsNode* start = nodes.value(from, nullptr);
     ParamicsNode* end = nodes.value(to, nullptr);
     if (!start || !end)
@@ -89,7 +131,7 @@ void LinksReader::readLinkHeader()
 void LinksReader::readSpeed()
 {
     const double value = in->next().toDouble();
-    const bool mph = in->next().text == QLatin1String("mph");
+    const bool mph = in->next().text() == QLatin1String("mph");
     setIfCurrent(&ParamicsLink::speed, ParamicsUnits::kilometresPerHour(value, mph));
 }
 
@@ -103,7 +145,7 @@ void LinksReader::readWidth()
 void LinksReader::readArc()
 {
     in->next();
-    QString number = in->next().text;
+    QString number = in->next().text();
     number.remove(QLatin1Char('#'));
     setIfCurrent(&ParamicsLink::arcCentre, number.toInt());
 }
@@ -151,14 +193,26 @@ void LinksReader::completeCurrent()
 }
 
 // Every link gets one turning per link leaving its end node, in the order
-// in which the next-lanes and junctions files number a link's exits.
+// in which the next-lanes and junctions files number a link's exits. The
+// exits of a node are looked up once, for the first link that ends there,
+// and shared by every other link ending there.
 void TurningConfiguration::configure()
 {
+    QHash<const ParamicsNode*, QVector<Exit>> exitsByNode;
+    exitsByNode.reserve(nodes.size());
     QVector<Section> sections;
     for (ParamicsLink* link : std::as_const(links)) {
         if (!link)
             continue;
-        calculateAngles(link, sections);
+        sections.clear();
+        const ParamicsNode* start = nodes.value(link->from, nullptr);
+        const ParamicsNode* end = nodes.value(link->to, nullptr);
+        if (start && end) {
+            auto found = exitsByNode.find(end);
+            if (found == exitsByNode.end())
+                found = exitsByNode.insert(end, exitsOf(end, nodes, links));
+            appendAngles(start->position, end->position, *found, rightHandDrive, sections);
+        }
         sortSections(sections, rightHandDrive);
         for (const Section& section : std::as_const(sections)) {
             ParamicsTurning turning;
@@ -171,31 +225,13 @@ void TurningConfiguration::configure()
     }
 }
 
-// The angle of the turn from the link into each link leaving its end node,
-// measured from the way back along the link: a right turn is about pi/2,
-// straight on pi, a left turn 3pi/2. With right-hand traffic the U-turn
-// (angle 0) is raised above every real turn.
 void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<Section>& sections) const
 {
     sections.clear();
     const ParamicsNode* start = nodes.value(link->from, nullptr);
     const ParamicsNode* end = nodes.value(link->to, nullptr);
-    if (!start || !end)
-        return;
-    const CVPoint& p1 = start->position;
-    const CVPoint& p2 = end->position;
-    for (const Section& out : end->outLinks) {
-        const ParamicsLink* next = links.value(out.name, nullptr);
-        const ParamicsNode* nextEnd = next ? nodes.value(next->to, nullptr) : nullptr;
-        if (!nextEnd)
-            continue;
-        double angle = CVPoints::angleBetweenLines(p2, p1, p2, nextEnd->position);
-        if (angle < 0.0)
-            angle += 2.0 * CVPI;
-        else if (angle < 0.001 && rightHandDrive)
-            angle = 2.0 * CVPI + 1.0;
-        sections.append(Section{ParamicsLink::linkName(end->id, nextEnd->id), angle});
-    }
+    if (start && end)
+        appendAngles(start->position, end->position, exitsOf(end, nodes, links), rightHandDrive, sections);
 }
 
 // Nearside exits first: ascending angle with right-hand traffic, descending

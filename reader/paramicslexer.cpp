@@ -10,10 +10,13 @@
 #include <QLoggingCategory>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <string>
+#include <string_view>
 
 // Every word read is traced here; enable with QT_LOGGING_RULES="paramics.lexer.debug=true".
 Q_LOGGING_CATEGORY(lcParamicsLexer, "paramics.lexer", QtWarningMsg)
@@ -85,13 +88,14 @@ constexpr int rowCount = int(sizeof(keywordRows) / sizeof(keywordRows[0]));
 static_assert(rowCount == 88, "one row per keyword and the '#' row");
 
 // The exact forms, each with its row, so that a word costs one hash look-up
-// plus the few rules that are not exact equality.
+// plus the few rules that are not exact equality. Every form is ASCII, so
+// only an ASCII word can equal one, whether the file is UTF-8 or Latin-1.
 struct KeywordIndex
 {
-    QHash<QString, int> exactRow;
+    QHash<QByteArrayView, int> exactRow;
     int hashRow = -1;
     int centroidRow = -1;
-    struct ContainsRule { QString part; int row; };
+    struct ContainsRule { std::string_view part; int row; };
     std::array<ContainsRule, 3> containsRules;
 
     KeywordIndex()
@@ -103,11 +107,11 @@ struct KeywordIndex
             case Rule::Exact:
                 for (const char* form : r.forms) {
                     if (form)
-                        exactRow.insert(QString::fromLatin1(form), row);
+                        exactRow.insert(QByteArrayView(form), row);
                 }
                 break;
             case Rule::LowerCase: centroidRow = row; break;
-            case Rule::Contains: containsRules[containsCount++] = {QString::fromLatin1(r.forms[0]), row}; break;
+            case Rule::Contains: containsRules[containsCount++] = {r.forms[0], row}; break;
             case Rule::Hash: hashRow = row; break;
             }
         }
@@ -129,38 +133,35 @@ namespace {
 // and std::from_chars gives it the same double as QString::toDouble: both
 // round correctly. Such words skip the general conversion, the lexer's
 // costliest step; other numbers (1e3, inf) are left to it.
-ParamicsToken::Form plainDecimal(const QChar* c, const QChar* end, ParamicsToken& token)
+ParamicsToken::Form plainDecimal(const char* c, const char* end, ParamicsToken& token)
 {
-    char buffer[40];
-    int size = 0;
-    const bool negative = c != end && *c == u'-';
-    if (c != end && (*c == u'-' || *c == u'+'))
+    const bool negative = c != end && *c == '-';
+    if (c != end && (*c == '-' || *c == '+'))
         ++c;
+    const char* const unsignedStart = c;
     int digits = 0;
     bool point = false;
     for (; c != end; ++c) {
-        const char16_t u = c->unicode();
-        if (u >= u'0' && u <= u'9')
+        if (*c >= '0' && *c <= '9')
             ++digits;
-        else if (u == u'.' && !point)
+        else if (*c == '.' && !point)
             point = true;
         else
             return ParamicsToken::Form::Other;
         if (digits > 30)
             return ParamicsToken::Form::Other;
-        buffer[size++] = char(u);
     }
     if (digits == 0)
         return ParamicsToken::Form::Other;
     double value = 0.0;
-    std::from_chars(buffer, buffer + size, value);
+    std::from_chars(unsignedStart, end, value);
     token.number = negative ? -value : value;
     if (point) {
         token.integer = 0;
         return ParamicsToken::Form::Decimal;
     }
     long long whole = 0;
-    const auto result = std::from_chars(buffer, buffer + size, whole);
+    const auto result = std::from_chars(unsignedStart, end, whole);
     const bool fits = result.ec == std::errc() && whole <= std::numeric_limits<int>::max() + (negative ? 1LL : 0LL);
     token.integer = fits ? int(negative ? -whole : whole) : 0;
     return ParamicsToken::Form::Integer;
@@ -168,13 +169,9 @@ ParamicsToken::Form plainDecimal(const QChar* c, const QChar* end, ParamicsToken
 
 // Only these can start a word that converts to a number ("12", "-3.5",
 // ".5", "nan", "inf"); other words skip the costlier conversion.
-bool mayBeNumber(const QString& word)
+bool mayBeNumber(char c)
 {
-    if (word.isEmpty())
-        return false;
-    const char16_t c = word.front().unicode();
-    return (c >= u'0' && c <= u'9') || c == u'-' || c == u'+' || c == u'.' || c == u'n' || c == u'N' || c == u'i' ||
-           c == u'I';
+    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'n' || c == 'N' || c == 'i' || c == 'I';
 }
 
 // Bytes of the white-space character at p, 0 when there is none there:
@@ -216,54 +213,98 @@ void decodeWord(const char* word, qsizetype length, bool utf8, QString& text)
 
 }  // namespace
 
-void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
+void ParamicsToken::decode() const
 {
-    token.text = word;
-    classifyText(token);
+    decodeWord(bytes, size, bytesAreUtf8, decoded);
+    if (hashesStripped)
+        decoded.remove(QLatin1Char('#'));
+    pending = false;
 }
 
-// Classifies token.text as it stands; only the "#" test changes the text.
-void ParamicsLexer::classifyText(ParamicsToken& token)
+ParamicsToken::ParamicsToken(const ParamicsToken& other)
+    : kind(other.kind), form(other.form), integer(other.integer), number(other.number), decoded(other.text())
 {
-    const QString& word = token.text;
-    token.form = plainDecimal(word.constData(), word.constData() + word.size(), token);
+}
+
+ParamicsToken& ParamicsToken::operator=(const ParamicsToken& other)
+{
+    if (this != &other) {
+        kind = other.kind;
+        form = other.form;
+        integer = other.integer;
+        number = other.number;
+        setText(other.text());
+    }
+    return *this;
+}
+
+void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
+{
+    const QByteArray bytes = word.toUtf8();
+    classifyWord(bytes.constData(), bytes.size(), true, token);
+    // The bytes go with this call: the token keeps the word itself.
+    const bool stripped = token.hashesStripped;
+    token.setText(stripped ? QString(word).remove(QLatin1Char('#')) : word);
+}
+
+// Classifies the word's bytes and points the token's text at them.
+void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, ParamicsToken& token)
+{
+    const char* const end = word + length;
+    token.setBytes(word, length, utf8, false);
+    token.form = plainDecimal(word, end, token);
     if (token.form != ParamicsToken::Form::Other) {
         token.kind = ParamicsToken::Numeric;
         return;
     }
-    if (mayBeNumber(word)) {
+    if (length > 0 && mayBeNumber(*word)) {
         bool isNumber = false;
-        (void)word.toDouble(&isNumber);
+        (void)token.text().toDouble(&isNumber);
         if (isNumber) {
             token.kind = ParamicsToken::Numeric;
             return;
         }
     }
 
+    const std::string_view view(word, std::size_t(length));
+    const bool ascii = std::all_of(word, end, [](char c) { return uchar(c) < 0x80; });
     const KeywordIndex& index = keywordIndex();
     int best = -1;  // highest row that matched
     // Tests before the "#" row see the word as written.
-    const int exact = index.exactRow.value(word, -1);
+    const int exact = ascii ? index.exactRow.value(QByteArrayView(word, length), -1) : -1;
     if (exact >= 0 && exact < index.hashRow)
         best = exact;
-    if (index.centroidRow > best && word.size() == 8 &&
-        word.compare(QLatin1String("centroid"), Qt::CaseInsensitive) == 0)
+    if (index.centroidRow > best && isCentroid(token, ascii))
         best = index.centroidRow;
     for (const auto& rule : index.containsRules) {
-        if (rule.row > best && word.contains(rule.part))
+        if (rule.row > best && view.find(rule.part) != std::string_view::npos)
             best = rule.row;
     }
     // The "#" test strips every "#"; the tests after it see the rest.
     int later = exact;
-    if (word.contains(QLatin1Char('#'))) {
-        token.text.remove(QLatin1Char('#'));  // word refers to the same text
+    if (view.find('#') != std::string_view::npos) {
+        token.setBytes(word, length, utf8, true);
         best = index.hashRow;
-        later = index.exactRow.value(token.text, -1);
+        later = -1;
+        if (ascii) {
+            std::string rest(view);
+            rest.erase(std::remove(rest.begin(), rest.end(), '#'), rest.end());
+            later = index.exactRow.value(QByteArrayView(rest.data(), qsizetype(rest.size())), -1);
+        }
     }
     if (later > index.hashRow)
         best = later;
 
     token.kind = best < 0 ? ParamicsToken::Word : keywordRows[best].kind;
+}
+
+// "centroid" in any case: eight characters that fold to it. An ASCII word
+// is compared as bytes; any other is compared as text.
+bool ParamicsLexer::isCentroid(const ParamicsToken& token, bool ascii)
+{
+    if (ascii)
+        return token.size == 8 && qstrnicmp(token.bytes, "centroid", 8) == 0;
+    return token.text().size() == 8 && token.text().compare(QLatin1String("centroid"), Qt::CaseInsensitive) == 0;
 }
 
 bool ParamicsLexer::openFile(const QString& path)
@@ -347,14 +388,13 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
     qsizetype start = 0;
     qsizetype length = 0;
     if (nextWord(source, start, length)) {
-        const char* word = source.bytes.constData() + start;
-        decodeWord(word, length, source.utf8, token.text);
-        classifyText(token);
+        classifyWord(source.bytes.constData() + start, length, source.utf8, token);
         return;
     }
     // The file's words are used up: its end marker, and the file is done.
-    token.text = EndMarker;
-    classifyText(token);
+    static const QByteArray endMarker = EndMarker.toLatin1();
+    classifyWord(endMarker.constData(), endMarker.size(), true, token);
+    token.setText(EndMarker);
     source.bytes = QByteArray();
     ++current;
 }

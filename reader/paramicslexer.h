@@ -11,9 +11,10 @@ class CVModel;
 // Splits a Paramics file into words and classifies them one at a time.
 // "##" starts a comment to the end of its line, and the end marker
 // FI_FITXER follows the last word so that a reader's loop sees every real
-// word before notAtEnd() turns false. The file's bytes are kept as read and
-// each word is found and decoded only when it is taken, so reading costs
-// the file's size in memory and no allocation per word. A file is read as
+// word before notAtEnd() turns false. The file's bytes are kept as read;
+// each word is classified from its bytes (numbers converted from them too)
+// and decoded only when a reader asks for its text, so reading costs the
+// file's size in memory and no allocation per word. A file is read as
 // UTF-8 when it is valid UTF-8 and as Latin-1 otherwise.
 class ParamicsLexer
 {
@@ -45,7 +46,8 @@ private:
 
     // The next word of the source at or after its position; false at its end.
     static bool nextWord(Source& source, qsizetype& start, qsizetype& length);
-    static void classifyText(ParamicsToken& token);
+    static void classifyWord(const char* word, qsizetype length, bool utf8, ParamicsToken& token);
+    static bool isCentroid(const ParamicsToken& token, bool ascii);
 
     std::vector<Source> sources;  // each file opened, in order
     std::size_t current = 0;      // sources before it are used up, end marker included

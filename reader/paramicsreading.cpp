@@ -27,7 +27,7 @@ QTime timeFromColumns(const QString& text)
 
 bool isEndOfFile(const ParamicsTokenStream& in)
 {
-    return !in.notAtEnd() && in.current().text == ParamicsLexer::EndMarker;
+    return !in.notAtEnd() && in.current().text() == ParamicsLexer::EndMarker;
 }
 
 QString readQuoted(ParamicsTokenStream& in, const QString& separator)
@@ -36,7 +36,7 @@ QString readQuoted(ParamicsTokenStream& in, const QString& separator)
     if (isEndOfFile(in))
         return QString();
     const QChar quote = QLatin1Char('"');
-    QString text = token.text;
+    QString text = token.text();
     if (text.count(quote) >= 2)
         return text;
     do {
@@ -45,8 +45,8 @@ QString readQuoted(ParamicsTokenStream& in, const QString& separator)
         in.next();
         if (isEndOfFile(in))
             break;
-        text += separator + token.text;
-    } while (!token.text.contains(quote));
+        text += separator + token.text();
+    } while (!token.text().contains(quote));
     return text;
 }
 

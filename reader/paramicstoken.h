@@ -31,18 +31,59 @@ struct ParamicsToken
     enum class Form : quint8 { Other, Integer, Decimal };
 
     Kind kind = Word;
-    QString text;
     Form form = Form::Other;
     int integer = 0;     // Integer: the value, 0 when it does not fit an int
     double number = 0.0; // Integer and Decimal: the value
+
+    ParamicsToken() = default;
+    // A copy holds its own text, never the bytes of the file it came from.
+    ParamicsToken(const ParamicsToken& other);
+    ParamicsToken& operator=(const ParamicsToken& other);
+
+    // The word as written ("#" removed from a HashWord's text). The lexer
+    // hands out words as places in the file's bytes; the text is decoded
+    // the first time it is asked for, so numbers and keywords never are.
+    const QString& text() const
+    {
+        if (pending)
+            decode();
+        return decoded;
+    }
+    void setText(const QString& word)
+    {
+        decoded = word;
+        pending = false;
+    }
 
     bool is(Kind k) const { return kind == k; }
     bool isNumeric() const { return kind == Numeric; }
     // As QString::toInt, toDouble and toFloat of text give them (0 when the
     // text does not convert).
-    int toInt() const { return form == Form::Integer ? integer : form == Form::Decimal ? 0 : text.toInt(); }
-    double toDouble() const { return form == Form::Other ? text.toDouble() : number; }
-    float toFloat() const { return form == Form::Other ? text.toFloat() : float(number); }
+    int toInt() const { return form == Form::Integer ? integer : form == Form::Decimal ? 0 : text().toInt(); }
+    double toDouble() const { return form == Form::Other ? text().toDouble() : number; }
+    float toFloat() const { return form == Form::Other ? text().toFloat() : float(number); }
+
+private:
+    friend class ParamicsLexer;
+
+    // Points the text at a word's bytes, valid until the lexer moves past
+    // the file; UTF-8 or Latin-1 as the file is.
+    void setBytes(const char* word, qsizetype length, bool utf8, bool stripHashes)
+    {
+        bytes = word;
+        size = length;
+        bytesAreUtf8 = utf8;
+        hashesStripped = stripHashes;
+        pending = true;
+    }
+    void decode() const;
+
+    mutable QString decoded;  // reused from word to word
+    const char* bytes = nullptr;
+    qsizetype size = 0;
+    bool bytesAreUtf8 = true;
+    bool hashesStripped = false;
+    mutable bool pending = false;
 };
 
 using ParamicsTokenKind = ParamicsToken::Kind;

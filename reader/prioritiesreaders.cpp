@@ -31,12 +31,12 @@ void PrioritiesReader::startPhase(double duration)
 // "from a" and "to b"; the turning changes only when the link a:J exists.
 void PrioritiesReader::readFrom()
 {
-    fromNode = in.next().text;
+    fromNode = in.next().text();
 }
 
 void PrioritiesReader::readTo()
 {
-    toNode = in.next().text;
+    toNode = in.next().text();
     if (!junction)
         return;
     if (ParamicsLink* link = links.value(ParamicsLink::linkName(fromNode, junction->id), nullptr))
@@ -114,7 +114,7 @@ void QuadstonePrioritiesReader::readActions()
     const ParamicsToken& token = in.next();
     if (token.is(K::Signals))
         return;
-    junction = nodes.value(token.text, nullptr);
+    junction = nodes.value(token.text(), nullptr);
     stored = true;  // the pending phase, if any, belongs to the previous junction
 }
 
@@ -165,12 +165,12 @@ void SiasPrioritiesReader::readActions()
     const ParamicsToken& token = in.next();
     if (token.is(K::Signals)) {
         skip(2);
-        junction = nodes.value(in.next().text, nullptr);
+        junction = nodes.value(in.next().text(), nullptr);
         if (junction)
             stored = true;
         return;
     }
-    junction = nodes.value(token.text, nullptr);
+    junction = nodes.value(token.text(), nullptr);
     stored = true;
 }
 

@@ -62,7 +62,7 @@ void SiasProfilesReader::readHour()
     const ParamicsToken& token = in.next();
     if (!current)
         return;
-    current->start = ParamicsReading::timeFromFields(token.text + QStringLiteral("00:00"));
+    current->start = ParamicsReading::timeFromFields(token.text() + QStringLiteral("00:00"));
     in.next();
     while (in.notAtEnd()) {
         if (token.isNumeric()) {
@@ -111,7 +111,7 @@ void QuadstoneProfilesReader::readStart()
 {
     const ParamicsToken& token = in.next();
     if (current)
-        current->start = ParamicsReading::timeFromFields(token.text);
+        current->start = ParamicsReading::timeFromFields(token.text());
     ParamicsReading::readNumberRun(in, [&](const ParamicsToken& value) {
         if (current)
             current->values.append(value.toFloat() / divisor);

@@ -37,7 +37,7 @@ bool BusStopsReader::readStop()
     current = new ParamicsBusStop(token.toInt());
     if (!takeWord())
         return false;
-    current->link = token.text;
+    current->link = token.text();
     if (!takeWord())
         return false;
     current->position = token.toDouble();
@@ -80,12 +80,12 @@ void BusRoutesReader::read()
             in.next();
             in.next();
             if (current)
-                current->releases.append(ParamicsReading::timeFromColumns(token.text));
+                current->releases.append(ParamicsReading::timeFromColumns(token.text()));
             break;
         case K::Node:
             in.next();
             if (current)
-                current->routeNodes.append(token.text);
+                current->routeNodes.append(token.text());
             break;
         case K::Busstop:
             in.next();
@@ -111,7 +111,7 @@ void BusRoutesReader::readRouteHeader()
     if (routesBegun > routeCount)
         stopped = true;
     else
-        current = new ParamicsBusRoute(token.text);
+        current = new ParamicsBusRoute(token.text());
 }
 
 void BusRoutesReader::fileCurrent()

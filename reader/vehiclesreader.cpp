@@ -32,7 +32,7 @@ void VehiclesReader::read()
             current = new ParamicsVehicle(token.toInt());
         } else if (isClassKeyword(token)) {
             if (current)
-                current->className = token.text.toLower();
+                current->className = token.text().toLower();
             in.next();
         } else if (token.is(K::Matrix)) {
             in.next();

@@ -151,7 +151,7 @@ void CategoriesReader::readSpeed()
     if (value.is(K::Factor))
         return;
     const double speed = value.toDouble();
-    const bool mph = in.next().text.compare(QLatin1String("mph"), Qt::CaseInsensitive) == 0;
+    const bool mph = in.next().text().compare(QLatin1String("mph"), Qt::CaseInsensitive) == 0;
     current->speed = ParamicsUnits::kilometresPerHour(speed, mph);
 }
 
@@ -166,12 +166,12 @@ double CategoriesReader::readLength()
 // "highwaytype"); otherwise the word after it is the type's name.
 void CategoriesReader::readType(const ParamicsToken& typeWord)
 {
-    if (typeWord.text.contains(QLatin1String("urban"))) {
+    if (typeWord.text().contains(QLatin1String("urban"))) {
         current->type = QStringLiteral("Urban Road");
-    } else if (typeWord.text.contains(QLatin1String("highway"))) {
+    } else if (typeWord.text().contains(QLatin1String("highway"))) {
         current->type = QStringLiteral("Freeway");
     } else {
-        current->type = in.next().text;
+        current->type = in.next().text();
     }
     in.next();
 }

@@ -49,6 +49,7 @@ struct ParamicsImporterProbe
     void readCentres(const QString& d) { i.readCentres(d); }
     void readNodes(const QString& d) { i.readNodes(d); }
     void readLinks(const QString& d) { i.readLinks(d); }
+    void configureTurnings() { i.configureTurnings(); }
     void readNextLanes(const QString& d) { i.readNextLanes(d); }
     void readJunctions(const QString& d) { i.readJunctions(d); }
     void readPriorities(const QString& d) { i.readPriorities(d); }

@@ -38,7 +38,7 @@ private:
     {
         QStringList texts;
         for (const ParamicsToken& t : tokens)
-            texts << t.text;
+            texts << t.text();
         return texts;
     }
 
@@ -88,7 +88,7 @@ private slots:
         ParamicsToken token;
         ParamicsLexer::classify(word, token);
         QCOMPARE(token.kind, kind);
-        QCOMPARE(token.text, text);
+        QCOMPARE(token.text(), text);
     }
 
     void splitsLinesAndDropsComments_data()
@@ -128,10 +128,10 @@ private slots:
         QCOMPARE(token.kind, K::Zone);
         QVERIFY(lexer.notAtEnd());
         lexer.nextToken(token);
-        QCOMPARE(token.text, ParamicsLexer::EndMarker);
+        QCOMPARE(token.text(), ParamicsLexer::EndMarker);
         QVERIFY(!lexer.notAtEnd());
         lexer.nextToken(token);
-        QCOMPARE(token.text, ParamicsLexer::EndMarker);
+        QCOMPARE(token.text(), ParamicsLexer::EndMarker);
         QCOMPARE(token.kind, K::Word);
     }
 
@@ -145,7 +145,7 @@ private slots:
         ParamicsToken token;
         while (lexer.notAtEnd()) {
             lexer.nextToken(token);
-            texts << token.text;
+            texts << token.text();
         }
         QCOMPARE(texts, (QStringList{"link", "1", ParamicsLexer::EndMarker, "3", "4", ParamicsLexer::EndMarker}));
     }

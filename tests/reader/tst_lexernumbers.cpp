@@ -1,7 +1,10 @@
-// The lexer converts plain decimals itself; every conversion a reader asks
-// of a token must still give exactly what QString gives for its text:
-// every word of the real network and of a generated city, and words made
-// to sit on the edges of the conversions.
+// The lexer classifies words from the file's bytes and converts plain
+// decimals itself; every conversion a reader asks of a token must still
+// give exactly what QString gives for its text: every word of the real
+// network and of a generated city, and words made to sit on the edges of
+// the conversions, both as single words and as read from a file.
+
+#include "testsupport.h"
 
 #include "reader/paramicslexer.h"
 
@@ -10,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstring>
 
 class TestLexerNumbers : public QObject
@@ -19,12 +23,19 @@ class TestLexerNumbers : public QObject
 private slots:
     void adversarialWords_data();
     void adversarialWords();
+    void adversarialWordsReadFromFiles_data();
+    void adversarialWordsReadFromFiles();
     void everyWordOfRealAndGeneratedNetworks();
 
 private:
-    // Empty when the token converts its text as QString does; otherwise why not.
+    static QStringList adversarialList();
+    // Empty when the token, classified from word, converts its text as
+    // QString does; otherwise why not.
+    static QString mismatch(const QString& word, const ParamicsToken& token);
     static QString mismatch(const QString& word);
-    static QStringList wordsOfDirectory(const QString& directory);
+    // Every token of every file, checked as it comes from the lexer; the
+    // distinct words are counted into numeric and others.
+    static QString checkDirectory(const QString& directory, qint64& tokens, int& numeric, int& others);
 };
 
 namespace {
@@ -42,11 +53,16 @@ QString TestLexerNumbers::mismatch(const QString& word)
 {
     ParamicsToken token;
     ParamicsLexer::classify(word, token);
+    return mismatch(word, token);
+}
+
+QString TestLexerNumbers::mismatch(const QString& word, const ParamicsToken& token)
+{
     bool converts = false;
     (void)word.toDouble(&converts);
     if (token.isNumeric() != converts)
         return QStringLiteral("numeric %1, toDouble ok %2").arg(token.isNumeric()).arg(converts);
-    const QString& text = token.text;  // without "#"
+    const QString& text = token.text();  // without "#"
     if (!sameBits(token.toDouble(), text.toDouble()))
         return QStringLiteral("toDouble %1, QString %2").arg(token.toDouble(), 0, 'g', 17).arg(text.toDouble(), 0, 'g', 17);
     if (!sameBits(token.toFloat(), text.toFloat()))
@@ -56,10 +72,9 @@ QString TestLexerNumbers::mismatch(const QString& word)
     return {};
 }
 
-void TestLexerNumbers::adversarialWords_data()
+QStringList TestLexerNumbers::adversarialList()
 {
-    QTest::addColumn<QString>("word");
-    const QStringList words{
+    return {
         // signs and zeros
         "0", "-0", "+0", "-0.0", "+5", "-5", "+-5", "--5", "-", "+", ".", "-.", "00012", "-007.50",
         // points in every place
@@ -78,9 +93,15 @@ void TestLexerNumbers::adversarialWords_data()
         // inf and nan in their spellings
         "inf", "-inf", "+inf", "INF", "Inf", "infinity", "Infinity", "nan", "NaN", "-nan", "NAN", "nanx", "in",
         // hex-looking and other scripts
-        "0x1A", "0X10", "0x1p3", "1A", "0b101", "\u0663", "\uff11\uff12", "1\u00a0", "\u00bd",
+        "0x1A", "0X10", "0x1p3", "1A", "0b101", "\u0663", "\uff11\uff12", "1\u00a0", "1\u00bd", "\u00bd", "\u00e9",
+        "-\u00e9", "i\u00f1f", "n\u00e0n",
     };
-    for (const QString& word : words)
+}
+
+void TestLexerNumbers::adversarialWords_data()
+{
+    QTest::addColumn<QString>("word");
+    for (const QString& word : adversarialList())
         QTest::newRow(qPrintable(word.isEmpty() ? QStringLiteral("(empty)") : word)) << word;
 }
 
@@ -91,9 +112,55 @@ void TestLexerNumbers::adversarialWords()
     QVERIFY2(why.isEmpty(), qPrintable(word + ": " + why));
 }
 
-QStringList TestLexerNumbers::wordsOfDirectory(const QString& directory)
+// The same words in files, one word a line, so that they are classified
+// from the bytes as a reader sees them: in UTF-8 and, where Latin-1 can
+// hold them, in a Latin-1 file (one that is not valid UTF-8).
+void TestLexerNumbers::adversarialWordsReadFromFiles_data()
 {
-    QStringList words;
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("words");
+    // A word with white space in it ("1" and a no-break space) is two
+    // words, or one, in a file, and "##" starts a comment there.
+    QStringList words = adversarialList();
+    words.removeIf([](const QString& word) {
+        return word == QLatin1String("##") || std::any_of(word.begin(), word.end(), [](QChar c) { return c.isSpace(); });
+    });
+    QStringList latin1Words;
+    for (const QString& word : std::as_const(words)) {
+        if (QString::fromLatin1(word.toLatin1()) == word)
+            latin1Words << word;
+    }
+    QTest::newRow("utf-8") << (words.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8() << words;
+    // The leading "\xff" makes the file invalid UTF-8; it is a word of its own.
+    QTest::newRow("latin-1") << ("\xff\n" + latin1Words.join(QLatin1Char('\n')).toLatin1())
+                             << (QStringList{QStringLiteral("\u00ff")} + latin1Words);
+}
+
+void TestLexerNumbers::adversarialWordsReadFromFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, words);
+    NetworkDir dir;
+    ParamicsLexer lexer;
+    QVERIFY(lexer.openFile(dir.write(QStringLiteral("nodes"), content)));
+    ParamicsToken token;
+    for (const QString& word : std::as_const(words)) {
+        QVERIFY(lexer.notAtEnd());
+        lexer.nextToken(token);
+        const QString why = mismatch(word, token);
+        QVERIFY2(why.isEmpty(), qPrintable(word + ": " + why));
+        ParamicsToken single;
+        ParamicsLexer::classify(word, single);
+        QCOMPARE(token.kind, single.kind);
+        QCOMPARE(token.text(), single.text());
+    }
+    lexer.nextToken(token);
+    QCOMPARE(token.text(), ParamicsLexer::EndMarker);
+}
+
+QString TestLexerNumbers::checkDirectory(const QString& directory, qint64& tokens, int& numeric, int& others)
+{
+    QSet<QString> seen;
     for (const QString& name : QDir(directory).entryList(QDir::Files)) {
         if (name.endsWith(QLatin1String(".json")))
             continue;
@@ -102,10 +169,18 @@ QStringList TestLexerNumbers::wordsOfDirectory(const QString& directory)
         ParamicsToken token;
         while (lexer.notAtEnd()) {
             lexer.nextToken(token);
-            words << token.text;
+            ++tokens;
+            // A word with "#" has lost it in its text; it never converts.
+            if (token.is(ParamicsToken::HashWord) || seen.contains(token.text()))
+                continue;
+            seen.insert(token.text());
+            const QString why = mismatch(token.text(), token);
+            if (!why.isEmpty())
+                return name + QStringLiteral(": ") + token.text() + QStringLiteral(": ") + why;
+            ++(token.isNumeric() ? numeric : others);
         }
     }
-    return words;
+    return {};
 }
 
 void TestLexerNumbers::everyWordOfRealAndGeneratedNetworks()
@@ -119,18 +194,15 @@ void TestLexerNumbers::everyWordOfRealAndGeneratedNetworks()
     generator.start(QStringLiteral("python3"), {QStringLiteral(GENERATOR), "--size", "city", "--seed", "3", city});
     QVERIFY(generator.waitForFinished(120000) && generator.exitCode() == 0);
 
-    QStringList words = wordsOfDirectory(real) + wordsOfDirectory(city);
-    QVERIFY2(words.size() > 1000000, "too few words read");
-    words.removeDuplicates();
+    qint64 tokens = 0;
     int numeric = 0;
-    for (const QString& word : std::as_const(words)) {
-        const QString why = mismatch(word);
-        QVERIFY2(why.isEmpty(), qPrintable(word + ": " + why));
-        ParamicsToken token;
-        ParamicsLexer::classify(word, token);
-        numeric += token.isNumeric() ? 1 : 0;
+    int others = 0;
+    for (const QString& directory : {real, city}) {
+        const QString why = checkDirectory(directory, tokens, numeric, others);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
     }
-    QVERIFY(numeric > 1000);
+    const QString counts = QStringLiteral("%1 tokens, %2 numbers, %3 others").arg(tokens).arg(numeric).arg(others);
+    QVERIFY2(tokens > 1000000 && numeric > 5000 && others > 5000, qPrintable(counts));
 }
 
 QTEST_GUILESS_MAIN(TestLexerNumbers)
