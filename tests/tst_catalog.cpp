@@ -100,7 +100,7 @@ void TestCatalog::objectsByTypeInAscendingId()
         made << CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get())->getId();
     const CVCatalog::ObjectsById* folders = model->getCatalog()->getObjectsByType(folderType);
     QVERIFY(folders);
-    QCOMPARE(QVector<unsigned int>(folders->keyBegin(), folders->keyEnd()), made);
+    QCOMPARE(folders->ids(), made);
 }
 
 // Objects read from a model file come with their saved ids, in any order;
@@ -137,7 +137,7 @@ void TestCatalog::objectsAddedOutOfIdOrder()
     QCOMPARE(int(refused.size()), ids.size() - expected.size());
     const CVCatalog::ObjectsById* folders = catalog->getObjectsByType(folderType);
     QVERIFY(folders);
-    QCOMPARE(QVector<unsigned int>(folders->keyBegin(), folders->keyEnd()), expected);
+    QCOMPARE(folders->ids(), expected);
     QCOMPARE(catalog->size(folderType), expected.size());
 }
 
