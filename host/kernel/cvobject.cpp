@@ -3,6 +3,7 @@
 #include "cvcatalog.h"
 #include "cvfieldwriter.h"
 #include "cvmodel.h"
+#include "cvobjectpool.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsavedobject.h"
@@ -13,6 +14,16 @@
 CVObject::CVObject(CVModel* ownerModel, const CVType* objectType) : model(ownerModel), type(objectType) {}
 
 CVObject::~CVObject() = default;
+
+void* CVObject::operator new(std::size_t size)
+{
+    return CVObjectPool::allocate(size);
+}
+
+void CVObject::operator delete(void* block, std::size_t size) noexcept
+{
+    CVObjectPool::release(block, size);
+}
 
 void CVObject::setName(const QString& newName)
 {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <cstddef>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -30,6 +31,10 @@ public:
     virtual ~CVObject();
     CVObject(const CVObject&) = delete;
     CVObject& operator=(const CVObject&) = delete;
+
+    // Host objects live in the object pool (see cvobjectpool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
 
     unsigned int getId() const { return id; }
     void setId(unsigned int newId) { id = newId; }
