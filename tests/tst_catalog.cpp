@@ -9,6 +9,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -24,7 +25,11 @@ private slots:
     void objectsByTypeInAscendingId();
     void objectsAddedOutOfIdOrder_data();
     void objectsAddedOutOfIdOrder();
+    void idsFarApart_data();
+    void idsFarApart();
+    void namesDifferingInCase();
     void dataValuesSetAndReplaced();
+    void freedObjectsMakeRoomForNewOnes();
     void createFolderReusesByName();
 };
 
@@ -100,7 +105,7 @@ void TestCatalog::objectsByTypeInAscendingId()
         made << CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get())->getId();
     const CVCatalog::ObjectsById* folders = model->getCatalog()->getObjectsByType(folderType);
     QVERIFY(folders);
-    QCOMPARE(QVector<unsigned int>(folders->keyBegin(), folders->keyEnd()), made);
+    QCOMPARE(folders->ids(), made);
 }
 
 // Objects read from a model file come with their saved ids, in any order;
@@ -137,8 +142,80 @@ void TestCatalog::objectsAddedOutOfIdOrder()
     QCOMPARE(int(refused.size()), ids.size() - expected.size());
     const CVCatalog::ObjectsById* folders = catalog->getObjectsByType(folderType);
     QVERIFY(folders);
-    QCOMPARE(QVector<unsigned int>(folders->keyBegin(), folders->keyEnd()), expected);
+    QCOMPARE(folders->ids(), expected);
     QCOMPARE(catalog->size(folderType), expected.size());
+}
+
+// A model file may hold any ids: ones far past the number of objects must
+// be found, listed in order and removed like the dense ones.
+void TestCatalog::idsFarApart_data()
+{
+    QTest::addColumn<QVector<unsigned int>>("ids");
+
+    QTest::newRow("one far id") << QVector<unsigned int>{4000000000u};
+    QTest::newRow("far, then dense") << QVector<unsigned int>{3000000u, 200, 201};
+    QTest::newRow("dense, far, between") << QVector<unsigned int>{300, 90000000u, 20000, 301};
+    QTest::newRow("largest id") << QVector<unsigned int>{0xFFFFFFFFu, 150};
+}
+
+void TestCatalog::idsFarApart()
+{
+    QFETCH(QVector<unsigned int>, ids);
+
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVCatalog* catalog = model->getCatalog();
+    const CVType* folderType = model->getType(QStringLiteral("CVFolder"));
+    const int before = catalog->size();
+    QVector<CVObject*> folders;
+    for (unsigned int id : ids) {
+        CVObject* folder = folderType->create(model.get());
+        folder->setId(id);
+        catalog->add(folder);
+        folders << folder;
+    }
+    // Many new objects after them: the id array grows past some of the ids.
+    for (int i = 0; i < 5000; ++i)
+        CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get(), 1000 + i);
+    for (int i = 0; i < ids.size(); ++i)
+        QCOMPARE(catalog->find(ids[i]), folders[i]);
+    QCOMPARE(catalog->size(), before + ids.size() + 5000);
+
+    const QList<CVObject*> all = catalog->allObjects();
+    QCOMPARE(all.size(), catalog->size());
+    QVERIFY(std::is_sorted(all.begin(), all.end(),
+                           [](const CVObject* a, const CVObject* b) { return a->getId() < b->getId(); }));
+    const QList<unsigned int> folderIds = catalog->getObjectsByType(folderType)->ids();
+    QVERIFY(std::is_sorted(folderIds.begin(), folderIds.end()));
+
+    // A taken id is refused; a removed one is gone from every list.
+    CVObject* twin = folderType->create(model.get());
+    twin->setId(ids.first());
+    catalog->add(twin);
+    QCOMPARE(catalog->find(ids.first()), folders.first());
+    delete twin;
+    catalog->remove(folders.first());
+    QCOMPARE(catalog->find(ids.first()), nullptr);
+    QVERIFY(!catalog->allObjects().contains(folders.first()));
+    QVERIFY(!catalog->getObjectsByType(folderType)->ids().contains(ids.first()));
+}
+
+// Names that differ in case only: a case-sensitive look-up finds the exact
+// one even when another has a lower id; ignoring case finds the lowest id.
+void TestCatalog::namesDifferingInCase()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVCatalog* catalog = model->getCatalog();
+    CVObject* upper = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
+    CVObject* lower = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
+    upper->setName(QStringLiteral("Ring Road"));
+    lower->setName(QStringLiteral("ring road"));
+    QCOMPARE(catalog->find(QStringLiteral("ring road")), lower);
+    QCOMPARE(catalog->find(QStringLiteral("Ring Road")), upper);
+    QCOMPARE(catalog->find(QStringLiteral("RING ROAD")), nullptr);
+    QCOMPARE(catalog->find(QStringLiteral("RING ROAD"), nullptr, Qt::CaseInsensitive), upper);
+    upper->setName(QStringLiteral("Bypass"));
+    QCOMPARE(catalog->find(QStringLiteral("RING ROAD"), nullptr, Qt::CaseInsensitive), lower);
+    QCOMPARE(catalog->find(QStringLiteral("Ring Road")), nullptr);
 }
 
 void TestCatalog::dataValuesSetAndReplaced()
@@ -159,6 +236,42 @@ void TestCatalog::dataValuesSetAndReplaced()
     const QJsonObject saved = section->dataValuesJson();
     QCOMPARE(saved.size(), 2);
     QCOMPARE(saved.value(speed->getName()).toDouble(), 80.0);
+}
+
+// Objects freed while others live: the new objects take the freed memory
+// and every object keeps its own fields.
+void TestCatalog::freedObjectsMakeRoomForNewOnes()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVCatalog* catalog = model->getCatalog();
+    QVector<CVObject*> kept;
+    for (int i = 0; i < 3000; ++i) {
+        CVObject* folder = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
+        folder->setName(QStringLiteral("folder %1").arg(i));
+        if (i % 2)
+            catalog->remove(folder);
+        else
+            kept << folder;
+    }
+    const CVColumn* speed = CVSection::speedColumn();
+    QVector<CVObject*> sections;
+    for (int i = 0; i < 3000; ++i) {
+        CVObject* section = CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model.get());
+        section->setName(QStringLiteral("section %1").arg(i));
+        section->setDataValue(speed, double(i));
+        sections << section;
+        CVObject* folder = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
+        folder->setExternalId(QString::number(i));
+        kept << folder;
+    }
+    for (int i = 0; i < 1500; ++i)
+        QCOMPARE(kept[i]->getName(), QStringLiteral("folder %1").arg(2 * i));
+    for (int i = 0; i < 3000; ++i) {
+        QCOMPARE(sections[i]->getName(), QStringLiteral("section %1").arg(i));
+        QCOMPARE(sections[i]->getDataValueDouble(speed), double(i));
+        QCOMPARE(kept[1500 + i]->getExternalId(), QString::number(i));
+        QCOMPARE(catalog->findObjectByExternalId(QString::number(i)), kept[1500 + i]);
+    }
 }
 
 void TestCatalog::createFolderReusesByName()

@@ -2,59 +2,120 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
+
+namespace {
+
+bool ascendingId(const CVObject* a, const CVObject* b)
+{
+    return a->getId() < b->getId();
+}
+
+// How far past the number of objects held an id may lie and still get a
+// slot in the id array: room for the gaps that deleted objects leave.
+constexpr unsigned int DenseIdSlack = 4096;
+
+}  // namespace
+
+QList<unsigned int> CVObjectsById::ids() const
+{
+    QList<unsigned int> result;
+    result.reserve(size());
+    for (const CVObject* object : objects)
+        result.append(object->getId());
+    return result;
+}
+
+void CVObjectsById::append(CVObject* object)
+{
+    if (!objects.empty() && object->getId() < objects.back()->getId())
+        sorted = false;
+    objects.push_back(object);
+}
+
+void CVObjectsById::remove(const CVObject* object)
+{
+    auto it = sorted ? std::lower_bound(objects.begin(), objects.end(), object, ascendingId)
+                     : std::find(objects.begin(), objects.end(), object);
+    if (it != objects.end() && *it == object)
+        objects.erase(it);
+}
+
+void CVObjectsById::sortIfNeeded()
+{
+    if (sorted)
+        return;
+    std::sort(objects.begin(), objects.end(), ascendingId);
+    sorted = true;
+}
 
 CVCatalog::~CVCatalog()
 {
     // The whole model goes: nothing is unregistered object by object. The
-    // objects are taken from the id table with their ids (sorting them then
-    // reads no object), the indexes are dropped whole, and the objects are
-    // deleted in id order, close to the order they were allocated in, which
-    // keeps freeing them cache-friendly.
-    std::vector<std::pair<unsigned int, CVObject*>> objects;
-    objects.reserve(std::size_t(byId.size()));
-    for (auto it = byId.cbegin(); it != byId.cend(); ++it)
-        objects.emplace_back(it.key(), it.value());
-    byName.clear();
+    // indexes are dropped whole and the objects deleted in id order, close
+    // to the order they were allocated in, which keeps freeing them
+    // cache-friendly.
+    const QList<CVObject*> objects = allObjects();
     byFoldedName.clear();
     byExternalId.clear();
     lowestByExternalId.clear();
     byType.clear();
-    byId.clear();
-    std::sort(objects.begin(), objects.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& entry : objects)
-        delete entry.second;
+    bySparseId.clear();
+    byDenseId.clear();
+    byDenseId.shrink_to_fit();
+    for (CVObject* object : objects)
+        delete object;
+}
+
+void CVCatalog::reserve(int count)
+{
+    if (count > 0)
+        byDenseId.reserve(std::size_t(count) + 1);
+}
+
+bool CVCatalog::fitsDenseIds(unsigned int id) const
+{
+    return id < byDenseId.size() || id <= 2 * unsigned(objectCount) + DenseIdSlack;
+}
+
+void CVCatalog::storeId(CVObject* object)
+{
+    const unsigned int id = object->getId();
+    if (!fitsDenseIds(id)) {
+        bySparseId.insert(id, object);
+        return;
+    }
+    if (id >= byDenseId.size())
+        byDenseId.resize(std::size_t(id) + 1, nullptr);
+    byDenseId[id] = object;
+}
+
+void CVCatalog::dropId(unsigned int id)
+{
+    if (id < byDenseId.size() && byDenseId[id])
+        byDenseId[id] = nullptr;
+    else
+        bySparseId.remove(id);
 }
 
 void CVCatalog::add(CVObject* object)
 {
-    if (!object)
-        return;
-    const qsizetype before = byId.size();
-    CVObject*& slot = byId[object->getId()];
-    if (byId.size() == before)
+    if (!object || find(object->getId()))
         return;  // the id is taken
-    slot = object;
-    // Ids are handed out in ascending order, so a new object goes last
-    // among those of its type: the hint saves the search down the tree.
-    ObjectsById& ofType = byType[object->getType()];
-    ofType.insert(ofType.cend(), object->getId(), object);
-    if (!object->getName().isEmpty()) {
-        byName.insert(object->getName(), object);
-        byFoldedName.insert(object->getName().toCaseFolded(), object);
-    }
+    storeId(object);
+    ++objectCount;
+    byType[object->getType()].append(object);
+    indexName(object);
     indexExternalId(object);
 }
 
 void CVCatalog::remove(CVObject* object)
 {
-    if (!object || byId.value(object->getId()) != object)
+    if (!holds(object))
         return;
-    byId.remove(object->getId());
-    byType[object->getType()].remove(object->getId());
-    byName.remove(object->getName(), object);
-    byFoldedName.remove(object->getName().toCaseFolded(), object);
+    dropId(object->getId());
+    --objectCount;
+    byType[object->getType()].remove(object);
+    unindexName(object, object->getName());
     unindexExternalId(object, object->getExternalId());
     delete object;
 }
@@ -73,16 +134,18 @@ CVObject* CVCatalog::lowestId(const QList<CVObject*>& candidates, const CVType* 
 
 CVObject* CVCatalog::find(const QString& name, const CVType* type, Qt::CaseSensitivity cs) const
 {
+    QList<CVObject*> candidates = byFoldedName.values(name.toCaseFolded());
     if (cs == Qt::CaseSensitive)
-        return lowestId(byName.values(name), type);
-    return lowestId(byFoldedName.values(name.toCaseFolded()), type);
+        candidates.removeIf([&name](const CVObject* object) { return object->getName() != name; });
+    return lowestId(candidates, type);
 }
 
 const CVCatalog::ObjectsById* CVCatalog::getObjectsByType(const CVType* type) const
 {
-    auto it = byType.constFind(type);
-    if (it == byType.cend() || it->isEmpty())
+    auto it = byType.find(type);
+    if (it == byType.end() || it->isEmpty())
         return nullptr;
+    it->sortIfNeeded();
     return &it.value();
 }
 
@@ -104,9 +167,16 @@ int CVCatalog::size(const CVType* type) const
 
 QList<CVObject*> CVCatalog::allObjects() const
 {
-    QList<CVObject*> objects = byId.values();
-    std::sort(objects.begin(), objects.end(),
-              [](const CVObject* a, const CVObject* b) { return a->getId() < b->getId(); });
+    QList<CVObject*> objects;
+    objects.reserve(objectCount);
+    for (CVObject* object : byDenseId) {
+        if (object)
+            objects.append(object);
+    }
+    if (!bySparseId.isEmpty()) {
+        objects.append(bySparseId.values());
+        std::sort(objects.begin(), objects.end(), ascendingId);
+    }
     return objects;
 }
 
@@ -122,22 +192,30 @@ QMap<QString, int> CVCatalog::sizesByTypeName() const
 
 void CVCatalog::objectRenamed(CVObject* object, const QString& oldName)
 {
-    if (byId.value(object->getId()) != object)
+    if (!holds(object))
         return;
-    byName.remove(oldName, object);
-    byFoldedName.remove(oldName.toCaseFolded(), object);
-    if (!object->getName().isEmpty()) {
-        byName.insert(object->getName(), object);
-        byFoldedName.insert(object->getName().toCaseFolded(), object);
-    }
+    unindexName(object, oldName);
+    indexName(object);
 }
 
 void CVCatalog::objectExternalIdChanged(CVObject* object, const QString& oldExternalId)
 {
-    if (byId.value(object->getId()) != object)
+    if (!holds(object))
         return;
     unindexExternalId(object, oldExternalId);
     indexExternalId(object);
+}
+
+void CVCatalog::indexName(CVObject* object)
+{
+    if (!object->getName().isEmpty())
+        byFoldedName.insert(object->getName().toCaseFolded(), object);
+}
+
+void CVCatalog::unindexName(CVObject* object, const QString& name)
+{
+    if (!name.isEmpty())
+        byFoldedName.remove(name.toCaseFolded(), object);
 }
 
 void CVCatalog::indexExternalId(CVObject* object)

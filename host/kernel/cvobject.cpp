@@ -3,6 +3,7 @@
 #include "cvcatalog.h"
 #include "cvfieldwriter.h"
 #include "cvmodel.h"
+#include "cvobjectpool.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsavedobject.h"
@@ -14,6 +15,16 @@ CVObject::CVObject(CVModel* ownerModel, const CVType* objectType) : model(ownerM
 
 CVObject::~CVObject() = default;
 
+void* CVObject::operator new(std::size_t size)
+{
+    return CVObjectPool::allocate(size);
+}
+
+void CVObject::operator delete(void* block, std::size_t size) noexcept
+{
+    CVObjectPool::release(block, size);
+}
+
 void CVObject::setName(const QString& newName)
 {
     if (newName == name)
@@ -24,12 +35,25 @@ void CVObject::setName(const QString& newName)
         model->getCatalog()->objectRenamed(this, oldName);
 }
 
+CVObject::Extras& CVObject::extras()
+{
+    if (!rareFields)
+        rareFields = std::make_unique<Extras>();
+    return *rareFields;
+}
+
+const QString& CVObject::getExternalId() const
+{
+    static const QString none;
+    return rareFields ? rareFields->externalId : none;
+}
+
 void CVObject::setExternalId(const QString& newExternalId)
 {
-    if (newExternalId == externalId)
+    if (newExternalId == getExternalId())
         return;
-    const QString oldExternalId = externalId;
-    externalId = newExternalId;
+    const QString oldExternalId = getExternalId();
+    extras().externalId = newExternalId;
     if (model)
         model->getCatalog()->objectExternalIdChanged(this, oldExternalId);
 }
@@ -38,6 +62,7 @@ void CVObject::setDataValue(const CVColumn* column, const QVariant& value)
 {
     if (!column)
         return;
+    std::vector<DataValue>& dataValues = extras().dataValues;
     for (DataValue& entry : dataValues) {
         if (entry.first == column) {
             entry.second = value;
@@ -51,7 +76,9 @@ void CVObject::setDataValue(const CVColumn* column, const QVariant& value)
 
 const CVObject::DataValue* CVObject::findDataValue(const CVColumn* column) const
 {
-    for (const DataValue& entry : dataValues) {
+    if (!rareFields)
+        return nullptr;
+    for (const DataValue& entry : rareFields->dataValues) {
         if (entry.first == column)
             return &entry;
     }
@@ -81,7 +108,10 @@ double CVObject::getDataValueDouble(const CVColumn* column, CVContext::Context) 
 
 void CVObject::copyDataValuesFrom(const CVObject& other)
 {
-    dataValues = other.dataValues;
+    if (other.rareFields)
+        extras().dataValues = other.rareFields->dataValues;
+    else if (rareFields)
+        rareFields->dataValues.clear();
 }
 
 void CVObject::writeFields(CVFieldWriter&) const {}
@@ -118,7 +148,9 @@ void CVObject::readDataValues(const QJsonObject& values, CVReadContext& context)
 QJsonObject CVObject::dataValuesJson() const
 {
     QJsonObject values;
-    for (const DataValue& entry : dataValues)
+    if (!rareFields)
+        return values;
+    for (const DataValue& entry : rareFields->dataValues)
         values.insert(entry.first->getName(), QJsonValue::fromVariant(entry.second));
     return values;
 }

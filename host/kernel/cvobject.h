@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -30,6 +32,10 @@ public:
     CVObject(const CVObject&) = delete;
     CVObject& operator=(const CVObject&) = delete;
 
+    // Host objects live in the object pool (see cvobjectpool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     unsigned int getId() const { return id; }
     void setId(unsigned int newId) { id = newId; }
     const CVType* getType() const { return type; }
@@ -38,7 +44,7 @@ public:
 
     const QString& getName() const { return name; }
     void setName(const QString& newName);
-    const QString& getExternalId() const { return externalId; }
+    const QString& getExternalId() const;
     void setExternalId(const QString& newExternalId);
     int getStatus() const { return status; }
     void setStatus(int newStatus) { status = newStatus; }
@@ -78,17 +84,26 @@ protected:
     void copyDataValuesFrom(const CVObject& other);
 
 private:
+    // Objects carry no attribute values or a handful (a section: speed and
+    // lane width), so a short list searched in order beats a hash table.
+    using DataValue = std::pair<const CVColumn*, QVariant>;
+    // What most objects never have: an external id (centroids) and
+    // attribute values (sections). Kept apart so that the common object,
+    // of which a model holds hundreds of thousands, stays small; made on
+    // the first value set.
+    struct Extras
+    {
+        QString externalId;
+        std::vector<DataValue> dataValues;
+    };
+    Extras& extras();
+    const DataValue* findDataValue(const CVColumn* column) const;
+
     CVModel* model;
     const CVType* type;
     unsigned int id = 0;
     int status = 0;
     unsigned int tick = 0;
     QString name;
-    QString externalId;
-    // Objects carry no attribute values or a handful (a section: speed and
-    // lane width), so a short list searched in order beats a hash table that
-    // costs allocations per object. Empty until the first value is set.
-    using DataValue = std::pair<const CVColumn*, QVariant>;
-    std::vector<DataValue> dataValues;
-    const DataValue* findDataValue(const CVColumn* column) const;
+    std::unique_ptr<Extras> rareFields;
 };
