@@ -33,6 +33,9 @@ public:
     // Makes room for that many more pairs at once, so that a matrix filled
     // pair by pair is not copied each time its storage grows.
     void reservePairs(std::size_t count) { pairs.reserve(pairs.size() + count); }
+    // Sets many pairs at once, exactly as setTrips would one after the
+    // other: a reader hands over a whole matrix in one call.
+    void setTrips(const Trip* trips, std::size_t count);
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
     QVector<Trip> sortedTrips() const;
