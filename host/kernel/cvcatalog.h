@@ -20,6 +20,9 @@ public:
 
     // Takes ownership; the object must already have its id.
     void add(CVObject* object);
+    // Makes room for that many objects in the id index at once, for a
+    // reader that knows how many will come.
+    void reserve(qsizetype objects) { byId.reserve(objects); }
     // Removes and deletes the object.
     void remove(CVObject* object);
 

@@ -4,6 +4,7 @@
 #include "cvcentroidconfiguration.h"
 #include "cvfolder.h"
 #include "cvgeomodel.h"
+#include "cvlargeblocks.h"
 #include "cvlayer.h"
 #include "cvlog.h"
 #include "cvmodel.h"
@@ -386,7 +387,7 @@ private:
     unsigned int origin = 0;
     std::size_t rowStart = 0;
     std::size_t valueIndex = 0;
-    std::vector<CVODMatrix::Trip> pairs;
+    std::vector<CVODMatrix::Trip, CVLargeBlockAllocator<CVODMatrix::Trip>> pairs;
 };
 
 // An object whose fields are read once every object exists: where its text
@@ -412,7 +413,8 @@ public:
     QString error;
     std::size_t errorOffset = 0;
     std::unique_ptr<CVModel> model = std::make_unique<CVModel>();
-    QHash<unsigned int, CVObject*> byId;
+    CVSavedIds byId;
+    unsigned int largestId = 0;
     std::vector<PendingObject> pending;
     std::vector<std::string> ownTexts;
     IdSet tripCentroidIds;
@@ -614,7 +616,9 @@ private:
                             .arg(CVModelWriter::FormatVersion));
         // Room for the objects up to the last id, as far as the file can hold them.
         const qint64 lastId = header.value(QStringLiteral("model")).toObject().value(QStringLiteral("lastId")).toInteger(0);
-        byId.reserve(qsizetype(qBound<qint64>(0, lastId, qint64(file.size() / 64))));
+        const qint64 room = qBound<qint64>(0, lastId, qint64(file.size() / 64));
+        byId.reserve(unsigned(room));
+        model->getCatalog()->reserve(qsizetype(room));
         return true;
     }
 
@@ -678,6 +682,7 @@ private:
         CVObject* object = registered->create(model.get());
         object->setId(unsigned(number));
         slot = object;
+        largestId = std::max(largestId, unsigned(number));
         model->getCatalog()->add(object);
         return object;
     }
@@ -802,8 +807,7 @@ bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
     model.getGeoModel()->setActiveLayer(context.objectAs<CVLayer>(references.value(QStringLiteral("activeLayer"))));
     unsigned int lastId = unsigned(qBound<qint64>(0, references.value(QStringLiteral("lastId")).toInteger(0),
                                                   std::numeric_limits<unsigned int>::max()));
-    for (auto it = handler.byId.cbegin(); it != handler.byId.cend(); ++it)
-        lastId = std::max(lastId, it.key());
+    lastId = std::max(lastId, handler.largestId);
     model.setLastId(lastId);
 
     const QJsonObject preferences = handler.header.value(QStringLiteral("preferences")).toObject();
@@ -853,7 +857,7 @@ bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadC
     offset = 0;
     handler.ownTexts.clear();
     const bool allHeld = handler.tripCentroidIds.all([&](unsigned int id) {
-        if (handler.byId.contains(id))
+        if (handler.byId.find(id))
             return true;
         context.fail(QStringLiteral("(an OD matrix) has trips of centroid %1, which the file does not hold").arg(id));
         return false;

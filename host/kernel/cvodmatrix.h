@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cvlargeblocks.h"
 #include "cvtrafficdemanditem.h"
 
 #include <vector>
@@ -74,6 +75,6 @@ private:
     const Pair* find(quint64 pair) const;
 
     CVCentroidConfiguration* centroidConfiguration = nullptr;
-    mutable std::vector<Pair> pairs;  // sorted, unique keys, no zero trips...
+    mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };

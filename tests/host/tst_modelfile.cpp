@@ -43,6 +43,8 @@ private slots:
     void badTripsGiveOneError();
     void tripValuesReadAsTheirNearestDouble_data();
     void tripValuesReadAsTheirNearestDouble();
+    void idsResolveWhateverTheSavedLastId_data();
+    void idsResolveWhateverTheSavedLastId();
 };
 
 namespace {
@@ -276,6 +278,42 @@ void TestModelFile::tripValuesReadAsTheirNearestDouble()
         QVERIFY2(std::memcmp(&read, &expected, sizeof read) == 0 || (expected == 0.0 && read == 0.0),
                  qPrintable(QString::number(read, 'g', 17) + " in " + trips));
         QCOMPARE(matrix->getTrips(1, 2), 4.0);
+    }
+}
+
+// The saved last id only sizes the reader's id table: ids past it, or a
+// file without it, still resolve, and a duplicate is found either way.
+void TestModelFile::idsResolveWhateverTheSavedLastId_data()
+{
+    QTest::addColumn<QByteArray>("lastId");
+    QTest::addColumn<unsigned int>("nextId");
+    QTest::newRow("the largest id") << QByteArray("\"lastId\":9,") << 10u;
+    QTest::newRow("below some ids") << QByteArray("\"lastId\":2,") << 10u;
+    QTest::newRow("none") << QByteArray() << 10u;
+    QTest::newRow("far above") << QByteArray("\"lastId\":1000,") << 1001u;
+}
+
+void TestModelFile::idsResolveWhateverTheSavedLastId()
+{
+    QFETCH(QByteArray, lastId);
+    QFETCH(unsigned int, nextId);
+    const QByteArray matrix = "{\"id\":9,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":0,"
+                              "\"vehicle\":3,\"trips\":[[1,[2],[1.5]]]}";
+    const QByteArray text = modelWithMatrix(matrix).replace("\"lastId\":9,", lastId);
+    QString error;
+    const std::unique_ptr<CVModel> model = open(text, &error);
+    QVERIFY2(model, qPrintable(error));
+    const auto* read = dynamic_cast<CVODMatrix*>(model->getCatalog()->find(9));
+    QVERIFY(read);
+    QCOMPARE(read->fieldsJson().value("vehicle").toInt(), 3);
+    QCOMPARE(read->getTrips(1, 2), 1.5);
+    QCOMPARE(model->getNewId(), nextId);
+
+    for (const QByteArray& taken : {QByteArray("\"id\":2,"), QByteArray("\"id\":9,")}) {
+        QByteArray twice = text;
+        twice.replace("\"id\":3,", taken);
+        QVERIFY(!open(twice, &error));
+        QVERIFY2(error.contains("holds two objects with id " + taken.mid(5, 1)), qPrintable(error));
     }
 }
 
