@@ -4,71 +4,42 @@
 #include <utility>
 #include <vector>
 
-namespace {
-
-// Ids below this always fit the table; above it, ids up to four times the
-// number of objects do.
-constexpr std::size_t TableFloor = std::size_t(1) << 16;
-
-}  // namespace
-
 CVCatalog::~CVCatalog()
 {
     // The whole model goes: nothing is unregistered object by object. The
-    // indexes are dropped whole and the objects deleted in id order, close
-    // to the order they were allocated in, which keeps freeing them
-    // cache-friendly.
-    std::vector<std::pair<unsigned int, CVObject*>> far;
-    far.reserve(std::size_t(farIds.size()));
-    for (auto it = farIds.cbegin(); it != farIds.cend(); ++it)
-        far.emplace_back(it.key(), it.value());
+    // objects are taken from the id table with their ids (sorting them then
+    // reads no object), the indexes are dropped whole, and the objects are
+    // deleted in id order, close to the order they were allocated in, which
+    // keeps freeing them cache-friendly.
+    std::vector<std::pair<unsigned int, CVObject*>> objects;
+    objects.reserve(std::size_t(byId.size()));
+    for (auto it = byId.cbegin(); it != byId.cend(); ++it)
+        objects.emplace_back(it.key(), it.value());
     byName.clear();
     byFoldedName.clear();
     byExternalId.clear();
     lowestByExternalId.clear();
     byType.clear();
-    farIds.clear();
-    std::sort(far.begin(), far.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (CVObject* object : byId)
-        delete object;
-    for (const auto& entry : far)
+    byId.clear();
+    std::sort(objects.begin(), objects.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : objects)
         delete entry.second;
-}
-
-void CVCatalog::reserve(qsizetype objects)
-{
-    if (objects > 0)
-        byId.reserve(std::size_t(objects) + 1);
-}
-
-CVObject** CVCatalog::slot(unsigned int id)
-{
-    if (id < byId.size())
-        return &byId[id];
-    if (id < std::max(TableFloor, std::size_t(count) * 4)) {
-        byId.resize(std::max(std::size_t(id) + 1, std::min(byId.size() * 2, std::max(TableFloor, std::size_t(count) * 4))),
-                    nullptr);
-        return &byId[id];
-    }
-    return nullptr;
 }
 
 void CVCatalog::add(CVObject* object)
 {
     if (!object)
         return;
-    const unsigned int id = object->getId();
-    if (find(id))
+    const qsizetype before = byId.size();
+    CVObject*& slot = byId[object->getId()];
+    if (byId.size() == before)
         return;  // the id is taken
-    if (CVObject** place = slot(id))
-        *place = object;
-    else
-        farIds.insert(id, object);
-    ++count;
+    slot = object;
     // Ids are handed out in ascending order, so a new object goes last
     // among those of its type: the hint saves the search down the tree.
     ObjectsById& ofType = byType[object->getType()];
-    ofType.insert(ofType.cend(), id, object);
+    ofType.insert(ofType.cend(), object->getId(), object);
     if (!object->getName().isEmpty()) {
         byName.insert(object->getName(), object);
         byFoldedName.insert(object->getName().toCaseFolded(), object);
@@ -78,15 +49,10 @@ void CVCatalog::add(CVObject* object)
 
 void CVCatalog::remove(CVObject* object)
 {
-    if (!object || find(object->getId()) != object)
+    if (!object || byId.value(object->getId()) != object)
         return;
-    const unsigned int id = object->getId();
-    if (id < byId.size() && byId[id] == object)
-        byId[id] = nullptr;
-    else
-        farIds.remove(id);
-    --count;
-    byType[object->getType()].remove(id);
+    byId.remove(object->getId());
+    byType[object->getType()].remove(object->getId());
     byName.remove(object->getName(), object);
     byFoldedName.remove(object->getName().toCaseFolded(), object);
     unindexExternalId(object, object->getExternalId());
@@ -138,18 +104,9 @@ int CVCatalog::size(const CVType* type) const
 
 QList<CVObject*> CVCatalog::allObjects() const
 {
-    QList<CVObject*> objects;
-    objects.reserve(count);
-    for (CVObject* object : byId) {
-        if (object)
-            objects.append(object);
-    }
-    if (!farIds.isEmpty()) {
-        // The table has grown past some of them since they came.
-        objects.append(farIds.values());
-        std::sort(objects.begin(), objects.end(),
-                  [](const CVObject* a, const CVObject* b) { return a->getId() < b->getId(); });
-    }
+    QList<CVObject*> objects = byId.values();
+    std::sort(objects.begin(), objects.end(),
+              [](const CVObject* a, const CVObject* b) { return a->getId() < b->getId(); });
     return objects;
 }
 
@@ -165,7 +122,7 @@ QMap<QString, int> CVCatalog::sizesByTypeName() const
 
 void CVCatalog::objectRenamed(CVObject* object, const QString& oldName)
 {
-    if (find(object->getId()) != object)
+    if (byId.value(object->getId()) != object)
         return;
     byName.remove(oldName, object);
     byFoldedName.remove(oldName.toCaseFolded(), object);
@@ -177,7 +134,7 @@ void CVCatalog::objectRenamed(CVObject* object, const QString& oldName)
 
 void CVCatalog::objectExternalIdChanged(CVObject* object, const QString& oldExternalId)
 {
-    if (find(object->getId()) != object)
+    if (byId.value(object->getId()) != object)
         return;
     unindexExternalId(object, oldExternalId);
     indexExternalId(object);

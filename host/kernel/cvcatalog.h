@@ -6,8 +6,6 @@
 #include <QMap>
 #include <QMultiHash>
 
-#include <vector>
-
 // The model's objects, owned and indexed. Every look-up is a hash look-up:
 // an import asks the catalogue hundreds of thousands of times.
 class CRVKERNEL_EXPORT CVCatalog
@@ -24,15 +22,11 @@ public:
     void add(CVObject* object);
     // Makes room for that many objects in the id index at once, for a
     // reader that knows how many will come.
-    void reserve(qsizetype objects);
+    void reserve(qsizetype objects) { byId.reserve(objects); }
     // Removes and deletes the object.
     void remove(CVObject* object);
 
-    CVObject* find(unsigned int id) const
-    {
-        CVObject* found = id < byId.size() ? byId[id] : nullptr;
-        return found || farIds.isEmpty() ? found : farIds.value(id, nullptr);
-    }
+    CVObject* find(unsigned int id) const { return byId.value(id, nullptr); }
     // The object of that name (of that type, when a type is given); the one
     // with the lowest id when several share the name.
     CVObject* find(const QString& name, const CVType* type = nullptr,
@@ -41,7 +35,7 @@ public:
     const ObjectsById* getObjectsByType(const CVType* type) const;
     CVObject* findObjectByExternalId(const QString& externalId, const CVType* type = nullptr) const;
     int size(const CVType* type) const;
-    int size() const { return count; }
+    int size() const { return int(byId.size()); }
     // Every object in ascending id.
     QList<CVObject*> allObjects() const;
     // How many objects of each type the model holds, by type name, without
@@ -57,16 +51,7 @@ private:
     void indexExternalId(CVObject* object);
     void unindexExternalId(CVObject* object, const QString& externalId);
 
-    // The place of an id in the indexes, null when it does not fit them.
-    CVObject** slot(unsigned int id);
-
-    // Objects by id. Ids are handed out one after the other, so they index
-    // a flat table; an id far beyond the objects there are (a model file
-    // edited by hand) goes to a hash instead, so that the table never grows
-    // out of proportion.
-    std::vector<CVObject*> byId;
-    QHash<unsigned int, CVObject*> farIds;
-    int count = 0;
+    QHash<unsigned int, CVObject*> byId;
     QHash<const CVType*, ObjectsById> byType;
     QMultiHash<QString, CVObject*> byName;
     QMultiHash<QString, CVObject*> byFoldedName;
