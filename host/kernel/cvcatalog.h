@@ -22,7 +22,7 @@ public:
     void add(CVObject* object);
     // Makes room for that many objects in the id index at once, for a
     // reader that knows how many will come.
-    void reserve(qsizetype objects) { byId.reserve(objects); }
+    void reserve(int objectCount) { byId.reserve(objectCount); }
     // Removes and deletes the object.
     void remove(CVObject* object);
 

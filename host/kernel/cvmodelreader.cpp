@@ -618,7 +618,7 @@ private:
         const qint64 lastId = header.value(QStringLiteral("model")).toObject().value(QStringLiteral("lastId")).toInteger(0);
         const qint64 room = qBound<qint64>(0, lastId, qint64(file.size() / 64));
         byId.reserve(unsigned(room));
-        model->getCatalog()->reserve(qsizetype(room));
+        model->getCatalog()->reserve(int(room));
         return true;
     }
 
