@@ -4,6 +4,7 @@
 #include "cvcentroidconfiguration.h"
 #include "cvfolder.h"
 #include "cvgeomodel.h"
+#include "cvlargeblocks.h"
 #include "cvlayer.h"
 #include "cvlog.h"
 #include "cvmodel.h"
@@ -183,6 +184,12 @@ private:
 // Reads the rows of an OD matrix's trips: [origin, [destinations], [trips]].
 // The pairs of a matrix are collected first and handed to it at once, so
 // its pair list is allocated once at its final size.
+//
+// Rows as the writer writes them (no spaces, ids as plain digits) are
+// scanned straight from the file's bytes: they are most of a model file.
+// Anything else, from a space to a malformed row, leaves them to the JSON
+// reader's events, which read every form JSON allows and name what is
+// wrong: both give the same doubles, as both convert with std::from_chars.
 class TripRows
 {
 public:
@@ -193,6 +200,64 @@ public:
     }
     bool active() const { return depth > 0; }
     QString error;
+
+    // Scans the rows from just after the trips' opening bracket. Returns
+    // where the closing bracket stands, or null, with nothing kept, when
+    // the rows are not in the writer's form.
+    const char* scan(const char* p, const char* end, IdSet& centroidIds)
+    {
+        const auto at = [end](const char* q) { return q < end ? *q : '\0'; };
+        if (at(p) == ']')
+            return p;
+        for (;;) {
+            unsigned int rowOrigin = 0;
+            if (at(p) != '[' || !(p = scanId(p + 1, end, rowOrigin)) || at(p) != ',' || at(p + 1) != '[')
+                return abandonScan();
+            p += 2;
+            const std::size_t first = pairs.size();
+            if (at(p) == ']') {
+                ++p;
+            } else {
+                for (;;) {
+                    unsigned int destination = 0;
+                    if (!(p = scanId(p, end, destination)))
+                        return abandonScan();
+                    pairs.push_back(CVODMatrix::Trip{rowOrigin, destination, 0.0});
+                    const char next = at(p++);
+                    if (next == ']')
+                        break;
+                    if (next != ',')
+                        return abandonScan();
+                }
+            }
+            if (at(p) != ',' || at(p + 1) != '[')
+                return abandonScan();
+            p += 2;
+            std::size_t index = first;
+            if (at(p) == ']') {
+                ++p;
+            } else {
+                for (;;) {
+                    if (index == pairs.size() || !(p = scanNumber(p, end, pairs[index++].trips)))
+                        return abandonScan();
+                    const char next = at(p++);
+                    if (next == ']')
+                        break;
+                    if (next != ',')
+                        return abandonScan();
+                }
+            }
+            if (index != pairs.size() || at(p++) != ']')
+                return abandonScan();
+            centroidIds.insert(rowOrigin);
+            const char next = at(p);
+            if (next == ']')
+                return p;
+            if (next != ',')
+                return abandonScan();
+            ++p;
+        }
+    }
 
     bool startArray()
     {
@@ -217,7 +282,7 @@ public:
         if (depth == 3 && part == 1) {
             if (!isId(value))
                 return fail();
-            pairs.push_back(Pair{origin, unsigned(value), 0.0});
+            pairs.push_back(CVODMatrix::Trip{origin, unsigned(value), 0.0});
             return true;
         }
         if (depth == 3 && part == 2) {
@@ -241,11 +306,9 @@ public:
             centroidIds.insert(origin);
         } else {
             finished = true;
-            matrix->reservePairs(pairs.size());
-            for (const Pair& pair : pairs) {
+            for (const CVODMatrix::Trip& pair : pairs)
                 centroidIds.insert(pair.destination);
-                matrix->setTrips(pair.origin, pair.destination, pair.trips);
-            }
+            matrix->setTrips(pairs.data(), pairs.size());
         }
         return true;
     }
@@ -261,18 +324,70 @@ private:
     {
         return value >= 1 && value <= std::numeric_limits<unsigned int>::max() && value == std::floor(value);
     }
-    struct Pair
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+    // An id as the writer writes it: 1 to 4294967295 in plain digits.
+    static const char* scanId(const char* p, const char* end, unsigned int& id)
     {
-        unsigned int origin;
-        unsigned int destination;
-        double trips;
-    };
+        if (p == end || *p < '1' || *p > '9')
+            return nullptr;
+        quint64 value = 0;
+        const char* const first = p;
+        while (p != end && isDigit(*p) && p - first < 10)
+            value = value * 10 + quint64(*p++ - '0');
+        if (value > std::numeric_limits<unsigned int>::max() || (p != end && (isDigit(*p) || *p == '.' || *p == 'e' || *p == 'E')))
+            return nullptr;
+        id = unsigned(value);
+        return p;
+    }
+    // A number of JSON's grammar, converted as RawNumber converts it; null
+    // when it is not one, is out of a double's range, or is of a form left
+    // to the JSON reader.
+    static const char* scanNumber(const char* p, const char* end, double& value)
+    {
+        const char* const first = p;
+        const auto at = [end](const char* q) { return q < end ? *q : '\0'; };
+        if (at(p) == '-')
+            ++p;
+        if (at(p) == '0') {
+            ++p;
+        } else if (isDigit(at(p))) {
+            while (isDigit(at(p)))
+                ++p;
+        } else {
+            return nullptr;
+        }
+        if (at(p) == '.') {
+            if (!isDigit(at(++p)))
+                return nullptr;
+            while (isDigit(at(p)))
+                ++p;
+        }
+        // A negative exponent only, and no more than 32 characters: the JSON
+        // reader takes every such number, while it refuses some longer ones
+        // and some with a positive exponent as too big.
+        if (at(p) == 'e' || at(p) == 'E') {
+            if (at(++p) != '-' || !isDigit(at(++p)))
+                return nullptr;
+            while (isDigit(at(p)))
+                ++p;
+        }
+        if (p - first > 32)
+            return nullptr;
+        const std::from_chars_result result = std::from_chars(first, p, value);
+        return result.ec == std::errc() && result.ptr == p ? p : nullptr;
+    }
+    const char* abandonScan()
+    {
+        pairs.clear();
+        return nullptr;
+    }
+
     int depth = 0;
     int part = 0;
     unsigned int origin = 0;
     std::size_t rowStart = 0;
     std::size_t valueIndex = 0;
-    std::vector<Pair> pairs;
+    std::vector<CVODMatrix::Trip, CVLargeBlockAllocator<CVODMatrix::Trip>> pairs;
 };
 
 // An object whose fields are read once every object exists: where its text
@@ -293,12 +408,13 @@ struct PendingObject
 class ModelFileHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ModelFileHandler>
 {
 public:
-    ModelFileHandler(const MappedFile& file, const rapidjson::MemoryStream& stream) : file(file), stream(stream) {}
+    ModelFileHandler(const MappedFile& file, rapidjson::MemoryStream& stream) : file(file), stream(stream) {}
 
     QString error;
     std::size_t errorOffset = 0;
     std::unique_ptr<CVModel> model = std::make_unique<CVModel>();
-    QHash<unsigned int, CVObject*> byId;
+    CVSavedIds byId;
+    unsigned int largestId = 0;
     std::vector<PendingObject> pending;
     std::vector<std::string> ownTexts;
     IdSet tripCentroidIds;
@@ -390,6 +506,10 @@ public:
         if (tripsNext) {
             tripsNext = false;
             trips.start();
+            // The rows scanned, the reader goes on at the closing bracket
+            // and reports an empty array, which ends the trips.
+            if (const char* close = trips.scan(stream.src_, stream.end_, tripCentroidIds))
+                stream.src_ = close;
             return true;
         }
         if (trips.active())
@@ -496,7 +616,9 @@ private:
                             .arg(CVModelWriter::FormatVersion));
         // Room for the objects up to the last id, as far as the file can hold them.
         const qint64 lastId = header.value(QStringLiteral("model")).toObject().value(QStringLiteral("lastId")).toInteger(0);
-        byId.reserve(qsizetype(qBound<qint64>(0, lastId, qint64(file.size() / 64))));
+        const qint64 room = qBound<qint64>(0, lastId, qint64(file.size() / 64));
+        byId.reserve(unsigned(room));
+        model->getCatalog()->reserve(int(room));
         return true;
     }
 
@@ -560,6 +682,7 @@ private:
         CVObject* object = registered->create(model.get());
         object->setId(unsigned(number));
         slot = object;
+        largestId = std::max(largestId, unsigned(number));
         model->getCatalog()->add(object);
         return object;
     }
@@ -615,7 +738,7 @@ private:
     }
 
     const MappedFile& file;
-    const rapidjson::MemoryStream& stream;
+    rapidjson::MemoryStream& stream;
     ValueBuilder builder;
     TripRows trips;
     QString rootKey;
@@ -684,8 +807,7 @@ bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
     model.getGeoModel()->setActiveLayer(context.objectAs<CVLayer>(references.value(QStringLiteral("activeLayer"))));
     unsigned int lastId = unsigned(qBound<qint64>(0, references.value(QStringLiteral("lastId")).toInteger(0),
                                                   std::numeric_limits<unsigned int>::max()));
-    for (auto it = handler.byId.cbegin(); it != handler.byId.cend(); ++it)
-        lastId = std::max(lastId, it.key());
+    lastId = std::max(lastId, handler.largestId);
     model.setLastId(lastId);
 
     const QJsonObject preferences = handler.header.value(QStringLiteral("preferences")).toObject();
@@ -735,7 +857,7 @@ bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadC
     offset = 0;
     handler.ownTexts.clear();
     const bool allHeld = handler.tripCentroidIds.all([&](unsigned int id) {
-        if (handler.byId.contains(id))
+        if (handler.byId.find(id))
             return true;
         context.fail(QStringLiteral("(an OD matrix) has trips of centroid %1, which the file does not hold").arg(id));
         return false;

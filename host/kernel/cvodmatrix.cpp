@@ -34,6 +34,31 @@ void CVODMatrix::setTrips(unsigned int originId, unsigned int destinationId, dou
     pairs.push_back({pair, value});
 }
 
+void CVODMatrix::setTrips(const Trip* trips, std::size_t count)
+{
+    pairs.reserve(pairs.size() + count);
+    std::size_t i = 0;
+    if (sortedCount == pairs.size()) {
+        // The pairs that come in order are appended without a call each; the
+        // first that does not is set, with all after it, one by one.
+        bool any = !pairs.empty();
+        quint64 last = any ? pairs.back().key : 0;
+        for (; i < count; ++i) {
+            const quint64 pair = key(trips[i].origin, trips[i].destination);
+            if (any && pair <= last)
+                break;
+            if (trips[i].trips != 0.0) {
+                pairs.push_back({pair, trips[i].trips});
+                last = pair;
+                any = true;
+            }
+        }
+        sortedCount = pairs.size();
+    }
+    for (; i < count; ++i)
+        setTrips(trips[i].origin, trips[i].destination, trips[i].trips);
+}
+
 void CVODMatrix::settle() const
 {
     if (sortedCount == pairs.size())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cvlargeblocks.h"
 #include "cvtrafficdemanditem.h"
 
 #include <vector>
@@ -33,6 +34,9 @@ public:
     // Makes room for that many more pairs at once, so that a matrix filled
     // pair by pair is not copied each time its storage grows.
     void reservePairs(std::size_t count) { pairs.reserve(pairs.size() + count); }
+    // Sets many pairs at once, exactly as setTrips would one after the
+    // other: a reader hands over a whole matrix in one call.
+    void setTrips(const Trip* trips, std::size_t count);
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
     QVector<Trip> sortedTrips() const;
@@ -71,6 +75,6 @@ private:
     const Pair* find(quint64 pair) const;
 
     CVCentroidConfiguration* centroidConfiguration = nullptr;
-    mutable std::vector<Pair> pairs;  // sorted, unique keys, no zero trips...
+    mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };

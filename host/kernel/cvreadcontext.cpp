@@ -10,7 +10,7 @@ CVObject* CVReadContext::object(const QJsonValue& id)
         return nullptr;
     const qint64 number = id.toInteger(-1);
     CVObject* found = number > 0 && number <= qint64(std::numeric_limits<unsigned int>::max())
-                          ? objects.value(unsigned(number), nullptr)
+                          ? objects.find(unsigned(number))
                           : nullptr;
     if (!found)
         fail(QStringLiteral("refers to object %1, which the file does not hold")

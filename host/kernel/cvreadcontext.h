@@ -10,7 +10,27 @@
 #include <QString>
 #include <QVector>
 
+#include <vector>
+
 class CVObject;
+
+// The objects of a model file by their saved ids. Ids are handed out one
+// after the other, so up to the model's last id they sit in a flat table,
+// a look-up without hashing; ids beyond it (a file edited by hand) go to a
+// hash.
+class CVSavedIds
+{
+public:
+    // Room in the table for ids up to bound.
+    void reserve(unsigned int bound) { table.assign(std::size_t(bound) + 1, nullptr); }
+    // The place of an id, null when no object has it yet.
+    CVObject*& operator[](unsigned int id) { return id < table.size() ? table[id] : beyond[id]; }
+    CVObject* find(unsigned int id) const { return id < table.size() ? table[id] : beyond.value(id, nullptr); }
+
+private:
+    std::vector<CVObject*> table;
+    QHash<unsigned int, CVObject*> beyond;
+};
 
 // What an object reading its saved fields needs: the objects it refers to,
 // found by id among those of the same file, and a place for the first
@@ -19,7 +39,7 @@ class CVObject;
 class CRVKERNEL_EXPORT CVReadContext
 {
 public:
-    explicit CVReadContext(const QHash<unsigned int, CVObject*>& objectsById) : objects(objectsById) {}
+    explicit CVReadContext(const CVSavedIds& objectsById) : objects(objectsById) {}
 
     // The object a saved id names; null for a null value.
     CVObject* object(const QJsonValue& id);
@@ -50,7 +70,7 @@ public:
     void setCurrent(unsigned int id) { current = id; }
 
 private:
-    const QHash<unsigned int, CVObject*>& objects;
+    const CVSavedIds& objects;
     unsigned int current = 0;
     QString problem;
 };

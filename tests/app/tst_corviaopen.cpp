@@ -90,6 +90,9 @@ void TestCorviaOpen::badModelFilesGiveOneError_data()
     QTest::newRow("not an object") << QByteArray("[1, 2]") << "not a model file";
     QTest::newRow("empty file") << QByteArray() << "truncated";
     QTest::newRow("truncated") << QByteArray(goodModel).left(600) << "truncated";
+    const QByteArray good(goodModel);
+    for (const char* end : {"[[2,[2", "[[2,[2],[1.", "[[2,[2],[1.5]"})
+        QTest::newRow(qPrintable(QStringLiteral("truncated after %1").arg(end))) << good.left(good.indexOf(end) + qsizetype(strlen(end))) << "truncated";
     QTest::newRow("invalid JSON") << changed("\"members\":[1]", "\"members\":[1,,]") << "line 8: invalid JSON";
     QTest::newRow("unknown type") << changed("\"CVFolder\"", "\"CVShed\"") << "line 8: object 3 has the unknown type \"CVShed\"";
     QTest::newRow("duplicate id") << changed("{\"id\":3,", "{\"id\":1,") << "line 8: holds two objects with id 1";

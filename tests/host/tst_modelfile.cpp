@@ -22,6 +22,8 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -39,6 +41,10 @@ private slots:
     void matrixReadsWhereverItsTripsStand();
     void badTripsGiveOneError_data();
     void badTripsGiveOneError();
+    void tripValuesReadAsTheirNearestDouble_data();
+    void tripValuesReadAsTheirNearestDouble();
+    void idsResolveWhateverTheSavedLastId_data();
+    void idsResolveWhateverTheSavedLastId();
 };
 
 namespace {
@@ -182,6 +188,9 @@ void TestModelFile::matrixReadsWhereverItsTripsStand_data()
     QTest::newRow("before the name") << "{\"id\":9,\"type\":\"CVODMatrix\"," + trips + ",\"name\":\"m\",\"externalId\":\"\",\"status\":2," + fields + "}";
     QTest::newRow("spaced out") << "{ " + common + " ,\n " + fields + " ,\n  \"trips\" : [ [1 , [1,2] , [0.5,2] ] ,\n [2,[1],[4.25]] ] \n}";
     QTest::newRow("key given twice") << "{" + common + ",\"duration\":60," + fields + "," + trips + "}";
+    // The same rows, compact until a later row that is not.
+    QTest::newRow("spaced from the second row") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2],[0.5,2]], [2,[1],[4.25]]]}";
+    QTest::newRow("ids with a fraction and an exponent") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2],[0.5,2]],[2.0,[1e0],[4.25]]]}";
 }
 
 void TestModelFile::matrixReadsWhereverItsTripsStand()
@@ -217,6 +226,16 @@ void TestModelFile::badTripsGiveOneError_data()
     QTest::newRow("text in a row") << QByteArray("[[1,[\"2\"],[1]]]") << "not rows";
     QTest::newRow("far centroid") << QByteArray("[[1,[70000000],[1]]]") << "trips of centroid 70000000";
     QTest::newRow("missing origin") << QByteArray("[[4,[1],[1]]]") << "trips of centroid 4";
+    QTest::newRow("id past 32 bits") << QByteArray("[[1,[4294967296],[1]]]") << "not rows";
+    QTest::newRow("id of eleven digits") << QByteArray("[[1,[00000000001],[1]]]") << "line 7: object 9 has trips that are not rows";
+    QTest::newRow("zero id") << QByteArray("[[1,[0],[1]]]") << "not rows";
+    QTest::newRow("leading zero") << QByteArray("[[1,[1],[01]]]") << "line 7: invalid JSON: Missing a comma";
+    QTest::newRow("no fraction digits") << QByteArray("[[1,[1],[1.]]]") << "line 7: invalid JSON: Miss fraction";
+    QTest::newRow("no exponent digits") << QByteArray("[[1,[1],[1e-]]]") << "line 7: invalid JSON: Miss exponent";
+    QTest::newRow("plus sign") << QByteArray("[[1,[1],[+1]]]") << "line 7: invalid JSON";
+    QTest::newRow("too big") << QByteArray("[[1,[1],[1e400]]]") << "line 7: invalid JSON: Number too big";
+    QTest::newRow("a row too many") << QByteArray("[[1,[1],[1],5]]") << "not rows";
+    QTest::newRow("trailing comma") << QByteArray("[[1,[1],[1]],]") << "line 7: invalid JSON";
 }
 
 void TestModelFile::badTripsGiveOneError()
@@ -228,6 +247,74 @@ void TestModelFile::badTripsGiveOneError()
     QVERIFY(!open(modelWithMatrix(matrix), &error));
     QVERIFY2(error.contains(expected), qPrintable(error));
     QVERIFY2(error.contains("model.json"), qPrintable(error));
+}
+
+// Every form of a number gives the double nearest to it, whether the rows
+// are compact as the writer leaves them or spaced out as a person may.
+void TestModelFile::tripValuesReadAsTheirNearestDouble_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    for (const char* value : {"0.1", "2.3120000000000004", "0.47600000000000006", "1e-7", "1E-7", "-0.5", "1.5e3",
+                              "25990.5", "0.000000000000000000000000001", "123456789012345678901234567890.5",
+                              "4.9e-324", "2.2250738585072011e-308", "1e-400", "17976931348623157e292", "-0", "0"})
+        QTest::newRow(value) << QByteArray(value);
+}
+
+void TestModelFile::tripValuesReadAsTheirNearestDouble()
+{
+    QFETCH(QByteArray, value);
+    const double expected = std::strtod(value.constData(), nullptr);
+    const QByteArray head = "{\"id\":9,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":0,\"trips\":";
+    for (const QByteArray& trips : {"[[1,[2],[4]],[2,[1,2],[0.5," + value + "]]]",
+                                    "[[1,[2],[4]],[2,[1,2],[0.5, " + value + " ]]]"}) {
+        QString error;
+        const std::unique_ptr<CVModel> model = open(modelWithMatrix(head + trips + "}"), &error);
+        QVERIFY2(model, qPrintable(error));
+        const auto* matrix = dynamic_cast<CVODMatrix*>(model->getCatalog()->find(9));
+        QVERIFY(matrix);
+        // A pair whose trips are 0 is not kept.
+        QCOMPARE(matrix->pairCount(), expected == 0.0 ? 2 : 3);
+        const double read = matrix->getTrips(2, 2);
+        QVERIFY2(std::memcmp(&read, &expected, sizeof read) == 0 || (expected == 0.0 && read == 0.0),
+                 qPrintable(QString::number(read, 'g', 17) + " in " + trips));
+        QCOMPARE(matrix->getTrips(1, 2), 4.0);
+    }
+}
+
+// The saved last id only sizes the reader's id table: ids past it, or a
+// file without it, still resolve, and a duplicate is found either way.
+void TestModelFile::idsResolveWhateverTheSavedLastId_data()
+{
+    QTest::addColumn<QByteArray>("lastId");
+    QTest::addColumn<unsigned int>("nextId");
+    QTest::newRow("the largest id") << QByteArray("\"lastId\":9,") << 10u;
+    QTest::newRow("below some ids") << QByteArray("\"lastId\":2,") << 10u;
+    QTest::newRow("none") << QByteArray() << 10u;
+    QTest::newRow("far above") << QByteArray("\"lastId\":1000,") << 1001u;
+}
+
+void TestModelFile::idsResolveWhateverTheSavedLastId()
+{
+    QFETCH(QByteArray, lastId);
+    QFETCH(unsigned int, nextId);
+    const QByteArray matrix = "{\"id\":9,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":0,"
+                              "\"vehicle\":3,\"trips\":[[1,[2],[1.5]]]}";
+    const QByteArray text = modelWithMatrix(matrix).replace("\"lastId\":9,", lastId);
+    QString error;
+    const std::unique_ptr<CVModel> model = open(text, &error);
+    QVERIFY2(model, qPrintable(error));
+    const auto* read = dynamic_cast<CVODMatrix*>(model->getCatalog()->find(9));
+    QVERIFY(read);
+    QCOMPARE(read->fieldsJson().value("vehicle").toInt(), 3);
+    QCOMPARE(read->getTrips(1, 2), 1.5);
+    QCOMPARE(model->getNewId(), nextId);
+
+    for (const QByteArray& taken : {QByteArray("\"id\":2,"), QByteArray("\"id\":9,")}) {
+        QByteArray twice = text;
+        twice.replace("\"id\":3,", taken);
+        QVERIFY(!open(twice, &error));
+        QVERIFY2(error.contains("holds two objects with id " + taken.mid(5, 1)), qPrintable(error));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestModelFile)

@@ -15,6 +15,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <vector>
 
 class TestOdMatrix : public QObject
 {
@@ -32,12 +33,19 @@ void TestOdMatrix::settingsMatchAPlainMap_data()
     QTest::addColumn<bool>("ascending");   // settings in (origin, destination) order, as an import makes them
     QTest::addColumn<int>("zeroPercent");
     QTest::addColumn<int>("readPercent");  // reads between settings
-    QTest::newRow("ascending, no reads") << 1u << true << 30 << 0;
-    QTest::newRow("ascending, reads between") << 2u << true << 30 << 5;
-    QTest::newRow("random order, no reads") << 3u << false << 30 << 0;
-    QTest::newRow("random order, reads between") << 4u << false << 30 << 5;
-    QTest::newRow("random order, mostly zeros") << 5u << false << 80 << 2;
-    QTest::newRow("ascending then random") << 6u << true << 10 << 1;
+    QTest::addColumn<bool>("batched");     // the settings up to a read handed over in one call
+    QTest::newRow("ascending, no reads") << 1u << true << 30 << 0 << false;
+    QTest::newRow("ascending, reads between") << 2u << true << 30 << 5 << false;
+    QTest::newRow("random order, no reads") << 3u << false << 30 << 0 << false;
+    QTest::newRow("random order, reads between") << 4u << false << 30 << 5 << false;
+    QTest::newRow("random order, mostly zeros") << 5u << false << 80 << 2 << false;
+    QTest::newRow("ascending then random") << 6u << true << 10 << 1 << false;
+    QTest::newRow("batched, ascending, no reads") << 1u << true << 30 << 0 << true;
+    QTest::newRow("batched, ascending, reads between") << 2u << true << 30 << 5 << true;
+    QTest::newRow("batched, random order, no reads") << 3u << false << 30 << 0 << true;
+    QTest::newRow("batched, random order, reads between") << 4u << false << 30 << 5 << true;
+    QTest::newRow("batched, random order, mostly zeros") << 5u << false << 80 << 2 << true;
+    QTest::newRow("batched, ascending then random") << 6u << true << 10 << 1 << true;
 }
 
 void TestOdMatrix::settingsMatchAPlainMap()
@@ -46,6 +54,7 @@ void TestOdMatrix::settingsMatchAPlainMap()
     QFETCH(bool, ascending);
     QFETCH(int, zeroPercent);
     QFETCH(int, readPercent);
+    QFETCH(bool, batched);
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     auto* matrix = dynamic_cast<CVODMatrix*>(CVSystem::getSystem().newObject("CVODMatrix", model.get()));
     QVERIFY(matrix);
@@ -55,7 +64,10 @@ void TestOdMatrix::settingsMatchAPlainMap()
 
     QRandomGenerator random(seed);
     std::map<std::pair<int, int>, double> expected;
+    std::vector<CVODMatrix::Trip> batch;
     const auto settle = [&] {
+        matrix->setTrips(batch.data(), batch.size());
+        batch.clear();
         for (int o = 0; o < zones.size(); ++o) {
             for (int d = 0; d < zones.size(); ++d) {
                 const auto it = expected.find({o, d});
@@ -69,7 +81,10 @@ void TestOdMatrix::settingsMatchAPlainMap()
         const int o = inOrder ? step / 12 : random.bounded(12);
         const int d = inOrder ? step % 12 : random.bounded(12);
         const double value = random.bounded(100) < zeroPercent ? 0.0 : random.bounded(1, 50) / 4.0;
-        matrix->setTrips(zones[o], zones[d], value);
+        if (batched)
+            batch.push_back(CVODMatrix::Trip{zones[o]->getId(), zones[d]->getId(), value});
+        else
+            matrix->setTrips(zones[o], zones[d], value);
         if (value == 0.0)
             expected.erase({o, d});
         else
