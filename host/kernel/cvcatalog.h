@@ -52,9 +52,6 @@ public:
     void reserve(int objectCount);
     // Takes ownership; the object must already have its id.
     void add(CVObject* object);
-    // Makes room for that many objects in the id index at once, for a
-    // reader that knows how many will come.
-    void reserve(int objectCount) { byId.reserve(objectCount); }
     // Removes and deletes the object.
     void remove(CVObject* object);
 
