@@ -53,7 +53,8 @@ def timed(cmd):
 
 
 def netconvert(build, path, work):
-    prefix = os.path.join(work, os.path.basename(path))
+    # a prefix beside the network's folder: the folder's own name would be refused
+    prefix = os.path.join(work, os.path.basename(path) + "-sumo")
     try:
         run([os.path.join(build, "bin", "corvia"), "import", path, "--sumo", prefix], timeout=LIMIT)
     except subprocess.TimeoutExpired:
