@@ -174,6 +174,33 @@ bool mayBeNumber(char c)
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'n' || c == 'N' || c == 'i' || c == 'I';
 }
 
+// Printable ASCII characters that no number's text holds: anything but
+// digits, signs, the point, the group separator, the exponent and the
+// letters of "inf", "infinity" and "nan". A word holding one (a link name
+// such as "12:13") never converts, so it skips the conversion. Control
+// characters and non-ASCII bytes are left to the conversion to judge.
+struct NotInNumbers
+{
+    std::array<bool, 256> table{};
+    NotInNumbers()
+    {
+        for (int c = 0x21; c < 0x7F; ++c)
+            table[std::size_t(c)] = true;
+        for (const char* p = "0123456789+-.,eEiInNfFtTyYaA"; *p; ++p)
+            table[uchar(*p)] = false;
+    }
+};
+
+bool holdsNonNumberCharacter(const char* word, const char* end)
+{
+    static const NotInNumbers notInNumbers;
+    for (const char* p = word; p != end; ++p) {
+        if (notInNumbers.table[uchar(*p)])
+            return true;
+    }
+    return false;
+}
+
 // Bytes of the white-space character at p, 0 when there is none there:
 // what QChar::isSpace says of the character the bytes decode to.
 int spaceLength(const char* p, const char* end, bool utf8)
@@ -257,7 +284,7 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
         token.kind = ParamicsToken::Numeric;
         return;
     }
-    if (length > 0 && mayBeNumber(*word)) {
+    if (length > 0 && mayBeNumber(*word) && !holdsNonNumberCharacter(word, end)) {
         bool isNumber = false;
         (void)token.text().toDouble(&isNumber);
         if (isNumber) {

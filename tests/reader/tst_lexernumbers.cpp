@@ -23,6 +23,7 @@ class TestLexerNumbers : public QObject
 private slots:
     void adversarialWords_data();
     void adversarialWords();
+    void everyShortWord();
     void adversarialWordsReadFromFiles_data();
     void adversarialWordsReadFromFiles();
     void everyWordOfRealAndGeneratedNetworks();
@@ -110,6 +111,44 @@ void TestLexerNumbers::adversarialWords()
     QFETCH(QString, word);
     const QString why = mismatch(word);
     QVERIFY2(why.isEmpty(), qPrintable(word + ": " + why));
+}
+
+// Every word of one or two printable ASCII characters (and a few others),
+// and every word of three and four characters over the characters of
+// numbers and some that never are: a word is a number exactly when QString
+// converts it, whichever characters let the lexer skip the conversion.
+void TestLexerNumbers::everyShortWord()
+{
+    QString anyCharacter;
+    for (char16_t c = 0x21; c < 0x7F; ++c)
+        anyCharacter += QChar(c);
+    anyCharacter += QStringLiteral("\u0001\u007f\u00e9\u0663\uff11");
+    const QString numberish = QStringLiteral("019+-.,eEiInNfFtTyYaAx:#_");
+    const QString fewer = QStringLiteral("01+-.,eEinfa:");
+    int words = 0;
+    const auto check = [&words](const QString& word) {
+        ++words;
+        const QString why = mismatch(word);
+        return why.isEmpty() ? QString() : word + QStringLiteral(": ") + why;
+    };
+    QString failure;
+    for (int length = 1; length <= 4 && failure.isEmpty(); ++length) {
+        const QString& alphabet = length <= 2 ? anyCharacter : length == 3 ? numberish : fewer;
+        QList<int> digit(length, 0);
+        QString word(length, QChar());
+        while (failure.isEmpty()) {
+            for (int i = 0; i < length; ++i)
+                word[i] = alphabet.at(digit.at(i));
+            failure = check(word);
+            int i = length - 1;
+            while (i >= 0 && ++digit[i] == alphabet.size())
+                digit[i--] = 0;
+            if (i < 0)
+                break;
+        }
+    }
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(words > 40000);
 }
 
 // The same words in files, one word a line, so that they are classified
