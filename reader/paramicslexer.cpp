@@ -14,6 +14,7 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -344,21 +345,31 @@ bool ParamicsLexer::openFile(const QString& path)
 
     // Only a regular file is read: a directory, pipe or device in a file's
     // place (which may block or never end) counts as missing.
-    QFile file(tried);
-    if (!QFileInfo(tried).isFile() || !file.open(QIODevice::ReadOnly)) {
+    auto file = std::make_unique<QFile>(tried);
+    if (!QFileInfo(tried).isFile() || !file->open(QIODevice::ReadOnly)) {
         if (model)
             model->getLog()->addWarning(
                 QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
         return false;
     }
     Source source;
-    source.bytes = file.readAll();
+    // The file is mapped rather than copied: the words are split and
+    // classified straight from the page cache. Where it cannot be mapped
+    // (an empty file, a file system without mappings) it is read.
+    const qint64 size = file->size();
+    if (uchar* mapped = size > 0 ? file->map(0, size) : nullptr) {
+        source.bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size));
+        source.mappedFile = std::move(file);
+    } else {
+        source.bytes = file->readAll();
+    }
     // Editors that save UTF-16 or UTF-32 mark it with a byte-order mark:
     // such a file is read as the UTF-8 of its text.
     const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(source.bytes);
     if (marked && *marked != QStringConverter::Utf8) {
         QStringDecoder decoder(*marked, QStringDecoder::Flag::Stateless);
         source.bytes = QString(decoder.decode(source.bytes)).toUtf8();
+        source.mappedFile.reset();
     }
     // Files are UTF-8 or, from older tools, Latin-1. A UTF-8 byte order
     // mark is no part of the text.
@@ -423,5 +434,6 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
     classifyWord(endMarker.constData(), endMarker.size(), true, token);
     token.setText(EndMarker);
     source.bytes = QByteArray();
+    source.mappedFile.reset();
     ++current;
 }
