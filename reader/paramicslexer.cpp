@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -134,36 +135,55 @@ namespace {
 // and std::from_chars gives it the same double as QString::toDouble: both
 // round correctly. Such words skip the general conversion, the lexer's
 // costliest step; other numbers (1e3, inf) are left to it.
+//
+// Most have at most 15 digits and at most 22 after the point: their digits
+// make an integer below 2^53 and their scale a power of ten up to 10^22,
+// both exact as doubles, so one division, correctly rounded, gives the
+// correctly rounded value without parsing the text again.
 ParamicsToken::Form plainDecimal(const char* c, const char* end, ParamicsToken& token)
 {
+    static constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const bool negative = c != end && *c == '-';
     if (c != end && (*c == '-' || *c == '+'))
         ++c;
     const char* const unsignedStart = c;
     int digits = 0;
+    int decimals = 0;  // digits after the point
     bool point = false;
+    std::uint64_t mantissa = 0;  // the first 19 digits as an integer
     for (; c != end; ++c) {
-        if (*c >= '0' && *c <= '9')
-            ++digits;
-        else if (*c == '.' && !point)
+        if (*c >= '0' && *c <= '9') {
+            if (++digits <= 19)
+                mantissa = mantissa * 10 + std::uint64_t(*c - '0');
+            decimals += point ? 1 : 0;
+        } else if (*c == '.' && !point) {
             point = true;
-        else
+        } else {
             return ParamicsToken::Form::Other;
+        }
         if (digits > 30)
             return ParamicsToken::Form::Other;
     }
     if (digits == 0)
         return ParamicsToken::Form::Other;
     double value = 0.0;
-    std::from_chars(unsignedStart, end, value);
+    if (digits <= 15 && decimals <= 22)
+        value = double(mantissa) / powersOfTen[decimals];
+    else
+        std::from_chars(unsignedStart, end, value);
     token.number = negative ? -value : value;
     if (point) {
         token.integer = 0;
         return ParamicsToken::Form::Decimal;
     }
     long long whole = 0;
-    const auto result = std::from_chars(unsignedStart, end, whole);
-    const bool fits = result.ec == std::errc() && whole <= std::numeric_limits<int>::max() + (negative ? 1LL : 0LL);
+    bool inRange = true;
+    if (digits <= 18)
+        whole = (long long)mantissa;
+    else
+        inRange = std::from_chars(unsignedStart, end, whole).ec == std::errc();
+    const bool fits = inRange && whole <= std::numeric_limits<int>::max() + (negative ? 1LL : 0LL);
     token.integer = fits ? int(negative ? -whole : whole) : 0;
     return ParamicsToken::Form::Integer;
 }

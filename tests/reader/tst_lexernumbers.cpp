@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,6 +25,7 @@ private slots:
     void adversarialWords_data();
     void adversarialWords();
     void everyShortWord();
+    void randomPlainDecimals();
     void adversarialWordsReadFromFiles_data();
     void adversarialWordsReadFromFiles();
     void everyWordOfRealAndGeneratedNetworks();
@@ -149,6 +151,37 @@ void TestLexerNumbers::everyShortWord()
     }
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QVERIFY(words > 40000);
+}
+
+// Plain decimals of every length up to past the lexer's limit, the point
+// anywhere or absent, signed or not, leading zeros or not: each converts
+// as QString converts it (a fixed seed, so a failure comes back).
+void TestLexerNumbers::randomPlainDecimals()
+{
+    QRandomGenerator random(20261206);
+    QString failure;
+    for (int i = 0; i < 300000 && failure.isEmpty(); ++i) {
+        const int digits = 1 + int(random.bounded(32));
+        QString word;
+        const quint32 sign = random.bounded(4);
+        if (sign == 1)
+            word += QLatin1Char('-');
+        else if (sign == 2)
+            word += QLatin1Char('+');
+        const int point = int(random.bounded(digits + 2)) - 1;  // -1 or digits + 1: none
+        const bool zeros = random.bounded(4) == 0;
+        for (int d = 0; d < digits; ++d) {
+            if (d == point)
+                word += QLatin1Char('.');
+            word += QLatin1Char(char('0' + ((zeros && d < digits / 2) ? 0 : random.bounded(10))));
+        }
+        if (point == digits)
+            word += QLatin1Char('.');
+        const QString why = mismatch(word);
+        if (!why.isEmpty())
+            failure = word + QStringLiteral(": ") + why;
+    }
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 // The same words in files, one word a line, so that they are classified
