@@ -5,8 +5,6 @@
 
 #include <QHash>
 
-#include <QHash>
-
 #include <algorithm>
 #include <utility>
 
@@ -29,8 +27,12 @@ QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes, co
     for (const Section& out : node->outLinks) {
         const ParamicsLink* next = links.value(out.name, nullptr);
         const ParamicsNode* nextEnd = next ? nodes.value(next->to, nullptr) : nullptr;
-        if (nextEnd)
-            exits.append(Exit{ParamicsLink::linkName(node->id, nextEnd->id), nextEnd->position});
+        // The exit is named "node:nextEnd": the link's own name, shared rather
+        // than built again, unless node ids holding ":" made two links one.
+        if (nextEnd) {
+            const bool ownName = next->from == node->id && next->to == nextEnd->id;
+            exits.append(Exit{ownName ? next->name : ParamicsLink::linkName(node->id, nextEnd->id), nextEnd->position});
+        }
     }
     return exits;
 }
@@ -214,6 +216,7 @@ void TurningConfiguration::configure()
             appendAngles(start->position, end->position, *found, rightHandDrive, sections);
         }
         sortSections(sections, rightHandDrive);
+        link->turnings.reserve(link->turnings.size() + sections.size());
         for (const Section& section : std::as_const(sections)) {
             ParamicsTurning turning;
             turning.destination = section.name;

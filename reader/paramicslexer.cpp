@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -133,36 +135,55 @@ namespace {
 // and std::from_chars gives it the same double as QString::toDouble: both
 // round correctly. Such words skip the general conversion, the lexer's
 // costliest step; other numbers (1e3, inf) are left to it.
+//
+// Most have at most 15 digits and at most 22 after the point: their digits
+// make an integer below 2^53 and their scale a power of ten up to 10^22,
+// both exact as doubles, so one division, correctly rounded, gives the
+// correctly rounded value without parsing the text again.
 ParamicsToken::Form plainDecimal(const char* c, const char* end, ParamicsToken& token)
 {
+    static constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const bool negative = c != end && *c == '-';
     if (c != end && (*c == '-' || *c == '+'))
         ++c;
     const char* const unsignedStart = c;
     int digits = 0;
+    int decimals = 0;  // digits after the point
     bool point = false;
+    std::uint64_t mantissa = 0;  // the first 19 digits as an integer
     for (; c != end; ++c) {
-        if (*c >= '0' && *c <= '9')
-            ++digits;
-        else if (*c == '.' && !point)
+        if (*c >= '0' && *c <= '9') {
+            if (++digits <= 19)
+                mantissa = mantissa * 10 + std::uint64_t(*c - '0');
+            decimals += point ? 1 : 0;
+        } else if (*c == '.' && !point) {
             point = true;
-        else
+        } else {
             return ParamicsToken::Form::Other;
+        }
         if (digits > 30)
             return ParamicsToken::Form::Other;
     }
     if (digits == 0)
         return ParamicsToken::Form::Other;
     double value = 0.0;
-    std::from_chars(unsignedStart, end, value);
+    if (digits <= 15 && decimals <= 22)
+        value = double(mantissa) / powersOfTen[decimals];
+    else
+        std::from_chars(unsignedStart, end, value);
     token.number = negative ? -value : value;
     if (point) {
         token.integer = 0;
         return ParamicsToken::Form::Decimal;
     }
     long long whole = 0;
-    const auto result = std::from_chars(unsignedStart, end, whole);
-    const bool fits = result.ec == std::errc() && whole <= std::numeric_limits<int>::max() + (negative ? 1LL : 0LL);
+    bool inRange = true;
+    if (digits <= 18)
+        whole = (long long)mantissa;
+    else
+        inRange = std::from_chars(unsignedStart, end, whole).ec == std::errc();
+    const bool fits = inRange && whole <= std::numeric_limits<int>::max() + (negative ? 1LL : 0LL);
     token.integer = fits ? int(negative ? -whole : whole) : 0;
     return ParamicsToken::Form::Integer;
 }
@@ -172,6 +193,33 @@ ParamicsToken::Form plainDecimal(const char* c, const char* end, ParamicsToken& 
 bool mayBeNumber(char c)
 {
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'n' || c == 'N' || c == 'i' || c == 'I';
+}
+
+// Printable ASCII characters that no number's text holds: anything but
+// digits, signs, the point, the group separator, the exponent and the
+// letters of "inf", "infinity" and "nan". A word holding one (a link name
+// such as "12:13") never converts, so it skips the conversion. Control
+// characters and non-ASCII bytes are left to the conversion to judge.
+struct NotInNumbers
+{
+    std::array<bool, 256> table{};
+    NotInNumbers()
+    {
+        for (int c = 0x21; c < 0x7F; ++c)
+            table[std::size_t(c)] = true;
+        for (const char* p = "0123456789+-.,eEiInNfFtTyYaA"; *p; ++p)
+            table[uchar(*p)] = false;
+    }
+};
+
+bool holdsNonNumberCharacter(const char* word, const char* end)
+{
+    static const NotInNumbers notInNumbers;
+    for (const char* p = word; p != end; ++p) {
+        if (notInNumbers.table[uchar(*p)])
+            return true;
+    }
+    return false;
 }
 
 // Bytes of the white-space character at p, 0 when there is none there:
@@ -257,7 +305,7 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
         token.kind = ParamicsToken::Numeric;
         return;
     }
-    if (length > 0 && mayBeNumber(*word)) {
+    if (length > 0 && mayBeNumber(*word) && !holdsNonNumberCharacter(word, end)) {
         bool isNumber = false;
         (void)token.text().toDouble(&isNumber);
         if (isNumber) {
@@ -317,21 +365,31 @@ bool ParamicsLexer::openFile(const QString& path)
 
     // Only a regular file is read: a directory, pipe or device in a file's
     // place (which may block or never end) counts as missing.
-    QFile file(tried);
-    if (!QFileInfo(tried).isFile() || !file.open(QIODevice::ReadOnly)) {
+    auto file = std::make_unique<QFile>(tried);
+    if (!QFileInfo(tried).isFile() || !file->open(QIODevice::ReadOnly)) {
         if (model)
             model->getLog()->addWarning(
                 QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
         return false;
     }
     Source source;
-    source.bytes = file.readAll();
+    // The file is mapped rather than copied: the words are split and
+    // classified straight from the page cache. Where it cannot be mapped
+    // (an empty file, a file system without mappings) it is read.
+    const qint64 size = file->size();
+    if (uchar* mapped = size > 0 ? file->map(0, size) : nullptr) {
+        source.bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size));
+        source.mappedFile = std::move(file);
+    } else {
+        source.bytes = file->readAll();
+    }
     // Editors that save UTF-16 or UTF-32 mark it with a byte-order mark:
     // such a file is read as the UTF-8 of its text.
     const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(source.bytes);
     if (marked && *marked != QStringConverter::Utf8) {
         QStringDecoder decoder(*marked, QStringDecoder::Flag::Stateless);
         source.bytes = QString(decoder.decode(source.bytes)).toUtf8();
+        source.mappedFile.reset();
     }
     // Files are UTF-8 or, from older tools, Latin-1. A UTF-8 byte order
     // mark is no part of the text.
@@ -396,5 +454,6 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
     classifyWord(endMarker.constData(), endMarker.size(), true, token);
     token.setText(EndMarker);
     source.bytes = QByteArray();
+    source.mappedFile.reset();
     ++current;
 }

@@ -2,7 +2,10 @@
 
 #include "reader/paramicstoken.h"
 
+#include <QFile>
 #include <QString>
+
+#include <memory>
 
 #include <vector>
 
@@ -11,11 +14,11 @@ class CVModel;
 // Splits a Paramics file into words and classifies them one at a time.
 // "##" starts a comment to the end of its line, and the end marker
 // FI_FITXER follows the last word so that a reader's loop sees every real
-// word before notAtEnd() turns false. The file's bytes are kept as read;
-// each word is classified from its bytes (numbers converted from them too)
-// and decoded only when a reader asks for its text, so reading costs the
-// file's size in memory and no allocation per word. A file is read as
-// UTF-8 when it is valid UTF-8 and as Latin-1 otherwise.
+// word before notAtEnd() turns false. The file is mapped into memory (read
+// where it cannot be); each word is classified from its bytes (numbers
+// converted from them too) and decoded only when a reader asks for its
+// text, so reading copies no file and allocates nothing per word. A file
+// is read as UTF-8 when it is valid UTF-8 and as Latin-1 otherwise.
 class ParamicsLexer
 {
 public:
@@ -38,7 +41,8 @@ public:
 private:
     struct Source
     {
-        QByteArray bytes;
+        QByteArray bytes;  // the file's text, in its mapping while mappedFile is set
+        std::unique_ptr<QFile> mappedFile;
         qsizetype position = 0;  // bytes before it have been split
         bool utf8 = true;
         bool inComment = false;

@@ -107,6 +107,13 @@ private slots:
         QTest::newRow("utf-8 text with a byte-order mark")
             << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9 1") << QStringList{QString::fromUtf8("caf\xc3\xa9"), "1"};
         QTest::newRow("latin-1 byte at the very end") << QByteArray("a \xe9") << QStringList{"a", QString::fromLatin1("\xe9")};
+        QTest::newRow("utf-16 little-endian with a byte-order mark")
+            << QByteArray("\xff\xfe" "a\0 \0\xe9\0\n\0" "1\0", 12) << QStringList{"a", QString::fromLatin1("\xe9"), "1"};
+        QTest::newRow("utf-16 big-endian with a byte-order mark")
+            << QByteArray("\xfe\xff" "\0a\0 \0\xe9\0\n" "\0" "1", 12) << QStringList{"a", QString::fromLatin1("\xe9"), "1"};
+        // The last word ends where the file's last page of memory ends.
+        QTest::newRow("word ending a whole page")
+            << QByteArray(4095, ' ') + "7" << QStringList{"7"};
     }
 
     void splitsLinesAndDropsComments()

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -23,6 +24,8 @@ class TestLexerNumbers : public QObject
 private slots:
     void adversarialWords_data();
     void adversarialWords();
+    void everyShortWord();
+    void randomPlainDecimals();
     void adversarialWordsReadFromFiles_data();
     void adversarialWordsReadFromFiles();
     void everyWordOfRealAndGeneratedNetworks();
@@ -110,6 +113,75 @@ void TestLexerNumbers::adversarialWords()
     QFETCH(QString, word);
     const QString why = mismatch(word);
     QVERIFY2(why.isEmpty(), qPrintable(word + ": " + why));
+}
+
+// Every word of one or two printable ASCII characters (and a few others),
+// and every word of three and four characters over the characters of
+// numbers and some that never are: a word is a number exactly when QString
+// converts it, whichever characters let the lexer skip the conversion.
+void TestLexerNumbers::everyShortWord()
+{
+    QString anyCharacter;
+    for (char16_t c = 0x21; c < 0x7F; ++c)
+        anyCharacter += QChar(c);
+    anyCharacter += QStringLiteral("\u0001\u007f\u00e9\u0663\uff11");
+    const QString numberish = QStringLiteral("019+-.,eEiInNfFtTyYaAx:#_");
+    const QString fewer = QStringLiteral("01+-.,eEinfa:");
+    int words = 0;
+    const auto check = [&words](const QString& word) {
+        ++words;
+        const QString why = mismatch(word);
+        return why.isEmpty() ? QString() : word + QStringLiteral(": ") + why;
+    };
+    QString failure;
+    for (int length = 1; length <= 4 && failure.isEmpty(); ++length) {
+        const QString& alphabet = length <= 2 ? anyCharacter : length == 3 ? numberish : fewer;
+        QList<int> digit(length, 0);
+        QString word(length, QChar());
+        while (failure.isEmpty()) {
+            for (int i = 0; i < length; ++i)
+                word[i] = alphabet.at(digit.at(i));
+            failure = check(word);
+            int i = length - 1;
+            while (i >= 0 && ++digit[i] == alphabet.size())
+                digit[i--] = 0;
+            if (i < 0)
+                break;
+        }
+    }
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(words > 40000);
+}
+
+// Plain decimals of every length up to past the lexer's limit, the point
+// anywhere or absent, signed or not, leading zeros or not: each converts
+// as QString converts it (a fixed seed, so a failure comes back).
+void TestLexerNumbers::randomPlainDecimals()
+{
+    QRandomGenerator random(20261206);
+    QString failure;
+    for (int i = 0; i < 300000 && failure.isEmpty(); ++i) {
+        const int digits = 1 + int(random.bounded(32));
+        QString word;
+        const quint32 sign = random.bounded(4);
+        if (sign == 1)
+            word += QLatin1Char('-');
+        else if (sign == 2)
+            word += QLatin1Char('+');
+        const int point = int(random.bounded(digits + 2)) - 1;  // -1 or digits + 1: none
+        const bool zeros = random.bounded(4) == 0;
+        for (int d = 0; d < digits; ++d) {
+            if (d == point)
+                word += QLatin1Char('.');
+            word += QLatin1Char(char('0' + ((zeros && d < digits / 2) ? 0 : random.bounded(10))));
+        }
+        if (point == digits)
+            word += QLatin1Char('.');
+        const QString why = mismatch(word);
+        if (!why.isEmpty())
+            failure = word + QStringLiteral(": ") + why;
+    }
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 // The same words in files, one word a line, so that they are classified

@@ -133,6 +133,22 @@ private slots:
         QCOMPARE(f.turningOrder(link), order);
     }
 
+    // Node ids holding ":" can give two links one name ("a" to "b:c" and
+    // "a:b" to "c" are both "a:b:c"): the later header reuses the first
+    // link, and a turning is still named after the node it leaves and the
+    // node the link it enters ends at.
+    void turningsNamedByNodesWhenLinkNamesCollide()
+    {
+        ReaderFixture f;
+        readNetwork(f,
+                    "node x at 0 m, 0 m, 0 m junction\nnode a at 10 m, 0 m, 0 m junction\n"
+                    "node a:b at 0 m, 10 m, 0 m junction\nnode b:c at 20 m, 0 m, 0 m junction\n"
+                    "node c at 0 m, 20 m, 0 m junction\n",
+                    "link x a\nlink x a:b\nlink a b:c\nlink a:b c\n");
+        QCOMPARE(f.turningOrder("x:a"), QStringList{"a:b:c"});
+        QCOMPARE(f.turningOrder("x:a:b"), QStringList{"a:b:b:c"});
+    }
+
     void everyTurningHasItsOwnSignal()
     {
         ReaderFixture f;

@@ -5,6 +5,10 @@
 
 #include <QtTest>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace {
 
 struct Tagged
@@ -25,6 +29,8 @@ class TestNamedRecords : public QObject
 private slots:
     void replaceKeepsOrderAndLookUpsInStep_data();
     void replaceKeepsOrderAndLookUpsInStep();
+    void walksInTheOrderOfAnOrderedMap_data();
+    void walksInTheOrderOfAnOrderedMap();
 };
 
 void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep_data()
@@ -42,6 +48,9 @@ void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep_data()
         << QStringList{"N1", "n1", "N1"} << QStringList{"N1", "n1"} << QList<int>{2, 1} << 1;
     QTest::newRow("the empty name is a name")
         << QStringList{"", "x", ""} << QStringList{"", "x"} << QList<int>{2, 1} << 1;
+    QTest::newRow("names alike in their first four characters")
+        << QStringList{"1234:9", "1234:10", "1234", "123"} << QStringList{"123", "1234", "1234:10", "1234:9"}
+        << QList<int>{3, 2, 1, 0} << 0;
 }
 
 void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep()
@@ -74,6 +83,46 @@ void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep()
     ParamicsRecords::replace(records, order.first(), first);
     QCOMPARE(Tagged::deleted, deleted);
     qDeleteAll(records);
+}
+
+// Names added a few at a time, walked between the additions: keys and
+// records come back in the order of QMap, whatever the characters.
+void TestNamedRecords::walksInTheOrderOfAnOrderedMap_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QStringList linkNames;
+    for (int i = 0; i < 300; ++i)
+        linkNames << QStringLiteral("%1:%2").arg((i * 7919) % 211).arg((i * 104729) % 97);
+    QTest::newRow("link names, some twice") << linkNames;
+    QStringList odd;
+    for (const char16_t* name : {u"\uffff", u"\U0001F600", u"\U0001F600a", u"\u00e9", u"e", u"E", u"a", u"ab",
+                                 u"aaaa\uffff", u"aaaa\u0001", u"aaa", u"aaaa", u"\u8000", u"\u7fff", u"",
+                                 u"\uffff\uffff\uffff\uffff\uffff"})
+        odd << QString::fromUtf16(name);
+    odd << QStringView(u"a\u0000b", 3).toString() << QStringView(u"a\u0000", 2).toString();
+    QTest::newRow("characters past ASCII, surrogates and nulls") << odd;
+}
+
+void TestNamedRecords::walksInTheOrderOfAnOrderedMap()
+{
+    QFETCH(QStringList, names);
+    QMap<QString, int> expected;
+    ParamicsNamedRecords<int> records;
+    std::vector<std::unique_ptr<int>> tags;
+    for (int i = 0; i < names.size(); ++i) {
+        tags.push_back(std::make_unique<int>(i));
+        records.insert(names.at(i), tags.back().get());
+        expected.insert(names.at(i), i);
+        if (i % 7 != 0 && i + 1 != names.size())
+            continue;
+        QCOMPARE(records.keys(), expected.keys());
+        QList<int> walked;
+        for (auto it = records.cbegin(); it != records.cend(); ++it) {
+            QCOMPARE(*records.value(it.key()), *it.value());
+            walked << **it;
+        }
+        QCOMPARE(walked, expected.values());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNamedRecords)
