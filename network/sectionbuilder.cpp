@@ -51,6 +51,8 @@ void SectionBuilder::build()
     // catalogue once. Sections are never road types, so building them does
     // not change what a name finds.
     QHash<QString, CVRoadType*> roadTypes;
+    openLinksAtNode.clear();
+    openLinksAtNode.reserve(nodes.size());
     for (auto it = links.cbegin(); it != links.cend(); ++it) {
         ParamicsLink* link = it.value();
         if (!link || link->barred)

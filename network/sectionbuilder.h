@@ -2,8 +2,11 @@
 
 #include "network/hostlookup.h"
 
+#include <QHash>
 #include <QMap>
 #include <QVector>
+
+#include <utility>
 
 class CVLayer;
 class CVModel;
@@ -47,6 +50,10 @@ private:
     void buildArcCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start, const CVPoint& end,
                             double originCut, double destinationCut);
     int countOpenLinks(const QVector<Section>& entries) const;
+    // calculateOrigDistance while building: a node's open links are counted
+    // once, not again for every section that starts or ends there.
+    double cutBackWhileBuilding(const ParamicsNode* node, double laneWidth);
+    static double cutBack(int entering, int leaving, double laneWidth);
 
     CVModel* model;
     CVLayer* layer;
@@ -56,4 +63,5 @@ private:
     const QMap<int, ParamicsCentre*>& centres;
     const bool rightHandDrive;
     ParamicsLinkMap& rampLinks;
+    QHash<const ParamicsNode*, std::pair<int, int>> openLinksAtNode;  // entering, leaving
 };

@@ -44,8 +44,8 @@ void SectionBuilder::buildCentreLine(CVSection* section, ParamicsLink* link, Par
     const CVPoint start(startNode->position.x, startNode->position.y, 0.0);
     const CVPoint end(endNode->position.x, endNode->position.y, 0.0);
     const double laneWidth = section->getLaneWidth();
-    const double originCut = calculateOrigDistance(startNode, laneWidth);
-    const double destinationCut = calculateDestDistance(endNode, laneWidth);
+    const double originCut = cutBackWhileBuilding(startNode, laneWidth);
+    const double destinationCut = cutBackWhileBuilding(endNode, laneWidth);
 
     // An arc whose centre is missing is drawn straight.
     if (link->arcCentre != -1 && centres.value(link->arcCentre, nullptr))
@@ -131,11 +131,23 @@ double SectionBuilder::calculateOrigDistance(ParamicsNode* node, double laneWidt
     // Where a road merely continues, sections nearly meet; at a junction
     // each link entering or leaving pushes them back by a metre, plus a
     // lane's width.
-    const int entering = countOpenLinks(node->inLinks);
-    const int leaving = countOpenLinks(node->outLinks);
+    return cutBack(countOpenLinks(node->inLinks), countOpenLinks(node->outLinks), laneWidth);
+}
+
+double SectionBuilder::cutBack(int entering, int leaving, double laneWidth)
+{
     if (entering == 1 && leaving == 1)
         return ContinuationCutBack;
     return entering + leaving + laneWidth;
+}
+
+double SectionBuilder::cutBackWhileBuilding(const ParamicsNode* node, double laneWidth)
+{
+    // Building changes no link's barring, so the counts stay.
+    auto counts = openLinksAtNode.constFind(node);
+    if (counts == openLinksAtNode.cend())
+        counts = openLinksAtNode.insert(node, {countOpenLinks(node->inLinks), countOpenLinks(node->outLinks)});
+    return cutBack(counts->first, counts->second, laneWidth);
 }
 
 double SectionBuilder::calculateDestDistance(ParamicsNode* node, double laneWidth) const

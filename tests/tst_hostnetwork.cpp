@@ -177,9 +177,14 @@ void TestHostNetwork::turningPathJoinsLaneMiddles()
     // It leaves northwards and arrives eastwards.
     QVERIFY(path[1].y - path[0].y > std::fabs(path[1].x - path[0].x));
     QVERIFY(path.last().x - path[path.size() - 2].x > std::fabs(path.last().y - path[path.size() - 2].y));
+    // Moving the ends leaves the drawn curve as it was until it is drawn
+    // again.
     t->updatePath(false);
+    QCOMPARE(t->getPath(), path);
     t->curve();
     QVERIFY(t->getPath().first().distance2D(CVPoint(0, -10)) < 1e-9);
+    QCOMPARE(t->getPath().size(), path.size());
+    QVERIFY(t->getBoundingBox().contains(t->getPath()[path.size() / 2]));
 }
 
 QTEST_GUILESS_MAIN(TestHostNetwork)

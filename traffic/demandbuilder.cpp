@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -95,10 +96,70 @@ public:
     // The trips of a demands file matrix: for every origin zone with a
     // centroid, its row's values to each zone with a centroid, as tripsOf
     // turns them into trips. A row's own zone is set like any other.
+    // The pairs of a demands file matrix's non-zero values and those
+    // values, for the matrices of all its time slices and vehicle types to
+    // share; made on the first request. With pairs out of key order
+    // (zones not in centroid order) there is no pattern.
+    class DemandPattern
+    {
+    public:
+        DemandPattern(const ZoneCentroids& zones, const ParamicsDemand& demand) : zones(zones), demand(demand) {}
+
+        const CVODMatrix::Pattern& keys()
+        {
+            make();
+            return pattern;
+        }
+        const std::vector<double>& values()
+        {
+            make();
+            return rowValues;
+        }
+
+    private:
+        void make()
+        {
+            if (made)
+                return;
+            made = true;
+            std::size_t count = 0;
+            zones.forEachDemandPair(demand, true, [&count](CVObject*, CVObject*, double) { ++count; });
+            CVODMatrix::PatternKeys keys;
+            keys.reserve(count);
+            rowValues.reserve(count);
+            zones.forEachDemandPair(demand, true, [&](CVObject* origin, CVObject* destination, double value) {
+                keys.push_back(CVODMatrix::pairKey(origin->getId(), destination->getId()));
+                rowValues.push_back(value);
+            });
+            pattern = CVODMatrix::makePattern(std::move(keys));
+            if (!pattern)
+                std::vector<double>().swap(rowValues);
+        }
+
+        const ZoneCentroids& zones;
+        const ParamicsDemand& demand;
+        bool made = false;
+        CVODMatrix::Pattern pattern;
+        std::vector<double> rowValues;
+    };
+
     template <typename Trips>
-    void setDemandTrips(CVODMatrix* matrix, const ParamicsDemand& demand, Trips tripsOf) const
+    void setDemandTrips(CVODMatrix* matrix, const ParamicsDemand& demand, DemandPattern& shared, Trips tripsOf) const
     {
         const bool skipZeros = zerosAddNothing(tripsOf(0.0));
+        // The matrix is new: with zeros skipped and pairs in key order its
+        // trips are appended in that order, which the pattern's trips are.
+        // A value that comes out as 0 trips would leave its pair unset:
+        // such a matrix is set pair by pair.
+        if (skipZeros && shared.keys()) {
+            const std::vector<double>& values = shared.values();
+            CVODMatrix::PatternTrips trips;
+            trips.reserve(values.size());
+            for (const double value : values)
+                trips.push_back(tripsOf(value));
+            if (matrix->setPatternTrips(shared.keys(), std::move(trips)))
+                return;
+        }
         std::size_t pairCount = 0;
         forEachDemandPair(demand, skipZeros, [&pairCount](CVObject*, CVObject*, double) { ++pairCount; });
         matrix->reservePairs(pairCount);
@@ -260,6 +321,7 @@ void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const Par
     const QVector<ParamicsVehicle*> types = vehicles.value(demand.matrix);
     const QTime firstStart = profile.start.isValid() ? profile.start : QTime(0, 0);
     const CVTimeDuration stepLength(double(profile.interval));
+    ZoneCentroids::DemandPattern shared(zones, demand);
     qint64 offset = 0;
     for (const float share : profile.values) {
         if (share > 0.0f) {
@@ -271,7 +333,7 @@ void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const Par
                 if (!matrix)
                     continue;
                 const double proportion = type->proportion;
-                zones.setDemandTrips(matrix, demand, [share, proportion](double value) {
+                zones.setDemandTrips(matrix, demand, shared, [share, proportion](double value) {
                     return ((double(share) * value) / 100.0) * proportion;
                 });
                 fileODMatrix(matrix, true);
@@ -284,6 +346,7 @@ void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const Par
 // A matrix without a profile: one hour's matrix per vehicle type.
 void DemandBuilder::createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones)
 {
+    ZoneCentroids::DemandPattern shared(zones, demand);
     for (const ParamicsVehicle* type : vehicles.value(demand.matrix)) {
         if (!type)
             continue;
@@ -291,7 +354,7 @@ void DemandBuilder::createHourDemands(const ParamicsDemand& demand, const ZoneCe
         if (!matrix)
             continue;
         const double proportion = type->proportion;
-        zones.setDemandTrips(matrix, demand, [proportion](double value) { return proportion * value; });
+        zones.setDemandTrips(matrix, demand, shared, [proportion](double value) { return proportion * value; });
         fileODMatrix(matrix, true);
     }
 }

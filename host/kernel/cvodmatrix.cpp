@@ -21,6 +21,7 @@ void CVODMatrix::setTrips(const CVObject* origin, const CVObject* destination, d
 
 void CVODMatrix::setTrips(unsigned int originId, unsigned int destinationId, double value)
 {
+    leavePattern();
     const quint64 pair = key(originId, destinationId);
     const bool inOrder = sortedCount == pairs.size() && (pairs.empty() || pairs.back().key < pair);
     if (inOrder) {
@@ -34,8 +35,50 @@ void CVODMatrix::setTrips(unsigned int originId, unsigned int destinationId, dou
     pairs.push_back({pair, value});
 }
 
+void CVODMatrix::reservePairs(std::size_t count)
+{
+    leavePattern();
+    pairs.reserve(pairs.size() + count);
+}
+
+CVODMatrix::Pattern CVODMatrix::makePattern(PatternKeys keys)
+{
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        if (keys[i - 1] >= keys[i])
+            return nullptr;
+    }
+    return std::make_shared<const PatternKeys>(std::move(keys));
+}
+
+bool CVODMatrix::setPatternTrips(const Pattern& keys, PatternTrips trips)
+{
+    if (!keys || !pairs.empty() || pattern || keys->size() != trips.size())
+        return false;
+    for (const double value : trips) {
+        if (value == 0.0)
+            return false;
+    }
+    pattern = keys;
+    patternTrips = std::move(trips);
+    return true;
+}
+
+void CVODMatrix::leavePattern()
+{
+    if (!pattern)
+        return;
+    const PatternKeys& keys = *pattern;
+    pairs.reserve(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        pairs.push_back({keys[i], patternTrips[i]});
+    sortedCount = pairs.size();
+    pattern.reset();
+    PatternTrips().swap(patternTrips);
+}
+
 void CVODMatrix::setTrips(const Trip* trips, std::size_t count)
 {
+    leavePattern();
     pairs.reserve(pairs.size() + count);
     std::size_t i = 0;
     if (sortedCount == pairs.size()) {
@@ -78,27 +121,21 @@ void CVODMatrix::settle() const
     sortedCount = kept;
 }
 
-const CVODMatrix::Pair* CVODMatrix::find(quint64 pair) const
-{
-    settle();
-    const auto it = std::lower_bound(pairs.cbegin(), pairs.cend(), pair,
-                                     [](const Pair& p, quint64 wanted) { return p.key < wanted; });
-    return it != pairs.cend() && it->key == pair ? &*it : nullptr;
-}
-
 int CVODMatrix::pairCount() const
 {
+    if (pattern)
+        return int(pattern->size());
     settle();
     return int(pairs.size());
 }
 
 QVector<CVODMatrix::Trip> CVODMatrix::sortedTrips() const
 {
-    settle();
     QVector<Trip> list;
-    list.reserve(qsizetype(pairs.size()));
-    for (const Pair& pair : pairs)
-        list.append(Trip{unsigned(pair.key >> 32), unsigned(pair.key & 0xffffffffu), pair.trips});
+    list.reserve(pairCount());
+    forEachPair([&list](unsigned int origin, unsigned int destination, double trips) {
+        list.append(Trip{origin, destination, trips});
+    });
     return list;
 }
 
@@ -109,16 +146,21 @@ double CVODMatrix::getTrips(const CVObject* origin, const CVObject* destination)
 
 double CVODMatrix::getTrips(unsigned int originId, unsigned int destinationId) const
 {
-    const Pair* pair = find(key(originId, destinationId));
-    return pair ? pair->trips : 0.0;
+    const quint64 wanted = key(originId, destinationId);
+    if (pattern) {
+        const auto it = std::lower_bound(pattern->cbegin(), pattern->cend(), wanted);
+        return it != pattern->cend() && *it == wanted ? patternTrips[std::size_t(it - pattern->cbegin())] : 0.0;
+    }
+    settle();
+    const auto it = std::lower_bound(pairs.cbegin(), pairs.cend(), wanted,
+                                     [](const Pair& p, quint64 key) { return p.key < key; });
+    return it != pairs.cend() && it->key == wanted ? it->trips : 0.0;
 }
 
 double CVODMatrix::totalTrips() const
 {
-    settle();
     double total = 0.0;
-    for (const Pair& pair : pairs)
-        total += pair.trips;
+    forEachPair([&total](unsigned int, unsigned int, double trips) { total += trips; });
     return total;
 }
 

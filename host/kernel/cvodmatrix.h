@@ -3,6 +3,7 @@
 #include "cvlargeblocks.h"
 #include "cvtrafficdemanditem.h"
 
+#include <memory>
 #include <vector>
 
 class CVCentroidConfiguration;
@@ -13,6 +14,12 @@ class CVCentroidConfiguration;
 // in one flat array sorted by (origin id, destination id), 16 bytes a pair:
 // an importer sets them in that order, so setting one is an append, and
 // pairs set out of order are merged in once, at the next read.
+//
+// A demand cut into time slices and vehicle types gives many matrices with
+// the same pairs and different trips. Such a matrix can instead keep the
+// pairs' keys in a pattern shared with the others and only its own trips,
+// 8 bytes a pair; the first change made to it pair by pair gives it its own
+// pairs again.
 class CRVKERNEL_EXPORT CVODMatrix : public CVTrafficDemandItem
 {
 public:
@@ -33,10 +40,22 @@ public:
     void setTrips(unsigned int originId, unsigned int destinationId, double trips);
     // Makes room for that many more pairs at once, so that a matrix filled
     // pair by pair is not copied each time its storage grows.
-    void reservePairs(std::size_t count) { pairs.reserve(pairs.size() + count); }
+    void reservePairs(std::size_t count);
     // Sets many pairs at once, exactly as setTrips would one after the
     // other: a reader hands over a whole matrix in one call.
     void setTrips(const Trip* trips, std::size_t count);
+    // The pairs of a pattern, by origin id and then destination id.
+    using PatternKeys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
+    using Pattern = std::shared_ptr<const PatternKeys>;
+    using PatternTrips = std::vector<double, CVLargeBlockAllocator<double>>;
+    static quint64 pairKey(unsigned int originId, unsigned int destinationId) { return key(originId, destinationId); }
+    // A pattern of those keys, or null when they are not strictly ascending.
+    static Pattern makePattern(PatternKeys keys);
+    // Gives a matrix without pairs the trips of a pattern's pairs, one for
+    // each key; the same as setting them one by one in key order. Returns
+    // false and changes nothing when the matrix has pairs, the sizes differ
+    // or a trip is 0 (a pair that would not be stored).
+    bool setPatternTrips(const Pattern& keys, PatternTrips trips);
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
     QVector<Trip> sortedTrips() const;
@@ -49,6 +68,12 @@ public:
     template <typename Visit>
     void forEachPair(Visit visit) const
     {
+        if (pattern) {
+            const PatternKeys& keys = *pattern;
+            for (std::size_t i = 0; i < keys.size(); ++i)
+                visit(unsigned(keys[i] >> 32), unsigned(keys[i] & 0xffffffffu), patternTrips[i]);
+            return;
+        }
         settle();
         for (const Pair& pair : pairs)
             visit(unsigned(pair.key >> 32), unsigned(pair.key & 0xffffffffu), pair.trips);
@@ -72,9 +97,13 @@ private:
     // Sorts the pairs set out of order into place; the last setting of a
     // pair wins and pairs set to 0 are dropped.
     void settle() const;
-    const Pair* find(quint64 pair) const;
+    // Copies a pattern's pairs into the matrix's own, before a change.
+    void leavePattern();
 
     CVCentroidConfiguration* centroidConfiguration = nullptr;
-    mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
+    // With a pattern, the trips are patternTrips[i] for the pattern's key i
+    // and pairs is empty.
+    Pattern pattern;
+    PatternTrips patternTrips;    mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };

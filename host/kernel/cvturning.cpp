@@ -98,7 +98,6 @@ void CVTurning::updatePath(bool toLanes)
 
 void CVTurning::curve()
 {
-    path.clear();
     double inX = 0.0, inY = 0.0, outX = 0.0, outY = 0.0;
     if (origin)
         origin->getPoints().directionAtPos(origin->length2D(), inX, inY);
@@ -107,17 +106,38 @@ void CVTurning::curve()
     const double reach = pathStart.distance2D(pathEnd) / 3.0;
     const CVPoint c1(pathStart.x + inX * reach, pathStart.y + inY * reach, pathStart.z);
     const CVPoint c2(pathEnd.x - outX * reach, pathEnd.y - outY * reach, pathEnd.z);
-    path.reserve(CurveSteps + 1);
-    path.append(pathStart);
+    drawnCurve = Curve{pathStart, c1, c2, pathEnd};
+    curved = true;
+    pathPoints = CVPoints();
+    increaseTick();
+}
+
+// The cubic curve through its control points, in CurveSteps pieces.
+template <typename Visit>
+void CVTurning::forEachCurvePoint(Visit visit) const
+{
+    const CVPoint& p0 = drawnCurve.start;
+    const CVPoint& c1 = drawnCurve.control1;
+    const CVPoint& c2 = drawnCurve.control2;
+    const CVPoint& p1 = drawnCurve.end;
+    visit(p0);
     for (int step = 1; step < CurveSteps; ++step) {
         const double t = double(step) / CurveSteps, u = 1.0 - t;
         const double a = u * u * u, b = 3.0 * u * u * t, c = 3.0 * u * t * t, d = t * t * t;
-        path.append(CVPoint(a * pathStart.x + b * c1.x + c * c2.x + d * pathEnd.x,
-                            a * pathStart.y + b * c1.y + c * c2.y + d * pathEnd.y,
-                            a * pathStart.z + b * c1.z + c * c2.z + d * pathEnd.z));
+        visit(CVPoint(a * p0.x + b * c1.x + c * c2.x + d * p1.x, a * p0.y + b * c1.y + c * c2.y + d * p1.y,
+                      a * p0.z + b * c1.z + c * c2.z + d * p1.z));
     }
-    path.append(pathEnd);
-    increaseTick();
+    visit(p1);
+}
+
+CVPoints CVTurning::getPath() const
+{
+    if (!curved)
+        return pathPoints;
+    CVPoints points;
+    points.reserve(CurveSteps + 1);
+    forEachCurvePoint([&points](const CVPoint& point) { points.append(point); });
+    return points;
 }
 
 void CVTurning::writeFields(CVFieldWriter& json) const
@@ -130,29 +150,33 @@ void CVTurning::writeFields(CVFieldWriter& json) const
     json.insert(QStringLiteral("warningIndicator"), warningIndicator);
     json.insert(QStringLiteral("autoSpeed"), autoSpeed);
     json.insert(QStringLiteral("speed"), speed);
-    json.insert(QStringLiteral("path"), path);
+    json.insert(QStringLiteral("path"), getPath());
 }
 
 CVBBox CVTurning::getBoundingBox() const
 {
     CVBBox box;
-    for (const CVPoint& point : path) {
+    const auto extend = [&box](const CVPoint& point) {
         if (point.isFinite())
             box.extend(point);
-    }
+    };
+    if (curved)
+        forEachCurvePoint(extend);
+    else
+        std::for_each(pathPoints.cbegin(), pathPoints.cend(), extend);
     return box;
 }
 
 void CVTurning::draw(CVMapPainter& map) const
 {
-    if (path.size() < 2 || map.getPixelsPerMetre() < CVMapStyle::MinimumZoomForTurnings)
+    if ((!curved && pathPoints.size() < 2) || map.getPixelsPerMetre() < CVMapStyle::MinimumZoomForTurnings)
         return;
     QColor colour = CVMapStyle::turningMajor();
     if (warningIndicator == 1)
         colour = CVMapStyle::turningMedium();
     else if (warningIndicator >= 2)
         colour = CVMapStyle::turningMinor();
-    map.drawLine(path, map.isSelected(this) ? CVMapStyle::roadSelected() : colour,
+    map.drawLine(getPath(), map.isSelected(this) ? CVMapStyle::roadSelected() : colour,
                  map.getPixelsPerMetre() >= 4.0 ? 1.5 : 1.0);
 }
 
@@ -170,9 +194,10 @@ void CVTurning::readFields(const CVSavedObject& json, CVReadContext& context)
     warningIndicator = json.value(QStringLiteral("warningIndicator")).toInt();
     autoSpeed = json.value(QStringLiteral("autoSpeed")).toBool();
     speed = CVReadContext::number(json.value(QStringLiteral("speed")));
-    path = json.points(QStringLiteral("path"));
-    if (!path.isEmpty()) {
-        pathStart = path.first();
-        pathEnd = path.last();
+    pathPoints = json.points(QStringLiteral("path"));
+    curved = false;
+    if (!pathPoints.isEmpty()) {
+        pathStart = pathPoints.first();
+        pathEnd = pathPoints.last();
     }
 }

@@ -59,7 +59,9 @@ public:
     // Draws the path between its ends as a curve that leaves the origin and
     // joins the destination along their directions.
     void curve();
-    const CVPoints& getPath() const { return path; }
+    // The path's points: those read from a model file, or those of the
+    // curve last drawn (made on each call from the curve's four points).
+    CVPoints getPath() const;
 
     void writeFields(CVFieldWriter& json) const override;
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
@@ -81,5 +83,19 @@ private:
     double speed = 0.0;
     CVPoint pathStart;
     CVPoint pathEnd;
-    CVPoints path;
+    // A model holds a turning curve for every turning: its four points
+    // (ends and control points, as curve() placed them) are kept in the
+    // object instead of a list of points of its own.
+    struct Curve
+    {
+        CVPoint start;
+        CVPoint control1;
+        CVPoint control2;
+        CVPoint end;
+    };
+    template <typename Visit>
+    void forEachCurvePoint(Visit visit) const;
+    bool curved = false;  // the path is drawnCurve's, not pathPoints
+    Curve drawnCurve;
+    CVPoints pathPoints;  // a path read from a model file
 };
