@@ -38,6 +38,12 @@ void CentroidBuilder::createCentroids()
 {
     if (!model)
         return;
+    // Zones written with the same number one after the other (a zones file
+    // may repeat one zone header millions of times) give their centroids
+    // the same name and external id: one copy of the text serves them all.
+    int namedNumber = 0;
+    QString number;
+    QString name;
     for (ParamicsZone* zone : std::as_const(zones)) {
         if (!zone)
             continue;
@@ -46,8 +52,12 @@ void CentroidBuilder::createCentroids()
         if (!centroid)
             continue;
         centroid->setPosition(zone->centroidPoint);
-        const QString number = QString::number(zone->id);
-        centroid->setName(QStringLiteral("C%1").arg(number));
+        if (number.isEmpty() || zone->id != namedNumber) {
+            namedNumber = zone->id;
+            number = QString::number(zone->id);
+            name = QStringLiteral("C%1").arg(number);
+        }
+        centroid->setName(name);
         centroid->setExternalId(number);
         centroid->setConsPercentages(CVCentroid::CVCentroidPercentages(0));
         centroid->setUseBestEntrance(false);

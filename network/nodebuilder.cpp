@@ -52,7 +52,16 @@ void NodeBuilder::build()
             model->getLog()->addWarning(
                 QObject::tr("Node: <A HREF=\"OBJ_REF://%1\">%2</A> is a roundabout").arg(id, id));
         }
-        zoneGrid.forEachZoneAt(record->position, [record](ParamicsZone* zone) { zone->zoneNodes.append(record->id); });
+        // A zone whose first node this is shares one list of it with the
+        // other such zones (copied when a second node joins): a flood of
+        // zones over one node costs no list per zone.
+        const QVector<QString> alone{record->id};
+        zoneGrid.forEachZoneAt(record->position, [record, &alone](ParamicsZone* zone) {
+            if (zone->zoneNodes.isEmpty())
+                zone->zoneNodes = alone;
+            else
+                zone->zoneNodes.append(record->id);
+        });
     }
 }
 

@@ -43,6 +43,7 @@ public:
         QHash<int, int> lastOfNumber;
         QHash<int, int> secondLastOfNumber;
         QSet<const CVObject*> seen;
+        zones.reserve(zoneNumbers.size());
         for (auto it = zoneNumbers.cbegin(); it != zoneNumbers.cend(); ++it) {
             // A zone number read again names the same centroid: look it up once.
             const int number = it.value();

@@ -9,7 +9,9 @@
 #include "cvsavedobject.h"
 #include "cvsection.h"
 
+#include <QHash>
 #include <QJsonArray>
+#include <QSet>
 
 CV_REGISTER_TYPE(CVCentroid)
 
@@ -29,54 +31,76 @@ bool connectionEnd(const CVObjectConnection* connection, CVPoint& end)
 
 }  // namespace
 
+// The bookkeeping of a centroid of many connections: which connections it
+// lists, and how it is joined to each connected object.
+struct CVCentroid::ManyConnections
+{
+    QSet<const CVObjectConnection*> connections;
+    QHash<unsigned int, CVCentroidTypes> objectTypes;
+
+    void add(const CVObjectConnection* connection)
+    {
+        connections.insert(connection);
+        const CVObject* object = connection->getConnectionObject();
+        if (!object)
+            return;
+        const auto type = CVCentroidTypes(connection->getConnectionType());
+        const auto known = objectTypes.find(object->getId());
+        if (known == objectTypes.end())
+            objectTypes.insert(object->getId(), type);
+        else if (known.value() != type)
+            known.value() = eBoth;
+    }
+};
+
+CVCentroid::CVCentroid(CVModel* model, const CVType* type) : CVDPoint(model, type) {}
+
+CVCentroid::~CVCentroid() = default;
+
 void CVCentroid::addConnection(CVObjectConnection* connection)
 {
     if (!connection)
         return;
-    if (connections.size() < IndexedFrom) {
-        if (connections.contains(connection))
-            return;
-    } else {
-        if (connectionIndex.isEmpty()) {
-            for (const CVObjectConnection* known : std::as_const(connections))
-                connectionIndex.insert(known);
-        }
-        if (connectionIndex.contains(connection))
-            return;
-        connectionIndex.insert(connection);
-    }
+    if (many ? many->connections.contains(connection) : connections.contains(connection))
+        return;
     connections.append(connection);
-    if (const CVObject* object = connection->getConnectionObject()) {
-        const auto type = CVCentroidTypes(connection->getConnectionType());
-        if (const qsizetype known = typePosition(object->getId()); known >= 0) {
-            if (objectTypes.at(known).type != type)
-                objectTypes[known].type = eBoth;
-        } else {
-            objectTypes.append(ObjectType{object->getId(), type});
-            if (!objectTypeIndex.isEmpty() || objectTypes.size() > IndexedFrom) {
-                for (qsizetype i = objectTypeIndex.size(); i < objectTypes.size(); ++i)
-                    objectTypeIndex.insert(objectTypes.at(i).objectId, i);
-            }
-        }
-    }
+    if (many)
+        many->add(connection);
+    else if (connections.size() >= IndexedFrom)
+        indexConnections();
     increaseTick();
 }
 
-qsizetype CVCentroid::typePosition(unsigned int objectId) const
+void CVCentroid::indexConnections()
 {
-    if (!objectTypeIndex.isEmpty())
-        return objectTypeIndex.value(objectId, -1);
-    for (qsizetype i = 0; i < objectTypes.size(); ++i) {
-        if (objectTypes.at(i).objectId == objectId)
-            return i;
-    }
-    return -1;
+    many = std::make_unique<ManyConnections>();
+    for (const CVObjectConnection* connection : std::as_const(connections))
+        many->add(connection);
 }
 
+// The type of the first connection to the object, or eBoth once another
+// connection to it has a different type.
 CVCentroid::CVCentroidTypes CVCentroid::objectConnectionType(const CVObject* object) const
 {
-    const qsizetype position = object ? typePosition(object->getId()) : -1;
-    return position >= 0 ? objectTypes.at(position).type : eNoConnection;
+    if (!object)
+        return eNoConnection;
+    const unsigned int id = object->getId();
+    if (many)
+        return many->objectTypes.value(id, eNoConnection);
+    bool found = false;
+    CVCentroidTypes type = eNoConnection;
+    for (const CVObjectConnection* connection : connections) {
+        const CVObject* connected = connection->getConnectionObject();
+        if (!connected || connected->getId() != id)
+            continue;
+        const auto connectionType = CVCentroidTypes(connection->getConnectionType());
+        if (!found)
+            type = connectionType;
+        else if (type != connectionType)
+            type = eBoth;
+        found = true;
+    }
+    return type;
 }
 
 CVBBox CVCentroid::getBoundingBox() const
@@ -131,9 +155,7 @@ void CVCentroid::finishRead()
     // The connections have read their objects and types by now.
     const QVector<CVObjectConnection*> saved = connections;
     connections.clear();
-    objectTypes.clear();
-    objectTypeIndex.clear();
-    connectionIndex.clear();
+    many.reset();
     for (CVObjectConnection* connection : saved)
         addConnection(connection);
 }

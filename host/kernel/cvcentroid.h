@@ -2,9 +2,9 @@
 
 #include "cvdpoint.h"
 
-#include <QHash>
-#include <QSet>
 #include <QVector>
+
+#include <memory>
 
 class CVObjectConnection;
 
@@ -20,7 +20,8 @@ public:
     // both, or not at all.
     enum CVCentroidTypes { eFrom = 0, eTo = 1, eBoth = 2, eNoConnection = 3 };
 
-    CVCentroid(CVModel* model, const CVType* type) : CVDPoint(model, type) {}
+    CVCentroid(CVModel* model, const CVType* type);
+    ~CVCentroid() override;
 
     CVCentroidPercentages getConsPercentages() const { return consPercentages; }
     void setConsPercentages(CVCentroidPercentages value) { consPercentages = value; }
@@ -40,23 +41,16 @@ public:
     void finishRead() override;
 
 private:
+    struct ManyConnections;
+    void indexConnections();
+
     CVCentroidPercentages consPercentages = eNone;
     bool useBestEntrance = false;
-    // Position of the object in objectTypes, -1 when not connected.
-    qsizetype typePosition(unsigned int objectId) const;
-
     QVector<CVObjectConnection*> connections;
-    // The connection type of each connected object. Most centroids have a
-    // few connections, searched in turn; from IndexedFrom on, hashes find
-    // connections and objects so that a centroid of many connections is
-    // not searched once per connection.
-    struct ObjectType
-    {
-        unsigned int objectId;
-        CVCentroidTypes type;
-    };
+    // A zone's centroid has a connection or two, and a model may hold
+    // millions of centroids: a few connections are searched in turn, and
+    // only a centroid of IndexedFrom connections or more gets hashes of its
+    // connections and of the connection type of each connected object.
     static constexpr qsizetype IndexedFrom = 16;
-    QVector<ObjectType> objectTypes;
-    QHash<unsigned int, qsizetype> objectTypeIndex;
-    QSet<const CVObjectConnection*> connectionIndex;
+    std::unique_ptr<ManyConnections> many;
 };

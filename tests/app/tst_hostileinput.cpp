@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -29,33 +30,32 @@
 
 namespace {
 
+constexpr qsizetype SmallFloodBytes = 2 * 1024 * 1024;
 #ifdef CORVIA_SANITIZED
 // The sanitizers multiply time and memory; floods are smaller there, the
 // cases run with one variant only and memory is not measured.
-constexpr qsizetype FloodBytes = 2 * 1024 * 1024;
-constexpr qsizetype ZoneFloodBytes = FloodBytes;
+constexpr qsizetype FloodBytes = SmallFloodBytes;
 constexpr bool BothVariants = false;
 constexpr bool MeasureMemory = false;
 constexpr int TimeLimitMs = 240000;
 #else
 constexpr qsizetype FloodBytes = 20 * 1024 * 1024;
-// A zone per word makes a centroid and its connections (about 1.3 KB of
-// host objects and records per 5-byte word; 20 MB would take some 5 GB),
-// and the map draws every one of them.
-constexpr qsizetype ZoneFloodBytes = 2 * 1024 * 1024;
 constexpr bool BothVariants = true;
 constexpr bool MeasureMemory = true;
 constexpr int TimeLimitMs = 300000;
 #endif
 
 // Peak memory allowed: 60 times the bytes of the files plus 200 MB, and
-// where the input makes one host object per word or two (a zone per
-// "zone", a label per "text"), this much more per host object created:
-// the object, its name and external id, its place in the catalogue and
-// its share of the records read.
+// where the input makes a host object per word (a centroid and two
+// connections per "zone", a label per "text"), an allowance per host
+// object created: the object, its name and external id, its place in the
+// catalogue and its share of the records read. On a 20 MB flood a zone's
+// three objects take about 190 bytes each above the bound, a label about
+// 370.
 constexpr qint64 BytesPerFile = 60;
 constexpr qint64 FixedBytes = 200LL * 1024 * 1024;
-constexpr qint64 BytesPerHostObject = 512;
+constexpr qint64 BytesPerZoneObject = 256;
+constexpr qint64 BytesPerLabel = 512;
 
 using Transform = std::function<QByteArray(const QString& name, const QByteArray& text)>;
 
@@ -146,8 +146,13 @@ struct HostileCase
         : name(caseName), build(std::move(builder)), sameAsExample(same), missingFile(missing)
     {
     }
-    // One host object per word or two: memory is allowed per object too.
-    bool manyObjects = false;
+    // One host object per word or more: memory is allowed per object too,
+    // and so many objects of that class must have been made, so that a run
+    // that built nothing does not pass as frugal.
+    qint64 bytesPerObject = 0;
+    QByteArray objectClass;
+    qint64 leastObjects = 0;
+    bool quadstoneOnly = false;
 
     QByteArray name;
     Build build;
@@ -200,11 +205,34 @@ QVector<HostileCase> hostileCases()
         const QString fileName = file;
         const QByteArray word = keyword;
         const bool zones = word == "zone " && fileName == QLatin1String("zones");
-        cases.append({label, [fileName, word, zones](const QString& dir) {
+        cases.append({label, [fileName, word](const QString& dir) {
             copyExample(dir, QStringLiteral("quadstone"));
-            writeFile(dir + QLatin1Char('/') + fileName, repeated(word, zones ? ZoneFloodBytes : FloodBytes));
+            writeFile(dir + QLatin1Char('/') + fileName, repeated(word, FloodBytes));
         }});
-        cases.last().manyObjects = zones || word == "text ";
+        if (zones) {
+            // Every word is a zone header: the number after "zone" is the
+            // next "zone", which reads as 0 and starts the next zone. Both
+            // variants read zones alike; the other variant and rule run
+            // the smaller flood below, as the import of 20 MB of zones
+            // and the check of its 1.7 GB model take minutes.
+            cases.last().bytesPerObject = BytesPerZoneObject;
+            cases.last().objectClass = "CVCentroid";
+            cases.last().leastObjects = FloodBytes / word.size();
+            cases.last().quadstoneOnly = FloodBytes > SmallFloodBytes;
+        } else if (word == "text ") {
+            cases.last().bytesPerObject = BytesPerLabel;
+            cases.last().objectClass = "CVText";
+            cases.last().leastObjects = FloodBytes / word.size();
+        }
+    }
+    if (FloodBytes > SmallFloodBytes) {
+        cases.append({"2 MB flood of zone in zones", [](const QString& dir) {
+            copyExample(dir, QStringLiteral("quadstone"));
+            writeFile(dir + QStringLiteral("/zones"), repeated("zone ", SmallFloodBytes));
+        }});
+        cases.last().bytesPerObject = BytesPerZoneObject;
+        cases.last().objectClass = "CVCentroid";
+        cases.last().leastObjects = SmallFloodBytes / 5;
     }
     cases.append({"64000 zone lines", [](const QString& dir) {
         QDir().mkpath(dir);
@@ -320,6 +348,176 @@ QByteArray createdObjects(const QByteArray& err)
 }
 
 // The number of host objects created, summed over the classes.
+// Checks that a file is one JSON object, in one pass and without building
+// the document: the model of a 20 MB flood is nearly 2 GB, which a JSON
+// document would take several times over. Empty when it is one, else what
+// is wrong and where.
+class JsonChecker
+{
+public:
+    QByteArray check(QIODevice& in)
+    {
+        QByteArray chunk;
+        while (error.isEmpty() && !(chunk = in.read(1 << 20)).isEmpty()) {
+            for (const char c : std::as_const(chunk)) {
+                feed(c);
+                if (!error.isEmpty())
+                    break;
+                ++offset;
+            }
+        }
+        if (error.isEmpty())
+            feed(' ');  // ends a number or literal at the end of the text
+        if (error.isEmpty() && !(done && stack.isEmpty()))
+            fail("text ends inside the value");
+        return error;
+    }
+
+private:
+    enum State { Value, ValueOrEnd, Key, KeyOrEnd, Colon, CommaOrEnd, String, Escape, Unicode, Scalar };
+
+    void fail(const char* what) { error = QByteArray(what) + " at byte " + QByteArray::number(offset); }
+
+    void valueDone()
+    {
+        if (stack.isEmpty())
+            done = true;
+        state = CommaOrEnd;
+    }
+
+    bool scalarValid() const
+    {
+        static const QRegularExpression number(QStringLiteral("^-?(0|[1-9][0-9]*)(\\.[0-9]+)?([eE][+-]?[0-9]+)?$"));
+        return scalar == "true" || scalar == "false" || scalar == "null" || number.match(QLatin1String(scalar)).hasMatch();
+    }
+
+    void feed(char c)
+    {
+        const bool space = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+        switch (state) {
+        case String:
+            if (c == '"')
+                stringKey ? void(state = Colon) : valueDone();
+            else if (c == '\\')
+                state = Escape;
+            else if (uchar(c) < 0x20)
+                fail("control character in a string");
+            return;
+        case Escape:
+            if (c == 'u') {
+                state = Unicode;
+                hexLeft = 4;
+            } else if (QByteArray("\"\\/bfnrt").contains(c)) {
+                state = String;
+            } else {
+                fail("bad escape");
+            }
+            return;
+        case Unicode:
+            if (!std::isxdigit(uchar(c)))
+                fail("bad \\u escape");
+            else if (--hexLeft == 0)
+                state = String;
+            return;
+        case Scalar:
+            if (std::isalnum(uchar(c)) || c == '-' || c == '+' || c == '.') {
+                scalar += c;
+                return;
+            }
+            if (!scalarValid())
+                return fail("bad number or literal");
+            valueDone();
+            break;  // c is looked at again below
+        default:
+            break;
+        }
+        if (space)
+            return;
+        if (done)
+            return fail("text after the value");
+        switch (state) {
+        case ValueOrEnd:
+            if (c == ']')
+                return closeContainer('[');
+            [[fallthrough]];
+        case Value:
+            if (c == '{' || c == '[') {
+                if (stack.isEmpty() && c != '{')
+                    return fail("not an object");
+                stack.append(c);
+                state = c == '{' ? KeyOrEnd : ValueOrEnd;
+            } else if (c == '"') {
+                stringKey = false;
+                state = String;
+            } else if (stack.isEmpty()) {
+                fail("not an object");
+            } else {
+                scalar = QByteArray(1, c);
+                state = Scalar;
+            }
+            return;
+        case KeyOrEnd:
+            if (c == '}')
+                return closeContainer('{');
+            [[fallthrough]];
+        case Key:
+            if (c != '"')
+                return fail("key expected");
+            stringKey = true;
+            state = String;
+            return;
+        case Colon:
+            if (c != ':')
+                return fail("colon expected");
+            state = Value;
+            return;
+        case CommaOrEnd:
+            if (c == ',')
+                state = stack.back() == '{' ? Key : Value;
+            else if (c == '}' || c == ']')
+                closeContainer(c == '}' ? '{' : '[');
+            else
+                fail("comma or end expected");
+            return;
+        default:
+            fail("unexpected character");
+        }
+    }
+
+    void closeContainer(char open)
+    {
+        if (stack.isEmpty() || stack.back() != open)
+            return fail("bracket does not match");
+        stack.chop(1);
+        valueDone();
+    }
+
+    State state = Value;
+    QByteArray stack;
+    QByteArray scalar;
+    QByteArray error;
+    qint64 offset = 0;
+    int hexLeft = 0;
+    bool stringKey = false;
+    bool done = false;
+};
+
+QByteArray jsonObjectError(QIODevice& in)
+{
+    return JsonChecker().check(in);
+}
+
+// The number of host objects of one class that the import reported.
+qint64 objectsOfClass(const QByteArray& err, const QByteArray& className)
+{
+    for (const QByteArray& line : createdObjects(err).split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (words.size() == 2 && words.at(0) == className)
+            return words.at(1).toLongLong();
+    }
+    return 0;
+}
+
 qint64 hostObjectCount(const QByteArray& err)
 {
     qint64 total = 0;
@@ -384,7 +582,7 @@ void TestHostileInput::importSurvives_data()
     const QVector<HostileCase> cases = hostileCases();
     for (int i = 0; i < cases.size(); ++i) {
         QTest::addRow("%s, Quadstone, right", cases.at(i).name.constData()) << i << QStringLiteral("Quadstone") << QStringLiteral("right");
-        if (!cases.at(i).sameAsExample && BothVariants)
+        if (!cases.at(i).sameAsExample && !cases.at(i).quadstoneOnly && BothVariants)
             QTest::addRow("%s, Sias, left", cases.at(i).name.constData()) << i << QStringLiteral("Sias") << QStringLiteral("left");
     }
 }
@@ -414,10 +612,8 @@ void TestHostileInput::importSurvives()
     } else {
         QFile modelFile(model);
         QVERIFY(modelFile.open(QIODevice::ReadOnly));
-        QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(modelFile.readAll(), &error);
-        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-        QVERIFY(document.isObject());
+        const QByteArray jsonError = jsonObjectError(modelFile);
+        QVERIFY2(jsonError.isEmpty(), jsonError.constData());
         QImage image;
         QVERIFY(image.load(picture, "PNG"));
         QCOMPARE(image.size(), QSize(320, 240));
@@ -435,9 +631,14 @@ void TestHostileInput::importSurvives()
                                                            + QStringLiteral(". File not found")).toUtf8());
         QVERIFY2(warned, (run.log + run.err).left(4000).constData());
     }
+    if (!hostile.objectClass.isEmpty()) {
+        const qint64 made = objectsOfClass(run.err, hostile.objectClass);
+        QVERIFY2(made >= hostile.leastObjects, qPrintable(QStringLiteral("%1 %2 made, %3 expected")
+                                                              .arg(made).arg(hostile.objectClass).arg(hostile.leastObjects)));
+    }
     if (MeasureMemory && run.peakKiB > 0) {
-        const qint64 objects = hostile.manyObjects ? hostObjectCount(run.err) : 0;
-        const qint64 boundKiB = (BytesPerFile * bytesIn(networkDir) + FixedBytes + BytesPerHostObject * objects) / 1024;
+        const qint64 objects = hostile.bytesPerObject > 0 ? hostObjectCount(run.err) : 0;
+        const qint64 boundKiB = (BytesPerFile * bytesIn(networkDir) + FixedBytes + hostile.bytesPerObject * objects) / 1024;
         QVERIFY2(run.peakKiB <= boundKiB, qPrintable(QStringLiteral("peak %1 KiB above the bound of %2 KiB (%3 host objects)")
                                                          .arg(run.peakKiB).arg(boundKiB).arg(objects)));
     }
