@@ -28,6 +28,8 @@ private slots:
     void idsFarApart_data();
     void idsFarApart();
     void namesDifferingInCase();
+    void sharedNameSurvivesRemovalOfAny_data();
+    void sharedNameSurvivesRemovalOfAny();
     void dataValuesSetAndReplaced();
     void freedObjectsMakeRoomForNewOnes();
     void createFolderReusesByName();
@@ -216,6 +218,48 @@ void TestCatalog::namesDifferingInCase()
     upper->setName(QStringLiteral("Bypass"));
     QCOMPARE(catalog->find(QStringLiteral("RING ROAD"), nullptr, Qt::CaseInsensitive), lower);
     QCOMPARE(catalog->find(QStringLiteral("Ring Road")), nullptr);
+}
+
+// Three objects under one folded name: whichever goes (removed or renamed),
+// the others stay findable, and ignoring case finds the lowest survivor.
+void TestCatalog::sharedNameSurvivesRemovalOfAny_data()
+{
+    QTest::addColumn<int>("gone");
+    QTest::addColumn<bool>("renamed");  // else removed from the catalogue
+    for (int gone = 0; gone < 3; ++gone) {
+        QTest::addRow("object %d removed", gone) << gone << false;
+        QTest::addRow("object %d renamed", gone) << gone << true;
+    }
+}
+
+void TestCatalog::sharedNameSurvivesRemovalOfAny()
+{
+    QFETCH(int, gone);
+    QFETCH(bool, renamed);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVCatalog* catalog = model->getCatalog();
+    const QStringList names{QStringLiteral("Depot"), QStringLiteral("DEPOT"), QStringLiteral("depot")};
+    QList<CVObject*> objects;
+    for (const QString& name : names) {
+        objects.append(CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get()));
+        objects.last()->setName(name);
+    }
+    if (renamed)
+        objects[gone]->setName(QStringLiteral("Yard"));
+    else
+        catalog->remove(objects[gone]);
+
+    CVObject* lowest = objects[gone == 0 ? 1 : 0];
+    QCOMPARE(catalog->find(QStringLiteral("dEpOt"), nullptr, Qt::CaseInsensitive), lowest);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(catalog->find(names[i]), i == gone ? nullptr : objects[i]);
+    QCOMPARE(catalog->find(QStringLiteral("yard"), nullptr, Qt::CaseInsensitive), renamed ? objects[gone] : nullptr);
+    // The survivors go too: nothing of the name is left.
+    for (int i = 0; i < 3; ++i) {
+        if (i != gone)
+            catalog->remove(objects[i]);
+    }
+    QCOMPARE(catalog->find(QStringLiteral("depot"), nullptr, Qt::CaseInsensitive), nullptr);
 }
 
 void TestCatalog::dataValuesSetAndReplaced()

@@ -56,6 +56,7 @@ CVCatalog::~CVCatalog()
     // cache-friendly.
     const QList<CVObject*> objects = allObjects();
     byFoldedName.clear();
+    moreByFoldedName.clear();
     byExternalId.clear();
     lowestByExternalId.clear();
     byType.clear();
@@ -132,11 +133,27 @@ CVObject* CVCatalog::lowestId(const QList<CVObject*>& candidates, const CVType* 
     return best;
 }
 
+size_t CVCatalog::foldedNameKey(const QString& name)
+{
+    // toCaseFolded() shares the name's data when folding changes nothing,
+    // and a folded copy is dropped right away.
+    return qHash(name.toCaseFolded());
+}
+
 CVObject* CVCatalog::find(const QString& name, const CVType* type, Qt::CaseSensitivity cs) const
 {
-    QList<CVObject*> candidates = byFoldedName.values(name.toCaseFolded());
+    if (name.isEmpty())
+        return nullptr;  // nameless objects are not indexed
+    const QString folded = name.toCaseFolded();
+    const size_t key = qHash(folded);
+    QList<CVObject*> candidates = moreByFoldedName.values(key);
+    if (CVObject* first = byFoldedName.value(key, nullptr))
+        candidates.append(first);
     if (cs == Qt::CaseSensitive)
         candidates.removeIf([&name](const CVObject* object) { return object->getName() != name; });
+    else
+        candidates.removeIf(
+            [&folded](const CVObject* object) { return object->getName().toCaseFolded() != folded; });
     return lowestId(candidates, type);
 }
 
@@ -208,14 +225,36 @@ void CVCatalog::objectExternalIdChanged(CVObject* object, const QString& oldExte
 
 void CVCatalog::indexName(CVObject* object)
 {
-    if (!object->getName().isEmpty())
-        byFoldedName.insert(object->getName().toCaseFolded(), object);
+    if (object->getName().isEmpty())
+        return;
+    const size_t key = foldedNameKey(object->getName());
+    CVObject*& first = byFoldedName[key];
+    if (!first)
+        first = object;
+    else
+        moreByFoldedName.insert(key, object);
 }
 
 void CVCatalog::unindexName(CVObject* object, const QString& name)
 {
-    if (!name.isEmpty())
-        byFoldedName.remove(name.toCaseFolded(), object);
+    if (name.isEmpty())
+        return;
+    const size_t key = foldedNameKey(name);
+    const auto it = byFoldedName.find(key);
+    if (it == byFoldedName.end())
+        return;
+    if (it.value() != object) {
+        moreByFoldedName.remove(key, object);
+        return;
+    }
+    // The first of the hash goes: one of the others takes its place.
+    const auto next = moreByFoldedName.find(key);
+    if (next == moreByFoldedName.end()) {
+        byFoldedName.erase(it);
+        return;
+    }
+    it.value() = next.value();
+    moreByFoldedName.erase(next);
 }
 
 void CVCatalog::indexExternalId(CVObject* object)

@@ -98,9 +98,15 @@ private:
     int objectCount = 0;
     mutable QHash<const CVType*, ObjectsById> byType;
     // One index serves both kinds of name look-up: objects are filed under
-    // their case-folded name, and a case-sensitive look-up keeps the
-    // candidates whose name matches exactly.
-    QMultiHash<QString, CVObject*> byFoldedName;
+    // a hash of their case-folded name, and a look-up keeps the candidates
+    // whose name matches (exactly, or once folded). The index holds no
+    // strings and, for a name held by one object, no node of its own: the
+    // first object of a hash sits in byFoldedName, further ones in
+    // moreByFoldedName. Names are mostly unique, so a model of hundreds of
+    // thousands of objects is indexed (and freed) in a few large arrays.
+    static size_t foldedNameKey(const QString& name);
+    QHash<size_t, CVObject*> byFoldedName;
+    QMultiHash<size_t, CVObject*> moreByFoldedName;
     QMultiHash<QString, CVObject*> byExternalId;
     // The lowest-id object of each external id: a look-up of any type costs
     // one hash look-up however many objects share the id.

@@ -62,15 +62,13 @@ void CVObject::setDataValue(const CVColumn* column, const QVariant& value)
 {
     if (!column)
         return;
-    std::vector<DataValue>& dataValues = extras().dataValues;
+    auto& dataValues = extras().dataValues;
     for (DataValue& entry : dataValues) {
         if (entry.first == column) {
             entry.second = value;
             return;
         }
     }
-    if (dataValues.empty())
-        dataValues.reserve(2);
     dataValues.emplace_back(column, value);
 }
 

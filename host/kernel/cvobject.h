@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QString>
+#include <QVarLengthArray>
 #include <QVariant>
 
 #include <cstddef>
@@ -91,10 +92,12 @@ private:
     // attribute values (sections). Kept apart so that the common object,
     // of which a model holds hundreds of thousands, stays small; made on
     // the first value set.
+    // A section's two values (speed, lane width) live inside the extras,
+    // so that they cost no allocation of their own.
     struct Extras
     {
         QString externalId;
-        std::vector<DataValue> dataValues;
+        QVarLengthArray<DataValue, 2> dataValues;
     };
     Extras& extras();
     const DataValue* findDataValue(const CVColumn* column) const;
