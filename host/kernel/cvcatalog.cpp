@@ -144,17 +144,24 @@ CVObject* CVCatalog::find(const QString& name, const CVType* type, Qt::CaseSensi
 {
     if (name.isEmpty())
         return nullptr;  // nameless objects are not indexed
-    const QString folded = name.toCaseFolded();
-    const size_t key = qHash(folded);
-    QList<CVObject*> candidates = moreByFoldedName.values(key);
-    if (CVObject* first = byFoldedName.value(key, nullptr))
-        candidates.append(first);
-    if (cs == Qt::CaseSensitive)
-        candidates.removeIf([&name](const CVObject* object) { return object->getName() != name; });
-    else
-        candidates.removeIf(
-            [&folded](const CVObject* object) { return object->getName().toCaseFolded() != folded; });
-    return lowestId(candidates, type);
+    const size_t key = foldedNameKey(name);
+    CVObject* first = byFoldedName.value(key, nullptr);
+    if (!first)
+        return nullptr;  // further objects of a hash exist only beside a first one
+    // The candidates share the hash of the folded name. The type and the id
+    // are checked before the name, and the name is compared in place, so a
+    // name that many objects share costs no copy per object.
+    CVObject* best = nullptr;
+    const auto consider = [&](CVObject* candidate) {
+        if ((type && candidate->getType() != type) || (best && best->getId() < candidate->getId()))
+            return;
+        if (candidate->getName().compare(name, cs) == 0)
+            best = candidate;
+    };
+    consider(first);
+    for (auto [it, end] = moreByFoldedName.equal_range(key); it != end; ++it)
+        consider(it.value());
+    return best;
 }
 
 const CVCatalog::ObjectsById* CVCatalog::getObjectsByType(const CVType* type) const

@@ -61,7 +61,11 @@ public:
         return dense || bySparseId.isEmpty() ? dense : bySparseId.value(id, nullptr);
     }
     // The object of that name (of that type, when a type is given); the one
-    // with the lowest id when several share the name.
+    // with the lowest id when several share the name. Without regard to
+    // case, names match when they are equal letter by letter once each
+    // letter is case-folded on its own (Unicode's simple folding): "STRAẞE"
+    // finds "Straße" and "ΟΔΟΣ" finds "οδος", but "STRASSE" does not find
+    // "Straße", as no letter becomes two.
     CVObject* find(const QString& name, const CVType* type = nullptr,
                    Qt::CaseSensitivity cs = Qt::CaseSensitive) const;
     // The model's objects of a type in ascending id, or null when there is none.

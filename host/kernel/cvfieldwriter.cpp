@@ -10,6 +10,22 @@
 
 using namespace CVJsonText;
 
+namespace {
+
+// A point as [x,y,z].
+void appendPoint(std::string& out, const CVPoint& point)
+{
+    out.push_back('[');
+    appendNumber(out, point.x);
+    out.push_back(',');
+    appendNumber(out, point.y);
+    out.push_back(',');
+    appendNumber(out, point.z);
+    out.push_back(']');
+}
+
+}  // namespace
+
 struct CVFieldWriter::Private
 {
     struct Field
@@ -83,14 +99,7 @@ void CVFieldWriter::insert(const QString& key, double value)
 
 void CVFieldWriter::insert(const QString& key, const CVPoint& point)
 {
-    std::string& out = d->start(key);
-    out.push_back('[');
-    appendNumber(out, point.x);
-    out.push_back(',');
-    appendNumber(out, point.y);
-    out.push_back(',');
-    appendNumber(out, point.z);
-    out.push_back(']');
+    appendPoint(d->start(key), point);
     d->finish();
 }
 
@@ -99,14 +108,9 @@ void CVFieldWriter::insert(const QString& key, const CVPoints& points)
     std::string& out = d->start(key);
     out.push_back('[');
     for (qsizetype i = 0; i < points.size(); ++i) {
-        const CVPoint& p = points[i];
-        out.append(i == 0 ? "[" : ",[");
-        appendNumber(out, p.x);
-        out.push_back(',');
-        appendNumber(out, p.y);
-        out.push_back(',');
-        appendNumber(out, p.z);
-        out.push_back(']');
+        if (i > 0)
+            out.push_back(',');
+        appendPoint(out, points[i]);
     }
     out.push_back(']');
     d->finish();

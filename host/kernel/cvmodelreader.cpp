@@ -49,6 +49,40 @@ constexpr unsigned ParseFlags = rapidjson::kParseFullPrecisionFlag | rapidjson::
 // of trips, most of them 17 digits long, convert much faster that way, and
 // as exactly.
 constexpr unsigned FirstPassFlags = ParseFlags | rapidjson::kParseNumbersAsStringsFlag;
+// A check of the syntax alone reads to the end of the file, so that
+// anything after the top-level object is an error.
+constexpr unsigned CheckFlags = rapidjson::kParseNumbersAsStringsFlag;
+
+// Arrays and objects nested deeper than this are refused: the JSON reader
+// goes one call deeper per level, and a model file nests a few levels.
+constexpr int MaxNesting = 512;
+
+// Parts of a mapped file already read are handed back this many bytes at
+// a time.
+constexpr std::size_t ReleaseStep = std::size_t(32) << 20;
+
+QString invalidJson(rapidjson::ParseErrorCode code)
+{
+    return QStringLiteral("invalid JSON: %1").arg(QString::fromLatin1(rapidjson::GetParseError_En(code)));
+}
+
+// A number's text, checked as JSON already, as a double: false when it is
+// too large for one. Too small gives zero or a denormal, as a JSON reader
+// takes it.
+bool jsonNumber(const char* text, std::size_t length, double& value)
+{
+    const std::from_chars_result result = std::from_chars(text, text + length, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        value = std::strtod(text, nullptr);
+        return !std::isinf(value);
+    }
+    return true;
+}
+
+QString notAnObjectAtTop()
+{
+    return QStringLiteral("is not a model file (its top level is not a JSON object)");
+}
 
 // The model file mapped into memory, read-only. Parts already read (the
 // trips of a matrix, objects whose fields are set) are handed back to the
@@ -428,14 +462,8 @@ public:
     bool RawNumber(const char* text, rapidjson::SizeType length, bool)
     {
         double value = 0.0;
-        const std::from_chars_result result = std::from_chars(text, text + length, value);
-        if (result.ec == std::errc::result_out_of_range) {
-            // Too small gives zero or a denormal, as a JSON reader takes it; too large is an error.
-            value = std::strtod(text, nullptr);
-            if (std::isinf(value))
-                return fail(QStringLiteral("invalid JSON: %1")
-                                .arg(QString::fromLatin1(rapidjson::GetParseError_En(rapidjson::kParseErrorNumberTooBig))));
-        }
+        if (!jsonNumber(text, length, value))
+            return fail(invalidJson(rapidjson::kParseErrorNumberTooBig));
         return number(value);
     }
     bool String(const char* text, rapidjson::SizeType length, bool)
@@ -521,7 +549,7 @@ public:
             return true;
         }
         if (rootDepth == 0)
-            return fail(QStringLiteral("is not a model file (its top level is not a JSON object)"));
+            return fail(notAnObjectAtTop());
         if (!builder.busy() && rootKey == QLatin1String("objects")) {
             if (!checkHeader())
                 return false;
@@ -767,29 +795,135 @@ QString located(const QString& path, int line, const QString& problem)
                     : QStringLiteral("%1: %2").arg(path, problem);
 }
 
-bool parse(const MappedFile& file, ModelFileHandler& handler, rapidjson::MemoryStream& stream, QString& problem,
+// Stops the JSON reader when arrays and objects nest deeper than
+// MaxNesting, and passes every event on to the handler that reads them.
+template <typename Handler>
+class NestingGuard : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, NestingGuard<Handler>>
+{
+public:
+    explicit NestingGuard(Handler& handler) : handler(handler) {}
+    bool tooDeep = false;
+
+    bool Null() { return handler.Null(); }
+    bool Bool(bool b) { return handler.Bool(b); }
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) { return handler.RawNumber(text, length, copy); }
+    bool String(const char* text, rapidjson::SizeType length, bool copy) { return handler.String(text, length, copy); }
+    bool Key(const char* text, rapidjson::SizeType length, bool copy) { return handler.Key(text, length, copy); }
+    bool StartObject() { return enter() && handler.StartObject(); }
+    bool EndObject(rapidjson::SizeType members)
+    {
+        --depth;
+        return handler.EndObject(members);
+    }
+    bool StartArray() { return enter() && handler.StartArray(); }
+    bool EndArray(rapidjson::SizeType elements)
+    {
+        --depth;
+        return handler.EndArray(elements);
+    }
+
+private:
+    bool enter()
+    {
+        if (++depth <= MaxNesting)
+            return true;
+        tooDeep = true;
+        return false;
+    }
+    Handler& handler;
+    int depth = 0;
+};
+
+// Runs the JSON reader over a mapped file with a handler that keeps its
+// first problem in error and errorOffset. On failure, problem says what is
+// wrong and problemOffset where.
+template <unsigned Flags, typename Handler>
+bool parse(const MappedFile& file, Handler& handler, rapidjson::MemoryStream& stream, QString& problem,
            std::size_t& problemOffset)
 {
+    NestingGuard<Handler> guard(handler);
     rapidjson::Reader reader;
-    const rapidjson::ParseResult result = reader.Parse<FirstPassFlags>(stream, handler);
+    const rapidjson::ParseResult result = reader.Parse<Flags>(stream, guard);
     if (!handler.error.isEmpty()) {
         problem = handler.error;
         problemOffset = handler.errorOffset;
         return false;
     }
     problemOffset = stream.Tell();
+    if (guard.tooDeep) {
+        problem = QStringLiteral("has arrays and objects nested more than %1 deep").arg(MaxNesting);
+        return false;
+    }
     if (result.IsError()) {
         if (result.Offset() >= file.size())
             problem = QStringLiteral("the file ends before the model does (is it truncated?)");
         else
-            problem = QStringLiteral("invalid JSON: %1").arg(QString::fromLatin1(rapidjson::GetParseError_En(result.Code())));
+            problem = invalidJson(result.Code());
         return false;
     }
+    return true;
+}
+
+bool parseModel(const MappedFile& file, ModelFileHandler& handler, rapidjson::MemoryStream& stream, QString& problem,
+                std::size_t& problemOffset)
+{
+    if (!parse<FirstPassFlags>(file, handler, stream, problem, problemOffset))
+        return false;
     if (!handler.objectsSeen)
         problem = handler.header.isEmpty() && !handler.rootDone ? QStringLiteral("is not a model file")
                                                                 : QStringLiteral("is not a corvia model file (it has no object list)");
     return problem.isEmpty();
 }
+
+// Checks the syntax of a whole file as the model reader reads it and keeps
+// nothing: memory grows with the depth of nesting (and the longest string),
+// not with the file. What it has read is handed back to the system as it
+// goes.
+class SyntaxChecker : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, SyntaxChecker>
+{
+public:
+    SyntaxChecker(const MappedFile& file, rapidjson::MemoryStream& stream) : file(file), stream(stream) {}
+
+    QString error;
+    std::size_t errorOffset = 0;
+
+    // Every value but the top-level object itself.
+    bool Default() { return started || fail(notAnObjectAtTop()); }
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool)
+    {
+        double value = 0.0;
+        return Default() && (jsonNumber(text, length, value) || fail(invalidJson(rapidjson::kParseErrorNumberTooBig)));
+    }
+    bool StartObject()
+    {
+        started = true;
+        return true;
+    }
+    bool EndObject(rapidjson::SizeType) { return handBack(); }
+    bool EndArray(rapidjson::SizeType) { return handBack(); }
+
+private:
+    bool handBack()
+    {
+        const std::size_t at = stream.Tell();
+        if (at - released >= ReleaseStep) {
+            file.release(released, at);
+            released = at;
+        }
+        return true;
+    }
+    bool fail(const QString& problem)
+    {
+        error = problem;
+        errorOffset = stream.Tell();
+        return false;
+    }
+
+    const MappedFile& file;
+    rapidjson::MemoryStream& stream;
+    std::size_t released = 0;
+    bool started = false;
+};
 
 // The model's own references and its preferences and log.
 bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
@@ -826,7 +960,6 @@ bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
 bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadContext& context, std::size_t& offset)
 {
     static constexpr std::size_t PoolSize = 1 << 18;
-    static constexpr std::size_t ReleaseStep = std::size_t(32) << 20;
     std::vector<char> pool(PoolSize);
     rapidjson::MemoryPoolAllocator<> allocator(pool.data(), pool.size());
     rapidjson::Document document(&allocator);
@@ -891,7 +1024,7 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
     ModelFileHandler handler(file, stream);
     QString problem;
     std::size_t problemOffset = 0;
-    if (!parse(file, handler, stream, problem, problemOffset))
+    if (!parseModel(file, handler, stream, problem, problemOffset))
         return failWith(file.lineAt(problemOffset), problem);
 
     CVReadContext context(handler.byId);
@@ -901,4 +1034,28 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
     if (!readModelSection(handler, context))
         return failWith(0, QStringLiteral("the model's references: ") + context.error());
     return std::move(handler.model);
+}
+
+bool CVModelReader::checkSyntax(const QString& path, QString* errorText)
+{
+    auto failWith = [&](int line, const QString& problem) {
+        if (errorText)
+            *errorText = located(path, line, problem);
+        return false;
+    };
+    const QFileInfo info(path);
+    if (!info.exists())
+        return failWith(0, QStringLiteral("no such file"));
+    if (!info.isFile())
+        return failWith(0, QStringLiteral("not a regular file"));
+    MappedFile file(path);
+    if (!file.open())
+        return failWith(0, QStringLiteral("cannot be read"));
+    rapidjson::MemoryStream stream(file.data(), file.size());
+    SyntaxChecker checker(file, stream);
+    QString problem;
+    std::size_t problemOffset = 0;
+    if (!parse<CheckFlags>(file, checker, stream, problem, problemOffset))
+        return failWith(file.lineAt(problemOffset), problem);
+    return true;
 }

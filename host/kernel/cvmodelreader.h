@@ -22,4 +22,11 @@ class CRVKERNEL_EXPORT CVModelReader
 {
 public:
     static std::unique_ptr<CVModel> load(const QString& path, QString* errorText = nullptr);
+
+    // Checks a file's JSON as load() parses it, and builds nothing: one
+    // object at the top, nothing but white space after it, numbers that fit
+    // a double, arrays and objects nested at most 512 deep. Memory does not
+    // grow with the file, so it suits models too large to load. False, with
+    // a message as load() gives, when the file fails.
+    static bool checkSyntax(const QString& path, QString* errorText = nullptr);
 };

@@ -45,6 +45,9 @@ private slots:
     void tripValuesReadAsTheirNearestDouble();
     void idsResolveWhateverTheSavedLastId_data();
     void idsResolveWhateverTheSavedLastId();
+    void syntaxCheckAgreesWithJson_data();
+    void syntaxCheckAgreesWithJson();
+    void deepNestingFailsToLoadWithoutACrash();
 };
 
 namespace {
@@ -67,6 +70,18 @@ QByteArray modelWithMatrix(const QByteArray& matrix)
            "{\"id\":2,\"type\":\"CVCentroid\",\"name\":\"b\",\"externalId\":\"\",\"status\":0},\n"
            "{\"id\":3,\"type\":\"CVVehicle\",\"name\":\"car\",\"externalId\":\"\",\"status\":0},\n"
            + matrix + "\n]}\n";
+}
+
+// The checker's verdict on a file of that text; error holds its message.
+bool syntaxOk(const QByteArray& text, QString* error)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("model.json"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return false;
+    file.close();
+    error->clear();
+    return CVModelReader::checkSyntax(file.fileName(), error);
 }
 
 std::unique_ptr<CVModel> open(const QByteArray& text, QString* error)
@@ -315,6 +330,69 @@ void TestModelFile::idsResolveWhateverTheSavedLastId()
         QVERIFY(!open(twice, &error));
         QVERIFY2(error.contains("holds two objects with id " + taken.mid(5, 1)), qPrintable(error));
     }
+}
+
+void TestModelFile::syntaxCheckAgreesWithJson_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    // Empty when the text passes, else a part of the message and the line.
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<int>("line");
+    const QByteArray nested = QByteArray(512, '[') + QByteArray(512, ']');
+
+    QTest::newRow("model") << modelWithMatrix("{\"id\":4,\"type\":\"CVODMatrix\",\"trips\":[[1,[2],[0.5]]]}") << QString() << 0;
+    QTest::newRow("white space around") << QByteArray(" \r\n\t{ }\n\n") << QString() << 0;
+    QTest::newRow("escapes") << QByteArray(R"({"a\"\\\/\b\f\n\r\t":"\u00e9\uD83D\uDE00"})") << QString() << 0;
+    QTest::newRow("numbers") << QByteArray("{\"n\":[0,-0,12,-3.25,1e5,1E+2,2.5e-3,1e-400,1.7976931348623157e308]}")
+                             << QString() << 0;
+    QTest::newRow("512 deep") << "{\"a\":" + nested.mid(1, nested.size() - 2) + "}" << QString() << 0;
+
+    QTest::newRow("empty") << QByteArray() << QStringLiteral("ends before") << 1;
+    QTest::newRow("truncated object") << QByteArray("{\"a\":[1,\n2") << QStringLiteral("ends before") << 2;
+    QTest::newRow("truncated string") << QByteArray("{\"a\":\"b") << QStringLiteral("ends before") << 1;
+    QTest::newRow("trailing value") << QByteArray("{}\n{}") << QStringLiteral("invalid JSON") << 2;
+    QTest::newRow("trailing word") << QByteArray("{\"a\":1} x") << QStringLiteral("invalid JSON") << 1;
+    QTest::newRow("top level array") << QByteArray("[{}]") << QStringLiteral("top level is not a JSON object") << 1;
+    QTest::newRow("top level number") << QByteArray("5") << QStringLiteral("top level is not a JSON object") << 1;
+    QTest::newRow("unknown escape") << QByteArray("{\"a\":\"\\x\"}") << QStringLiteral("invalid JSON") << 1;
+    QTest::newRow("short unicode escape") << QByteArray("{\"a\":\"\\u12G4\"}") << QStringLiteral("invalid JSON") << 1;
+    QTest::newRow("lone surrogate") << QByteArray("{\"a\":\"\\uD800x\"}") << QStringLiteral("invalid JSON") << 1;
+    QTest::newRow("control character") << QByteArray("{\"a\":\"\x01\"}") << QStringLiteral("invalid JSON") << 1;
+    QTest::newRow("missing colon") << QByteArray("{\"a\" 1}") << QStringLiteral("invalid JSON") << 1;
+    QTest::newRow("trailing comma") << QByteArray("{\"a\":[1,]}") << QStringLiteral("invalid JSON") << 1;
+    QTest::newRow("unquoted key") << QByteArray("{a:1}") << QStringLiteral("invalid JSON") << 1;
+    for (const char* number : {"01", "1.", ".5", "+1", "1e", "-", "0x10", "NaN", "Infinity", "1e+"})
+        QTest::addRow("number %s", number) << "{\"n\":\n" + QByteArray(number) + "}" << QStringLiteral("invalid JSON") << 2;
+    QTest::newRow("number too big") << QByteArray("{\"n\":1e400}") << QStringLiteral("too big") << 1;
+    QTest::newRow("513 deep") << "{\"a\":" + nested + "}" << QStringLiteral("nested more than 512 deep") << 1;
+    // Far deeper than a thread's stack would take if the reader went down
+    // every level.
+    QTest::newRow("a million deep") << "{\"a\":" + QByteArray(1000000, '[') << QStringLiteral("nested more than 512 deep") << 1;
+}
+
+void TestModelFile::syntaxCheckAgreesWithJson()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, problem);
+    QFETCH(int, line);
+    QString error;
+    const bool ok = syntaxOk(text, &error);
+    if (problem.isEmpty()) {
+        QVERIFY2(ok, qPrintable(error));
+        QVERIFY(error.isEmpty());
+        return;
+    }
+    QVERIFY(!ok);
+    QVERIFY2(error.contains(problem) && error.contains(QStringLiteral(": line %1: ").arg(line)), qPrintable(error));
+}
+
+// The reader shares the checker's limit on nesting.
+void TestModelFile::deepNestingFailsToLoadWithoutACrash()
+{
+    QString error;
+    const QByteArray deep = QByteArray(1000000, '[') + QByteArray(1000000, ']');
+    QVERIFY(!open(modelWithMatrix("{\"id\":4,\"type\":\"CVVehicle\",\"deep\":" + deep + "}"), &error));
+    QVERIFY2(error.contains(QStringLiteral("nested more than 512 deep")), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestModelFile)
