@@ -51,6 +51,7 @@ void SectionBuilder::build()
     // catalogue once. Sections are never road types, so building them does
     // not change what a name finds.
     QHash<QString, CVRoadType*> roadTypes;
+    const CVType* sectionType = model->getType(QStringLiteral("CVSection"));
     openLinksAtNode.clear();
     openLinksAtNode.reserve(nodes.size());
     for (auto it = links.cbegin(); it != links.cend(); ++it) {
@@ -61,8 +62,8 @@ void SectionBuilder::build()
         ParamicsNode* endNode = nodes.value(link->to);
         if (!startNode || !endNode)
             continue;
-        auto* section =
-            dynamic_cast<CVSection*>(CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model, -1, true));
+        // The type's factory makes a CVSection.
+        auto* section = static_cast<CVSection*>(CVSystem::getSystem().newObject(sectionType, model));
         if (!section)
             continue;
         section->setName(QLatin1Char('N') + link->from + QLatin1String("_N") + link->to);
