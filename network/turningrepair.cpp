@@ -65,9 +65,9 @@ CVTurning* straightest(const QVector<CVTurning*>& turnings, TurnAngles& angles)
     return turnings[order.front()];
 }
 
-// How many of the turnings cover the lane with the range that lane(...)
-// gives: their origin lanes where they leave a section, their destination
-// lanes where they enter one.
+// How many of the turnings cover the lane with the lane range that
+// range(turning) gives: their origin lanes where they leave a section,
+// their destination lanes where they enter one.
 template <typename Range>
 int coveringTurnings(const QVector<CVTurning*>& turnings, int lane, Range range)
 {
