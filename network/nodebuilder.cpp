@@ -25,6 +25,7 @@ void NodeBuilder::build()
     if (!model)
         return;
     const ParamicsZoneGrid zoneGrid(zones);
+    const CVType* nodeType = model->getType(QStringLiteral("CVNode"));
     for (auto it = nodes.cbegin(); it != nodes.cend(); ++it) {
         ParamicsNode* record = it.value();
         if (!record)
@@ -34,7 +35,8 @@ void NodeBuilder::build()
             rampNodes.insert(record->id, record);
             continue;
         }
-        auto* node = dynamic_cast<CVNode*>(CVSystem::getSystem().newObject(QStringLiteral("CVNode"), model, -1, true));
+        // The type's factory makes a CVNode.
+        auto* node = static_cast<CVNode*>(CVSystem::getSystem().newObject(nodeType, model));
         if (!node)
             continue;
         node->setName(record->id);

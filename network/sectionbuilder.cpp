@@ -27,6 +27,15 @@ const ParamicsCategory& defaultCategory()
     return category;
 }
 
+// "N<from>_N<to>", made in one allocation.
+QString sectionName(const ParamicsLink* link)
+{
+    QString name;
+    name.reserve(link->from.size() + link->to.size() + 3);
+    name.append(QLatin1Char('N')).append(link->from).append(QLatin1String("_N")).append(link->to);
+    return name;
+}
+
 double finiteOr(double value, double fallback)
 {
     return std::isfinite(value) ? value : fallback;
@@ -51,6 +60,7 @@ void SectionBuilder::build()
     // catalogue once. Sections are never road types, so building them does
     // not change what a name finds.
     QHash<QString, CVRoadType*> roadTypes;
+    const CVType* sectionType = model->getType(QStringLiteral("CVSection"));
     openLinksAtNode.clear();
     openLinksAtNode.reserve(nodes.size());
     for (auto it = links.cbegin(); it != links.cend(); ++it) {
@@ -61,18 +71,20 @@ void SectionBuilder::build()
         ParamicsNode* endNode = nodes.value(link->to);
         if (!startNode || !endNode)
             continue;
-        auto* section =
-            dynamic_cast<CVSection*>(CVSystem::getSystem().newObject(QStringLiteral("CVSection"), model, -1, true));
+        // The type's factory makes a CVSection.
+        auto* section = static_cast<CVSection*>(CVSystem::getSystem().newObject(sectionType, model));
         if (!section)
             continue;
-        section->setName(QLatin1Char('N') + link->from + QLatin1String("_N") + link->to);
+        section->setName(sectionName(link));
         const ParamicsCategory& category = linkCategory(link);
         if (link->roadType.isEmpty())
             link->roadType = category.type;
         auto roadType = roadTypes.constFind(link->roadType);
         if (roadType == roadTypes.cend())
             roadType = roadTypes.insert(link->roadType, findRoadType(link->roadType));
-        section->setRoadType(roadType.value(), true);
+        // The road type's speed and lane width are not taken: the link's
+        // attributes set both right after.
+        section->setRoadType(roadType.value(), false);
         setSectionAttributes(section, link, category);
 
         link->sectionId = section->getId();

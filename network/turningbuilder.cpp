@@ -18,6 +18,7 @@ void TurningBuilder::build()
 {
     if (!model)
         return;
+    turningType = model->getType(QStringLiteral("CVTurning"));
     for (auto it = links.cbegin(); it != links.cend(); ++it) {
         ParamicsLink* link = it.value();
         if (!link)
@@ -52,33 +53,35 @@ bool TurningBuilder::isTurningBuilt(const ParamicsLink* link, const ParamicsTurn
 {
     if (!next)
         return false;
-    const bool uTurn = next->from == link->to && next->to == link->from;
+    const bool continues = next->from == link->to;
+    const bool uTurn = continues && next->to == link->from;
     if (uTurn || link->barred || next->barred)
         return false;
-    return next->from == link->to && !turning.barred;
+    return continues && !turning.barred;
 }
 
 CVTurning* TurningBuilder::createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination,
                                          CVNode* node)
 {
-    auto* hostTurning =
-        dynamic_cast<CVTurning*>(CVSystem::getSystem().newObject(QStringLiteral("CVTurning"), model, -1, true));
+    // The type's factory makes a CVTurning.
+    auto* hostTurning = static_cast<CVTurning*>(CVSystem::getSystem().newObject(turningType, model));
     if (!hostTurning)
         return nullptr;
+    // The path is placed once the lanes are known, when the node lists
+    // the turning: placing it for the sections alone first (setSections)
+    // would be overwritten.
     hostTurning->setOrigin(origin);
     hostTurning->setDestination(destination);
-    hostTurning->setSections(origin, destination);
 
     // -1 stands for every lane of the section.
-    const CVColumn* lanesColumn = CVSection::nbLanesColumn();
     if (turning.originFromLane > -1 && turning.originToLane > -1)
         hostTurning->setOriginLanes(turning.originFromLane, turning.originToLane);
     else
-        hostTurning->setOriginLanes(0, origin->getDataValueInt(lanesColumn, CVContext::anyContext) - 1);
+        hostTurning->setOriginLanes(0, origin->getNbLanes() - 1);
     if (turning.destinationFromLane > -1 && turning.destinationToLane > -1)
         hostTurning->setDestinationLanes(turning.destinationFromLane, turning.destinationToLane);
     else
-        hostTurning->setDestinationLanes(0, destination->getDataValueInt(lanesColumn, CVContext::anyContext) - 1);
+        hostTurning->setDestinationLanes(0, destination->getNbLanes() - 1);
 
     hostTurning->setWarningIndicator(turning.warningIndicator);
     hostTurning->setNode(node);

@@ -6,6 +6,7 @@ class CVModel;
 class CVNode;
 class CVSection;
 class CVTurning;
+class CVType;
 
 // Builds the host turnings between the built sections at every built node,
 // from the links' turning records, and counts them on the link records.
@@ -21,6 +22,7 @@ private:
     CVTurning* createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination, CVNode* node);
 
     CVModel* model;
+    const CVType* turningType = nullptr;
     const ParamicsNodeMap& nodes;
     const ParamicsLinkMap& links;
 };

@@ -17,29 +17,67 @@
 #include <cvsection.h>
 #include <cvturning.h>
 
-#include <QHash>
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace {
 
-// Turnings sorted by ascending absolute angle, the node's order among equals.
-QVector<CVTurning*> byStraightness(QVector<CVTurning*> turnings, const QHash<CVTurning*, double>& angles)
+// The angles of a section's turnings, by their place in the list, each
+// worked out when first asked for: most sections need none of them. A
+// turning's angle depends on its sections' lines alone, which the repair
+// leaves as they are.
+class TurnAngles
 {
-    std::stable_sort(turnings.begin(), turnings.end(), [&angles](CVTurning* a, CVTurning* b) {
-        return std::fabs(angles.value(a)) < std::fabs(angles.value(b));
+public:
+    explicit TurnAngles(const QVector<CVTurning*>& turnings)
+        : turnings(turnings), angles(std::size_t(turnings.size())), known(std::size_t(turnings.size()), false)
+    {
+    }
+
+    double at(qsizetype index)
+    {
+        const auto i = std::size_t(index);
+        if (!known[i]) {
+            angles[i] = turnings[index]->calcAngleSections();
+            known[i] = true;
+        }
+        return angles[i];
+    }
+
+private:
+    const QVector<CVTurning*>& turnings;
+    std::vector<double> angles;
+    std::vector<bool> known;
+};
+
+// The first of the straightest turnings (smallest absolute angle), by a
+// stable sort as the node's order decides among equals.
+CVTurning* straightest(const QVector<CVTurning*>& turnings, TurnAngles& angles)
+{
+    std::vector<qsizetype> order(std::size_t(turnings.size()));
+    for (qsizetype i = 0; i < turnings.size(); ++i)
+        order[std::size_t(i)] = i;
+    std::stable_sort(order.begin(), order.end(), [&angles](qsizetype a, qsizetype b) {
+        return std::fabs(angles.at(a)) < std::fabs(angles.at(b));
     });
-    return turnings;
+    return turnings[order.front()];
 }
 
-QHash<CVTurning*, double> angleTable(const QVector<CVTurning*>& turnings)
+// How many of the turnings cover the lane with the lane range that
+// range(turning) gives: their origin lanes where they leave a section,
+// their destination lanes where they enter one.
+template <typename Range>
+int coveringTurnings(const QVector<CVTurning*>& turnings, int lane, Range range)
 {
-    QHash<CVTurning*, double> angles;
-    for (CVTurning* turning : turnings)
-        angles.insert(turning, turning->calcAngleSections());
-    return angles;
+    int count = 0;
+    for (const CVTurning* turning : turnings) {
+        const auto [from, to] = range(turning);
+        if (from <= lane && lane <= to)
+            ++count;
+    }
+    return count;
 }
 
 int clampLane(int lane, int first, int last)
@@ -63,18 +101,21 @@ void refresh(CVTurning* turning)
     turning->curve();
 }
 
-// Two turnings leaving one section whose lane ranges cross: the one that
-// turns more (the second on a tie) goes to the lane on the side it turns
-// to. Two turnings sharing one single lane are no conflict. True when one
-// was moved.
-bool resolveCrossing(CVTurning* t1, CVTurning* t2, const QHash<CVTurning*, double>& angles, int laneCount)
+// Two turnings leaving one section whose lane ranges cross (the first and
+// second of the list at those places): the one that turns more (the second
+// on a tie) goes to the lane on the side it turns to. Two turnings sharing
+// one single lane are no conflict. True when one was moved.
+bool resolveCrossing(const QVector<CVTurning*>& leaving, qsizetype first, qsizetype second, TurnAngles& angles,
+                     int laneCount)
 {
+    CVTurning* t1 = leaving[first];
+    CVTurning* t2 = leaving[second];
     const unsigned int from1 = unsigned(t1->getOriginFromLane()), to1 = unsigned(t1->getOriginToLane());
     const unsigned int from2 = unsigned(t2->getOriginFromLane()), to2 = unsigned(t2->getOriginToLane());
     const bool overlapping = from1 <= from2 && from2 <= to1;
     if (!overlapping || !(to1 - from2 + 1u > 1u || to2 - from1 + 1u > 1u))
         return false;
-    const double a1 = angles.value(t1), a2 = angles.value(t2);
+    const double a1 = angles.at(first), a2 = angles.at(second);
     CVTurning* moved = std::fabs(a2) < std::fabs(a1) ? t1 : t2;
     const double angle = moved == t1 ? a1 : a2;
     if (angle > 0.0)
@@ -123,8 +164,10 @@ void TurningRepair::fixOutTurnings(CVSection* section)
     if (!node)
         return;
     const int laneCount = sectionLaneCount(section);
+    // The node's turnings that leave the section: the repair changes their
+    // lanes, never which turnings they are.
     const QVector<CVTurning*> leaving = node->getFromTurnings(section);
-    const QHash<CVTurning*, double> angles = angleTable(leaving);
+    TurnAngles angles(leaving);
 
     // Crossing turnings: the one that turns more goes to the lane on the
     // side it turns to; every ordered pair is looked at in turn. A turning
@@ -133,31 +176,49 @@ void TurningRepair::fixOutTurnings(CVSection* section)
     // more or runs backwards, and a moved turning spans one lane for good:
     // so a one-lane first turning is paired with those others only, in the
     // same order, which gives every pair's outcome without all the pairs.
-    QVector<CVTurning*> notOneLane = leaving;
+    std::vector<qsizetype> notOneLane;
     bool movedSinceFiltered = true;
-    for (CVTurning* t1 : leaving) {
+    for (qsizetype first = 0; first < leaving.size(); ++first) {
+        const CVTurning* t1 = leaving[first];
         const unsigned int from1 = unsigned(t1->getOriginFromLane()), to1 = unsigned(t1->getOriginToLane());
         if (from1 > to1)
             continue;
         const bool oneLane = from1 == to1;
-        if (oneLane && std::exchange(movedSinceFiltered, false))
-            notOneLane.removeIf([](const CVTurning* t) { return t->getOriginFromLane() == t->getOriginToLane(); });
-        for (CVTurning* t2 : oneLane ? std::as_const(notOneLane) : leaving) {
-            if (t1 != t2 && resolveCrossing(t1, t2, angles, laneCount))
+        if (oneLane && std::exchange(movedSinceFiltered, false)) {
+            notOneLane.clear();
+            for (qsizetype i = 0; i < leaving.size(); ++i) {
+                if (leaving[i]->getOriginFromLane() != leaving[i]->getOriginToLane())
+                    notOneLane.push_back(i);
+            }
+        }
+        const auto pairWith = [&](qsizetype second) {
+            if (first != second && resolveCrossing(leaving, first, second, angles, laneCount))
                 movedSinceFiltered = true;
+        };
+        if (oneLane) {
+            for (const qsizetype second : std::as_const(notOneLane))
+                pairWith(second);
+        } else {
+            for (qsizetype second = 0; second < leaving.size(); ++second)
+                pairWith(second);
         }
     }
 
     // Unserved lanes go to the straightest leaving turning.
+    if (leaving.isEmpty())
+        return;
     const QPair<int, int> exitLanes = section->getExitLanes();
+    const auto originLanes = [](const CVTurning* turning) {
+        return std::pair(turning->getOriginFromLane(), turning->getOriginToLane());
+    };
     for (int lane = 0; lane < laneCount; ++lane) {
-        if (node->getNumberDestinationLinks(section, lane) != 0 || leaving.isEmpty())
+        if (coveringTurnings(leaving, lane, originLanes) != 0)
             continue;
-        CVTurning* straightest = byStraightness(leaving, angles).first();
-        int from = straightest->getOriginFromLane(), to = straightest->getOriginToLane();
+        CVTurning* widened = straightest(leaving, angles);
+        int from = widened->getOriginFromLane(), to = widened->getOriginToLane();
         widenToLane(from, to, lane, exitLanes.first, exitLanes.second);
-        straightest->setOriginLanes(from, to);
-        refresh(straightest);
+        widened->setOriginLanes(from, to);
+        refresh(widened);
     }
 }
 
@@ -168,15 +229,20 @@ void TurningRepair::fixInTurnings(CVSection* section)
         return;
     const int laneCount = sectionLaneCount(section);
     const QVector<CVTurning*> entering = node->getToTurnings(section);
+    if (entering.isEmpty())
+        return;
     const QPair<int, int> entryLanes = section->getEntryLanes();
-    const QHash<CVTurning*, double> angles = angleTable(entering);
+    TurnAngles angles(entering);
+    const auto destinationLanes = [](const CVTurning* turning) {
+        return std::pair(turning->getDestinationFromLane(), turning->getDestinationToLane());
+    };
     for (int lane = 0; lane < laneCount; ++lane) {
-        if (node->getNumberOriginLinks(section, lane) != 0 || entering.isEmpty())
+        if (coveringTurnings(entering, lane, destinationLanes) != 0)
             continue;
-        CVTurning* straightest = byStraightness(entering, angles).first();
-        int from = straightest->getDestinationFromLane(), to = straightest->getDestinationToLane();
+        CVTurning* widened = straightest(entering, angles);
+        int from = widened->getDestinationFromLane(), to = widened->getDestinationToLane();
         widenToLane(from, to, lane, entryLanes.first, entryLanes.second);
-        straightest->setDestinationLanes(from, to);
-        refresh(straightest);
+        widened->setDestinationLanes(from, to);
+        refresh(widened);
     }
 }

@@ -1,5 +1,6 @@
 #include "reader/linksreader.h"
 
+#include <cvmodel.h>
 #include <cvpoints.h>
 #include <cvsystem.h>
 
@@ -203,6 +204,7 @@ void TurningConfiguration::configure()
     QHash<const ParamicsNode*, QVector<Exit>> exitsByNode;
     exitsByNode.reserve(nodes.size());
     QVector<Section> sections;
+    const CVType* signalType = model ? model->getType(QStringLiteral("CVControlPlanSignal")) : nullptr;
     for (ParamicsLink* link : std::as_const(links)) {
         if (!link)
             continue;
@@ -222,7 +224,7 @@ void TurningConfiguration::configure()
             turning.destination = section.name;
             turning.warningIndicator = 0;
             if (model)
-                turning.signal = CVSystem::getSystem().newObject(QStringLiteral("CVControlPlanSignal"), model, -1, true);
+                turning.signal = CVSystem::getSystem().newObject(signalType, model);
             link->appendTurning(turning);
         }
     }

@@ -28,7 +28,11 @@ CVModel* CVSystem::createModel()
 
 CVObject* CVSystem::newObject(const QString& typeName, CVModel* model, int id, bool registerInCatalog)
 {
-    const CVType* type = CVRegistry::instance().type(typeName);
+    return newObject(CVRegistry::instance().type(typeName), model, id, registerInCatalog);
+}
+
+CVObject* CVSystem::newObject(const CVType* type, CVModel* model, int id, bool registerInCatalog)
+{
     if (!type || !model)
         return nullptr;
     CVObject* object = type->create(model);

@@ -10,6 +10,7 @@ class CVFolder;
 class CVModel;
 class CVObject;
 class CVTask;
+class CVType;
 class QWidget;
 
 // The one host system object: it makes objects by type name, folders and
@@ -26,6 +27,9 @@ public:
     // A new object of the named type with a new id (id -1) or the given id,
     // registered in the model's catalogue when asked. Null for an unknown type.
     CVObject* newObject(const QString& typeName, CVModel* model, int id = -1, bool registerInCatalog = true);
+    // The same for a type already looked up: builders that make many
+    // objects of one type look the type up once.
+    CVObject* newObject(const CVType* type, CVModel* model, int id = -1, bool registerInCatalog = true);
 
     // The folder of that name under parent, made when missing.
     CVFolder* createFolder(CVFolder* parent, const QString& name, bool userVisible = false, bool* created = nullptr);
