@@ -110,22 +110,22 @@ void LinksReader::readLinkHeader()
 {
     completeCurrent();
     current = nullptr;
-    const QString from = in->next().text();
-    const QString to = in->next().text();
-    ParamicsNode* start = nodes.value(from, nullptr);
-    ParamicsNode* end = nodes.value(to, nullptr);
+    // Each id is looked up as its word stands in the file; the link's
+    // texts share the nodes' ids, which are the same characters.
+    ParamicsNode* start = nodes.value(in->next().namePart(), nullptr);
+    ParamicsNode* end = nodes.value(in->next().namePart(), nullptr);
     if (!start || !end)
         return;
-    const QString name = ParamicsLink::linkName(from, to);
-    ParamicsLink* link = links.value(name, nullptr);
+    ParamicsLink* link = links.value(ParamicsName::link(start->id, end->id), nullptr);
     if (!link) {
         link = new ParamicsLink;
-        link->from = from;
-        link->to = to;
-        link->name = name;
+        link->from = start->id;
+        link->to = end->id;
+        link->name = ParamicsLink::linkName(start->id, end->id);
+        links.insert(link->name, link);
     }
-    start->appendOutLink(name);
-    end->appendInLink(name);
+    start->appendOutLink(link->name);
+    end->appendInLink(link->name);
     current = link;
 }
 
@@ -182,7 +182,8 @@ void LinksReader::finishRamp()
     --pendingRamps;
 }
 
-// A link without its own lane count takes its category's.
+// A link without its own lane count takes its category's. The link is in
+// the records from its header on.
 void LinksReader::completeCurrent()
 {
     if (!current)
@@ -191,7 +192,6 @@ void LinksReader::completeCurrent()
         if (const ParamicsCategory* category = categories.value(current->category, nullptr))
             current->lanes = category->lanes;
     }
-    ParamicsRecords::replace(links, current->name, current);
 }
 
 // Every link gets one turning per link leaving its end node, in the order

@@ -88,7 +88,7 @@ void NextLanesReader::read()
     while (in.notAtEnd()) {
         const ParamicsToken& token = in.current();
         if (token.is(K::Link))
-            link = links.value(in.next().text(), nullptr);
+            link = links.value(in.next().namePart(), nullptr);
         else if (token.is(K::Lane))
             lane = in.next().toInt();
         else if (token.is(K::Next))
@@ -116,7 +116,7 @@ void JunctionsReader::read()
     while (in.notAtEnd()) {
         const ParamicsToken& token = in.current();
         if (token.is(K::Junction))
-            link = links.value(in.next().text(), nullptr);
+            link = links.value(in.next().namePart(), nullptr);
         else if (token.is(K::Out))
             selectExit(in.next().toInt());
         else if (token.is(K::Lanes))

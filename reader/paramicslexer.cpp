@@ -303,6 +303,7 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
     token.form = plainDecimal(word, end, token);
     if (token.form != ParamicsToken::Form::Other) {
         token.kind = ParamicsToken::Numeric;
+        token.bytesAreLatin1 = true;  // digits, point and sign
         return;
     }
     if (length > 0 && mayBeNumber(*word) && !holdsNonNumberCharacter(word, end)) {
@@ -316,6 +317,7 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
 
     const std::string_view view(word, std::size_t(length));
     const bool ascii = std::all_of(word, end, [](char c) { return uchar(c) < 0x80; });
+    token.bytesAreLatin1 = token.bytesAreLatin1 || ascii;
     const KeywordIndex& index = keywordIndex();
     int best = -1;  // highest row that matched
     // Tests before the "#" row see the word as written.

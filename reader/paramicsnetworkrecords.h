@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reader/paramicsname.h"
 #include "reader/paramicsphase.h"
 #include "reader/paramicsrecordmap.h"
 
@@ -83,7 +84,8 @@ struct ParamicsLink
     // at the same distance as an earlier one goes after it.
     void insertRamp(const ParamicsRamp& ramp, const CVPoint& startPosition);
     // The turning into the named following link, or null.
-    ParamicsTurning* findTurning(const QString& destinationName);
+    ParamicsTurning* findTurning(const ParamicsName& destinationName);
+    ParamicsTurning* findTurning(const QString& destinationName) { return findTurning(ParamicsName(destinationName)); }
     void increaseInTurnings() { ++inTurnings; }
     void increaseOutTurnings() { ++outTurnings; }
 };

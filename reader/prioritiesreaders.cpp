@@ -39,8 +39,8 @@ void PrioritiesReader::readTo()
     toNode = in.next().text();
     if (!junction)
         return;
-    if (ParamicsLink* link = links.value(ParamicsLink::linkName(fromNode, junction->id), nullptr))
-        turning = link->findTurning(ParamicsLink::linkName(junction->id, toNode));
+    if (ParamicsLink* link = links.value(ParamicsName::link(fromNode, junction->id), nullptr))
+        turning = link->findTurning(ParamicsName::link(junction->id, toNode));
 }
 
 // The movement has green in the current phase; each one is listed once.
@@ -114,7 +114,7 @@ void QuadstonePrioritiesReader::readActions()
     const ParamicsToken& token = in.next();
     if (token.is(K::Signals))
         return;
-    junction = nodes.value(token.text(), nullptr);
+    junction = nodes.value(token.namePart(), nullptr);
     stored = true;  // the pending phase, if any, belongs to the previous junction
 }
 
@@ -165,12 +165,12 @@ void SiasPrioritiesReader::readActions()
     const ParamicsToken& token = in.next();
     if (token.is(K::Signals)) {
         skip(2);
-        junction = nodes.value(in.next().text(), nullptr);
+        junction = nodes.value(in.next().namePart(), nullptr);
         if (junction)
             stored = true;
         return;
     }
-    junction = nodes.value(token.text(), nullptr);
+    junction = nodes.value(token.namePart(), nullptr);
     stored = true;
 }
 
