@@ -59,6 +59,14 @@ void appendAngles(const CVPoint& p1, const CVPoint& p2, const QVector<Exit>& exi
 void LinksReader::read(ParamicsTokenStream& stream)
 {
     in = &stream;
+    // A link's line takes some twenty bytes or more: room for as many links
+    // as the file could hold, grown at least twofold so that the numbered
+    // files one after the other take few regrowths.
+    const auto expected = std::size_t(links.size()) + std::size_t(stream.fileSize() / 20);
+    if (expected > reserved) {
+        reserved = std::max(expected, 2 * reserved);
+        links.reserve(qsizetype(reserved));
+    }
     while (in->notAtEnd())
         readToken(in->current());
     completeCurrent();
@@ -118,7 +126,7 @@ void LinksReader::readLinkHeader()
         return;
     ParamicsLink* link = links.value(ParamicsName::link(start->id, end->id), nullptr);
     if (!link) {
-        link = new ParamicsLink;
+        link = links.make();
         link->from = start->id;
         link->to = end->id;
         link->name = ParamicsLink::linkName(start->id, end->id);

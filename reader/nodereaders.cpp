@@ -23,6 +23,8 @@ void includeDestinationLane(ParamicsTurning& turning, int lane)
 
 void NodesReader::read()
 {
+    // A node's line takes some forty bytes or more.
+    nodes.reserve(nodes.size() + qsizetype(in.fileSize() / 40));
     while (in.notAtEnd()) {
         if (in.current().is(K::Box))
             readBox();
@@ -51,7 +53,7 @@ void NodesReader::readBox()
 void NodesReader::readNode()
 {
     storePending();
-    pending = new ParamicsNode;
+    pending = nodes.make();
     pending->id = in.next().text();
     pending->toRedTime = toRedTime;
     in.next();

@@ -395,6 +395,7 @@ bool ParamicsLexer::openFile(const QString& path)
     }
     // Files are UTF-8 or, from older tools, Latin-1. A UTF-8 byte order
     // mark is no part of the text.
+    opened += source.bytes.size();
     source.utf8 = source.bytes.isValidUtf8();
     if (source.utf8 && source.bytes.startsWith("\xEF\xBB\xBF"))
         source.position = 3;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reader/paramicsname.h"
+#include "reader/paramicsrecordmemory.h"
 
 #include <QHashFunctions>
 #include <QList>
@@ -160,15 +161,27 @@ public:
         entries.reserve(std::size_t(count));
         if (4 * std::size_t(count) > 3 * table.size())
             growTable(std::size_t(count));
+        pool.reserve(std::size_t(count) - std::min(std::size_t(count), entries.size()));
     }
-    // Deletes every record, in the order the names came (which is the order
-    // the records were made in, and so in memory), and forgets the names.
+    // A new record, made in the records' own memory: it belongs to them
+    // whether or not it is stored under a name, is never deleted on its
+    // own, and is destroyed with them.
+    Record* make() { return pool.make(); }
+    // Deletes every record: those made elsewhere and stored here one by
+    // one, in the order their names came, and then those made here, in the
+    // order they were made; and forgets the names.
     void deleteAll()
     {
-        for (const Entry& entry : entries)
-            delete entry.record;
+        for (const Entry& entry : entries) {
+            if (!pool.owns(entry.record))
+                delete entry.record;
+        }
         clear();
+        pool.destroyAll();
     }
+    // Whether deleting the record is the records' own business (it was
+    // made here).
+    bool ownsMemoryOf(const Record* record) const { return pool.owns(record); }
 
     qsizetype size() const { return qsizetype(entries.size()); }
     bool isEmpty() const { return entries.empty(); }
@@ -239,7 +252,7 @@ private:
             return;
         if (table.empty())
             seed = std::uint64_t(QHashSeed::globalSeed());
-        table.assign(capacity, Slot());
+        table = std::vector<Slot, ParamicsMemory::Allocator<Slot>>(capacity);
         const std::size_t mask = capacity - 1;
         for (std::size_t e = 0; e < entries.size(); ++e) {
             const std::uint64_t hash = ParamicsName(entries[e].name).hash(seed);
@@ -289,8 +302,9 @@ private:
 
     static inline const Slot noSlot{};
 
-    std::vector<Entry> entries;  // in the order the names were first added
-    std::vector<Slot> table;     // a power of two of places, or none before the first name
+    std::vector<Entry, ParamicsMemory::Allocator<Entry>> entries;  // in the order the names were first added
+    std::vector<Slot, ParamicsMemory::Allocator<Slot>> table;  // a power of two of places, or none before the first name
+    ParamicsRecordPool<Record> pool;  // the records made here
     std::uint64_t seed = 0;
     std::uint64_t additions = 0;  // names added so far, for the debug check of walks
     mutable std::vector<const Entry*> byName;
@@ -314,7 +328,7 @@ template <typename Record>
 void replace(ParamicsNamedRecords<Record>& map, const QString& key, Record* record)
 {
     Record* previous = map.exchange(key, record);
-    if (previous && previous != record)
+    if (previous && previous != record && !map.ownsMemoryOf(previous))
         delete previous;
 }
 
