@@ -61,17 +61,18 @@ void DemandsReader::readRow(ParamicsDemand* current)
     if (current) {
         const int origin = token.toInt();
         row = &current->rows[zoneRenumbering.value(origin, origin)];
-        *row = ParamicsOdValues();
     }
     // A divisor of 0 gives infinite values (not-a-number for 0 itself),
-    // as dividing by it does.
+    // as dividing by it does. The values are gathered first, so that the
+    // row's storage is made once at its size.
     const double rowDivisor = divisor;
+    rowValues.clear();
     ParamicsReading::readNumberRun(*in, [&](const ParamicsToken& value) {
         if (row)
-            row->append(value.toDouble() / rowDivisor);
+            rowValues.push_back(value.toDouble() / rowDivisor);
     });
     if (row)
-        row->squeeze();
+        row->assign(rowValues.data(), qsizetype(rowValues.size()));
 }
 
 void MatrixReader::read()

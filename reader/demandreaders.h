@@ -6,6 +6,8 @@
 #include <QMap>
 #include <QVector>
 
+#include <vector>
+
 // Readers of the demands files and of the matrix file.
 
 // The demand matrices of one or more demands files, read one after the
@@ -34,6 +36,7 @@ private:
     int period = 0;
     double divisor = 1.0;
     bool stopped = false;
+    std::vector<double> rowValues;  // the row being read
 };
 
 // The whole-day matrices of the matrix file.

@@ -60,6 +60,14 @@ void appendAngles(const CVPoint& p1, const CVPoint& p2, const QVector<Exit>& exi
 void LinksReader::read(ParamicsTokenStream& stream)
 {
     in = &stream;
+    // A link's line takes some twenty bytes or more: room for as many links
+    // as the file could hold, grown at least twofold so that the numbered
+    // files one after the other take few regrowths.
+    const auto expected = std::size_t(links.size()) + std::size_t(stream.fileSize() / 20);
+    if (expected > reserved) {
+        reserved = std::max(expected, 2 * reserved);
+        links.reserve(qsizetype(reserved));
+    }
     while (in->notAtEnd())
         readToken(in->current());
     completeCurrent();
@@ -111,22 +119,22 @@ void LinksReader::readLinkHeader()
 {
     completeCurrent();
     current = nullptr;
-    const QString from = in->next().text();
-    const QString to = in->next().text();
-    ParamicsNode* start = nodes.value(from, nullptr);
-    ParamicsNode* end = nodes.value(to, nullptr);
+    // Each id is looked up as its word stands in the file; the link's
+    // texts share the nodes' ids, which are the same characters.
+    ParamicsNode* start = nodes.value(in->next().namePart(), nullptr);
+    ParamicsNode* end = nodes.value(in->next().namePart(), nullptr);
     if (!start || !end)
         return;
-    const QString name = ParamicsLink::linkName(from, to);
-    ParamicsLink* link = links.value(name, nullptr);
+    ParamicsLink* link = links.value(ParamicsName::link(start->id, end->id), nullptr);
     if (!link) {
-        link = new ParamicsLink;
-        link->from = from;
-        link->to = to;
-        link->name = name;
+        link = links.make();
+        link->from = start->id;
+        link->to = end->id;
+        link->name = ParamicsLink::linkName(start->id, end->id);
+        links.insert(link->name, link);
     }
-    start->appendOutLink(name);
-    end->appendInLink(name);
+    start->appendOutLink(link->name);
+    end->appendInLink(link->name);
     current = link;
 }
 
@@ -183,7 +191,8 @@ void LinksReader::finishRamp()
     --pendingRamps;
 }
 
-// A link without its own lane count takes its category's.
+// A link without its own lane count takes its category's. The link is in
+// the records from its header on.
 void LinksReader::completeCurrent()
 {
     if (!current)
@@ -192,7 +201,6 @@ void LinksReader::completeCurrent()
         if (const ParamicsCategory* category = categories.value(current->category, nullptr))
             current->lanes = category->lanes;
     }
-    ParamicsRecords::replace(links, current->name, current);
 }
 
 // Every link gets one turning per link leaving its end node, in the order

@@ -50,6 +50,7 @@ private:
     int pendingRamps = 0;
     ParamicsRamp ramp;
     bool rampStarted = false;
+    std::size_t reserved = 0;  // links made room for
 };
 
 // Gives every link one turning per link leaving its end node, in the order

@@ -23,6 +23,8 @@ void includeDestinationLane(ParamicsTurning& turning, int lane)
 
 void NodesReader::read()
 {
+    // A node's line takes some forty bytes or more.
+    nodes.reserve(nodes.size() + qsizetype(in.fileSize() / 40));
     while (in.notAtEnd()) {
         if (in.current().is(K::Box))
             readBox();
@@ -51,7 +53,7 @@ void NodesReader::readBox()
 void NodesReader::readNode()
 {
     storePending();
-    pending = new ParamicsNode;
+    pending = nodes.make();
     pending->id = in.next().text();
     pending->toRedTime = toRedTime;
     in.next();
@@ -88,7 +90,7 @@ void NextLanesReader::read()
     while (in.notAtEnd()) {
         const ParamicsToken& token = in.current();
         if (token.is(K::Link))
-            link = links.value(in.next().text(), nullptr);
+            link = links.value(in.next().namePart(), nullptr);
         else if (token.is(K::Lane))
             lane = in.next().toInt();
         else if (token.is(K::Next))
@@ -116,7 +118,7 @@ void JunctionsReader::read()
     while (in.notAtEnd()) {
         const ParamicsToken& token = in.current();
         if (token.is(K::Junction))
-            link = links.value(in.next().text(), nullptr);
+            link = links.value(in.next().namePart(), nullptr);
         else if (token.is(K::Out))
             selectExit(in.next().toInt());
         else if (token.is(K::Lanes))

@@ -23,7 +23,6 @@ public:
         : in(stream), nodes(nodes), boundingBox(boundingBox), unitFactor(unitFactor), toRedTime(toRedTime)
     {
     }
-    ~NodesReader() { delete pending; }
     NodesReader(const NodesReader&) = delete;
     NodesReader& operator=(const NodesReader&) = delete;
 
@@ -40,7 +39,7 @@ private:
     CVBBox& boundingBox;
     double& unitFactor;
     const float toRedTime;
-    ParamicsNode* pending = nullptr;
+    ParamicsNode* pending = nullptr;  // made in the nodes' memory, stored when the next node starts
 };
 
 // The next-lanes file: "link name", then per lane "lane n next v1 v2 ...",

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QLoggingCategory>
 #include <QStringDecoder>
 
@@ -14,6 +13,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -89,16 +89,47 @@ const KeywordRow keywordRows[] = {
 constexpr int rowCount = int(sizeof(keywordRows) / sizeof(keywordRows[0]));
 static_assert(rowCount == 88, "one row per keyword and the '#' row");
 
-// The exact forms, each with its row, so that a word costs one hash look-up
+// The exact forms, each with its row, so that a word costs one look-up
 // plus the few rules that are not exact equality. Every form is ASCII, so
 // only an ASCII word can equal one, whether the file is UTF-8 or Latin-1.
+// The forms sit in a small table found by their length and first and last
+// bytes, and a word is compared byte for byte only with the forms there.
 struct KeywordIndex
 {
-    QHash<QByteArrayView, int> exactRow;
+    struct Form
+    {
+        const char* text = nullptr;
+        int length = 0;
+        int row = -1;
+    };
+    static constexpr std::size_t Places = 512;  // a power of two, well above the number of forms
+    static constexpr qsizetype LongestForm = 10;
+    std::array<Form, Places> exact{};
     int hashRow = -1;
     int centroidRow = -1;
-    struct ContainsRule { std::string_view part; int row; };
+    struct ContainsRule { std::string_view part; int row; std::uint32_t letters; };
     std::array<ContainsRule, 3> containsRules;
+
+    static std::size_t place(const char* word, qsizetype length)
+    {
+        const auto first = std::size_t(uchar(word[0]));
+        const auto last = std::size_t(uchar(word[length - 1]));
+        return (first * 31 + last * 7 + std::size_t(length) * 101) & (Places - 1);
+    }
+
+    // The row of the exact form equal to the word, or -1.
+    int exactRow(const char* word, qsizetype length) const
+    {
+        if (length == 0 || length > LongestForm)
+            return -1;
+        for (std::size_t i = place(word, length);; i = (i + 1) & (Places - 1)) {
+            const Form& form = exact[i];
+            if (!form.text)
+                return -1;
+            if (form.length == length && std::memcmp(form.text, word, std::size_t(length)) == 0)
+                return form.row;
+        }
+    }
 
     KeywordIndex()
     {
@@ -108,15 +139,35 @@ struct KeywordIndex
             switch (r.rule) {
             case Rule::Exact:
                 for (const char* form : r.forms) {
-                    if (form)
-                        exactRow.insert(QByteArrayView(form), row);
+                    if (!form)
+                        continue;
+                    const auto length = qsizetype(std::strlen(form));
+                    Q_ASSERT(length <= LongestForm);
+                    std::size_t i = place(form, length);
+                    while (exact[i].text)
+                        i = (i + 1) & (Places - 1);
+                    exact[i] = Form{form, int(length), row};
                 }
                 break;
             case Rule::LowerCase: centroidRow = row; break;
-            case Rule::Contains: containsRules[containsCount++] = {r.forms[0], row}; break;
+            case Rule::Contains:
+                containsRules[containsCount++] = {r.forms[0], row, lettersOf(r.forms[0], std::strlen(r.forms[0]))};
+                break;
             case Rule::Hash: hashRow = row; break;
             }
         }
+    }
+
+    // One bit per lower-case ASCII letter the text holds: a word can only
+    // contain a part whose letters it all holds.
+    static std::uint32_t lettersOf(const char* text, std::size_t length)
+    {
+        std::uint32_t letters = 0;
+        for (std::size_t i = 0; i < length; ++i) {
+            if (text[i] >= 'a' && text[i] <= 'z')
+                letters |= 1u << (text[i] - 'a');
+        }
+        return letters;
     }
 };
 
@@ -195,32 +246,67 @@ bool mayBeNumber(char c)
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'n' || c == 'N' || c == 'i' || c == 'I';
 }
 
-// Printable ASCII characters that no number's text holds: anything but
-// digits, signs, the point, the group separator, the exponent and the
-// letters of "inf", "infinity" and "nan". A word holding one (a link name
-// such as "12:13") never converts, so it skips the conversion. Control
-// characters and non-ASCII bytes are left to the conversion to judge.
-struct NotInNumbers
+// What the lexer needs to know of a word's bytes, one table entry per byte
+// value and OR-ed over the word: the lower-case ASCII letters it holds (one
+// bit each, from bit 0 for 'a'), and three flags.
+enum WordTrait : std::uint32_t {
+    // A printable ASCII character that no number's text holds: anything
+    // but digits, signs, the point, the group separator, the exponent and
+    // the letters of "inf", "infinity" and "nan". A word holding one (a
+    // link name such as "12:13") never converts, so it skips the
+    // conversion. Control characters and non-ASCII bytes are left to the
+    // conversion to judge.
+    NotInNumbers = 1u << 26,
+    NonAscii = 1u << 27,
+    HoldsHash = 1u << 28,
+};
+
+struct WordTraits
 {
-    std::array<bool, 256> table{};
-    NotInNumbers()
+    std::array<std::uint32_t, 256> table{};
+    WordTraits()
     {
         for (int c = 0x21; c < 0x7F; ++c)
-            table[std::size_t(c)] = true;
+            table[std::size_t(c)] = NotInNumbers;
         for (const char* p = "0123456789+-.,eEiInNfFtTyYaA"; *p; ++p)
-            table[uchar(*p)] = false;
+            table[uchar(*p)] = 0;
+        for (int c = 'a'; c <= 'z'; ++c)
+            table[std::size_t(c)] |= 1u << (c - 'a');
+        for (int c = 0x80; c < 0x100; ++c)
+            table[std::size_t(c)] = NonAscii;
+        table[uchar('#')] |= HoldsHash;
     }
 };
 
-bool holdsNonNumberCharacter(const char* word, const char* end)
+std::uint32_t traitsOf(const char* word, const char* end)
 {
-    static const NotInNumbers notInNumbers;
-    for (const char* p = word; p != end; ++p) {
-        if (notInNumbers.table[uchar(*p)])
-            return true;
-    }
-    return false;
+    static const WordTraits traits;
+    std::uint32_t all = 0;
+    for (const char* p = word; p != end; ++p)
+        all |= traits.table[uchar(*p)];
+    return all;
 }
+
+// How nextWord sees a byte: part of a word, white space, a line end (which
+// also ends a comment), or a byte past ASCII, which may begin white space.
+enum class ByteClass : quint8 { Word, Space, LineEnd, High };
+
+struct ByteClasses
+{
+    std::array<ByteClass, 256> table{};
+    ByteClasses()
+    {
+        for (int c = 0x80; c < 0x100; ++c)
+            table[std::size_t(c)] = ByteClass::High;
+        for (int c = '\t'; c <= '\r'; ++c)
+            table[std::size_t(c)] = ByteClass::Space;
+        table[uchar(' ')] = ByteClass::Space;
+        table[uchar('\n')] = ByteClass::LineEnd;
+        table[uchar('\r')] = ByteClass::LineEnd;
+    }
+};
+
+const ByteClasses byteClasses;
 
 // Bytes of the white-space character at p, 0 when there is none there:
 // what QChar::isSpace says of the character the bytes decode to.
@@ -303,9 +389,11 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
     token.form = plainDecimal(word, end, token);
     if (token.form != ParamicsToken::Form::Other) {
         token.kind = ParamicsToken::Numeric;
+        token.bytesAreLatin1 = true;  // digits, point and sign
         return;
     }
-    if (length > 0 && mayBeNumber(*word) && !holdsNonNumberCharacter(word, end)) {
+    const std::uint32_t traits = traitsOf(word, end);
+    if (length > 0 && mayBeNumber(*word) && !(traits & NotInNumbers)) {
         bool isNumber = false;
         (void)token.text().toDouble(&isNumber);
         if (isNumber) {
@@ -315,29 +403,30 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
     }
 
     const std::string_view view(word, std::size_t(length));
-    const bool ascii = std::all_of(word, end, [](char c) { return uchar(c) < 0x80; });
+    const bool ascii = !(traits & NonAscii);
+    token.bytesAreLatin1 = token.bytesAreLatin1 || ascii;
     const KeywordIndex& index = keywordIndex();
     int best = -1;  // highest row that matched
     // Tests before the "#" row see the word as written.
-    const int exact = ascii ? index.exactRow.value(QByteArrayView(word, length), -1) : -1;
+    const int exact = ascii ? index.exactRow(word, length) : -1;
     if (exact >= 0 && exact < index.hashRow)
         best = exact;
     if (index.centroidRow > best && isCentroid(token, ascii))
         best = index.centroidRow;
     for (const auto& rule : index.containsRules) {
-        if (rule.row > best && view.find(rule.part) != std::string_view::npos)
+        if (rule.row > best && (traits & rule.letters) == rule.letters && view.find(rule.part) != std::string_view::npos)
             best = rule.row;
     }
     // The "#" test strips every "#"; the tests after it see the rest.
     int later = exact;
-    if (view.find('#') != std::string_view::npos) {
+    if (traits & HoldsHash) {
         token.setBytes(word, length, utf8, true);
         best = index.hashRow;
         later = -1;
         if (ascii) {
             std::string rest(view);
             rest.erase(std::remove(rest.begin(), rest.end(), '#'), rest.end());
-            later = index.exactRow.value(QByteArrayView(rest.data(), qsizetype(rest.size())), -1);
+            later = index.exactRow(rest.data(), qsizetype(rest.size()));
         }
     }
     if (later > index.hashRow)
@@ -393,6 +482,7 @@ bool ParamicsLexer::openFile(const QString& path)
     }
     // Files are UTF-8 or, from older tools, Latin-1. A UTF-8 byte order
     // mark is no part of the text.
+    opened += source.bytes.size();
     source.utf8 = source.bytes.isValidUtf8();
     if (source.utf8 && source.bytes.startsWith("\xEF\xBB\xBF"))
         source.position = 3;
@@ -405,21 +495,41 @@ bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length
     const char* const data = source.bytes.constData();
     const char* const end = data + source.bytes.size();
     const char* p = data + source.position;
+    const bool traced = lcParamicsLexer().isDebugEnabled();
+    const auto& classes = byteClasses.table;
     while (p != end) {
         // A comment ends with its line, whichever of LF, CRLF or CR ends it.
-        if (*p == '\n' || *p == '\r') {
+        const ByteClass c = classes[uchar(*p)];
+        if (c == ByteClass::LineEnd) {
             source.inComment = false;
             ++p;
             continue;
         }
-        if (const int space = spaceLength(p, end, source.utf8)) {
-            p += space;
+        if (c == ByteClass::Space) {
+            ++p;
+            continue;
+        }
+        if (c == ByteClass::High) {
+            if (const int space = spaceLength(p, end, source.utf8)) {
+                p += space;
+                continue;
+            }
+        }
+        // The rest of a comment's line holds no word to read (nor a line
+        // end inside a character): it is passed over at once, unless every
+        // word is traced.
+        if (source.inComment && !traced) {
+            while (p != end && *p != '\n' && *p != '\r')
+                ++p;
             continue;
         }
         const char* word = p;
-        while (p != end && spaceLength(p, end, source.utf8) == 0)
-            ++p;
-        if (lcParamicsLexer().isDebugEnabled()) {
+        for (++p; p != end; ++p) {
+            const ByteClass next = classes[uchar(*p)];
+            if (next != ByteClass::Word && (next != ByteClass::High || spaceLength(p, end, source.utf8) != 0))
+                break;
+        }
+        if (traced) {
             const QByteArray bytes(word, p - word);
             qCDebug(lcParamicsLexer) << (source.utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
         }

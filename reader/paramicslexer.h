@@ -34,6 +34,8 @@ public:
     // Takes the next word into token; at the end the token is left as it was.
     void nextToken(ParamicsToken& token);
     bool notAtEnd() const { return current < sources.size(); }
+    // Bytes of the files opened, for readers that size their records by it.
+    qint64 bytesOpened() const { return opened; }
 
     // Classification of one word, as nextToken does it.
     static void classify(const QString& word, ParamicsToken& token);
@@ -55,5 +57,6 @@ private:
 
     std::vector<Source> sources;  // each file opened, in order
     std::size_t current = 0;      // sources before it are used up, end marker included
+    qint64 opened = 0;
     CVModel* model = nullptr;
 };

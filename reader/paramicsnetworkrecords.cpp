@@ -1,5 +1,7 @@
 #include "reader/paramicsnetworkrecords.h"
 
+#include <utility>
+
 void ParamicsLink::insertRamp(const ParamicsRamp& ramp, const CVPoint& startPosition)
 {
     const double distance = ramp.position.distance2D(startPosition);
@@ -12,11 +14,14 @@ void ParamicsLink::insertRamp(const ParamicsRamp& ramp, const CVPoint& startPosi
     ramps.append(ramp);
 }
 
-ParamicsTurning* ParamicsLink::findTurning(const QString& destinationName)
+ParamicsTurning* ParamicsLink::findTurning(const ParamicsName& destinationName)
 {
-    for (ParamicsTurning& candidate : turnings) {
-        if (candidate.destination == destinationName)
-            return &candidate;
+    // Looked up through the const data: a turning found is changed in
+    // place, and the records never share their turnings.
+    const ParamicsTurning* const first = std::as_const(turnings).data();
+    for (qsizetype i = 0; i < turnings.size(); ++i) {
+        if (destinationName.equals(first[i].destination))
+            return &turnings[i];
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reader/paramicsname.h"
 #include "reader/paramicsphase.h"
 #include "reader/paramicsrecordmap.h"
 
@@ -73,7 +74,10 @@ struct ParamicsLink
     QVector<ParamicsRamp> ramps;
     QVector<ParamicsTurning> turnings;
 
-    static QString linkName(const QString& fromNode, const QString& toNode) { return fromNode + QLatin1Char(':') + toNode; }
+    static QString linkName(const QString& fromNode, const QString& toNode)
+    {
+        return ParamicsName::link(fromNode, toNode).toString();
+    }
 
     void appendTurning(const ParamicsTurning& turning) { turnings.append(turning); }
     ParamicsTurning& turning(int index) { return turnings[index]; }
@@ -83,7 +87,8 @@ struct ParamicsLink
     // at the same distance as an earlier one goes after it.
     void insertRamp(const ParamicsRamp& ramp, const CVPoint& startPosition);
     // The turning into the named following link, or null.
-    ParamicsTurning* findTurning(const QString& destinationName);
+    ParamicsTurning* findTurning(const ParamicsName& destinationName);
+    ParamicsTurning* findTurning(const QString& destinationName) { return findTurning(ParamicsName(destinationName)); }
     void increaseInTurnings() { ++inTurnings; }
     void increaseOutTurnings() { ++outTurnings; }
 };
@@ -105,10 +110,20 @@ struct ParamicsNode
     ParamicsNode* rampNode = nullptr;
     float toRedTime = 0.0f;
 
-    void appendInLink(const QString& name) { inLinks.append(Section{name, 0.0}); }
-    void appendOutLink(const QString& name) { outLinks.append(Section{name, 0.0}); }
+    void appendInLink(const QString& name) { appendSection(inLinks, name); }
+    void appendOutLink(const QString& name) { appendSection(outLinks, name); }
     void appendPriority(const ParamicsPhase& phase) { priorities.append(phase); }
     void increaseSectionCount() { ++sectionCount; }
+
+private:
+    // Most nodes have up to four links each way: room for four at once
+    // spares the list its first regrowths.
+    static void appendSection(QVector<Section>& sections, const QString& name)
+    {
+        if (sections.size() == sections.capacity())
+            sections.reserve(sections.size() < 4 ? 4 : 2 * sections.size());
+        sections.append(Section{name, 0.0});
+    }
 };
 
 // The records of nodes by id and of links by name ("from:to").

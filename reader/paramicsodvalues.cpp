@@ -62,3 +62,33 @@ QVector<double> ParamicsOdValues::toVector() const
         all[positions.at(i)] = values.at(i);
     return all;
 }
+
+void ParamicsOdValues::assign(const double* row, qsizetype rowSize)
+{
+    // The position at which appending would have switched to dense storage.
+    qsizetype nonZero = 0;
+    qsizetype switchedAt = -1;
+    for (qsizetype i = 0; i < rowSize; ++i) {
+        nonZero += isPlainZero(row[i]) ? 0 : 1;
+        if (i + 1 >= MinDenseSize && 2 * nonZero > i + 1) {
+            switchedAt = i;
+            break;
+        }
+    }
+    count = rowSize;
+    dense = switchedAt >= 0;
+    values = QVector<double>();
+    positions = QVector<qsizetype>();
+    if (dense) {
+        values = QVector<double>(row, row + rowSize);
+        return;
+    }
+    values.reserve(nonZero);
+    positions.reserve(nonZero);
+    for (qsizetype i = 0; i < rowSize; ++i) {
+        if (!isPlainZero(row[i])) {
+            positions.append(i);
+            values.append(row[i]);
+        }
+    }
+}

@@ -14,6 +14,10 @@ class ParamicsOdValues
 {
 public:
     void append(double value);
+    // Replaces the values with a whole row read at once, stored exactly as
+    // appending them one by one and then squeezing would store them, but
+    // without regrowing the storage on the way.
+    void assign(const double* row, qsizetype rowSize);
     // Gives back the room kept for further values, once no more will come.
     void squeeze()
     {

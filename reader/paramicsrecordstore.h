@@ -27,8 +27,10 @@ struct ParamicsRecordStore
         qDeleteAll(zones);
         qDeleteAll(categories);
         qDeleteAll(centres);
-        qDeleteAll(nodes);
-        qDeleteAll(links);
+        // In the order they were read: walking them in name order would hop
+        // through memory.
+        nodes.deleteAll();
+        links.deleteAll();
         qDeleteAll(demands);
         qDeleteAll(matrixEntries);
         qDeleteAll(profiles);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reader/paramicsname.h"
+
 #include <QString>
 
 // One word of a Paramics file, classified. The keyword kinds are listed in
@@ -49,6 +51,15 @@ struct ParamicsToken
             decode();
         return decoded;
     }
+    // The word as a name to look up: its bytes where they are its
+    // characters (so that it need not be decoded), its text otherwise.
+    // Valid until the next token is taken.
+    ParamicsNamePart namePart() const
+    {
+        if (pending && bytesAreLatin1 && !hashesStripped)
+            return ParamicsNamePart(bytes, size);
+        return ParamicsNamePart(text());
+    }
     void setText(const QString& word)
     {
         decoded = word;
@@ -73,6 +84,7 @@ private:
         bytes = word;
         size = length;
         bytesAreUtf8 = utf8;
+        bytesAreLatin1 = !utf8;
         hashesStripped = stripHashes;
         pending = true;
     }
@@ -82,6 +94,7 @@ private:
     const char* bytes = nullptr;
     qsizetype size = 0;
     bool bytesAreUtf8 = true;
+    bool bytesAreLatin1 = false;  // each byte is one character: a Latin-1 file's, or an ASCII word
     bool hashesStripped = false;
     mutable bool pending = false;
 };

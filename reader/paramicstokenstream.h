@@ -17,6 +17,8 @@ public:
     }
 
     bool isOpen() const { return opened; }
+    // The file's size in bytes (0 when it could not be opened).
+    qint64 fileSize() const { return lexer.bytesOpened(); }
     // True while the current token is a word of the file, not the end marker.
     bool notAtEnd() const { return lexer.notAtEnd(); }
     const ParamicsToken& current() const { return token; }

@@ -6,6 +6,21 @@ namespace {
 
 using K = ParamicsToken;
 
+// Copies the word's characters into text, in text's own buffer while no
+// movement shares it: the node names of a movement change with every line.
+void assignWord(QString& text, const ParamicsToken& token)
+{
+    const ParamicsNamePart part = token.namePart();
+    if (!part.latin1) {
+        text = token.text();
+        return;
+    }
+    text.resize(part.size);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (qsizetype i = 0; i < part.size; ++i)
+        out[i] = part.at(i);
+}
+
 }  // namespace
 
 // Copies the pending phase onto the junction, once: a phase stored
@@ -31,16 +46,16 @@ void PrioritiesReader::startPhase(double duration)
 // "from a" and "to b"; the turning changes only when the link a:J exists.
 void PrioritiesReader::readFrom()
 {
-    fromNode = in.next().text();
+    assignWord(fromNode, in.next());
 }
 
 void PrioritiesReader::readTo()
 {
-    toNode = in.next().text();
+    assignWord(toNode, in.next());
     if (!junction)
         return;
-    if (ParamicsLink* link = links.value(ParamicsLink::linkName(fromNode, junction->id), nullptr))
-        turning = link->findTurning(ParamicsLink::linkName(junction->id, toNode));
+    if (ParamicsLink* link = links.value(ParamicsName::link(fromNode, junction->id), nullptr))
+        turning = link->findTurning(ParamicsName::link(junction->id, toNode));
 }
 
 // The movement has green in the current phase; each one is listed once.
@@ -114,7 +129,7 @@ void QuadstonePrioritiesReader::readActions()
     const ParamicsToken& token = in.next();
     if (token.is(K::Signals))
         return;
-    junction = nodes.value(token.text(), nullptr);
+    junction = nodes.value(token.namePart(), nullptr);
     stored = true;  // the pending phase, if any, belongs to the previous junction
 }
 
@@ -165,12 +180,12 @@ void SiasPrioritiesReader::readActions()
     const ParamicsToken& token = in.next();
     if (token.is(K::Signals)) {
         skip(2);
-        junction = nodes.value(in.next().text(), nullptr);
+        junction = nodes.value(in.next().namePart(), nullptr);
         if (junction)
             stored = true;
         return;
     }
-    junction = nodes.value(token.text(), nullptr);
+    junction = nodes.value(token.namePart(), nullptr);
     stored = true;
 }
 

@@ -20,6 +20,8 @@ private slots:
     void matrixHeaders_data();
     void matrixHeaders();
     void odValuesKeepEveryValue();
+    void odValuesAssignedAsAppended_data();
+    void odValuesAssignedAsAppended();
 };
 
 namespace {
@@ -198,6 +200,57 @@ void DemandReadersTest::odValuesKeepEveryValue()
                  qPrintable(QString::number(i)));
     }
     QCOMPARE(values.at(3000), 0.0);
+}
+
+// A row given whole is stored as appending its values one by one stores
+// it: the same values, and the same storage (sparse or plain), also when
+// the row turns plain exactly at the smallest size that may.
+void DemandReadersTest::odValuesAssignedAsAppended_data()
+{
+    QTest::addColumn<QVector<double>>("row");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    auto pattern = [](int size, auto value) {
+        QVector<double> row;
+        for (int i = 0; i < size; ++i)
+            row << value(i);
+        return row;
+    };
+    QTest::newRow("empty") << QVector<double>{};
+    QTest::newRow("zeros only") << pattern(200, [](int) { return 0.0; });
+    QTest::newRow("short and full stays sparse") << pattern(63, [](int i) { return i + 1.0; });
+    QTest::newRow("turns plain at 64") << pattern(100, [](int i) { return i < 33 ? 2.0 : 0.0; });
+    QTest::newRow("one short of turning plain") << pattern(100, [](int i) { return i < 32 ? 2.0 : 0.0; });
+    QTest::newRow("plain early, zeros later") << pattern(3000, [](int i) { return i < 100 ? 1.5 : 0.0; });
+    QTest::newRow("sparse, then plain late")
+        << pattern(3000, [](int i) { return (i < 1000 ? i % 20 == 0 : i % 10 != 0) ? i * 0.5 : 0.0; });
+    QTest::newRow("negative zero and not-a-number count as values")
+        << pattern(200, [nan](int i) { return i % 2 ? -0.0 : i % 3 ? nan : 0.0; });
+}
+
+void DemandReadersTest::odValuesAssignedAsAppended()
+{
+    QFETCH(QVector<double>, row);
+    ParamicsOdValues appended;
+    for (double v : row)
+        appended.append(v);
+    appended.squeeze();
+    ParamicsOdValues assigned;
+    assigned.append(7.0);  // replaced whole
+    assigned.assign(row.constData(), row.size());
+
+    QCOMPARE(assigned.size(), row.size());
+    QCOMPARE(assigned.storageBytes(), appended.storageBytes());
+    for (qsizetype i = 0; i <= row.size(); ++i) {
+        const double want = appended.at(i);
+        const double got = assigned.at(i);
+        QVERIFY2(std::isnan(want) ? std::isnan(got) : got == want && std::signbit(got) == std::signbit(want),
+                 qPrintable(QString::number(i)));
+    }
+    QList<qsizetype> visitedAppended;
+    QList<qsizetype> visitedAssigned;
+    appended.forEachNonZero(0, row.size(), [&](qsizetype i, double) { visitedAppended << i; });
+    assigned.forEachNonZero(0, row.size(), [&](qsizetype i, double) { visitedAssigned << i; });
+    QCOMPARE(visitedAssigned, visitedAppended);
 }
 
 QTEST_GUILESS_MAIN(DemandReadersTest)

@@ -73,6 +73,50 @@ private slots:
         QCOMPARE(link->barred, barred);
     }
 
+    // Node ids are found as the link lines write them, whatever the file's
+    // encoding; the link's texts are the nodes' ids and the link is one
+    // record however often its line comes.
+    void linkBetweenNodesNamedAnyWay_data()
+    {
+        QTest::addColumn<QByteArray>("from");  // as written in both files
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("name");
+
+        QTest::newRow("numbers") << QByteArray("10") << QByteArray("200") << "10:200";
+        QTest::newRow("letters and digits") << QByteArray("N1a") << QByteArray("n1A") << "N1a:n1A";
+        QTest::newRow("UTF-8 past ASCII") << QByteArray("caf\xc3\xa9") << QByteArray("\xc3\xa9") << QString::fromUtf8("caf\xc3\xa9:\xc3\xa9");
+        QTest::newRow("Latin-1 file") << QByteArray("caf\xe9") << QByteArray("\xff") << QString::fromLatin1("caf\xe9:\xff");
+        QTest::newRow("hashes stripped") << QByteArray("#7") << QByteArray("8#") << "7:8";
+        QTest::newRow("colons inside ids") << QByteArray("a:b") << QByteArray("c") << "a:b:c";
+    }
+
+    void linkBetweenNodesNamedAnyWay()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, name);
+        ReaderFixture f;
+        readNetwork(f, "node " + from + " at 0 m, 0 m, 0 m junction\nnode " + to + " at 100 m, 0 m, 0 m junction\n",
+                    "link " + from + " " + to + " lanes 2\nlink " + to + " " + from + "\nlink " + from + " " + to +
+                        " speed 50 kph\n");
+        QCOMPARE(f.links.size(), 2);
+        const ParamicsLink* link = f.links.value(name);
+        QVERIFY(link);
+        const ParamicsNode* start = f.nodes.value(link->from);
+        const ParamicsNode* end = f.nodes.value(link->to);
+        QVERIFY(start && end && start != end);
+        QCOMPARE(link->name, name);
+        QCOMPARE(link->from + QLatin1Char(':') + link->to, name);
+        QCOMPARE(link->lanes, 2);
+        QCOMPARE(link->speed, 50.0);
+        // The link line read twice is listed twice at each of its nodes,
+        // as every line is.
+        QCOMPARE(start->outLinks.size(), 2);
+        QCOMPARE(start->outLinks.at(0).name, name);
+        QCOMPARE(end->inLinks.at(1).name, name);
+        QCOMPARE(start->inLinks.size(), 1);
+    }
+
     void linksAcrossNumberedFiles()
     {
         ReaderFixture f;

@@ -20,6 +20,14 @@ struct Tagged
 };
 int Tagged::deleted = 0;
 
+struct Counted
+{
+    Counted() { ++made; }
+    ~Counted() { ++destroyed; }
+    static inline int made = 0;
+    static inline int destroyed = 0;
+};
+
 }  // namespace
 
 class TestNamedRecords : public QObject
@@ -31,6 +39,9 @@ private slots:
     void replaceKeepsOrderAndLookUpsInStep();
     void walksInTheOrderOfAnOrderedMap_data();
     void walksInTheOrderOfAnOrderedMap();
+    void namesFoundInEveryForm_data();
+    void namesFoundInEveryForm();
+    void recordsMadeHereAreDestroyedOnce();
 };
 
 void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep_data()
@@ -123,6 +134,79 @@ void TestNamedRecords::walksInTheOrderOfAnOrderedMap()
         }
         QCOMPARE(walked, expected.values());
     }
+}
+
+// A name is found from its text, from its Latin-1 bytes and, split at any
+// of its colons, as a link's two node ids; names that differ are not.
+void TestNamedRecords::namesFoundInEveryForm_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("others");  // stored too, never found for name
+
+    QTest::newRow("link name") << "12:13" << QStringList{"12:1", "12:133", "1:213", "13:12", "12", "13"};
+    QTest::newRow("colons in ids") << "a:b:c" << QStringList{"a:bc", "ab:c", "a:b", "b:c", "a:b:c:"};
+    QTest::newRow("past ASCII") << QString::fromLatin1("caf\xe9:\xff") << QStringList{"cafe:y", QString::fromLatin1("caf\xe9")};
+    QTest::newRow("past Latin-1") << QString::fromUtf8("\xe2\x82\xac:1") << QStringList{"\xac:1", ":1"};
+    QTest::newRow("empty") << "" << QStringList{":", " "};
+}
+
+void TestNamedRecords::namesFoundInEveryForm()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, others);
+    ParamicsNamedRecords<int> records;
+    std::vector<std::unique_ptr<int>> tags;
+    for (int i = 0; i < others.size(); ++i) {
+        tags.push_back(std::make_unique<int>(i + 1));
+        records.insert(others.at(i), tags.back().get());
+    }
+    int found = 0;
+    records.insert(name, &found);
+
+    QCOMPARE(records.value(name), &found);
+    QCOMPARE(records.value(ParamicsName(QStringView(name))), &found);
+    const QByteArray latin1 = name.toLatin1();
+    if (QString::fromLatin1(latin1) == name)
+        QCOMPARE(records.value(ParamicsName(ParamicsNamePart(latin1.constData(), latin1.size()))), &found);
+    int splits = 0;
+    for (qsizetype colon = name.indexOf(u':'); colon >= 0; colon = name.indexOf(u':', colon + 1), ++splits) {
+        const QString from = name.left(colon);
+        const QByteArray to = name.mid(colon + 1).toLatin1();
+        const ParamicsName link = QString::fromLatin1(to) == name.mid(colon + 1)
+                                      ? ParamicsName::link(from, ParamicsNamePart(to.constData(), to.size()))
+                                      : ParamicsName::link(from, QStringView(name).mid(colon + 1));
+        QCOMPARE(link.toString(), name);
+        QCOMPARE(records.value(link), &found);
+    }
+    QCOMPARE(splits, name.count(u':'));
+    for (int i = 0; i < others.size(); ++i)
+        QCOMPARE(*records.value(others.at(i)), i + 1);
+    QCOMPARE(records.value(name + u'x'), nullptr);
+}
+
+// Records made in the records' own memory are theirs: replacing one keeps
+// it until the end, and deleting all destroys each record exactly once,
+// those made elsewhere too.
+void TestNamedRecords::recordsMadeHereAreDestroyedOnce()
+{
+    {
+        ParamicsNamedRecords<Counted> records;
+        records.reserve(3);
+        for (int i = 0; i < 200; ++i)  // past the first block
+            ParamicsRecords::replace(records, QString::number(i % 150), records.make());
+        Counted* unstored = records.make();
+        QVERIFY(records.ownsMemoryOf(unstored));
+        ParamicsRecords::replace(records, QStringLiteral("outside"), new Counted);
+        QVERIFY(!records.ownsMemoryOf(records.value(QStringLiteral("outside"))));
+        QCOMPARE(Counted::made, 202);
+        QCOMPARE(Counted::destroyed, 0);
+        QCOMPARE(records.size(), 151);
+        records.deleteAll();
+        QCOMPARE(Counted::destroyed, 202);
+        QVERIFY(records.isEmpty());
+        records.make();
+    }
+    QCOMPARE(Counted::destroyed, 203);
 }
 
 QTEST_GUILESS_MAIN(TestNamedRecords)
