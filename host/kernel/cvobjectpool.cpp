@@ -30,12 +30,13 @@ struct FreeBlock
     FreeBlock* next;
 };
 
-// Chunks are cut one after the other from large regions of address space
-// that the kernel is asked to back with huge pages. An import touches tens
-// of megabytes of new objects; in small pages each first touch of 4 KiB is
-// a page fault, and on a virtual machine a fault costs as much as building
-// several objects. Only the pages touched take memory, so a region is
-// large, and the size classes share its huge pages.
+// Chunks are cut one after the other from large regions of address space,
+// aligned to 2 MiB; only the pages touched take memory, so a region is
+// large and the size classes share it. The regions are deliberately not
+// advised onto huge pages: that made the network phase of a regional
+// import a third faster on the development machine, but the OD matrices
+// built right after it then came out slower by as much, and the phases no
+// longer grew in proportion to the network.
 constexpr std::size_t HugePageBytes = std::size_t(2) << 20;
 constexpr std::size_t RegionBytes = std::size_t(32) << 20;
 
@@ -82,8 +83,8 @@ std::size_t classIndex(std::size_t size)
     return (size + Granule - 1) / Granule - 1;
 }
 
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-// A new region, aligned to huge pages; false when the system has no
+#if defined(__linux__)
+// A new region, aligned to 2 MiB; false when the system has no
 // address space to give.
 bool mapRegion(Region& region)
 {
@@ -100,8 +101,6 @@ bool mapRegion(Region& region)
     char* const alignedEnd = aligned + RegionBytes;
     if (alignedEnd != first + mapped)
         munmap(alignedEnd, std::size_t(first + mapped - alignedEnd));
-    // Only advice: without huge pages the region works in small pages.
-    madvise(aligned, RegionBytes, MADV_HUGEPAGE);
     region.unused = aligned;
     region.end = alignedEnd;
     return true;
