@@ -13,6 +13,20 @@
 namespace CVLargeBlocks {
 CRVKERNEL_EXPORT void* allocate(std::size_t bytes);
 CRVKERNEL_EXPORT void release(void* block, std::size_t bytes) noexcept;
+
+// What map() asks the system for: large pages where it allows them, or
+// ordinary pages (also for memory that other large pages would crowd out).
+enum class Pages { Large, Small };
+
+// A block of at least the given size straight from the system, zeroed and
+// aligned to a large page (2 MiB); null when the system gives none (or on
+// systems without such mappings). Give it back with unmap() and the same
+// size. The pieces of memory the host and the readers keep apart from the
+// heap all come from here.
+CRVKERNEL_EXPORT void* map(std::size_t bytes, Pages pages);
+CRVKERNEL_EXPORT void unmap(void* block, std::size_t bytes) noexcept;
+// The size map() really maps for a block of the given size.
+CRVKERNEL_EXPORT std::size_t mappedSize(std::size_t bytes);
 }  // namespace CVLargeBlocks
 
 template <class T>

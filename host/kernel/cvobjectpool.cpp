@@ -1,5 +1,7 @@
 #include "cvobjectpool.h"
 
+#include "cvlargeblocks.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
@@ -37,7 +39,6 @@ struct FreeBlock
 // import a third faster on the development machine, but the OD matrices
 // built right after it then came out slower by as much, and the phases no
 // longer grew in proportion to the network.
-constexpr std::size_t HugePageBytes = std::size_t(2) << 20;
 constexpr std::size_t RegionBytes = std::size_t(32) << 20;
 
 struct Region
@@ -83,34 +84,16 @@ std::size_t classIndex(std::size_t size)
     return (size + Granule - 1) / Granule - 1;
 }
 
-#if defined(__linux__)
-// A new region, aligned to 2 MiB; false when the system has no
-// address space to give.
+// A new region; false when the system has no address space to give.
 bool mapRegion(Region& region)
 {
-    const std::size_t mapped = RegionBytes + HugePageBytes;
-    void* start = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (start == MAP_FAILED)
+    auto* start = static_cast<char*>(CVLargeBlocks::map(RegionBytes, CVLargeBlocks::Pages::Small));
+    if (!start)
         return false;
-    auto* first = static_cast<char*>(start);
-    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(first);
-    auto* aligned = first + ((HugePageBytes - address % HugePageBytes) % HugePageBytes);
-    // The unaligned ends go back at once.
-    if (aligned != first)
-        munmap(first, std::size_t(aligned - first));
-    char* const alignedEnd = aligned + RegionBytes;
-    if (alignedEnd != first + mapped)
-        munmap(alignedEnd, std::size_t(first + mapped - alignedEnd));
-    region.unused = aligned;
-    region.end = alignedEnd;
+    region.unused = start;
+    region.end = start + RegionBytes;
     return true;
 }
-#else
-bool mapRegion(Region&)
-{
-    return false;
-}
-#endif
 
 // Asks the kernel to back a new chunk at once: one call instead of a page
 // fault on the first touch of each of its sixteen pages, which is several
