@@ -1002,6 +1002,19 @@ bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadC
     return true;
 }
 
+// Opens a model file for reading; what is wrong with it, or nothing.
+QString openModelFile(const QString& path, MappedFile& file)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("no such file");
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    if (!file.open())
+        return QStringLiteral("cannot be read");
+    return QString();
+}
+
 }  // namespace
 
 std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* errorText)
@@ -1011,14 +1024,9 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
             *errorText = located(path, line, problem);
         return nullptr;
     };
-    const QFileInfo info(path);
-    if (!info.exists())
-        return failWith(0, QStringLiteral("no such file"));
-    if (!info.isFile())
-        return failWith(0, QStringLiteral("not a regular file"));
     MappedFile file(path);
-    if (!file.open())
-        return failWith(0, QStringLiteral("cannot be read"));
+    if (const QString problem = openModelFile(path, file); !problem.isEmpty())
+        return failWith(0, problem);
 
     rapidjson::MemoryStream stream(file.data(), file.size());
     ModelFileHandler handler(file, stream);
@@ -1043,14 +1051,9 @@ bool CVModelReader::checkSyntax(const QString& path, QString* errorText)
             *errorText = located(path, line, problem);
         return false;
     };
-    const QFileInfo info(path);
-    if (!info.exists())
-        return failWith(0, QStringLiteral("no such file"));
-    if (!info.isFile())
-        return failWith(0, QStringLiteral("not a regular file"));
     MappedFile file(path);
-    if (!file.open())
-        return failWith(0, QStringLiteral("cannot be read"));
+    if (const QString problem = openModelFile(path, file); !problem.isEmpty())
+        return failWith(0, problem);
     rapidjson::MemoryStream stream(file.data(), file.size());
     SyntaxChecker checker(file, stream);
     QString problem;
