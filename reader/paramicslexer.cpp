@@ -94,6 +94,52 @@ static_assert(rowCount == 88, "one row per keyword and the '#' row");
 // only an ASCII word can equal one, whether the file is UTF-8 or Latin-1.
 // The forms sit in a small table found by their length and first and last
 // bytes, and a word is compared byte for byte only with the forms there.
+// The first 16 bytes of a word of at most 16, zero-padded, as two 64-bit
+// words: two words of the same length are equal when these are.
+struct Chunks
+{
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+
+    bool operator==(const Chunks& other) const { return low == other.low && high == other.high; }
+
+    static Chunks copied(const char* word, qsizetype length)
+    {
+        char padded[16] = {};
+        for (qsizetype i = 0; i < length && i < 16; ++i)
+            padded[i] = word[i];
+        Chunks chunks;
+        std::memcpy(&chunks.low, padded, 8);
+        std::memcpy(&chunks.high, padded + 8, 8);
+        return chunks;
+    }
+    // The same from 16 readable bytes, keeping the word's own.
+    static Chunks ahead(const char* word, qsizetype length)
+    {
+        Chunks chunks;
+        std::memcpy(&chunks.low, word, 8);
+        std::memcpy(&chunks.high, word + 8, 8);
+        chunks.low &= firstBytes(length);
+        chunks.high &= firstBytes(length - 8);
+        return chunks;
+    }
+    // A mask keeping the first n bytes (none below 1, all from 8) of a
+    // 64-bit word loaded from memory.
+    static std::uint64_t firstBytes(qsizetype n)
+    {
+        if (n <= 0)
+            return 0;
+        if (n >= 8)
+            return ~std::uint64_t(0);
+        const std::uint64_t ones = (std::uint64_t(1) << (8 * n)) - 1;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        return ones;
+#else
+        return ones << (8 * (8 - n));
+#endif
+    }
+};
+
 struct KeywordIndex
 {
     struct Form
@@ -101,6 +147,7 @@ struct KeywordIndex
         const char* text = nullptr;
         int length = 0;
         int row = -1;
+        Chunks chunks;  // the text, zero-padded to 16 bytes
     };
     static constexpr std::size_t Places = 512;  // a power of two, well above the number of forms
     static constexpr qsizetype LongestForm = 10;
@@ -117,16 +164,19 @@ struct KeywordIndex
         return (first * 31 + last * 7 + std::size_t(length) * 101) & (Places - 1);
     }
 
-    // The row of the exact form equal to the word, or -1.
-    int exactRow(const char* word, qsizetype length) const
+    // The row of the exact form equal to the word, or -1. With readAhead
+    // the 16 bytes from the word's start may be read (they lie within the
+    // file), which spares copying the word byte by byte.
+    int exactRow(const char* word, qsizetype length, bool readAhead = false) const
     {
         if (length == 0 || length > LongestForm)
             return -1;
+        const Chunks chunks = readAhead ? Chunks::ahead(word, length) : Chunks::copied(word, length);
         for (std::size_t i = place(word, length);; i = (i + 1) & (Places - 1)) {
             const Form& form = exact[i];
             if (!form.text)
                 return -1;
-            if (form.length == length && std::memcmp(form.text, word, std::size_t(length)) == 0)
+            if (form.length == length && form.chunks == chunks)
                 return form.row;
         }
     }
@@ -146,7 +196,7 @@ struct KeywordIndex
                     std::size_t i = place(form, length);
                     while (exact[i].text)
                         i = (i + 1) & (Places - 1);
-                    exact[i] = Form{form, int(length), row};
+                    exact[i] = Form{form, int(length), row, Chunks::copied(form, length)};
                 }
                 break;
             case Rule::LowerCase: centroidRow = row; break;
@@ -246,9 +296,12 @@ bool mayBeNumber(char c)
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'n' || c == 'N' || c == 'i' || c == 'I';
 }
 
-// What the lexer needs to know of a word's bytes, one table entry per byte
-// value and OR-ed over the word: the lower-case ASCII letters it holds (one
-// bit each, from bit 0 for 'a'), and three flags.
+// What the lexer needs to know of a byte, one table entry per byte value:
+// how nextWord sees it (part of a word, white space, a line end, which also
+// ends a comment, or a byte past ASCII, which may begin white space), and
+// the traits that classifying a word needs, OR-ed over the word's bytes
+// while it is split off: the lower-case ASCII letters it holds (one bit
+// each, from bit 0 for 'a') and four flags.
 enum WordTrait : std::uint32_t {
     // A printable ASCII character that no number's text holds: anything
     // but digits, signs, the point, the group separator, the exponent and
@@ -259,54 +312,49 @@ enum WordTrait : std::uint32_t {
     NotInNumbers = 1u << 26,
     NonAscii = 1u << 27,
     HoldsHash = 1u << 28,
+    // Anything but digits, signs and the point: a word holding one is no
+    // plain decimal.
+    NotInDecimals = 1u << 29,
+    TraitBits = (1u << 30) - 1,
 };
 
-struct WordTraits
+enum ByteClass : std::uint32_t { Word = 0, Space = 1u << 30, LineEnd = 2u << 30, High = 3u << 30, ClassBits = 3u << 30 };
+
+struct ByteTable
 {
     std::array<std::uint32_t, 256> table{};
-    WordTraits()
+    ByteTable()
     {
-        for (int c = 0x21; c < 0x7F; ++c)
-            table[std::size_t(c)] = NotInNumbers;
-        for (const char* p = "0123456789+-.,eEiInNfFtTyYaA"; *p; ++p)
+        for (int c = 0; c < 0x100; ++c)
+            table[std::size_t(c)] = NotInDecimals;
+        for (const char* p = "0123456789+-."; *p; ++p)
             table[uchar(*p)] = 0;
+        for (int c = 0x21; c < 0x7F; ++c)
+            table[std::size_t(c)] |= NotInNumbers;
+        for (const char* p = "0123456789+-.,eEiInNfFtTyYaA"; *p; ++p)
+            table[uchar(*p)] &= ~std::uint32_t(NotInNumbers);
         for (int c = 'a'; c <= 'z'; ++c)
             table[std::size_t(c)] |= 1u << (c - 'a');
         for (int c = 0x80; c < 0x100; ++c)
-            table[std::size_t(c)] = NonAscii;
+            table[std::size_t(c)] |= NonAscii | High;
         table[uchar('#')] |= HoldsHash;
+        for (int c = '\t'; c <= '\r'; ++c)
+            table[std::size_t(c)] |= Space;
+        table[uchar(' ')] |= Space;
+        table[uchar('\n')] = (table[uchar('\n')] & ~std::uint32_t(ClassBits)) | LineEnd;
+        table[uchar('\r')] = (table[uchar('\r')] & ~std::uint32_t(ClassBits)) | LineEnd;
     }
 };
+
+const ByteTable byteTable;
 
 std::uint32_t traitsOf(const char* word, const char* end)
 {
-    static const WordTraits traits;
     std::uint32_t all = 0;
     for (const char* p = word; p != end; ++p)
-        all |= traits.table[uchar(*p)];
-    return all;
+        all |= byteTable.table[uchar(*p)];
+    return all & TraitBits;
 }
-
-// How nextWord sees a byte: part of a word, white space, a line end (which
-// also ends a comment), or a byte past ASCII, which may begin white space.
-enum class ByteClass : quint8 { Word, Space, LineEnd, High };
-
-struct ByteClasses
-{
-    std::array<ByteClass, 256> table{};
-    ByteClasses()
-    {
-        for (int c = 0x80; c < 0x100; ++c)
-            table[std::size_t(c)] = ByteClass::High;
-        for (int c = '\t'; c <= '\r'; ++c)
-            table[std::size_t(c)] = ByteClass::Space;
-        table[uchar(' ')] = ByteClass::Space;
-        table[uchar('\n')] = ByteClass::LineEnd;
-        table[uchar('\r')] = ByteClass::LineEnd;
-    }
-};
-
-const ByteClasses byteClasses;
 
 // Bytes of the white-space character at p, 0 when there is none there:
 // what QChar::isSpace says of the character the bytes decode to.
@@ -375,24 +423,26 @@ ParamicsToken& ParamicsToken::operator=(const ParamicsToken& other)
 void ParamicsLexer::classify(const QString& word, ParamicsToken& token)
 {
     const QByteArray bytes = word.toUtf8();
-    classifyWord(bytes.constData(), bytes.size(), true, token);
+    classifyWord(bytes.constData(), bytes.size(), true, traitsOf(bytes.constData(), bytes.constData() + bytes.size()),
+                 false, token);
     // The bytes go with this call: the token keeps the word itself.
     const bool stripped = token.hashesStripped;
     token.setText(stripped ? QString(word).remove(QLatin1Char('#')) : word);
 }
 
-// Classifies the word's bytes and points the token's text at them.
-void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, ParamicsToken& token)
+// Classifies the word's bytes, whose traits are given, and points the
+// token's text at them.
+void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, std::uint32_t traits, bool readAhead,
+                                 ParamicsToken& token)
 {
     const char* const end = word + length;
     token.setBytes(word, length, utf8, false);
-    token.form = plainDecimal(word, end, token);
+    token.form = (traits & NotInDecimals) ? ParamicsToken::Form::Other : plainDecimal(word, end, token);
     if (token.form != ParamicsToken::Form::Other) {
         token.kind = ParamicsToken::Numeric;
         token.bytesAreLatin1 = true;  // digits, point and sign
         return;
     }
-    const std::uint32_t traits = traitsOf(word, end);
     if (length > 0 && mayBeNumber(*word) && !(traits & NotInNumbers)) {
         bool isNumber = false;
         (void)token.text().toDouble(&isNumber);
@@ -408,10 +458,10 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
     const KeywordIndex& index = keywordIndex();
     int best = -1;  // highest row that matched
     // Tests before the "#" row see the word as written.
-    const int exact = ascii ? index.exactRow(word, length) : -1;
+    const int exact = ascii ? index.exactRow(word, length, readAhead) : -1;
     if (exact >= 0 && exact < index.hashRow)
         best = exact;
-    if (index.centroidRow > best && isCentroid(token, ascii))
+    if (index.centroidRow > best && (!ascii || length == 8) && isCentroid(token, ascii))
         best = index.centroidRow;
     for (const auto& rule : index.containsRules) {
         if (rule.row > best && (traits & rule.letters) == rule.letters && view.find(rule.part) != std::string_view::npos)
@@ -462,6 +512,7 @@ bool ParamicsLexer::openFile(const QString& path)
         return false;
     }
     Source source;
+    source.traced = lcParamicsLexer().isDebugEnabled();
     // The file is mapped rather than copied: the words are split and
     // classified straight from the page cache. Where it cannot be mapped
     // (an empty file, a file system without mappings) it is read.
@@ -490,26 +541,25 @@ bool ParamicsLexer::openFile(const QString& path)
     return true;
 }
 
-bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length)
+bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length, std::uint32_t& traits)
 {
     const char* const data = source.bytes.constData();
     const char* const end = data + source.bytes.size();
     const char* p = data + source.position;
-    const bool traced = lcParamicsLexer().isDebugEnabled();
-    const auto& classes = byteClasses.table;
+    const auto& table = byteTable.table;
     while (p != end) {
         // A comment ends with its line, whichever of LF, CRLF or CR ends it.
-        const ByteClass c = classes[uchar(*p)];
-        if (c == ByteClass::LineEnd) {
+        std::uint32_t c = table[uchar(*p)] & ClassBits;
+        if (c == LineEnd) {
             source.inComment = false;
             ++p;
             continue;
         }
-        if (c == ByteClass::Space) {
+        if (c == Space) {
             ++p;
             continue;
         }
-        if (c == ByteClass::High) {
+        if (c == High) {
             if (const int space = spaceLength(p, end, source.utf8)) {
                 p += space;
                 continue;
@@ -518,18 +568,22 @@ bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length
         // The rest of a comment's line holds no word to read (nor a line
         // end inside a character): it is passed over at once, unless every
         // word is traced.
-        if (source.inComment && !traced) {
+        if (source.inComment && !source.traced) {
             while (p != end && *p != '\n' && *p != '\r')
                 ++p;
             continue;
         }
         const char* word = p;
+        std::uint32_t all = table[uchar(*p)];
         for (++p; p != end; ++p) {
-            const ByteClass next = classes[uchar(*p)];
-            if (next != ByteClass::Word && (next != ByteClass::High || spaceLength(p, end, source.utf8) != 0))
-                break;
+            const std::uint32_t next = table[uchar(*p)];
+            if (next & ClassBits) {
+                if ((next & ClassBits) != High || spaceLength(p, end, source.utf8) != 0)
+                    break;
+            }
+            all |= next;
         }
-        if (traced) {
+        if (source.traced) {
             const QByteArray bytes(word, p - word);
             qCDebug(lcParamicsLexer) << (source.utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
         }
@@ -542,6 +596,7 @@ bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length
         source.position = p - data;
         start = word - data;
         length = p - word;
+        traits = all & TraitBits;
         return true;
     }
     source.position = source.bytes.size();
@@ -555,13 +610,18 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
     Source& source = sources[current];
     qsizetype start = 0;
     qsizetype length = 0;
-    if (nextWord(source, start, length)) {
-        classifyWord(source.bytes.constData() + start, length, source.utf8, token);
+    std::uint32_t traits = 0;
+    if (nextWord(source, start, length, traits)) {
+        // The 16 bytes from a word's start may be read while they lie in
+        // the file.
+        const bool readAhead = source.bytes.size() - start >= 16;
+        classifyWord(source.bytes.constData() + start, length, source.utf8, traits, readAhead, token);
         return;
     }
     // The file's words are used up: its end marker, and the file is done.
     static const QByteArray endMarker = EndMarker.toLatin1();
-    classifyWord(endMarker.constData(), endMarker.size(), true, token);
+    classifyWord(endMarker.constData(), endMarker.size(), true,
+                 traitsOf(endMarker.constData(), endMarker.constData() + endMarker.size()), false, token);
     token.setText(EndMarker);
     source.bytes = QByteArray();
     source.mappedFile.reset();

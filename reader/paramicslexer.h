@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 #include <vector>
@@ -48,11 +49,14 @@ private:
         qsizetype position = 0;  // bytes before it have been split
         bool utf8 = true;
         bool inComment = false;
+        bool traced = false;  // every word is traced (the lexer's debug output was on when the file was opened)
     };
 
-    // The next word of the source at or after its position; false at its end.
-    static bool nextWord(Source& source, qsizetype& start, qsizetype& length);
-    static void classifyWord(const char* word, qsizetype length, bool utf8, ParamicsToken& token);
+    // The next word of the source at or after its position, with the traits
+    // of its bytes for classifyWord; false at its end.
+    static bool nextWord(Source& source, qsizetype& start, qsizetype& length, std::uint32_t& traits);
+    static void classifyWord(const char* word, qsizetype length, bool utf8, std::uint32_t traits, bool readAhead,
+                             ParamicsToken& token);
     static bool isCentroid(const ParamicsToken& token, bool ascii);
 
     std::vector<Source> sources;  // each file opened, in order
