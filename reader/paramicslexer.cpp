@@ -269,7 +269,9 @@ ParamicsToken::Form plainDecimal(const char* c, const char* end, ParamicsToken& 
     if (digits == 0)
         return ParamicsToken::Form::Other;
     double value = 0.0;
-    if (digits <= 15 && decimals <= 22)
+    if (digits <= 15 && decimals == 0)
+        value = double(mantissa);  // exact: no division needed
+    else if (digits <= 15 && decimals <= 22)
         value = double(mantissa) / powersOfTen[decimals];
     else
         std::from_chars(unsignedStart, end, value);
@@ -374,6 +376,24 @@ int spaceLength(const char* p, const char* end, bool utf8)
     if ((c & 0xF0) == 0xE0 && end - p >= 3)
         return QChar::isSpace(char32_t(((c & 0x0F) << 12) | ((uchar(p[1]) & 0x3F) << 6) | (uchar(p[2]) & 0x3F))) ? 3 : 0;
     return 0;
+}
+
+// Whether every byte is ASCII (and so the bytes valid UTF-8): most files
+// are, and this is much cheaper to tell than UTF-8 validity, eight bytes a
+// step.
+bool isAscii(const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    std::uint64_t high = 0;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, p, 8);
+        high |= chunk;
+    }
+    for (; p != end; ++p)
+        high |= uchar(*p);
+    return (high & 0x8080808080808080ull) == 0;
 }
 
 // Decodes a word into text, reusing its buffer when it is not shared.
@@ -534,7 +554,7 @@ bool ParamicsLexer::openFile(const QString& path)
     // Files are UTF-8 or, from older tools, Latin-1. A UTF-8 byte order
     // mark is no part of the text.
     opened += source.bytes.size();
-    source.utf8 = source.bytes.isValidUtf8();
+    source.utf8 = isAscii(source.bytes) || source.bytes.isValidUtf8();
     if (source.utf8 && source.bytes.startsWith("\xEF\xBB\xBF"))
         source.position = 3;
     sources.push_back(std::move(source));
