@@ -71,6 +71,31 @@ public:
         return t[first.size] == u':' && samePart(second, t + first.size + 1);
     }
 
+    // A name of at most 15 characters, each a digit or ":", packed four
+    // bits a character, the first in the lowest bits (a digit d as d + 1,
+    // ":" as 11): equal names, and only they, have equal packs, and the
+    // highest four bits stay clear. Node ids and link names are mostly such
+    // names, so they are found by comparing the pack alone. NotPacked for
+    // any other name.
+    static constexpr std::uint64_t NotPacked = ~std::uint64_t(0);
+    static constexpr qsizetype LongestPacked = 15;
+    std::uint64_t packed() const
+    {
+        if (size() > LongestPacked)
+            return NotPacked;
+        std::uint64_t code = 0;
+        unsigned shift = 0;
+        if (!pack(first, code, shift))
+            return NotPacked;
+        if (joined) {
+            code |= std::uint64_t(11) << shift;
+            shift += 4;
+            if (!pack(second, code, shift))
+                return NotPacked;
+        }
+        return code;
+    }
+
     QString toString() const
     {
         QString text(size(), Qt::Uninitialized);
@@ -115,6 +140,27 @@ private:
                 return false;
         }
         return true;
+    }
+    template <typename Char>
+    static bool packChars(const Char* p, qsizetype size, std::uint64_t& code, unsigned& shift)
+    {
+        for (qsizetype i = 0; i < size; ++i, shift += 4) {
+            const unsigned c = p[i];
+            const unsigned digit = c - unsigned('0');
+            if (digit <= 9)
+                code |= std::uint64_t(digit + 1) << shift;
+            else if (c == unsigned(':'))
+                code |= std::uint64_t(11) << shift;
+            else
+                return false;
+        }
+        return true;
+    }
+    static bool pack(const ParamicsNamePart& part, std::uint64_t& code, unsigned& shift)
+    {
+        if (part.latin1)
+            return packChars(static_cast<const unsigned char*>(part.data), part.size, code, shift);
+        return packChars(static_cast<const char16_t*>(part.data), part.size, code, shift);
     }
     static char16_t* copyPart(const ParamicsNamePart& part, char16_t* out)
     {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -29,8 +30,11 @@
 //
 // Names are found from their characters in any form (ParamicsName): the
 // words of a file without decoding them, a link's two node ids without
-// joining them. The table holds each name's hash tag beside its position,
-// so a look-up compares characters only with the name it is after.
+// joining them. Each place of the table holds a record and a key: for the
+// usual names (digits and colons, up to 15) the name itself, packed, so
+// that a look-up reads one place and then the record it is after; for
+// other names a hash tag and the name's position, so that a look-up
+// compares characters only with the name it is after.
 template <typename Record>
 class ParamicsNamedRecords
 {
@@ -118,7 +122,7 @@ public:
 
     ParamicsNamedRecords() = default;
     ParamicsNamedRecords(const ParamicsNamedRecords& other)
-        : entries(other.entries), table(other.table), seed(other.seed)
+        : entries(other.entries), table(other.table), positions(other.positions), seed(other.seed)
     {
         sorted = false;
     }
@@ -126,6 +130,7 @@ public:
     {
         entries = other.entries;
         table = other.table;
+        positions = other.positions;
         seed = other.seed;
         byName.clear();
         sorted = false;
@@ -135,10 +140,10 @@ public:
 
     Record* value(const ParamicsName& name, Record* fallback = nullptr) const
     {
-        const Slot* found = find(name, name.hash(seed));
-        return found->position ? entries[found->position - 1].record : fallback;
+        const Slot* found = find(name, keyOf(name));
+        return found->key != Free ? found->record : fallback;
     }
-    bool contains(const ParamicsName& name) const { return find(name, name.hash(seed))->position != 0; }
+    bool contains(const ParamicsName& name) const { return find(name, keyOf(name))->key != Free; }
     Record* value(const QString& name, Record* fallback = nullptr) const { return value(ParamicsName(name), fallback); }
     bool contains(const QString& name) const { return contains(ParamicsName(name)); }
     // Stores the record under the name and returns the one stored there
@@ -151,16 +156,16 @@ public:
     {
         entries.clear();
         table.clear();
+        positions.clear();
         byName.clear();
         sorted = true;
         ++additions;
     }
     // Makes room for the number of records a file announces or implies.
+    // The table grows with the names that come, which often are fewer.
     void reserve(qsizetype count)
     {
         entries.reserve(std::size_t(count));
-        if (4 * std::size_t(count) > 3 * table.size())
-            growTable(std::size_t(count));
         pool.reserve(std::size_t(count) - std::min(std::size_t(count), entries.size()));
     }
     // A new record, made in the records' own memory: it belongs to them
@@ -199,50 +204,94 @@ public:
     const_iterator cend() const { return const_iterator(inNameOrder().data() + entries.size(), this); }
 
 private:
+    // A key that packs its name has the highest four bits clear; any other
+    // key has them set, a 27-bit hash tag of its name in the next bits and
+    // its entry's position (from 0) in the low half. A free place has a
+    // key of all ones, which no name's key equals.
+    static constexpr std::uint64_t Free = ~std::uint64_t(0);
+    static constexpr std::uint64_t Unpacked = std::uint64_t(0xF) << 60;
+    static constexpr std::uint64_t HighHalf = ~std::uint64_t(0) << 32;
+    static_assert(ParamicsName::LongestPacked * 4 <= 60, "a packed name leaves the marker bits clear");
+
+    // A place of the hash table.
+    struct Slot
+    {
+        std::uint64_t key = Free;
+        Record* record = nullptr;
+    };
+
+    static bool isPacked(std::uint64_t key) { return (key & Unpacked) != Unpacked; }
+
+    // The name's key: its pack, or the marker and hash tag of an unpacked
+    // key, whose position is still to come.
+    std::uint64_t keyOf(const ParamicsName& name) const
+    {
+        const std::uint64_t packed = name.packed();
+        if (packed != ParamicsName::NotPacked)
+            return packed;
+        return Unpacked | ((name.hash(seed) >> 37) << 32);
+    }
+
+    // Where the probing for a key starts: from the pack, or from the tag.
+    std::size_t home(std::uint64_t key) const
+    {
+        std::uint64_t h = (isPacked(key) ? key : key & HighHalf) ^ seed;
+        h *= 0x9e3779b97f4a7c15ull;
+        h ^= h >> 32;
+        h *= 0xd6e8feb86659fd93ull;
+        h ^= h >> 32;
+        return std::size_t(h) & (table.size() - 1);
+    }
+
     Record* exchange(const ParamicsName& name, const QString* text, Record* record)
     {
         if (4 * (entries.size() + 1) > 3 * table.size())
             growTable(entries.size() + 1);
-        const std::uint64_t hash = name.hash(seed);
-        Slot* slot = find(name, hash);
-        if (slot->position)
-            return std::exchange(entries[slot->position - 1].record, record);
+        const std::uint64_t key = keyOf(name);
+        Slot* slot = find(name, key);
+        const std::size_t place = std::size_t(slot - table.data());
+        if (slot->key != Free) {
+            entries[positions[place]].record = record;
+            return std::exchange(slot->record, record);
+        }
+        Q_ASSERT(entries.size() < std::size_t(std::numeric_limits<std::uint32_t>::max()));
+        *slot = Slot{isPacked(key) ? key : key | std::uint64_t(entries.size()), record};
+        positions[place] = std::uint32_t(entries.size());
         entries.push_back(Entry{text ? *text : name.toString(), record});
-        *slot = Slot{std::uint32_t(hash), std::uint32_t(entries.size())};
         sorted = false;
         ++additions;
         return nullptr;
     }
 
-    // A place of the hash table: the low half of its name's hash and its
-    // entry's position counted from 1; position 0 marks a free place.
-    struct Slot
-    {
-        std::uint32_t tag = 0;
-        std::uint32_t position = 0;
-    };
-
     // The place holding the name, or the free place where it would go
     // (the table always has one: it is kept at most three quarters full).
-    const Slot* find(const ParamicsName& name, std::uint64_t hash) const
+    const Slot* find(const ParamicsName& name, std::uint64_t key) const
     {
         if (table.empty())
             return &noSlot;
         const std::size_t mask = table.size() - 1;
-        const auto tag = std::uint32_t(hash);
-        for (std::size_t i = std::size_t(hash >> 32) & mask;; i = (i + 1) & mask) {
+        if (isPacked(key)) {
+            for (std::size_t i = home(key);; i = (i + 1) & mask) {
+                const Slot& slot = table[i];
+                if (slot.key == key || slot.key == Free)
+                    return &slot;
+            }
+        }
+        for (std::size_t i = home(key);; i = (i + 1) & mask) {
             const Slot& slot = table[i];
-            if (slot.position == 0 || (slot.tag == tag && name.equals(entries[slot.position - 1].name)))
+            if (slot.key == Free)
+                return &slot;
+            if ((slot.key & HighHalf) == key && name.equals(entries[std::uint32_t(slot.key)].name))
                 return &slot;
         }
     }
-    Slot* find(const ParamicsName& name, std::uint64_t hash)
+    Slot* find(const ParamicsName& name, std::uint64_t key)
     {
-        return const_cast<Slot*>(std::as_const(*this).find(name, hash));
+        return const_cast<Slot*>(std::as_const(*this).find(name, key));
     }
 
     // Makes the table big enough for count names at most three quarters
-    // full, and puts every entry back in its place.
+    // full, and puts every place back from its key alone.
     void growTable(std::size_t count)
     {
         std::size_t capacity = table.empty() ? 16 : table.size();
@@ -252,14 +301,20 @@ private:
             return;
         if (table.empty())
             seed = std::uint64_t(QHashSeed::globalSeed());
-        table = std::vector<Slot, ParamicsMemory::Allocator<Slot>>(capacity);
+        std::vector<Slot, ParamicsMemory::Allocator<Slot>> oldTable(capacity);
+        std::vector<std::uint32_t, ParamicsMemory::Allocator<std::uint32_t>> oldPositions(capacity);
+        oldTable.swap(table);
+        oldPositions.swap(positions);
         const std::size_t mask = capacity - 1;
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            const std::uint64_t hash = ParamicsName(entries[e].name).hash(seed);
-            std::size_t i = std::size_t(hash >> 32) & mask;
-            while (table[i].position != 0)
+        for (std::size_t o = 0; o < oldTable.size(); ++o) {
+            const Slot& slot = oldTable[o];
+            if (slot.key == Free)
+                continue;
+            std::size_t i = home(slot.key);
+            while (table[i].key != Free)
                 i = (i + 1) & mask;
-            table[i] = Slot{std::uint32_t(hash), std::uint32_t(e + 1)};
+            table[i] = slot;
+            positions[i] = oldPositions[o];
         }
     }
 
@@ -304,6 +359,7 @@ private:
 
     std::vector<Entry, ParamicsMemory::Allocator<Entry>> entries;  // in the order the names were first added
     std::vector<Slot, ParamicsMemory::Allocator<Slot>> table;  // a power of two of places, or none before the first name
+    std::vector<std::uint32_t, ParamicsMemory::Allocator<std::uint32_t>> positions;  // of each place's entry, from 0
     ParamicsRecordPool<Record> pool;  // the records made here
     std::uint64_t seed = 0;
     std::uint64_t additions = 0;  // names added so far, for the debug check of walks
