@@ -314,9 +314,8 @@ enum WordTrait : std::uint32_t {
     NotInNumbers = 1u << 26,
     NonAscii = 1u << 27,
     HoldsHash = 1u << 28,
-    // Anything but digits, signs and the point: a word holding one is no
-    // plain decimal.
-    NotInDecimals = 1u << 29,
+    // Anything but the digits: a word of digits alone is an integer.
+    NotDigit = 1u << 29,
     TraitBits = (1u << 30) - 1,
 };
 
@@ -328,9 +327,7 @@ struct ByteTable
     ByteTable()
     {
         for (int c = 0; c < 0x100; ++c)
-            table[std::size_t(c)] = NotInDecimals;
-        for (const char* p = "0123456789+-."; *p; ++p)
-            table[uchar(*p)] = 0;
+            table[std::size_t(c)] = c >= '0' && c <= '9' ? 0u : std::uint32_t(NotDigit);
         for (int c = 0x21; c < 0x7F; ++c)
             table[std::size_t(c)] |= NotInNumbers;
         for (const char* p = "0123456789+-.,eEiInNfFtTyYaA"; *p; ++p)
@@ -457,7 +454,8 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
 {
     const char* const end = word + length;
     token.setBytes(word, length, utf8, false);
-    token.form = (traits & NotInDecimals) ? ParamicsToken::Form::Other : plainDecimal(word, end, token);
+    // A character no number holds rules out a plain decimal too.
+    token.form = (traits & NotInNumbers) ? ParamicsToken::Form::Other : plainDecimal(word, end, token);
     if (token.form != ParamicsToken::Form::Other) {
         token.kind = ParamicsToken::Numeric;
         token.bytesAreLatin1 = true;  // digits, point and sign
@@ -555,27 +553,43 @@ bool ParamicsLexer::openFile(const QString& path)
     // mark is no part of the text.
     opened += source.bytes.size();
     source.utf8 = isAscii(source.bytes) || source.bytes.isValidUtf8();
+    source.next = source.bytes.constData();
+    source.end = source.next + source.bytes.size();
     if (source.utf8 && source.bytes.startsWith("\xEF\xBB\xBF"))
-        source.position = 3;
+        source.next += 3;
     sources.push_back(std::move(source));
     return true;
 }
 
-bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length, std::uint32_t& traits)
+namespace {
+
+// Eight bytes from p, which must lie in the file.
+inline std::uint64_t eightBytes(const char* p)
 {
-    const char* const data = source.bytes.constData();
-    const char* const end = data + source.bytes.size();
-    const char* p = data + source.position;
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, p, 8);
+    return bytes;
+}
+
+}  // namespace
+
+Q_ALWAYS_INLINE bool ParamicsLexer::nextWord(Source& source, const char*& word, qsizetype& length, std::uint32_t& traits)
+{
+    const char* const end = source.end;
+    const char* p = source.next;
     const auto& table = byteTable.table;
     while (p != end) {
-        // A comment ends with its line, whichever of LF, CRLF or CR ends it.
-        std::uint32_t c = table[uchar(*p)] & ClassBits;
-        if (c == LineEnd) {
-            source.inComment = false;
+        const std::uint32_t c = table[uchar(*p)] & ClassBits;
+        if (c == Space) {
+            // Columns are often aligned with runs of blanks: eight at a time.
             ++p;
+            while (end - p >= 8 && eightBytes(p) == 0x2020202020202020ull)
+                p += 8;
             continue;
         }
-        if (c == Space) {
+        // A comment ends with its line, whichever of LF, CRLF or CR ends it.
+        if (c == LineEnd) {
+            source.inComment = false;
             ++p;
             continue;
         }
@@ -593,7 +607,7 @@ bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length
                 ++p;
             continue;
         }
-        const char* word = p;
+        const char* const first = p;
         std::uint32_t all = table[uchar(*p)];
         for (++p; p != end; ++p) {
             const std::uint32_t next = table[uchar(*p)];
@@ -604,22 +618,22 @@ bool ParamicsLexer::nextWord(Source& source, qsizetype& start, qsizetype& length
             all |= next;
         }
         if (source.traced) {
-            const QByteArray bytes(word, p - word);
+            const QByteArray bytes(first, p - first);
             qCDebug(lcParamicsLexer) << (source.utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
         }
         if (source.inComment)
             continue;
-        if (p - word == 2 && word[0] == '#' && word[1] == '#') {
+        if (p - first == 2 && first[0] == '#' && first[1] == '#') {
             source.inComment = true;
             continue;
         }
-        source.position = p - data;
-        start = word - data;
-        length = p - word;
+        source.next = p;
+        word = first;
+        length = p - first;
         traits = all & TraitBits;
         return true;
     }
-    source.position = source.bytes.size();
+    source.next = end;
     return false;
 }
 
@@ -628,14 +642,27 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
     if (current >= sources.size())
         return;
     Source& source = sources[current];
-    qsizetype start = 0;
+    const char* word = nullptr;
     qsizetype length = 0;
     std::uint32_t traits = 0;
-    if (nextWord(source, start, length, traits)) {
-        // The 16 bytes from a word's start may be read while they lie in
-        // the file.
-        const bool readAhead = source.bytes.size() - start >= 16;
-        classifyWord(source.bytes.constData() + start, length, source.utf8, traits, readAhead, token);
+    if (nextWord(source, word, length, traits)) {
+        // A word of up to 15 digits, the commonest, is an integer whose
+        // value is exact as a double: classified here at once, as
+        // plainDecimal would. Any other word is classified by classifyWord;
+        // the 16 bytes from its start may be read while they lie in the file.
+        if (!(traits & NotDigit) && length <= 15) {
+            std::uint64_t value = 0;
+            for (const char* c = word; c != word + length; ++c)
+                value = value * 10 + std::uint64_t(*c - '0');
+            token.setBytes(word, length, source.utf8, false);
+            token.bytesAreLatin1 = true;
+            token.kind = ParamicsToken::Numeric;
+            token.form = ParamicsToken::Form::Integer;
+            token.number = double(value);
+            token.integer = value <= std::uint64_t(std::numeric_limits<int>::max()) ? int(value) : 0;
+            return;
+        }
+        classifyWord(word, length, source.utf8, traits, source.end - word >= 16, token);
         return;
     }
     // The file's words are used up: its end marker, and the file is done.
@@ -645,5 +672,6 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
     token.setText(EndMarker);
     source.bytes = QByteArray();
     source.mappedFile.reset();
+    source.next = source.end = nullptr;
     ++current;
 }

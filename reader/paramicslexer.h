@@ -46,7 +46,8 @@ private:
     {
         QByteArray bytes;  // the file's text, in its mapping while mappedFile is set
         std::unique_ptr<QFile> mappedFile;
-        qsizetype position = 0;  // bytes before it have been split
+        const char* next = nullptr;  // bytes before it have been split
+        const char* end = nullptr;   // of the bytes
         bool utf8 = true;
         bool inComment = false;
         bool traced = false;  // every word is traced (the lexer's debug output was on when the file was opened)
@@ -54,7 +55,7 @@ private:
 
     // The next word of the source at or after its position, with the traits
     // of its bytes for classifyWord; false at its end.
-    static bool nextWord(Source& source, qsizetype& start, qsizetype& length, std::uint32_t& traits);
+    static bool nextWord(Source& source, const char*& word, qsizetype& length, std::uint32_t& traits);
     static void classifyWord(const char* word, qsizetype length, bool utf8, std::uint32_t traits, bool readAhead,
                              ParamicsToken& token);
     static bool isCentroid(const ParamicsToken& token, bool ascii);
