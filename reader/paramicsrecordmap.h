@@ -162,10 +162,15 @@ public:
         ++additions;
     }
     // Makes room for the number of records a file announces or implies.
-    // The table grows with the names that come, which often are fewer.
+    // Only the first file's count sizes the table: readers reserve for
+    // more files ahead, generously, and a table larger than the names need
+    // costs fresh pages on every look-up's way; after the first names it
+    // grows with the names that come.
     void reserve(qsizetype count)
     {
         entries.reserve(std::size_t(count));
+        if (entries.empty() && 4 * std::size_t(count) > 3 * table.size())
+            growTable(std::size_t(count));
         pool.reserve(std::size_t(count) - std::min(std::size_t(count), entries.size()));
     }
     // A new record, made in the records' own memory: it belongs to them
