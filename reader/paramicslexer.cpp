@@ -482,6 +482,8 @@ void ParamicsLexer::classifyWord(const char* word, qsizetype length, bool utf8, 
     if (index.centroidRow > best && (!ascii || length == 8) && isCentroid(token, ascii))
         best = index.centroidRow;
     for (const auto& rule : index.containsRules) {
+        if (length < qsizetype(rule.part.size()))
+            continue;
         if (rule.row > best && (traits & rule.letters) == rule.letters && view.find(rule.part) != std::string_view::npos)
             best = rule.row;
     }
@@ -558,6 +560,7 @@ bool ParamicsLexer::openFile(const QString& path)
     if (source.utf8 && source.bytes.startsWith("\xEF\xBB\xBF"))
         source.next += 3;
     sources.push_back(std::move(source));
+    sourceCount = sources.size();
     return true;
 }
 
@@ -639,7 +642,7 @@ Q_ALWAYS_INLINE bool ParamicsLexer::nextWord(Source& source, const char*& word, 
 
 void ParamicsLexer::nextToken(ParamicsToken& token)
 {
-    if (current >= sources.size())
+    if (current >= sourceCount)
         return;
     Source& source = sources[current];
     const char* word = nullptr;

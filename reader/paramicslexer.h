@@ -34,7 +34,7 @@ public:
     bool openFile(const QString& path);
     // Takes the next word into token; at the end the token is left as it was.
     void nextToken(ParamicsToken& token);
-    bool notAtEnd() const { return current < sources.size(); }
+    bool notAtEnd() const { return current < sourceCount; }
     // Bytes of the files opened, for readers that size their records by it.
     qint64 bytesOpened() const { return opened; }
 
@@ -61,6 +61,7 @@ private:
     static bool isCentroid(const ParamicsToken& token, bool ascii);
 
     std::vector<Source> sources;  // each file opened, in order
+    std::size_t sourceCount = 0;  // sources.size(), which notAtEnd asks for every word
     std::size_t current = 0;      // sources before it are used up, end marker included
     qint64 opened = 0;
     CVModel* model = nullptr;

@@ -16,7 +16,9 @@ struct ParamicsNamePart
     bool latin1 = false;
 
     ParamicsNamePart() = default;
-    ParamicsNamePart(const QString& text) : data(text.utf16()), size(text.size()) {}
+    // constData, unlike utf16, is inline: names are made from texts on
+    // every look-up.
+    ParamicsNamePart(const QString& text) : data(text.constData()), size(text.size()) {}
     ParamicsNamePart(QStringView text) : data(text.utf16()), size(text.size()) {}
     ParamicsNamePart(const char* bytes, qsizetype length) : data(bytes), size(length), latin1(true) {}
 
@@ -63,7 +65,7 @@ public:
     {
         if (text.size() != size())
             return false;
-        const char16_t* t = reinterpret_cast<const char16_t*>(text.utf16());
+        const char16_t* t = reinterpret_cast<const char16_t*>(text.constData());
         if (!samePart(first, t))
             return false;
         if (!joined)
