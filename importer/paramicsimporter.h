@@ -70,8 +70,8 @@ private:
     // Turning configuration after the links are read, and the Sias pass
     // over barred movements (reader/linksreader.h, prioritiesreaders.h).
     void configureTurnings();
-    void calculateAngles(ParamicsLink* link, QVector<Section>& sections);
-    void sortSections(QVector<Section>& sections);
+    void calculateAngles(ParamicsLink* link, QVector<AngledSection>& sections);
+    void sortSections(QVector<AngledSection>& sections);
     void checkBarredTurnings();
 
     // Building phases (importer/paramicsimporterbuilding.cpp): each runs one

@@ -74,12 +74,12 @@ void ParamicsImporter::configureTurnings()
     TurningConfiguration(nodes, links, model, rightHandDrive).configure();
 }
 
-void ParamicsImporter::calculateAngles(ParamicsLink* link, QVector<Section>& sections)
+void ParamicsImporter::calculateAngles(ParamicsLink* link, QVector<AngledSection>& sections)
 {
     TurningConfiguration(nodes, links, model, rightHandDrive).calculateAngles(link, sections);
 }
 
-void ParamicsImporter::sortSections(QVector<Section>& sections)
+void ParamicsImporter::sortSections(QVector<AngledSection>& sections)
 {
     TurningConfiguration::sortSections(sections, rightHandDrive);
 }

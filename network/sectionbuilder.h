@@ -49,7 +49,7 @@ private:
                                  double originCut, double destinationCut);
     void buildArcCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start, const CVPoint& end,
                             double originCut, double destinationCut);
-    int countOpenLinks(const QVector<Section>& entries) const;
+    int countOpenLinks(const ParamicsSectionList& entries) const;
     // calculateOrigDistance while building: a node's open links are counted
     // once, not again for every section that starts or ends there.
     double cutBackWhileBuilding(const ParamicsNode* node, double laneWidth);

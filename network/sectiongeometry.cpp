@@ -113,7 +113,7 @@ void SectionBuilder::buildArcCentreLine(CVSection* section, ParamicsLink* link, 
     section->setFromPoints(points, CVBezierCurve::PointList);
 }
 
-int SectionBuilder::countOpenLinks(const QVector<Section>& entries) const
+int SectionBuilder::countOpenLinks(const ParamicsSectionList& entries) const
 {
     int count = 0;
     for (const Section& entry : entries) {

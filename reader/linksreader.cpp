@@ -16,7 +16,7 @@ using K = ParamicsToken;
 // A link leaving a node: its name and the position of its end node.
 struct Exit
 {
-    QString name;
+    ParamicsLinkName name;
     CVPoint end;
 };
 
@@ -28,11 +28,13 @@ QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes, co
     for (const Section& out : node->outLinks) {
         const ParamicsLink* next = links.value(out.name, nullptr);
         const ParamicsNode* nextEnd = next ? nodes.value(next->to, nullptr) : nullptr;
-        // The exit is named "node:nextEnd": the link's own name, shared rather
-        // than built again, unless node ids holding ":" made two links one.
+        // The exit is named "node:nextEnd": the name the link's record holds,
+        // unless node ids holding ":" made two links one.
         if (nextEnd) {
             const bool ownName = next->from == node->id && next->to == nextEnd->id;
-            exits.append(Exit{ownName ? next->name : ParamicsLink::linkName(node->id, nextEnd->id), nextEnd->position});
+            exits.append(Exit{ownName ? ParamicsLinkName::heldBy(next->name)
+                                      : ParamicsLinkName(ParamicsLink::linkName(node->id, nextEnd->id)),
+                              nextEnd->position});
         }
     }
     return exits;
@@ -43,7 +45,7 @@ QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes, co
 // a left turn 3pi/2. With right-hand traffic the U-turn (angle 0) is raised
 // above every real turn.
 void appendAngles(const CVPoint& p1, const CVPoint& p2, const QVector<Exit>& exits, bool rightHandDrive,
-                  QVector<Section>& sections)
+                  QVector<AngledSection>& sections)
 {
     for (const Exit& exit : exits) {
         double angle = CVPoints::angleBetweenLines(p2, p1, p2, exit.end);
@@ -51,7 +53,7 @@ void appendAngles(const CVPoint& p1, const CVPoint& p2, const QVector<Exit>& exi
             angle += 2.0 * CVPI;
         else if (angle < 0.001 && rightHandDrive)
             angle = 2.0 * CVPI + 1.0;
-        sections.append(Section{exit.name, angle});
+        sections.append(AngledSection{exit.name, angle});
     }
 }
 
@@ -133,8 +135,8 @@ void LinksReader::readLinkHeader()
         link->name = ParamicsLink::linkName(start->id, end->id);
         links.insert(link->name, link);
     }
-    start->appendOutLink(link->name);
-    end->appendInLink(link->name);
+    start->appendOutLink(*link);
+    end->appendInLink(*link);
     current = link;
 }
 
@@ -211,7 +213,7 @@ void TurningConfiguration::configure()
 {
     QHash<const ParamicsNode*, QVector<Exit>> exitsByNode;
     exitsByNode.reserve(nodes.size());
-    QVector<Section> sections;
+    QVector<AngledSection> sections;
     const CVType* signalType = model ? model->getType(QStringLiteral("CVControlPlanSignal")) : nullptr;
     for (ParamicsLink* link : std::as_const(links)) {
         if (!link)
@@ -227,7 +229,7 @@ void TurningConfiguration::configure()
         }
         sortSections(sections, rightHandDrive);
         link->turnings.reserve(link->turnings.size() + sections.size());
-        for (const Section& section : std::as_const(sections)) {
+        for (const AngledSection& section : std::as_const(sections)) {
             ParamicsTurning turning;
             turning.destination = section.name;
             turning.warningIndicator = 0;
@@ -238,7 +240,7 @@ void TurningConfiguration::configure()
     }
 }
 
-void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<Section>& sections) const
+void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<AngledSection>& sections) const
 {
     sections.clear();
     const ParamicsNode* start = nodes.value(link->from, nullptr);
@@ -249,9 +251,9 @@ void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<Sec
 
 // Nearside exits first: ascending angle with right-hand traffic, descending
 // with left-hand traffic; equal angles keep their order.
-void TurningConfiguration::sortSections(QVector<Section>& sections, bool rightHandDrive)
+void TurningConfiguration::sortSections(QVector<AngledSection>& sections, bool rightHandDrive)
 {
-    const auto before = [rightHandDrive](const Section& earlier, const Section& later) {
+    const auto before = [rightHandDrive](const AngledSection& earlier, const AngledSection& later) {
         return rightHandDrive ? earlier.angle < later.angle : earlier.angle > later.angle;
     };
     std::stable_sort(sections.begin(), sections.end(), before);

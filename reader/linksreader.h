@@ -68,9 +68,9 @@ public:
     void configure();
     // The angle of the turn from the link into each link leaving its end
     // node, measured from the way back along the link.
-    void calculateAngles(const ParamicsLink* link, QVector<Section>& sections) const;
+    void calculateAngles(const ParamicsLink* link, QVector<AngledSection>& sections) const;
     // Nearside exits first; equal angles keep their order.
-    static void sortSections(QVector<Section>& sections, bool rightHandDrive);
+    static void sortSections(QVector<AngledSection>& sections, bool rightHandDrive);
 
 private:
     const ParamicsNodeMap& nodes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reader/paramicsinlinelist.h"
 #include "reader/paramicsname.h"
 #include "reader/paramicsphase.h"
 #include "reader/paramicsrecordmap.h"
@@ -11,12 +12,38 @@
 
 class CVObject;
 
-// A link name with an angle: an entry of a node's lists of entering and
-// leaving links (angle unused), and of the angle-sorted list from which a
-// link's turnings are made.
-struct Section
+// The name of a link as a turning refers to it. Turnings are made from the
+// link records and refer to the name the record of the link they lead into
+// holds: the records of a network are made and given back together, and a
+// region's hundreds of thousands of turnings then neither copy that name
+// nor drop a reference to it, each somewhere else in memory. A name given
+// as text (one that no record holds) is kept here.
+class ParamicsLinkName
 {
-    QString name;
+public:
+    ParamicsLinkName() = default;
+    ParamicsLinkName(const QString& name) : text(name) {}
+    // Refers to the name a record holds, which must outlive this.
+    static ParamicsLinkName heldBy(const QString& recordName)
+    {
+        ParamicsLinkName name;
+        name.held = &recordName;
+        return name;
+    }
+
+    const QString& toString() const { return held ? *held : text; }
+    operator const QString&() const { return toString(); }
+
+private:
+    const QString* held = nullptr;
+    QString text;
+};
+
+// A link name with an angle: an entry of the angle-sorted list from which a
+// link's turnings are made.
+struct AngledSection
+{
+    ParamicsLinkName name;
     double angle = 0.0;
 };
 
@@ -33,7 +60,7 @@ struct ParamicsTurning
     int destinationFromLane = NoFromLane;
     int destinationToLane = NoToLane;
     bool barred = false;
-    QString destination;
+    ParamicsLinkName destination;
     int warningIndicator = 0;
     unsigned int turningId = 0;
     CVObject* signal = nullptr;  // its "CVControlPlanSignal", owned by the model
@@ -72,7 +99,8 @@ struct ParamicsLink
     int inTurnings = 0;
     int outTurnings = 0;
     QVector<ParamicsRamp> ramps;
-    QVector<ParamicsTurning> turnings;
+    // One turning per link leaving the end node: room for four in the record.
+    ParamicsInlineList<ParamicsTurning, 4> turnings;
 
     static QString linkName(const QString& fromNode, const QString& toNode)
     {
@@ -93,6 +121,19 @@ struct ParamicsLink
     void increaseOutTurnings() { ++outTurnings; }
 };
 
+// An entry of a node's lists of entering and leaving links: the name the
+// link's record holds, which lives as long as the node's record.
+struct Section
+{
+    explicit Section(const ParamicsLink& link) : name(link.name) {}
+
+    const QString& name;
+};
+
+// A node's entering or leaving links, in the order the links file names
+// them: room for four in the record, which most nodes need at most.
+using ParamicsSectionList = ParamicsInlineList<Section, 4>;
+
 // A node of the nodes file.
 struct ParamicsNode
 {
@@ -104,26 +145,16 @@ struct ParamicsNode
     CVPoint position;
     bool intermediate = false;
     int sectionCount = 0;
-    QVector<Section> inLinks;
-    QVector<Section> outLinks;
+    ParamicsSectionList inLinks;
+    ParamicsSectionList outLinks;
     QVector<ParamicsPhase> priorities;
     ParamicsNode* rampNode = nullptr;
     float toRedTime = 0.0f;
 
-    void appendInLink(const QString& name) { appendSection(inLinks, name); }
-    void appendOutLink(const QString& name) { appendSection(outLinks, name); }
+    void appendInLink(const ParamicsLink& link) { inLinks.emplaceBack(link); }
+    void appendOutLink(const ParamicsLink& link) { outLinks.emplaceBack(link); }
     void appendPriority(const ParamicsPhase& phase) { priorities.append(phase); }
     void increaseSectionCount() { ++sectionCount; }
-
-private:
-    // Most nodes have up to four links each way: room for four at once
-    // spares the list its first regrowths.
-    static void appendSection(QVector<Section>& sections, const QString& name)
-    {
-        if (sections.size() == sections.capacity())
-            sections.reserve(sections.size() < 4 ? 4 : 2 * sections.size());
-        sections.append(Section{name, 0.0});
-    }
 };
 
 // The records of nodes by id and of links by name ("from:to").

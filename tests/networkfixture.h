@@ -106,8 +106,8 @@ struct NetworkFixture : ParamicsRecordStore
         record->width = width;
         record->category = category;
         record->twoWay = true;
-        nodes.value(from)->appendOutLink(record->name);
-        nodes.value(to)->appendInLink(record->name);
+        nodes.value(from)->appendOutLink(*record);
+        nodes.value(to)->appendInLink(*record);
         return record;
     }
 

@@ -125,7 +125,7 @@ struct ReaderFixture : ParamicsRecordStore
         QStringList order;
         if (const ParamicsLink* l = link(linkName)) {
             for (const ParamicsTurning& t : l->turnings)
-                order << t.destination;
+                order << t.destination.toString();
         }
         return order;
     }

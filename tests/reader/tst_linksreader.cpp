@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 // Links, their turnings in angular order, ramps, and Sias barring.
 class TestLinksReader : public QObject
 {
@@ -132,6 +134,58 @@ private slots:
         QCOMPARE(f.link("11:10")->lanes, 4);
         QCOMPARE(f.node("10")->inLinks.size(), 3);
         QCOMPARE(f.node("11")->outLinks.size(), 2);
+    }
+
+    // A junction with more arms than most: its lists and each approach's
+    // turnings keep every arm in reading order, however many there are.
+    void busyJunctionKeepsEveryArm_data()
+    {
+        QTest::addColumn<int>("arms");
+        QTest::newRow("four arms") << 4;
+        QTest::newRow("five arms") << 5;
+        QTest::newRow("eleven arms") << 11;
+    }
+    void busyJunctionKeepsEveryArm()
+    {
+        QFETCH(int, arms);
+        QByteArray nodeText = "node 0 at 0 m, 0 m, 0 m junction\n";
+        QByteArray linkText;
+        QStringList outNames, inNames;
+        for (int i = 1; i <= arms; ++i) {
+            const double angle = 2.0 * M_PI * i / arms;
+            nodeText += QStringLiteral("node %1 at %2 m, %3 m, 0 m junction\n")
+                            .arg(i)
+                            .arg(100.0 * std::cos(angle))
+                            .arg(100.0 * std::sin(angle))
+                            .toUtf8();
+            // Arms listed in a mixed order, both directions apart.
+            const int arm = (i * 7) % arms + 1;
+            linkText += QStringLiteral("link 0 %1\n").arg(arm).toUtf8();
+            outNames << QStringLiteral("0:%1").arg(arm);
+        }
+        for (int i = arms; i >= 1; --i) {
+            linkText += QStringLiteral("link %1 0\n").arg(i).toUtf8();
+            inNames << QStringLiteral("%1:0").arg(i);
+        }
+        ReaderFixture f;
+        readNetwork(f, nodeText, linkText);
+        const auto names = [](const ParamicsSectionList& entries) {
+            QStringList out;
+            for (const Section& entry : entries)
+                out << entry.name;
+            return out;
+        };
+        QCOMPARE(names(f.node("0")->outLinks), outNames);
+        QCOMPARE(names(f.node("0")->inLinks), inNames);
+        for (int i = 1; i <= arms; ++i) {
+            QStringList turnings = f.turningOrder(QStringLiteral("%1:0").arg(i));
+            QCOMPARE(turnings.size(), arms);
+            turnings.sort();
+            QStringList expected = outNames;
+            expected.sort();
+            QCOMPARE(turnings, expected);
+            QCOMPARE(f.node(QString::number(i))->inLinks.size(), qsizetype(1));
+        }
     }
 
     void linkWithUnknownNodeDropsItsAttributes()
