@@ -53,18 +53,25 @@ CVCatalog::~CVCatalog()
     // The whole model goes: nothing is unregistered object by object. The
     // indexes are dropped whole and the objects deleted in id order, close
     // to the order they were allocated in, which keeps freeing them
-    // cache-friendly.
-    const QList<CVObject*> objects = allObjects();
+    // cache-friendly. When every id is dense (any imported model), the
+    // dense index is that order already: it is taken over as it stands
+    // rather than copied, since a copy of a large model's index would be
+    // megabytes of fresh pages touched only to be thrown away.
+    const QList<CVObject*> mixedIds = bySparseId.isEmpty() ? QList<CVObject*>() : allObjects();
+    const std::vector<CVObject*> denseIds = std::exchange(byDenseId, {});
     byFoldedName.clear();
     moreByFoldedName.clear();
     byExternalId.clear();
     lowestByExternalId.clear();
     byType.clear();
     bySparseId.clear();
-    byDenseId.clear();
-    byDenseId.shrink_to_fit();
-    for (CVObject* object : objects)
-        delete object;
+    if (mixedIds.isEmpty()) {
+        for (CVObject* object : denseIds)
+            delete object;
+    } else {
+        for (CVObject* object : mixedIds)
+            delete object;
+    }
 }
 
 void CVCatalog::reserve(int count)

@@ -20,6 +20,7 @@ private slots:
     void byTypeMatchesByName_data();
     void byTypeMatchesByName();
     void nothingWithoutTypeOrModel();
+    void modelWithFarApartIdsDeletedWhole();
 };
 
 void TestNewObject::byTypeMatchesByName_data()
@@ -75,6 +76,26 @@ void TestNewObject::nothingWithoutTypeOrModel()
     QVERIFY(!system.newObject(model->getType(QStringLiteral("CVTurning")), nullptr));
     QVERIFY(!system.newObject(QStringLiteral("NoSuchType"), model.get()));
     QCOMPARE(model->getCatalog()->size(), before);
+}
+
+// A model whose ids are far apart keeps some in its sparse index; deleting
+// the model must delete those objects as well as the dense ones, each once
+// (the sanitizer build reports a leak or a double delete).
+void TestNewObject::modelWithFarApartIdsDeletedWhole()
+{
+    CVSystem& system = CVSystem::getSystem();
+    for (const bool farApart : {false, true}) {
+        std::unique_ptr<CVModel> model(system.createModel());
+        const CVType* type = model->getType(QStringLiteral("CVSection"));
+        const int before = model->getCatalog()->size();
+        const QList<int> ids = farApart ? QList<int>{2000000000, 10, 1500000000, 11} : QList<int>{10, 11, 12};
+        for (int id : ids)
+            QVERIFY(system.newObject(type, model.get(), id));
+        QCOMPARE(model->getCatalog()->size(), before + int(ids.size()));
+        for (int id : ids)
+            QVERIFY(model->getCatalog()->find(unsigned(id)));
+        model.reset();
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNewObject)
