@@ -17,8 +17,6 @@
 #include <cvsection.h>
 #include <cvturning.h>
 
-#include <QHash>
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -130,79 +128,6 @@ bool resolveCrossing(const QVector<CVTurning*>& leaving, qsizetype first, qsizet
     return true;
 }
 
-// The turnings of each node with the sections they leave and enter, read
-// from the turnings once per node: the repair asks every node for its
-// turnings out of and into each of its sections, and the turnings of one
-// node lie far apart in memory. The repair changes lane ranges only, never
-// which sections a turning joins or which turnings a node lists.
-class NodeTurnings
-{
-public:
-    QVector<CVTurning*> leaving(const CVNode* node, const CVSection* section)
-    {
-        return select(node, [section](const Ends& ends) { return ends.origin == section; });
-    }
-    QVector<CVTurning*> entering(const CVNode* node, const CVSection* section)
-    {
-        return select(node, [section](const Ends& ends) { return ends.destination == section; });
-    }
-
-private:
-    struct Ends
-    {
-        CVTurning* turning;
-        const CVSection* origin;
-        const CVSection* destination;
-    };
-
-    template <typename Match>
-    QVector<CVTurning*> select(const CVNode* node, Match match)
-    {
-        auto found = byNode.constFind(node);
-        if (found == byNode.cend()) {
-            std::vector<Ends> ends;
-            ends.reserve(std::size_t(node->getTurnings().size()));
-            for (CVTurning* turning : node->getTurnings())
-                ends.push_back(Ends{turning, turning->getOrigin(), turning->getDestination()});
-            found = byNode.insert(node, std::move(ends));
-        }
-        QVector<CVTurning*> selected;
-        for (const Ends& ends : *found) {
-            if (match(ends))
-                selected.append(ends.turning);
-        }
-        return selected;
-    }
-
-    QHash<const CVNode*, std::vector<Ends>> byNode;
-};
-
-// The lanes that exist at the end and at the start of each section, worked
-// out once per section: a section is the origin and the destination of
-// several turnings, and clamping changes no section.
-class SectionEnds
-{
-public:
-    QPair<int, int> lanesAtEnd(const CVSection* section)
-    {
-        auto found = atEnd.constFind(section);
-        if (found == atEnd.cend())
-            found = atEnd.insert(section, section->getLanesAtPos(float(section->length2D(false))));
-        return *found;
-    }
-    QPair<int, int> lanesAtStart(const CVSection* section)
-    {
-        auto found = atStart.constFind(section);
-        if (found == atStart.cend())
-            found = atStart.insert(section, section->getLanesAtPos(0.0));
-        return *found;
-    }
-
-private:
-    QHash<const CVSection*, QPair<int, int>> atEnd;
-    QHash<const CVSection*, QPair<int, int>> atStart;
-};
-
 }  // namespace
 
 TurningRepair::TurningRepair(CVModel* model) : model(model) {}
@@ -210,26 +135,22 @@ TurningRepair::TurningRepair(CVModel* model) : model(model) {}
 void TurningRepair::build()
 {
     fixOutRangedTurnings();
-    NodeTurnings nodeTurnings;
     for (CVObject* object : objectsOfType(model, QStringLiteral("CVSection"))) {
         if (auto* section = dynamic_cast<CVSection*>(object)) {
-            if (const CVNode* end = section->getDestination())
-                fixOutTurnings(section, nodeTurnings.leaving(end, section));
-            if (const CVNode* start = section->getOrigin())
-                fixInTurnings(section, nodeTurnings.entering(start, section));
+            fixOutTurnings(section);
+            fixInTurnings(section);
         }
     }
 }
 
 void TurningRepair::fixOutRangedTurnings()
 {
-    SectionEnds sectionEnds;
     for (CVObject* object : objectsOfType(model, QStringLiteral("CVTurning"))) {
         auto* turning = dynamic_cast<CVTurning*>(object);
         if (!turning || !turning->getOrigin() || !turning->getDestination())
             continue;
-        const QPair<int, int> atEnd = sectionEnds.lanesAtEnd(turning->getOrigin());
-        const QPair<int, int> atStart = sectionEnds.lanesAtStart(turning->getDestination());
+        const QPair<int, int> atEnd = turning->getOrigin()->getLanesAtPos(float(turning->getOrigin()->length2D(false)));
+        const QPair<int, int> atStart = turning->getDestination()->getLanesAtPos(0.0);
         turning->setOriginLanes(clampLane(turning->getOriginFromLane(), atEnd.first, atEnd.second),
                                 clampLane(turning->getOriginToLane(), atEnd.first, atEnd.second));
         turning->setDestinationLanes(clampLane(turning->getDestinationFromLane(), atStart.first, atStart.second),
@@ -242,14 +163,10 @@ void TurningRepair::fixOutTurnings(CVSection* section)
     CVNode* node = section ? section->getDestination() : nullptr;
     if (!node)
         return;
-    fixOutTurnings(section, node->getFromTurnings(section));
-}
-
-void TurningRepair::fixOutTurnings(CVSection* section, const QVector<CVTurning*>& leaving)
-{
     const int laneCount = sectionLaneCount(section);
-    // The repair changes the leaving turnings' lanes, never which turnings
-    // they are.
+    // The node's turnings that leave the section: the repair changes their
+    // lanes, never which turnings they are.
+    const QVector<CVTurning*> leaving = node->getFromTurnings(section);
     TurnAngles angles(leaving);
 
     // Crossing turnings: the one that turns more goes to the lane on the
@@ -310,12 +227,8 @@ void TurningRepair::fixInTurnings(CVSection* section)
     CVNode* node = section ? section->getOrigin() : nullptr;
     if (!node)
         return;
-    fixInTurnings(section, node->getToTurnings(section));
-}
-
-void TurningRepair::fixInTurnings(CVSection* section, const QVector<CVTurning*>& entering)
-{
     const int laneCount = sectionLaneCount(section);
+    const QVector<CVTurning*> entering = node->getToTurnings(section);
     if (entering.isEmpty())
         return;
     const QPair<int, int> entryLanes = section->getEntryLanes();

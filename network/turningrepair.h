@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QVector>
-
 class CVModel;
 class CVSection;
-class CVTurning;
 
 // Repairs the lane ranges of the model's turnings once the network is
 // built: first every range is clamped to the lanes that exist; then, section
@@ -21,10 +18,5 @@ public:
     void fixInTurnings(CVSection* section);
 
 private:
-    // The same with the section's leaving (entering) turnings at hand, in
-    // the order their node lists them.
-    static void fixOutTurnings(CVSection* section, const QVector<CVTurning*>& leaving);
-    static void fixInTurnings(CVSection* section, const QVector<CVTurning*>& entering);
-
     CVModel* model;
 };

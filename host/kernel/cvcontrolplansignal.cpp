@@ -15,17 +15,25 @@ void CVControlPlanSignal::addTurning(const CVObject* turning)
         addTurningId(turning->getId());
 }
 
+const QVector<unsigned int>& CVControlPlanSignal::getTurningIds() const
+{
+    static const QVector<unsigned int> none;
+    return turnings ? turnings->ids : none;
+}
+
 void CVControlPlanSignal::addTurningId(unsigned int turningId)
 {
-    if (turningId == 0 || turningIdSet.contains(turningId))
+    if (turningId == 0 || hasTurning(turningId))
         return;
-    turningIdSet.insert(turningId);
-    turningIds.append(turningId);
+    if (!turnings)
+        turnings = std::make_unique<Turnings>();
+    turnings->idSet.insert(turningId);
+    turnings->ids.append(turningId);
 }
 
 void CVControlPlanSignal::writeFields(CVFieldWriter& json) const
 {
-    json.insertIds(QStringLiteral("turnings"), turningIds, [](unsigned int id) { return id; });
+    json.insertIds(QStringLiteral("turnings"), getTurningIds(), [](unsigned int id) { return id; });
     json.insert(QStringLiteral("node"), nodeId);
 }
 

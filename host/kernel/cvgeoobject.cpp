@@ -1,9 +1,22 @@
 #include "cvgeoobject.h"
 
+CVGeoObject::Stacking& CVGeoObject::stackingFields()
+{
+    if (!stacking)
+        stacking = std::make_unique<Stacking>();
+    return *stacking;
+}
+
+const QVector<CVGeoObject*>& CVGeoObject::getTopObjects() const
+{
+    static const QVector<CVGeoObject*> none;
+    return stacking ? stacking->topObjects : none;
+}
+
 void CVGeoObject::addTopObject(CVGeoObject* object)
 {
-    if (!object || object == this || object->parentObject == this)
+    if (!object || object == this || object->getParentObject() == this)
         return;
-    object->parentObject = this;
-    topObjects.append(object);
+    object->stackingFields().parentObject = this;
+    stackingFields().topObjects.append(object);
 }

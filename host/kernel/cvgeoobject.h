@@ -5,6 +5,8 @@
 
 #include <QVector>
 
+#include <memory>
+
 class CVLayer;
 class CVMapPainter;
 
@@ -20,8 +22,8 @@ public:
     void setLayer(CVLayer* newLayer) { layer = newLayer; }
 
     void addTopObject(CVGeoObject* object);
-    const QVector<CVGeoObject*>& getTopObjects() const { return topObjects; }
-    CVGeoObject* getParentObject() const { return parentObject; }
+    const QVector<CVGeoObject*>& getTopObjects() const;
+    CVGeoObject* getParentObject() const { return stacking ? stacking->parentObject : nullptr; }
 
     // Map drawing: each type on the map draws itself and tells where it
     // lies, so that the map knows new types without being changed. The base
@@ -30,7 +32,16 @@ public:
     virtual void draw(CVMapPainter& painter) const { Q_UNUSED(painter); }
 
 private:
+    // Few objects carry others or lie on one (stops and detectors on
+    // sections): the links between them are kept apart, made when first
+    // set, so that the sections, nodes and turnings of a model stay small.
+    struct Stacking
+    {
+        CVGeoObject* parentObject = nullptr;
+        QVector<CVGeoObject*> topObjects;
+    };
+    Stacking& stackingFields();
+
     CVLayer* layer = nullptr;
-    CVGeoObject* parentObject = nullptr;
-    QVector<CVGeoObject*> topObjects;
+    std::unique_ptr<Stacking> stacking;
 };

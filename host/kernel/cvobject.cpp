@@ -11,9 +11,15 @@
 #include <QJsonValue>
 #include <QStringList>
 
+#include <new>
+
 CVObject::CVObject(CVModel* ownerModel, const CVType* objectType) : model(ownerModel), type(objectType) {}
 
-CVObject::~CVObject() = default;
+CVObject::~CVObject()
+{
+    if (!extrasInRoom)
+        delete rareFields;
+}
 
 void* CVObject::operator new(std::size_t size)
 {
@@ -38,8 +44,24 @@ void CVObject::setName(const QString& newName)
 CVObject::Extras& CVObject::extras()
 {
     if (!rareFields)
-        rareFields = std::make_unique<Extras>();
+        rareFields = new Extras;
     return *rareFields;
+}
+
+void CVObject::keepExtrasIn(ExtrasRoom& room)
+{
+    Q_ASSERT(!rareFields);
+    rareFields = new (room.bytes) Extras;
+    extrasInRoom = true;
+}
+
+void CVObject::releaseExtrasRoom()
+{
+    if (!extrasInRoom)
+        return;
+    rareFields->~Extras();
+    rareFields = nullptr;
+    extrasInRoom = false;
 }
 
 const QString& CVObject::getExternalId() const

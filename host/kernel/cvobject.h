@@ -81,10 +81,6 @@ public:
     void readDataValues(const QJsonObject& values, CVReadContext& context);
 
 protected:
-    // For copies of an object: takes over the other object's data values.
-    void copyDataValuesFrom(const CVObject& other);
-
-private:
     // Objects carry no attribute values or a handful (a section: speed and
     // lane width), so a short list searched in order beats a hash table.
     using DataValue = std::pair<const CVColumn*, QVariant>;
@@ -99,6 +95,25 @@ private:
         QString externalId;
         QVarLengthArray<DataValue, 2> dataValues;
     };
+    // Room for the extras inside an object of a type that always has
+    // values (a section): they then lie beside the object's own fields
+    // instead of in a block of their own elsewhere in memory, which the
+    // builders, reading a section's speed and lane width for every
+    // turning, would reach with a cache miss each time.
+    struct ExtrasRoom
+    {
+        alignas(Extras) unsigned char bytes[sizeof(Extras)];
+    };
+    // Makes the (empty) extras in the room, for good: the derived class
+    // calls it in its constructor, and releaseExtrasRoom in its destructor,
+    // while the room still exists.
+    void keepExtrasIn(ExtrasRoom& room);
+    void releaseExtrasRoom();
+
+    // For copies of an object: takes over the other object's data values.
+    void copyDataValuesFrom(const CVObject& other);
+
+private:
     Extras& extras();
     const DataValue* findDataValue(const CVColumn* column) const;
 
@@ -107,6 +122,7 @@ private:
     unsigned int id = 0;
     int status = 0;
     unsigned int tick = 0;
+    bool extrasInRoom = false;  // rareFields lies in a derived object's ExtrasRoom
     QString name;
-    std::unique_ptr<Extras> rareFields;
+    Extras* rareFields = nullptr;  // owned unless extrasInRoom
 };

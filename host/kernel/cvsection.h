@@ -25,7 +25,8 @@ public:
     // full and side lanes together, and further lanes are not added.
     static constexpr int MaxLanes = 64;
 
-    CVSection(CVModel* model, const CVType* type) : CVBezierCurve(model, type) {}
+    CVSection(CVModel* model, const CVType* type) : CVBezierCurve(model, type) { keepExtrasIn(extrasRoom); }
+    ~CVSection() override { releaseExtrasRoom(); }
 
     static const CVColumn* speedColumn();
     static const CVColumn* laneWidthColumn();
@@ -85,6 +86,7 @@ private:
     CVNode* destination = nullptr;
     CVRoadType* roadType = nullptr;
     QVector<CVSectionLane> lanes;
+    ExtrasRoom extrasRoom;  // speed and lane width
     mutable CVSectionDrawing drawing;
     mutable bool drawingMade = false;
 };

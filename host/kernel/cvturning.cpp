@@ -108,7 +108,7 @@ void CVTurning::curve()
     const CVPoint c2(pathEnd.x - outX * reach, pathEnd.y - outY * reach, pathEnd.z);
     drawnCurve = Curve{pathStart, c1, c2, pathEnd};
     curved = true;
-    pathPoints = CVPoints();
+    pathPoints.reset();
     increaseTick();
 }
 
@@ -130,10 +130,16 @@ void CVTurning::forEachCurvePoint(Visit visit) const
     visit(p1);
 }
 
+const CVPoints& CVTurning::readPath() const
+{
+    static const CVPoints none;
+    return pathPoints ? *pathPoints : none;
+}
+
 CVPoints CVTurning::getPath() const
 {
     if (!curved)
-        return pathPoints;
+        return readPath();
     CVPoints points;
     points.reserve(CurveSteps + 1);
     forEachCurvePoint([&points](const CVPoint& point) { points.append(point); });
@@ -163,13 +169,13 @@ CVBBox CVTurning::getBoundingBox() const
     if (curved)
         forEachCurvePoint(extend);
     else
-        std::for_each(pathPoints.cbegin(), pathPoints.cend(), extend);
+        std::for_each(readPath().cbegin(), readPath().cend(), extend);
     return box;
 }
 
 void CVTurning::draw(CVMapPainter& map) const
 {
-    if ((!curved && pathPoints.size() < 2) || map.getPixelsPerMetre() < CVMapStyle::MinimumZoomForTurnings)
+    if ((!curved && readPath().size() < 2) || map.getPixelsPerMetre() < CVMapStyle::MinimumZoomForTurnings)
         return;
     QColor colour = CVMapStyle::turningMajor();
     if (warningIndicator == 1)
@@ -194,10 +200,11 @@ void CVTurning::readFields(const CVSavedObject& json, CVReadContext& context)
     warningIndicator = json.value(QStringLiteral("warningIndicator")).toInt();
     autoSpeed = json.value(QStringLiteral("autoSpeed")).toBool();
     speed = CVReadContext::number(json.value(QStringLiteral("speed")));
-    pathPoints = json.points(QStringLiteral("path"));
+    CVPoints path = json.points(QStringLiteral("path"));
     curved = false;
-    if (!pathPoints.isEmpty()) {
-        pathStart = pathPoints.first();
-        pathEnd = pathPoints.last();
+    if (!path.isEmpty()) {
+        pathStart = path.first();
+        pathEnd = path.last();
     }
+    pathPoints = std::make_unique<CVPoints>(std::move(path));
 }

@@ -3,6 +3,8 @@
 #include "cvgeoobject.h"
 #include "cvpoints.h"
 
+#include <memory>
+
 class CVNode;
 class CVSection;
 
@@ -80,6 +82,7 @@ private:
     int destinationToLane = 0;
     int warningIndicator = 0;
     bool autoSpeed = true;
+    bool curved = false;  // the path is drawnCurve's, not a path read from a model file
     double speed = 0.0;
     CVPoint pathStart;
     CVPoint pathEnd;
@@ -95,7 +98,9 @@ private:
     };
     template <typename Visit>
     void forEachCurvePoint(Visit visit) const;
-    bool curved = false;  // the path is drawnCurve's, not pathPoints
+    const CVPoints& readPath() const;
     Curve drawnCurve;
-    CVPoints pathPoints;  // a path read from a model file
+    // A path read from a model file; none for a turning that an import
+    // made, of which a model holds tens of thousands.
+    std::unique_ptr<CVPoints> pathPoints;
 };
