@@ -91,6 +91,38 @@ private slots:
         QCOMPARE(token.text(), text);
     }
 
+    // A word read from a file is classified as the word alone is, whether
+    // more of the file follows it or the file ends right after it: near
+    // the end the lexer cannot look past the word's bytes.
+    void classifiesWordsAnywhereInAFile_data()
+    {
+        QTest::addColumn<QString>("word");
+        for (const char* word : {"m", "to", "lanes:", "factor:", "headway", "centroid", "CENTROID", "junction",
+                                 "junctions", "locations", "locationz", "roundabout", "roundabouT", "roundabouts",
+                                 "timetable", "timetables", "Interval", "unlimited", "lines", "#lane", "la#ne",
+                                 "maxspeed", "typewidth", "12:13", "1234567890:123456", "n1", "999999999999999",
+                                 "1000000000000000", "4294967296", "0012"})
+            QTest::newRow(word) << QString::fromLatin1(word);
+    }
+
+    void classifiesWordsAnywhereInAFile()
+    {
+        QFETCH(QString, word);
+        ParamicsToken single;
+        ParamicsLexer::classify(word, single);
+        NetworkDir dir;
+        const QByteArray bytes = word.toLatin1();
+        // Followed by other words, then as the file's last bytes.
+        for (const QByteArray& content : {bytes + " next                  \n", "lane " + bytes}) {
+            const QList<ParamicsToken> tokens = tokensOf(dir.write("links", content));
+            const ParamicsToken& read = tokens.at(content.startsWith(bytes) ? 0 : 1);
+            QCOMPARE(read.text(), single.text());
+            QCOMPARE(read.kind, single.kind);
+            QCOMPARE(read.toInt(), single.toInt());
+            QCOMPARE(read.toDouble(), single.toDouble());
+        }
+    }
+
     void splitsLinesAndDropsComments_data()
     {
         QTest::addColumn<QByteArray>("content");

@@ -42,6 +42,7 @@ private slots:
     void namesFoundInEveryForm_data();
     void namesFoundInEveryForm();
     void recordsMadeHereAreDestroyedOnce();
+    void replacedAndFoundWhileTheTableGrows();
 };
 
 void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep_data()
@@ -147,7 +148,17 @@ void TestNamedRecords::namesFoundInEveryForm_data()
     QTest::newRow("colons in ids") << "a:b:c" << QStringList{"a:bc", "ab:c", "a:b", "b:c", "a:b:c:"};
     QTest::newRow("past ASCII") << QString::fromLatin1("caf\xe9:\xff") << QStringList{"cafe:y", QString::fromLatin1("caf\xe9")};
     QTest::newRow("past Latin-1") << QString::fromUtf8("\xe2\x82\xac:1") << QStringList{"\xac:1", ":1"};
-    QTest::newRow("empty") << "" << QStringList{":", " "};
+    QTest::newRow("empty") << "" << QStringList{":", " ", "0"};
+    // Names of digits and colons are found by their packed form up to 15
+    // characters, by their characters beyond.
+    QTest::newRow("digits at the longest packed length")
+        << "123456789:12345" << QStringList{"123456789:1234", "123456789:123456", "023456789:12345", "12345678::12345"};
+    QTest::newRow("digits one past the packed length")
+        << "123456789:123456" << QStringList{"123456789:12345", "123456789:1234567", "123456789:123457"};
+    QTest::newRow("differing only past the packed length")
+        << "1234567890:1234567" << QStringList{"1234567890:1234568", "1234567890:123456"};
+    QTest::newRow("leading zeros") << "012:3" << QStringList{"12:3", "0012:3", "012:03", "01:23"};
+    QTest::newRow("digits and a letter") << "12:3a" << QStringList{"12:3", "12:3b", "12:a3"};
 }
 
 void TestNamedRecords::namesFoundInEveryForm()
@@ -207,6 +218,46 @@ void TestNamedRecords::recordsMadeHereAreDestroyedOnce()
         records.make();
     }
     QCOMPARE(Counted::destroyed, 203);
+}
+
+// Names of every kind added one at a time, past many regrowths of the
+// table, some replaced before and after one: every look-up finds the
+// latest record, and the walk, in name order, gives it too.
+void TestNamedRecords::replacedAndFoundWhileTheTableGrows()
+{
+    ParamicsNamedRecords<int> records;
+    std::vector<std::unique_ptr<int>> tags;
+    QMap<QString, int*> expected;
+    const auto put = [&](const QString& name, int tag) {
+        tags.push_back(std::make_unique<int>(tag));
+        records.insert(name, tags.back().get());
+        expected.insert(name, tags.back().get());
+    };
+    const auto nameOf = [](int i) {
+        switch (i % 4) {
+        case 0: return QString::number(i);                                    // a node id
+        case 1: return QStringLiteral("%1:%2").arg(i).arg(i * 7 % 1000);        // a link name
+        case 2: return QStringLiteral("N%1").arg(i);                            // not digits
+        default: return QStringLiteral("%1:%2").arg(i).arg(1000000000000LL + i); // digits, too long to pack
+        }
+    };
+    records.reserve(10);
+    for (int i = 0; i < 3000; ++i) {
+        put(nameOf(i), i);
+        if (i % 97 == 0 && i > 0)
+            put(nameOf(i / 2), -i);  // an earlier name, maybe before the last regrowth
+    }
+    QCOMPARE(records.size(), expected.size());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        QCOMPARE(records.value(it.key()), it.value());
+    QCOMPARE(records.keys(), expected.keys());
+    auto want = expected.cbegin();
+    for (auto it = records.cbegin(); it != records.cend(); ++it, ++want) {
+        QCOMPARE(it.key(), want.key());
+        QCOMPARE(it.value(), want.value());
+    }
+    QCOMPARE(records.value(QStringLiteral("3000")), nullptr);
+    QCOMPARE(records.value(QStringLiteral("N3000")), nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestNamedRecords)
