@@ -9,7 +9,9 @@
 // (signal control, vehicles, demand, public transport, devices, labels),
 // records (the importer giving back its records) and freeing (deleting the
 // model). Each has wall time, CPU time and the process's peak resident
-// memory at its end.
+// memory at its end. The network phase is also listed step by step
+// ("steps": the link update, centroids, sections, nodes, turnings, ramps,
+// extreme nodes, centroid connections, the turnings' repair).
 //
 // "turnings" is the configuration of the links' turnings: it reads no file
 // but makes one signal object per turning in the model, so it is building.
@@ -218,10 +220,20 @@ int runImport(const QString& directory, const QString& version, const QString& u
     phases.push_back({"reading", readingEnd.wall - readingStart.wall - building.wall,
                       readingEnd.cpu - readingStart.cpu - building.cpu, peakMiB(), readBytes, {},
                       pageFaults() - readingFaults - building.faults});
-    phases.push_back(measure("network", [&] {
-        probe.updateLinks();
-        probe.createGeometry();
-    }));
+    // The network phase step by step: the link update, then the steps of
+    // the geometry, each timed apart (listed as "steps").
+    std::vector<Measurement> steps;
+    steps.push_back(measure("links", [&] { probe.updateLinks(); }));
+    probe.createGeometryStepByStep(
+        [&](const char* name, const std::function<void()>& step) { steps.push_back(measure(name, step)); });
+    Measurement network{"network"};
+    for (const Measurement& step : steps) {
+        network.wall += step.wall;
+        network.cpu += step.cpu;
+        network.faults += step.faults;
+        network.peak = step.peak;
+    }
+    phases.push_back(network);
     phases.back().wall += building.wall;
     phases.back().cpu += building.cpu;
     phases.back().faults += building.faults;
@@ -240,6 +252,7 @@ int runImport(const QString& directory, const QString& version, const QString& u
 
     std::printf("{\n  \"directory\": \"%s\",\n", qPrintable(directory));
     printList("files", files, false);
+    printList("steps", steps, false);
     printList("phases", phases, true);
     std::printf("}\n");
     return 0;

@@ -9,6 +9,7 @@
 #include <cvcentroid.h>
 #include <cvlog.h>
 #include <cvmodel.h>
+#include <cvmodelwriter.h>
 #include <cvnode.h>
 #include <cvobjectconnection.h>
 #include <cvpreferencesvalues.h>
@@ -20,6 +21,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 using LaneRange = QPair<int, int>;
@@ -191,6 +193,7 @@ class TestNetworkImport : public QObject
 private slots:
     void handMadeNetwork();
     void rampsAndCentroids();
+    void geometryStepByStepBuildsTheSameModel();
 };
 
 void TestNetworkImport::handMadeNetwork()
@@ -320,6 +323,46 @@ void TestNetworkImport::rampsAndCentroids()
     QCOMPARE(centroid->getConnections().first()->getConnectionObject()->getName(), QStringLiteral("N2_N4"));
     QCOMPARE(centroid->getConnections().first()->getConnectionType(), 1);
     QCOMPARE(unservedLanes(model.get()), QStringList());
+}
+
+// The benchmark times the geometry's steps one by one through the probe;
+// the steps taken that way must build what createGeometry builds.
+void TestNetworkImport::geometryStepByStepBuildsTheSameModel()
+{
+    using namespace ramp;
+    const QMap<QString, QByteArray> files{
+        {"categories", Categories}, {"nodes", Nodes}, {"links", Links}, {"nextlanes", NextLanes}, {"zones", Zones}};
+    NetworkDir dir;
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        dir.write(it.key(), it.value());
+    QByteArray saved[2];
+    for (const bool stepByStep : {false, true}) {
+        std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+        ParamicsImporter importer;
+        configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+        ParamicsImporterProbe probe(importer);
+        probe.readZones(dir.path());
+        probe.readCategories(dir.path());
+        probe.readNodes(dir.path());
+        probe.readLinks(dir.path());
+        probe.configureTurnings();
+        probe.readNextLanes(dir.path());
+        probe.updateLinks();
+        QStringList steps;
+        if (stepByStep) {
+            probe.createGeometryStepByStep([&](const char* name, const std::function<void()>& step) {
+                steps << QString::fromLatin1(name);
+                step();
+            });
+            QCOMPARE(steps.size(), 8);
+        } else {
+            probe.createGeometry();
+        }
+        QVERIFY(!objectsOf(model.get(), "CVCentroid").isEmpty());
+        QVERIFY(!objectsOf(model.get(), "CVTurning").isEmpty());
+        saved[stepByStep] = CVModelWriter::toJson(*model);
+    }
+    QCOMPARE(saved[1], saved[0]);
 }
 
 QTEST_GUILESS_MAIN(TestNetworkImport)
