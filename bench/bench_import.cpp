@@ -10,7 +10,7 @@
 // records (the importer giving back its records) and freeing (deleting the
 // model). Each has wall time, CPU time and the process's peak resident
 // memory at its end. The network phase is also listed step by step
-// ("steps": the link update, centroids, sections, nodes, turnings, ramps,
+// ("steps": the link update, centroids, sections, nodes, turning objects, ramps,
 // extreme nodes, centroid connections, the turnings' repair).
 //
 // "turnings" is the configuration of the links' turnings: it reads no file

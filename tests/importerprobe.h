@@ -85,10 +85,10 @@ struct ParamicsImporterProbe
         });
         run("sections", [this] { i.createLinks(); });
         run("nodes", [this] { i.createNodes(); });
-        run("turnings", [this] { i.connectSections(); });
+        run("turning objects", [this] { i.connectSections(); });
         run("ramps", [this] { i.createRamps(); });
         run("extremes", [this] { i.calculateExtremeNodes(); });
-        run("connections", [this] { i.createCentroidConnections(); });
+        run("centroid connections", [this] { i.createCentroidConnections(); });
         run("repair", [this] { i.fixTurnings(); });
     }
     void createPriorities() { i.createPriorities(); }
