@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
           qt6-l10n-tools libgl-dev fonts-dejavu-core sumo python3 rapidjson-dev libgdal-dev gdal-bin
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev libmimalloc-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
