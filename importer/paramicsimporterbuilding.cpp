@@ -48,7 +48,7 @@ void ParamicsImporter::createLinks()
 
 void ParamicsImporter::createNodes()
 {
-    NodeBuilder(model, layer, nodes, links, zones, rampNodes).build();
+    NodeBuilder(model, layer, nodes, zones, rampNodes).build();
 }
 
 void ParamicsImporter::connectSections()
@@ -58,7 +58,7 @@ void ParamicsImporter::connectSections()
 
 void ParamicsImporter::createRamps()
 {
-    RampBuilder(model, layer, nodes, links, rampLinks).build();
+    RampBuilder(model, layer, nodes, rampLinks).build();
 }
 
 CentroidBuilder ParamicsImporter::centroidBuilder()

@@ -118,12 +118,12 @@ void CentroidBuilder::createCentroidConnections()
 
         // Every open section at the extreme node, entering ones first.
         for (const Section& entry : extreme->inLinks) {
-            const ParamicsLink* link = links.value(entry.name, nullptr);
+            const ParamicsLink* link = entry.link;
             if (CVSection* section = link && !link->barred ? findSection(model, link->sectionId) : nullptr)
                 connectCentroid(centroid, section, 1);
         }
         for (const Section& entry : extreme->outLinks) {
-            const ParamicsLink* link = links.value(entry.name, nullptr);
+            const ParamicsLink* link = entry.link;
             if (CVSection* section = link && !link->barred ? findSection(model, link->sectionId) : nullptr)
                 connectCentroid(centroid, section, 0);
         }
@@ -142,7 +142,7 @@ void CentroidBuilder::connectDeadEnds(CVCentroid* centroid, const ParamicsZone* 
         if (!node)
             continue;
         for (const Section& entry : node->inLinks) {
-            const ParamicsLink* link = links.value(entry.name, nullptr);
+            const ParamicsLink* link = entry.link;
             if (!link || link->barred || link->outTurnings != 0)
                 continue;
             CVSection* section = findSection(model, link->sectionId);
@@ -150,7 +150,7 @@ void CentroidBuilder::connectDeadEnds(CVCentroid* centroid, const ParamicsZone* 
                 connectCentroid(centroid, section, 1);
         }
         for (const Section& entry : node->outLinks) {
-            const ParamicsLink* link = links.value(entry.name, nullptr);
+            const ParamicsLink* link = entry.link;
             if (!link || link->barred || link->inTurnings != 0)
                 continue;
             CVSection* section = findSection(model, link->sectionId);

@@ -57,7 +57,7 @@ void LinkUpdater::updateNbLanes(ParamicsTurning* turning, unsigned int laneCount
     const bool destinationRecorded = turning->destinationRecorded();
     // The following link's lane count as read; a destination that names
     // no link has none.
-    const ParamicsLink* next = links.value(turning->destination, nullptr);
+    const ParamicsLink* next = namedLink(turning->destination, links);
     const int nextLaneCount = next ? next->lanes : 0;
     convertRange(turning->originFromLane, turning->originToLane, originRecorded, rightHandDrive, int(laneCount));
     convertRange(turning->destinationFromLane, turning->destinationToLane, destinationRecorded, rightHandDrive,

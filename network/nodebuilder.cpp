@@ -14,9 +14,9 @@
 
 #include <QObject>
 
-NodeBuilder::NodeBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
+NodeBuilder::NodeBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes,
                          const QMap<int, ParamicsZone*>& zones, ParamicsNodeMap& rampNodes)
-    : model(model), layer(layer), nodes(nodes), links(links), zones(zones), rampNodes(rampNodes)
+    : model(model), layer(layer), nodes(nodes), zones(zones), rampNodes(rampNodes)
 {
 }
 
@@ -71,13 +71,13 @@ void NodeBuilder::attachSections(const ParamicsNode* record, CVNode* node)
 {
     // Barred links have no section and are passed over.
     for (const Section& entry : record->inLinks) {
-        if (const ParamicsLink* link = links.value(entry.name, nullptr)) {
+        if (const ParamicsLink* link = entry.link) {
             if (CVSection* section = findSection(model, link->sectionId))
                 section->setDestination(node);
         }
     }
     for (const Section& entry : record->outLinks) {
-        if (const ParamicsLink* link = links.value(entry.name, nullptr)) {
+        if (const ParamicsLink* link = entry.link) {
             if (CVSection* section = findSection(model, link->sectionId))
                 section->setOrigin(node);
         }

@@ -16,8 +16,8 @@ struct ParamicsZone;
 class NodeBuilder
 {
 public:
-    NodeBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
-                const QMap<int, ParamicsZone*>& zones, ParamicsNodeMap& rampNodes);
+    NodeBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes, const QMap<int, ParamicsZone*>& zones,
+                ParamicsNodeMap& rampNodes);
 
     void build();
 
@@ -27,7 +27,6 @@ private:
     CVModel* model;
     CVLayer* layer;
     const ParamicsNodeMap& nodes;
-    const ParamicsLinkMap& links;
     const QMap<int, ParamicsZone*>& zones;
     ParamicsNodeMap& rampNodes;
 };

@@ -40,9 +40,9 @@ bool addEntranceLane(CVSection* section, CVSectionLane& lane, double length, boo
 
 }  // namespace
 
-RampBuilder::RampBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
+RampBuilder::RampBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes,
                          const ParamicsLinkMap& rampLinks)
-    : model(model), layer(layer), nodes(nodes), links(links), rampLinks(rampLinks)
+    : model(model), layer(layer), nodes(nodes), rampLinks(rampLinks)
 {
 }
 
@@ -169,7 +169,7 @@ void RampBuilder::updateRampLink(ParamicsNode* rampNode, CVSection* section, boo
     if (!node)
         return;
     for (const Section& entry : rampNode->inLinks) {
-        const ParamicsLink* link = links.value(entry.name, nullptr);
+        const ParamicsLink* link = entry.link;
         CVSection* ramp = link ? findSection(model, link->sectionId) : nullptr;
         if (!ramp)
             continue;
@@ -177,7 +177,7 @@ void RampBuilder::updateRampLink(ParamicsNode* rampNode, CVSection* section, boo
         createRampTurning(ramp, section, node, target, target);
     }
     for (const Section& entry : rampNode->outLinks) {
-        const ParamicsLink* link = links.value(entry.name, nullptr);
+        const ParamicsLink* link = entry.link;
         if (CVSection* leaving = link ? findSection(model, link->sectionId) : nullptr)
             leaving->setOrigin(node);
     }

@@ -15,8 +15,7 @@ class CVTurning;
 class RampBuilder
 {
 public:
-    RampBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
-                const ParamicsLinkMap& rampLinks);
+    RampBuilder(CVModel* model, CVLayer* layer, const ParamicsNodeMap& nodes, const ParamicsLinkMap& rampLinks);
 
     void build();
 
@@ -31,6 +30,5 @@ private:
     CVModel* model;
     CVLayer* layer;
     const ParamicsNodeMap& nodes;
-    const ParamicsLinkMap& links;
     const ParamicsLinkMap& rampLinks;
 };

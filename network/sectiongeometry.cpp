@@ -117,7 +117,7 @@ int SectionBuilder::countOpenLinks(const ParamicsSectionList& entries) const
 {
     int count = 0;
     for (const Section& entry : entries) {
-        const ParamicsLink* link = links.value(entry.name, nullptr);
+        const ParamicsLink* link = entry.link;
         if (link && !link->barred)
             ++count;
     }

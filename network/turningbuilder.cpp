@@ -30,7 +30,7 @@ void TurningBuilder::build()
         auto* node = dynamic_cast<CVNode*>(model->getCatalog()->find(endNode->objectId));
         for (int i = 0; i < link->turningCount(); ++i) {
             ParamicsTurning& turning = link->turning(i);
-            ParamicsLink* next = links.value(turning.destination, nullptr);
+            ParamicsLink* next = namedLink(turning.destination, links);
             if (!isTurningBuilt(link, turning, next))
                 continue;
             // Sections or the node can only be missing when the builders

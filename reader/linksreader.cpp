@@ -21,18 +21,18 @@ struct Exit
 };
 
 // The links leaving the node whose end node is known, in the node's order.
-QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes, const ParamicsLinkMap& links)
+QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes)
 {
     QVector<Exit> exits;
     exits.reserve(node->outLinks.size());
     for (const Section& out : node->outLinks) {
-        const ParamicsLink* next = links.value(out.name, nullptr);
+        ParamicsLink* next = out.link;
         const ParamicsNode* nextEnd = next ? nodes.value(next->to, nullptr) : nullptr;
         // The exit is named "node:nextEnd": the name the link's record holds,
         // unless node ids holding ":" made two links one.
         if (nextEnd) {
             const bool ownName = next->from == node->id && next->to == nextEnd->id;
-            exits.append(Exit{ownName ? ParamicsLinkName::heldBy(next->name)
+            exits.append(Exit{ownName ? ParamicsLinkName::heldBy(*next)
                                       : ParamicsLinkName(ParamicsLink::linkName(node->id, nextEnd->id)),
                               nextEnd->position});
         }
@@ -224,7 +224,7 @@ void TurningConfiguration::configure()
         if (start && end) {
             auto found = exitsByNode.find(end);
             if (found == exitsByNode.end())
-                found = exitsByNode.insert(end, exitsOf(end, nodes, links));
+                found = exitsByNode.insert(end, exitsOf(end, nodes));
             appendAngles(start->position, end->position, *found, rightHandDrive, sections);
         }
         sortSections(sections, rightHandDrive);
@@ -246,7 +246,7 @@ void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<Ang
     const ParamicsNode* start = nodes.value(link->from, nullptr);
     const ParamicsNode* end = nodes.value(link->to, nullptr);
     if (start && end)
-        appendAngles(start->position, end->position, exitsOf(end, nodes, links), rightHandDrive, sections);
+        appendAngles(start->position, end->position, exitsOf(end, nodes), rightHandDrive, sections);
 }
 
 // Nearside exits first: ascending angle with right-hand traffic, descending

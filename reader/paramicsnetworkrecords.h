@@ -10,6 +10,9 @@
 #include <QString>
 #include <QVector>
 
+#include <cstdint>
+#include <utility>
+
 class CVObject;
 
 // The name of a link as a turning refers to it. Turnings are made from the
@@ -18,29 +21,63 @@ class CVObject;
 // region's hundreds of thousands of turnings then neither copy that name
 // nor drop a reference to it, each somewhere else in memory. A name given
 // as text (one that no record holds) is kept here.
+struct ParamicsLink;
+
+// The link a turning or an exit leads into, kept in one pointer: nearly
+// always the link's record itself (heldBy), whose name is the link's name;
+// a name that no record holds (from node ids holding ":", where two links
+// share a name) is kept in a string of its own, marked by the pointer's
+// lowest bit, and its link is looked up by name. Link records hold four
+// turnings inline, so one pointer instead of a pointer and a string keeps
+// a regional network's link records a fifth smaller, and the builders
+// reach the next link without a look-up.
 class ParamicsLinkName
 {
 public:
     ParamicsLinkName() = default;
-    ParamicsLinkName(const QString& name) : text(name) {}
-    // Refers to the name a record holds, which must outlive this.
-    static ParamicsLinkName heldBy(const QString& recordName)
+    ParamicsLinkName(const QString& name) : bits(reinterpret_cast<std::uintptr_t>(new QString(name)) | Owned) {}
+    // Refers to a link's record, which must outlive this.
+    static ParamicsLinkName heldBy(ParamicsLink& link)
     {
         ParamicsLinkName name;
-        name.held = &recordName;
+        name.bits = reinterpret_cast<std::uintptr_t>(&link);
         return name;
     }
+    ParamicsLinkName(const ParamicsLinkName& other)
+        : bits(other.owned() ? ParamicsLinkName(other.toString()).release() : other.bits)
+    {
+    }
+    ParamicsLinkName(ParamicsLinkName&& other) noexcept : bits(other.release()) {}
+    ParamicsLinkName& operator=(ParamicsLinkName other) noexcept
+    {
+        std::swap(bits, other.bits);
+        return *this;
+    }
+    ~ParamicsLinkName()
+    {
+        if (owned())
+            delete ownString();
+    }
 
-    const QString& toString() const { return held ? *held : text; }
+    inline const QString& toString() const;
     operator const QString&() const { return toString(); }
+    // The record this name was taken from; null for a name of its own.
+    ParamicsLink* heldLink() const { return owned() ? nullptr : reinterpret_cast<ParamicsLink*>(bits); }
 
 private:
-    const QString* held = nullptr;
-    QString text;
+    static constexpr std::uintptr_t Owned = 1;  // records and strings are aligned to more than one byte
+    bool owned() const { return bits & Owned; }
+    const QString* ownString() const { return reinterpret_cast<const QString*>(bits & ~Owned); }
+    std::uintptr_t release() noexcept { return std::exchange(bits, 0); }
+    static const QString& noName()
+    {
+        static const QString empty;
+        return empty;
+    }
+
+    std::uintptr_t bits = 0;
 };
 
-// A link name with an angle: an entry of the angle-sorted list from which a
-// link's turnings are made.
 struct AngledSection
 {
     ParamicsLinkName name;
@@ -55,15 +92,16 @@ struct ParamicsTurning
     static constexpr int NoFromLane = 10000;
     static constexpr int NoToLane = 0;
 
+    // In an order that leaves no padding between the fields.
     int originFromLane = NoFromLane;
     int originToLane = NoToLane;
     int destinationFromLane = NoFromLane;
     int destinationToLane = NoToLane;
-    bool barred = false;
-    ParamicsLinkName destination;
     int warningIndicator = 0;
     unsigned int turningId = 0;
+    ParamicsLinkName destination;
     CVObject* signal = nullptr;  // its "CVControlPlanSignal", owned by the model
+    bool barred = false;
 
     bool originRecorded() const { return !(originFromLane == NoFromLane && originToLane == NoToLane); }
     bool destinationRecorded() const
@@ -121,14 +159,23 @@ struct ParamicsLink
     void increaseOutTurnings() { ++outTurnings; }
 };
 
-// An entry of a node's lists of entering and leaving links: the name the
-// link's record holds, which lives as long as the node's record.
+// An entry of a node's lists of entering and leaving links: the link's
+// record, which stays in its map as long as the node's record lives.
 struct Section
 {
-    explicit Section(const ParamicsLink& link) : name(link.name) {}
+    explicit Section(ParamicsLink& link) : link(&link) {}
 
-    const QString& name;
+    const QString& name() const { return link->name; }
+
+    ParamicsLink* link;
 };
+
+inline const QString& ParamicsLinkName::toString() const
+{
+    if (owned())
+        return *ownString();
+    return bits ? heldLink()->name : noName();
+}
 
 // A node's entering or leaving links, in the order the links file names
 // them: room for four in the record, which most nodes need at most.
@@ -151,8 +198,8 @@ struct ParamicsNode
     ParamicsNode* rampNode = nullptr;
     float toRedTime = 0.0f;
 
-    void appendInLink(const ParamicsLink& link) { inLinks.emplaceBack(link); }
-    void appendOutLink(const ParamicsLink& link) { outLinks.emplaceBack(link); }
+    void appendInLink(ParamicsLink& link) { inLinks.emplaceBack(link); }
+    void appendOutLink(ParamicsLink& link) { outLinks.emplaceBack(link); }
     void appendPriority(const ParamicsPhase& phase) { priorities.append(phase); }
     void increaseSectionCount() { ++sectionCount; }
 };
@@ -160,3 +207,13 @@ struct ParamicsNode
 // The records of nodes by id and of links by name ("from:to").
 using ParamicsNodeMap = ParamicsNamedRecords<ParamicsNode>;
 using ParamicsLinkMap = ParamicsNamedRecords<ParamicsLink>;
+
+// The link a turning or an exit leads into. Link records stay in their
+// map from the header that made them to the end of the import, so the
+// record a name was taken from is the link of that name.
+inline ParamicsLink* namedLink(const ParamicsLinkName& name, const ParamicsLinkMap& links)
+{
+    if (ParamicsLink* link = name.heldLink())
+        return link;
+    return links.value(name.toString(), nullptr);
+}

@@ -70,9 +70,9 @@ struct NetworkFixture : ParamicsRecordStore
     }
     void updateLinks() { linkUpdater().build(); }
     void createLinks() { sectionBuilder().build(); }
-    void createNodes() { NodeBuilder(model, layer, nodes, links, zones, rampNodes).build(); }
+    void createNodes() { NodeBuilder(model, layer, nodes, zones, rampNodes).build(); }
     void connectSections() { TurningBuilder(model, nodes, links).build(); }
-    void createRamps() { RampBuilder(model, layer, nodes, links, rampLinks).build(); }
+    void createRamps() { RampBuilder(model, layer, nodes, rampLinks).build(); }
     PublicTransportBuilder publicTransport()
     {
         return PublicTransportBuilder(model, layer, links, busStops, busRoutes, rightHandDrive);

@@ -114,8 +114,8 @@ private slots:
         // The link line read twice is listed twice at each of its nodes,
         // as every line is.
         QCOMPARE(start->outLinks.size(), 2);
-        QCOMPARE(start->outLinks.at(0).name, name);
-        QCOMPARE(end->inLinks.at(1).name, name);
+        QCOMPARE(start->outLinks.at(0).name(), name);
+        QCOMPARE(end->inLinks.at(1).name(), name);
         QCOMPARE(start->inLinks.size(), 1);
     }
 
@@ -172,7 +172,7 @@ private slots:
         const auto names = [](const ParamicsSectionList& entries) {
             QStringList out;
             for (const Section& entry : entries)
-                out << entry.name;
+                out << entry.name();
             return out;
         };
         QCOMPARE(names(f.node("0")->outLinks), outNames);
