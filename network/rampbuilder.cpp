@@ -64,7 +64,7 @@ void RampBuilder::build()
                 continue;
             if (rampNode->position.distance2D(start->getPosition()) < RampCutDistance) {
                 rampNode->intermediate = true;
-                rampNode->rampNode = nodes.value(link->from, nullptr);
+                rampNode->rampNode = startNode(*link, nodes);
                 const bool right = section->getPoints().isPointAtRightArea(rampNode->position);
                 const bool added = addEntranceLane(section, lane, ramp.length, right);
                 updateRampLink(rampNode, section, right, nullptr, added);

@@ -67,9 +67,9 @@ void SectionBuilder::build()
         ParamicsLink* link = it.value();
         if (!link || link->barred)
             continue;
-        ParamicsNode* startNode = nodes.value(link->from);
-        ParamicsNode* endNode = nodes.value(link->to);
-        if (!startNode || !endNode)
+        ParamicsNode* start = startNode(*link, nodes);
+        ParamicsNode* end = endNode(*link, nodes);
+        if (!start || !end)
             continue;
         // The type's factory makes a CVSection.
         auto* section = static_cast<CVSection*>(CVSystem::getSystem().newObject(sectionType, model));
@@ -88,10 +88,10 @@ void SectionBuilder::build()
         setSectionAttributes(section, link, category);
 
         link->sectionId = section->getId();
-        startNode->increaseSectionCount();
-        endNode->increaseSectionCount();
+        start->increaseSectionCount();
+        end->increaseSectionCount();
 
-        buildCentreLine(section, link, startNode, endNode);
+        buildCentreLine(section, link, start, end);
         if (link->hasRamps())
             rampLinks.insert(link->name, link);
         model->getGeoModel()->add(layer, section);

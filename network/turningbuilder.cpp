@@ -23,11 +23,11 @@ void TurningBuilder::build()
         ParamicsLink* link = it.value();
         if (!link)
             continue;
-        const ParamicsNode* endNode = nodes.value(link->to, nullptr);
-        if (!endNode || endNode->intermediate)
+        const ParamicsNode* end = endNode(*link, nodes);
+        if (!end || end->intermediate)
             continue;
         CVSection* origin = findSection(model, link->sectionId);
-        auto* node = dynamic_cast<CVNode*>(model->getCatalog()->find(endNode->objectId));
+        auto* node = dynamic_cast<CVNode*>(model->getCatalog()->find(end->objectId));
         for (int i = 0; i < link->turningCount(); ++i) {
             ParamicsTurning& turning = link->turning(i);
             ParamicsLink* next = namedLink(turning.destination, links);

@@ -27,7 +27,7 @@ QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes)
     exits.reserve(node->outLinks.size());
     for (const Section& out : node->outLinks) {
         ParamicsLink* next = out.link;
-        const ParamicsNode* nextEnd = next ? nodes.value(next->to, nullptr) : nullptr;
+        const ParamicsNode* nextEnd = next ? endNode(*next, nodes) : nullptr;
         // The exit is named "node:nextEnd": the name the link's record holds,
         // unless node ids holding ":" made two links one.
         if (nextEnd) {
@@ -132,6 +132,8 @@ void LinksReader::readLinkHeader()
         link = links.make();
         link->from = start->id;
         link->to = end->id;
+        link->fromNode = start;
+        link->toNode = end;
         link->name = ParamicsLink::linkName(start->id, end->id);
         links.insert(link->name, link);
     }
@@ -187,7 +189,7 @@ void LinksReader::finishRamp()
     if (!current)
         return;
     if (started) {
-        const ParamicsNode* start = nodes.value(current->from, nullptr);
+        const ParamicsNode* start = startNode(*current, nodes);
         current->insertRamp(ramp, start ? start->position : CVPoint());
     }
     --pendingRamps;
@@ -219,8 +221,8 @@ void TurningConfiguration::configure()
         if (!link)
             continue;
         sections.clear();
-        const ParamicsNode* start = nodes.value(link->from, nullptr);
-        const ParamicsNode* end = nodes.value(link->to, nullptr);
+        const ParamicsNode* start = startNode(*link, nodes);
+        const ParamicsNode* end = endNode(*link, nodes);
         if (start && end) {
             auto found = exitsByNode.find(end);
             if (found == exitsByNode.end())
@@ -243,8 +245,8 @@ void TurningConfiguration::configure()
 void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<AngledSection>& sections) const
 {
     sections.clear();
-    const ParamicsNode* start = nodes.value(link->from, nullptr);
-    const ParamicsNode* end = nodes.value(link->to, nullptr);
+    const ParamicsNode* start = startNode(*link, nodes);
+    const ParamicsNode* end = endNode(*link, nodes);
     if (start && end)
         appendAngles(start->position, end->position, exitsOf(end, nodes), rightHandDrive, sections);
 }

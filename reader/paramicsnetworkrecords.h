@@ -120,10 +120,18 @@ struct ParamicsRamp
 };
 
 // One direction of a road between two nodes.
+struct ParamicsNode;
+
 struct ParamicsLink
 {
     QString from;
     QString to;
+    // The records of the start and end nodes that the link's header named
+    // (node records stay put once the nodes file is read): the builders
+    // reach a link's nodes without looking their ids up. Null for a link
+    // made without them; startNode and endNode then look the ids up.
+    ParamicsNode* fromNode = nullptr;
+    ParamicsNode* toNode = nullptr;
     QString name;
     QString roadType;
     double speed = 0.0;
@@ -207,6 +215,17 @@ struct ParamicsNode
 // The records of nodes by id and of links by name ("from:to").
 using ParamicsNodeMap = ParamicsNamedRecords<ParamicsNode>;
 using ParamicsLinkMap = ParamicsNamedRecords<ParamicsLink>;
+
+// A link's start and end nodes.
+inline ParamicsNode* startNode(const ParamicsLink& link, const ParamicsNodeMap& nodes)
+{
+    return link.fromNode ? link.fromNode : nodes.value(link.from, nullptr);
+}
+
+inline ParamicsNode* endNode(const ParamicsLink& link, const ParamicsNodeMap& nodes)
+{
+    return link.toNode ? link.toNode : nodes.value(link.to, nullptr);
+}
 
 // The link a turning or an exit leads into. Link records stay in their
 // map from the header that made them to the end of the import, so the
