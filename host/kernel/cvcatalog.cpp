@@ -61,6 +61,7 @@ CVCatalog::~CVCatalog()
     const std::vector<CVObject*> denseIds = std::exchange(byDenseId, {});
     byFoldedName.clear();
     moreByFoldedName.clear();
+    unfiledNames = {};
     byExternalId.clear();
     lowestByExternalId.clear();
     byType.clear();
@@ -157,6 +158,7 @@ CVObject* CVCatalog::find(const QString& name, const CVType* type, Qt::CaseSensi
 {
     if (name.isEmpty())
         return nullptr;  // nameless objects are not indexed
+    fileNames();
     const size_t key = foldedNameKey(name);
     CVObject* first = byFoldedName.value(key, nullptr);
     if (!first)
@@ -247,18 +249,29 @@ void CVCatalog::indexName(CVObject* object)
 {
     if (object->getName().isEmpty())
         return;
-    const size_t key = foldedNameKey(object->getName());
-    CVObject*& first = byFoldedName[key];
-    if (!first)
-        first = object;
-    else
-        moreByFoldedName.insert(key, object);
+    unfiledNames.emplace_back(foldedNameKey(object->getName()), object);
+}
+
+void CVCatalog::fileNames() const
+{
+    if (unfiledNames.empty())
+        return;
+    byFoldedName.reserve(byFoldedName.size() + qsizetype(unfiledNames.size()));
+    for (const auto& [key, object] : unfiledNames) {
+        CVObject*& first = byFoldedName[key];
+        if (!first)
+            first = object;
+        else
+            moreByFoldedName.insert(key, object);
+    }
+    unfiledNames = {};
 }
 
 void CVCatalog::unindexName(CVObject* object, const QString& name)
 {
     if (name.isEmpty())
         return;
+    fileNames();  // the object may still be waiting
     const size_t key = foldedNameKey(name);
     const auto it = byFoldedName.find(key);
     if (it == byFoldedName.end())

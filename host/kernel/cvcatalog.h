@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QMultiHash>
 
+#include <utility>
 #include <vector>
 
 // The objects of one type in ascending id, as the catalogue hands them out.
@@ -108,9 +109,17 @@ private:
     // first object of a hash sits in byFoldedName, further ones in
     // moreByFoldedName. Names are mostly unique, so a model of hundreds of
     // thousands of objects is indexed (and freed) in a few large arrays.
+    //
+    // A name is filed on the first look-up by name after it was given: an
+    // import names some hundred thousand objects one after the other and
+    // looks a name up only now and then. Until then the object waits in
+    // unfiledNames with its key, worked out while the name was fresh in
+    // memory, and the names are filed together, into an index grown once.
     static size_t foldedNameKey(const QString& name);
-    QHash<size_t, CVObject*> byFoldedName;
-    QMultiHash<size_t, CVObject*> moreByFoldedName;
+    void fileNames() const;
+    mutable QHash<size_t, CVObject*> byFoldedName;
+    mutable QMultiHash<size_t, CVObject*> moreByFoldedName;
+    mutable std::vector<std::pair<size_t, CVObject*>> unfiledNames;
     QMultiHash<QString, CVObject*> byExternalId;
     // The lowest-id object of each external id: a look-up of any type costs
     // one hash look-up however many objects share the id.

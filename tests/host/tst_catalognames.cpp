@@ -20,6 +20,7 @@ private slots:
     void caseFoldingLetterByLetter_data();
     void caseFoldingLetterByLetter();
     void manySharingANameFindTheLowestId();
+    void namesChangedBeforeAnyLookUp();
 };
 
 void TestCatalogNames::caseFoldingLetterByLetter_data()
@@ -123,6 +124,44 @@ void TestCatalogNames::manySharingANameFindTheLowestId()
     // were not all of nothing with nothing.
     QCOMPARE(checked, 6 * 4 * 3 * 2);
     QCOMPARE(catalog->find(QStringLiteral("yard"), nullptr, Qt::CaseInsensitive)->getName(), QStringLiteral("Yard"));
+}
+
+
+// Names are filed on the first look-up by name: objects renamed, unnamed
+// or removed before it are found by the names they hold then, and an
+// object named between two look-ups is found by the second.
+void TestCatalogNames::namesChangedBeforeAnyLookUp()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVCatalog* catalog = model->getCatalog();
+    const auto named = [&](const QString& name) {
+        CVObject* object = CVSystem::getSystem().newObject(QStringLiteral("CVFolder"), model.get());
+        object->setName(name);
+        return object;
+    };
+    CVObject* renamed = named(QStringLiteral("Alpha"));
+    CVObject* removed = named(QStringLiteral("Beta"));
+    CVObject* unnamed = named(QStringLiteral("Gamma"));
+    CVObject* twice = named(QStringLiteral("Epsilon"));
+    renamed->setName(QStringLiteral("Delta"));
+    catalog->remove(removed);
+    unnamed->setName(QString());
+    twice->setName(QStringLiteral("Zeta"));
+    twice->setName(QStringLiteral("Epsilon"));
+
+    QCOMPARE(catalog->find(QStringLiteral("alpha"), nullptr, Qt::CaseInsensitive), nullptr);
+    QCOMPARE(catalog->find(QStringLiteral("Delta")), renamed);
+    QCOMPARE(catalog->find(QStringLiteral("Beta")), nullptr);
+    QCOMPARE(catalog->find(QStringLiteral("Gamma")), nullptr);
+    QCOMPARE(catalog->find(QStringLiteral("Zeta")), nullptr);
+    QCOMPARE(catalog->find(QStringLiteral("Epsilon")), twice);
+
+    CVObject* later = named(QStringLiteral("Alpha"));
+    CVObject* sharing = named(QStringLiteral("DELTA"));
+    QCOMPARE(catalog->find(QStringLiteral("Alpha")), later);
+    QCOMPARE(catalog->find(QStringLiteral("delta"), nullptr, Qt::CaseInsensitive), renamed);
+    catalog->remove(renamed);
+    QCOMPARE(catalog->find(QStringLiteral("delta"), nullptr, Qt::CaseInsensitive), sharing);
 }
 
 QTEST_GUILESS_MAIN(TestCatalogNames)
