@@ -42,7 +42,7 @@ void LinkUpdater::build()
             continue;
         // A road is drawn as two directions side by side unless its other
         // direction exists only to be barred.
-        const ParamicsLink* opposite = links.value(ParamicsLink::linkName(link->to, link->from), nullptr);
+        const ParamicsLink* opposite = links.value(ParamicsName::link(link->to, link->from), nullptr);
         link->twoWay = !(opposite && opposite->barred);
         for (int i = 0; i < link->turningCount(); ++i)
             updateNbLanes(&link->turning(i), unsigned(link->lanes));
