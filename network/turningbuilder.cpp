@@ -53,8 +53,8 @@ bool TurningBuilder::isTurningBuilt(const ParamicsLink* link, const ParamicsTurn
 {
     if (!next)
         return false;
-    const bool continues = next->from == link->to;
-    const bool uTurn = continues && next->to == link->from;
+    const bool continues = sameNode(next->fromNode, next->from, link->toNode, link->to);
+    const bool uTurn = continues && sameNode(next->toNode, next->to, link->fromNode, link->from);
     if (uTurn || link->barred || next->barred)
         return false;
     return continues && !turning.barred;

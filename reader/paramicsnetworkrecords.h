@@ -227,6 +227,15 @@ inline ParamicsNode* endNode(const ParamicsLink& link, const ParamicsNodeMap& no
     return link.toNode ? link.toNode : nodes.value(link.to, nullptr);
 }
 
+// Whether two node ids of links name one node: compared as the nodes'
+// records where both links have them (a node's record is the one of its
+// id), which spares reading the ids' characters.
+inline bool sameNode(const ParamicsNode* first, const QString& firstId, const ParamicsNode* second,
+                     const QString& secondId)
+{
+    return first && second ? first == second : firstId == secondId;
+}
+
 // The link a turning or an exit leads into. Link records stay in their
 // map from the header that made them to the end of the import, so the
 // record a name was taken from is the link of that name.
