@@ -119,12 +119,12 @@ void CentroidBuilder::createCentroidConnections()
         // Every open section at the extreme node, entering ones first.
         for (const Section& entry : extreme->inLinks) {
             const ParamicsLink* link = entry.link;
-            if (CVSection* section = link && !link->barred ? findSection(model, link->sectionId) : nullptr)
+            if (CVSection* section = !link->barred ? findSection(model, link->sectionId) : nullptr)
                 connectCentroid(centroid, section, 1);
         }
         for (const Section& entry : extreme->outLinks) {
             const ParamicsLink* link = entry.link;
-            if (CVSection* section = link && !link->barred ? findSection(model, link->sectionId) : nullptr)
+            if (CVSection* section = !link->barred ? findSection(model, link->sectionId) : nullptr)
                 connectCentroid(centroid, section, 0);
         }
 
@@ -143,7 +143,7 @@ void CentroidBuilder::connectDeadEnds(CVCentroid* centroid, const ParamicsZone* 
             continue;
         for (const Section& entry : node->inLinks) {
             const ParamicsLink* link = entry.link;
-            if (!link || link->barred || link->outTurnings != 0)
+            if (link->barred || link->outTurnings != 0)
                 continue;
             CVSection* section = findSection(model, link->sectionId);
             if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
@@ -151,7 +151,7 @@ void CentroidBuilder::connectDeadEnds(CVCentroid* centroid, const ParamicsZone* 
         }
         for (const Section& entry : node->outLinks) {
             const ParamicsLink* link = entry.link;
-            if (!link || link->barred || link->inTurnings != 0)
+            if (link->barred || link->inTurnings != 0)
                 continue;
             CVSection* section = findSection(model, link->sectionId);
             if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)

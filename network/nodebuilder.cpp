@@ -71,16 +71,12 @@ void NodeBuilder::attachSections(const ParamicsNode* record, CVNode* node)
 {
     // Barred links have no section and are passed over.
     for (const Section& entry : record->inLinks) {
-        if (const ParamicsLink* link = entry.link) {
-            if (CVSection* section = findSection(model, link->sectionId))
-                section->setDestination(node);
-        }
+        if (CVSection* section = findSection(model, entry.link->sectionId))
+            section->setDestination(node);
     }
     for (const Section& entry : record->outLinks) {
-        if (const ParamicsLink* link = entry.link) {
-            if (CVSection* section = findSection(model, link->sectionId))
-                section->setOrigin(node);
-        }
+        if (CVSection* section = findSection(model, entry.link->sectionId))
+            section->setOrigin(node);
     }
 }
 

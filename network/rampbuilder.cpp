@@ -169,16 +169,14 @@ void RampBuilder::updateRampLink(ParamicsNode* rampNode, CVSection* section, boo
     if (!node)
         return;
     for (const Section& entry : rampNode->inLinks) {
-        const ParamicsLink* link = entry.link;
-        CVSection* ramp = link ? findSection(model, link->sectionId) : nullptr;
+        CVSection* ramp = findSection(model, entry.link->sectionId);
         if (!ramp)
             continue;
         ramp->setDestination(node);
         createRampTurning(ramp, section, node, target, target);
     }
     for (const Section& entry : rampNode->outLinks) {
-        const ParamicsLink* link = entry.link;
-        if (CVSection* leaving = link ? findSection(model, link->sectionId) : nullptr)
+        if (CVSection* leaving = findSection(model, entry.link->sectionId))
             leaving->setOrigin(node);
     }
 }

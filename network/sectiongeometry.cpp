@@ -117,8 +117,7 @@ int SectionBuilder::countOpenLinks(const ParamicsSectionList& entries) const
 {
     int count = 0;
     for (const Section& entry : entries) {
-        const ParamicsLink* link = entry.link;
-        if (link && !link->barred)
+        if (!entry.link->barred)
             ++count;
     }
     return count;

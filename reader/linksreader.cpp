@@ -27,7 +27,7 @@ QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes)
     exits.reserve(node->outLinks.size());
     for (const Section& out : node->outLinks) {
         ParamicsLink* next = out.link;
-        const ParamicsNode* nextEnd = next ? endNode(*next, nodes) : nullptr;
+        const ParamicsNode* nextEnd = endNode(*next, nodes);
         // The exit is named "node:nextEnd": the name the link's record holds,
         // unless node ids holding ":" made two links one.
         if (nextEnd) {

@@ -175,7 +175,7 @@ struct Section
 
     const QString& name() const { return link->name; }
 
-    ParamicsLink* link;
+    ParamicsLink* link;  // never null
 };
 
 inline const QString& ParamicsLinkName::toString() const
