@@ -43,6 +43,8 @@ void LinkUpdater::build()
         // A road is drawn as two directions side by side unless its other
         // direction exists only to be barred.
         const ParamicsLink* opposite = links.value(ParamicsName::link(link->to, link->from), nullptr);
+        link->opposite = opposite;
+        link->oppositeKnown = true;
         link->twoWay = !(opposite && opposite->barred);
         for (int i = 0; i < link->turningCount(); ++i)
             updateNbLanes(&link->turning(i), unsigned(link->lanes));

@@ -160,7 +160,7 @@ double SectionBuilder::calculateParallelDistance(ParamicsLink* link) const
         return 0.0;
     // Half the opposite carriageway plus a gap: the link's own carriageway
     // when it has no opposite link.
-    const ParamicsLink* opposite = links.value(ParamicsName::link(link->to, link->from), nullptr);
+    const ParamicsLink* opposite = oppositeLink(*link, links);
     if (!opposite)
         opposite = link;
     const ParamicsCategory& category = linkCategory(opposite);

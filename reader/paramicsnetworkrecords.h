@@ -142,6 +142,11 @@ struct ParamicsLink
     int arcCentre = -1;
     bool twoWay = false;
     bool barred = false;
+    // Whether `opposite` holds the record of the link in the other
+    // direction (named "to:from"), null for none: the link update finds it
+    // once all links are read, and the section geometry needs it again.
+    bool oppositeKnown = false;
+    const ParamicsLink* opposite = nullptr;
     int inTurnings = 0;
     int outTurnings = 0;
     QVector<ParamicsRamp> ramps;
@@ -234,6 +239,15 @@ inline bool sameNode(const ParamicsNode* first, const QString& firstId, const Pa
                      const QString& secondId)
 {
     return first && second ? first == second : firstId == secondId;
+}
+
+// The link in the other direction: as the link update found it, or
+// looked up for a link it has not seen.
+inline const ParamicsLink* oppositeLink(const ParamicsLink& link, const ParamicsLinkMap& links)
+{
+    if (link.oppositeKnown)
+        return link.opposite;
+    return links.value(ParamicsName::link(link.to, link.from), nullptr);
 }
 
 // The link a turning or an exit leads into. Link records stay in their

@@ -63,6 +63,10 @@ void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep_data()
     QTest::newRow("names alike in their first four characters")
         << QStringList{"1234:9", "1234:10", "1234", "123"} << QStringList{"123", "1234", "1234:10", "1234:9"}
         << QList<int>{3, 2, 1, 0} << 0;
+    QTest::newRow("names alike in their first eight characters")
+        << QStringList{"12345:678", "12345:67", "12345:6789", "12345:68", "12345:6"}
+        << QStringList{"12345:6", "12345:67", "12345:678", "12345:6789", "12345:68"} << QList<int>{4, 1, 0, 2, 3}
+        << 0;
 }
 
 void TestNamedRecords::replaceKeepsOrderAndLookUpsInStep()
@@ -109,9 +113,11 @@ void TestNamedRecords::walksInTheOrderOfAnOrderedMap_data()
     QStringList odd;
     for (const char16_t* name : {u"\uffff", u"\U0001F600", u"\U0001F600a", u"\u00e9", u"e", u"E", u"a", u"ab",
                                  u"aaaa\uffff", u"aaaa\u0001", u"aaa", u"aaaa", u"\u8000", u"\u7fff", u"",
-                                 u"\uffff\uffff\uffff\uffff\uffff"})
+                                 u"\uffff\uffff\uffff\uffff\uffff", u"aaaaaaa", u"aaaaaaaa", u"aaaaaaaa\u0001",
+                                 u"aaaa\uffffaaa", u"aaaaaaa\uffff", u"aaaaaab\u0001", u"aaaaaa"})
         odd << QString::fromUtf16(name);
-    odd << QStringView(u"a\u0000b", 3).toString() << QStringView(u"a\u0000", 2).toString();
+    odd << QStringView(u"a\u0000b", 3).toString() << QStringView(u"a\u0000", 2).toString()
+        << QStringView(u"aaaaaaa\u0000", 8).toString() << QStringView(u"aaaaaaa\u0000b", 9).toString();
     QTest::newRow("characters past ASCII, surrogates and nulls") << odd;
 }
 
