@@ -1,16 +1,22 @@
 #!/usr/bin/env python3
 """Import benchmark on generated networks, with the reference pass and netconvert.
 
-    bench/run-bench.py [--build build] [--sizes small,city,...]
+    bench/run-bench.py [--build build] [--sizes small,city,...] [--rounds N]
                        [--netconvert-sizes small,city,...] [--networks DIR] [--json OUT.json]
 
-For every size it generates the network once (kept in --networks), then
+For every size it generates the network once (kept in --networks), then,
+in each of N rounds (5 unless told), one size after the other,
   - imports it headless with bench_import: wall and CPU time and peak memory
     of every phase, and reading time and bytes of every file;
   - runs the reference pass (words split and numbers converted with
     std::from_chars) over the same files;
-  - exports it with `corvia import DIR --sumo PREFIX` and times netconvert
-    building the SUMO network from that export.
+and once, after the rounds, exports it with `corvia import DIR --sumo PREFIX`
+and times netconvert building the SUMO network from that export.
+Every time reported is the median of the rounds, every peak the highest:
+on a shared virtual machine one import can take half as long again as the
+next, and a single run's ratios between sizes swing with it. The rounds
+take the sizes in turn, so that a slow spell of the machine falls on all
+of them alike.
 It prints a Markdown report with the targets and ratios (bench/README.md
 holds a copy of it).
 """
@@ -19,6 +25,7 @@ import argparse
 import json
 import os
 import platform
+import statistics
 import subprocess
 import sys
 import time
@@ -65,22 +72,58 @@ def netconvert(build, path, work):
     return dict(wall=wall, peakMiB=peak)
 
 
-def corvia_import(build, path):
-    wall, peak = timed([os.path.join(build, "bin", "corvia"), "import", path])
-    return dict(wall=wall, peakMiB=peak)
-
-
-def measure(build, size, networks, with_netconvert):
-    path = generate(size, networks)
+def import_once(build, path):
+    """One headless import, the reference pass over the same files, and
+    `corvia import` of them timed as a whole process."""
     bench = os.path.join(build, "bin", "bench_import")
     result = json.loads(run([bench, path]).stdout)
     result["reference"] = json.loads(run([bench, "--reference", path]).stdout)["reference"]
-    result["corvia"] = corvia_import(build, path)
-    if with_netconvert:
-        result["netconvert"] = netconvert(build, path, networks)
-    result["size"] = size
-    result["bytes"] = sum(f.get("bytes", 0) for f in result["files"])
+    wall, peak = timed([os.path.join(build, "bin", "corvia"), "import", path])
+    result["corvia"] = dict(wall=wall, peakMiB=peak)
     return result
+
+
+def median_of(rounds):
+    """The rounds' results as one: the median of every time and page-fault
+    count, the highest peak; names, bytes and the order of files, phases
+    and steps are the same in every round."""
+    def combine(measurements):
+        merged = dict(measurements[0])
+        for key in ("wall", "cpu", "faults"):
+            if key in merged:
+                merged[key] = statistics.median(m[key] for m in measurements)
+        if "peakMiB" in merged:
+            merged["peakMiB"] = max(m["peakMiB"] for m in measurements)
+        return merged
+
+    result = dict(rounds[0])
+    for listed in ("files", "phases", "steps"):
+        if listed in result:
+            result[listed] = [combine([r[listed][i] for r in rounds]) for i in range(len(result[listed]))]
+    result["reference"] = combine([r["reference"] for r in rounds])
+    result["corvia"] = combine([r["corvia"] for r in rounds])
+    result["rounds"] = len(rounds)
+    result["roundCpu"] = [{p["name"]: p["cpu"] for p in r["phases"]} for r in rounds]
+    return result
+
+
+def measure(build, sizes, networks, netconvert_sizes, rounds):
+    paths = {size: generate(size, networks) for size in sizes}
+    samples = {size: [] for size in sizes}
+    for n in range(rounds):
+        print("round %d of %d ..." % (n + 1, rounds), file=sys.stderr)
+        for size in sizes:
+            samples[size].append(import_once(build, paths[size]))
+    results = []
+    for size in sizes:
+        result = median_of(samples[size])
+        if size in netconvert_sizes:
+            print("netconvert on %s ..." % size, file=sys.stderr)
+            result["netconvert"] = netconvert(build, paths[size], networks)
+        result["size"] = size
+        result["bytes"] = sum(f.get("bytes", 0) for f in result["files"])
+        results.append(result)
+    return results
 
 
 def phase(result, name):
@@ -90,10 +133,12 @@ def phase(result, name):
 def report(results, when):
     lines = []
     machine = "%s, %d cores, %s" % (platform.processor() or platform.machine(), os.cpu_count(), platform.platform())
-    lines.append("Measured %s on %s.\n" % (when, machine))
+    rounds = results[0].get("rounds", 1) if results else 0
+    lines.append("Measured %s on %s; times are medians of %d rounds.\n" % (when, machine, rounds))
     lines.append("| size | MB | reading s | network s | traffic s | records s | freeing s | import s | CPU s | peak MiB "
-                 "| reading MB/s (per CPU s) | reference MB/s | reading / reference | netconvert s | import / netconvert | freeing share |")
-    lines.append("|---" * 16 + "|")
+                 "| reading MB/s (per CPU s) | reference MB/s | reading / reference | corvia import s | netconvert s "
+                 "| import / netconvert | freeing share |")
+    lines.append("|---" * 17 + "|")
     for r in results:
         walls = {n: phase(r, n)["wall"] for n in PHASES}
         total = sum(walls.values())
@@ -104,10 +149,12 @@ def report(results, when):
         reading_cpu_rate = mb / phase(r, "reading")["cpu"] if phase(r, "reading")["cpu"] else 0.0
         ref_rate = r["reference"]["bytes"] / 1e6 / r["reference"]["wall"] if r["reference"]["wall"] else 0.0
         nc = r.get("netconvert", {}).get("wall")
-        lines.append("| %s | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f | %.0f (%.0f) | %.0f | 1/%.1f | %s | %s | %.1f %% |" % (
+        whole = r.get("corvia", {}).get("wall")
+        lines.append("| %s | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f | %.0f (%.0f) | %.0f | 1/%.1f | %s | %s | %s | %.1f %% |" % (
             r["size"], mb, walls["reading"], walls["network"], walls["traffic"], walls["records"], walls["freeing"],
             total, cpu, peak, reading_rate, reading_cpu_rate, ref_rate, ref_rate / reading_rate if reading_rate else 0.0,
-            "%.2f" % nc if nc else "-", "%.2f" % (total / nc) if nc else "-", 100.0 * walls["freeing"] / total))
+            "%.2f" % whole if whole else "-", "%.2f" % nc if nc else "-", "%.2f" % (total / nc) if nc else "-",
+            100.0 * walls["freeing"] / total))
     by_size = {r["size"]: r for r in results}
     pairs = [("half-region", "region"), ("city", "double-city")]
     ratio_lines = []
@@ -144,16 +191,15 @@ def main():
     parser.add_argument("--networks", default="/tmp/bench-networks")
     parser.add_argument("--netconvert-sizes", default="small,city,double-city,half-region,region",
                         help="sizes whose SUMO export is built by netconvert (slow on large networks)")
+    parser.add_argument("--rounds", type=int, default=5, help="imports of every size; times are their medians")
     parser.add_argument("--json")
     args = parser.parse_args()
     os.makedirs(args.networks, exist_ok=True)
-    results = []
-    for size in args.sizes.split(","):
-        print("measuring %s ..." % size, file=sys.stderr)
-        results.append(measure(args.build, size, args.networks, size in args.netconvert_sizes.split(",")))
-        if args.json:  # after every size, so that a stopped run keeps what it measured
-            with open(args.json, "w") as f:
-                json.dump(results, f, indent=1)
+    results = measure(args.build, args.sizes.split(","), args.networks, args.netconvert_sizes.split(","),
+                      max(1, args.rounds))
+    if args.json:
+        with open(args.json, "w") as f:
+            json.dump(results, f, indent=1)
     print(report(results, time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime())))
 
 

@@ -31,7 +31,8 @@ QVector<Exit> exitsOf(const ParamicsNode* node, const ParamicsNodeMap& nodes)
         // The exit is named "node:nextEnd": the name the link's record holds,
         // unless node ids holding ":" made two links one.
         if (nextEnd) {
-            const bool ownName = next->from == node->id && next->to == nextEnd->id;
+            const bool ownName = sameNode(next->fromNode, next->from, node, node->id) &&
+                                 sameNode(next->toNode, next->to, nextEnd, nextEnd->id);
             exits.append(Exit{ownName ? ParamicsLinkName::heldBy(*next)
                                       : ParamicsLinkName(ParamicsLink::linkName(node->id, nextEnd->id)),
                               nextEnd->position});
@@ -258,5 +259,16 @@ void TurningConfiguration::sortSections(QVector<AngledSection>& sections, bool r
     const auto before = [rightHandDrive](const AngledSection& earlier, const AngledSection& later) {
         return rightHandDrive ? earlier.angle < later.angle : earlier.angle > later.angle;
     };
-    std::stable_sort(sections.begin(), sections.end(), before);
+    // A node has a handful of exits: an insertion sort, stable as it is,
+    // spares the merge sort's buffer for every link.
+    constexpr qsizetype fewExits = 16;
+    if (sections.size() > fewExits) {
+        std::stable_sort(sections.begin(), sections.end(), before);
+        return;
+    }
+    AngledSection* section = sections.data();
+    for (qsizetype i = 1; i < sections.size(); ++i) {
+        for (qsizetype j = i; j > 0 && before(section[j], section[j - 1]); --j)
+            std::swap(section[j], section[j - 1]);
+    }
 }

@@ -231,6 +231,52 @@ private slots:
         QCOMPARE(f.turningOrder(link), order);
     }
 
+    // Exits in nearside order; exits at the same angle (arms laid on top of
+    // each other) keep the order the node lists them in, however many.
+    void exitsSortedByAngle_data()
+    {
+        QTest::addColumn<bool>("rightHand");
+        QTest::addColumn<QList<double>>("angles");  // of exits "e0", "e1", ... in the node's order
+        QTest::addColumn<QList<int>>("order");
+
+        QTest::newRow("right-hand ascending") << true << QList<double>{3.0, 1.0, 2.0} << QList<int>{1, 2, 0};
+        QTest::newRow("left-hand descending") << false << QList<double>{3.0, 1.0, 2.0} << QList<int>{0, 2, 1};
+        QTest::newRow("ties keep their order, right-hand")
+            << true << QList<double>{2.0, 1.0, 2.0, 1.0, 2.0} << QList<int>{1, 3, 0, 2, 4};
+        QTest::newRow("ties keep their order, left-hand")
+            << false << QList<double>{2.0, 1.0, 2.0, 1.0, 2.0} << QList<int>{0, 2, 4, 1, 3};
+        QTest::newRow("one exit") << true << QList<double>{5.0} << QList<int>{0};
+        QList<double> many;
+        QList<int> manyOrder;
+        for (int i = 0; i < 40; ++i)
+            many << double((i * 7) % 5);  // 0 2 4 1 3 0 2 ...: eight exits at each angle
+        for (int angle = 0; angle < 5; ++angle) {
+            for (int i = 0; i < 40; ++i) {
+                if (many.at(i) == angle)
+                    manyOrder << i;
+            }
+        }
+        QTest::newRow("forty exits in five bundles") << true << many << manyOrder;
+    }
+
+    void exitsSortedByAngle()
+    {
+        QFETCH(bool, rightHand);
+        QFETCH(QList<double>, angles);
+        QFETCH(QList<int>, order);
+        QVector<AngledSection> sections;
+        for (int i = 0; i < angles.size(); ++i)
+            sections.append(AngledSection{ParamicsLinkName(QStringLiteral("e%1").arg(i)), angles.at(i)});
+        TurningConfiguration::sortSections(sections, rightHand);
+        QStringList names;
+        for (const AngledSection& section : std::as_const(sections))
+            names << section.name.toString();
+        QStringList expected;
+        for (const int i : order)
+            expected << QStringLiteral("e%1").arg(i);
+        QCOMPARE(names, expected);
+    }
+
     // Node ids holding ":" can give two links one name ("a" to "b:c" and
     // "a:b" to "c" are both "a:b:c"): the later header reuses the first
     // link, and a turning is still named after the node it leaves and the
