@@ -11,7 +11,9 @@
 // model). Each has wall time, CPU time and the process's peak resident
 // memory at its end. The network phase is also listed step by step
 // ("steps": the link update, centroids, sections, nodes, turning objects, ramps,
-// extreme nodes, centroid connections, the turnings' repair).
+// extreme nodes, centroid connections, the turnings' repair), and so is the
+// traffic phase ("trafficSteps": signal control, vehicles, demands, bus
+// stops, bus routes, detectors and beacons, labels).
 //
 // "turnings" is the configuration of the links' turnings: it reads no file
 // but makes one signal object per turning in the model, so it is building.
@@ -237,22 +239,33 @@ int runImport(const QString& directory, const QString& version, const QString& u
     phases.back().wall += building.wall;
     phases.back().cpu += building.cpu;
     phases.back().faults += building.faults;
-    phases.push_back(measure("traffic", [&] {
-        probe.createPriorities();
-        probe.createVehicles();
-        probe.createDemands();
-        probe.createBusStops();
-        probe.createBusRoutes();
+    // The traffic phase step by step (listed as "trafficSteps").
+    std::vector<Measurement> trafficSteps;
+    trafficSteps.push_back(measure("signal control", [&] { probe.createPriorities(); }));
+    trafficSteps.push_back(measure("vehicles", [&] { probe.createVehicles(); }));
+    trafficSteps.push_back(measure("demands", [&] { probe.createDemands(); }));
+    trafficSteps.push_back(measure("bus stops", [&] { probe.createBusStops(); }));
+    trafficSteps.push_back(measure("bus routes", [&] { probe.createBusRoutes(); }));
+    trafficSteps.push_back(measure("devices", [&] {
         probe.createDetectors();
         probe.createBeacons();
-        probe.createAnnotations();
     }));
+    trafficSteps.push_back(measure("labels", [&] { probe.createAnnotations(); }));
+    Measurement traffic{"traffic"};
+    for (const Measurement& step : trafficSteps) {
+        traffic.wall += step.wall;
+        traffic.cpu += step.cpu;
+        traffic.faults += step.faults;
+        traffic.peak = step.peak;
+    }
+    phases.push_back(traffic);
     phases.push_back(measure("records", [&] { importer.reset(); }));
     phases.push_back(measure("freeing", [&] { delete model; }));
 
     std::printf("{\n  \"directory\": \"%s\",\n", qPrintable(directory));
     printList("files", files, false);
     printList("steps", steps, false);
+    printList("trafficSteps", trafficSteps, false);
     printList("phases", phases, true);
     std::printf("}\n");
     return 0;

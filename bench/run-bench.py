@@ -104,6 +104,7 @@ def median_of(rounds):
     result["corvia"] = combine([r["corvia"] for r in rounds])
     result["rounds"] = len(rounds)
     result["roundCpu"] = [{p["name"]: p["cpu"] for p in r["phases"]} for r in rounds]
+    result["fastestCpu"] = {name: min(cpu[name] for cpu in result["roundCpu"]) for name in result["roundCpu"][0]}
     return result
 
 
@@ -165,10 +166,14 @@ def report(results, when):
                 a, b = phase(by_size[small], n), phase(by_size[large], n)
                 wall = "%.2f" % (b["wall"] / a["wall"]) if a["wall"] > 0 else "-"
                 cpu = "%.2f" % (b["cpu"] / a["cpu"]) if a["cpu"] > 0 else "-"
-                cells.append("%s (%s)" % (wall, cpu))
+                fa = by_size[small].get("fastestCpu", {}).get(n, 0.0)
+                fb = by_size[large].get("fastestCpu", {}).get(n, 0.0)
+                fastest = "%.2f" % (fb / fa) if fa > 0 else "-"
+                cells.append("%s (%s; %s)" % (wall, cpu, fastest))
             ratio_lines.append("| %s → %s | %s |" % (small, large, " | ".join(cells)))
     if ratio_lines:
-        lines.append("\nTime ratio per phase when the network doubles, wall (CPU):\n")
+        lines.append("\nTime ratio per phase when the network doubles: medians of wall (of CPU; "
+                     "fastest rounds' CPU, which interference can only slow down):\n")
         lines.append("| sizes | " + " | ".join(PHASES) + " |")
         lines.append("|---" * (len(PHASES) + 1) + "|")
         lines.extend(ratio_lines)

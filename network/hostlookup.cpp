@@ -9,11 +9,16 @@ CVSection* findSection(const CVModel* model, unsigned int id)
     return id && model ? dynamic_cast<CVSection*>(model->getCatalog()->find(id)) : nullptr;
 }
 
+CVSection* sectionOf(const CVModel* model, const ParamicsLink& link)
+{
+    return link.section ? link.section : findSection(model, link.sectionId);
+}
+
 // A name that is not a link, or a barred link, has no section.
 CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName)
 {
     const ParamicsLink* link = links.value(linkName, nullptr);
-    return link ? findSection(model, link->sectionId) : nullptr;
+    return link ? sectionOf(model, *link) : nullptr;
 }
 
 int sectionLaneCount(const CVSection* section)

@@ -12,6 +12,9 @@ class CVSection;
 
 // The host section with that id, or null for id 0 (a link never built).
 CVSection* findSection(const CVModel* model, unsigned int id);
+// The host section built for the link: the one the section builder
+// recorded, or the one its id names (links given an id by other means).
+CVSection* sectionOf(const CVModel* model, const ParamicsLink& link);
 // The host section built for the named link, or null.
 CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName);
 // The section's lane count, side lanes included; 0 without a section.

@@ -88,6 +88,7 @@ void SectionBuilder::build()
         setSectionAttributes(section, link, category);
 
         link->sectionId = section->getId();
+        link->section = section;
         start->increaseSectionCount();
         end->increaseSectionCount();
 

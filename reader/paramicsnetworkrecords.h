@@ -14,6 +14,7 @@
 #include <utility>
 
 class CVObject;
+class CVSection;
 
 // The name of a link as a turning refers to it. Turnings are made from the
 // link records and refer to the name the record of the link they lead into
@@ -137,7 +138,11 @@ struct ParamicsLink
     double speed = 0.0;
     double width = 0.0;
     int lanes = 0;
+    // The host section built for the link (its id, and the object itself so
+    // that the builders after the section builder reach it without a
+    // look-up); 0 and null for a link without one.
     unsigned int sectionId = 0;
+    CVSection* section = nullptr;
     int category = -1;
     int arcCentre = -1;
     bool twoWay = false;

@@ -128,7 +128,9 @@ struct NetworkFixture : ParamicsRecordStore
     {
         auto* section = static_cast<CVSection*>(CVSystem::getSystem().newObject("CVSection", model, -1, true));
         section->setDataValue(CVSection::nbLanesColumn(), lanes);
-        bareLink(from, to)->sectionId = section->getId();
+        ParamicsLink* link = bareLink(from, to);
+        link->sectionId = section->getId();
+        link->section = section;
         return section;
     }
 

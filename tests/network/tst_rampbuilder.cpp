@@ -261,6 +261,7 @@ void TestRampBuilder::linkWithoutSectionSkipped()
     n.ramp("R", 150, -10, 80.0);
     n.f.createLinks();
     n.main->sectionId = 0;
+    n.main->section = nullptr;
     n.f.createNodes();
     n.f.createRamps();
     QCOMPARE(n.count("CVNode"), 5);
