@@ -15,10 +15,15 @@ CVSection* sectionOf(const CVModel* model, const ParamicsLink& link)
 }
 
 // A name that is not a link, or a barred link, has no section.
-CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName)
+CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const ParamicsName& linkName)
 {
     const ParamicsLink* link = links.value(linkName, nullptr);
     return link ? sectionOf(model, *link) : nullptr;
+}
+
+CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName)
+{
+    return linkSection(model, links, ParamicsName(linkName));
 }
 
 int sectionLaneCount(const CVSection* section)

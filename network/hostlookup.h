@@ -17,6 +17,8 @@ CVSection* findSection(const CVModel* model, unsigned int id);
 CVSection* sectionOf(const CVModel* model, const ParamicsLink& link);
 // The host section built for the named link, or null.
 CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName);
+// The same, for a name in any form (a link's node ids, say, not joined).
+CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const ParamicsName& linkName);
 // The section's lane count, side lanes included; 0 without a section.
 int sectionLaneCount(const CVSection* section);
 // The model's objects of a host type, in ascending id.

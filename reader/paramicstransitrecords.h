@@ -7,6 +7,8 @@
 // Records of the bus stops and bus routes files.
 
 // A bus stop on a link, some distance from the link's start.
+class CVBusStop;
+
 struct ParamicsBusStop
 {
     explicit ParamicsBusStop(int stopNumber) : number(stopNumber) {}
@@ -16,6 +18,7 @@ struct ParamicsBusStop
     QString link;       // "start node:end node"
     double position = 0.0;  // metres from the start of the link
     int stopId = -1;    // id of the host bus stop made for it; -1 while there is none
+    CVBusStop* stop = nullptr;  // that stop, for the lines that serve it
 };
 
 // A stop of a bus route, by stop number.

@@ -15,6 +15,8 @@
 #include <cvsystem.h>
 #include <cvvehicle.h>
 
+#include <algorithm>
+
 namespace {
 
 // Length of the bay that every imported stop occupies, metres.
@@ -56,6 +58,7 @@ void PublicTransportBuilder::createBusStops()
         stop->setLength(BusStopLength);
         placement.placeOnSection(stop, section);
         record->stopId = int(stop->getId());
+        record->stop = stop;
     }
 }
 
@@ -70,6 +73,10 @@ void PublicTransportBuilder::createBusRoutes()
         dynamic_cast<CVVehicle*>(model->getCatalog()->find(QStringLiteral("bus"), nullptr, Qt::CaseInsensitive));
     CVFolder* folder = publicLinesFolder();
     CVSystem& system = CVSystem::getSystem();
+    stopsByNumber.clear();
+    stopsByNumber.reserve(std::size_t(busStops.size()));
+    for (auto it = busStops.cbegin(); it != busStops.cend(); ++it)
+        stopsByNumber.emplace_back(it.key(), it.value());
     for (const ParamicsBusRoute* route : std::as_const(busRoutes)) {
         if (!route)
             continue;
@@ -108,8 +115,7 @@ CVFolder* PublicTransportBuilder::publicLinesFolder()
 void PublicTransportBuilder::addLinePath(CVPublicLine* line, const ParamicsBusRoute& route) const
 {
     for (int i = 1; i < route.routeNodes.size(); ++i) {
-        const QString name = ParamicsLink::linkName(route.routeNodes.at(i - 1), route.routeNodes.at(i));
-        if (CVSection* section = placement.linkSection(name))
+        if (CVSection* section = placement.linkSection(route.routeNodes.at(i - 1), route.routeNodes.at(i)))
             line->addSection(section, 0);
     }
 }
@@ -133,10 +139,11 @@ void PublicTransportBuilder::addLineStops(CVPublicLine* line, CVPublicLineTimeTa
                                           const ParamicsBusRoute& route) const
 {
     for (const ParamicsRouteStop& entry : route.stops) {
-        const ParamicsBusStop* record = busStops.value(entry.stop, nullptr);
+        const ParamicsBusStop* record = stopRecord(entry.stop);
         if (!record || record->stopId <= 0)
             continue;
-        auto* stop = dynamic_cast<CVBusStop*>(model->getCatalog()->find(unsigned(record->stopId)));
+        CVBusStop* stop = record->stop ? record->stop
+                                       : dynamic_cast<CVBusStop*>(model->getCatalog()->find(unsigned(record->stopId)));
         if (!stop)
             continue;
         schedule->addStop(stop);
@@ -145,4 +152,11 @@ void PublicTransportBuilder::addLineStops(CVPublicLine* line, CVPublicLineTimeTa
         const double dwell = CVTimeDuration::fromTime(entry.time).toSeconds();
         schedule->setStopTime(stop, CVPublicLineTimeTableScheduleStopTime(dwell, 0.0, 0.0));
     }
+}
+
+const ParamicsBusStop* PublicTransportBuilder::stopRecord(int number) const
+{
+    const auto found = std::lower_bound(stopsByNumber.cbegin(), stopsByNumber.cend(), number,
+                                        [](const auto& entry, int n) { return entry.first < n; });
+    return found != stopsByNumber.cend() && found->first == number ? found->second : nullptr;
 }

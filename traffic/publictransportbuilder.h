@@ -4,6 +4,9 @@
 
 #include <QMap>
 
+#include <utility>
+#include <vector>
+
 class CVFolder;
 class CVLayer;
 class CVModel;
@@ -30,6 +33,7 @@ private:
     CVFolder* publicLinesFolder();
     void addLinePath(CVPublicLine* line, const ParamicsBusRoute& route) const;
     void addLineStops(CVPublicLine* line, CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route) const;
+    const ParamicsBusStop* stopRecord(int number) const;
     static void addDepartures(CVPublicLineTimeTableSchedule* schedule, const ParamicsBusRoute& route, CVObject* vehicle);
 
     CVModel* model;
@@ -37,4 +41,8 @@ private:
     const QMap<int, ParamicsBusStop*>& busStops;
     const QMap<QString, ParamicsBusRoute*>& busRoutes;
     const bool rightHandDrive;
+    // The stop records in number order in one block, for the routes'
+    // look-ups: a search within it stays in the processor's cache, where
+    // the map's tree reaches over the whole heap.
+    std::vector<std::pair<int, const ParamicsBusStop*>> stopsByNumber;
 };

@@ -15,6 +15,11 @@ CVSection* SectionPlacement::linkSection(const QString& linkName) const
     return ::linkSection(model, links, linkName);
 }
 
+CVSection* SectionPlacement::linkSection(const QString& fromNode, const QString& toNode) const
+{
+    return ::linkSection(model, links, ParamicsName::link(fromNode, toNode));
+}
+
 // A section without lanes still answers 0, so that the ranges built from it
 // never run backwards.
 int SectionPlacement::lastLane(const CVSection* section)

@@ -135,7 +135,9 @@ void TestPublicTransportBuilder::lineFromRoute()
     addStop(f, 1, "1:2", 10.0);
     addStop(f, 2, "4:5", 30.0);
     addStop(f, 3, "2:3", 20.0);
-    addRoute(f, "\"10\"", {"1", "2", "3", "4", "5"}, {1, 2, 1, 99, 3},
+    addStop(f, 7, "1:2", 15.0)->link = "9:9";  // on no link: never built
+    // Stops 0, 5 and 99 are none of the file's: below, between and above its numbers.
+    addRoute(f, "\"10\"", {"1", "2", "3", "4", "5"}, {1, 2, 0, 1, 5, 99, 3, 7},
              {QTime(7, 0), QTime(7, 20, 30), QTime(23, 59, 59)});
     f.publicTransport().createBusStops();
     f.publicTransport().createBusRoutes();
