@@ -5,18 +5,22 @@
                        [--netconvert-sizes small,city,...] [--networks DIR] [--json OUT.json]
 
 For every size it generates the network once (kept in --networks), then,
-in each of N rounds (5 unless told), one size after the other,
+in each of N rounds (9 unless told), one size after the other,
   - imports it headless with bench_import: wall and CPU time and peak memory
     of every phase, and reading time and bytes of every file;
   - runs the reference pass (words split and numbers converted with
     std::from_chars) over the same files;
+  - times `corvia import DIR` as a whole process (start-up, plug-in
+    loading and exit included);
 and once, after the rounds, exports it with `corvia import DIR --sumo PREFIX`
 and times netconvert building the SUMO network from that export.
 Every time reported is the median of the rounds, every peak the highest:
 on a shared virtual machine one import can take half as long again as the
 next, and a single run's ratios between sizes swing with it. The rounds
 take the sizes in turn, so that a slow spell of the machine falls on all
-of them alike.
+of them alike, and each round after the first takes them in a new order
+(shuffled from a fixed seed), so that no size always follows the same
+one.
 It prints a Markdown report with the targets and ratios (bench/README.md
 holds a copy of it).
 """
@@ -25,6 +29,7 @@ import argparse
 import json
 import os
 import platform
+import random
 import statistics
 import subprocess
 import sys
@@ -111,10 +116,13 @@ def median_of(rounds):
 def measure(build, sizes, networks, netconvert_sizes, rounds):
     paths = {size: generate(size, networks) for size in sizes}
     samples = {size: [] for size in sizes}
+    order = list(sizes)
+    shuffle = random.Random(1).shuffle
     for n in range(rounds):
         print("round %d of %d ..." % (n + 1, rounds), file=sys.stderr)
-        for size in sizes:
+        for size in order:
             samples[size].append(import_once(build, paths[size]))
+        shuffle(order)
     results = []
     for size in sizes:
         result = median_of(samples[size])
@@ -196,7 +204,7 @@ def main():
     parser.add_argument("--networks", default="/tmp/bench-networks")
     parser.add_argument("--netconvert-sizes", default="small,city,double-city,half-region,region",
                         help="sizes whose SUMO export is built by netconvert (slow on large networks)")
-    parser.add_argument("--rounds", type=int, default=5, help="imports of every size; times are their medians")
+    parser.add_argument("--rounds", type=int, default=9, help="imports of every size; times are their medians")
     parser.add_argument("--json")
     args = parser.parse_args()
     os.makedirs(args.networks, exist_ok=True)
