@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -31,25 +32,23 @@ namespace {
 class TurnAngles
 {
 public:
-    explicit TurnAngles(const QVector<CVTurning*>& turnings)
-        : turnings(turnings), angles(std::size_t(turnings.size())), known(std::size_t(turnings.size()), false)
-    {
-    }
+    explicit TurnAngles(const QVector<CVTurning*>& turnings) : turnings(turnings) {}
 
     double at(qsizetype index)
     {
-        const auto i = std::size_t(index);
-        if (!known[i]) {
-            angles[i] = turnings[index]->calcAngleSections();
-            known[i] = true;
-        }
-        return angles[i];
+        // Room for the angles is made on the first question only, so that
+        // the sections needing none cost no allocation.
+        if (angles.empty())
+            angles.assign(std::size_t(turnings.size()), std::numeric_limits<double>::quiet_NaN());
+        double& angle = angles[std::size_t(index)];
+        if (std::isnan(angle))
+            angle = turnings[index]->calcAngleSections();
+        return angle;
     }
 
 private:
     const QVector<CVTurning*>& turnings;
-    std::vector<double> angles;
-    std::vector<bool> known;
+    std::vector<double> angles;  // NaN: not worked out yet
 };
 
 // The first of the straightest turnings (smallest absolute angle), by a
