@@ -114,6 +114,19 @@ void print(const Measurement& m, bool last)
     std::printf("}%s\n", last ? "" : ",");
 }
 
+// A phase made of steps: their times and faults added, the peak at the last.
+Measurement sumOf(const std::string& name, const std::vector<Measurement>& steps)
+{
+    Measurement phase{name};
+    for (const Measurement& step : steps) {
+        phase.wall += step.wall;
+        phase.cpu += step.cpu;
+        phase.faults += step.faults;
+        phase.peak = step.peak;
+    }
+    return phase;
+}
+
 void printList(const char* key, const std::vector<Measurement>& list, bool last)
 {
     std::printf("  \"%s\": [\n", key);
@@ -228,14 +241,7 @@ int runImport(const QString& directory, const QString& version, const QString& u
     steps.push_back(measure("links", [&] { probe.updateLinks(); }));
     probe.createGeometryStepByStep(
         [&](const char* name, const std::function<void()>& step) { steps.push_back(measure(name, step)); });
-    Measurement network{"network"};
-    for (const Measurement& step : steps) {
-        network.wall += step.wall;
-        network.cpu += step.cpu;
-        network.faults += step.faults;
-        network.peak = step.peak;
-    }
-    phases.push_back(network);
+    phases.push_back(sumOf("network", steps));
     phases.back().wall += building.wall;
     phases.back().cpu += building.cpu;
     phases.back().faults += building.faults;
@@ -251,14 +257,7 @@ int runImport(const QString& directory, const QString& version, const QString& u
         probe.createBeacons();
     }));
     trafficSteps.push_back(measure("labels", [&] { probe.createAnnotations(); }));
-    Measurement traffic{"traffic"};
-    for (const Measurement& step : trafficSteps) {
-        traffic.wall += step.wall;
-        traffic.cpu += step.cpu;
-        traffic.faults += step.faults;
-        traffic.peak = step.peak;
-    }
-    phases.push_back(traffic);
+    phases.push_back(sumOf("traffic", trafficSteps));
     phases.push_back(measure("records", [&] { importer.reset(); }));
     phases.push_back(measure("freeing", [&] { delete model; }));
 
