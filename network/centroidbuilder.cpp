@@ -119,12 +119,12 @@ void CentroidBuilder::createCentroidConnections()
         // Every open section at the extreme node, entering ones first.
         for (const Section& entry : extreme->inLinks) {
             const ParamicsLink* link = entry.link;
-            if (CVSection* section = !link->barred ? sectionOf(model, *link) : nullptr)
+            if (CVSection* section = !link->barred ? link->section : nullptr)
                 connectCentroid(centroid, section, 1);
         }
         for (const Section& entry : extreme->outLinks) {
             const ParamicsLink* link = entry.link;
-            if (CVSection* section = !link->barred ? sectionOf(model, *link) : nullptr)
+            if (CVSection* section = !link->barred ? link->section : nullptr)
                 connectCentroid(centroid, section, 0);
         }
 
@@ -145,7 +145,7 @@ void CentroidBuilder::connectDeadEnds(CVCentroid* centroid, const ParamicsZone* 
             const ParamicsLink* link = entry.link;
             if (link->barred || link->outTurnings != 0)
                 continue;
-            CVSection* section = sectionOf(model, *link);
+            CVSection* section = link->section;
             if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
                 connectCentroid(centroid, section, 1);
         }
@@ -153,7 +153,7 @@ void CentroidBuilder::connectDeadEnds(CVCentroid* centroid, const ParamicsZone* 
             const ParamicsLink* link = entry.link;
             if (link->barred || link->inTurnings != 0)
                 continue;
-            CVSection* section = sectionOf(model, *link);
+            CVSection* section = link->section;
             if (section && centroid->objectConnectionType(section) == CVCentroid::eNoConnection)
                 connectCentroid(centroid, section, 0);
         }

@@ -4,26 +4,16 @@
 #include <cvmodel.h>
 #include <cvsection.h>
 
-CVSection* findSection(const CVModel* model, unsigned int id)
-{
-    return id && model ? dynamic_cast<CVSection*>(model->getCatalog()->find(id)) : nullptr;
-}
-
-CVSection* sectionOf(const CVModel* model, const ParamicsLink& link)
-{
-    return link.section ? link.section : findSection(model, link.sectionId);
-}
-
 // A name that is not a link, or a barred link, has no section.
-CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const ParamicsName& linkName)
+CVSection* linkSection(const ParamicsLinkMap& links, const ParamicsName& linkName)
 {
     const ParamicsLink* link = links.value(linkName, nullptr);
-    return link ? sectionOf(model, *link) : nullptr;
+    return link ? link->section : nullptr;
 }
 
-CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName)
+CVSection* linkSection(const ParamicsLinkMap& links, const QString& linkName)
 {
-    return linkSection(model, links, ParamicsName(linkName));
+    return linkSection(links, ParamicsName(linkName));
 }
 
 int sectionLaneCount(const CVSection* section)

@@ -10,15 +10,10 @@ class CVModel;
 class CVObject;
 class CVSection;
 
-// The host section with that id, or null for id 0 (a link never built).
-CVSection* findSection(const CVModel* model, unsigned int id);
-// The host section built for the link: the one the section builder
-// recorded, or the one its id names (links given an id by other means).
-CVSection* sectionOf(const CVModel* model, const ParamicsLink& link);
 // The host section built for the named link, or null.
-CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const QString& linkName);
+CVSection* linkSection(const ParamicsLinkMap& links, const QString& linkName);
 // The same, for a name in any form (a link's node ids, say, not joined).
-CVSection* linkSection(const CVModel* model, const ParamicsLinkMap& links, const ParamicsName& linkName);
+CVSection* linkSection(const ParamicsLinkMap& links, const ParamicsName& linkName);
 // The section's lane count, side lanes included; 0 without a section.
 int sectionLaneCount(const CVSection* section);
 // The model's objects of a host type, in ascending id.

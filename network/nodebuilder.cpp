@@ -71,11 +71,11 @@ void NodeBuilder::attachSections(const ParamicsNode* record, CVNode* node)
 {
     // Barred links have no section and are passed over.
     for (const Section& entry : record->inLinks) {
-        if (CVSection* section = sectionOf(model, *entry.link))
+        if (CVSection* section = entry.link->section)
             section->setDestination(node);
     }
     for (const Section& entry : record->outLinks) {
-        if (CVSection* section = sectionOf(model, *entry.link))
+        if (CVSection* section = entry.link->section)
             section->setOrigin(node);
     }
 }

@@ -53,7 +53,7 @@ void RampBuilder::build()
     CVSectionLane lane;
     for (auto it = rampLinks.cbegin(); it != rampLinks.cend(); ++it) {
         const ParamicsLink* link = it.value();
-        CVSection* section = link ? sectionOf(model, *link) : nullptr;
+        CVSection* section = link ? link->section : nullptr;
         if (!section)
             continue;
         for (const ParamicsRamp& ramp : link->ramps) {
@@ -169,14 +169,14 @@ void RampBuilder::updateRampLink(ParamicsNode* rampNode, CVSection* section, boo
     if (!node)
         return;
     for (const Section& entry : rampNode->inLinks) {
-        CVSection* ramp = sectionOf(model, *entry.link);
+        CVSection* ramp = entry.link->section;
         if (!ramp)
             continue;
         ramp->setDestination(node);
         createRampTurning(ramp, section, node, target, target);
     }
     for (const Section& entry : rampNode->outLinks) {
-        if (CVSection* leaving = sectionOf(model, *entry.link))
+        if (CVSection* leaving = entry.link->section)
             leaving->setOrigin(node);
     }
 }

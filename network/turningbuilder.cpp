@@ -26,7 +26,7 @@ void TurningBuilder::build()
         const ParamicsNode* end = endNode(*link, nodes);
         if (!end || end->intermediate)
             continue;
-        CVSection* origin = sectionOf(model, *link);
+        CVSection* origin = link->section;
         auto* node = dynamic_cast<CVNode*>(model->getCatalog()->find(end->objectId));
         for (int i = 0; i < link->turningCount(); ++i) {
             ParamicsTurning& turning = link->turning(i);
@@ -35,7 +35,7 @@ void TurningBuilder::build()
                 continue;
             // Sections or the node can only be missing when the builders
             // before ran on other records; nothing is then joined.
-            CVSection* destination = sectionOf(model, *next);
+            CVSection* destination = next->section;
             if (!origin || !destination || !node)
                 continue;
             CVTurning* hostTurning = createTurning(turning, origin, destination, node);

@@ -138,9 +138,9 @@ struct ParamicsLink
     double speed = 0.0;
     double width = 0.0;
     int lanes = 0;
-    // The host section built for the link (its id, and the object itself so
-    // that the builders after the section builder reach it without a
-    // look-up); 0 and null for a link without one.
+    // The host section that the section builder made for the link, by id
+    // and as the object, which the builders after it reach without a
+    // look-up; 0 and null for a link without one (a barred link).
     unsigned int sectionId = 0;
     CVSection* section = nullptr;
     int category = -1;

@@ -6,9 +6,9 @@
 
 // Records of the bus stops and bus routes files.
 
-// A bus stop on a link, some distance from the link's start.
 class CVBusStop;
 
+// A bus stop on a link, some distance from the link's start.
 struct ParamicsBusStop
 {
     explicit ParamicsBusStop(int stopNumber) : number(stopNumber) {}

@@ -140,10 +140,7 @@ void PublicTransportBuilder::addLineStops(CVPublicLine* line, CVPublicLineTimeTa
 {
     for (const ParamicsRouteStop& entry : route.stops) {
         const ParamicsBusStop* record = stopRecord(entry.stop);
-        if (!record || record->stopId <= 0)
-            continue;
-        CVBusStop* stop = record->stop ? record->stop
-                                       : dynamic_cast<CVBusStop*>(model->getCatalog()->find(unsigned(record->stopId)));
+        CVBusStop* stop = record ? record->stop : nullptr;
         if (!stop)
             continue;
         schedule->addStop(stop);

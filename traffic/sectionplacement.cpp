@@ -12,12 +12,12 @@ SectionPlacement::SectionPlacement(CVModel* model, CVLayer* layer, const Paramic
 
 CVSection* SectionPlacement::linkSection(const QString& linkName) const
 {
-    return ::linkSection(model, links, linkName);
+    return ::linkSection(links, linkName);
 }
 
 CVSection* SectionPlacement::linkSection(const QString& fromNode, const QString& toNode) const
 {
-    return ::linkSection(model, links, ParamicsName::link(fromNode, toNode));
+    return ::linkSection(links, ParamicsName::link(fromNode, toNode));
 }
 
 // A section without lanes still answers 0, so that the ranges built from it
