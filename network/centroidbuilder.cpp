@@ -113,7 +113,7 @@ void CentroidBuilder::createCentroidConnections()
         auto* centroid = dynamic_cast<CVCentroid*>(catalog->find(zone->centroidId));
         if (!extreme || !centroid)
             continue;
-        if (const auto* node = dynamic_cast<const CVDPoint*>(catalog->find(extreme->objectId)))
+        if (const CVNode* node = extreme->node)
             centroid->setPosition(node->getPosition());
 
         // Every open section at the extreme node, entering ones first.

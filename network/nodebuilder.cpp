@@ -47,6 +47,7 @@ void NodeBuilder::build()
         node->increaseTick();
         model->getGeoModel()->add(layer, node);
         record->objectId = node->getId();
+        record->node = node;
 
         attachSections(record, node);
         if (record->type == ParamicsNode::Roundabout) {

@@ -8,7 +8,6 @@
 
 #include "network/rampbuilder.h"
 
-#include <cvcatalog.h>
 #include <cvgeomodel.h>
 #include <cvmodel.h>
 #include <cvnode.h>
@@ -124,6 +123,7 @@ CVSection* RampBuilder::cutSectionAtRamp(CVSection* section, ParamicsNode* rampN
     model->getGeoModel()->add(layer, cutNode);
     model->getGeoModel()->add(layer, second);
     rampNode->objectId = cutNode->getId();
+    rampNode->node = cutNode;
 
     const bool right = second->getPoints().isPointAtRightArea(rampNode->position);
     const double afterLength = after.length2D(false);
@@ -165,7 +165,7 @@ void RampBuilder::updateRampLink(ParamicsNode* rampNode, CVSection* section, boo
         updateTurnings(section);
     }
     if (!node && rampNode->rampNode)
-        node = dynamic_cast<CVNode*>(model->getCatalog()->find(rampNode->rampNode->objectId));
+        node = rampNode->rampNode->node;
     if (!node)
         return;
     for (const Section& entry : rampNode->inLinks) {

@@ -2,7 +2,6 @@
 
 #include "network/turningbuilder.h"
 
-#include <cvcatalog.h>
 #include <cvmodel.h>
 #include <cvnode.h>
 #include <cvsection.h>
@@ -27,7 +26,7 @@ void TurningBuilder::build()
         if (!end || end->intermediate)
             continue;
         CVSection* origin = link->section;
-        auto* node = dynamic_cast<CVNode*>(model->getCatalog()->find(end->objectId));
+        CVNode* node = end->node;
         for (int i = 0; i < link->turningCount(); ++i) {
             ParamicsTurning& turning = link->turning(i);
             ParamicsLink* next = namedLink(turning.destination, links);

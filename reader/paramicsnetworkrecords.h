@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <utility>
 
+class CVNode;
 class CVObject;
 class CVSection;
 
@@ -205,7 +206,10 @@ struct ParamicsNode
     enum Type { Junction = 0, Roundabout = 1, Other = 2 };
 
     QString id;
+    // The host node built for it (by the node builder, or the ramp builder's
+    // cut node for a ramp node) and its id; null and 0 before.
     unsigned int objectId = 0;
+    CVNode* node = nullptr;
     int type = 0;
     CVPoint position;
     bool intermediate = false;

@@ -62,8 +62,7 @@ void SignalControlBuilder::build()
         if (!record || record->priorities.isEmpty())
             continue;
         // Nodes with phases but no host node (a ramp node, say) get no control.
-        auto* node = dynamic_cast<CVNode*>(model->getCatalog()->find(record->objectId));
-        if (node)
+        if (CVNode* node = record->node)
             createControlJunction(plan, record, node);
     }
 }

@@ -38,7 +38,8 @@ struct BuilderFixture : NetworkFixture
     {
         auto* record = new ParamicsNode;
         record->id = id;
-        record->objectId = make("CVNode")->getId();
+        record->node = static_cast<CVNode*>(make("CVNode"));
+        record->objectId = record->node->getId();
         nodes.insert(id, record);
         return record;
     }
