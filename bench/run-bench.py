@@ -2,7 +2,8 @@
 """Import benchmark on generated networks, with the reference pass and netconvert.
 
     bench/run-bench.py [--build build] [--sizes small,city,...] [--rounds N]
-                       [--netconvert-sizes small,city,...] [--networks DIR] [--json OUT.json]
+                       [--doubling-rounds N] [--netconvert-sizes small,city,...]
+                       [--networks DIR] [--json OUT.json]
 
 For every size it generates the network once (kept in --networks), then,
 in each of N rounds (9 unless told), one size after the other,
@@ -108,8 +109,6 @@ def median_of(rounds):
     result["reference"] = combine([r["reference"] for r in rounds])
     result["corvia"] = combine([r["corvia"] for r in rounds])
     result["rounds"] = len(rounds)
-    result["roundCpu"] = [{p["name"]: p["cpu"] for p in r["phases"]} for r in rounds]
-    result["fastestCpu"] = {name: min(cpu[name] for cpu in result["roundCpu"]) for name in result["roundCpu"][0]}
     return result
 
 
@@ -135,11 +134,47 @@ def measure(build, sizes, networks, netconvert_sizes, rounds):
     return results
 
 
+DOUBLING_PAIRS = (("city", "double-city"), ("half-region", "region"))
+
+
+def phase_cpu(build, path):
+    bench = os.path.join(build, "bin", "bench_import")
+    return {p["name"]: p["cpu"] for p in json.loads(run([bench, path]).stdout)["phases"]}
+
+
+def median_interval(values, draws=2000):
+    """The median of the values and a 95 % bootstrap interval of it."""
+    draw = random.Random(7).choices
+    medians = sorted(statistics.median(draw(values, k=len(values))) for _ in range(draws))
+    return statistics.median(values), medians[int(0.025 * draws)], medians[int(0.975 * draws) - 1]
+
+
+def measure_doubling(build, sizes, networks, rounds):
+    """Per pair of sizes and phase: the median of the rounds' ratios of the
+    larger network's CPU time to the smaller's (imported twice a round)."""
+    pairs = [p for p in DOUBLING_PAIRS if p[0] in sizes and p[1] in sizes]
+    paths = {size: generate(size, networks) for pair in pairs for size in pair}
+    ratios = {pair: {name: [] for name in PHASES} for pair in pairs}
+    order = random.Random(2)
+    for n in range(rounds):
+        print("doubling round %d of %d ..." % (n + 1, rounds), file=sys.stderr)
+        for pair in order.sample(pairs, len(pairs)):
+            slots = order.sample([pair[0], pair[0], pair[1]], 3)
+            times = [(size, phase_cpu(build, paths[size])) for size in slots]
+            small = [t for size, t in times if size == pair[0]]
+            large = next(t for size, t in times if size == pair[1])
+            for name in PHASES:
+                mean_small = (small[0][name] + small[1][name]) / 2
+                if mean_small > 0:
+                    ratios[pair][name].append(large[name] / mean_small)
+    return {pair: {name: median_interval(v) for name, v in by_phase.items() if v} for pair, by_phase in ratios.items()}
+
+
 def phase(result, name):
     return next(p for p in result["phases"] if p["name"] == name)
 
 
-def report(results, when):
+def report(results, when, doubling=None, doubling_rounds=0):
     lines = []
     machine = "%s, %d cores, %s" % (platform.processor() or platform.machine(), os.cpu_count(), platform.platform())
     rounds = results[0].get("rounds", 1) if results else 0
@@ -164,27 +199,15 @@ def report(results, when):
             total, cpu, peak, reading_rate, reading_cpu_rate, ref_rate, ref_rate / reading_rate if reading_rate else 0.0,
             "%.2f" % whole if whole else "-", "%.2f" % nc if nc else "-", "%.2f" % (total / nc) if nc else "-",
             100.0 * walls["freeing"] / total))
-    by_size = {r["size"]: r for r in results}
-    pairs = [("half-region", "region"), ("city", "double-city")]
-    ratio_lines = []
-    for small, large in pairs:
-        if small in by_size and large in by_size:
-            cells = []
-            for n in PHASES:
-                a, b = phase(by_size[small], n), phase(by_size[large], n)
-                wall = "%.2f" % (b["wall"] / a["wall"]) if a["wall"] > 0 else "-"
-                cpu = "%.2f" % (b["cpu"] / a["cpu"]) if a["cpu"] > 0 else "-"
-                fa = by_size[small].get("fastestCpu", {}).get(n, 0.0)
-                fb = by_size[large].get("fastestCpu", {}).get(n, 0.0)
-                fastest = "%.2f" % (fb / fa) if fa > 0 else "-"
-                cells.append("%s (%s; %s)" % (wall, cpu, fastest))
-            ratio_lines.append("| %s → %s | %s |" % (small, large, " | ".join(cells)))
-    if ratio_lines:
-        lines.append("\nTime ratio per phase when the network doubles: medians of wall (of CPU; "
-                     "fastest rounds' CPU, which interference can only slow down):\n")
+    if doubling:
+        lines.append("\nTime ratio per phase when the network doubles: median over %d rounds of the larger "
+                     "network's CPU time over the mean of two imports of the smaller, with its 95 %% interval:\n"
+                     % doubling_rounds)
         lines.append("| sizes | " + " | ".join(PHASES) + " |")
         lines.append("|---" * (len(PHASES) + 1) + "|")
-        lines.extend(ratio_lines)
+        for (small, large), by_phase in doubling.items():
+            cells = ["%.2f (%.2f to %.2f)" % by_phase[n] if n in by_phase else "-" for n in PHASES]
+            lines.append("| %s → %s | %s |" % (small, large, " | ".join(cells)))
     lines.append("\nReading per file (s, MB/s):\n")
     lines.append("| size | " + " | ".join(f["name"] for f in results[0]["files"]) + " |")
     lines.append("|---" * (len(results[0]["files"]) + 1) + "|")
@@ -205,15 +228,21 @@ def main():
     parser.add_argument("--netconvert-sizes", default="small,city,double-city,half-region,region",
                         help="sizes whose SUMO export is built by netconvert (slow on large networks)")
     parser.add_argument("--rounds", type=int, default=9, help="imports of every size; times are their medians")
+    parser.add_argument("--doubling-rounds", type=int, default=41,
+                        help="rounds of the doubling measurement (0: none)")
     parser.add_argument("--json")
     args = parser.parse_args()
     os.makedirs(args.networks, exist_ok=True)
     results = measure(args.build, args.sizes.split(","), args.networks, args.netconvert_sizes.split(","),
                       max(1, args.rounds))
+    doubling = {}
+    if args.doubling_rounds > 0:
+        doubling = measure_doubling(args.build, args.sizes.split(","), args.networks, args.doubling_rounds)
     if args.json:
         with open(args.json, "w") as f:
-            json.dump(results, f, indent=1)
-    print(report(results, time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime())))
+            json.dump(dict(sizes=results, doubling=[dict(sizes=list(pair), ratios=r) for pair, r in doubling.items()]),
+                      f, indent=1)
+    print(report(results, time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()), doubling, args.doubling_rounds))
 
 
 if __name__ == "__main__":
