@@ -10,7 +10,10 @@ in each of N rounds (9 unless told), one size after the other,
   - imports it headless with bench_import: wall and CPU time and peak memory
     of every phase, and reading time and bytes of every file;
   - runs the reference pass (words split and numbers converted with
-    std::from_chars) over the same files;
+    std::from_chars) over the same files, as many times over as makes it
+    last about as long as the reading (from the second round on, by the
+    rounds before), so that a slow spell of the machine is as likely to
+    fall on either;
   - times `corvia import DIR` as a whole process (start-up, plug-in
     loading and exit included);
 and once, after the rounds, exports it with `corvia import DIR --sumo PREFIX`
@@ -78,15 +81,32 @@ def netconvert(build, path, work):
     return dict(wall=wall, peakMiB=peak)
 
 
-def import_once(build, path):
-    """One headless import, the reference pass over the same files, and
-    `corvia import` of them timed as a whole process."""
+def import_once(build, path, passes=1):
+    """One headless import, the reference pass over the same files (the
+    given number of times), and `corvia import` of them timed as a whole
+    process. Also the round's ratio of the reading's bytes per second to
+    the reference pass's."""
     bench = os.path.join(build, "bin", "bench_import")
     result = json.loads(run([bench, path]).stdout)
-    result["reference"] = json.loads(run([bench, "--reference", path]).stdout)["reference"]
+    reference = json.loads(run([bench, "--reference", path, str(passes)]).stdout)["reference"]
+    reference["rate"] = reference["bytes"] / 1e6 / reference["wall"] if reference["wall"] > 0 else 0.0
+    result["reference"] = reference
+    reading = next(p for p in result["phases"] if p["name"] == "reading")
+    reading_rate = reading.get("bytes", 0) / 1e6 / reading["wall"] if reading["wall"] > 0 else 0.0
+    result["readingShare"] = reading_rate / reference["rate"] if reference["rate"] > 0 else 0.0
     wall, peak = timed([os.path.join(build, "bin", "corvia"), "import", path])
     result["corvia"] = dict(wall=wall, peakMiB=peak)
     return result
+
+
+def reference_passes(rounds):
+    """How many times over the reference pass must read the files to last
+    about as long as the reading did in the rounds so far."""
+    if not rounds:
+        return 1
+    reading = statistics.median(next(p for p in r["phases"] if p["name"] == "reading")["cpu"] for r in rounds)
+    one_pass = statistics.median(r["reference"]["cpu"] / r["reference"].get("passes", 1) for r in rounds)
+    return max(1, min(1000, round(reading / one_pass))) if one_pass > 0 else 1
 
 
 def median_of(rounds):
@@ -95,7 +115,7 @@ def median_of(rounds):
     and steps are the same in every round."""
     def combine(measurements):
         merged = dict(measurements[0])
-        for key in ("wall", "cpu", "faults"):
+        for key in ("wall", "cpu", "faults", "rate"):
             if key in merged:
                 merged[key] = statistics.median(m[key] for m in measurements)
         if "peakMiB" in merged:
@@ -108,6 +128,7 @@ def median_of(rounds):
             result[listed] = [combine([r[listed][i] for r in rounds]) for i in range(len(result[listed]))]
     result["reference"] = combine([r["reference"] for r in rounds])
     result["corvia"] = combine([r["corvia"] for r in rounds])
+    result["readingShare"] = statistics.median(r["readingShare"] for r in rounds)
     result["rounds"] = len(rounds)
     return result
 
@@ -120,7 +141,7 @@ def measure(build, sizes, networks, netconvert_sizes, rounds):
     for n in range(rounds):
         print("round %d of %d ..." % (n + 1, rounds), file=sys.stderr)
         for size in order:
-            samples[size].append(import_once(build, paths[size]))
+            samples[size].append(import_once(build, paths[size], reference_passes(samples[size])))
         shuffle(order)
     results = []
     for size in sizes:
@@ -178,7 +199,8 @@ def report(results, when, doubling=None, doubling_rounds=0):
     lines = []
     machine = "%s, %d cores, %s" % (platform.processor() or platform.machine(), os.cpu_count(), platform.platform())
     rounds = results[0].get("rounds", 1) if results else 0
-    lines.append("Measured %s on %s; times are medians of %d rounds.\n" % (when, machine, rounds))
+    lines.append("Measured %s on %s; times are medians of %d rounds, and so is reading / reference, taken "
+                 "round by round.\n" % (when, machine, rounds))
     lines.append("| size | MB | reading s | network s | traffic s | records s | freeing s | import s | CPU s | peak MiB "
                  "| reading MB/s (per CPU s) | reference MB/s | reading / reference | corvia import s | netconvert s "
                  "| import / netconvert | freeing share |")
@@ -191,12 +213,13 @@ def report(results, when, doubling=None, doubling_rounds=0):
         mb = r["bytes"] / 1e6
         reading_rate = mb / walls["reading"] if walls["reading"] else 0.0
         reading_cpu_rate = mb / phase(r, "reading")["cpu"] if phase(r, "reading")["cpu"] else 0.0
-        ref_rate = r["reference"]["bytes"] / 1e6 / r["reference"]["wall"] if r["reference"]["wall"] else 0.0
+        ref_rate = r["reference"]["rate"]
+        share = r["readingShare"]
         nc = r.get("netconvert", {}).get("wall")
         whole = r.get("corvia", {}).get("wall")
         lines.append("| %s | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f | %.0f (%.0f) | %.0f | 1/%.1f | %s | %s | %s | %.1f %% |" % (
             r["size"], mb, walls["reading"], walls["network"], walls["traffic"], walls["records"], walls["freeing"],
-            total, cpu, peak, reading_rate, reading_cpu_rate, ref_rate, ref_rate / reading_rate if reading_rate else 0.0,
+            total, cpu, peak, reading_rate, reading_cpu_rate, ref_rate, 1.0 / share if share else 0.0,
             "%.2f" % whole if whole else "-", "%.2f" % nc if nc else "-", "%.2f" % (total / nc) if nc else "-",
             100.0 * walls["freeing"] / total))
     if doubling:
