@@ -158,9 +158,11 @@ def measure(build, sizes, networks, netconvert_sizes, rounds):
 DOUBLING_PAIRS = (("city", "double-city"), ("half-region", "region"))
 
 
-def phase_cpu(build, path):
+def phase_times(build, path):
+    """Each phase's CPU and wall time of one bench_import run."""
     bench = os.path.join(build, "bin", "bench_import")
-    return {p["name"]: p["cpu"] for p in json.loads(run([bench, path]).stdout)["phases"]}
+    phases = json.loads(run([bench, path]).stdout)["phases"]
+    return {(p["name"], clock): p[clock] for p in phases for clock in ("cpu", "wall")}
 
 
 def median_interval(values, draws=2000):
@@ -172,23 +174,32 @@ def median_interval(values, draws=2000):
 
 def measure_doubling(build, sizes, networks, rounds):
     """Per pair of sizes and phase: the median of the rounds' ratios of the
-    larger network's CPU time to the smaller's (imported twice a round)."""
+    larger network's CPU time to the smaller's (imported twice a round),
+    with its interval, and the median of the same ratios of wall time."""
     pairs = [p for p in DOUBLING_PAIRS if p[0] in sizes and p[1] in sizes]
     paths = {size: generate(size, networks) for pair in pairs for size in pair}
-    ratios = {pair: {name: [] for name in PHASES} for pair in pairs}
+    ratios = {pair: {} for pair in pairs}
     order = random.Random(2)
     for n in range(rounds):
         print("doubling round %d of %d ..." % (n + 1, rounds), file=sys.stderr)
         for pair in order.sample(pairs, len(pairs)):
             slots = order.sample([pair[0], pair[0], pair[1]], 3)
-            times = [(size, phase_cpu(build, paths[size])) for size in slots]
+            times = [(size, phase_times(build, paths[size])) for size in slots]
             small = [t for size, t in times if size == pair[0]]
             large = next(t for size, t in times if size == pair[1])
-            for name in PHASES:
-                mean_small = (small[0][name] + small[1][name]) / 2
+            for key in large:
+                mean_small = (small[0][key] + small[1][key]) / 2
                 if mean_small > 0:
-                    ratios[pair][name].append(large[name] / mean_small)
-    return {pair: {name: median_interval(v) for name, v in by_phase.items() if v} for pair, by_phase in ratios.items()}
+                    ratios[pair].setdefault(key, []).append(large[key] / mean_small)
+    result = {}
+    for pair, by_key in ratios.items():
+        result[pair] = {}
+        for name in PHASES:
+            if (name, "cpu") in by_key:
+                median, low, high = median_interval(by_key[(name, "cpu")])
+                wall = statistics.median(by_key.get((name, "wall"), [0.0]))
+                result[pair][name] = dict(cpu=median, low=low, high=high, wall=wall)
+    return result
 
 
 def phase(result, name):
@@ -224,12 +235,14 @@ def report(results, when, doubling=None, doubling_rounds=0):
             100.0 * walls["freeing"] / total))
     if doubling:
         lines.append("\nTime ratio per phase when the network doubles: median over %d rounds of the larger "
-                     "network's CPU time over the mean of two imports of the smaller, with its 95 %% interval:\n"
+                     "network's CPU time over the mean of two imports of the smaller, with its 95 %% interval, and the "
+                     "median of the same ratios of wall time:\n"
                      % doubling_rounds)
         lines.append("| sizes | " + " | ".join(PHASES) + " |")
         lines.append("|---" * (len(PHASES) + 1) + "|")
         for (small, large), by_phase in doubling.items():
-            cells = ["%.2f (%.2f to %.2f)" % by_phase[n] if n in by_phase else "-" for n in PHASES]
+            cells = ["%(cpu).2f (%(low).2f to %(high).2f; wall %(wall).2f)" % by_phase[n] if n in by_phase else "-"
+                     for n in PHASES]
             lines.append("| %s → %s | %s |" % (small, large, " | ".join(cells)))
     lines.append("\nReading per file (s, MB/s):\n")
     lines.append("| size | " + " | ".join(f["name"] for f in results[0]["files"]) + " |")
