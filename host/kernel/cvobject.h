@@ -53,7 +53,9 @@ public:
     virtual void setDataValue(const CVColumn* column, const QVariant& value);
     virtual QVariant getDataValue(const CVColumn* column) const;
     QVariant getDataValue(const QString& columnName) const;
-    int getDataValueInt(const CVColumn* column, CVContext::Context context = CVContext::anyContext) const;
+    // The value as an integer; types that keep a column in a member answer
+    // from it without making a QVariant.
+    virtual int getDataValueInt(const CVColumn* column, CVContext::Context context = CVContext::anyContext) const;
     double getDataValueDouble(const CVColumn* column, CVContext::Context context = CVContext::anyContext) const;
 
     // Counts the changes made to the object, so views know to redraw it.

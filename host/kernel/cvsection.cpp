@@ -75,6 +75,13 @@ QVariant CVSection::getDataValue(const CVColumn* column) const
     return CVBezierCurve::getDataValue(column);
 }
 
+int CVSection::getDataValueInt(const CVColumn* column, CVContext::Context context) const
+{
+    if (column && column == nbLanesColumn())
+        return getNbLanes();
+    return CVBezierCurve::getDataValueInt(column, context);
+}
+
 int CVSection::getNbFullLanes() const
 {
     int count = 0;

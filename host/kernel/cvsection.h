@@ -48,6 +48,9 @@ public:
     void setDataValue(const CVColumn* column, const QVariant& value) override;
     QVariant getDataValue(const CVColumn* column) const override;
     using CVObject::getDataValue;
+    // The lane count is asked for once or more per turning while a network
+    // is built: it is answered from the lanes themselves.
+    int getDataValueInt(const CVColumn* column, CVContext::Context context = CVContext::anyContext) const override;
 
     // Lanes.
     const QVector<CVSectionLane>& getLanes() const { return lanes; }
