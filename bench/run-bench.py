@@ -81,17 +81,21 @@ def netconvert(build, path, work):
     return dict(wall=wall, peakMiB=peak)
 
 
+def bench_import(build, *args):
+    """What bench_import prints for these arguments."""
+    return json.loads(run([os.path.join(build, "bin", "bench_import"), *args]).stdout)
+
+
 def import_once(build, path, passes=1):
     """One headless import, the reference pass over the same files (the
     given number of times), and `corvia import` of them timed as a whole
     process. Also the round's ratio of the reading's bytes per second to
     the reference pass's."""
-    bench = os.path.join(build, "bin", "bench_import")
-    result = json.loads(run([bench, path]).stdout)
-    reference = json.loads(run([bench, "--reference", path, str(passes)]).stdout)["reference"]
+    result = bench_import(build, path)
+    reference = bench_import(build, "--reference", path, str(passes))["reference"]
     reference["rate"] = reference["bytes"] / 1e6 / reference["wall"] if reference["wall"] > 0 else 0.0
     result["reference"] = reference
-    reading = next(p for p in result["phases"] if p["name"] == "reading")
+    reading = phase(result, "reading")
     reading_rate = reading.get("bytes", 0) / 1e6 / reading["wall"] if reading["wall"] > 0 else 0.0
     result["readingShare"] = reading_rate / reference["rate"] if reference["rate"] > 0 else 0.0
     wall, peak = timed([os.path.join(build, "bin", "corvia"), "import", path])
@@ -104,7 +108,7 @@ def reference_passes(rounds):
     about as long as the reading did in the rounds so far."""
     if not rounds:
         return 1
-    reading = statistics.median(next(p for p in r["phases"] if p["name"] == "reading")["cpu"] for r in rounds)
+    reading = statistics.median(phase(r, "reading")["cpu"] for r in rounds)
     one_pass = statistics.median(r["reference"]["cpu"] / r["reference"].get("passes", 1) for r in rounds)
     return max(1, min(1000, round(reading / one_pass))) if one_pass > 0 else 1
 
@@ -160,8 +164,7 @@ DOUBLING_PAIRS = (("city", "double-city"), ("half-region", "region"))
 
 def phase_times(build, path):
     """Each phase's CPU and wall time of one bench_import run."""
-    bench = os.path.join(build, "bin", "bench_import")
-    phases = json.loads(run([bench, path]).stdout)["phases"]
+    phases = bench_import(build, path)["phases"]
     return {(p["name"], clock): p[clock] for p in phases for clock in ("cpu", "wall")}
 
 
