@@ -1,0 +1,260 @@
+#include "cli/importcommand.h"
+
+#include "cli/modeloutputs.h"
+#include "cli/progressprinter.h"
+#include "export/gis/gisexporter.h"
+#include "export/sumo/sumoexporter.h"
+#include "import/importmessages.h"
+#include "import/importrunner.h"
+#include "import/pluginloader.h"
+#include "map/mappicture.h"
+
+#include <cvgui.h>
+#include <cvlog.h>
+#include <cvmodel.h>
+#include <cvmodelwriter.h>
+#include <cvsystem.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <functional>
+#include <memory>
+#include <new>
+
+#include <unistd.h>
+
+namespace {
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+enum class Verbosity { Quiet, Normal, Verbose };
+
+ImportSettings settingsFrom(const ParsedCommandLine& commandLine)
+{
+    ImportSettings settings;
+    settings.directory = commandLine.positional.value(0);
+    settings.variant = commandLine.value(QStringLiteral("variant"));
+    settings.units = commandLine.value(QStringLiteral("units"));
+    settings.rightHandDrive = commandLine.value(QStringLiteral("rule")) != QLatin1String("left");
+    settings.demandFiles = commandLine.value(QStringLiteral("demand-files")).toInt();
+    return settings;
+}
+
+// The files behind the importer's reading steps, in the order it reads them.
+QStringList readingSteps(const QString& variant)
+{
+    return {variant == QLatin1String("Sias") ? QStringLiteral("configuration") : QStringLiteral("(no configuration)"),
+            QStringLiteral("zones"), QStringLiteral("categories"), QStringLiteral("centres"), QStringLiteral("nodes"),
+            QStringLiteral("links"), QStringLiteral("next lanes"), QStringLiteral("junctions"),
+            QStringLiteral("priorities"), QStringLiteral("demands"), QStringLiteral("profile"),
+            QStringLiteral("matrix"), QStringLiteral("bus stops"), QStringLiteral("bus routes"),
+            QStringLiteral("vehicles"), QStringLiteral("detectors"), QStringLiteral("beacons"),
+            QStringLiteral("annotation")};
+}
+
+ProgressPrinter::Mode progressMode(Verbosity verbosity, FILE* err)
+{
+    if (verbosity == Verbosity::Quiet)
+        return ProgressPrinter::Off;
+    if (isatty(fileno(err)) == 1)
+        return ProgressPrinter::Bar;
+    return verbosity == Verbosity::Verbose ? ProgressPrinter::Lines : ProgressPrinter::Off;
+}
+
+bool writeLog(const CVModel& model, const QString& path, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        *error = file.errorString();
+        return false;
+    }
+    for (const CVLogEntry& entry : model.getLog()->getEntries())
+        file.write((entry.level + QStringLiteral(": ") + ImportMessages::plainText(entry.text, &model) + QLatin1Char('\n')).toUtf8());
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+struct Output
+{
+    QString option;
+    QString what;  // for "... written to"
+    std::function<bool(const CVModel&, const QString&, QString*)> write;
+};
+
+QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gisWarnings)
+{
+    const auto gis = [crs, gisWarnings](GisExporter::Format format) {
+        return [crs, gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
+            return format == GisExporter::Format::Unknown
+                       ? GisExporter::write(model, path, crs, gisWarnings, error)
+                       : GisExporter::write(model, path, format, crs, gisWarnings, error);
+        };
+    };
+    return {
+        {QStringLiteral("save"), QStringLiteral("Model saved to %1"), &CVModelWriter::save},
+        {QStringLiteral("png"), QStringLiteral("Map drawn to %1"),
+         [pngSize](const CVModel& model, const QString& path, QString* error) {
+             return MapPicture::save(&model, path, pngSize, error);
+         }},
+        {QStringLiteral("geojson"), QStringLiteral("GIS layers written to %1"), gis(GisExporter::Format::GeoJson)},
+        {QStringLiteral("gis"), QStringLiteral("GIS layers written to %1"), gis(GisExporter::Format::Unknown)},
+        {QStringLiteral("sumo"),
+         QStringLiteral("SUMO files written to %1.*; in their folder run netconvert -c, od2trips -c and sumo -c on "
+                        "the .netccfg, .od2trips.cfg and .sumocfg files"),
+         &SumoExporter::write},
+        {QStringLiteral("log"), QStringLiteral("Log written to %1"), &writeLog},
+    };
+}
+
+void printTimings(FILE* err, const QList<PhaseTime>& timings)
+{
+    print(err, QStringLiteral("Times:\n"));
+    for (const PhaseTime& phase : timings)
+        print(err, QStringLiteral("  %1 %2 ms\n").arg(phase.name, -34).arg(phase.nanoseconds / 1e6, 9, 'f', 1));
+}
+
+void printHostCounts(FILE* err, const QMap<QString, int>& added)
+{
+    print(err, QStringLiteral("Host objects created, by class:\n"));
+    for (auto it = added.cbegin(); it != added.cend(); ++it)
+        print(err, QStringLiteral("  %1 %2\n").arg(it.key(), -24).arg(it.value()));
+}
+
+void printMessages(FILE* err, const ImportMessages& messages, Verbosity verbosity)
+{
+    if (verbosity == Verbosity::Quiet)
+        return;
+    for (const QString& line : messages.lines())
+        print(err, QStringLiteral("warning: %1\n").arg(line));
+    if (messages.linksFilesRead > 0)
+        print(err, QStringLiteral("note: %1 links file(s) read; the numbered links files end at links.%1\n")
+                       .arg(messages.linksFilesRead));
+}
+
+}  // namespace
+
+int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
+{
+    // A network too large for the memory left ends with an error, not an
+    // abort: the import and the exports allocate as they go.
+    try {
+        return runImport(commandLine, out, err);
+    } catch (const std::bad_alloc&) {
+        print(err, QStringLiteral("corvia import: out of memory\n"));
+        return CommandLine::OutputFailed;
+    }
+}
+
+int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
+{
+    const Verbosity verbosity = commandLine.isSet(QStringLiteral("quiet"))     ? Verbosity::Quiet
+                                : commandLine.isSet(QStringLiteral("verbose")) ? Verbosity::Verbose
+                                                                              : Verbosity::Normal;
+    const ImportSettings settings = settingsFrom(commandLine);
+    const QFileInfo directory(settings.directory);
+    if (!directory.isDir()) {
+        print(err, QStringLiteral("corvia import: '%1' is not a directory (see corvia import --help)\n").arg(settings.directory));
+        return CommandLine::UsageError;
+    }
+    // A path that cannot be written is refused before any import time is spent.
+    const ModelOutputs requested = ModelOutputs::fromCommandLine(commandLine);
+    if (!requested.usageError().isEmpty()) {
+        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(requested.usageError()));
+        return CommandLine::UsageError;
+    }
+    const QString refusal = requested.refusal();
+    if (!refusal.isEmpty()) {
+        print(err, QStringLiteral("corvia import: %1\n").arg(refusal));
+        return CommandLine::OutputFailed;
+    }
+    QSize pngSize;
+    MapPicture::parseSize(commandLine.value(QStringLiteral("png-size")), pngSize);
+
+    // The same plug-in, filter and dialog as in the main window.
+    CVGui gui;
+    PluginLoader loader;
+    if (!loader.load(&gui, PluginLoader::searchFolders(QCoreApplication::applicationDirPath()))) {
+        print(err, QStringLiteral("corvia import: %1\n").arg(loader.errorString()));
+        return CommandLine::PluginFailed;
+    }
+    const CVFilterDescription* filter = ImportRunner::findImportFilter(loader.getFilterFactory());
+    if (!filter) {
+        print(err, QStringLiteral("corvia import: the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
+        return CommandLine::PluginFailed;
+    }
+
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    gui.setActiveModel(model.get());
+    ProgressPrinter progress(err, progressMode(verbosity, err));
+    progress.setReadingSteps(readingSteps(settings.variant));
+    progress.watchImport();
+    const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, settings);
+    gui.setActiveModel(nullptr);
+
+    if (!outcome.dialogFilled) {
+        progress.finish();
+        print(err, QStringLiteral("corvia import: the import dialog of %1 could not be filled in: its form lacks a "
+                                  "field or a choice that corvia sets\n")
+                       .arg(loader.getLibraryPath()));
+        return CommandLine::PluginFailed;
+    }
+    const ImportMessages messages = ImportMessages::fromWarnings(outcome.warnings, model.get(), settings.directory);
+    if (!outcome.importedNetwork()) {
+        progress.finish();
+        printMessages(err, messages, verbosity);
+        print(err, QStringLiteral("corvia import: nothing was imported from %1: no section and no node. Check that it "
+                                  "is a Paramics network directory and that --variant (%2) is its variant.\n")
+                       .arg(settings.directory, settings.variant));
+        return CommandLine::NothingImported;
+    }
+
+    QStringList gisWarnings;
+    const QList<Output> wanted = outputs(pngSize, requested.crs, &gisWarnings);
+    QStringList written;
+    for (int i = 0; i < wanted.size(); ++i) {
+        const Output& output = wanted.at(i);
+        if (!commandLine.isSet(output.option))
+            continue;
+        const QString path = commandLine.value(output.option);
+        progress.beginPhase(QStringLiteral("writing %1").arg(path), 0.95 + 0.05 * i / wanted.size());
+        QString error;
+        if (!output.write(*model, path, &error)) {
+            progress.finish();
+            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(path, error));
+            return CommandLine::OutputFailed;
+        }
+        written.append(output.what.arg(path));
+    }
+    progress.finish();
+
+    printMessages(err, messages, verbosity);
+    if (verbosity != Verbosity::Quiet) {
+        for (const QString& warning : std::as_const(gisWarnings))
+            print(err, QStringLiteral("warning: %1\n").arg(warning));
+    }
+    if (verbosity == Verbosity::Verbose) {
+        printTimings(err, progress.timings());
+        printHostCounts(err, outcome.added);
+    }
+    if (verbosity != Verbosity::Quiet) {
+        const int warnings = messages.warningCount();
+        print(out, QStringLiteral("Imported %1 (%2, %3, %4 %5):\n")
+                       .arg(settings.directory, settings.variant, settings.units)
+                       .arg(warnings)
+                       .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings")));
+        for (const QString& line : ImportSummary::lines(outcome.added))
+            print(out, QStringLiteral("  %1\n").arg(line));
+        for (const QString& line : written)
+            print(out, line + QLatin1Char('\n'));
+    }
+    return CommandLine::Imported;
+}

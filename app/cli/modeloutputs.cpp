@@ -1,0 +1,99 @@
+#include "cli/modeloutputs.h"
+
+#include "cli/commandline.h"
+#include "cli/outputpaths.h"
+#include "export/gis/gisexporter.h"
+#include "export/sumo/sumoexporter.h"
+#include "map/mappicture.h"
+
+#include <cvmodelwriter.h>
+
+
+namespace {
+
+void print(FILE* stream, const QString& text)
+{
+    if (stream)
+        std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+}  // namespace
+
+ModelOutputs ModelOutputs::fromCommandLine(const ParsedCommandLine& commandLine)
+{
+    ModelOutputs outputs;
+    outputs.pngSize = QSize(MapPicture::DefaultWidth, MapPicture::DefaultHeight);
+    if (commandLine.isSet(QStringLiteral("png-size")))
+        MapPicture::parseSize(commandLine.value(QStringLiteral("png-size")), outputs.pngSize);
+    outputs.savePath = commandLine.value(QStringLiteral("save"));
+    outputs.pngPath = commandLine.value(QStringLiteral("png"));
+    outputs.geoJsonPath = commandLine.value(QStringLiteral("geojson"));
+    outputs.gisPath = commandLine.value(QStringLiteral("gis"));
+    outputs.crs = commandLine.value(QStringLiteral("crs"));
+    outputs.sumoPrefix = commandLine.value(QStringLiteral("sumo"));
+    outputs.logPath = commandLine.value(QStringLiteral("log"));
+    return outputs;
+}
+
+QString ModelOutputs::usageError() const
+{
+    if (!gisPath.isEmpty() && !geoJsonPath.isEmpty())
+        return QStringLiteral("--gis and --geojson write the same export; give one of them");
+    return QString();
+}
+
+QString ModelOutputs::refusal() const
+{
+    QStringList paths;
+    // A shapefile export is a folder of that name, so only a file is refused there.
+    const bool gisIsFolder = GisExporter::formatOf(gisPath) == GisExporter::Format::Shapefile;
+    for (const QString& path : {savePath, pngPath, geoJsonPath, gisIsFolder ? QString() : gisPath, logPath}) {
+        if (!path.isEmpty())
+            paths.append(path);
+    }
+    if (!sumoPrefix.isEmpty())
+        paths += SumoExporter::fileNames(sumoPrefix);
+    return OutputPaths::refusal(paths);
+}
+
+int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out, FILE* err) const
+{
+    QString error;
+    if (!savePath.isEmpty()) {
+        if (!CVModelWriter::save(model, savePath, &error)) {
+            print(err, QStringLiteral("%1: cannot save %2: %3\n").arg(command, savePath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("Model saved to %1\n").arg(savePath));
+    }
+    if (!pngPath.isEmpty()) {
+        if (!MapPicture::save(&model, pngPath, pngSize, &error)) {
+            print(err, QStringLiteral("%1: cannot write %2: %3\n").arg(command, pngPath, error));
+            return 1;
+        }
+        print(out, QStringLiteral("Map drawn to %1\n").arg(pngPath));
+    }
+    const bool asGeoJson = !geoJsonPath.isEmpty();
+    const QString gisFile = asGeoJson ? geoJsonPath : gisPath;
+    if (!gisFile.isEmpty()) {
+        QStringList warnings;
+        const bool done = asGeoJson
+                              ? GisExporter::write(model, gisFile, GisExporter::Format::GeoJson, crs, &warnings, &error)
+                              : GisExporter::write(model, gisFile, crs, &warnings, &error);
+        for (const QString& warning : std::as_const(warnings))
+            print(err, QStringLiteral("warning: %1\n").arg(warning));
+        if (!done) {
+            print(err, QStringLiteral("%1: cannot write %2: %3\n").arg(command, gisFile, error));
+            return 1;
+        }
+        print(out, QStringLiteral("GIS layers written to %1\n").arg(gisFile));
+    }
+    if (!sumoPrefix.isEmpty()) {
+        if (!SumoExporter::write(model, sumoPrefix, &error)) {
+            print(err, QStringLiteral("%1: cannot write the SUMO files: %2\n").arg(command, error));
+            return 1;
+        }
+        print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(sumoPrefix));
+    }
+    return 0;
+}

@@ -1,0 +1,41 @@
+#include "cli/opencommand.h"
+
+#include "cli/commandline.h"
+#include "cli/modeloutputs.h"
+
+#include <cvcatalog.h>
+#include <cvmodel.h>
+#include <cvmodelreader.h>
+
+#include <memory>
+
+namespace {
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+}  // namespace
+
+int OpenCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
+{
+    const ModelOutputs outputs = ModelOutputs::fromCommandLine(commandLine);
+    const QString refusal = outputs.refusal();
+    if (!refusal.isEmpty()) {
+        print(err, QStringLiteral("corvia open: %1\n").arg(refusal));
+        return CommandLine::OutputFailed;
+    }
+
+    const QString path = commandLine.positional.value(0);
+    QString error;
+    const std::unique_ptr<CVModel> model = CVModelReader::load(path, &error);
+    if (!model) {
+        print(err, QStringLiteral("corvia open: cannot open %1\n").arg(error));
+        return CommandLine::OutputFailed;
+    }
+    const bool quiet = commandLine.isSet(QStringLiteral("quiet"));
+    if (!quiet)
+        print(out, QStringLiteral("Opened %1: %2 objects\n").arg(path).arg(model->getCatalog()->size()));
+    return outputs.write(*model, QStringLiteral("corvia open"), quiet ? nullptr : out, err);
+}

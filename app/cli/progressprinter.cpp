@@ -1,0 +1,140 @@
+#include "cli/progressprinter.h"
+
+#include <cvobject.h>
+#include <cvsystem.h>
+#include <cvtask.h>
+
+#include <QSet>
+
+namespace {
+
+// Shares of the job: reading the files, then building, then writing.
+constexpr double readingShare = 0.45;
+constexpr double networkEnd = 0.8;
+constexpr double buildingEnd = 0.95;
+constexpr int barWidth = 30;
+constexpr int lineWidth = 78;
+// A bar redrawn more often than this costs time and shows nothing more.
+constexpr qint64 redrawMilliseconds = 80;
+
+// The first objects the traffic builders make (control, vehicles, demand,
+// transit, devices): the network is built when one of them appears.
+bool isTrafficType(const QString& typeName)
+{
+    static const QSet<QString> traffic = {
+        QStringLiteral("CVControlPlan"), QStringLiteral("CVControlJunction"), QStringLiteral("CVVehicle"),
+        QStringLiteral("CVODMatrix"),    QStringLiteral("CVBusStop"),         QStringLiteral("CVPublicLine"),
+        QStringLiteral("CVDetector"),    QStringLiteral("CVVMS"),             QStringLiteral("CVText"),
+    };
+    return traffic.contains(typeName);
+}
+
+}  // namespace
+
+ProgressPrinter::ProgressPrinter(FILE* out, Mode showMode, QObject* parent)
+    : QObject(parent), stream(out), mode(showMode)
+{
+    drawClock.start();
+}
+
+ProgressPrinter::~ProgressPrinter()
+{
+    for (const QMetaObject::Connection& connection : connections)
+        disconnect(connection);
+}
+
+void ProgressPrinter::watchImport()
+{
+    CVSystem& system = CVSystem::getSystem();
+    connections << connect(&system, &CVSystem::taskCreated, this, &ProgressPrinter::taskCreated);
+    connections << connect(&system, &CVSystem::objectCreated, this, &ProgressPrinter::objectCreated);
+}
+
+void ProgressPrinter::taskCreated(CVTask* task)
+{
+    connections << connect(task, &CVTask::started, this, [this](CVTask* started) { taskStepped(started, 0); });
+    connections << connect(task, &CVTask::stepped, this, &ProgressPrinter::taskStepped);
+    connections << connect(task, &CVTask::ended, this, [this](CVTask*) {
+        building = true;
+        buildingTraffic = false;
+        beginPhase(QStringLiteral("building the network"), readingShare);
+    });
+}
+
+void ProgressPrinter::taskStepped(CVTask* task, int step)
+{
+    const int total = qMax(1, task->getTotalSteps());
+    if (step >= total)
+        return;  // the last step is done: building follows when the task ends
+    const QString file = step < readingSteps.size() ? readingSteps.at(step) : QStringLiteral("step %1").arg(step + 1);
+    beginPhase(QStringLiteral("reading %1").arg(file), readingShare * step / total);
+}
+
+void ProgressPrinter::objectCreated(const CVObject* object)
+{
+    if (!building)
+        return;
+    ++objectsBuilt;
+    if (!buildingTraffic && isTrafficType(object->getTypeName())) {
+        buildingTraffic = true;
+        beginPhase(QStringLiteral("building the traffic"), networkEnd);
+        return;
+    }
+    // Building has no steps of its own: creep towards the end of its share.
+    const double start = buildingTraffic ? networkEnd : readingShare;
+    const double end = buildingTraffic ? buildingEnd : networkEnd;
+    fraction = end - (end - start) * 20000.0 / (20000.0 + objectsBuilt);
+    show(false);
+}
+
+void ProgressPrinter::beginPhase(const QString& name, double jobFraction)
+{
+    endPhase();
+    if (!name.startsWith(QLatin1String("building")))
+        building = false;
+    current = name;
+    fraction = jobFraction;
+    phaseClock.start();
+    show(true);
+}
+
+void ProgressPrinter::endPhase()
+{
+    if (!current.isEmpty())
+        phases.append(PhaseTime{current, phaseClock.nsecsElapsed()});
+    current.clear();
+}
+
+void ProgressPrinter::finish()
+{
+    endPhase();
+    building = false;
+    for (const QMetaObject::Connection& connection : connections)
+        disconnect(connection);
+    connections.clear();
+    if (mode == Bar) {
+        std::fprintf(stream, "\r%*s\r", lineWidth, "");
+        std::fflush(stream);
+    }
+}
+
+void ProgressPrinter::show(bool force)
+{
+    if (mode == Off || (!force && drawClock.elapsed() < redrawMilliseconds))
+        return;
+    drawClock.restart();
+    const int percent = qBound(0, int(fraction * 100.0), 100);
+    if (mode == Lines) {
+        if (force)
+            std::fprintf(stream, "[%3d%%] %s\n", percent, current.toLocal8Bit().constData());
+        return;
+    }
+    const int filled = qBound(0, int(fraction * barWidth), barWidth);
+    const QByteArray bar = QByteArray(filled, '#') + QByteArray(barWidth - filled, '.');
+    QString label = current;
+    if (building)
+        label += QStringLiteral(" (%1 objects)").arg(objectsBuilt);
+    const QByteArray text = label.left(lineWidth - barWidth - 10).toLocal8Bit();
+    std::fprintf(stream, "\r[%s] %3d%% %-*s", bar.constData(), percent, lineWidth - barWidth - 10, text.constData());
+    std::fflush(stream);
+}

@@ -1,0 +1,347 @@
+#include "export/gis/gisexporter.h"
+
+#include "export/gis/gislayers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+#include <ogr_feature.h>
+#include <ogr_geometry.h>
+#include <ogr_spatialref.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+using GisLayers::FieldType;
+
+struct DatasetCloser
+{
+    void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
+};
+using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
+
+// GDAL reports problems through a global handler that prints them; while
+// the exporter runs they are kept quiet and the last one becomes the error.
+class QuietGdal
+{
+public:
+    QuietGdal()
+    {
+        GDALAllRegister();
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+    }
+    ~QuietGdal() { CPLPopErrorHandler(); }
+    QuietGdal(const QuietGdal&) = delete;
+    QuietGdal& operator=(const QuietGdal&) = delete;
+
+    static QString lastError(const QString& fallback)
+    {
+        const QString message = QString::fromUtf8(CPLGetLastErrorMsg()).trimmed();
+        return message.isEmpty() ? fallback : message;
+    }
+};
+
+double millimetres(double metres)
+{
+    return std::isfinite(metres) ? std::round(metres * 1000.0) / 1000.0 : 0.0;
+}
+
+const char* driverName(GisExporter::Format format)
+{
+    switch (format) {
+    case GisExporter::Format::GeoPackage: return "GPKG";
+    case GisExporter::Format::GeoJson: return "GeoJSON";
+    case GisExporter::Format::FlatGeobuf: return "FlatGeobuf";
+    case GisExporter::Format::Shapefile: return "ESRI Shapefile";
+    case GisExporter::Format::Unknown: break;
+    }
+    return nullptr;
+}
+
+OGRFieldType ogrType(FieldType type)
+{
+    switch (type) {
+    case FieldType::Integer:
+    case FieldType::Boolean: return OFTInteger;
+    case FieldType::Integer64: return OFTInteger64;
+    case FieldType::Real: return OFTReal;
+    case FieldType::String: break;
+    }
+    return OFTString;
+}
+
+bool createFields(OGRLayer* layer, const QVector<GisLayers::Field>& fields)
+{
+    for (const GisLayers::Field& field : fields) {
+        OGRFieldDefn definition(field.name.toUtf8().constData(), ogrType(field.type));
+        if (field.type == FieldType::Boolean)
+            definition.SetSubType(OFSTBoolean);
+        if (layer->CreateField(&definition) != OGRERR_NONE)
+            return false;
+    }
+    return true;
+}
+
+void setValue(OGRFeature& feature, int index, const QVariant& value, FieldType type)
+{
+    if (index < 0)
+        return;
+    if (value.isNull()) {
+        feature.SetFieldNull(index);
+        return;
+    }
+    switch (type) {
+    case FieldType::Integer:
+    case FieldType::Boolean: feature.SetField(index, value.toInt()); break;
+    case FieldType::Integer64: feature.SetField(index, GIntBig(value.toLongLong())); break;
+    case FieldType::Real: feature.SetField(index, value.toDouble()); break;
+    case FieldType::String: feature.SetField(index, value.toString().toUtf8().constData()); break;
+    }
+}
+
+std::unique_ptr<OGRGeometry> geometry(const CVPoints& points, bool line)
+{
+    if (!line)
+        return std::make_unique<OGRPoint>(millimetres(points.first().x), millimetres(points.first().y));
+    auto lineString = std::make_unique<OGRLineString>();
+    for (const CVPoint& p : points)
+        lineString->addPoint(millimetres(p.x), millimetres(p.y));
+    return lineString;
+}
+
+// Writes one layer's features into an OGR layer whose fields it has (by
+// name); kind, when given, fills the field "kind".
+bool writeFeatures(OGRLayer* target, const GisLayers::Layer& layer, bool withKind)
+{
+    const OGRFeatureDefn* definition = target->GetLayerDefn();
+    QVector<int> indexes;
+    for (const GisLayers::Field& field : layer.fields)
+        indexes.append(definition->GetFieldIndex(field.name.toUtf8().constData()));
+    const int kindIndex = withKind ? definition->GetFieldIndex("kind") : -1;
+    for (const GisLayers::Feature& f : layer.features) {
+        OGRFeature feature(target->GetLayerDefn());
+        feature.SetFID(f.id);
+        for (int i = 0; i < layer.fields.size() && i < f.values.size(); ++i)
+            setValue(feature, indexes[i], f.values[i], layer.fields[i].type);
+        if (kindIndex >= 0)
+            feature.SetField(kindIndex, layer.kind.toUtf8().constData());
+        feature.SetGeometryDirectly(geometry(f.geometry, layer.lines).release());
+        if (target->CreateFeature(&feature) != OGRERR_NONE)
+            return false;
+    }
+    return true;
+}
+
+OGRwkbGeometryType geometryType(const GisLayers::Layer& layer)
+{
+    return layer.lines ? wkbLineString : wkbPoint;
+}
+
+// The fields of every layer, each name once, after "kind".
+QVector<GisLayers::Field> unionOfFields(const QVector<GisLayers::Layer>& layers)
+{
+    QVector<GisLayers::Field> fields{{QStringLiteral("kind"), FieldType::String}};
+    QStringList names{QStringLiteral("kind")};
+    for (const GisLayers::Layer& layer : layers) {
+        for (const GisLayers::Field& field : layer.fields) {
+            if (!names.contains(field.name)) {
+                names.append(field.name);
+                fields.append(field);
+            }
+        }
+    }
+    return fields;
+}
+
+struct Target
+{
+    GisExporter::Format format;
+    QString path;
+    const OGRSpatialReference* srs;
+    bool wgs84Output;  // GeoJSON with a CRS: reprojected by the driver
+};
+
+Dataset create(const Target& target, const QString& path)
+{
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName(target.format));
+    if (!driver)
+        return Dataset();
+    return Dataset(driver->Create(path.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
+}
+
+char** layerOptions(const Target& target)
+{
+    char** options = nullptr;
+    if (target.format == GisExporter::Format::GeoJson) {
+        if (target.wgs84Output)
+            options = CSLSetNameValue(options, "RFC7946", "YES");
+        else
+            options = CSLSetNameValue(options, "COORDINATE_PRECISION", "3");
+        options = CSLSetNameValue(options, "WRITE_NAME", "NO");
+    }
+    return options;
+}
+
+OGRLayer* createLayer(GDALDataset& dataset, const Target& target, const QString& name, OGRwkbGeometryType type)
+{
+    char** options = layerOptions(target);
+    OGRLayer* layer = dataset.CreateLayer(name.toUtf8().constData(), const_cast<OGRSpatialReference*>(target.srs), type, options);
+    CSLDestroy(options);
+    return layer;
+}
+
+// GeoJSON and FlatGeobuf: every kind in one layer.
+bool writeOneLayer(const Target& target, const QVector<GisLayers::Layer>& layers, QString* error)
+{
+    Dataset dataset = create(target, target.path);
+    OGRLayer* layer = dataset ? createLayer(*dataset, target, QStringLiteral("network"), wkbUnknown) : nullptr;
+    bool ok = layer && createFields(layer, unionOfFields(layers));
+    for (int i = 0; ok && i < layers.size(); ++i)
+        ok = writeFeatures(layer, layers[i], true);
+    dataset.reset();  // closing writes what is left
+    ok = ok && CPLGetLastErrorType() < CE_Failure;
+    if (!ok && error)
+        *error = QuietGdal::lastError(QStringLiteral("OGR could not write the file"));
+    return ok;
+}
+
+// GeoPackage: one layer per kind in one file, in one transaction.
+bool writeLayers(const Target& target, const QVector<GisLayers::Layer>& layers, QString* error)
+{
+    Dataset dataset = create(target, target.path);
+    bool ok = dataset && dataset->StartTransaction() == OGRERR_NONE;
+    for (int i = 0; ok && i < layers.size(); ++i) {
+        OGRLayer* layer = createLayer(*dataset, target, layers[i].name, geometryType(layers[i]));
+        ok = layer && createFields(layer, layers[i].fields) && writeFeatures(layer, layers[i], false);
+    }
+    ok = ok && dataset->CommitTransaction() == OGRERR_NONE;
+    dataset.reset();
+    if (!ok && error)
+        *error = QuietGdal::lastError(QStringLiteral("OGR could not write the file"));
+    return ok;
+}
+
+// Shapefiles: a folder, one shapefile (one geometry type) per kind.
+bool writeShapefiles(const Target& target, const QVector<GisLayers::Layer>& layers, QString* error)
+{
+    const QDir folder(target.path);
+    if (!QDir().mkpath(target.path)) {
+        if (error)
+            *error = QStringLiteral("cannot create the folder %1").arg(target.path);
+        return false;
+    }
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName(target.format));
+    for (const GisLayers::Layer& layer : layers) {
+        const QString file = folder.filePath(layer.name + QStringLiteral(".shp"));
+        if (QFileInfo::exists(file) && driver)
+            driver->Delete(file.toUtf8().constData());
+        Dataset dataset = create(target, file);
+        OGRLayer* shapes = dataset ? createLayer(*dataset, target, layer.name, geometryType(layer)) : nullptr;
+        if (!shapes || !createFields(shapes, layer.fields) || !writeFeatures(shapes, layer, false)) {
+            if (error)
+                *error = QuietGdal::lastError(QStringLiteral("OGR could not write %1").arg(file));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The plane of the network when nobody said where on earth it lies.
+OGRSpatialReference localCrs()
+{
+    OGRSpatialReference srs;
+    srs.SetLocalCS(GisExporter::LocalCrsName);
+    srs.SetLinearUnits(SRS_UL_METER, 1.0);
+    return srs;
+}
+
+}  // namespace
+
+GisExporter::Format GisExporter::formatOf(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("gpkg"))
+        return Format::GeoPackage;
+    if (suffix == QLatin1String("geojson") || suffix == QLatin1String("json"))
+        return Format::GeoJson;
+    if (suffix == QLatin1String("fgb"))
+        return Format::FlatGeobuf;
+    if (suffix == QLatin1String("shp"))
+        return Format::Shapefile;
+    return Format::Unknown;
+}
+
+QString GisExporter::knownExtensions()
+{
+    return QStringLiteral(".gpkg, .geojson, .fgb or .shp");
+}
+
+bool GisExporter::checkCrs(const QString& crs, QString* error)
+{
+    const QuietGdal quiet;
+    OGRSpatialReference srs;
+    if (!crs.trimmed().isEmpty() && srs.SetFromUserInput(crs.toUtf8().constData()) == OGRERR_NONE)
+        return true;
+    if (error)
+        *error = QStringLiteral("'%1' is no coordinate system that OGR knows (for example EPSG:32719)").arg(crs);
+    return false;
+}
+
+bool GisExporter::write(const CVModel& model, const QString& path, const QString& crs, QStringList* warnings,
+                        QString* error)
+{
+    return write(model, path, formatOf(path), crs, warnings, error);
+}
+
+bool GisExporter::write(const CVModel& model, const QString& path, Format format, const QString& crs,
+                        QStringList* warnings, QString* error)
+{
+    if (format == Format::Unknown) {
+        if (error)
+            *error = QStringLiteral("unknown GIS format: the file name should end in %1").arg(knownExtensions());
+        return false;
+    }
+    const QuietGdal quiet;
+    OGRSpatialReference srs;
+    if (!crs.isEmpty()) {
+        if (!checkCrs(crs, error))
+            return false;
+        srs.SetFromUserInput(crs.toUtf8().constData());
+    } else if (format != Format::GeoJson) {
+        srs = localCrs();
+    } else if (warnings) {
+        warnings->append(QStringLiteral("%1 holds the network's plane metres, which GIS tools take for longitude and "
+                                        "latitude; give the network's coordinate system with --crs CODE (for example "
+                                        "--crs EPSG:32719) to write longitude and latitude")
+                             .arg(path));
+    }
+    srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    const Target target{format, path, srs.IsEmpty() ? nullptr : &srs, format == Format::GeoJson && !crs.isEmpty()};
+
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        if (error)
+            *error = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
+        return false;
+    }
+    // OGR drivers do not write over an existing file.
+    if (format != Format::Shapefile && info.exists() && !QFile::remove(path)) {
+        if (error)
+            *error = QStringLiteral("cannot replace %1").arg(path);
+        return false;
+    }
+    const QVector<GisLayers::Layer> layers = GisLayers::fromModel(model);
+    switch (format) {
+    case Format::GeoPackage: return writeLayers(target, layers, error);
+    case Format::Shapefile: return writeShapefiles(target, layers, error);
+    default: return writeOneLayer(target, layers, error);
+    }
+}

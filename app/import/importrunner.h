@@ -1,0 +1,61 @@
+#pragma once
+
+#include "import/importsettings.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+class CVFilterDescription;
+class CVGui;
+class CVModel;
+
+// What one import added to the model and what it logged.
+struct ImportOutcome
+{
+    QStringList warnings;        // the model log's warnings written during the import
+    QMap<QString, int> added;    // new objects by type name
+    bool dialogFilled = true;    // false when the options could not be put into the import dialog
+    int totalAdded() const;
+    // Whether the import built any road network (a section or a node).
+    bool importedNetwork() const;
+};
+
+// Runs one import through a registered import filter, as the main window's
+// File > Import does: the filter is made by its description's factory for
+// the GUI's active model and started. Both the window and `corvia import`
+// go through here, so everything after the import dialog is one code path;
+// they differ only in who fills in the dialog (the user, or the command
+// line through DialogAutofill).
+class ImportRunner
+{
+public:
+    static ImportOutcome runFilter(CVGui* gui, const CVFilterDescription& filter);
+    // The same with the import dialog filled in from the settings and
+    // confirmed without a user.
+    static ImportOutcome runFilter(CVGui* gui, const CVFilterDescription& filter, const ImportSettings& settings);
+
+    // The registered import filter that the given factory makes, or null.
+    template <typename Factory>
+    static const CVFilterDescription* findImportFilter(Factory factory);
+
+    // Number of objects of each type name in the model.
+    static QMap<QString, int> countObjectsByType(const CVModel* model);
+    // What the import added: counts after minus counts before, types with no new object left out.
+    static QMap<QString, int> difference(const QMap<QString, int>& before, const QMap<QString, int>& after);
+};
+
+#include <cvfilterdescription.h>
+#include <cvsystem.h>
+
+template <typename Factory>
+const CVFilterDescription* ImportRunner::findImportFilter(Factory factory)
+{
+    if (!factory)
+        return nullptr;
+    for (const CVFilterDescription& description : CVSystem::getSystem().getImportFilters()) {
+        if (description.getFactory() == factory)
+            return &description;
+    }
+    return nullptr;
+}

@@ -1,0 +1,122 @@
+#include "window/exportmenu.h"
+
+#include "export/gis/gisexporter.h"
+#include "export/sumo/sumoexporter.h"
+#include "map/mappicture.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
+
+namespace {
+
+using ExportMenu::Questions;
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("ExportMenu", text);
+}
+
+// The message for the status bar; a failure is also told to the user.
+QString outcome(const Questions& ask, bool written, const QString& path, const QString& error)
+{
+    if (written)
+        return tr("Exported to %1").arg(path);
+    ask.tell(tr("Export"), tr("Cannot write %1:\n%2").arg(path, error), true);
+    return tr("Export failed");
+}
+
+QString exportGis(const Questions& ask, const CVModel& model)
+{
+    const std::optional<QString> path = ask.saveFile(
+        tr("Export for GIS"), QString(),
+        tr("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;FlatGeobuf (*.fgb);;Folder of shapefiles (*.shp)"));
+    if (!path || path->isEmpty())
+        return QString();
+    const std::optional<QString> answer = ask.text(tr("Coordinate system"),
+                                                   tr("The network's coordinate system, e.g. EPSG:32719\n"
+                                                      "(empty: the network's own plane in metres):"),
+                                                   QString());
+    if (!answer)
+        return QString();
+    const QString crs = answer->trimmed();
+    QString error;
+    QStringList warnings;
+    const bool written = (crs.isEmpty() || GisExporter::checkCrs(crs, &error)) &&
+                         GisExporter::write(model, *path, crs, &warnings, &error);
+    if (written && !warnings.isEmpty())
+        ask.tell(tr("Export for GIS"), warnings.join(QLatin1Char('\n')), false);
+    return outcome(ask, written, *path, error);
+}
+
+QString exportSumo(const Questions& ask, const CVModel& model)
+{
+    const std::optional<QString> prefix = ask.saveFile(tr("Export for SUMO (file name prefix)"), QStringLiteral("net"), QString());
+    if (!prefix || prefix->isEmpty())
+        return QString();
+    QString error;
+    return outcome(ask, SumoExporter::write(model, *prefix, &error), *prefix + QStringLiteral(".*"), error);
+}
+
+QString exportPicture(const Questions& ask, const CVModel& model)
+{
+    const std::optional<QString> path = ask.saveFile(tr("Export picture"), QString(), tr("PNG picture (*.png)"));
+    if (!path || path->isEmpty())
+        return QString();
+    const std::optional<QString> text = ask.text(
+        tr("Picture size"),
+        tr("Width x height in pixels, each from %1 to %2:").arg(MapPicture::MinimumSide).arg(MapPicture::MaximumSide),
+        QStringLiteral("%1x%2").arg(MapPicture::DefaultWidth).arg(MapPicture::DefaultHeight));
+    if (!text)
+        return QString();
+    QSize size;
+    QString error = tr("the size must be WIDTHxHEIGHT");
+    const bool written = MapPicture::parseSize(*text, size) && MapPicture::save(&model, *path, size, &error);
+    return outcome(ask, written, *path, error);
+}
+
+}  // namespace
+
+ExportMenu::Questions ExportMenu::dialogs(QWidget* window)
+{
+    Questions ask;
+    ask.saveFile = [window](const QString& title, const QString& suggested, const QString& filter) -> std::optional<QString> {
+        const QString path = QFileDialog::getSaveFileName(window, title, suggested, filter);
+        return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+    };
+    ask.text = [window](const QString& title, const QString& label, const QString& initial) -> std::optional<QString> {
+        bool ok = false;
+        const QString text = QInputDialog::getText(window, title, label, QLineEdit::Normal, initial, &ok);
+        return ok ? std::optional<QString>(text) : std::nullopt;
+    };
+    ask.tell = [window](const QString& title, const QString& message, bool failed) {
+        if (failed)
+            QMessageBox::warning(window, title, message);
+        else
+            QMessageBox::information(window, title, message);
+    };
+    return ask;
+}
+
+QMenu* ExportMenu::create(QWidget* window, std::function<const CVModel*()> currentModel,
+                          std::function<void(const QString&)> report, const Questions& questions)
+{
+    auto* menu = new QMenu(tr("&Export"), window);
+    menu->setObjectName(QStringLiteral("exportMenu"));
+    const auto add = [&](const QString& text, const char* name, QString (*run)(const Questions&, const CVModel&)) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        QObject::connect(action, &QAction::triggered, menu, [currentModel, report, questions, run] {
+            const CVModel* model = currentModel();
+            const QString message = model ? run(questions, *model) : QString();
+            if (!message.isEmpty())
+                report(message);
+        });
+    };
+    add(tr("&GIS..."), "exportGisAction", exportGis);
+    add(tr("&SUMO..."), "exportSumoAction", exportSumo);
+    add(tr("&Picture..."), "exportPictureAction", exportPicture);
+    return menu;
+}

@@ -1,0 +1,300 @@
+#include "window/mainwindow.h"
+
+#include "import/importmessages.h"
+#include "map/mapview.h"
+#include "window/exportmenu.h"
+#include "window/legendpanel.h"
+#include "window/logpanel.h"
+#include "window/modelfileactions.h"
+#include "window/propertiespanel.h"
+
+#include <cvcatalog.h>
+#include <cvfilterdescription.h>
+#include <cvgui.h>
+#include <cvlog.h>
+#include <cvmodel.h>
+#include <cvmodelwriter.h>
+#include <cvplugin.h>
+#include <cvsystem.h>
+#include <cvtask.h>
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QStatusBar>
+
+#include <cstdio>
+#include <new>
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent),
+      model(CVSystem::getSystem().createModel()),
+      gui(new CVGui(this, this)),
+      mapView(new MapView(this)),
+      logPanel(new LogPanel(this)),
+      legendPanel(new LegendPanel(this)),
+      propertiesPanel(new PropertiesPanel(this)),
+      resultLabel(new QLabel(this))
+{
+    setWindowTitle(tr("Corvia"));
+    resize(1200, 800);
+    setCentralWidget(mapView);
+    buildDocks();
+    // A permanent widget: menus' status tips do not wipe the result out.
+    statusBar()->addPermanentWidget(resultLabel, 1);
+
+    connect(logPanel, &LogPanel::objectRequested, this, &MainWindow::showObject);
+    connect(mapView, &MapView::objectClicked, this, [this](unsigned int id) {
+        propertiesPanel->showObject(id ? model->getCatalog()->find(id) : nullptr);
+    });
+    connect(&CVSystem::getSystem(), &CVSystem::taskCreated, this, &MainWindow::watchTask);
+    useModel(model.get());
+    fileActions = new ModelFileActions(this);
+    buildMenus();
+    showResult(tr("Ready"));
+}
+
+MainWindow::~MainWindow()
+{
+    gui->setActiveModel(nullptr);
+}
+
+void MainWindow::buildDocks()
+{
+    const auto addDock = [this](const QString& title, const char* name, QWidget* widget, Qt::DockWidgetArea area) {
+        auto* dock = new QDockWidget(title, this);
+        dock->setObjectName(QLatin1String(name));
+        dock->setWidget(widget);
+        addDockWidget(area, dock);
+        return dock;
+    };
+    QDockWidget* logDock = addDock(tr("Log"), "logDock", logPanel, Qt::BottomDockWidgetArea);
+    QDockWidget* legendDock = addDock(tr("Legend"), "legendDock", legendPanel, Qt::RightDockWidgetArea);
+    QDockWidget* propertiesDock = addDock(tr("Properties"), "propertiesDock", propertiesPanel, Qt::RightDockWidgetArea);
+    resizeDocks({logDock}, {150}, Qt::Vertical);
+    resizeDocks({legendDock, propertiesDock}, {260, 420}, Qt::Vertical);
+    resizeDocks({legendDock}, {300}, Qt::Horizontal);
+}
+
+bool MainWindow::loadPlugins(const QStringList& folders)
+{
+    if (!loader.load(gui, folders)) {
+        reportProblem(loader.errorString());
+        return false;
+    }
+    addAboutEntry(loader.getPlugin());
+    showResult(tr("Plug-in loaded: %1").arg(loader.getPlugin()->getName()));
+    return true;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
+    fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    fileActions->addTo(fileMenu);
+    fileMenu->addSeparator();
+    importMenu = fileMenu->addMenu(tr("&Import"));
+    importMenu->setObjectName(QStringLiteral("importMenu"));
+    // Plug-ins may register formats at any time: the list is read when shown.
+    connect(importMenu, &QMenu::aboutToShow, this, &MainWindow::fillImportMenu);
+    fillImportMenu();
+    fileMenu->addMenu(ExportMenu::create(
+        this, [this] { return getModel(); }, [this](const QString& message) { showResult(message); },
+        ExportMenu::dialogs(this)));
+    fileMenu->addSeparator();
+    fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+
+    QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
+    editMenu->setObjectName(QStringLiteral("editMenu"));
+    editMenu->addAction(tr("&Find..."), QKeySequence::Find, this, &MainWindow::find);
+
+    QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
+    viewMenu->addAction(tr("&Fit network"), QKeySequence(Qt::Key_Home), mapView, &MapView::fitToModel);
+    viewMenu->addAction(tr("Zoom &in"), QKeySequence::ZoomIn, mapView, &MapView::zoomIn);
+    viewMenu->addAction(tr("Zoom &out"), QKeySequence::ZoomOut, mapView, &MapView::zoomOut);
+    viewMenu->addSeparator();
+    for (QDockWidget* dock : findChildren<QDockWidget*>())
+        viewMenu->addAction(dock->toggleViewAction());
+
+    helpMenu = menuBar()->addMenu(tr("&Help"));
+    helpMenu->setObjectName(QStringLiteral("helpMenu"));
+    helpMenu->addAction(tr("&About Corvia..."), this, &MainWindow::aboutCorvia);
+    helpMenu->addAction(tr("About &Qt..."), qApp, &QApplication::aboutQt);
+}
+
+void MainWindow::fillImportMenu()
+{
+    importMenu->clear();
+    const QList<CVFilterDescription>& filters = CVSystem::getSystem().getImportFilters();
+    for (int i = 0; i < filters.size(); ++i)
+        importMenu->addAction(filters.at(i).getDescription(), this, [this, i] { importWith(i); });
+    if (filters.isEmpty())
+        importMenu->addAction(tr("No import formats: no plug-in is loaded"))->setEnabled(false);
+}
+
+void MainWindow::addAboutEntry(CVPlugin* plugin)
+{
+    if (!plugin)
+        return;
+    helpMenu->addAction(tr("About %1...").arg(plugin->getName()), this, [this, plugin] { plugin->about(gui); });
+}
+
+void MainWindow::aboutCorvia()
+{
+    QMessageBox::about(this, tr("About Corvia"),
+                       tr("<h3>Corvia %1</h3><p>A traffic-modelling host: it imports road networks through its "
+                          "plug-ins, shows them on a map and writes them as a model file, GeoJSON or SUMO "
+                          "files.</p><p>Built with Qt %2.</p>")
+                           .arg(QStringLiteral(CORVIA_VERSION), QString::fromLatin1(qVersion())));
+}
+
+void MainWindow::importWith(int filterIndex)
+{
+    const QList<CVFilterDescription>& filters = CVSystem::getSystem().getImportFilters();
+    if (filterIndex < 0 || filterIndex >= filters.size())
+        return;
+    const CVFilterDescription filter = filters.at(filterIndex);  // a copy: the list may grow meanwhile
+    try {
+        showOutcome(ImportRunner::runFilter(gui, filter));
+    } catch (const std::bad_alloc&) {
+        // What the import built so far stays in the model.
+        mapView->fitToModel();
+        QMessageBox::critical(this, tr("Import"), tr("The memory ran out during the import."));
+    }
+    fileActions->markModified();
+}
+
+void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
+{
+    gui->setActiveModel(nullptr);
+    useModel(newModel.get());
+    model = std::move(newModel);  // the old model goes after nothing points at it
+    logPanel->clear();
+    for (const CVLogEntry& entry : model->getLog()->getEntries())
+        logEntryAdded(entry);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (fileActions->mayDiscard())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::showOutcome(const ImportOutcome& outcome)
+{
+    mapView->modelChanged();
+    legendPanel->setModel(model.get());
+    const QStringList summary = ImportSummary::lines(outcome.added);
+    QStringList counts;
+    for (const QString& line : summary)
+        counts << line.simplified();
+    showResult(tr("Imported: %1; %2 warnings")
+                   .arg(counts.isEmpty() ? tr("nothing") : counts.mid(0, 4).join(QStringLiteral(", ")))
+                   .arg(outcome.warnings.size()));
+}
+
+void MainWindow::resetModel()
+{
+    replaceModel(std::unique_ptr<CVModel>(CVSystem::getSystem().createModel()));
+    showResult(tr("New model"));
+}
+
+void MainWindow::useModel(CVModel* newModel)
+{
+    connect(newModel->getLog(), &CVLog::entryAdded, this, &MainWindow::logEntryAdded);
+    gui->setActiveModel(newModel);
+    mapView->setModel(newModel);
+    legendPanel->setModel(newModel);
+    propertiesPanel->showObject(nullptr);
+}
+
+const CVObject* MainWindow::findObject(const QString& text) const
+{
+    const QString wanted = text.trimmed();
+    const CVCatalog* catalog = model->getCatalog();
+    if (wanted.isEmpty())
+        return nullptr;
+    bool isNumber = false;
+    const unsigned int id = wanted.toUInt(&isNumber);
+    if (const CVObject* byId = isNumber ? catalog->find(id) : nullptr)
+        return byId;
+    if (const CVObject* byName = catalog->find(wanted))
+        return byName;
+    if (const CVObject* byExternalId = catalog->findObjectByExternalId(wanted))
+        return byExternalId;
+    return catalog->find(wanted, nullptr, Qt::CaseInsensitive);
+}
+
+bool MainWindow::showObject(unsigned int objectId)
+{
+    const CVObject* object = model->getCatalog()->find(objectId);
+    if (!object)
+        return false;
+    propertiesPanel->showObject(object);
+    if (!mapView->selectAndCentre(objectId))
+        showResult(tr("%1 %2 is not on the map").arg(object->getTypeName()).arg(objectId));
+    return true;
+}
+
+void MainWindow::find()
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, tr("Find"), tr("Name, id or external id:"), QLineEdit::Normal,
+                                               QString(), &ok);
+    if (!ok || text.trimmed().isEmpty())
+        return;
+    const CVObject* object = findObject(text);
+    if (!object) {
+        showResult(tr("Nothing is called \"%1\"").arg(text.trimmed()));
+        return;
+    }
+    showObject(object->getId());
+}
+
+void MainWindow::saveModel()
+{
+    fileActions->saveAs();
+}
+
+QString MainWindow::getResultText() const
+{
+    return resultLabel->text();
+}
+
+void MainWindow::showResult(const QString& text)
+{
+    resultLabel->setText(text);
+}
+
+void MainWindow::reportProblem(const QString& message)
+{
+    logPanel->addEntry(QStringLiteral("error"), message);
+    showResult(message);
+    std::fprintf(stderr, "corvia: %s\n", message.toLocal8Bit().constData());
+}
+
+void MainWindow::watchTask(CVTask* task)
+{
+    connect(task, &CVTask::stepped, this, [this](CVTask* stepped, int step) {
+        statusBar()->showMessage(
+            tr("%1: step %2 of %3").arg(stepped->getName()).arg(step).arg(stepped->getTotalSteps()));
+        // The import holds the event loop: draw the message now.
+        statusBar()->repaint();
+    });
+    connect(task, &CVTask::ended, this, [this](CVTask*) { statusBar()->clearMessage(); });
+}
+
+void MainWindow::logEntryAdded(const CVLogEntry& entry)
+{
+    if (entry.level == QLatin1String("warning") || entry.level == QLatin1String("error"))
+        logPanel->addEntry(entry.level, entry.text);
+}

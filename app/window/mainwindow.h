@@ -1,0 +1,97 @@
+#pragma once
+
+#include "import/importrunner.h"
+#include "import/pluginloader.h"
+#include "window/modelfileactions.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class CVGui;
+struct CVLogEntry;
+class CVModel;
+class CVObject;
+class CVPlugin;
+class CVTask;
+class LegendPanel;
+class LogPanel;
+class MapView;
+class PropertiesPanel;
+class QLabel;
+class QMenu;
+
+// The host application's main window: one model on a map, with its legend,
+// the selected object's properties and the model log's warnings beside it,
+// and the import formats that plug-ins register under File > Import.
+class MainWindow : public QMainWindow, public ModelFileOwner
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Loads the import plug-in from the first folder that holds it. A
+    // missing or broken library is reported in the log panel, in the status
+    // bar and on stderr; the window stays usable without it.
+    bool loadPlugins(const QStringList& folders);
+
+    CVGui* getGui() const { return gui; }
+    QWidget* ownerWidget() override { return this; }
+    CVModel* getModel() const override { return model.get(); }
+    MapView* getMapView() const { return mapView; }
+    LogPanel* getLogPanel() const { return logPanel; }
+    LegendPanel* getLegendPanel() const { return legendPanel; }
+    PropertiesPanel* getPropertiesPanel() const { return propertiesPanel; }
+    QMenu* getImportMenu() const { return importMenu; }
+    QMenu* getHelpMenu() const { return helpMenu; }
+    // The last result (an import's counts, a save), kept in the status bar.
+    QString getResultText() const;
+    void showResult(const QString& text) override;
+
+    // The object found by id, name or external id (in that order; names
+    // also without regard to case), or null.
+    const CVObject* findObject(const QString& text) const;
+    ModelFileActions* getFileActions() const { return fileActions; }
+    // Shows another model in place of the current one, which is deleted.
+    void replaceModel(std::unique_ptr<CVModel> newModel) override;
+
+public slots:
+    // Runs the registered import filter at that position of the system's list.
+    void importWith(int filterIndex);
+    void saveModel();
+    // Replaces the model by a new, empty one, so that the next import starts afresh.
+    void resetModel();
+    // Selects the object, centres the map on it and shows its properties; false when there is none.
+    bool showObject(unsigned int objectId);
+    // Edit > Find: asks for a name, id or external id and shows that object.
+    void find();
+    void aboutCorvia();
+
+protected:
+    // Asks before an unsaved model goes with the window.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildDocks();
+    void fillImportMenu();
+    void addAboutEntry(CVPlugin* plugin);
+    void reportProblem(const QString& message);
+    void showOutcome(const ImportOutcome& outcome);
+    void logEntryAdded(const CVLogEntry& entry);
+    void watchTask(CVTask* task);
+    void useModel(CVModel* newModel);
+
+    std::unique_ptr<CVModel> model;
+    CVGui* gui;
+    MapView* mapView;
+    LogPanel* logPanel;
+    LegendPanel* legendPanel;
+    PropertiesPanel* propertiesPanel;
+    QLabel* resultLabel;
+    QMenu* importMenu = nullptr;
+    QMenu* helpMenu = nullptr;
+    ModelFileActions* fileActions = nullptr;
+    PluginLoader loader;
+};
