@@ -4,23 +4,16 @@
 //   bench_import DIR [Quadstone|Sias] [Metric|Feet]   the import
 //   bench_import --reference DIR [PASSES]             the reference pass
 //
-// Phases: reading (each file on its own, in the order the importer reads
-// them), network (links, nodes, turnings, ramps, centroids), traffic
-// (signal control, vehicles, demand, public transport, devices, labels),
+// Every step of the import plan (importer/paramicsimportplan.h) is timed
+// on its own, in the importer's order: "files" lists the reading stage
+// (with the bytes each step reads), "steps" the network built after it
+// (the link update and the geometry's steps), "trafficSteps" the traffic
+// builders. Phases: reading, network (the turning configuration, which
+// runs among the files but reads none and makes one signal object per
+// turning, is marked "phase": "network" there and counted here), traffic,
 // records (the importer giving back its records) and freeing (deleting the
 // model). Each has wall time, CPU time and the process's peak resident
-// memory at its end. The network phase is also listed step by step
-// ("steps": the link update, centroids, sections, nodes, turning objects, ramps,
-// extreme nodes, centroid connections, the turnings' repair), and so is the
-// traffic phase ("trafficSteps": signal control, vehicles, demands, bus
-// stops, bus routes, detectors and beacons, labels).
-//
-// "turnings" is the configuration of the links' turnings: it reads no file
-// but makes one signal object per turning in the model, so it is building.
-// The importer runs it right after the links files, before the next-lanes
-// file that fills the turnings, and so does this program; it is listed
-// among the files in that place (marked "phase": "network") but counted in
-// the network phase, not in reading.
+// memory at its end.
 //
 // The reference pass reads the same files, splits them into words and
 // converts every number with std::from_chars: the speed that reading could
@@ -29,8 +22,6 @@
 // time it over about as long as the reading it is compared with.
 
 #include "importerprobe.h"
-
-#include "reader/linksreader.h"
 
 #include <cvmodel.h>
 #include <cvsystem.h>
@@ -147,6 +138,21 @@ qint64 bytesOf(const QString& directory, const QStringList& names)
     return total;
 }
 
+// The files a step of the import plan reads, as names in the directory.
+QStringList filesOf(const ParamicsImportStep& step, const QString& directory, bool quadstone)
+{
+    const QString files = QString::fromLatin1(step.files);
+    if (files.isEmpty() || (step.id == ParamicsImportStepId::Configuration && quadstone))
+        return {};
+    if (files != QLatin1String("links"))
+        return {files};
+    QStringList linkFiles;
+    for (int n = 0; QFileInfo::exists(directory + QStringLiteral("/links.%1").arg(n)); ++n)
+        linkFiles << QStringLiteral("links.%1").arg(n);
+    return linkFiles.isEmpty() ? QStringList{files} : linkFiles;
+}
+
+// Every step of the import plan timed on its own, in the importer's order.
 int runImport(const QString& directory, const QString& version, const QString& units)
 {
     const bool quadstone = version == QLatin1String("Quadstone");
@@ -154,111 +160,43 @@ int runImport(const QString& directory, const QString& version, const QString& u
     auto importer = std::make_unique<ParamicsImporter>();
     configureLikeTheDialog(*importer, model, version, units);
     ParamicsImporterProbe probe(*importer);
-    const QString d = directory;
 
-    // The readers in the order the importer runs them, each with its files.
-    struct Reader
-    {
-        const char* name;
-        QStringList files;
-        std::function<void()> read;
-        bool building = false;  // run in reading's order, counted in the network phase
-    };
-    QStringList linkFiles;
-    for (int n = 0; QFileInfo::exists(d + QStringLiteral("/links.%1").arg(n)); ++n)
-        linkFiles << QStringLiteral("links.%1").arg(n);
-    if (linkFiles.isEmpty())
-        linkFiles << QStringLiteral("links");
-    const std::vector<Reader> readers = {
-        {"configuration", {quadstone ? QString() : QStringLiteral("configuration")},
-         [&] { if (!quadstone) probe.readConfigurationSias(d); }},
-        {"zones", {QStringLiteral("zones")}, [&] { probe.readZones(d); }},
-        {"categories", {QStringLiteral("categories")}, [&] { probe.readCategories(d); }},
-        {"centres", {QStringLiteral("centres")}, [&] { probe.readCentres(d); }},
-        {"nodes", {QStringLiteral("nodes")}, [&] { probe.readNodes(d); }},
-        // The importer reads the links files and then gives every link its
-        // turnings, each with a signal object in the model, before the
-        // next-lanes file (which fills the turnings) is read. The two run
-        // in that order and are timed apart: reading the words, then
-        // configuring (building, counted in the network phase).
-        {"links", linkFiles,
-         [&] {
-             LinksReader reader(probe.nodes(), probe.links(), probe.categories());
-             for (int number = 0;; ++number) {
-                 ParamicsTokenStream in(model, d + QStringLiteral("/links.%1").arg(number));
-                 if (!in.isOpen())
-                     break;
-                 reader.read(in);
-             }
-         }},
-        {"turnings", {}, [&] { probe.configureTurnings(); }, true},
-        {"nextlanes", {QStringLiteral("nextlanes")}, [&] { probe.readNextLanes(d); }},
-        {"junctions", {QStringLiteral("junctions")}, [&] { probe.readJunctions(d); }},
-        {"priorities", {QStringLiteral("priorities")},
-         [&] {
-             if (quadstone) {
-                 probe.readPriorities(d);
-             } else {
-                 probe.readPrioritiesSias(d);
-                 probe.checkBarredTurnings();
-             }
-         }},
-        {"demands", {QStringLiteral("demands")}, [&] { probe.readDemands(d); }},
-        {"profile", {QStringLiteral("profile")},
-         [&] { quadstone ? probe.readProfilesQuadstone(d) : probe.readProfilesSias(d); }},
-        {"matrix", {QStringLiteral("matrix")}, [&] { probe.readMatrix(d); }},
-        {"busstops", {QStringLiteral("busstops")}, [&] { probe.readBusStops(d); }},
-        {"busroutes", {QStringLiteral("busroutes")}, [&] { probe.readBusRoutes(d); }},
-        {"vehicles", {QStringLiteral("vehicles")}, [&] { probe.readVehicles(d); }},
-        {"detectors", {QStringLiteral("detectors")}, [&] { probe.readDetectors(d); }},
-        {"beacons", {QStringLiteral("beacons")}, [&] { probe.readBeacons(d); }},
-        {"annotation", {QStringLiteral("annotation")}, [&] { probe.readAnnotations(d); }},
-    };
-
-    std::vector<Measurement> files;
-    std::vector<Measurement> phases;
-    probe.addBaseVehicles();
-    Measurement building;  // the building done between the files
-    const long long readingFaults = pageFaults();
-    const Clock readingStart = Clock::now();
-    for (const Reader& reader : readers) {
-        files.push_back(measure(reader.name, reader.read, bytesOf(d, reader.files)));
-        files.back().phase = reader.building ? "network" : "";
-        if (reader.building) {
-            building.wall += files.back().wall;
-            building.cpu += files.back().cpu;
-            building.faults += files.back().faults;
+    std::vector<Measurement> files;  // the reading stage
+    std::vector<Measurement> steps;  // the network after reading
+    std::vector<Measurement> trafficSteps;
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        const auto run = [&] { probe.runStep(step, directory); };
+        switch (step.stage) {
+        case ParamicsImportStage::BeforeReading:
+            run();
+            break;
+        case ParamicsImportStage::Reading:
+            files.push_back(measure(step.name, run, bytesOf(directory, filesOf(step, directory, quadstone))));
+            if (step.work == ParamicsImportWork::Network)
+                files.back().phase = "network";
+            break;
+        case ParamicsImportStage::Links:
+        case ParamicsImportStage::Geometry:
+            steps.push_back(measure(step.name, run));
+            break;
+        case ParamicsImportStage::Traffic:
+            trafficSteps.push_back(measure(step.name, run));
+            break;
         }
     }
-    const Clock readingEnd = Clock::now();
-    qint64 readBytes = 0;
+
+    // Building done among the files (the turnings) counts in the network phase.
+    std::vector<Measurement> reading;
+    std::vector<Measurement> network;
     for (const Measurement& m : files)
-        readBytes += std::max<qint64>(m.bytes, 0);
-    phases.push_back({"reading", readingEnd.wall - readingStart.wall - building.wall,
-                      readingEnd.cpu - readingStart.cpu - building.cpu, peakMiB(), readBytes, {},
-                      pageFaults() - readingFaults - building.faults});
-    // The network phase step by step: the link update, then the steps of
-    // the geometry, each timed apart (listed as "steps").
-    std::vector<Measurement> steps;
-    steps.push_back(measure("links", [&] { probe.updateLinks(); }));
-    probe.createGeometryStepByStep(
-        [&](const char* name, const std::function<void()>& step) { steps.push_back(measure(name, step)); });
-    phases.push_back(sumOf("network", steps));
-    phases.back().wall += building.wall;
-    phases.back().cpu += building.cpu;
-    phases.back().faults += building.faults;
-    // The traffic phase step by step (listed as "trafficSteps").
-    std::vector<Measurement> trafficSteps;
-    trafficSteps.push_back(measure("signal control", [&] { probe.createPriorities(); }));
-    trafficSteps.push_back(measure("vehicles", [&] { probe.createVehicles(); }));
-    trafficSteps.push_back(measure("demands", [&] { probe.createDemands(); }));
-    trafficSteps.push_back(measure("bus stops", [&] { probe.createBusStops(); }));
-    trafficSteps.push_back(measure("bus routes", [&] { probe.createBusRoutes(); }));
-    trafficSteps.push_back(measure("devices", [&] {
-        probe.createDetectors();
-        probe.createBeacons();
-    }));
-    trafficSteps.push_back(measure("labels", [&] { probe.createAnnotations(); }));
+        (m.phase.empty() ? reading : network).push_back(m);
+    network.insert(network.end(), steps.begin(), steps.end());
+    std::vector<Measurement> phases;
+    phases.push_back(sumOf("reading", reading));
+    phases.back().bytes = 0;
+    for (const Measurement& m : reading)
+        phases.back().bytes += std::max<qint64>(m.bytes, 0);
+    phases.push_back(sumOf("network", network));
     phases.push_back(sumOf("traffic", trafficSteps));
     phases.push_back(measure("records", [&] { importer.reset(); }));
     phases.push_back(measure("freeing", [&] { delete model; }));

@@ -1,22 +1,29 @@
 #include "fuzzsupport.h"
 
+#include "importer/paramicsimportplan.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
 const QByteArray FuzzScratch::Separator = QByteArrayLiteral("\n@@\n");
 
+// The files the import reads, in the import plan's order; the links files
+// twice (links and links.1), so that a second numbered file is fuzzed too.
 const QStringList& FuzzScratch::fileNames()
 {
-    static const QStringList names{
-        QStringLiteral("configuration"), QStringLiteral("zones"),     QStringLiteral("categories"),
-        QStringLiteral("centres"),       QStringLiteral("nodes"),     QStringLiteral("links"),
-        QStringLiteral("links.1"),       QStringLiteral("nextlanes"), QStringLiteral("junctions"),
-        QStringLiteral("priorities"),
-        QStringLiteral("demands"),       QStringLiteral("profile"),   QStringLiteral("matrix"),
-        QStringLiteral("busstops"),      QStringLiteral("busroutes"), QStringLiteral("vehicles"),
-        QStringLiteral("detectors"),     QStringLiteral("beacons"),   QStringLiteral("annotation"),
-    };
+    static const QStringList names = [] {
+        QStringList list;
+        for (const ParamicsImportStep& step : paramicsImportPlan) {
+            const QString files = QString::fromLatin1(step.files);
+            if (step.stage != ParamicsImportStage::Reading || files.isEmpty())
+                continue;
+            list << files;
+            if (files == QLatin1String("links"))
+                list << QStringLiteral("links.1");
+        }
+        return list;
+    }();
     return names;
 }
 

@@ -82,78 +82,99 @@ void ParamicsImporter::netImport(const QString& directory)
 {
     if (!model)
         return;
-    addBaseVehicles();
+    runStage(ParamicsImportStage::BeforeReading, directory);
     readFiles(directory);
-    updateLinks();
+    runStage(ParamicsImportStage::Links, directory);
     createGeometry();
-    createPriorities();
-    createVehicles();
-    createDemands();
-    createBusStops();
-    createBusRoutes();
-    createDetectors();
-    createBeacons();
-    createAnnotations();
+    runStage(ParamicsImportStage::Traffic, directory);
 }
 
 void ParamicsImporter::readFiles(const QString& directory)
 {
-    const bool quadstone = version == QLatin1String("Quadstone");
-    const bool sias = version == QLatin1String("Sias");
-
     CVTask* task = CVSystem::getSystem().createTask(model, nullptr);
     task->setName(QObject::tr("Reading Files"));
-    task->setTotalSteps(18);
+    task->setTotalSteps(paramicsReadingTaskSteps());
     task->start(nullptr, 250);
-
-    int step = 0;
-    auto done = [&] { task->stepTask(++step, -1.0); };
-
-    if (sias)
-        readConfigurationSias(directory);
-    done();
-    readZones(directory);
-    done();
-    readCategories(directory);
-    done();
-    readCentres(directory);
-    done();
-    readNodes(directory);
-    done();
-    readLinks(directory);
-    done();
-    readNextLanes(directory);
-    done();
-    readJunctions(directory);
-    done();
-    if (quadstone) {
-        readPriorities(directory);
-    } else if (sias) {
-        readPrioritiesSias(directory);
-        checkBarredTurnings();
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        if (step.stage != ParamicsImportStage::Reading)
+            continue;
+        runStep(step.id, directory);
+        if (step.taskStep > 0)
+            task->stepTask(step.taskStep, -1.0);
     }
-    done();
-    readDemands(directory);
-    done();
-    if (quadstone)
-        readProfilesQuadstone(directory);
-    else if (sias)
-        readProfilesSias(directory);
-    done();
-    readMatrix(directory);
-    done();
-    readBusStops(directory);
-    done();
-    readBusRoutes(directory);
-    done();
-    readVehicles(directory);
-    done();
-    readDetectors(directory);
-    done();
-    readBeacons(directory);
-    done();
-    readAnnotations(directory);
-    done();
-
     task->end(0);
+}
+
+void ParamicsImporter::createGeometry()
+{
+    runStage(ParamicsImportStage::Geometry, QString());
+}
+
+void ParamicsImporter::runStage(ParamicsImportStage stage, const QString& directory)
+{
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        if (step.stage == stage)
+            runStep(step.id, directory);
+    }
+}
+
+void ParamicsImporter::runStep(ParamicsImportStepId id, const QString& directory)
+{
+    const bool quadstone = version == QLatin1String("Quadstone");
+    const bool sias = version == QLatin1String("Sias");
+    switch (id) {
+    case ParamicsImportStepId::BaseVehicles: return addBaseVehicles();
+    case ParamicsImportStepId::Configuration:
+        if (sias)
+            readConfigurationSias(directory);
+        return;
+    case ParamicsImportStepId::Zones: return readZones(directory);
+    case ParamicsImportStepId::Categories: return readCategories(directory);
+    case ParamicsImportStepId::Centres: return readCentres(directory);
+    case ParamicsImportStepId::Nodes: return readNodes(directory);
+    case ParamicsImportStepId::LinksFiles: return readLinksFiles(directory);
+    case ParamicsImportStepId::TurningConfiguration: return configureTurnings();
+    case ParamicsImportStepId::NextLanes: return readNextLanes(directory);
+    case ParamicsImportStepId::Junctions: return readJunctions(directory);
+    case ParamicsImportStepId::Priorities:
+        if (quadstone) {
+            readPriorities(directory);
+        } else if (sias) {
+            readPrioritiesSias(directory);
+            checkBarredTurnings();
+        }
+        return;
+    case ParamicsImportStepId::Demands: return readDemands(directory);
+    case ParamicsImportStepId::Profile:
+        if (quadstone)
+            readProfilesQuadstone(directory);
+        else if (sias)
+            readProfilesSias(directory);
+        return;
+    case ParamicsImportStepId::Matrix: return readMatrix(directory);
+    case ParamicsImportStepId::BusStops: return readBusStops(directory);
+    case ParamicsImportStepId::BusRoutes: return readBusRoutes(directory);
+    case ParamicsImportStepId::Vehicles: return readVehicles(directory);
+    case ParamicsImportStepId::Detectors: return readDetectors(directory);
+    case ParamicsImportStepId::Beacons: return readBeacons(directory);
+    case ParamicsImportStepId::Annotation: return readAnnotations(directory);
+    case ParamicsImportStepId::LinkUpdate: return updateLinks();
+    case ParamicsImportStepId::RoadSide: return storeRoadSide();
+    case ParamicsImportStepId::Centroids: return createCentroids();
+    case ParamicsImportStepId::Sections: return createLinks();
+    case ParamicsImportStepId::NodeObjects: return createNodes();
+    case ParamicsImportStepId::TurningObjects: return connectSections();
+    case ParamicsImportStepId::Ramps: return createRamps();
+    case ParamicsImportStepId::ExtremeNodes: return calculateExtremeNodes();
+    case ParamicsImportStepId::CentroidConnections: return createCentroidConnections();
+    case ParamicsImportStepId::TurningRepair: return fixTurnings();
+    case ParamicsImportStepId::SignalControl: return createPriorities();
+    case ParamicsImportStepId::VehicleTypes: return createVehicles();
+    case ParamicsImportStepId::Demand: return createDemands();
+    case ParamicsImportStepId::BusStopObjects: return createBusStops();
+    case ParamicsImportStepId::BusLines: return createBusRoutes();
+    case ParamicsImportStepId::DetectorObjects: return createDetectors();
+    case ParamicsImportStepId::BeaconObjects: return createBeacons();
+    case ParamicsImportStepId::Labels: return createAnnotations();
+    }
 }

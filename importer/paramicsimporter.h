@@ -1,6 +1,7 @@
 #pragma once
 
 #include "importer/paramicsexport.h"
+#include "importer/paramicsimportplan.h"
 #include "reader/paramicsrecordstore.h"
 
 #include <cvbbox.h>
@@ -42,7 +43,11 @@ public:
 private:
     friend struct ParamicsImporterProbe;  // the tests' view of the records
 
+    // The import plan's steps (importer/paramicsimportplan.h): the stages
+    // in their order, and the call behind each step.
     void readFiles(const QString& directory);
+    void runStage(ParamicsImportStage stage, const QString& directory);
+    void runStep(ParamicsImportStepId id, const QString& directory);
 
     // Readers: each runs one reader class of reader/ on the importer's
     // records (importer/paramicsimporterreading.cpp).
@@ -51,7 +56,8 @@ private:
     void readCategories(const QString& directory);
     void readCentres(const QString& directory);
     void readNodes(const QString& directory);
-    void readLinks(const QString& directory);
+    void readLinks(const QString& directory);  // the files, then configureTurnings
+    void readLinksFiles(const QString& directory);
     void readNextLanes(const QString& directory);
     void readJunctions(const QString& directory);
     void readPriorities(const QString& directory);
@@ -70,14 +76,13 @@ private:
     // Turning configuration after the links are read, and the Sias pass
     // over barred movements (reader/linksreader.h, prioritiesreaders.h).
     void configureTurnings();
-    void calculateAngles(ParamicsLink* link, QVector<AngledSection>& sections);
-    void sortSections(QVector<AngledSection>& sections);
     void checkBarredTurnings();
 
     // Building phases (importer/paramicsimporterbuilding.cpp): each runs one
     // builder of network/ or traffic/ on the records read.
     void updateLinks();
     void createGeometry();
+    void storeRoadSide();
     void createLinks();
     void createNodes();
     void connectSections();

@@ -24,21 +24,14 @@ void ParamicsImporter::updateLinks()
     LinkUpdater(links, rightHandDrive).build();
 }
 
-void ParamicsImporter::createGeometry()
+// The host reads the rule of the road from this preference: "0" for
+// right-hand traffic, "1" for left-hand traffic.
+void ParamicsImporter::storeRoadSide()
 {
-    // The host reads the rule of the road from this preference: "0" for
-    // right-hand traffic, "1" for left-hand traffic.
-    if (model)
-        model->getPreferences()->setValue(QStringLiteral("CVModel::Location::RoadSide"),
-                                          rightHandDrive ? QStringLiteral("0") : QStringLiteral("1"));
-    createCentroids();
-    createLinks();
-    createNodes();
-    connectSections();
-    createRamps();
-    calculateExtremeNodes();
-    createCentroidConnections();
-    fixTurnings();
+    if (!model)
+        return;
+    model->getPreferences()->setValue(QStringLiteral("CVModel::Location::RoadSide"),
+                                      rightHandDrive ? QStringLiteral("0") : QStringLiteral("1"));
 }
 
 void ParamicsImporter::createLinks()

@@ -55,8 +55,14 @@ void ParamicsImporter::readNodes(const QString& directory)
     NodesReader(in, nodes, boundingBox, unitFactor, toRedTime).read();
 }
 
-// links.0, links.1, ... up to the first file that cannot be opened.
 void ParamicsImporter::readLinks(const QString& directory)
+{
+    readLinksFiles(directory);
+    configureTurnings();
+}
+
+// links.0, links.1, ... up to the first file that cannot be opened.
+void ParamicsImporter::readLinksFiles(const QString& directory)
 {
     LinksReader reader(nodes, links, categories);
     for (int number = 0;; ++number) {
@@ -66,22 +72,11 @@ void ParamicsImporter::readLinks(const QString& directory)
             break;
         reader.read(in);
     }
-    configureTurnings();
 }
 
 void ParamicsImporter::configureTurnings()
 {
     TurningConfiguration(nodes, links, model, rightHandDrive).configure();
-}
-
-void ParamicsImporter::calculateAngles(ParamicsLink* link, QVector<AngledSection>& sections)
-{
-    TurningConfiguration(nodes, links, model, rightHandDrive).calculateAngles(link, sections);
-}
-
-void ParamicsImporter::sortSections(QVector<AngledSection>& sections)
-{
-    TurningConfiguration::sortSections(sections, rightHandDrive);
 }
 
 void ParamicsImporter::readNextLanes(const QString& directory)

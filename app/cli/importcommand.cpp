@@ -4,6 +4,7 @@
 #include "cli/progressprinter.h"
 #include "export/gis/gisexporter.h"
 #include "export/sumo/sumoexporter.h"
+#include "importer/paramicsimportplan.h"
 #include "import/importmessages.h"
 #include "import/importrunner.h"
 #include "import/pluginloader.h"
@@ -46,16 +47,16 @@ ImportSettings settingsFrom(const ParsedCommandLine& commandLine)
     return settings;
 }
 
-// The files behind the importer's reading steps, in the order it reads them.
+// What the importer reads before each step of its reading task, in the
+// import plan's order.
 QStringList readingSteps(const QString& variant)
 {
-    return {variant == QLatin1String("Sias") ? QStringLiteral("configuration") : QStringLiteral("(no configuration)"),
-            QStringLiteral("zones"), QStringLiteral("categories"), QStringLiteral("centres"), QStringLiteral("nodes"),
-            QStringLiteral("links"), QStringLiteral("next lanes"), QStringLiteral("junctions"),
-            QStringLiteral("priorities"), QStringLiteral("demands"), QStringLiteral("profile"),
-            QStringLiteral("matrix"), QStringLiteral("bus stops"), QStringLiteral("bus routes"),
-            QStringLiteral("vehicles"), QStringLiteral("detectors"), QStringLiteral("beacons"),
-            QStringLiteral("annotation")};
+    QStringList names;
+    for (int step = 1; step <= paramicsReadingTaskSteps(); ++step)
+        names << QString::fromLatin1(paramicsReadingTaskStepName(step));
+    if (variant != QLatin1String("Sias"))
+        names[0] = QStringLiteral("(no configuration)");  // the Quadstone variant has none
+    return names;
 }
 
 ProgressPrinter::Mode progressMode(Verbosity verbosity, FILE* err)
