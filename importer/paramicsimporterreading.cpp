@@ -2,6 +2,7 @@
 // reader/ over one file, on the importer's records and settings.
 
 #include "importer/paramicsimporter.h"
+#include "network/turningsignalbuilder.h"
 #include "reader/annotationreader.h"
 #include "reader/configurationreader.h"
 #include "reader/demandreaders.h"
@@ -69,14 +70,17 @@ void ParamicsImporter::readLinks(const QString& directory)
     configureTurnings();
 }
 
+// The turning records from the links, then their signal objects (the
+// model's first objects after the reading's).
 void ParamicsImporter::configureTurnings()
 {
-    TurningConfiguration(nodes, links, model, rightHandDrive).configure();
+    TurningConfiguration(nodes, links, rightHandDrive).configure();
+    TurningSignalBuilder(model, links).build();
 }
 
 void ParamicsImporter::calculateAngles(ParamicsLink* link, QVector<AngledSection>& sections)
 {
-    TurningConfiguration(nodes, links, model, rightHandDrive).calculateAngles(link, sections);
+    TurningConfiguration(nodes, links, rightHandDrive).calculateAngles(link, sections);
 }
 
 void ParamicsImporter::sortSections(QVector<AngledSection>& sections)
