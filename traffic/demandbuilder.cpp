@@ -274,7 +274,9 @@ void DemandBuilder::build()
 
 // One matrix per vehicle type for every profile step with a share above 0.
 // Steps follow each other from the profile's start (midnight when it has
-// none) and wrap round at midnight.
+// none) and wrap round at midnight. The matrices are made and filed one by
+// one (their names and ids do not depend on their trips), then get their
+// trips together.
 void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile,
                                          const ZoneCentroids& zones)
 {
