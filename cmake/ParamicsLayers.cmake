@@ -1,23 +1,23 @@
-# The importer's folders are layers: reader/ (lexer, records, readers) at
-# the bottom, network/ and traffic/ (builders) on it, importer/ and plugin/
-# on top. paramics_allow_includes(target folder...) fails the configure step
-# when a source of the target includes a project header from any folder
-# other than its own and the ones listed, so a wrong include cannot slip in
-# just because the project root is on the include path.
-set(PARAMICS_LAYER_FOLDERS reader network traffic importer plugin app)
-
-function(paramics_allow_includes target)
-  get_target_property(sources ${target} SOURCES)
-  get_filename_component(own ${CMAKE_CURRENT_SOURCE_DIR} NAME)
-  set(allowed ${own} ${ARGN})
-  foreach(source ${sources})
-    file(STRINGS ${CMAKE_CURRENT_SOURCE_DIR}/${source} includes REGEX "^#include \"[a-z]+/")
-    foreach(line ${includes})
-      string(REGEX REPLACE "^#include \"([a-z]+)/.*" "\\1" folder "${line}")
-      if(folder IN_LIST PARAMICS_LAYER_FOLDERS AND NOT folder IN_LIST allowed)
-        message(FATAL_ERROR "${own}/${source} includes ${folder}/, which the ${own}/ layer may not use")
-      endif()
-    endforeach()
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${source})
+# The project's folders are layers, lowest first: host/, reader/, network/,
+# traffic/, importer/ with plugin/, and app/. A layer includes only the
+# layers below it, and the compiler holds it to that: no target has the
+# project root on its include path. Each library's include folder is a
+# folder of its own in the build tree (build/include/<target>) holding one
+# link per source folder it exposes, named after that folder
+# (build/include/paramicsnetwork/network -> network/), and a library links
+# only the layers below it. `#include "traffic/..."` therefore finds its
+# header only in a target that links the traffic library; anywhere else it
+# does not compile.
+#
+# corvia_expose_folders(target scope folder...) makes target's include
+# folder with a link to each folder (relative to the project root) and puts
+# it on target's include path with the given scope (PUBLIC, or INTERFACE
+# for a header-only target).
+function(corvia_expose_folders target scope)
+  set(root ${CMAKE_BINARY_DIR}/include/${target})
+  file(MAKE_DIRECTORY ${root})
+  foreach(folder ${ARGN})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
   endforeach()
+  target_include_directories(${target} ${scope} ${root})
 endfunction()

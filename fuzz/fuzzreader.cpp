@@ -11,6 +11,8 @@
 
 #include "fuzzsupport.h"
 
+#include "network/turningsignalbuilder.h"
+
 #include "reader/annotationreader.h"
 #include "reader/configurationreader.h"
 #include "reader/demandreaders.h"
@@ -81,7 +83,8 @@ struct Records : ParamicsRecordStore
             ParamicsTokenStream in = stream(path);
             reader.read(in);
         }
-        TurningConfiguration(nodes, links, model.get(), true).configure();
+        TurningConfiguration(nodes, links, true).configure();
+        TurningSignalBuilder(model.get(), links).build();
     }
 };
 

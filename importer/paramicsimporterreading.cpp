@@ -2,6 +2,7 @@
 // reader/ over one file, on the importer's records and settings.
 
 #include "importer/paramicsimporter.h"
+#include "network/turningsignalbuilder.h"
 #include "reader/annotationreader.h"
 #include "reader/configurationreader.h"
 #include "reader/demandreaders.h"
@@ -74,9 +75,12 @@ void ParamicsImporter::readLinksFiles(const QString& directory)
     }
 }
 
+// The turning records from the links, then their signal objects (the
+// model's first objects after the reading's).
 void ParamicsImporter::configureTurnings()
 {
-    TurningConfiguration(nodes, links, model, rightHandDrive).configure();
+    TurningConfiguration(nodes, links, rightHandDrive).configure();
+    TurningSignalBuilder(model, links).build();
 }
 
 void ParamicsImporter::readNextLanes(const QString& directory)

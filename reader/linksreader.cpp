@@ -1,8 +1,6 @@
 #include "reader/linksreader.h"
 
-#include <cvmodel.h>
 #include <cvpoints.h>
-#include <cvsystem.h>
 
 #include <QHash>
 
@@ -217,7 +215,6 @@ void TurningConfiguration::configure()
     QHash<const ParamicsNode*, QVector<Exit>> exitsByNode;
     exitsByNode.reserve(nodes.size());
     QVector<AngledSection> sections;
-    const CVType* signalType = model ? model->getType(QStringLiteral("CVControlPlanSignal")) : nullptr;
     for (ParamicsLink* link : std::as_const(links)) {
         if (!link)
             continue;
@@ -236,8 +233,6 @@ void TurningConfiguration::configure()
             ParamicsTurning turning;
             turning.destination = section.name;
             turning.warningIndicator = 0;
-            if (model)
-                turning.signal = CVSystem::getSystem().newObject(signalType, model);
             link->appendTurning(turning);
         }
     }

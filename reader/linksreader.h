@@ -7,8 +7,6 @@
 #include <QMap>
 #include <QVector>
 
-class CVModel;
-
 // Reads "link from to" lines and the attributes that follow each, from the
 // numbered links files one after the other. The current link and the count
 // of ramp entries still expected carry over from one file to the next, so
@@ -54,14 +52,13 @@ private:
 };
 
 // Gives every link one turning per link leaving its end node, in the order
-// in which the next-lanes and junctions files number a link's exits. Each
-// turning gets its signal object in the model (none without a model).
+// in which the next-lanes and junctions files number a link's exits. The
+// turnings' signal objects are made by a builder (TurningSignalBuilder).
 class TurningConfiguration
 {
 public:
-    TurningConfiguration(const ParamicsNodeMap& nodes, const ParamicsLinkMap& links,
-                         CVModel* model, bool rightHandDrive)
-        : nodes(nodes), links(links), model(model), rightHandDrive(rightHandDrive)
+    TurningConfiguration(const ParamicsNodeMap& nodes, const ParamicsLinkMap& links, bool rightHandDrive)
+        : nodes(nodes), links(links), rightHandDrive(rightHandDrive)
     {
     }
 
@@ -75,6 +72,5 @@ public:
 private:
     const ParamicsNodeMap& nodes;
     const ParamicsLinkMap& links;
-    CVModel* model;
     bool rightHandDrive;
 };

@@ -5,6 +5,11 @@
 #include <QString>
 #include <QVector>
 
+// Records of the zones, categories and centres files, each owned by its
+// map in ParamicsRecordStore. Each owns its values and texts; none points
+// to another record or to a host object. ParamicsZone::centroidId is the id
+// of the host centroid written back by CentroidBuilder (0 before).
+
 // A traffic zone: its box, centroid point and number.
 struct ParamicsZone
 {

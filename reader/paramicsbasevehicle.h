@@ -2,6 +2,8 @@
 
 #include <QString>
 
+// Owned by its map in ParamicsRecordStore; values only, no pointers.
+
 // A built-in vehicle class: the physical values that every vehicle type of
 // the class takes. -1 marks a value the class does not give.
 struct ParamicsBaseVehicle

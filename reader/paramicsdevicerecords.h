@@ -5,6 +5,10 @@
 #include <QString>
 
 // Records of the detectors, beacons and annotation files.
+//
+// Owned by their lists in ParamicsRecordStore; each owns its values and
+// texts. They name their link by text ("from:to") and point to no record
+// and no host object.
 
 // A loop detector on a link.
 struct ParamicsDetector

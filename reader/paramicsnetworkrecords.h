@@ -1,9 +1,9 @@
 #pragma once
 
-#include "reader/paramicsinlinelist.h"
-#include "reader/paramicsname.h"
+#include "reader/containers/paramicsinlinelist.h"
+#include "reader/containers/paramicsname.h"
+#include "reader/containers/paramicsrecordmap.h"
 #include "reader/paramicsphase.h"
-#include "reader/paramicsrecordmap.h"
 
 #include <cvpoint.h>
 
@@ -12,6 +12,25 @@
 
 #include <cstdint>
 #include <utility>
+
+// The records of the network files: nodes, links with their turnings and
+// ramp entries, and the nodes' phases (paramicsphase.h).
+//
+// Owns: the node and link records belong to their maps (ParamicsNodeMap,
+// ParamicsLinkMap, held by ParamicsRecordStore or the importer), which
+// give them back together at the end of the import. Each record owns its
+// texts and lists by value: a link its turnings and ramp entries, a node
+// its lists of entering and leaving links and its phases.
+// Points to other records (never owned, valid while the maps live): a
+// link's fromNode, toNode and opposite; a turning's destination
+// (ParamicsLinkName, the record of the link it leads into); the entries of
+// a node's link lists (Section); a ramp node's rampNode.
+// Points to host objects, owned by the model and written back by the
+// builders of network/, with their ids beside them: ParamicsTurning::signal
+// (TurningSignalBuilder), ParamicsTurning::turningId (TurningBuilder),
+// ParamicsLink::section and sectionId (SectionBuilder), ParamicsNode::node
+// and objectId (NodeBuilder, or RampBuilder for a ramp's cut node). The
+// readers leave them null and 0.
 
 class CVNode;
 class CVObject;

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QVector>
 
+// Owns its movements (node ids, by value). Points to other records: the
+// turnings a Sias stage bars (in their links' records, never owned). No
+// host objects.
+
 struct ParamicsTurning;
 
 // A signal phase (a stage in the Sias dialect) of a junction.

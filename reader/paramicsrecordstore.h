@@ -1,10 +1,10 @@
 #pragma once
 
+#include "reader/containers/paramicsrecordmap.h"
 #include "reader/paramicsarearecords.h"
 #include "reader/paramicsbasevehicle.h"
 #include "reader/paramicsdevicerecords.h"
 #include "reader/paramicsnetworkrecords.h"
-#include "reader/paramicsrecordmap.h"
 #include "reader/paramicstrafficrecords.h"
 #include "reader/paramicstransitrecords.h"
 

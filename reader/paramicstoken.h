@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reader/paramicsname.h"
+#include "reader/containers/paramicsname.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "reader/containers/paramicsrecordmap.h"
 #include "reader/paramicslexer.h"
-#include "reader/paramicsrecordmap.h"
 
 // Shared by the readers: one file's tokens taken one at a time, and the
 // conversions of unit words.

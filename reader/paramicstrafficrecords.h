@@ -7,9 +7,16 @@
 #include <QTime>
 #include <QVector>
 
-class CVVehicle;
-
 // Records of the vehicles, demands, profile and matrix files.
+//
+// Owned by their containers in ParamicsRecordStore; each owns its values
+// (a demand its rows, a matrix its values, a profile its steps). No record
+// points to another: demands find their vehicle types and profile by
+// number. Points to host objects: ParamicsVehicle::vehicle, the host
+// vehicle type written back by VehicleBuilder (owned by the model, null
+// before).
+
+class CVVehicle;
 
 // A vehicle type of the vehicles file: its class and its share of one
 // demand matrix. Physical values come from the built-in class.

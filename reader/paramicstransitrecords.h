@@ -5,6 +5,12 @@
 #include <QVector>
 
 // Records of the bus stops and bus routes files.
+//
+// Owned by their maps in ParamicsRecordStore; each owns its values and
+// texts, and names its link, stops and nodes by text or number, not by
+// pointer. Points to host objects: ParamicsBusStop::stop and stopId, the
+// host bus stop written back by PublicTransportBuilder (owned by the
+// model; null and -1 before).
 
 class CVBusStop;
 

@@ -94,79 +94,38 @@ public:
         }
     }
 
-    // The trips of a demands file matrix: for every origin zone with a
-    // centroid, its row's values to each zone with a centroid, as tripsOf
-    // turns them into trips. A row's own zone is set like any other.
-    // The pairs of a demands file matrix's non-zero values and those
-    // values, for the matrices of all its time slices and vehicle types to
-    // share; made on the first request. With pairs out of key order
-    // (zones not in centroid order) there is no pattern.
-    class DemandPattern
-    {
-    public:
-        DemandPattern(const ZoneCentroids& zones, const ParamicsDemand& demand) : zones(zones), demand(demand) {}
-
-        const CVODMatrix::Pattern& keys()
-        {
-            make();
-            return pattern;
-        }
-        const std::vector<double>& values()
-        {
-            make();
-            return rowValues;
-        }
-
-    private:
-        void make()
-        {
-            if (made)
-                return;
-            made = true;
-            std::size_t count = 0;
-            zones.forEachDemandPair(demand, true, [&count](CVObject*, CVObject*, double) { ++count; });
-            CVODMatrix::PatternKeys keys;
-            keys.reserve(count);
-            rowValues.reserve(count);
-            zones.forEachDemandPair(demand, true, [&](CVObject* origin, CVObject* destination, double value) {
-                keys.push_back(CVODMatrix::pairKey(origin->getId(), destination->getId()));
-                rowValues.push_back(value);
-            });
-            pattern = CVODMatrix::makePattern(std::move(keys));
-            if (!pattern)
-                std::vector<double>().swap(rowValues);
-        }
-
-        const ZoneCentroids& zones;
-        const ParamicsDemand& demand;
-        bool made = false;
-        CVODMatrix::Pattern pattern;
-        std::vector<double> rowValues;
-    };
-
+    // The trips of a demands file matrix in new matrices: for every origin
+    // zone with a centroid, its row's values to each zone with a centroid,
+    // as tripsOf(i, value) turns them into matrices[i]'s trips. A row's own
+    // zone is set like any other.
     template <typename Trips>
-    void setDemandTrips(CVODMatrix* matrix, const ParamicsDemand& demand, DemandPattern& shared, Trips tripsOf) const
+    void setDemandTrips(const std::vector<CVODMatrix*>& matrices, const ParamicsDemand& demand, Trips tripsOf) const
     {
-        const bool skipZeros = zerosAddNothing(tripsOf(0.0));
-        // The matrix is new: with zeros skipped and pairs in key order its
-        // trips are appended in that order, which the pattern's trips are.
-        // A value that comes out as 0 trips would leave its pair unset:
-        // such a matrix is set pair by pair.
-        if (skipZeros && shared.keys()) {
-            const std::vector<double>& values = shared.values();
-            CVODMatrix::PatternTrips trips;
-            trips.reserve(values.size());
-            for (const double value : values)
-                trips.push_back(tripsOf(value));
-            if (matrix->setPatternTrips(shared.keys(), std::move(trips)))
-                return;
+        // The matrices whose zeros add nothing take the row's non-zero
+        // values, all together; the others every value, pair by pair.
+        std::vector<CVODMatrix*> sparse;
+        std::vector<std::size_t> sparseEntry;
+        for (std::size_t i = 0; i < matrices.size(); ++i) {
+            CVODMatrix* matrix = matrices[i];
+            if (zerosAddNothing(tripsOf(i, 0.0))) {
+                sparse.push_back(matrix);
+                sparseEntry.push_back(i);
+                continue;
+            }
+            std::size_t pairCount = 0;
+            forEachDemandPair(demand, false, [&pairCount](CVObject*, CVObject*, double) { ++pairCount; });
+            matrix->reservePairs(pairCount);
+            forEachDemandPair(demand, false, [&](CVObject* origin, CVObject* destination, double value) {
+                matrix->setTrips(origin, destination, tripsOf(i, value));
+            });
         }
-        std::size_t pairCount = 0;
-        forEachDemandPair(demand, skipZeros, [&pairCount](CVObject*, CVObject*, double) { ++pairCount; });
-        matrix->reservePairs(pairCount);
-        forEachDemandPair(demand, skipZeros, [&](CVObject* origin, CVObject* destination, double value) {
-            matrix->setTrips(origin, destination, tripsOf(value));
-        });
+        const auto forEachPair = [&](auto visit) {
+            forEachDemandPair(demand, true, [&visit](CVObject* origin, CVObject* destination, double value) {
+                visit(origin->getId(), destination->getId(), value);
+            });
+        };
+        CVODMatrix::setTripsOfMatrices(sparse, forEachPair,
+                                       [&](std::size_t k, double value) { return tripsOf(sparseEntry[k], value); });
     }
 
     // The trips of a matrix file matrix times the proportion, for every pair
@@ -315,14 +274,17 @@ void DemandBuilder::build()
 
 // One matrix per vehicle type for every profile step with a share above 0.
 // Steps follow each other from the profile's start (midnight when it has
-// none) and wrap round at midnight.
+// none) and wrap round at midnight. The matrices are made and filed one by
+// one (their names and ids do not depend on their trips), then get their
+// trips together.
 void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile,
                                          const ZoneCentroids& zones)
 {
     const QVector<ParamicsVehicle*> types = vehicles.value(demand.matrix);
     const QTime firstStart = profile.start.isValid() ? profile.start : QTime(0, 0);
     const CVTimeDuration stepLength(double(profile.interval));
-    ZoneCentroids::DemandPattern shared(zones, demand);
+    std::vector<CVODMatrix*> matrices;
+    std::vector<std::pair<float, double>> shareAndProportion;
     qint64 offset = 0;
     for (const float share : profile.values) {
         if (share > 0.0f) {
@@ -333,31 +295,36 @@ void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const Par
                 CVODMatrix* matrix = newODMatrix(start, stepLength, type->vehicle);
                 if (!matrix)
                     continue;
-                const double proportion = type->proportion;
-                zones.setDemandTrips(matrix, demand, shared, [share, proportion](double value) {
-                    return ((double(share) * value) / 100.0) * proportion;
-                });
                 fileODMatrix(matrix, true);
+                matrices.push_back(matrix);
+                shareAndProportion.emplace_back(share, type->proportion);
             }
         }
         offset += profile.interval;
     }
+    zones.setDemandTrips(matrices, demand, [&shareAndProportion](std::size_t i, double value) {
+        const auto [share, proportion] = shareAndProportion[i];
+        return ((double(share) * value) / 100.0) * proportion;
+    });
 }
 
 // A matrix without a profile: one hour's matrix per vehicle type.
 void DemandBuilder::createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones)
 {
-    ZoneCentroids::DemandPattern shared(zones, demand);
+    std::vector<CVODMatrix*> matrices;
+    std::vector<double> proportions;
     for (const ParamicsVehicle* type : vehicles.value(demand.matrix)) {
         if (!type)
             continue;
         CVODMatrix* matrix = newODMatrix(HourStart, HourLength, type->vehicle);
         if (!matrix)
             continue;
-        const double proportion = type->proportion;
-        zones.setDemandTrips(matrix, demand, shared, [proportion](double value) { return proportion * value; });
         fileODMatrix(matrix, true);
+        matrices.push_back(matrix);
+        proportions.push_back(type->proportion);
     }
+    zones.setDemandTrips(matrices, demand,
+                         [&proportions](std::size_t i, double value) { return proportions[i] * value; });
 }
 
 // The matrix file's matrices are filed under the host's own naming and

@@ -2,7 +2,7 @@
 
 #include "traffic/vehiclebuilder.h"
 
-#include "reader/paramicsrecordmap.h"
+#include "reader/containers/paramicsrecordmap.h"
 #include "reader/paramicstrafficrecords.h"
 
 #include <cvcommander.h>

@@ -8,11 +8,7 @@
 #include <sys/mman.h>
 #endif
 
-namespace {
-
-constexpr std::size_t LargePage = std::size_t(2) << 20;
-
-}  // namespace
+using CVLargeBlocks::LargePage;
 
 std::size_t CVLargeBlocks::mappedSize(std::size_t bytes)
 {
@@ -58,10 +54,10 @@ void CVLargeBlocks::unmap(void* block, std::size_t bytes) noexcept
 #endif
 }
 
-void* CVLargeBlocks::allocate(std::size_t bytes)
+void* CVLargeBlocks::allocate(std::size_t bytes, std::size_t fromSystem)
 {
 #ifdef Q_OS_LINUX
-    if (bytes >= LargePage) {
+    if (bytes >= fromSystem) {
         void* block = map(bytes, Pages::Large);
         if (!block)
             throw std::bad_alloc();
@@ -71,12 +67,12 @@ void* CVLargeBlocks::allocate(std::size_t bytes)
     return ::operator new(bytes);
 }
 
-void CVLargeBlocks::release(void* block, std::size_t bytes) noexcept
+void CVLargeBlocks::release(void* block, std::size_t bytes, std::size_t fromSystem) noexcept
 {
     if (!block)
         return;
 #ifdef Q_OS_LINUX
-    if (bytes >= LargePage) {
+    if (bytes >= fromSystem) {
         unmap(block, bytes);
         return;
     }

@@ -16,10 +16,11 @@ class CVCentroidConfiguration;
 // pairs set out of order are merged in once, at the next read.
 //
 // A demand cut into time slices and vehicle types gives many matrices with
-// the same pairs and different trips. Such a matrix can instead keep the
-// pairs' keys in a pattern shared with the others and only its own trips,
-// 8 bytes a pair; the first change made to it pair by pair gives it its own
-// pairs again.
+// the same pairs and different trips: setTripsOfMatrices() sets them
+// together, and where it can they share one copy of the pairs' keys and
+// keep only their own trips, 8 bytes a pair (the first change made to such
+// a matrix pair by pair gives it its own pairs again). Nothing outside
+// this class sees the difference.
 class CRVKERNEL_EXPORT CVODMatrix : public CVTrafficDemandItem
 {
 public:
@@ -44,18 +45,16 @@ public:
     // Sets many pairs at once, exactly as setTrips would one after the
     // other: a reader hands over a whole matrix in one call.
     void setTrips(const Trip* trips, std::size_t count);
-    // The pairs of a pattern, by origin id and then destination id.
-    using PatternKeys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
-    using Pattern = std::shared_ptr<const PatternKeys>;
-    using PatternTrips = std::vector<double, CVLargeBlockAllocator<double>>;
-    static quint64 pairKey(unsigned int originId, unsigned int destinationId) { return key(originId, destinationId); }
-    // A pattern of those keys, or null when they are not strictly ascending.
-    static Pattern makePattern(PatternKeys keys);
-    // Gives a matrix without pairs the trips of a pattern's pairs, one for
-    // each key; the same as setting them one by one in key order. Returns
-    // false and changes nothing when the matrix has pairs, the sizes differ
-    // or a trip is 0 (a pair that would not be stored).
-    bool setPatternTrips(const Pattern& keys, PatternTrips trips);
+    // Sets the trips of many matrices that have the same pairs, exactly as
+    // setting each matrix's pairs one by one in the order given would:
+    // forEachPair(visit) calls visit(originId, destinationId, value) for
+    // every pair, the same pairs in the same order each time it is called,
+    // and tripsOf(i, value) is the trips of matrices[i] for a pair's value.
+    // Matrices without pairs share one copy of the keys when the pairs come
+    // in ascending (origin id, destination id) order, each key once, and
+    // none of the matrix's trips is 0.
+    template <typename ForEachPair, typename TripsOf>
+    static void setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair, TripsOf tripsOf);
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
     QVector<Trip> sortedTrips() const;
@@ -89,6 +88,19 @@ private:
         return (quint64(originId) << 32) | destinationId;
     }
 
+    // The keys of pairs shared by matrices, by origin id and then
+    // destination id, and one matrix's trips for them.
+    using PatternKeys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
+    using Pattern = std::shared_ptr<const PatternKeys>;
+    using PatternTrips = std::vector<double, CVLargeBlockAllocator<double>>;
+    // A pattern of those keys, or null when they are not strictly ascending.
+    static Pattern makePattern(PatternKeys keys);
+    // Gives a matrix without pairs the trips of a pattern's pairs, one for
+    // each key; the same as setting them one by one in key order. Returns
+    // false and changes nothing when the matrix has pairs, the sizes differ
+    // or a trip is 0 (a pair that would not be stored).
+    bool setPatternTrips(const Pattern& keys, PatternTrips trips);
+
     struct Pair
     {
         quint64 key;
@@ -104,6 +116,42 @@ private:
     // With a pattern, the trips are patternTrips[i] for the pattern's key i
     // and pairs is empty.
     Pattern pattern;
-    PatternTrips patternTrips;    mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
+    PatternTrips patternTrips;
+    mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };
+
+template <typename ForEachPair, typename TripsOf>
+void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair, TripsOf tripsOf)
+{
+    if (matrices.empty())
+        return;
+    std::size_t count = 0;
+    forEachPair([&count](unsigned int, unsigned int, double) { ++count; });
+    PatternKeys keys;
+    std::vector<double> values;
+    keys.reserve(count);
+    values.reserve(count);
+    forEachPair([&](unsigned int originId, unsigned int destinationId, double value) {
+        keys.push_back(key(originId, destinationId));
+        values.push_back(value);
+    });
+    const Pattern shared = makePattern(std::move(keys));
+    if (!shared)
+        std::vector<double>().swap(values);
+    for (std::size_t i = 0; i < matrices.size(); ++i) {
+        CVODMatrix* matrix = matrices[i];
+        if (shared) {
+            PatternTrips trips;
+            trips.reserve(values.size());
+            for (const double value : values)
+                trips.push_back(tripsOf(i, value));
+            if (matrix->setPatternTrips(shared, std::move(trips)))
+                continue;
+        }
+        matrix->reservePairs(count);
+        forEachPair([&](unsigned int originId, unsigned int destinationId, double value) {
+            matrix->setTrips(originId, destinationId, tripsOf(i, value));
+        });
+    }
+}

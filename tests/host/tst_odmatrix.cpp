@@ -15,6 +15,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 class TestOdMatrix : public QObject
@@ -25,9 +26,9 @@ private slots:
     void settingsMatchAPlainMap_data();
     void settingsMatchAPlainMap();
     void negativeZeroForgetsAndNanIsKept();
-    void patternMatricesMatchPairByPair();
-    void patternRefusals_data();
-    void patternRefusals();
+    void matricesSetTogetherMatchPairByPair();
+    void matricesSetTogetherWhereKeysCannotBeShared_data();
+    void matricesSetTogetherWhereKeysCannotBeShared();
 };
 
 void TestOdMatrix::settingsMatchAPlainMap_data()
@@ -126,114 +127,143 @@ void TestOdMatrix::negativeZeroForgetsAndNanIsKept()
     QCOMPARE(matrix->pairCount(), 2);
 }
 
-// Matrices sharing one pattern answer as matrices set pair by pair, and a
-// change to one of them, in or out of order, touches no other.
-void TestOdMatrix::patternMatricesMatchPairByPair()
+namespace {
+
+using Setting = std::tuple<unsigned int, unsigned int, double>;
+
+CVODMatrix* newMatrix(CVModel* model)
+{
+    return dynamic_cast<CVODMatrix*>(CVSystem::getSystem().newObject("CVODMatrix", model));
+}
+
+// Sets the settings in the matrices together, matrix m's trips being
+// factors[m] times a setting's value.
+void setTogether(const std::vector<CVODMatrix*>& matrices, const std::vector<Setting>& settings,
+                 const std::vector<double>& factors)
+{
+    CVODMatrix::setTripsOfMatrices(
+        matrices,
+        [&](auto visit) {
+            for (const auto& [origin, destination, value] : settings)
+                visit(origin, destination, value);
+        },
+        [&](std::size_t m, double value) { return factors[m] * value; });
+}
+
+// The matrices answer alike: pairs, trips and totals.
+void compareMatrices(const CVODMatrix* a, const CVODMatrix* b)
+{
+    QCOMPARE(a->pairCount(), b->pairCount());
+    QCOMPARE(a->totalTrips(), b->totalTrips());
+    const QVector<CVODMatrix::Trip> x = a->sortedTrips(), y = b->sortedTrips();
+    QCOMPARE(x.size(), y.size());
+    for (qsizetype i = 0; i < x.size(); ++i) {
+        QCOMPARE(x[i].origin, y[i].origin);
+        QCOMPARE(x[i].destination, y[i].destination);
+        QCOMPARE(x[i].trips, y[i].trips);
+    }
+}
+
+}  // namespace
+
+// Matrices set together answer as matrices set pair by pair, and a change
+// to one of them, in or out of order, touches no other (they share their
+// pairs' keys).
+void TestOdMatrix::matricesSetTogetherMatchPairByPair()
 {
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     QVector<CVObject*> zones;
     for (int i = 0; i < 8; ++i)
         zones << CVSystem::getSystem().newObject("CVFolder", model.get());
     QRandomGenerator random(7);
-    CVODMatrix::PatternKeys keys;
-    std::vector<std::pair<int, int>> pairs;
+    std::vector<Setting> settings;
     for (int o = 0; o < zones.size(); ++o) {
         for (int d = 0; d < zones.size(); ++d) {
-            if (random.bounded(3) != 0) {
-                keys.push_back(CVODMatrix::pairKey(zones[o]->getId(), zones[d]->getId()));
-                pairs.emplace_back(o, d);
-            }
+            if (random.bounded(3) != 0)
+                settings.emplace_back(zones[o]->getId(), zones[d]->getId(), 1.0 + o + 0.25 * d);
         }
     }
-    const CVODMatrix::Pattern pattern = CVODMatrix::makePattern(keys);
-    QVERIFY(pattern);
-
-    const auto newMatrix = [&] {
-        return dynamic_cast<CVODMatrix*>(CVSystem::getSystem().newObject("CVODMatrix", model.get()));
-    };
-    std::vector<CVODMatrix*> shared, plain;
-    for (int m = 0; m < 3; ++m) {
-        CVODMatrix::PatternTrips trips;
-        CVODMatrix* reference = newMatrix();
-        for (const auto& [o, d] : pairs) {
-            trips.push_back((m + 1) * 0.5 + o + 0.25 * d);
-            reference->setTrips(zones[o], zones[d], trips.back());
-        }
-        CVODMatrix* matrix = newMatrix();
-        QVERIFY(matrix->setPatternTrips(pattern, trips));
-        shared.push_back(matrix);
+    const std::vector<double> factors{0.5, 1.0, 1.5};
+    std::vector<CVODMatrix*> together, plain;
+    for (const double factor : factors) {
+        together.push_back(newMatrix(model.get()));
+        CVODMatrix* reference = newMatrix(model.get());
+        for (const auto& [origin, destination, value] : settings)
+            reference->setTrips(origin, destination, factor * value);
         plain.push_back(reference);
     }
+    setTogether(together, settings, factors);
     const auto compareAll = [&] {
-        for (std::size_t m = 0; m < shared.size(); ++m) {
-            QCOMPARE(shared[m]->pairCount(), plain[m]->pairCount());
-            QCOMPARE(shared[m]->totalTrips(), plain[m]->totalTrips());
-            const QVector<CVODMatrix::Trip> a = shared[m]->sortedTrips(), b = plain[m]->sortedTrips();
-            QCOMPARE(a.size(), b.size());
-            for (qsizetype i = 0; i < a.size(); ++i) {
-                QCOMPARE(a[i].origin, b[i].origin);
-                QCOMPARE(a[i].destination, b[i].destination);
-                QCOMPARE(a[i].trips, b[i].trips);
-            }
+        for (std::size_t m = 0; m < together.size(); ++m) {
+            compareMatrices(together[m], plain[m]);
             for (CVObject* o : zones) {
                 for (CVObject* d : zones)
-                    QCOMPARE(shared[m]->getTrips(o, d), plain[m]->getTrips(o, d));
+                    QCOMPARE(together[m]->getTrips(o, d), plain[m]->getTrips(o, d));
             }
         }
     };
     compareAll();
     // Out of order, a forgotten pair and a new one, on the middle matrix.
-    for (CVODMatrix* matrix : {shared[1], plain[1]}) {
+    const auto [firstOrigin, firstDestination, firstValue] = settings[1];
+    Q_UNUSED(firstValue);
+    for (CVODMatrix* matrix : {together[1], plain[1]}) {
         matrix->setTrips(zones[0], zones[0], 9.0);
-        matrix->setTrips(zones[pairs[1].first], zones[pairs[1].second], 0.0);
+        matrix->setTrips(firstOrigin, firstDestination, 0.0);
         matrix->setTrips(zones[7], zones[7], 2.0);
     }
     compareAll();
-    QVERIFY(shared[1]->getTrips(zones[0], zones[0]) == 9.0);
-    QVERIFY(shared[0]->getTrips(zones[0], zones[0]) != 9.0);
+    QVERIFY(together[1]->getTrips(zones[0], zones[0]) == 9.0);
+    QVERIFY(together[0]->getTrips(zones[0], zones[0]) != 9.0);
 }
 
-void TestOdMatrix::patternRefusals_data()
+void TestOdMatrix::matricesSetTogetherWhereKeysCannotBeShared_data()
 {
     QTest::addColumn<QString>("why");
     QTest::newRow("keys not ascending") << "descending";
-    QTest::newRow("a key twice") << "repeated";
+    QTest::newRow("a key twice, the last wins") << "repeated";
+    QTest::newRow("a key twice, then 0") << "repeated zero";
     QTest::newRow("a trip of 0") << "zero";
     QTest::newRow("a trip of -0") << "negative zero";
-    QTest::newRow("fewer trips than keys") << "short";
+    QTest::newRow("a factor of 0") << "zero factor";
     QTest::newRow("matrix has pairs") << "filled";
 }
 
-// A pattern that would not give what setting the pairs gives is refused,
-// and the matrix keeps what it had.
-void TestOdMatrix::patternRefusals()
+// Where the matrices cannot share their keys, each still gets what setting
+// its pairs one by one gives.
+void TestOdMatrix::matricesSetTogetherWhereKeysCannotBeShared()
 {
     QFETCH(QString, why);
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
-    auto* matrix = dynamic_cast<CVODMatrix*>(CVSystem::getSystem().newObject("CVODMatrix", model.get()));
-    CVODMatrix::PatternKeys keys{CVODMatrix::pairKey(1, 2), CVODMatrix::pairKey(1, 3), CVODMatrix::pairKey(2, 1)};
-    CVODMatrix::PatternTrips trips{1.0, 2.0, 3.0};
+    std::vector<Setting> settings{{1, 2, 1.0}, {1, 3, 2.0}, {2, 1, 3.0}};
+    std::vector<double> factors{1.0, 2.0};
     if (why == "descending")
-        std::swap(keys[0], keys[2]);
+        std::swap(settings[0], settings[2]);
     if (why == "repeated")
-        keys[1] = keys[0];
-    if (why == "descending" || why == "repeated") {
-        QVERIFY(!CVODMatrix::makePattern(keys));
-        return;
-    }
+        settings[1] = {1, 2, 5.0};
+    if (why == "repeated zero")
+        settings[1] = {1, 2, 0.0};
     if (why == "zero")
-        trips[1] = 0.0;
+        std::get<2>(settings[1]) = 0.0;
     if (why == "negative zero")
-        trips[1] = -0.0;
-    if (why == "short")
-        trips.pop_back();
-    if (why == "filled")
-        matrix->setTrips(5, 6, 4.0);
-    const CVODMatrix::Pattern pattern = CVODMatrix::makePattern(keys);
-    QVERIFY(pattern);
-    QVERIFY(!matrix->setPatternTrips(pattern, trips));
-    QCOMPARE(matrix->pairCount(), why == "filled" ? 1 : 0);
-    QCOMPARE(matrix->totalTrips(), why == "filled" ? 4.0 : 0.0);
+        std::get<2>(settings[1]) = -0.0;
+    if (why == "zero factor")
+        factors[1] = 0.0;
+    std::vector<CVODMatrix*> together, plain;
+    for (const double factor : factors) {
+        CVODMatrix* matrix = newMatrix(model.get());
+        CVODMatrix* reference = newMatrix(model.get());
+        if (why == "filled") {
+            matrix->setTrips(5, 6, 4.0);
+            reference->setTrips(5, 6, 4.0);
+        }
+        for (const auto& [origin, destination, value] : settings)
+            reference->setTrips(origin, destination, factor * value);
+        together.push_back(matrix);
+        plain.push_back(reference);
+    }
+    setTogether(together, settings, factors);
+    for (std::size_t m = 0; m < together.size(); ++m)
+        compareMatrices(together[m], plain[m]);
 }
 
 QTEST_GUILESS_MAIN(TestOdMatrix)

@@ -110,7 +110,7 @@ struct ReaderFixture : ParamicsRecordStore
             ParamicsTokenStream in = stream(name);
             reader.read(in);
         }
-        TurningConfiguration(nodes, links, model.get(), rightHandDrive).configure();
+        TurningConfiguration(nodes, links, rightHandDrive).configure();
     }
 
     void checkBarredTurnings() { barTurningsBarredInEveryStage(nodes); }

@@ -2,7 +2,7 @@
 // values across growth past the inline room, every element made and
 // destroyed exactly once, copies independent of their source.
 
-#include "reader/paramicsinlinelist.h"
+#include "reader/containers/paramicsinlinelist.h"
 
 #include <QtTest>
 

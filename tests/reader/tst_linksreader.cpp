@@ -1,7 +1,6 @@
 #include "readerfixture.h"
 
 #include <cvcatalog.h>
-#include <cvcontrolplansignal.h>
 
 #include <QtTest>
 
@@ -293,25 +292,24 @@ private slots:
         QCOMPARE(f.turningOrder("x:a:b"), QStringList{"a:b:b:c"});
     }
 
-    void everyTurningHasItsOwnSignal()
+    // Reading fills records only: the turnings' signal objects are the
+    // builders' (tests/network/tst_turningsignals.cpp).
+    void turningsMakeNoHostObjects()
     {
         ReaderFixture f;
+        const int objectsBefore = f.model->getCatalog()->size();
         readNetwork(f, crossroadsNodes, crossroadsLinks);
-        QSet<CVObject*> signalObjects;
         int turnings = 0;
         for (const ParamicsLink* link : f.links) {
             for (const ParamicsTurning& t : link->turnings) {
                 ++turnings;
-                QVERIFY(t.signal);
-                QCOMPARE(t.signal->getTypeName(), QStringLiteral("CVControlPlanSignal"));
-                QCOMPARE(f.model->getCatalog()->find(t.signal->getId()), t.signal);
+                QVERIFY(!t.signal);
                 QCOMPARE(t.warningIndicator, 0);
                 QVERIFY(!t.barred);
-                signalObjects.insert(t.signal);
             }
         }
         QCOMPARE(turnings, 4 * 4 + 4);
-        QCOMPARE(signalObjects.size(), turnings);
+        QCOMPARE(f.model->getCatalog()->size(), objectsBefore);
     }
 
     void rampEntries_data()

@@ -1,7 +1,7 @@
 // Records kept by name: walked in name order, found through the hash beside
 // the ordered map, and replaced with the superseded record deleted.
 
-#include "reader/paramicsrecordmap.h"
+#include "reader/containers/paramicsrecordmap.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "reader/paramicsname.h"
-#include "reader/paramicsrecordmemory.h"
+#include "reader/containers/paramicsname.h"
+#include "reader/containers/paramicsrecordpool.h"
 
 #include <QHashFunctions>
 #include <QList>
@@ -313,8 +313,8 @@ private:
             return;
         if (table.empty())
             seed = std::uint64_t(QHashSeed::globalSeed());
-        std::vector<Slot, ParamicsMemory::Allocator<Slot>> oldTable(capacity);
-        std::vector<std::uint32_t, ParamicsMemory::Allocator<std::uint32_t>> oldPositions(capacity);
+        std::vector<Slot, ParamicsRecordAllocator<Slot>> oldTable(capacity);
+        std::vector<std::uint32_t, ParamicsRecordAllocator<std::uint32_t>> oldPositions(capacity);
         oldTable.swap(table);
         oldPositions.swap(positions);
         const std::size_t mask = capacity - 1;
@@ -385,9 +385,9 @@ private:
     static constexpr std::size_t PrefetchDistance = 6;
     static inline const Entry noEntry{QString(), nullptr};
 
-    std::vector<Entry, ParamicsMemory::Allocator<Entry>> entries;  // in the order the names were first added
-    std::vector<Slot, ParamicsMemory::Allocator<Slot>> table;  // a power of two of places, or none before the first name
-    std::vector<std::uint32_t, ParamicsMemory::Allocator<std::uint32_t>> positions;  // of each place's entry, from 0
+    std::vector<Entry, ParamicsRecordAllocator<Entry>> entries;  // in the order the names were first added
+    std::vector<Slot, ParamicsRecordAllocator<Slot>> table;  // a power of two of places, or none before the first name
+    std::vector<std::uint32_t, ParamicsRecordAllocator<std::uint32_t>> positions;  // of each place's entry, from 0
     ParamicsRecordPool<Record> pool;  // the records made here
     std::uint64_t seed = 0;
     std::uint64_t additions = 0;  // names added so far, for the debug check of walks

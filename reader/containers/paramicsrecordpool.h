@@ -1,60 +1,25 @@
 #pragma once
 
+#include <cvlargeblocks.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <new>
-#include <utility>
 #include <vector>
 
 // Memory for the records of a network. A city has tens of thousands of
 // links and nodes, each record made once and kept until the import ends.
 // Made one by one on the heap, every record lands on fresh pages, and a
-// fresh page costs a page fault (on a virtual machine, several
-// microseconds: more than reading the record's words). Large blocks are
-// therefore taken straight from the system and asked for as huge pages
-// where it has them: one fault then maps what would otherwise take five
-// hundred.
-namespace ParamicsMemory {
-
-// Blocks of at least this size come from the system, zeroed; smaller
-// ones from the heap.
-constexpr std::size_t LargeBlock = std::size_t(256) << 10;
-
-// A zeroed block of the given size; throws std::bad_alloc when there is no
-// memory. Give it back with release() and the same size.
-void* allocate(std::size_t bytes);
-void release(void* block, std::size_t bytes) noexcept;
+// fresh page costs a page fault. The record pools and the tables of the
+// named records therefore take their blocks from the host's large-block
+// allocator, from the system (in huge pages where it has them) from this
+// size on: one fault then maps what would otherwise take five hundred.
+constexpr std::size_t ParamicsRecordBlock = std::size_t(256) << 10;
 
 // The allocator of the containers of large tables (the names of the
-// records, their hash table): std::allocator for small ones, the
-// system's pages for large ones.
+// records, their hash table).
 template <typename T>
-struct Allocator
-{
-    using value_type = T;
-
-    Allocator() = default;
-    template <typename U>
-    Allocator(const Allocator<U>&) noexcept
-    {
-    }
-
-    T* allocate(std::size_t count) { return static_cast<T*>(ParamicsMemory::allocate(count * sizeof(T))); }
-    void deallocate(T* block, std::size_t count) noexcept { ParamicsMemory::release(block, count * sizeof(T)); }
-
-    template <typename U>
-    bool operator==(const Allocator<U>&) const noexcept
-    {
-        return true;
-    }
-    template <typename U>
-    bool operator!=(const Allocator<U>&) const noexcept
-    {
-        return false;
-    }
-};
-
-}  // namespace ParamicsMemory
+using ParamicsRecordAllocator = CVLargeBlockAllocator<T, ParamicsRecordBlock>;
 
 // Records of one type made side by side in a few large blocks, in the order
 // they are made, and destroyed together, in the same order: they are read
@@ -102,7 +67,7 @@ public:
         for (Block& block : blocks) {
             for (std::size_t i = 0; i < block.used; ++i)
                 block.records[i].~Record();
-            ParamicsMemory::release(block.records, block.capacity * sizeof(Record));
+            CVLargeBlocks::release(block.records, block.capacity * sizeof(Record), ParamicsRecordBlock);
         }
         blocks.clear();
     }
@@ -121,7 +86,7 @@ private:
         // Each block at least doubles the room, so a network of any size
         // takes a few blocks.
         const std::size_t capacity = std::max(nextBlockSize, blocks.empty() ? 0 : 2 * blocks.back().capacity);
-        void* memory = ParamicsMemory::allocate(capacity * sizeof(Record));
+        void* memory = CVLargeBlocks::allocate(capacity * sizeof(Record), ParamicsRecordBlock);
         blocks.push_back(Block{static_cast<Record*>(memory), capacity, 0});
         nextBlockSize = MinimumBlock;
     }
