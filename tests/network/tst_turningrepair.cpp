@@ -72,10 +72,10 @@ LaneRange destinationOf(const CVTurning* t)
     return {t->getDestinationFromLane(), t->getDestinationToLane()};
 }
 
-// The repair of the turnings that leave a section, as the rule is stated,
-// on plain lane ranges: first every ordered pair of crossing turnings in
-// list order, each pair read afresh; then every unserved lane given to
-// the first of the straightest turnings.
+// The repair of the turnings that leave a section done the plain way, on
+// lane ranges: first every ordered pair of crossing turnings in list
+// order, each pair read afresh; then every unserved lane given to the
+// first of the straightest turnings.
 void repairLeavingByAllPairs(Ranges& ranges, const QVector<double>& angles, int laneCount, LaneRange exitLanes)
 {
     for (int a = 0; a < ranges.size(); ++a) {
@@ -178,10 +178,11 @@ void TestTurningRepair::leavingTurnings()
         QCOMPARE(originOf(turnings[i]), after[i]);
 }
 
-// The crossings are not looked at pair by pair; the outcome must be that
-// of every ordered pair in turn, also when a move part-way through changes
-// which later pairs cross. Every assignment of the one-, two- and three-
-// lane ranges of a three-lane approach to the turnings is tried.
+// The repair pairs a one-lane turning only with those that can cross it;
+// the outcome must be that of every ordered pair in turn, also when a move
+// part-way through changes which later pairs cross. Every assignment of
+// the one-, two- and three-lane ranges of a three-lane approach to three
+// or four turnings is tried.
 void TestTurningRepair::leavingTurningsAsAllPairs_data()
 {
     QTest::addColumn<QByteArray>("directions");
