@@ -3,6 +3,11 @@
 
 #include "networkfixture.h"
 
+#include <cvcentroid.h>
+#include <cvobjectconnection.h>
+#include <cvpublicline.h>
+#include <cvsectionobject.h>
+
 #include <QtTest>
 
 #include <cmath>
@@ -96,6 +101,13 @@ private slots:
     void twoCutsOnOneLink();
     void sidesOfTwoCuts_data();
     void sidesOfTwoCuts();
+    void rampWithoutLength_data();
+    void rampWithoutLength();
+    void twoRampsAtTheStart_data();
+    void twoRampsAtTheStart();
+    void rampAtTheStartOfACutPart();
+    void cutLinkKeepsItsFirstPart_data();
+    void cutLinkKeepsItsFirstPart();
     void linkWithoutSectionSkipped();
 };
 
@@ -253,6 +265,180 @@ void TestRampBuilder::sidesOfTwoCuts()
     CVSection* third = second->getDestination()->getFromTurnings(second).first()->getDestination();
     QCOMPARE(laneLayout(third), last);
     QCOMPARE(third->getDestination(), n.f.hostNode("B"));
+}
+
+// A ramp of no length adds no lane; it joins the outer lane on its side,
+// and nothing is shifted.
+void TestRampBuilder::rampWithoutLength_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<double>("length");
+    QTest::addColumn<LaneRange>("rampLanes");
+
+    QTest::newRow("start, right, 0 m") << 20.0 << -10.0 << 0.0 << LaneRange(1, 1);
+    QTest::newRow("start, right, -5 m") << 20.0 << -10.0 << -5.0 << LaneRange(1, 1);
+    QTest::newRow("start, left, 0 m") << 20.0 << 5.0 << 0.0 << LaneRange(0, 0);
+    QTest::newRow("start, left, -5 m") << 20.0 << 5.0 << -5.0 << LaneRange(0, 0);
+    QTest::newRow("cut, right, 0 m") << 150.0 << -10.0 << 0.0 << LaneRange(1, 1);
+    QTest::newRow("cut, left, -5 m") << 150.0 << 5.0 << -5.0 << LaneRange(0, 0);
+}
+
+void TestRampBuilder::rampWithoutLength()
+{
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(double, length);
+    QFETCH(LaneRange, rampLanes);
+    RampNetwork n;
+    n.ramp("R", x, y, length);
+    n.build();
+
+    CVTurning* ramp = n.rampTurning("R");
+    QVERIFY(ramp);
+    const CVSection* joined = ramp->getDestination();
+    QCOMPARE(laneLayout(joined), QStringLiteral("F F"));
+    QCOMPARE(destinationLanes(ramp), rampLanes);
+    const CVTurning* entering = n.f.hostNode("A")->getFromTurnings(n.f.section("Z:A")).first();
+    const CVTurning* leaving = n.f.hostNode("B")->getFromTurnings(joined).first();
+    QCOMPARE(destinationLanes(entering), LaneRange(0, 1));
+    QCOMPARE(originLanes(leaving), LaneRange(0, 1));
+}
+
+// R1 (60 m) and then R2 (50 m) both join at the start of the main section.
+// A lane added on the left moves every lane after it, the side lane that an
+// earlier ramp added on the right included.
+void TestRampBuilder::twoRampsAtTheStart_data()
+{
+    QTest::addColumn<bool>("firstRight");
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<LaneRange>("firstRamp");
+    QTest::addColumn<LaneRange>("secondRamp");
+    QTest::addColumn<LaneRange>("through");
+
+    QTest::newRow("right, then left") << true << "50 F F 60" << LaneRange(3, 3) << LaneRange(0, 0) << LaneRange(1, 2);
+    QTest::newRow("left, then right") << false << "60 F F 50" << LaneRange(0, 0) << LaneRange(3, 3) << LaneRange(1, 2);
+}
+
+void TestRampBuilder::twoRampsAtTheStart()
+{
+    QFETCH(bool, firstRight);
+    QFETCH(QString, layout);
+    QFETCH(LaneRange, firstRamp);
+    QFETCH(LaneRange, secondRamp);
+    QFETCH(LaneRange, through);
+    RampNetwork n;
+    n.ramp("R1", 10, firstRight ? -10 : 5, 60.0);
+    n.ramp("R2", 20, firstRight ? 5 : -10, 50.0);
+    n.build();
+
+    const CVSection* main = n.f.section("A:B");
+    QCOMPARE(n.count("CVSection"), 5);
+    QCOMPARE(laneLayout(main), layout);
+    QCOMPARE(n.rampTurning("R1")->getNode(), n.f.hostNode("A"));
+    QCOMPARE(destinationLanes(n.rampTurning("R1")), firstRamp);
+    QCOMPARE(destinationLanes(n.rampTurning("R2")), secondRamp);
+    QCOMPARE(destinationLanes(n.f.hostNode("A")->getFromTurnings(n.f.section("Z:A")).first()), through);
+    QCOMPARE(originLanes(n.f.hostNode("B")->getFromTurnings(main).first()), through);
+}
+
+// After a cut, later ramps are measured from the cut node: one 15 m past it
+// joins the second part at its start. Such a ramp is tied in at the link's
+// start node, as every ramp at the start of a section is.
+void TestRampBuilder::rampAtTheStartOfACutPart()
+{
+    RampNetwork n;
+    n.ramp("R1", 150, -10, 80.0);
+    n.ramp("R2", 165, -10, 40.0);
+    n.build();
+
+    QCOMPARE(n.count("CVSection"), 6);
+    QCOMPARE(n.count("CVNode"), 7);
+    CVSection* first = n.f.section("A:B");
+    CVSection* second = first->getDestination()->getFromTurnings(first).first()->getDestination();
+    QCOMPARE(second->getOrigin()->getName(), QStringLiteral("R1"));
+    QCOMPARE(second->getDestination(), n.f.hostNode("B"));
+    QCOMPARE(laneLayout(second), QStringLiteral("F F 80 40"));
+    QCOMPARE(n.f.nodes.value("R2")->rampNode, n.f.nodes.value("A"));
+    CVTurning* ramp = n.rampTurning("R2");
+    QVERIFY(ramp);
+    QCOMPARE(ramp->getNode(), n.f.hostNode("A"));
+    QCOMPARE(ramp->getDestination(), second);
+    QCOMPARE(destinationLanes(ramp), LaneRange(3, 3));
+}
+
+// The link of a cut section keeps naming the first part: what is placed on
+// the link or connected to it later goes there, even where its position
+// lies beyond that part.
+void TestRampBuilder::cutLinkKeepsItsFirstPart_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::newRow("centroid connection") << "centroid connection";
+    QTest::newRow("bus stop") << "bus stop";
+    QTest::newRow("detector") << "detector";
+    QTest::newRow("line path") << "line path";
+}
+
+void TestRampBuilder::cutLinkKeepsItsFirstPart()
+{
+    QFETCH(QString, object);
+    RampNetwork n;
+    n.ramp("R", 150, -10, 80.0);
+    // A zone around A, whose only node it is.
+    auto* zone = new ParamicsZone;
+    zone->id = 1;
+    zone->minX = -10;
+    zone->maxX = 10;
+    zone->minY = -10;
+    zone->maxY = 10;
+    n.f.zones.insert(0, zone);
+    auto* stop = new ParamicsBusStop(1);
+    stop->link = QStringLiteral("A:B");
+    stop->position = 200.0;
+    n.f.busStops.insert(1, stop);
+    auto* route = new ParamicsBusRoute(QStringLiteral("1"));
+    route->routeNodes = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+    n.f.busRoutes.insert(route->name, route);
+    n.f.detectors.append(new ParamicsDetector{QStringLiteral("D"), 200.0, QStringLiteral("A:B"), 5.0});
+
+    CentroidBuilder centroids = n.f.centroidBuilder();
+    centroids.createCentroids();
+    n.build();
+    centroids.calculateExtremeNodes();
+    centroids.createCentroidConnections();
+    n.f.publicTransport().createBusStops();
+    n.f.publicTransport().createBusRoutes();
+    n.f.devices().createDetectors();
+
+    // The parts found through the network, not through the link.
+    CVSection* first = n.f.hostNode("A")->getFromTurnings(n.f.section("Z:A")).first()->getDestination();
+    QCOMPARE(first->getDestination()->getName(), QStringLiteral("R"));
+    CVSection* second = first->getDestination()->getFromTurnings(first).first()->getDestination();
+    QVERIFY(second != first);
+
+    QList<const CVObject*> used;
+    if (object == QLatin1String("centroid connection")) {
+        auto* centroid = dynamic_cast<CVCentroid*>(n.f.model->getCatalog()->find(zone->centroidId));
+        for (const CVObjectConnection* c : centroid->getConnections()) {
+            if (c->getConnectionType() == 0)
+                used << c->getConnectionObject();
+        }
+    } else if (object == QLatin1String("bus stop")) {
+        for (auto* s : n.f.objects<CVSectionObject>("CVBusStop"))
+            used << s->getSection();
+    } else if (object == QLatin1String("detector")) {
+        for (auto* d : n.f.objects<CVSectionObject>("CVDetector"))
+            used << d->getSection();
+    } else {
+        for (auto* line : n.f.objects<CVPublicLine>("CVPublicLine")) {
+            for (unsigned id : line->getSections())
+                used << n.f.model->getCatalog()->find(id);
+        }
+        QCOMPARE(used.size(), 2);
+        QCOMPARE(used.last(), static_cast<const CVObject*>(n.f.section("B:C")));
+        used.removeLast();
+    }
+    QCOMPARE(used, QList<const CVObject*>{first});
 }
 
 void TestRampBuilder::linkWithoutSectionSkipped()

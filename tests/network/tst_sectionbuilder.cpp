@@ -150,12 +150,17 @@ void TestSectionBuilder::cutBacks_data()
     QTest::addColumn<int>("in");
     QTest::addColumn<int>("out");
     QTest::addColumn<int>("barred");
+    QTest::addColumn<QString>("twice");  // "in" or "out": that list names its first link again
     QTest::addColumn<double>("expected");
-    QTest::newRow("road continues") << 1 << 1 << 0 << 0.7;
-    QTest::newRow("barred links do not count") << 1 << 1 << 2 << 0.7;
-    QTest::newRow("two in, two out, 3.5 m lanes") << 2 << 2 << 0 << 7.5;
-    QTest::newRow("two in, one out") << 2 << 1 << 1 << 6.5;
-    QTest::newRow("dead end") << 1 << 0 << 0 << 4.5;
+    QTest::newRow("road continues") << 1 << 1 << 0 << "" << 0.7;
+    QTest::newRow("barred links do not count") << 1 << 1 << 2 << "" << 0.7;
+    QTest::newRow("two in, two out, 3.5 m lanes") << 2 << 2 << 0 << "" << 7.5;
+    QTest::newRow("two in, one out") << 2 << 1 << 1 << "" << 6.5;
+    QTest::newRow("dead end") << 1 << 0 << 0 << "" << 4.5;
+    // A link read twice is listed twice at its nodes and counts twice.
+    QTest::newRow("link in twice") << 1 << 1 << 0 << "in" << 6.5;
+    QTest::newRow("link out twice") << 1 << 1 << 0 << "out" << 6.5;
+    QTest::newRow("dead end, link in twice") << 1 << 0 << 0 << "in" << 5.5;
 }
 
 void TestSectionBuilder::cutBacks()
@@ -163,6 +168,7 @@ void TestSectionBuilder::cutBacks()
     QFETCH(int, in);
     QFETCH(int, out);
     QFETCH(int, barred);
+    QFETCH(QString, twice);
     QFETCH(double, expected);
     NetworkFixture f;
     ParamicsNode* a = f.node("A", 0, 0);
@@ -171,6 +177,10 @@ void TestSectionBuilder::cutBacks()
         f.node(QStringLiteral("b%1").arg(i), 50, 50 + i);
         f.link("A", QStringLiteral("b%1").arg(i))->barred = true;
     }
+    if (twice == QLatin1String("in"))
+        a->appendInLink(*a->inLinks.at(0).link);
+    else if (twice == QLatin1String("out"))
+        a->appendOutLink(*a->outLinks.at(0).link);
     QCOMPARE(f.sectionBuilder().calculateOrigDistance(a, 3.5), expected);
     QCOMPARE(f.sectionBuilder().calculateDestDistance(a, 3.5), expected);
 }

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 using LaneRange = QPair<int, int>;
 using Ranges = QVector<LaneRange>;
 
@@ -70,6 +72,37 @@ LaneRange destinationOf(const CVTurning* t)
     return {t->getDestinationFromLane(), t->getDestinationToLane()};
 }
 
+// The repair of the turnings that leave a section done the plain way, on
+// lane ranges: first every ordered pair of crossing turnings in list
+// order, each pair read afresh; then every unserved lane given to the
+// first of the straightest turnings.
+void repairLeavingByAllPairs(Ranges& ranges, const QVector<double>& angles, int laneCount, LaneRange exitLanes)
+{
+    for (int a = 0; a < ranges.size(); ++a) {
+        for (int b = 0; b < ranges.size(); ++b) {
+            const unsigned int from1 = ranges[a].first, to1 = ranges[a].second;
+            const unsigned int from2 = ranges[b].first, to2 = ranges[b].second;
+            if (a == b || !(from1 <= from2 && from2 <= to1) || !(to1 - from2 + 1u > 1u || to2 - from1 + 1u > 1u))
+                continue;
+            const int moved = std::fabs(angles[b]) < std::fabs(angles[a]) ? a : b;
+            const int lane = angles[moved] > 0.0 ? 0 : laneCount - 1;
+            ranges[moved] = {lane, lane};
+        }
+    }
+    for (int lane = 0; lane < laneCount; ++lane) {
+        if (std::any_of(ranges.cbegin(), ranges.cend(),
+                        [lane](const LaneRange& r) { return r.first <= lane && lane <= r.second; }))
+            continue;
+        int straightest = 0;
+        for (int i = 1; i < ranges.size(); ++i) {
+            if (std::fabs(angles[i]) < std::fabs(angles[straightest]))
+                straightest = i;
+        }
+        LaneRange& r = ranges[straightest];
+        r = {std::max(std::min(r.first, lane), exitLanes.first), std::min(std::max(r.second, lane), exitLanes.second)};
+    }
+}
+
 }  // namespace
 
 class TestTurningRepair : public QObject
@@ -80,7 +113,11 @@ private slots:
     void clamping();
     void leavingTurnings_data();
     void leavingTurnings();
+    void leavingTurningsAsAllPairs_data();
+    void leavingTurningsAsAllPairs();
     void enteringTurnings();
+    void sectionWithoutNodeSkipped_data();
+    void sectionWithoutNodeSkipped();
     void everyLaneServedAfterRepair();
     void clampingComesFirst();
 };
@@ -139,6 +176,80 @@ void TestTurningRepair::leavingTurnings()
     TurningRepair(j.f.model).fixOutTurnings(j.approach);
     for (int i = 0; i < turnings.size(); ++i)
         QCOMPARE(originOf(turnings[i]), after[i]);
+}
+
+// The repair pairs a one-lane turning only with those that can cross it;
+// the outcome must be that of every ordered pair in turn, also when a move
+// part-way through changes which later pairs cross. Every assignment of
+// the one-, two- and three-lane ranges of a three-lane approach to three
+// or four turnings is tried.
+void TestTurningRepair::leavingTurningsAsAllPairs_data()
+{
+    QTest::addColumn<QByteArray>("directions");
+    for (const char* directions : {"slr", "lls", "rsl", "srr", "lsrl", "rrsl"})
+        QTest::newRow(directions) << QByteArray(directions);
+}
+
+void TestTurningRepair::leavingTurningsAsAllPairs()
+{
+    QFETCH(QByteArray, directions);
+    const Ranges choices{{0, 0}, {1, 1}, {2, 2}, {0, 1}, {1, 2}, {0, 2}};
+    Junction j(3);
+    QVector<CVTurning*> turnings;
+    QVector<double> angles;
+    for (char direction : directions) {
+        turnings << j.turning(direction, {0, 0});
+        angles << turnings.last()->calcAngleSections();
+    }
+    int assignments = 1;
+    for (int i = 0; i < turnings.size(); ++i)
+        assignments *= int(choices.size());
+    int repaired = 0;
+    for (int assignment = 0; assignment < assignments; ++assignment) {
+        Ranges before;
+        for (int i = 0, rest = assignment; i < turnings.size(); ++i, rest /= int(choices.size()))
+            before << choices[rest % choices.size()];
+        for (int i = 0; i < turnings.size(); ++i)
+            turnings[i]->setOriginLanes(before[i].first, before[i].second);
+        TurningRepair(j.f.model).fixOutTurnings(j.approach);
+        Ranges expected = before;
+        repairLeavingByAllPairs(expected, angles, 3, j.approach->getExitLanes());
+        Ranges after;
+        for (const CVTurning* t : turnings)
+            after << originOf(t);
+        repaired += after != before;
+        QCOMPARE(after, expected);
+    }
+    QVERIFY(repaired > 0);
+}
+
+// A section with no node at its end has no leaving turnings to repair, one
+// with no node at its start no entering turnings, even where turnings at a
+// node still name it.
+void TestTurningRepair::sectionWithoutNodeSkipped_data()
+{
+    QTest::addColumn<bool>("endless");
+    QTest::newRow("no end node") << true;
+    QTest::newRow("no start node") << false;
+}
+
+void TestTurningRepair::sectionWithoutNodeSkipped()
+{
+    QFETCH(bool, endless);
+    // Crossing turnings, the left one sharper; each exit has three lanes
+    // and one turning into lane 0.
+    Junction j(3);
+    CVTurning* straight = j.turning('s', {0, 1});
+    CVTurning* left = j.turning('l', {1, 1});
+    if (endless)
+        j.approach->setDestination(nullptr);
+    else
+        straight->getDestination()->setOrigin(nullptr);
+    TurningRepair(j.f.model).build();
+    QCOMPARE(originOf(left), endless ? LaneRange(1, 1) : LaneRange(0, 0));
+    QCOMPARE(originOf(straight), endless ? LaneRange(0, 1) : LaneRange(0, 2));
+    QCOMPARE(destinationOf(straight), endless ? LaneRange(0, 2) : LaneRange(0, 0));
+    QCOMPARE(destinationOf(left), LaneRange(0, 2));
 }
 
 void TestTurningRepair::enteringTurnings()

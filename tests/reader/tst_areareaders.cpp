@@ -53,12 +53,14 @@ private slots:
         ReaderFixture f;
         f.unitFactor = 1.0;
         f.readZones("Zone Count 2\n"
-                                          "min 5 m 5 m\n"  // before any zone: skipped, unit untouched
+                                          // Before any zone: skipped, the unit untouched.
+                                          "min 5 m 5 m\n"
+                                          "max 7 ft 7 ft\n"
                                           "zone 1 4\n"
                                           "-10 m -20 m\n"
                                           "min 0 m 0 m\n"
-                                          "max 10 m 20 m\n"
                                           "centroid 5 m 10 m\n"
+                                          "max 10 m 20 m\n"
                                           "zone 2 4\n"
                                           "max 1000 ft 2000 ft\n"
                                           "min 100 m 200 m\n"

@@ -6,6 +6,7 @@
 #include <cvmodel.h>
 #include <cvsystem.h>
 
+#include <QStringEncoder>
 #include <QtTest>
 
 #include <memory>
@@ -143,6 +144,14 @@ private slots:
             << QByteArray("\xff\xfe" "a\0 \0\xe9\0\n\0" "1\0", 12) << QStringList{"a", QString::fromLatin1("\xe9"), "1"};
         QTest::newRow("utf-16 big-endian with a byte-order mark")
             << QByteArray("\xfe\xff" "\0a\0 \0\xe9\0\n" "\0" "1", 12) << QStringList{"a", QString::fromLatin1("\xe9"), "1"};
+        // UTF-32's little-endian mark begins with UTF-16's.
+        const QString text = QStringLiteral("a \u00e9\n1");
+        QTest::newRow("utf-32 little-endian with a byte-order mark")
+            << QByteArray(QStringEncoder(QStringConverter::Utf32LE, QStringConverter::Flag::WriteBom).encode(text))
+            << QStringList{"a", QString::fromLatin1("\xe9"), "1"};
+        QTest::newRow("utf-32 big-endian with a byte-order mark")
+            << QByteArray(QStringEncoder(QStringConverter::Utf32BE, QStringConverter::Flag::WriteBom).encode(text))
+            << QStringList{"a", QString::fromLatin1("\xe9"), "1"};
         // The last word ends where the file's last page of memory ends.
         QTest::newRow("word ending a whole page")
             << QByteArray(4095, ' ') + "7" << QStringList{"7"};

@@ -154,6 +154,7 @@ private slots:
     void junctionTimeline_data();
     void junctionTimeline();
     void signalsJoinTheirNodeOnce();
+    void signalOfTurningNeverBuilt();
     void planWithoutSignalisedNodes();
 
     // Vehicle types.
@@ -199,10 +200,13 @@ void TestTrafficBuilders::junctionTimeline()
     f.stopDelay = 2.5f;
     ParamicsNode* node = f.junction("2");
     node->toRedTime = toRedTime;
+    // Each phase has its own offset; the junction takes the first one's.
+    double offset = 12.0;
     for (const QString& text : phases.split(' ')) {
         const QStringList values = text.split('/');
         ParamicsPhase phase;
-        phase.offset = 12.0;
+        phase.offset = offset;
+        offset += 5.0;
         phase.time = values.at(0).toDouble();
         phase.maxTime = values.at(1).toDouble();
         phase.red = values.at(2).toDouble();
@@ -268,6 +272,34 @@ void TestTrafficBuilders::signalsJoinTheirNodeOnce()
     QCOMPARE(phases.at(1)->getSignals().first().id, signalAB->getId());
     QCOMPARE(phases.at(1)->getSignals().first().name, signalAB->getName());
     QCOMPARE(phases.at(1)->getSignals().first().flashing, false);
+}
+
+// A turning whose host turning was never built still has its signal: the
+// signal joins the node and the phase refers to it, with no turning in it.
+void TestTrafficBuilders::signalOfTurningNeverBuilt()
+{
+    BuilderFixture f;
+    ParamicsNode* node = f.junction("J");
+    f.movement("A", "J", "B");
+    f.movement("A", "J", "C");
+    ParamicsLink* link = f.links.value("A:J");
+    link->turning(1).turningId = 0;
+    ParamicsPhase phase;
+    phase.time = 20;
+    phase.movements = {{"A", "C"}, {"A", "B"}};
+    node->appendPriority(phase);
+    f.createPriorities();
+
+    auto* unbuilt = dynamic_cast<CVControlPlanSignal*>(f.turning("A", "J", "C")->signal);
+    auto* built = dynamic_cast<CVControlPlanSignal*>(f.turning("A", "J", "B")->signal);
+    CVNode* host = f.hostNode(node);
+    QCOMPARE(host->getSignalIds(), QVector<unsigned int>({unbuilt->getId(), built->getId()}));
+    QVERIFY(unbuilt->getTurningIds().isEmpty());
+    QCOMPARE(unbuilt->getNodeId(), host->getId());
+    const CVControlPhase* green =
+        f.objects<CVControlPlan>("CVControlPlan").first()->getControlJunction(node->objectId)->getPhases().first();
+    QCOMPARE(green->getSignals().size(), 2);
+    QCOMPARE(green->getSignals().first().id, unbuilt->getId());
 }
 
 void TestTrafficBuilders::planWithoutSignalisedNodes()
@@ -505,16 +537,33 @@ void TestTrafficBuilders::repeatedZoneNumbers_data()
     QTest::addColumn<QVector<int>>("numbers");
     QTest::addColumn<QVector<int>>("withoutCentroid");
     QTest::addColumn<double>("proportion");
+    QTest::addColumn<bool>("realCentroids");  // one centroid per zone read, as the import makes them
+    QTest::addColumn<bool>("profile");        // the demand follows a one-step profile of 50 %
     // Rows of the matrix file for zones 1, 2, 3 (and 0 when it is read);
     // every value distinct, the diagonal included, with some zeros.
-    QTest::newRow("one number only") << QVector<int>{0, 0, 0, 0, 0} << QVector<int>{} << 0.5;
-    QTest::newRow("one number twice") << QVector<int>{2, 2} << QVector<int>{} << 1.0;
-    QTest::newRow("repeats among others") << QVector<int>{1, 2, 1, 3, 2, 2} << QVector<int>{} << 0.25;
-    QTest::newRow("repeats of a number without a row") << QVector<int>{7, 1, 7, 3, 7} << QVector<int>{} << 1.0;
-    QTest::newRow("repeats of a zone without a centroid") << QVector<int>{1, 4, 4, 2, 1} << QVector<int>{4} << 2.0;
-    QTest::newRow("no repeats") << QVector<int>{3, 1, 2} << QVector<int>{} << 1.0;
-    QTest::newRow("not-a-number proportion") << QVector<int>{1, 2, 1, 3, 3} << QVector<int>{} << std::nan("");
-    QTest::newRow("infinite proportion") << QVector<int>{2, 1, 2} << QVector<int>{} << HUGE_VAL;
+    QTest::newRow("one number only") << QVector<int>{0, 0, 0, 0, 0} << QVector<int>{} << 0.5 << false << false;
+    QTest::newRow("one number twice") << QVector<int>{2, 2} << QVector<int>{} << 1.0 << false << false;
+    QTest::newRow("repeats among others") << QVector<int>{1, 2, 1, 3, 2, 2} << QVector<int>{} << 0.25 << false << false;
+    QTest::newRow("repeats of a number without a row") << QVector<int>{7, 1, 7, 3, 7} << QVector<int>{} << 1.0 << false
+                                                       << false;
+    QTest::newRow("repeats of a zone without a centroid") << QVector<int>{1, 4, 4, 2, 1} << QVector<int>{4} << 2.0
+                                                          << false << false;
+    QTest::newRow("no repeats") << QVector<int>{3, 1, 2} << QVector<int>{} << 1.0 << false << false;
+    QTest::newRow("not-a-number proportion") << QVector<int>{1, 2, 1, 3, 3} << QVector<int>{} << std::nan("") << false
+                                             << false;
+    QTest::newRow("infinite proportion") << QVector<int>{2, 1, 2} << QVector<int>{} << HUGE_VAL << false << false;
+    QTest::newRow("profile: repeats among others") << QVector<int>{1, 2, 1, 3, 2, 2} << QVector<int>{} << 0.25 << false
+                                                   << true;
+    QTest::newRow("real centroids: one number only") << QVector<int>{0, 0, 0, 0, 0} << QVector<int>{} << 0.5 << true
+                                                     << false;
+    QTest::newRow("real centroids, profile: one number twice") << QVector<int>{2, 2} << QVector<int>{} << 1.0 << true
+                                                               << true;
+    QTest::newRow("real centroids, profile: repeats among others")
+        << QVector<int>{1, 2, 1, 3, 2, 2} << QVector<int>{} << 0.25 << true << true;
+    QTest::newRow("real centroids, profile: repeats of a number without a row")
+        << QVector<int>{7, 1, 7, 3, 7} << QVector<int>{} << 1.0 << true << true;
+    QTest::newRow("real centroids, profile: infinite proportion") << QVector<int>{2, 1, 2} << QVector<int>{} << HUGE_VAL
+                                                                  << true << true;
 }
 
 // Zones read several times under one number share a centroid; the trips
@@ -526,13 +575,32 @@ void TestTrafficBuilders::repeatedZoneNumbers()
     QFETCH(QVector<int>, numbers);
     QFETCH(QVector<int>, withoutCentroid);
     QFETCH(double, proportion);
+    QFETCH(bool, realCentroids);
+    QFETCH(bool, profile);
     BuilderFixture f;
-    f.zoneList(numbers, withoutCentroid);
+    if (realCentroids) {
+        for (int i = 0; i < numbers.size(); ++i) {
+            auto* zone = new ParamicsZone;
+            zone->id = numbers.at(i);
+            zone->index = i;
+            f.zones.insert(i, zone);
+            f.zoneNumbers.insert(i, numbers.at(i));
+        }
+        f.centroidBuilder().createCentroids();
+    } else {
+        f.zoneList(numbers, withoutCentroid);
+    }
     f.vehicleType(1, 1, proportion);
     f.vehicleType(2, 3, proportion);
     const QMap<int, QVector<double>> rows{{0, {4, 0, 6, 0, 2, 1}}, {1, {0, 5, 7, 0, 3, 9, 8}},
                                           {2, {1, 1, 0, 2}},       {3, {6, 0, 0, 0, 0, 4, 5}}};
-    f.demand(1, 0, rows);
+    f.demand(1, profile ? 4 : 0, rows);
+    const float share = 50.0f;
+    if (profile)
+        f.profile(4, 900, QTime(7, 0), {share});
+    const auto demandTrips = [&](double value) {
+        return profile ? ((double(share) * value) / 100.0) * proportion : proportion * value;
+    };
     auto* file = new ParamicsMatrix(3);
     file->rowIndex = {{3, 0}, {1, 1}, {2, 2}, {0, 3}};
     for (double value : {11, 12, 0, 14, 0, 22, 23, 24, 31, 0, 33, 0, 41, 42, 43, 44})
@@ -557,7 +625,7 @@ void TestTrafficBuilders::repeatedZoneNumbers()
         const QVector<double> row = rows.value(numbers.at(i));
         for (int d = 0; d < std::min<int>(row.size(), numbers.size()); ++d) {
             if (const CVObject* destination = f.centroid(numbers.at(d)))
-                set(fromDemand, origin, destination, proportion * row.at(d));
+                set(fromDemand, origin, destination, demandTrips(row.at(d)));
         }
         for (int j = 0; j < numbers.size(); ++j) {
             if (const CVObject* destination = f.centroid(numbers.at(j)); destination && j != i)

@@ -12,8 +12,10 @@
 #include <cvlayer.h>
 #include <cvlog.h>
 #include <cvmodel.h>
+#include <cvnode.h>
 #include <cvsystem.h>
 #include <cvtask.h>
+#include <cvtext.h>
 
 #include <QtTest>
 
@@ -54,6 +56,9 @@ private slots:
     void activeLayerIsRenamed();
     void unitsSetTheFactor_data();
     void unitsSetTheFactor();
+    void unitWordsHoldForLaterFiles_data();
+    void unitWordsHoldForLaterFiles();
+    void linksFilesEndAtTheFirstGap();
 };
 
 void TestImportDriver::emptyDirectoryWarnsOncePerFile_data()
@@ -299,6 +304,82 @@ void TestImportDriver::unitsSetTheFactor()
     for (const QString& units : calls)
         importer.setUnits(units);
     QCOMPARE(probe.unitFactor(), factor);
+}
+
+// The unit word of the zones file's "max", of the centres file's "at" and
+// of the nodes file's "Box" sets the length unit for that file and every
+// file read after it, over the dialog's choice; node 1 at (100, 200) and an
+// annotation at (10, 20) show the unit in force when each is read.
+void TestImportDriver::unitWordsHoldForLaterFiles_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("zones");    // unit word of "max", empty for no zones file
+    QTest::addColumn<QString>("centres");  // unit word of "at"
+    QTest::addColumn<QString>("box");      // unit word of "Box", before the nodes
+    QTest::addColumn<double>("factor");
+
+    QTest::newRow("dialog's feet") << "Feet" << "" << "" << "" << 0.3;
+    QTest::newRow("zones in feet over metres") << "Metric" << "ft" << "" << "" << 0.3;
+    QTest::newRow("zones in metres over feet") << "Feet" << "m" << "" << "" << 1.0;
+    QTest::newRow("centres after zones") << "Metric" << "ft" << "m," << "" << 1.0;
+    QTest::newRow("nodes' box after zones and centres") << "Metric" << "m" << "m" << "ft" << 0.3;
+}
+
+void TestImportDriver::unitWordsHoldForLaterFiles()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, zones);
+    QFETCH(QString, centres);
+    QFETCH(QString, box);
+    QFETCH(double, factor);
+    NetworkDir dir;
+    if (!zones.isEmpty())
+        dir.write(QStringLiteral("zones"), QStringLiteral("Zone Count 1\nzone 1\nmax 10 %1 10 %1\n").arg(zones).toLatin1());
+    if (!centres.isEmpty())
+        dir.write(QStringLiteral("centres"), QStringLiteral("Control Points 1\n#1 at 5 %1 5 %1\n").arg(centres).toLatin1());
+    QByteArray nodes = "node 1 at 100 m 200 m 0 m junction\n";
+    if (!box.isEmpty())
+        nodes.prepend(QStringLiteral("Bounding Box 0 %1 0 %1 500 %1 500 %1\n").arg(box).toLatin1());
+    dir.write(QStringLiteral("nodes"), nodes);
+    dir.write(QStringLiteral("annotation"), "text colour 7 (10.0 ,20.0 ,0.0) \"A\"\n");
+
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    {
+        ParamicsImporter importer;
+        configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"), dialog);
+        importer.netImport(dir.path());
+    }
+    const auto* node = dynamic_cast<const CVNode*>(model->getCatalog()->find(QStringLiteral("1"), model->getType(QStringLiteral("CVNode"))));
+    QVERIFY(node);
+    QCOMPARE(node->getPosition(), CVPoint(100 * factor, 200 * factor, 0));
+    const auto* labels = model->getCatalog()->getObjectsByType(model->getType(QStringLiteral("CVText")));
+    QVERIFY(labels && labels->size() == 1);
+    QCOMPARE(dynamic_cast<const CVText*>(*labels->begin())->getPosition(), CVPoint(10 * factor, 20 * factor, 0));
+}
+
+// The links files are links.0 (or links), links.1 and so on up to the
+// first one missing: a file after the gap is never read.
+void TestImportDriver::linksFilesEndAtTheFirstGap()
+{
+    NetworkDir dir;
+    dir.write(QStringLiteral("nodes"), "node 1 at 0 m 0 m 0 m junction\nnode 2 at 100 m 0 m 0 m junction\n"
+                                       "node 3 at 200 m 0 m 0 m junction\n");
+    dir.write(QStringLiteral("links.0"), "link 1 2\n");
+    dir.write(QStringLiteral("links.1"), "link 2 3\n");
+    dir.write(QStringLiteral("links.3"), "link 3 1\n");
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    {
+        ParamicsImporter importer;
+        configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+        importer.netImport(dir.path());
+    }
+    const QStringList tried = fileNamesOf(model->getLog()->warnings(), dir.path()).filter(QStringLiteral("links"));
+    QCOMPARE(tried, QStringList{QStringLiteral("links.2")});
+    CVCatalog* catalog = model->getCatalog();
+    QCOMPARE(catalog->size(model->getType(QStringLiteral("CVSection"))), 2);
+    QVERIFY(catalog->find(QStringLiteral("N1_N2")));
+    QVERIFY(catalog->find(QStringLiteral("N2_N3")));
+    QVERIFY(!catalog->find(QStringLiteral("N3_N1")));
 }
 
 QTEST_GUILESS_MAIN(TestImportDriver)
