@@ -1,9 +1,9 @@
-#include "commandline.h"
-#include "importcommand.h"
-#include "mainwindow.h"
-#include "opencommand.h"
-#include "platformnoise.h"
-#include "pluginloader.h"
+#include "cli/commandline.h"
+#include "cli/importcommand.h"
+#include "cli/opencommand.h"
+#include "import/platformnoise.h"
+#include "import/pluginloader.h"
+#include "window/mainwindow.h"
 
 #include <QApplication>
 

@@ -4,7 +4,7 @@
 // (networks of any size come from tools/generate-network.py).
 
 #include "../tests/importerprobe.h"
-#include "maprenderer.h"
+#include "map/maprenderer.h"
 
 #include <cvmodel.h>
 #include <cvsystem.h>

@@ -2,13 +2,13 @@
 
 #include "testsupport.h"
 
-#include "dialogautofill.h"
-#include "legendpanel.h"
-#include "logpanel.h"
-#include "mainwindow.h"
-#include "maprenderer.h"
-#include "mapview.h"
-#include "propertiespanel.h"
+#include "import/dialogautofill.h"
+#include "map/maprenderer.h"
+#include "map/mapview.h"
+#include "window/legendpanel.h"
+#include "window/logpanel.h"
+#include "window/mainwindow.h"
+#include "window/propertiespanel.h"
 
 #include <cvgeomodel.h>
 #include <cvgeoobject.h>

@@ -1,9 +1,9 @@
 // How the network types draw themselves: a small hand-made model drawn into
 // an image and looked at, pixel by pixel, where the road has to be or not.
 
-#include "mapdecorations.h"
-#include "mappicture.h"
-#include "maprenderer.h"
+#include "map/mapdecorations.h"
+#include "map/mappicture.h"
+#include "map/maprenderer.h"
 
 #include <cvgeomodel.h>
 #include <cvlayer.h>

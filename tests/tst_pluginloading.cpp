@@ -3,9 +3,9 @@
 
 #include "testsupport.h"
 
-#include "dialogautofill.h"
-#include "importrunner.h"
-#include "pluginloader.h"
+#include "import/dialogautofill.h"
+#include "import/importrunner.h"
+#include "import/pluginloader.h"
 
 #include <cvcatalog.h>
 #include <cvgui.h>

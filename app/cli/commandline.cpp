@@ -1,7 +1,7 @@
-#include "commandline.h"
+#include "cli/commandline.h"
 
-#include "gisexporter.h"
-#include "mappicture.h"
+#include "export/gis/gisexporter.h"
+#include "map/mappicture.h"
 
 #include <QRegularExpression>
 

@@ -1,13 +1,13 @@
-#include "importcommand.h"
+#include "cli/importcommand.h"
 
-#include "gisexporter.h"
-#include "importmessages.h"
-#include "importrunner.h"
-#include "mappicture.h"
-#include "modeloutputs.h"
-#include "pluginloader.h"
-#include "progressprinter.h"
-#include "sumoexporter.h"
+#include "cli/modeloutputs.h"
+#include "cli/progressprinter.h"
+#include "export/gis/gisexporter.h"
+#include "export/sumo/sumoexporter.h"
+#include "import/importmessages.h"
+#include "import/importrunner.h"
+#include "import/pluginloader.h"
+#include "map/mappicture.h"
 
 #include <cvgui.h>
 #include <cvlog.h>

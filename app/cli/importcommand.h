@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commandline.h"
+#include "cli/commandline.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
-#include "modeloutputs.h"
+#include "cli/modeloutputs.h"
 
-#include "commandline.h"
-#include "gisexporter.h"
-#include "mappicture.h"
-#include "outputpaths.h"
-#include "sumoexporter.h"
+#include "cli/commandline.h"
+#include "cli/outputpaths.h"
+#include "export/gis/gisexporter.h"
+#include "export/sumo/sumoexporter.h"
+#include "map/mappicture.h"
 
 #include <cvmodelwriter.h>
 

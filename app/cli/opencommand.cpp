@@ -1,7 +1,7 @@
-#include "opencommand.h"
+#include "cli/opencommand.h"
 
-#include "commandline.h"
-#include "modeloutputs.h"
+#include "cli/commandline.h"
+#include "cli/modeloutputs.h"
 
 #include <cvcatalog.h>
 #include <cvmodel.h>

@@ -1,4 +1,4 @@
-#include "outputpaths.h"
+#include "cli/outputpaths.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "progressprinter.h"
+#include "cli/progressprinter.h"
 
 #include <cvobject.h>
 #include <cvsystem.h>

@@ -1,4 +1,4 @@
-#include "dialogautofill.h"
+#include "import/dialogautofill.h"
 
 #include "plugin/importdialognames.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "importsettings.h"
+#include "import/importsettings.h"
 
 #include <QObject>
 

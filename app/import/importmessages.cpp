@@ -1,4 +1,4 @@
-#include "importmessages.h"
+#include "import/importmessages.h"
 
 #include <cvcatalog.h>
 #include <cvmodel.h>

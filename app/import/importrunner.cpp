@@ -1,6 +1,6 @@
-#include "importrunner.h"
+#include "import/importrunner.h"
 
-#include "dialogautofill.h"
+#include "import/dialogautofill.h"
 
 #include <cvcatalog.h>
 #include <cvfilter.h>

@@ -1,4 +1,4 @@
-#include "platformnoise.h"
+#include "import/platformnoise.h"
 
 #include <QString>
 #include <QtGlobal>

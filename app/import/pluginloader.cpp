@@ -1,4 +1,4 @@
-#include "pluginloader.h"
+#include "import/pluginloader.h"
 
 #include <cvplugin.h>
 

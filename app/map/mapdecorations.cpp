@@ -1,4 +1,4 @@
-#include "mapdecorations.h"
+#include "map/mapdecorations.h"
 
 #include <cvcentroid.h>
 #include <cvgeomodel.h>

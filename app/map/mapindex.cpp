@@ -1,4 +1,4 @@
-#include "mapindex.h"
+#include "map/mapindex.h"
 
 #include <cvbbox.h>
 #include <cvgeomodel.h>

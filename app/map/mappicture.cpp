@@ -1,7 +1,7 @@
-#include "mappicture.h"
+#include "map/mappicture.h"
 
-#include "mapdecorations.h"
-#include "maprenderer.h"
+#include "map/mapdecorations.h"
+#include "map/maprenderer.h"
 
 #include <QImageWriter>
 #include <QPainter>

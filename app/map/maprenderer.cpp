@@ -1,4 +1,4 @@
-#include "maprenderer.h"
+#include "map/maprenderer.h"
 
 #include <cvcatalog.h>
 #include <cvgeoobject.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapindex.h"
+#include "map/mapindex.h"
 
 #include <cvbbox.h>
 

@@ -1,6 +1,6 @@
-#include "mapview.h"
+#include "map/mapview.h"
 
-#include "mapdecorations.h"
+#include "map/mapdecorations.h"
 
 #include <cvgeoobject.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "maprenderer.h"
+#include "map/maprenderer.h"
 
 #include <QPoint>
 #include <QTransform>

@@ -1,8 +1,8 @@
-#include "exportmenu.h"
+#include "window/exportmenu.h"
 
-#include "gisexporter.h"
-#include "mappicture.h"
-#include "sumoexporter.h"
+#include "export/gis/gisexporter.h"
+#include "export/sumo/sumoexporter.h"
+#include "map/mappicture.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

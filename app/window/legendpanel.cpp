@@ -1,4 +1,4 @@
-#include "legendpanel.h"
+#include "window/legendpanel.h"
 
 #include <QPainter>
 

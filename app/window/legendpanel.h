@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapdecorations.h"
+#include "map/mapdecorations.h"
 
 #include <QWidget>
 

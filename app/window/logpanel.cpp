@@ -1,4 +1,4 @@
-#include "logpanel.h"
+#include "window/logpanel.h"
 
 #include <QRegularExpression>
 #include <QTextDocumentFragment>

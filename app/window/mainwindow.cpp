@@ -1,12 +1,12 @@
-#include "mainwindow.h"
+#include "window/mainwindow.h"
 
-#include "exportmenu.h"
-#include "importmessages.h"
-#include "legendpanel.h"
-#include "logpanel.h"
-#include "mapview.h"
-#include "propertiespanel.h"
-#include "modelfileactions.h"
+#include "import/importmessages.h"
+#include "map/mapview.h"
+#include "window/exportmenu.h"
+#include "window/legendpanel.h"
+#include "window/logpanel.h"
+#include "window/modelfileactions.h"
+#include "window/propertiespanel.h"
 
 #include <cvcatalog.h>
 #include <cvfilterdescription.h>

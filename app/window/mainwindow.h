@@ -1,7 +1,8 @@
 #pragma once
 
-#include "importrunner.h"
-#include "pluginloader.h"
+#include "import/importrunner.h"
+#include "import/pluginloader.h"
+#include "window/modelfileactions.h"
 
 #include <QMainWindow>
 
@@ -18,13 +19,12 @@ class LogPanel;
 class MapView;
 class PropertiesPanel;
 class QLabel;
-class ModelFileActions;
 class QMenu;
 
 // The host application's main window: one model on a map, with its legend,
 // the selected object's properties and the model log's warnings beside it,
 // and the import formats that plug-ins register under File > Import.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public ModelFileOwner
 {
     Q_OBJECT
 public:
@@ -37,7 +37,8 @@ public:
     bool loadPlugins(const QStringList& folders);
 
     CVGui* getGui() const { return gui; }
-    CVModel* getModel() const { return model.get(); }
+    QWidget* ownerWidget() override { return this; }
+    CVModel* getModel() const override { return model.get(); }
     MapView* getMapView() const { return mapView; }
     LogPanel* getLogPanel() const { return logPanel; }
     LegendPanel* getLegendPanel() const { return legendPanel; }
@@ -46,14 +47,14 @@ public:
     QMenu* getHelpMenu() const { return helpMenu; }
     // The last result (an import's counts, a save), kept in the status bar.
     QString getResultText() const;
-    void showResult(const QString& text);
+    void showResult(const QString& text) override;
 
     // The object found by id, name or external id (in that order; names
     // also without regard to case), or null.
     const CVObject* findObject(const QString& text) const;
     ModelFileActions* getFileActions() const { return fileActions; }
     // Shows another model in place of the current one, which is deleted.
-    void replaceModel(std::unique_ptr<CVModel> newModel);
+    void replaceModel(std::unique_ptr<CVModel> newModel) override;
 
 public slots:
     // Runs the registered import filter at that position of the system's list.

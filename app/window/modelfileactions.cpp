@@ -1,7 +1,6 @@
-#include "modelfileactions.h"
+#include "window/modelfileactions.h"
 
-#include "mainwindow.h"
-#include "outputpaths.h"
+#include "cli/outputpaths.h"
 
 #include <cvmodel.h>
 #include <cvmodelreader.h>
@@ -13,8 +12,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QWidget>
 
-ModelFileActions::ModelFileActions(MainWindow* owner) : QObject(owner), window(owner)
+ModelFileActions::ModelFileActions(ModelFileOwner* owner) : QObject(owner->ownerWidget()), window(owner)
 {
     setFile(QString(), false);
 }
@@ -42,7 +42,7 @@ void ModelFileActions::open()
     if (!mayDiscard())
         return;
     CVSystem& system = CVSystem::getSystem();
-    const QString chosen = QFileDialog::getOpenFileName(window, tr("Open model"), system.getLastUsedFolder(),
+    const QString chosen = QFileDialog::getOpenFileName(window->ownerWidget(), tr("Open model"), system.getLastUsedFolder(),
                                                         tr("Corvia models (*.json)"));
     if (!chosen.isEmpty())
         openFile(chosen);
@@ -53,7 +53,7 @@ bool ModelFileActions::openFile(const QString& file)
     QString error;
     std::unique_ptr<CVModel> opened = CVModelReader::load(file, &error);
     if (!opened) {
-        QMessageBox::warning(window, tr("Open model"), tr("The model could not be opened:\n%1").arg(error));
+        QMessageBox::warning(window->ownerWidget(), tr("Open model"), tr("The model could not be opened:\n%1").arg(error));
         return false;
     }
     window->replaceModel(std::move(opened));
@@ -71,7 +71,7 @@ bool ModelFileActions::save()
 bool ModelFileActions::saveAs()
 {
     CVSystem& system = CVSystem::getSystem();
-    const QString chosen = QFileDialog::getSaveFileName(window, tr("Save model"), system.getLastUsedFolder(),
+    const QString chosen = QFileDialog::getSaveFileName(window->ownerWidget(), tr("Save model"), system.getLastUsedFolder(),
                                                         tr("Corvia models (*.json)"));
     return !chosen.isEmpty() && saveFile(chosen);
 }
@@ -82,7 +82,7 @@ bool ModelFileActions::saveFile(const QString& file)
     if (error.isEmpty())
         CVModelWriter::save(*window->getModel(), file, &error);
     if (!error.isEmpty()) {
-        QMessageBox::warning(window, tr("Save model"), tr("The model could not be saved to %1:\n%2").arg(file, error));
+        QMessageBox::warning(window->ownerWidget(), tr("Save model"), tr("The model could not be saved to %1:\n%2").arg(file, error));
         return false;
     }
     CVSystem::getSystem().registerLastUsedFolder(QFileInfo(file).absolutePath());
@@ -96,7 +96,7 @@ bool ModelFileActions::mayDiscard()
     if (!modified)
         return true;
     const auto answer = QMessageBox::question(
-        window, tr("Unsaved model"), tr("The model has changes that are not saved. Save them first?"),
+        window->ownerWidget(), tr("Unsaved model"), tr("The model has changes that are not saved. Save them first?"),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (answer == QMessageBox::Save)
         return save();
@@ -114,6 +114,6 @@ void ModelFileActions::setFile(const QString& newPath, bool unsaved)
     modified = unsaved;
     const QString name = path.isEmpty() ? tr("Untitled") : QFileInfo(path).fileName();
     // "[*]" is where Qt shows the unsaved mark.
-    window->setWindowTitle(tr("%1[*] - Corvia").arg(name));
-    window->setWindowModified(modified);
+    window->ownerWidget()->setWindowTitle(tr("%1[*] - Corvia").arg(name));
+    window->ownerWidget()->setWindowModified(modified);
 }

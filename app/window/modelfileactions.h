@@ -3,8 +3,23 @@
 #include <QObject>
 #include <QString>
 
-class MainWindow;
+#include <memory>
+
+class CVModel;
 class QMenu;
+class QWidget;
+
+// What the model file's actions need of the window that shows the model.
+class ModelFileOwner
+{
+public:
+    virtual ~ModelFileOwner() = default;
+    virtual QWidget* ownerWidget() = 0;
+    virtual CVModel* getModel() const = 0;
+    // Shows another model in place of the current one, which is deleted.
+    virtual void replaceModel(std::unique_ptr<CVModel> newModel) = 0;
+    virtual void showResult(const QString& text) = 0;
+};
 
 // The window's model file: File > New, Open..., Save, Save As... and Close,
 // the title that names the file and marks unsaved changes, and the question
@@ -14,7 +29,7 @@ class ModelFileActions : public QObject
 {
     Q_OBJECT
 public:
-    explicit ModelFileActions(MainWindow* window);
+    explicit ModelFileActions(ModelFileOwner* owner);
 
     void addTo(QMenu* fileMenu);
 
@@ -38,7 +53,7 @@ public slots:
 private:
     void setFile(const QString& newPath, bool unsaved);
 
-    MainWindow* window;
+    ModelFileOwner* window;
     QString path;
     bool modified = false;
 };

@@ -1,4 +1,4 @@
-#include "propertiespanel.h"
+#include "window/propertiespanel.h"
 
 #include <cvobject.h>
 

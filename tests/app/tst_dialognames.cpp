@@ -1,7 +1,7 @@
 // The import dialog's form and the application agree on the widgets' object names.
 
-#include "dialogautofill.h"
-#include "importsettings.h"
+#include "import/dialogautofill.h"
+#include "import/importsettings.h"
 #include "plugin/importdialognames.h"
 #include "plugin/paramicsimporterdlg.h"
 

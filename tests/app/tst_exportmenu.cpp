@@ -3,9 +3,9 @@
 // place of the dialogs, so no test waits for a person; a modal window that
 // shows up all the same is closed by the watcher and fails the test.
 
-#include "exportmenu.h"
-#include "mainwindow.h"
 #include "modalwatcher.h"
+#include "window/exportmenu.h"
+#include "window/mainwindow.h"
 
 #include <cvmodel.h>
 #include <cvnode.h>

@@ -1,6 +1,6 @@
 // Log warnings put for people: links to names, one line per kind, the end of the links files.
 
-#include "importmessages.h"
+#include "import/importmessages.h"
 
 #include <cvcatalog.h>
 #include <cvmodel.h>

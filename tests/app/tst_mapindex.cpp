@@ -1,7 +1,7 @@
 // The map's index finds what a frame or a click needs, as a scan of every object would.
 
-#include "mapindex.h"
-#include "maprenderer.h"
+#include "map/mapindex.h"
+#include "map/maprenderer.h"
 
 #include <cvgeomodel.h>
 #include <cvgeoobject.h>

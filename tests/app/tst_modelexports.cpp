@@ -2,10 +2,10 @@
 // lane pairs of turnings, signal programs, the files' structure, and every
 // GIS format read back with OGR.
 
-#include "gisexporter.h"
-#include "sumoexporter.h"
-#include "sumomatrices.h"
-#include "sumonetwork.h"
+#include "export/gis/gisexporter.h"
+#include "export/sumo/sumoexporter.h"
+#include "export/sumo/sumomatrices.h"
+#include "export/sumo/sumonetwork.h"
 
 #include <cvcentroid.h>
 #include <cvobjectconnection.h>

@@ -4,8 +4,8 @@
 #include "modalwatcher.h"
 #include "testsupport.h"
 
-#include "mainwindow.h"
-#include "modelfileactions.h"
+#include "window/mainwindow.h"
+#include "window/modelfileactions.h"
 
 #include <cvcatalog.h>
 #include <cvmodel.h>

@@ -1,6 +1,6 @@
-#include "gisexporter.h"
+#include "export/gis/gisexporter.h"
 
-#include "gislayers.h"
+#include "export/gis/gislayers.h"
 
 #include <QDir>
 #include <QFile>

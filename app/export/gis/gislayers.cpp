@@ -1,6 +1,6 @@
-#include "gislayers.h"
+#include "export/gis/gislayers.h"
 
-#include "modelobjects.h"
+#include "export/modelobjects.h"
 
 #include <cvcentroid.h>
 #include <cvnode.h>

@@ -1,9 +1,9 @@
-#include "sumoconfigwriter.h"
+#include "export/sumo/sumoconfigwriter.h"
 
-#include "sumodemandwriter.h"
-#include "sumomatrices.h"
-#include "sumonetwork.h"
-#include "sumoxmlfile.h"
+#include "export/sumo/sumodemandwriter.h"
+#include "export/sumo/sumomatrices.h"
+#include "export/sumo/sumonetwork.h"
+#include "export/sumo/sumoxmlfile.h"
 
 #include <QFileInfo>
 

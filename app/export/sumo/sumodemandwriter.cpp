@@ -1,9 +1,9 @@
-#include "sumodemandwriter.h"
+#include "export/sumo/sumodemandwriter.h"
 
-#include "modelobjects.h"
-#include "sumonetwork.h"
-#include "sumomatrices.h"
-#include "sumoxmlfile.h"
+#include "export/modelobjects.h"
+#include "export/sumo/sumomatrices.h"
+#include "export/sumo/sumonetwork.h"
+#include "export/sumo/sumoxmlfile.h"
 
 #include <cvcentroid.h>
 #include <cvobjectconnection.h>
@@ -86,7 +86,7 @@ void writeVehicleType(QXmlStreamWriter& xml, const CVVehicle& vehicle)
         return c ? vehicle.getDataValueDouble(c) : 0.0;
     };
     xml.writeEmptyElement(QStringLiteral("vType"));
-    xml.writeAttribute(QStringLiteral("id"), SumoDemandWriter::vehicleTypeId(&vehicle));
+    xml.writeAttribute(QStringLiteral("id"), SumoNetwork::vehicleTypeId(&vehicle));
     if (vehicle.getName().compare(QLatin1String("bus"), Qt::CaseInsensitive) == 0)
         xml.writeAttribute(QStringLiteral("vClass"), QStringLiteral("bus"));
     // Vehicle attributes are metres, km/h and m/s²; unset ones keep SUMO's.
@@ -146,7 +146,7 @@ QVector<Departure> departures(const CVPublicLine& line)
             for (unsigned int stop : schedule->getStops())
                 dwell = std::max(dwell, schedule->getStopTime(stop).meanTime);
             for (const CVPublicLineTimeTableDeparture& d : schedule->getDepartureTimes())
-                result.append({d.getMeanTime().toSeconds(), SumoDemandWriter::vehicleTypeId(d.getVehicle()),
+                result.append({d.getMeanTime().toSeconds(), SumoNetwork::vehicleTypeId(d.getVehicle()),
                                dwell > 0.0 ? dwell : 20.0});
         }
     }
@@ -209,20 +209,6 @@ void writeBusTrip(QXmlStreamWriter& xml, const BusTrip& trip)
 
 }  // namespace
 
-QString SumoDemandWriter::vehicleTypeId(const CVObject* vehicle)
-{
-    if (!vehicle)
-        return QString();
-    if (vehicle->getName().isEmpty())
-        return QStringLiteral("v%1").arg(vehicle->getId());
-    // SUMO ids take no spaces or XML-special characters.
-    QString id = vehicle->getName();
-    for (QChar& c : id) {
-        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('-') && c != QLatin1Char('.'))
-            c = QLatin1Char('_');
-    }
-    return id;
-}
 
 SumoDemandWriter::Window SumoDemandWriter::demandWindow(const SumoNetwork& network)
 {
@@ -268,7 +254,7 @@ bool SumoDemandWriter::writeRoutes(const SumoNetwork& network, const QString& pa
     for (const SumoMatrices::TypeNumber& type : SumoMatrices::typeNumbers(network)) {
         xml.writeEmptyElement(QStringLiteral("vTypeDistribution"));
         xml.writeAttribute(QStringLiteral("id"), QString::number(type.number));
-        xml.writeAttribute(QStringLiteral("vTypes"), vehicleTypeId(type.vehicle));
+        xml.writeAttribute(QStringLiteral("vTypes"), SumoNetwork::vehicleTypeId(type.vehicle));
     }
     // SUMO reads vehicles in departure order, whichever line they serve.
     QVector<BusTrip> trips;

@@ -32,6 +32,4 @@ public:
         double last = 0.0;
     };
     static Window demandWindow(const SumoNetwork& network);
-
-    static QString vehicleTypeId(const class CVObject* vehicle);
 };

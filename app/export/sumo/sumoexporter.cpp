@@ -1,10 +1,10 @@
-#include "sumoexporter.h"
+#include "export/sumo/sumoexporter.h"
 
-#include "sumoconfigwriter.h"
-#include "sumodemandwriter.h"
-#include "sumomatrices.h"
-#include "sumonetwork.h"
-#include "sumonetworkwriter.h"
+#include "export/sumo/sumoconfigwriter.h"
+#include "export/sumo/sumodemandwriter.h"
+#include "export/sumo/sumomatrices.h"
+#include "export/sumo/sumonetwork.h"
+#include "export/sumo/sumonetworkwriter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,7 @@
-#include "sumomatrices.h"
+#include "export/sumo/sumomatrices.h"
 
-#include "modelobjects.h"
-#include "sumodemandwriter.h"
-#include "sumonetwork.h"
+#include "export/modelobjects.h"
+#include "export/sumo/sumonetwork.h"
 
 #include <cvcentroid.h>
 #include <cvobjectconnection.h>
@@ -241,7 +240,7 @@ bool writeXml(const File& file, const Districts& districts, QString* error)
     if (!out.isOpen())
         return out.finish(error);
     const CVODMatrix& matrix = *file.matrix;
-    const QString type = SumoDemandWriter::vehicleTypeId(matrix.getVehicle());
+    const QString type = SumoNetwork::vehicleTypeId(matrix.getVehicle());
     out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<demand>\n<actorConfig id=\"");
     out.bytes(type.isEmpty() ? QByteArray("DEFAULT_VEHTYPE") : type.toUtf8());
     out.text("\">\n<timeSlice startTime=\"");
@@ -293,7 +292,7 @@ QVector<TypeNumber> typeNumbers(const SumoNetwork& network)
     QSet<QString> typeIds;
     qint64 highest = 0;
     for (const CVVehicle* vehicle : vehicles) {
-        typeIds.insert(SumoDemandWriter::vehicleTypeId(vehicle));
+        typeIds.insert(SumoNetwork::vehicleTypeId(vehicle));
         highest = std::max(highest, qint64(vehicle->getId()));
     }
     QVector<TypeNumber> numbers;

@@ -1,6 +1,6 @@
-#include "sumonetwork.h"
+#include "export/sumo/sumonetwork.h"
 
-#include "modelobjects.h"
+#include "export/modelobjects.h"
 
 #include <cvcontroljunction.h>
 #include <cvcontrolplan.h>
@@ -94,4 +94,19 @@ void SumoNetwork::collectSignalisedNodes()
         for (const auto& junction : plan->getJunctions())
             signalised.insert(junction->getNodeId(), true);
     }
+}
+
+QString SumoNetwork::vehicleTypeId(const CVObject* vehicle)
+{
+    if (!vehicle)
+        return QString();
+    if (vehicle->getName().isEmpty())
+        return QStringLiteral("v%1").arg(vehicle->getId());
+    // SUMO ids take no spaces or XML-special characters.
+    QString id = vehicle->getName();
+    for (QChar& c : id) {
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('-') && c != QLatin1Char('.'))
+            c = QLatin1Char('_');
+    }
+    return id;
 }

@@ -7,6 +7,7 @@
 
 class CVModel;
 class CVNode;
+class CVObject;
 class CVSection;
 class CVTurning;
 
@@ -38,6 +39,8 @@ public:
 
     static QString edgeId(const CVSection* section);
     static QString nodeId(const CVNode* node);
+    // A vehicle type's id in the route and OD files; empty for none.
+    static QString vehicleTypeId(const CVObject* vehicle);
     static int sumoLane(int hostLane, int laneCount) { return laneCount - 1 - hostLane; }
     // The lane pairs of a turning between host lane ranges [originFrom,
     // originTo] and [destinationFrom, destinationTo]: as many pairs as the

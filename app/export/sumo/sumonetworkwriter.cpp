@@ -1,8 +1,8 @@
-#include "sumonetworkwriter.h"
+#include "export/sumo/sumonetworkwriter.h"
 
-#include "modelobjects.h"
-#include "sumonetwork.h"
-#include "sumoxmlfile.h"
+#include "export/modelobjects.h"
+#include "export/sumo/sumonetwork.h"
+#include "export/sumo/sumoxmlfile.h"
 
 #include <cvcatalog.h>
 #include <cvcontroljunction.h>
