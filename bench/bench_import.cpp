@@ -147,12 +147,12 @@ qint64 bytesOf(const QString& directory, const QStringList& names)
     return total;
 }
 
-int runImport(const QString& directory, const QString& version, const QString& units)
+int runImport(const QString& directory, ParamicsVariant variant, ParamicsLengthUnit units)
 {
-    const bool quadstone = version == QLatin1String("Quadstone");
+    const bool quadstone = variant == ParamicsVariant::Quadstone;
     auto* model = CVSystem::getSystem().createModel();
     auto importer = std::make_unique<ParamicsImporter>();
-    configureLikeTheDialog(*importer, model, version, units);
+    configureLikeTheDialog(*importer, model, variant, units);
     ParamicsImporterProbe probe(*importer);
     const QString d = directory;
 
@@ -336,10 +336,12 @@ int main(int argc, char** argv)
         if (ok && passes >= 1 && passes <= 1000)
             return runReference(args[1], passes);
     }
-    if (args.isEmpty() || args[0].startsWith(QLatin1String("--"))) {
+    const std::optional<ParamicsVariant> variant = variantFromName(args.value(1, QStringLiteral("Quadstone")));
+    const std::optional<ParamicsLengthUnit> units = lengthUnitFromName(args.value(2, QStringLiteral("Metric")));
+    if (args.isEmpty() || args[0].startsWith(QLatin1String("--")) || !variant || !units) {
         std::fprintf(stderr, "usage: bench_import DIR [Quadstone|Sias] [Metric|Feet]\n"
                              "       bench_import --reference DIR [PASSES (1 to 1000)]\n");
         return 2;
     }
-    return runImport(args[0], args.value(1, QStringLiteral("Quadstone")), args.value(2, QStringLiteral("Metric")));
+    return runImport(args[0], *variant, *units);
 }
