@@ -68,12 +68,12 @@ QList<CommandOption> importOptions()
     const QStringList unitNames{lengthUnitName(ParamicsLengthUnit::Metric), lengthUnitName(ParamicsLengthUnit::Feet)};
     const QStringList ruleNames{roadRuleName(RoadRule::KeepRight), roadRuleName(RoadRule::KeepLeft)};
     return {
-        {QStringLiteral("variant"), QStringLiteral("Quadstone|Sias"), QStringLiteral("file variant of the network"),
+        {QStringLiteral("variant"), variantNames.join(QLatin1Char('|')), QStringLiteral("file variant of the network"),
          variantName(ParamicsVariant::Quadstone), oneOf(variantNames), {}},
-        {QStringLiteral("units"), QStringLiteral("Metric|Feet"),
+        {QStringLiteral("units"), unitNames.join(QLatin1Char('|')),
          QStringLiteral("length unit of the files (their own unit words take over where they have them)"),
          lengthUnitName(ParamicsLengthUnit::Metric), oneOf(unitNames), {}},
-        {QStringLiteral("rule"), QStringLiteral("right|left"), QStringLiteral("rule of the road: traffic keeps right or left"),
+        {QStringLiteral("rule"), ruleNames.join(QLatin1Char('|')), QStringLiteral("rule of the road: traffic keeps right or left"),
          roadRuleName(RoadRule::KeepRight), oneOf(ruleNames), {}},
         {QStringLiteral("demand-files"), QStringLiteral("N"),
          QStringLiteral("0 to 999: 1 reads \"demands\", N > 1 reads demands.1 to demands.N, 0 reads none"),
