@@ -26,7 +26,8 @@ private slots:
     void nothingImportedExitsWithFourAndWritesNothing();
     void unwritableOutputExitsWithOne();
     void pngOfExampleIsDrawn();
-    void readmeShowsTheHelp();
+    void docsShowTheHelp_data();
+    void docsShowTheHelp();
 
 private:
     struct Result
@@ -254,21 +255,32 @@ void TestCorviaImport::pngOfExampleIsDrawn()
     QVERIFY2(drawn > 1000, qPrintable(QString::number(drawn)));
 }
 
-void TestCorviaImport::readmeShowsTheHelp()
+void TestCorviaImport::docsShowTheHelp_data()
 {
-    // The README's command-line section is the help text itself.
-    const Result result = corvia({"import", "--help"});
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("corvia") << QStringList{"--help"};
+    QTest::newRow("import") << QStringList{"import", "--help"};
+    QTest::newRow("open") << QStringList{"open", "--help"};
+}
+
+void TestCorviaImport::docsShowTheHelp()
+{
+    // docs/command-line.md shows each help text as the program prints it
+    // (tools/update-help-doc.py writes them there).
+    QFETCH(QStringList, arguments);
+    const Result result = corvia(arguments);
     QCOMPARE(result.exitCode, 0);
-    QFile readme(QStringLiteral(EXAMPLES_DIR "/../README.md"));
-    QVERIFY(readme.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(readme.readAll());
+    QFile page(QStringLiteral(EXAMPLES_DIR "/../docs/command-line.md"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
     QString indented;
     for (const QString& line : result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         indented += QStringLiteral("    ") + line + QLatin1Char('\n');
-    QString readmeLines;
+    QString pageLines;
     for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        readmeLines += line + QLatin1Char('\n');
-    QVERIFY2(readmeLines.contains(indented), "README.md does not show the output of corvia import --help");
+        pageLines += line + QLatin1Char('\n');
+    QVERIFY2(pageLines.contains(indented),
+             "docs/command-line.md does not show this help text: run tools/update-help-doc.py build/bin/corvia");
 }
 
 QTEST_GUILESS_MAIN(TestCorviaImport)

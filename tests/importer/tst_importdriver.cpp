@@ -346,7 +346,8 @@ void TestImportDriver::unitWordsHoldForLaterFiles()
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     {
         ParamicsImporter importer;
-        configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"), dialog);
+        configureLikeTheDialog(importer, model.get(), ParamicsVariant::Quadstone,
+                               dialog == QLatin1String("Feet") ? ParamicsLengthUnit::Feet : ParamicsLengthUnit::Metric);
         importer.netImport(dir.path());
     }
     const auto* node = dynamic_cast<const CVNode*>(model->getCatalog()->find(QStringLiteral("1"), model->getType(QStringLiteral("CVNode"))));
@@ -370,7 +371,7 @@ void TestImportDriver::linksFilesEndAtTheFirstGap()
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     {
         ParamicsImporter importer;
-        configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+        configureLikeTheDialog(importer, model.get());
         importer.netImport(dir.path());
     }
     const QStringList tried = fileNamesOf(model->getLog()->warnings(), dir.path()).filter(QStringLiteral("links"));
