@@ -21,7 +21,7 @@ QString nearestExistingFolder(const QString& path)
     return folder;
 }
 
-QString folderRefusal(const QString& path)
+QString parentRefusal(const QString& path)
 {
     const QString folder = nearestExistingFolder(path);
     if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0 && QFileInfo(folder).isDir())
@@ -46,7 +46,7 @@ QString OutputPaths::refusal(const QString& path)
     const QFileInfo info(path);
     if (!info.isSymLink() && info.exists() && !info.isFile())
         return QStringLiteral("%1 is %2 and is left as it is").arg(path, kindOf(info));
-    return folderRefusal(path);
+    return parentRefusal(path);
 }
 
 QString OutputPaths::folderRefusal(const QString& path)
@@ -56,7 +56,7 @@ QString OutputPaths::folderRefusal(const QString& path)
     const QFileInfo info(path);
     if (info.exists() && !info.isDir())
         return QStringLiteral("%1 is not a folder and is left as it is").arg(path);
-    return ::folderRefusal(QDir(path).filePath(QStringLiteral("x")));
+    return parentRefusal(QDir(path).filePath(QStringLiteral("x")));
 }
 
 QString OutputPaths::refusal(const QStringList& paths)

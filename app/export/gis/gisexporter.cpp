@@ -1,5 +1,6 @@
 #include "export/gis/gisexporter.h"
 
+#include "export/exporttext.h"
 #include "export/gis/crstext.h"
 #include "export/gis/gislayers.h"
 
@@ -111,7 +112,7 @@ void setValue(OGRFeature& feature, int index, const QVariant& value, FieldType t
     case FieldType::Boolean: feature.SetField(index, value.toInt()); break;
     case FieldType::Integer64: feature.SetField(index, GIntBig(value.toLongLong())); break;
     case FieldType::Real: feature.SetField(index, value.toDouble()); break;
-    case FieldType::String: feature.SetField(index, value.toString().toUtf8().constData()); break;
+    case FieldType::String: feature.SetField(index, ExportText::storable(value.toString()).toUtf8().constData()); break;
     }
 }
 
@@ -195,6 +196,9 @@ char** layerOptions(const Target& target)
             options = CSLSetNameValue(options, "COORDINATE_PRECISION", "3");
         options = CSLSetNameValue(options, "WRITE_NAME", "NO");
     }
+    // Shapefiles otherwise hold Latin-1 only; the .cpg file tells readers.
+    if (target.format == GisExporter::Format::Shapefile)
+        options = CSLSetNameValue(options, "ENCODING", "UTF-8");
     return options;
 }
 
