@@ -112,6 +112,13 @@ void writeHeader(const CVModel& model, JsonStream& out)
     out.key("model");
     out.value(references);
     out.raw(",\n");
+
+    // Only imported models have them: other models' files stay as they were.
+    if (const auto& settings = model.getImportSettings()) {
+        out.key("importSettings");
+        out.value(settings->toJson());
+        out.raw(",\n");
+    }
 }
 
 // Rows of one origin each: [origin, [destinations...], [trips...]], written
