@@ -205,19 +205,26 @@ void TestOutputSafety::smallDiskLeavesNothing()
 void TestOutputSafety::pathsThatCannotTakeTheOutputAreRefusedFirst_data()
 {
     QTest::addColumn<QStringList>("option");
-    QTest::addColumn<QString>("occupied");  // made a folder, or a pipe when it ends in ".pipe"
+    QTest::addColumn<QString>("occupied");  // made a pipe when it names one, else a folder
     QTest::addColumn<QString>("reason");
-    QTest::newRow("pipe at the model") << QStringList{"--save", "m.pipe"} << "m.pipe" << "not a regular file";
-    QTest::newRow("folder at the picture") << QStringList{"--png", "m.png"} << "m.png" << "a directory";
-    QTest::newRow("folder at the log") << QStringList{"--log", "m.log"} << "m.log" << "a directory";
-    QTest::newRow("folder at a geopackage") << QStringList{"--gis", "m.gpkg"} << "m.gpkg" << "a directory";
-    QTest::newRow("pipe at the last sumo file") << QStringList{"--sumo", "net.pipe"} << "net.pipe.sumocfg"
-                                                << "not a regular file";
-    QTest::newRow("folder at a sumo file") << QStringList{"--sumo", "net"} << "net.rou.xml" << "a directory";
+    const QString pipe = QStringLiteral("not a regular file");
+    const QString folder = QStringLiteral("a directory");
+    QTest::newRow("pipe at the model") << QStringList{"--save", "m.json"} << "pipe m.json" << pipe;
+    QTest::newRow("pipe at the picture") << QStringList{"--png", "m.png"} << "pipe m.png" << pipe;
+    QTest::newRow("pipe at the log") << QStringList{"--log", "m.log"} << "pipe m.log" << pipe;
+    QTest::newRow("pipe at a geopackage") << QStringList{"--gis", "m.gpkg"} << "pipe m.gpkg" << pipe;
+    QTest::newRow("pipe at a geojson") << QStringList{"--geojson", "m.geojson"} << "pipe m.geojson" << pipe;
+    QTest::newRow("pipe at a flatgeobuf") << QStringList{"--gis", "m.fgb"} << "pipe m.fgb" << pipe;
+    QTest::newRow("pipe at the shapefile folder") << QStringList{"--gis", "m.shp"} << "pipe m.shp" << "not a folder";
+    QTest::newRow("pipe at the last sumo file") << QStringList{"--sumo", "net"} << "pipe net.sumocfg" << pipe;
+    QTest::newRow("folder at the picture") << QStringList{"--png", "m.png"} << "m.png" << folder;
+    QTest::newRow("folder at the log") << QStringList{"--log", "m.log"} << "m.log" << folder;
+    QTest::newRow("folder at a geopackage") << QStringList{"--gis", "m.gpkg"} << "m.gpkg" << folder;
+    QTest::newRow("folder at a sumo file") << QStringList{"--sumo", "net"} << "net.rou.xml" << folder;
     QTest::newRow("comma in the sumo prefix") << QStringList{"--sumo", "a,b"} << QString() << "commas";
     QTest::newRow("space in the sumo prefix") << QStringList{"--sumo", "a b"} << QString() << "spaces";
     QTest::newRow("sumo prefix is a folder") << QStringList{"--sumo", "sub/"} << "sub" << "is a folder";
-    QTest::newRow("file where a folder goes") << QStringList{"--save", "m.pipe/m.json"} << "m.pipe"
+    QTest::newRow("file where a folder goes") << QStringList{"--save", "m.json/m.json"} << "pipe m.json"
                                               << "Not a directory";
 }
 
@@ -227,8 +234,8 @@ void TestOutputSafety::pathsThatCannotTakeTheOutputAreRefusedFirst()
     QFETCH(QString, occupied);
     QFETCH(QString, reason);
     QTemporaryDir folder;
-    if (occupied.endsWith(QLatin1String(".pipe")) || occupied.endsWith(QLatin1String(".pipe.sumocfg")))
-        QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(occupied)).constData(), 0600), 0);
+    if (occupied.startsWith(QLatin1String("pipe ")))
+        QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(occupied.mid(5))).constData(), 0600), 0);
     else if (!occupied.isEmpty())
         QVERIFY(QDir(folder.path()).mkdir(occupied));
     const QStringList before = listing(folder.path());
