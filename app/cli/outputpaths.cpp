@@ -21,13 +21,17 @@ QString nearestExistingFolder(const QString& path)
     return folder;
 }
 
-QString parentRefusal(const QString& path)
+// shown is the name the message gives: the output's, when path is a file
+// to be made in it.
+QString parentRefusal(const QString& path, const QString& shown)
 {
     const QString folder = nearestExistingFolder(path);
-    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0 && QFileInfo(folder).isDir())
+    // errno read at once: QFileInfo may set it.
+    const int accessCode = ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0 ? 0 : errno;
+    const int code = QFileInfo(folder).isDir() ? accessCode : ENOTDIR;
+    if (code == 0)
         return QString();
-    const int code = QFileInfo(folder).isDir() ? errno : ENOTDIR;
-    return QStringLiteral("cannot write %1: %2: %3").arg(path, folder, QString::fromLocal8Bit(std::strerror(code)));
+    return QStringLiteral("cannot write %1: %2: %3").arg(shown, folder, QString::fromLocal8Bit(std::strerror(code)));
 }
 
 QString kindOf(const QFileInfo& info)
@@ -46,7 +50,7 @@ QString OutputPaths::refusal(const QString& path)
     const QFileInfo info(path);
     if (!info.isSymLink() && info.exists() && !info.isFile())
         return QStringLiteral("%1 is %2 and is left as it is").arg(path, kindOf(info));
-    return parentRefusal(path);
+    return parentRefusal(path, path);
 }
 
 QString OutputPaths::folderRefusal(const QString& path)
@@ -56,7 +60,7 @@ QString OutputPaths::folderRefusal(const QString& path)
     const QFileInfo info(path);
     if (info.exists() && !info.isDir())
         return QStringLiteral("%1 is not a folder and is left as it is").arg(path);
-    return parentRefusal(QDir(path).filePath(QStringLiteral("x")));
+    return parentRefusal(QDir(path).filePath(QStringLiteral("x")), path);
 }
 
 QString OutputPaths::refusal(const QStringList& paths)

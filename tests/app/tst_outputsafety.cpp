@@ -74,6 +74,42 @@ QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+
+// The same import on a tmpfs of one page mounted over folder in a mount
+// namespace of its own: "full" when a file already fills it, "read-only"
+// when it is mounted so. What corvia leaves there is listed before the
+// mount goes with the namespace. False when the machine allows no such
+// namespace.
+bool importOnSmallDisk(const QString& folder, const QString& state, const QStringList& outputs, Run* run,
+                       QStringList* left)
+{
+    static const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=4k tmpfs \"$1\" || exit 99\n"
+        "if [ \"$2\" = full ]; then head -c 4096 /dev/zero >\"$1/filler\" || exit 99; fi\n"
+        "if [ \"$2\" = read-only ]; then mount -o remount,ro \"$1\" || exit 99; fi\n"
+        "folder=$1 listing=$3; shift 3; cd \"$folder\" && \"$@\"; code=$?\n"
+        "find . -mindepth 1 ! -name filler | sort >\"$listing\"; exit $code\n");
+    QTemporaryDir elsewhere;
+    const QString listingFile = elsewhere.filePath(QStringLiteral("listing"));
+    QProcess process;
+    process.start(QStringLiteral("unshare"),
+                  QStringList{QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                              QStringLiteral("sh"), folder, state, listingFile, QStringLiteral(CORVIA_BIN_DIR "/corvia"),
+                              QStringLiteral("import"), QStringLiteral(EXAMPLES_DIR "/quadstone"), QStringLiteral("-q")} +
+                      outputs);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() == 99)
+        return false;
+    run->exitCode = process.exitCode();
+    run->out = QString::fromUtf8(process.readAllStandardOutput());
+    run->err = QString::fromUtf8(process.readAllStandardError());
+    left->clear();
+    for (const QByteArray& line : contents(listingFile).split('\n')) {
+        if (!line.isEmpty())
+            left->append(QString::fromUtf8(line.mid(2)));  // without "./"
+    }
+    return true;
+}
+
 }  // namespace
 
 class TestOutputSafety : public QObject
@@ -83,6 +119,8 @@ class TestOutputSafety : public QObject
 private slots:
     void fullDiskLeavesNothing_data();
     void fullDiskLeavesNothing();
+    void smallDiskLeavesNothing_data();
+    void smallDiskLeavesNothing();
     void pathsThatCannotTakeTheOutputAreRefusedFirst_data();
     void pathsThatCannotTakeTheOutputAreRefusedFirst();
     void sumoNameTakenLaterLeavesNoSet();
@@ -131,22 +169,62 @@ void TestOutputSafety::fullDiskLeavesNothing()
     QCOMPARE(listing(folder.path()), QStringList());
 }
 
+// A real full disk and a read-only one, for every output: one line with the
+// file and the system's reason, nothing left behind.
+void TestOutputSafety::smallDiskLeavesNothing_data()
+{
+    QTest::addColumn<QStringList>("option");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("reason");
+    const QList<QStringList> options{{"--save", "out/m.json"}, {"--png", "out/m.png"},   {"--gis", "out/m.gpkg"},
+                                     {"--gis", "out/m.fgb"},   {"--gis", "out/m.shp"},   {"--geojson", "out/m.geojson"},
+                                     {"--sumo", "out/net"},    {"--log", "out/m.log"}};
+    for (const QStringList& option : options) {
+        QTest::addRow("full %s", qPrintable(option.last())) << option << "full" << "No space left on device";
+        QTest::addRow("read-only %s", qPrintable(option.last())) << option << "read-only" << "Read-only file system";
+    }
+}
+
+void TestOutputSafety::smallDiskLeavesNothing()
+{
+    QFETCH(QStringList, option);
+    QFETCH(QString, state);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    Run run;
+    QStringList left;
+    if (!importOnSmallDisk(folder.path(), state, option, &run, &left))
+        QSKIP("no mount namespace with a tmpfs on this machine");
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(lineCount(run.err) == 1 && run.err.contains(QStringLiteral("cannot write ") + option.last()) &&
+                 run.err.contains(reason),
+             qPrintable(run.err));
+    QCOMPARE(left, QStringList());
+}
+
 void TestOutputSafety::pathsThatCannotTakeTheOutputAreRefusedFirst_data()
 {
     QTest::addColumn<QStringList>("option");
-    QTest::addColumn<QString>("occupied");  // made a folder, or a pipe when it ends in ".pipe"
+    QTest::addColumn<QString>("occupied");  // made a pipe when it names one, else a folder
     QTest::addColumn<QString>("reason");
-    QTest::newRow("pipe at the model") << QStringList{"--save", "m.pipe"} << "m.pipe" << "not a regular file";
-    QTest::newRow("folder at the picture") << QStringList{"--png", "m.png"} << "m.png" << "a directory";
-    QTest::newRow("folder at the log") << QStringList{"--log", "m.log"} << "m.log" << "a directory";
-    QTest::newRow("folder at a geopackage") << QStringList{"--gis", "m.gpkg"} << "m.gpkg" << "a directory";
-    QTest::newRow("pipe at the last sumo file") << QStringList{"--sumo", "net.pipe"} << "net.pipe.sumocfg"
-                                                << "not a regular file";
-    QTest::newRow("folder at a sumo file") << QStringList{"--sumo", "net"} << "net.rou.xml" << "a directory";
+    const QString pipe = QStringLiteral("not a regular file");
+    const QString folder = QStringLiteral("a directory");
+    QTest::newRow("pipe at the model") << QStringList{"--save", "m.json"} << "pipe m.json" << pipe;
+    QTest::newRow("pipe at the picture") << QStringList{"--png", "m.png"} << "pipe m.png" << pipe;
+    QTest::newRow("pipe at the log") << QStringList{"--log", "m.log"} << "pipe m.log" << pipe;
+    QTest::newRow("pipe at a geopackage") << QStringList{"--gis", "m.gpkg"} << "pipe m.gpkg" << pipe;
+    QTest::newRow("pipe at a geojson") << QStringList{"--geojson", "m.geojson"} << "pipe m.geojson" << pipe;
+    QTest::newRow("pipe at a flatgeobuf") << QStringList{"--gis", "m.fgb"} << "pipe m.fgb" << pipe;
+    QTest::newRow("pipe at the shapefile folder") << QStringList{"--gis", "m.shp"} << "pipe m.shp" << "not a folder";
+    QTest::newRow("pipe at the last sumo file") << QStringList{"--sumo", "net"} << "pipe net.sumocfg" << pipe;
+    QTest::newRow("folder at the picture") << QStringList{"--png", "m.png"} << "m.png" << folder;
+    QTest::newRow("folder at the log") << QStringList{"--log", "m.log"} << "m.log" << folder;
+    QTest::newRow("folder at a geopackage") << QStringList{"--gis", "m.gpkg"} << "m.gpkg" << folder;
+    QTest::newRow("folder at a sumo file") << QStringList{"--sumo", "net"} << "net.rou.xml" << folder;
     QTest::newRow("comma in the sumo prefix") << QStringList{"--sumo", "a,b"} << QString() << "commas";
     QTest::newRow("space in the sumo prefix") << QStringList{"--sumo", "a b"} << QString() << "spaces";
     QTest::newRow("sumo prefix is a folder") << QStringList{"--sumo", "sub/"} << "sub" << "is a folder";
-    QTest::newRow("file where a folder goes") << QStringList{"--save", "m.pipe/m.json"} << "m.pipe"
+    QTest::newRow("file where a folder goes") << QStringList{"--save", "m.json/m.json"} << "pipe m.json"
                                               << "Not a directory";
 }
 
@@ -156,8 +234,8 @@ void TestOutputSafety::pathsThatCannotTakeTheOutputAreRefusedFirst()
     QFETCH(QString, occupied);
     QFETCH(QString, reason);
     QTemporaryDir folder;
-    if (occupied.endsWith(QLatin1String(".pipe")) || occupied.endsWith(QLatin1String(".pipe.sumocfg")))
-        QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(occupied)).constData(), 0600), 0);
+    if (occupied.startsWith(QLatin1String("pipe ")))
+        QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(occupied.mid(5))).constData(), 0600), 0);
     else if (!occupied.isEmpty())
         QVERIFY(QDir(folder.path()).mkdir(occupied));
     const QStringList before = listing(folder.path());
