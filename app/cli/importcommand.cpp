@@ -14,12 +14,12 @@
 #include <cvlog.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
+#include <cvoutputfile.h>
 #include <cvsystem.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <functional>
 #include <memory>
@@ -59,13 +59,13 @@ ProgressPrinter::Mode progressMode(Verbosity verbosity, FILE* err)
 
 bool writeLog(const CVModel& model, const QString& path, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    CVOutputFile file(path);
+    if (!file.open()) {
         *error = file.errorString();
         return false;
     }
     for (const CVLogEntry& entry : model.getLog()->getEntries())
-        file.write((entry.level + QStringLiteral(": ") + ImportMessages::plainText(entry.text, &model) + QLatin1Char('\n')).toUtf8());
+        file.device()->write((entry.level + QStringLiteral(": ") + ImportMessages::plainText(entry.text, &model) + QLatin1Char('\n')).toUtf8());
     if (!file.commit()) {
         *error = file.errorString();
         return false;

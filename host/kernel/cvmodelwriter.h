@@ -14,7 +14,8 @@ class CVModel;
 // type. Objects are written one at a time as they are serialised and the
 // trips of an OD matrix as rows (origin, destinations, values), so a large
 // model never exists as one document in memory. Numbers that are not
-// finite are written as null. The file is replaced only once complete.
+// finite are written as null. The file is written as CVOutputFile writes:
+// complete or not at all, replacing a symbolic link at the path.
 class CRVKERNEL_EXPORT CVModelWriter
 {
 public:
