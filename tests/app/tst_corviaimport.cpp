@@ -230,9 +230,12 @@ void TestCorviaImport::nothingImportedExitsWithFourAndWritesNothing()
 void TestCorviaImport::unwritableOutputExitsWithOne()
 {
     NetworkDir dir;
-    const Result result = corvia({"import", examplesDir("quadstone"), "--save", dir.path() + "/no/such/dir/m.json"});
+    dir.write(QStringLiteral("file"), "a file, not a folder\n");
+    const Result result = corvia({"import", examplesDir("quadstone"), "--save", dir.path() + "/file/m.json"});
     QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains(QStringLiteral("corvia import: cannot write")), qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("corvia import: cannot write")) &&
+                 result.err.contains(QStringLiteral("Not a directory")),
+             qPrintable(result.err));
 }
 
 void TestCorviaImport::pngOfExampleIsDrawn()
