@@ -286,6 +286,17 @@ void TestGisExport::layersAndFields()
                                         {"zones", "CVCentroid"}, {"bus_lines", "CVPublicLine"}, {"bus_stops", "CVBusStop"}};
     for (auto it = typeOf.begin(); it != typeOf.end(); ++it)
         QCOMPARE(int(dataset->GetLayerByName(it.key().toUtf8())->GetFeatureCount()), objectsByType.value(it.value()));
+    // Spatial indexes where the layer is drawn at every scale.
+    for (const char* layer : {"sections", "nodes", "turnings"}) {
+        OGRLayer* indexes = dataset->ExecuteSQL(
+            QStringLiteral("SELECT count(*) FROM gpkg_extensions WHERE table_name = '%1' AND extension_name = "
+                           "'gpkg_rtree_index'").arg(layer).toUtf8().constData(),
+            nullptr, nullptr);
+        QVERIFY(indexes);
+        OGRFeatureUniquePtr row(indexes->GetNextFeature());
+        QCOMPARE(row->GetFieldAsInteger(0), qstrcmp(layer, "turnings") == 0 ? 0 : 1);
+        dataset->ReleaseResultSet(indexes);
+    }
     OGRLayer* nodes = dataset->GetLayerByName("nodes");
     nodes->SetAttributeFilter("nodeType = 'signalised'");
     QVERIFY(nodes->GetFeatureCount() > 20);

@@ -210,9 +210,19 @@ char** layerOptions(const Target& target)
     return options;
 }
 
+// Turnings are drawn only close up (see GisStyles) and are the most
+// numerous features of a large network; their spatial index would cost as
+// much as writing every other layer, so they get none (a GIS can add one).
+bool unindexed(const QString& layerName)
+{
+    return layerName == QLatin1String("turnings");
+}
+
 OGRLayer* createLayer(GDALDataset& dataset, const Target& target, const QString& name, OGRwkbGeometryType type)
 {
     char** options = layerOptions(target);
+    if (target.format == GisExporter::Format::GeoPackage && unindexed(name))
+        options = CSLSetNameValue(options, "SPATIAL_INDEX", "NO");
     OGRLayer* layer = dataset.CreateLayer(name.toUtf8().constData(), const_cast<OGRSpatialReference*>(target.srs), type, options);
     CSLDestroy(options);
     return layer;

@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QXmlStreamWriter>
 
+#include <cmath>
+
 namespace GisStyles {
 namespace {
 
@@ -32,7 +34,17 @@ struct KindStyle
     QVector<Category> categories;
     QString labelField;  // empty: no labels
     double labelPoints = 8.0;
+    // Drawn only at this scale (1:N) and closer; 0: at every scale.
+    double largestScale = 0.0;
 };
+
+// The map hides turnings below a zoom in pixels per metre; the same in a
+// scale denominator on a screen of 96 dots per inch.
+double turningsScale()
+{
+    constexpr double MetresPerPixel = 0.0254 / 96.0;
+    return std::round(1.0 / (CVMapStyle::MinimumZoomForTurnings * MetresPerPixel) / 100.0) * 100.0;
+}
 
 QColor signalisedNode()
 {
@@ -96,7 +108,8 @@ KindStyle kindStyle(const GisLayers::Layer& layer)
                  {QStringLiteral("medium"), {Shape::Line, CVMapStyle::turningMedium(), 0.3}},
                  {QStringLiteral("minor"), {Shape::Line, CVMapStyle::turningMinor(), 0.3}}},
                 {},
-                8.0};
+                8.0,
+                turningsScale()};
     if (kind == QLatin1String("zone"))
         return {{Shape::Ring, CVMapStyle::centroid(), 3.0}, {}, {}, QStringLiteral("zone"), 9.0};
     if (kind == QLatin1String("centroidConnection"))
@@ -252,6 +265,7 @@ struct Rule
     QString filter;  // empty: every feature
     QString label;
     Symbol symbol;
+    double largestScale = 0.0;
 };
 
 QVector<Rule> rules(const GisLayers::Layer& layer, const KindStyle& style, const QString& kindFilter)
@@ -260,17 +274,17 @@ QVector<Rule> rules(const GisLayers::Layer& layer, const KindStyle& style, const
         return kindFilter.isEmpty() ? filter : kindFilter + QStringLiteral(" AND ") + filter;
     };
     if (style.categoryField.isEmpty() || style.categories.isEmpty())
-        return {{kindFilter, layer.name, style.symbol}};
+        return {{kindFilter, layer.name, style.symbol, style.largestScale}};
     QVector<Rule> result;
     for (const Category& category : style.categories)
         result.append({both(quotedField(style.categoryField) + QStringLiteral(" = ") + quotedValue(category.value)),
-                       category.value, category.symbol});
+                       category.value, category.symbol, style.largestScale});
     // Whatever the categories do not name.
     QStringList values;
     for (const Category& category : style.categories)
         values.append(quotedValue(category.value));
     result.append({both(QStringLiteral("coalesce(%1, '') NOT IN (%2)").arg(quotedField(style.categoryField), values.join(QStringLiteral(", ")))),
-                   QStringLiteral("other"), style.symbol});
+                   QStringLiteral("other"), style.symbol, style.largestScale});
     return result;
 }
 
@@ -289,6 +303,8 @@ void writeRenderer(QXmlStreamWriter& xml, const QVector<Rule>& all)
         if (!all[i].filter.isEmpty())
             xml.writeAttribute(QStringLiteral("filter"), all[i].filter);
         xml.writeAttribute(QStringLiteral("symbol"), QString::number(i));
+        if (all[i].largestScale > 0.0)
+            xml.writeAttribute(QStringLiteral("scalemaxdenom"), QString::number(all[i].largestScale));
         xml.writeAttribute(QStringLiteral("label"), all[i].label);
     }
     xml.writeEndElement();
