@@ -127,7 +127,27 @@ int main(int argc, char** argv)
     const auto visible = [&](const QTransform& transform) {
         return int(index.query(transform.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size)))).size());
     };
-    report("frame, whole network", frameMilliseconds(renderer, whole, size), visible(whole));
+    const FrameTime wholeTime = frameMilliseconds(renderer, whole, size);
+    report("frame, whole network", wholeTime, visible(whole));
+    // Every zoom between the whole network and the 500 m window, doubling,
+    // about the same centre: the slowest is the figure that matters.
+    const double wholeWidth = std::max(extent.getMax().x - extent.getMin().x, extent.getMax().y - extent.getMin().y);
+    FrameTime slowest = wholeTime;
+    double slowestWidth = wholeWidth;
+    for (double width = wholeWidth / 2.0; width > 500.0; width /= 2.0) {
+        CVBBox view;
+        view.set(centre.x - width / 2.0, centre.x + width / 2.0, centre.y - width / 2.0, centre.y + width / 2.0);
+        const QTransform zoom = MapRenderer::fitTransform(view, QSizeF(size), 0.0);
+        const FrameTime time = frameMilliseconds(renderer, zoom, size);
+        char what[64];
+        std::snprintf(what, sizeof what, "frame, %.0f m wide", width);
+        report(what, time, visible(zoom));
+        if (time.cpu > slowest.cpu) {
+            slowest = time;
+            slowestWidth = width;
+        }
+    }
     report("frame, 500 m window", frameMilliseconds(renderer, window, size), visible(window));
+    std::printf("slowest zoom         %.0f m wide: %.1f ms CPU\n", slowestWidth, slowest.cpu);
     return 0;
 }

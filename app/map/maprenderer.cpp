@@ -20,6 +20,8 @@ QRectF toRect(const CVBBox& box)
 // Objects whose extent covers less than this on the screen, in both
 // directions, are left out while markers are.
 constexpr double smallestDrawnPixels = 1.5;
+// Below this zoom (pixels per metre) lines are drawn without smoothing.
+constexpr double smoothingZoom = 0.25;
 // How far from an object a click still picks it.
 constexpr double pickPixels = 4.0;
 
@@ -71,8 +73,10 @@ void MapRenderer::render(QPainter& painter, const QTransform& worldToScreen, con
 {
     painter.save();
     painter.fillRect(viewport, background);
-    painter.setRenderHint(QPainter::Antialiasing, true);
     CVMapPainter map(painter, worldToScreen);
+    // Seen from afar, roads are a pixel or two wide and smoothing their edges
+    // costs most of a frame for nothing one can see.
+    painter.setRenderHint(QPainter::Antialiasing, map.getPixelsPerMetre() >= smoothingZoom);
     map.setSelectedId(selectedId);
     const double pixelsPerMetre = map.getPixelsPerMetre();
     map.setShowLabels(pixelsPerMetre >= labelZoom);

@@ -70,5 +70,5 @@ private:
     unsigned int selectedId = 0;
     QColor background = QColor(245, 244, 238);
     double labelZoom = 2.0;
-    double markerZoom = 0.05;
+    double markerZoom = 0.15;
 };
