@@ -25,6 +25,12 @@ constexpr double smoothingZoom = 0.25;
 // How far from an object a click still picks it.
 constexpr double pickPixels = 4.0;
 
+bool drawsOtherKinds(const CVGeoObject* object)
+{
+    const QString type = object->getTypeName();
+    return type == QLatin1String("CVNode") || type == QLatin1String("CVCentroid");
+}
+
 }  // namespace
 
 MapRenderer::MapRenderer(const CVModel* mapModel) : model(mapModel) {}
@@ -82,6 +88,7 @@ void MapRenderer::render(QPainter& painter, const QTransform& worldToScreen, con
     map.setShowLabels(pixelsPerMetre >= labelZoom);
     const bool detailed = pixelsPerMetre >= markerZoom;
     map.setShowMarkers(detailed);
+    map.setHiddenTypes(hiddenTypes);
     const double smallest = smallestDrawnPixels / pixelsPerMetre;
     const QRectF visibleWorld = worldToScreen.inverted().mapRect(viewport).adjusted(-1, -1, 1, 1);
     const MapIndex& objects = mapIndex();
@@ -89,6 +96,11 @@ void MapRenderer::render(QPainter& painter, const QTransform& worldToScreen, con
         const MapIndex::Entry& entry = objects.entry(i);
         if (!detailed && !entry.extent.isNull() && entry.extent.width() < smallest && entry.extent.height() < smallest
             && entry.object->getId() != selectedId)
+            continue;
+        // Nodes and centroids also draw their turnings and connections,
+        // which the legend switches apart; they leave out what is hidden.
+        if (!hiddenTypes.isEmpty() && hiddenTypes.contains(entry.object->getTypeName())
+            && !drawsOtherKinds(entry.object))
             continue;
         entry.object->draw(map);
     }

@@ -177,6 +177,12 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
     update();
 }
 
+void MapView::setHiddenTypes(const QSet<QString>& types)
+{
+    renderer.setHiddenTypes(types);
+    update();
+}
+
 void MapView::clearSelection()
 {
     renderer.setSelectedId(0);

@@ -44,6 +44,7 @@ public slots:
     // it is not on the map.
     bool selectAndCentre(unsigned int objectId);
     void clearSelection();
+    void setHiddenTypes(const QSet<QString>& types);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

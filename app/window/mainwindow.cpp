@@ -57,6 +57,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(logPanel, &LogPanel::objectRequested, this, &MainWindow::showObject);
     connect(propertiesPanel, &PropertiesPanel::objectRequested, this, &MainWindow::showObject);
+    connect(legendPanel, &LegendPanel::hiddenTypesChanged, mapView, &MapView::setHiddenTypes);
     connect(mapView, &MapView::objectClicked, this, [this](unsigned int id) {
         propertiesPanel->showObject(id ? model->getCatalog()->find(id) : nullptr);
     });

@@ -1,13 +1,16 @@
 #include "corviarun.h"
 #include "testsupport.h"
 
+#include "map/maprenderer.h"
 #include "map/mapview.h"
+#include "window/legendpanel.h"
 #include "window/mainwindow.h"
 #include "window/objectfinder.h"
 #include "window/propertiespanel.h"
 
 #include <cvcatalog.h>
 #include <cvgeoreference.h>
+#include <cvmapstyle.h>
 #include <cvmodel.h>
 #include <cvmodelreader.h>
 #include <cvobject.h>
@@ -29,6 +32,8 @@ private slots:
     void propertiesLinkToWhatTheyName();
     void searchesReplaceTheSelection();
     void cursorShowsPlaneAndEarth();
+    void legendSwitchesKindsOffTheMap_data();
+    void legendSwitchesKindsOffTheMap();
 
 private:
     QTemporaryDir dir;
@@ -140,6 +145,45 @@ void TestObjectFinder::cursorShowsPlaneAndEarth()
     window->getModel()->setGeoReference(where);
     QApplication::sendEvent(map, &move);
     QVERIFY2(window->getCursorText().contains(QLatin1String("(-33.4")), qPrintable(window->getCursorText()));
+}
+
+void TestObjectFinder::legendSwitchesKindsOffTheMap_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("sections") << QStringList{"Section"} << CVMapStyle::road();
+    QTest::newRow("bus stops") << QStringList{"Bus stop"} << CVMapStyle::busStop();
+    // Centroids draw their connections in their own colour.
+    QTest::newRow("centroids and connections") << QStringList{"Centroid", "Centroid connection"} << CVMapStyle::centroid();
+}
+
+// Pixels of that colour in a picture of the whole network.
+int pixelsOf(const MapRenderer& renderer, const QColor& colour)
+{
+    const QImage image = renderer.renderImage(QSize(800, 600));
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y).rgb() == colour.rgb();
+    }
+    return count;
+}
+
+void TestObjectFinder::legendSwitchesKindsOffTheMap()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QColor, colour);
+    const auto window = openWindow();
+    LegendPanel* legend = window->getLegendPanel();
+    const MapRenderer& renderer = window->getMapView()->getRenderer();
+    const int shown = pixelsOf(renderer, colour);
+    QVERIFY2(shown > 20, qPrintable(QStringLiteral("%1 pixels of %2").arg(shown).arg(entries.join(", "))));
+    for (const QString& entry : entries)
+        QVERIFY(legend->toggle(entry));
+    QCOMPARE(pixelsOf(renderer, colour), 0);
+    for (const QString& entry : entries)
+        QVERIFY(legend->toggle(entry));
+    QCOMPARE(pixelsOf(renderer, colour), shown);
 }
 
 QTEST_MAIN(TestObjectFinder)
