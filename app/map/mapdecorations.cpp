@@ -80,7 +80,7 @@ QVector<LegendEntry> MapDecorations::legendEntries(const CVModel* model)
     add(turning[1], "Turning (medium)", Swatch::Line, CVMapStyle::turningMedium(), "CVTurning");
     add(turning[2], "Turning (minor)", Swatch::Line, CVMapStyle::turningMinor(), "CVTurning");
     add(centroid, "Centroid", Swatch::Ring, CVMapStyle::centroid(), "CVCentroid");
-    add(connection, "Centroid connection", Swatch::DashedLine, CVMapStyle::centroid(), "CVObjectConnection");
+    add(connection, "Centroid connection", Swatch::DashedLine, CVMapStyle::centroid(), "CVCenConnection");
     add(stop, "Bus stop", Swatch::Square, CVMapStyle::busStop(), "CVBusStop");
     add(detector, "Detector", Swatch::Diamond, CVMapStyle::detector(), "CVDetector");
     add(sign, "Message sign", Swatch::Triangle, CVMapStyle::messageSign(), "CVVMS");
