@@ -6,7 +6,9 @@
 #include <cvcatalog.h>
 #include <cvcentroid.h>
 #include <cvcontroljunction.h>
+#include <cvcontrolphase.h>
 #include <cvcontrolplan.h>
+#include <cvcontrolplansignal.h>
 #include <cvmodel.h>
 #include <cvnode.h>
 #include <cvobjectconnection.h>
@@ -80,20 +82,53 @@ Rows section(const CVSection& s)
     return rows;
 }
 
+QString linkOf(const CVObject* section)
+{
+    return section ? ObjectFinder::describe(*section).remove(QStringLiteral("Link ")) : QStringLiteral("?");
+}
+
+// Each phase of the node's plan, when it runs, and the movements green in it.
+Row phasesOf(const CVControlJunction& junction, const CVModel& model)
+{
+    Row phases{QStringLiteral("Phases"), QString::number(junction.getPhases().size()), 0, {}};
+    for (const CVControlPhase* phase : junction.getPhases()) {
+        Row row{QStringLiteral("Phase %1").arg(phase->getId()),
+                QStringLiteral("%1 s from %2 s%3")
+                    .arg(number(phase->getDuration(), 0), number(phase->getFrom(), 0),
+                         phase->isInterphase() ? QStringLiteral(", intergreen") : QString()),
+                0, {}};
+        for (const CVControlPhase::Signal& signal : phase->getSignals()) {
+            const auto* plan = dynamic_cast<const CVControlPlanSignal*>(model.getCatalog()->find(signal.id));
+            for (unsigned int turningId : plan ? plan->getTurningIds() : QVector<unsigned int>()) {
+                const auto* turning = dynamic_cast<const CVTurning*>(model.getCatalog()->find(turningId));
+                if (!turning)
+                    continue;
+                row.children.append({QStringLiteral("green"),
+                                     QStringLiteral("%1 → %2").arg(linkOf(turning->getOrigin()),
+                                                                   linkOf(turning->getDestination())),
+                                     turning->getId(),
+                                     {}});
+            }
+        }
+        phases.children.append(row);
+    }
+    return phases;
+}
+
 Rows node(const CVNode& n, const CVModel& model)
 {
     Rows rows{{QStringLiteral("Position"), position(n.getPosition())},
               {QStringLiteral("Yellow box"), n.getYellowBox() ? QStringLiteral("yes") : QStringLiteral("no")}};
-    QString control = QStringLiteral("priority");
+    const CVControlJunction* junction = nullptr;
     for (const CVControlPlan* plan : modelObjects<CVControlPlan>(model, QStringLiteral("CVControlPlan"))) {
-        if (const CVControlJunction* junction = plan->getControlJunction(n.getId())) {
-            control = QStringLiteral("signalised: %1 phases, cycle %2 s")
-                          .arg(junction->getPhases().size())
-                          .arg(number(junction->getCycle(), 0));
+        if ((junction = plan->getControlJunction(n.getId())))
             break;
-        }
     }
-    rows.append({QStringLiteral("Control"), control});
+    rows.append({QStringLiteral("Control"),
+                 junction ? QStringLiteral("signalised, cycle %1 s").arg(number(junction->getCycle(), 0))
+                          : QStringLiteral("priority")});
+    if (junction)
+        rows.append(phasesOf(*junction, model));
     QVector<const CVObject*> turnings;
     for (const CVTurning* t : n.getTurnings())
         turnings.append(t);

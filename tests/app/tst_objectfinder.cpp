@@ -30,6 +30,7 @@ private slots:
     void find_data();
     void find();
     void propertiesLinkToWhatTheyName();
+    void signalisedNodeShowsItsPhases();
     void searchesReplaceTheSelection();
     void cursorShowsPlaneAndEarth();
     void legendSwitchesKindsOffTheMap_data();
@@ -104,6 +105,31 @@ void TestObjectFinder::propertiesLinkToWhatTheyName()
     const CVObject* node = window->getModel()->getCatalog()->find(window->getMapView()->getSelectedId());
     QVERIFY(node);
     QCOMPARE(node->getName(), QStringLiteral("101"));
+}
+
+// A signalised node lists its phases and the movements green in each.
+void TestObjectFinder::signalisedNodeShowsItsPhases()
+{
+    const auto window = openWindow();
+    PropertiesPanel* properties = window->getPropertiesPanel();
+    int signalised = 0;
+    for (const CVObject* object : window->getModel()->getCatalog()->allObjects()) {
+        if (object->getTypeName() != QLatin1String("CVNode"))
+            continue;
+        window->showObject(object->getId());
+        if (!properties->valueOf(QStringLiteral("Control")).startsWith(QLatin1String("signalised")))
+            continue;
+        ++signalised;
+        QTreeWidgetItem* phases = properties->findItems(QStringLiteral("Phases"), Qt::MatchExactly, 0).value(0);
+        QVERIFY(phases && phases->childCount() > 0);
+        int green = 0;
+        for (int i = 0; i < phases->childCount(); ++i)
+            green += phases->child(i)->childCount();
+        QVERIFY2(green > 0, qPrintable(object->getName()));
+        QVERIFY(phases->child(0)->child(0) == nullptr
+                || phases->child(0)->child(0)->text(1).contains(QStringLiteral(" → ")));
+    }
+    QVERIFY(signalised > 20);
 }
 
 void TestObjectFinder::searchesReplaceTheSelection()
