@@ -91,8 +91,10 @@ QString linkOf(const CVObject* section)
 Row phasesOf(const CVControlJunction& junction, const CVModel& model)
 {
     Row phases{QStringLiteral("Phases"), QString::number(junction.getPhases().size()), 0, {}};
-    for (const CVControlPhase* phase : junction.getPhases()) {
-        Row row{QStringLiteral("Phase %1").arg(phase->getId()),
+    const QVector<CVControlPhase*> all = junction.getPhases();
+    for (int i = 0; i < all.size(); ++i) {
+        const CVControlPhase* phase = all[i];
+        Row row{QStringLiteral("Phase %1").arg(i + 1),
                 QStringLiteral("%1 s from %2 s%3")
                     .arg(number(phase->getDuration(), 0), number(phase->getFrom(), 0),
                          phase->isInterphase() ? QStringLiteral(", intergreen") : QString()),

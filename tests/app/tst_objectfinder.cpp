@@ -31,6 +31,7 @@ private slots:
     void find();
     void propertiesLinkToWhatTheyName();
     void signalisedNodeShowsItsPhases();
+    void screenshotForTheDocs();
     void searchesReplaceTheSelection();
     void cursorShowsPlaneAndEarth();
     void legendSwitchesKindsOffTheMap_data();
@@ -130,6 +131,29 @@ void TestObjectFinder::signalisedNodeShowsItsPhases()
                 || phases->child(0)->child(0)->text(1).contains(QStringLiteral(" → ")));
     }
     QVERIFY(signalised > 20);
+}
+
+// With CORVIA_SCREENSHOTS=DIR the window is photographed for docs/window.md:
+// a signalised node found by its number, its phases unfolded.
+void TestObjectFinder::screenshotForTheDocs()
+{
+    const QString folder = qEnvironmentVariable("CORVIA_SCREENSHOTS");
+    if (folder.isEmpty())
+        QSKIP("CORVIA_SCREENSHOTS is not set");
+    const auto window = openWindow();
+    window->resize(1400, 900);
+    window->show();
+    window->getMapView()->fitToModel();
+    QVERIFY(window->search(QStringLiteral("31")) > 0);
+    window->getMapView()->zoomBy(6.0);
+    PropertiesPanel* properties = window->getPropertiesPanel();
+    if (QTreeWidgetItem* phases = properties->findItems(QStringLiteral("Phases"), Qt::MatchExactly, 0).value(0)) {
+        phases->setExpanded(true);
+        if (phases->childCount() > 0)
+            phases->child(0)->setExpanded(true);
+    }
+    QTest::qWait(200);
+    QVERIFY(window->grab().save(folder + QStringLiteral("/window-find-node.png")));
 }
 
 void TestObjectFinder::searchesReplaceTheSelection()
