@@ -69,5 +69,7 @@ int main(int argc, char* argv[])
     MainWindow window;
     window.loadPlugins(PluginLoader::searchFolders(QCoreApplication::applicationDirPath()));
     window.show();
+    if (!commandLine.positional.isEmpty())
+        window.getFileActions()->openFile(commandLine.positional.first());
     return app.exec();
 }

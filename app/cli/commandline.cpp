@@ -125,9 +125,11 @@ QList<SubCommand> makeSubCommands()
     SubCommand gui;
     gui.name = QStringLiteral("gui");
     gui.summary = QStringLiteral("open the main window (the same as no sub-command)");
-    gui.description = QStringLiteral("Opens the main window with a new, empty model.");
+    gui.arguments = QStringLiteral("[MODEL.json]");
+    gui.description = QStringLiteral("Opens the main window with a new, empty model, or with the model saved in "
+                                     "MODEL.json.");
     gui.options = {helpOption()};
-    gui.examples = {QStringLiteral("corvia")};
+    gui.examples = {QStringLiteral("corvia"), QStringLiteral("corvia gui model.json")};
     return {gui, import, open};
 }
 
@@ -349,7 +351,8 @@ ParsedCommandLine parse(const QStringList& arguments)
     if (!parsed.error.isEmpty() || parsed.help || parsed.version)
         return parsed;
     const int wanted = command.arguments.isEmpty() ? 0 : 1;
-    if (parsed.positional.size() < wanted)
+    const bool mayBeLeftOut = command.arguments.startsWith(QLatin1Char('['));
+    if (parsed.positional.size() < wanted && !mayBeLeftOut)
         parsed.error = QStringLiteral("%1 is missing").arg(command.arguments);
     else if (parsed.positional.size() > wanted)
         parsed.error = QStringLiteral("unexpected argument %1").arg(parsed.positional.at(wanted));

@@ -1,11 +1,13 @@
 #include "window/mainwindow.h"
 
+#include "export/gis/geolocator.h"
 #include "import/importmessages.h"
 #include "map/mapview.h"
 #include "window/exportmenu.h"
 #include "window/legendpanel.h"
 #include "window/logpanel.h"
 #include "window/modelfileactions.h"
+#include "window/objectfinder.h"
 #include "window/propertiespanel.h"
 
 #include <cvcatalog.h>
@@ -41,7 +43,8 @@ MainWindow::MainWindow(QWidget* parent)
       logPanel(new LogPanel(this)),
       legendPanel(new LegendPanel(this)),
       propertiesPanel(new PropertiesPanel(this)),
-      resultLabel(new QLabel(this))
+      resultLabel(new QLabel(this)),
+      cursorLabel(new QLabel(this))
 {
     setWindowTitle(tr("Corvia"));
     resize(1200, 800);
@@ -49,8 +52,12 @@ MainWindow::MainWindow(QWidget* parent)
     buildDocks();
     // A permanent widget: menus' status tips do not wipe the result out.
     statusBar()->addPermanentWidget(resultLabel, 1);
+    statusBar()->addPermanentWidget(cursorLabel);
+    connect(mapView, &MapView::cursorMoved, this, &MainWindow::showCursor);
 
     connect(logPanel, &LogPanel::objectRequested, this, &MainWindow::showObject);
+    connect(propertiesPanel, &PropertiesPanel::objectRequested, this, &MainWindow::showObject);
+    connect(legendPanel, &LegendPanel::hiddenTypesChanged, mapView, &MapView::setHiddenTypes);
     connect(mapView, &MapView::objectClicked, this, [this](unsigned int id) {
         propertiesPanel->showObject(id ? model->getCatalog()->find(id) : nullptr);
     });
@@ -114,6 +121,7 @@ void MainWindow::buildMenus()
     QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
     editMenu->setObjectName(QStringLiteral("editMenu"));
     editMenu->addAction(tr("&Find..."), QKeySequence::Find, this, &MainWindow::find);
+    editMenu->addAction(tr("Find &Next"), QKeySequence::FindNext, this, &MainWindow::findNext);
 
     QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
     viewMenu->addAction(tr("&Fit network"), QKeySequence(Qt::Key_Home), mapView, &MapView::fitToModel);
@@ -219,19 +227,63 @@ void MainWindow::useModel(CVModel* newModel)
 
 const CVObject* MainWindow::findObject(const QString& text) const
 {
-    const QString wanted = text.trimmed();
-    const CVCatalog* catalog = model->getCatalog();
-    if (wanted.isEmpty())
-        return nullptr;
-    bool isNumber = false;
-    const unsigned int id = wanted.toUInt(&isNumber);
-    if (const CVObject* byId = isNumber ? catalog->find(id) : nullptr)
-        return byId;
-    if (const CVObject* byName = catalog->find(wanted))
-        return byName;
-    if (const CVObject* byExternalId = catalog->findObjectByExternalId(wanted))
-        return byExternalId;
-    return catalog->find(wanted, nullptr, Qt::CaseInsensitive);
+    const QVector<const CVObject*> matches = ObjectFinder::find(*model, text);
+    return matches.isEmpty() ? nullptr : matches.first();
+}
+
+int MainWindow::search(const QString& text)
+{
+    findText = text.trimmed();
+    findMatches.clear();
+    findPosition = 0;
+    mapView->clearSelection();
+    propertiesPanel->showObject(nullptr);
+    for (const CVObject* object : ObjectFinder::find(*model, findText))
+        findMatches.append(object->getId());
+    if (findMatches.isEmpty()) {
+        showResult(tr("Nothing matches \"%1\"").arg(findText));
+        return 0;
+    }
+    showObject(findMatches.first());
+    showFindPosition();
+    return int(findMatches.size());
+}
+
+void MainWindow::findNext()
+{
+    if (findMatches.isEmpty())
+        return;
+    findPosition = (findPosition + 1) % int(findMatches.size());
+    showObject(findMatches.at(findPosition));
+    showFindPosition();
+}
+
+void MainWindow::showFindPosition()
+{
+    const CVObject* object = model->getCatalog()->find(findMatches.at(findPosition));
+    const QString what = object ? ObjectFinder::describe(*object) : QString();
+    showResult(findMatches.size() == 1
+                   ? tr("\"%1\": %2").arg(findText, what)
+                   : tr("\"%1\": %2 of %3 matches, %4 (F3: next)")
+                         .arg(findText).arg(findPosition + 1).arg(findMatches.size()).arg(what));
+}
+
+void MainWindow::showCursor(const QPointF& plane)
+{
+    QString text = tr("x %1 m, y %2 m").arg(plane.x(), 0, 'f', 1).arg(plane.y(), 0, 'f', 1);
+    if (model->getGeoReference() != locatedBy) {
+        locatedBy = model->getGeoReference();
+        locator.reset(locatedBy ? new GeoLocator(*locatedBy) : nullptr);
+    }
+    double lon = 0.0, lat = 0.0;
+    if (locator && locator->lonLat(CVPoint(plane.x(), plane.y()), &lon, &lat))
+        text += tr("  (%1°, %2°)").arg(lat, 0, 'f', 6).arg(lon, 0, 'f', 6);
+    cursorLabel->setText(text);
+}
+
+QString MainWindow::getCursorText() const
+{
+    return cursorLabel->text();
 }
 
 bool MainWindow::showObject(unsigned int objectId)
@@ -248,16 +300,11 @@ bool MainWindow::showObject(unsigned int objectId)
 void MainWindow::find()
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(this, tr("Find"), tr("Name, id or external id:"), QLineEdit::Normal,
-                                               QString(), &ok);
-    if (!ok || text.trimmed().isEmpty())
-        return;
-    const CVObject* object = findObject(text);
-    if (!object) {
-        showResult(tr("Nothing is called \"%1\"").arg(text.trimmed()));
-        return;
-    }
-    showObject(object->getId());
+    const QString text = QInputDialog::getText(
+        this, tr("Find"), tr("Node or zone number, link (130:20), route, name, external id or id:"),
+        QLineEdit::Normal, findText, &ok);
+    if (ok && !text.trimmed().isEmpty())
+        search(text);
 }
 
 void MainWindow::saveModel()
@@ -296,5 +343,5 @@ void MainWindow::watchTask(CVTask* task)
 void MainWindow::logEntryAdded(const CVLogEntry& entry)
 {
     if (entry.level == QLatin1String("warning") || entry.level == QLatin1String("error"))
-        logPanel->addEntry(entry.level, entry.text);
+        logPanel->addEntry(entry.level, entry.text, ImportMessages::plainText(entry.text, model.get()));
 }
