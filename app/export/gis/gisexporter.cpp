@@ -142,13 +142,15 @@ bool writeFeatures(OGRLayer* target, const GisLayers::Layer& layer, bool withKin
     for (const GisLayers::Field& field : layer.fields)
         indexes.append(definition->GetFieldIndex(field.name.toUtf8().constData()));
     const int kindIndex = withKind ? definition->GetFieldIndex("kind") : -1;
+    // One feature for the whole layer: every field of the layer is set (or
+    // nulled) anew each time, and making a feature costs more than filling it.
+    OGRFeature feature(target->GetLayerDefn());
+    if (kindIndex >= 0)
+        feature.SetField(kindIndex, layer.kind.toUtf8().constData());
     for (const GisLayers::Feature& f : layer.features) {
-        OGRFeature feature(target->GetLayerDefn());
         feature.SetFID(f.id);
-        for (int i = 0; i < layer.fields.size() && i < f.values.size(); ++i)
-            setValue(feature, indexes[i], f.values[i], layer.fields[i].type);
-        if (kindIndex >= 0)
-            feature.SetField(kindIndex, layer.kind.toUtf8().constData());
+        for (int i = 0; i < layer.fields.size(); ++i)
+            setValue(feature, indexes[i], f.values.value(i), layer.fields[i].type);
         feature.SetGeometryDirectly(geometry(f.geometry, layer.lines, where).release());
         if (target->CreateFeature(&feature) != OGRERR_NONE)
             return false;
