@@ -1,5 +1,6 @@
 #include "cli/importcommand.h"
 
+#include "cli/checkoutput.h"
 #include "cli/modeloutputs.h"
 #include "cli/progressprinter.h"
 #include "export/gis/gisexporter.h"
@@ -265,5 +266,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
         for (const QString& line : written)
             print(out, line + QLatin1Char('\n'));
     }
+    if (commandLine.command == QLatin1String("check"))
+        return CheckOutput::run(*model, options.directory, commandLine, QStringLiteral("corvia check"), out, err);
     return CommandLine::Imported;
 }

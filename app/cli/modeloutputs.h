@@ -21,6 +21,7 @@ struct ModelOutputs
     QString crs;          // --crs: the network's coordinate system
     QString sumoPrefix;
     QString logPath;
+    QString problemsPath;  // the check's findings (written by the check, not by write())
 
     // The output options of a command line that the option table accepted.
     static ModelOutputs fromCommandLine(const ParsedCommandLine& commandLine);
