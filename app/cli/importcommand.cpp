@@ -1,5 +1,7 @@
 #include "cli/importcommand.h"
 
+#include "check/inputscan.h"
+#include "check/junctioncounts.h"
 #include "cli/checkoutput.h"
 #include "cli/modeloutputs.h"
 #include "cli/progressprinter.h"
@@ -106,11 +108,37 @@ QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gis
     };
 }
 
-// What the import ran with, in the summary's words.
+// What the import ran with, in the summary's words: the unit the files
+// were read in (their own unit words replace the chosen one), and whether
+// a configuration file was read.
 QString optionsText(const ParamicsImportOptions& options)
 {
-    return QStringLiteral("%1, %2, %3-hand traffic")
-        .arg(variantName(options.variant), lengthUnitName(options.units), roadRuleName(options.rule));
+    const InputScan scan = InputScan::of(options.directory);
+    QString text = QStringLiteral("%1, %2, %3-hand traffic")
+                       .arg(variantName(options.variant), scan.unitsText(lengthUnitName(options.units)),
+                            roadRuleName(options.rule));
+    if (scan.hasConfiguration)
+        text += options.variant == ParamicsVariant::Sias ? QStringLiteral(", configuration read")
+                                                         : QStringLiteral(", configuration not read");
+    return text;
+}
+
+// The summary's lines, with the junctions by how they are run after the turnings.
+QStringList summaryLines(const CVModel& model, const QMap<QString, int>& added)
+{
+    const JunctionCounts junctions = JunctionCounts::of(model);
+    QStringList lines;
+    for (const QString& line : ImportSummary::lines(added)) {
+        lines << line;
+        if (!line.startsWith(QLatin1String("turnings ")))
+            continue;
+        const QPair<const char*, int> counts[] = {{"signalised junctions", junctions.signalised},
+                                                  {"priority junctions", junctions.priority},
+                                                  {"roundabouts", junctions.roundabouts}};
+        for (const auto& count : counts)
+            lines << QStringLiteral("%1 %2").arg(QLatin1String(count.first), -22).arg(count.second);
+    }
+    return lines;
 }
 
 void printOptions(FILE* err, const ParamicsImportOptions& options)
@@ -261,7 +289,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
                        .arg(options.directory, optionsText(used))
                        .arg(warnings)
                        .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings")));
-        for (const QString& line : ImportSummary::lines(outcome.added))
+        for (const QString& line : summaryLines(*model, outcome.added))
             print(out, QStringLiteral("  %1\n").arg(line));
         for (const QString& line : written)
             print(out, line + QLatin1Char('\n'));
