@@ -138,7 +138,11 @@ QList<SubCommand> makeSubCommands()
         "kind with counts, the import's summary to stdout.");
     check.options = importOptions();
     check.options.append(CommandLine::problemsOption());
-    check.options += CommandLine::messageOptions();
+    for (CommandOption option : CommandLine::messageOptions()) {
+        if (option.name == QLatin1String("verbose"))
+            option.description = QStringLiteral("list every finding and every object of it; ") + option.description;
+        check.options.append(option);
+    }
     check.options.append(helpOption());
     check.examples = {
         QStringLiteral("corvia check examples/quadstone"),

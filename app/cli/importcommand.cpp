@@ -39,6 +39,9 @@ void print(FILE* stream, const QString& text)
 
 enum class Verbosity { Quiet, Normal, Verbose };
 
+// "corvia import" or "corvia check", which begins each error line.
+QString commandName = QStringLiteral("corvia import");
+
 // What the importer reads before each step of its reading task, in the
 // import plan's order.
 QStringList readingSteps(ParamicsVariant variant)
@@ -179,12 +182,13 @@ void printMessages(FILE* err, const ImportMessages& messages, Verbosity verbosit
 
 int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
 {
+    commandName = commandLine.command == QLatin1String("check") ? QStringLiteral("corvia check") : QStringLiteral("corvia import");
     // A network too large for the memory left ends with an error, not an
     // abort: the import and the exports allocate as they go.
     try {
         return runImport(commandLine, out, err);
     } catch (const std::bad_alloc&) {
-        print(err, QStringLiteral("corvia import: out of memory\n"));
+        print(err, commandName + QStringLiteral(": out of memory\n"));
         return CommandLine::OutputFailed;
     }
 }
@@ -197,18 +201,18 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     const ParamicsImportOptions& options = commandLine.importOptions;
     const QFileInfo directory(options.directory);
     if (!directory.isDir()) {
-        print(err, QStringLiteral("corvia import: '%1' is not a directory (see corvia import --help)\n").arg(options.directory));
+        print(err, commandName + QStringLiteral(": '%1' is not a directory (see corvia import --help)\n").arg(options.directory));
         return CommandLine::UsageError;
     }
     // A path that cannot be written is refused before any import time is spent.
     const ModelOutputs requested = ModelOutputs::fromCommandLine(commandLine);
     if (!requested.usageError().isEmpty()) {
-        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(requested.usageError()));
+        print(err, commandName + QStringLiteral(": %1 (see corvia import --help)\n").arg(requested.usageError()));
         return CommandLine::UsageError;
     }
     const QString refusal = requested.refusal();
     if (!refusal.isEmpty()) {
-        print(err, QStringLiteral("corvia import: %1\n").arg(refusal));
+        print(err, commandName + QStringLiteral(": %1\n").arg(refusal));
         return CommandLine::OutputFailed;
     }
     QSize pngSize;
@@ -218,12 +222,12 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     CVGui gui;
     PluginLoader loader;
     if (!loader.load(&gui, PluginLoader::searchFolders(QCoreApplication::applicationDirPath()))) {
-        print(err, QStringLiteral("corvia import: %1\n").arg(loader.errorString()));
+        print(err, commandName + QStringLiteral(": %1\n").arg(loader.errorString()));
         return CommandLine::PluginFailed;
     }
     const CVFilterDescription* filter = ImportRunner::findImportFilter(loader.getFilterFactory());
     if (!filter) {
-        print(err, QStringLiteral("corvia import: the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
+        print(err, commandName + QStringLiteral(": the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
         return CommandLine::PluginFailed;
     }
 
@@ -237,7 +241,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
 
     if (!outcome.dialogFilled) {
         progress.finish();
-        print(err, QStringLiteral("corvia import: the import dialog of %1 could not be filled in: it does not take "
+        print(err, commandName + QStringLiteral(": the import dialog of %1 could not be filled in: it does not take "
                                   "corvia's import options\n")
                        .arg(loader.getLibraryPath()));
         return CommandLine::PluginFailed;
@@ -246,7 +250,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     if (!outcome.importedNetwork()) {
         progress.finish();
         printMessages(err, messages, verbosity);
-        print(err, QStringLiteral("corvia import: nothing was imported from %1: no section and no node. Check that it "
+        print(err, commandName + QStringLiteral(": nothing was imported from %1: no section and no node. Check that it "
                                   "is a Paramics network directory and that --variant (%2) is its variant.\n")
                        .arg(options.directory, variantName(options.variant)));
         return CommandLine::NothingImported;
@@ -264,7 +268,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
         QString error;
         if (!output.write(*model, path, &error)) {
             progress.finish();
-            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(path, error));
+            print(err, commandName + QStringLiteral(": cannot write %1: %2\n").arg(path, error));
             return CommandLine::OutputFailed;
         }
         written.append(output.what.arg(path));
@@ -295,6 +299,6 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
             print(out, line + QLatin1Char('\n'));
     }
     if (commandLine.command == QLatin1String("check"))
-        return CheckOutput::run(*model, options.directory, commandLine, QStringLiteral("corvia check"), out, err);
+        return CheckOutput::run(*model, options.directory, commandLine, commandName, out, err);
     return CommandLine::Imported;
 }
