@@ -4,6 +4,7 @@
 
 #include "../tests/importerprobe.h"
 #include "check/modelcheck.h"
+#include "import/importrunner.h"
 
 #include <cvmodel.h>
 #include <cvsystem.h>
@@ -46,6 +47,11 @@ int main(int argc, char** argv)
         configureLikeTheDialog(importer, model.get(), *variant);
         importer.netImport(directory);
     }
+    // As an import through the dialog leaves them, so that the files are looked at too.
+    ParamicsImportOptions options;
+    options.directory = directory;
+    options.variant = *variant;
+    model->setImportSettings(ImportRunner::modelSettings(QStringLiteral("Paramics Network"), options));
     std::vector<double> walls;
     std::vector<double> cpus;
     CheckReport report;

@@ -1,38 +1,50 @@
 #include "check/inputscan.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSet>
 
 namespace {
 
-// The file's lines, split into words, without "##" comment lines.
-QList<QStringList> wordLines(const QString& path)
+QByteArray readFile(const QString& path)
 {
-    QList<QStringList> lines;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return lines;
-    while (!file.atEnd()) {
-        const QString line = QString::fromLatin1(file.readLine()).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1String("##")))
-            continue;
-        lines.append(line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The words of the lines that hold the text, "##" comment lines left out.
+// Only those lines are split: a region's files are megabytes.
+QList<QList<QByteArray>> linesWith(const QByteArray& bytes, const QByteArray& text)
+{
+    QList<QList<QByteArray>> lines;
+    for (qsizetype at = bytes.indexOf(text); at >= 0; at = bytes.indexOf(text, at + 1)) {
+        const qsizetype begin = bytes.lastIndexOf('\n', at) + 1;
+        qsizetype end = bytes.indexOf('\n', at);
+        if (end < 0)
+            end = bytes.size();
+        const QByteArray line = bytes.mid(begin, end - begin).simplified();
+        if (!line.startsWith("##"))
+            lines.append(line.split(' '));
+        at = end;
     }
     return lines;
 }
 
-QString unitOfWord(const QString& word)
+QString unitOfWord(const QByteArray& word)
 {
-    return word == QLatin1String("m") || word == QLatin1String("m,") ? QStringLiteral("Metric") : QStringLiteral("Feet");
+    return word == "m" || word == "m," ? QStringLiteral("Metric") : QStringLiteral("Feet");
 }
 
 // The unit of the words that follow a keyword, two words on ("max 10 m").
-QString unitWordsAfter(const QList<QStringList>& lines, const QString& keyword)
+QString unitWordsAfter(const QByteArray& bytes, const QByteArray& keyword)
 {
     QSet<QString> units;
-    for (const QStringList& words : lines) {
-        for (int i = 0; i + 2 < words.size(); ++i) {
+    for (const QList<QByteArray>& words : linesWith(bytes, keyword)) {
+        for (qsizetype i = 0; i + 2 < words.size(); ++i) {
             if (words[i] == keyword)
                 units.insert(unitOfWord(words[i + 2]));
         }
@@ -42,10 +54,12 @@ QString unitWordsAfter(const QList<QStringList>& lines, const QString& keyword)
     return units.isEmpty() ? QString() : *units.cbegin();
 }
 
-bool hasWord(const QList<QStringList>& lines, const QString& word)
+// Whether the word stands on its own somewhere in the text.
+bool hasWord(const QByteArray& bytes, const QByteArray& word)
 {
-    for (const QStringList& words : lines) {
-        if (words.contains(word))
+    for (qsizetype at = bytes.indexOf(word); at >= 0; at = bytes.indexOf(word, at + 1)) {
+        const qsizetype after = at + word.size();
+        if ((at == 0 || isSpace(bytes[at - 1])) && (after == bytes.size() || isSpace(bytes[after])))
             return true;
     }
     return false;
@@ -53,15 +67,15 @@ bool hasWord(const QList<QStringList>& lines, const QString& word)
 
 void scanVariantWords(const QString& directory, InputScan& scan)
 {
-    const QList<QStringList> priorities = wordLines(directory + QStringLiteral("/priorities"));
-    if (hasWord(priorities, QStringLiteral("stage")))
+    const QByteArray priorities = readFile(directory + QStringLiteral("/priorities"));
+    if (hasWord(priorities, "stage"))
         scan.siasSigns << QStringLiteral("priorities: stage");
-    if (hasWord(priorities, QStringLiteral("phase")))
+    if (hasWord(priorities, "phase"))
         scan.quadstoneSigns << QStringLiteral("priorities: phase");
-    const QList<QStringList> profile = wordLines(directory + QStringLiteral("/profile"));
-    if (hasWord(profile, QStringLiteral("hour")))
+    const QByteArray profile = readFile(directory + QStringLiteral("/profile"));
+    if (hasWord(profile, "hour"))
         scan.siasSigns << QStringLiteral("profile: hour");
-    if (hasWord(profile, QStringLiteral("period")))
+    if (hasWord(profile, "period"))
         scan.quadstoneSigns << QStringLiteral("profile: period");
 }
 
@@ -69,27 +83,25 @@ void scanConfiguration(const QString& directory, InputScan& scan)
 {
     const QString path = directory + QStringLiteral("/configuration");
     scan.hasConfiguration = QFile::exists(path);
-    for (const QStringList& words : wordLines(path)) {
-        if (words.size() >= 2 && words[0] == QLatin1String("units"))
-            scan.configurationUnits = words[1].toLower() == QLatin1String("metric") ? QStringLiteral("Metric") : QStringLiteral("Feet");
-        if (words.size() >= 3 && words[1] == QLatin1String("hand") && words[2] == QLatin1String("drive"))
-            scan.configurationRule = words[0].toLower();
+    const QByteArray bytes = readFile(path);
+    for (const QList<QByteArray>& words : linesWith(bytes, "units")) {
+        if (words.size() >= 2 && words[0] == "units")
+            scan.configurationUnits = words[1].toLower() == "metric" ? QStringLiteral("Metric") : QStringLiteral("Feet");
+    }
+    for (const QList<QByteArray>& words : linesWith(bytes, "hand drive")) {
+        if (words.size() >= 3 && words[1] == "hand" && words[2] == "drive")
+            scan.configurationRule = QString::fromLatin1(words[0].toLower());
     }
 }
 
 void scanRouteNames(const QString& directory, InputScan& scan)
 {
-    QFile file(directory + QStringLiteral("/busroutes"));
-    if (!file.open(QIODevice::ReadOnly))
-        return;
     QMap<QString, QStringList> written;
-    static const QRegularExpression number(QStringLiteral("^\\s*number:?\\s+(\\S.*?)\\s*$"));
-    while (!file.atEnd()) {
-        const QRegularExpressionMatch match = number.match(QString::fromLatin1(file.readLine()));
-        if (!match.hasMatch())
+    for (const QList<QByteArray>& words : linesWith(readFile(directory + QStringLiteral("/busroutes")), "number")) {
+        if (words.size() < 2 || (words[0] != "number" && words[0] != "number:"))
             continue;
-        const QString full = match.captured(1);
-        const QString cut = full.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+        const QString full = QString::fromLatin1(words.mid(1).join(' '));
+        const QString cut = QString::fromLatin1(words[1]);
         if (!written[cut].contains(full))
             written[cut].append(full);
     }
@@ -110,8 +122,8 @@ InputScan InputScan::of(const QString& directory)
         const char* keyword;
     } unitFiles[] = {{"zones", "max"}, {"centres", "at"}, {"nodes", "Box"}};
     for (const auto& unitFile : unitFiles) {
-        const QString unit = unitWordsAfter(wordLines(directory + QLatin1Char('/') + QLatin1String(unitFile.file)),
-                                            QLatin1String(unitFile.keyword));
+        const QString unit = unitWordsAfter(readFile(directory + QLatin1Char('/') + QLatin1String(unitFile.file)),
+                                            QByteArray(unitFile.keyword));
         if (!unit.isEmpty())
             scan.unitWords.append({QLatin1String(unitFile.file), unit});
     }
