@@ -1,17 +1,20 @@
 #include "window/mainwindow.h"
 
+#include "check/modelcheck.h"
 #include "import/importmessages.h"
 #include "map/mapview.h"
 #include "window/exportmenu.h"
 #include "window/legendpanel.h"
 #include "window/logpanel.h"
 #include "window/modelfileactions.h"
+#include "window/problemspanel.h"
 #include "window/propertiespanel.h"
 
 #include <cvcatalog.h>
 #include <cvfilterdescription.h>
 #include <cvgui.h>
 #include <cvlog.h>
+#include <cvimportsettings.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
 #include <cvplugin.h>
@@ -41,6 +44,7 @@ MainWindow::MainWindow(QWidget* parent)
       logPanel(new LogPanel(this)),
       legendPanel(new LegendPanel(this)),
       propertiesPanel(new PropertiesPanel(this)),
+      problemsPanel(new ProblemsPanel(this)),
       resultLabel(new QLabel(this))
 {
     setWindowTitle(tr("Corvia"));
@@ -51,6 +55,7 @@ MainWindow::MainWindow(QWidget* parent)
     statusBar()->addPermanentWidget(resultLabel, 1);
 
     connect(logPanel, &LogPanel::objectRequested, this, &MainWindow::showObject);
+    connect(problemsPanel, &ProblemsPanel::objectsRequested, this, &MainWindow::showObjects);
     connect(mapView, &MapView::objectClicked, this, [this](unsigned int id) {
         propertiesPanel->showObject(id ? model->getCatalog()->find(id) : nullptr);
     });
@@ -76,6 +81,8 @@ void MainWindow::buildDocks()
         return dock;
     };
     QDockWidget* logDock = addDock(tr("Log"), "logDock", logPanel, Qt::BottomDockWidgetArea);
+    QDockWidget* problemsDock = addDock(tr("Problems"), "problemsDock", problemsPanel, Qt::BottomDockWidgetArea);
+    tabifyDockWidget(logDock, problemsDock);
     QDockWidget* legendDock = addDock(tr("Legend"), "legendDock", legendPanel, Qt::RightDockWidgetArea);
     QDockWidget* propertiesDock = addDock(tr("Properties"), "propertiesDock", propertiesPanel, Qt::RightDockWidgetArea);
     resizeDocks({logDock}, {150}, Qt::Vertical);
@@ -179,6 +186,7 @@ void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
     logPanel->clear();
     for (const CVLogEntry& entry : model->getLog()->getEntries())
         logEntryAdded(entry);
+    checkModel();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -192,6 +200,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::showOutcome(const ImportOutcome& outcome)
 {
     mapView->modelChanged();
+    const std::optional<CVImportSettings>& settings = model->getImportSettings();
+    checkModel(settings && outcome.options ? settings->directory : QString());
     legendPanel->setModel(model.get());
     const QStringList summary = ImportSummary::lines(outcome.added);
     QStringList counts;
@@ -243,6 +253,23 @@ bool MainWindow::showObject(unsigned int objectId)
     if (!mapView->selectAndCentre(objectId))
         showResult(tr("%1 %2 is not on the map").arg(object->getTypeName()).arg(objectId));
     return true;
+}
+
+bool MainWindow::showObjects(const QList<unsigned int>& objectIds)
+{
+    for (unsigned int id : objectIds) {
+        const CVObject* object = model->getCatalog()->find(id);
+        if (object && mapView->selectAndCentre(id)) {
+            propertiesPanel->showObject(object);
+            return true;
+        }
+    }
+    return !objectIds.isEmpty() && showObject(objectIds.first());
+}
+
+void MainWindow::checkModel(const QString& directory)
+{
+    problemsPanel->showReport(ModelCheck::run(*model, directory));
 }
 
 void MainWindow::find()
