@@ -113,7 +113,7 @@ void scanRouteNames(const QString& directory, InputScan& scan)
 
 }  // namespace
 
-InputScan InputScan::of(const QString& directory)
+InputScan InputScan::of(const QString& directory, Depth depth)
 {
     InputScan scan;
     const struct
@@ -127,9 +127,11 @@ InputScan InputScan::of(const QString& directory)
         if (!unit.isEmpty())
             scan.unitWords.append({QLatin1String(unitFile.file), unit});
     }
-    scanVariantWords(directory, scan);
     scanConfiguration(directory, scan);
-    scanRouteNames(directory, scan);
+    if (depth == Depth::Everything) {
+        scanVariantWords(directory, scan);
+        scanRouteNames(directory, scan);
+    }
     return scan;
 }
 

@@ -29,7 +29,10 @@ struct InputScan
     // differently.
     QMap<QString, QStringList> routesCutToOneName;
 
-    static InputScan of(const QString& directory);
+    // With only the units and the configuration, the rest is not looked
+    // for (the import's summary needs no more).
+    enum class Depth { UnitsAndConfiguration, Everything };
+    static InputScan of(const QString& directory, Depth depth = Depth::Everything);
 
     // The unit each length-reading file was read in: the chosen unit until
     // a file's unit words replace it; the last one holds for every later

@@ -116,7 +116,7 @@ QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gis
 // a configuration file was read.
 QString optionsText(const ParamicsImportOptions& options)
 {
-    const InputScan scan = InputScan::of(options.directory);
+    const InputScan scan = InputScan::of(options.directory, InputScan::Depth::UnitsAndConfiguration);
     QString text = QStringLiteral("%1, %2, %3-hand traffic")
                        .arg(variantName(options.variant), scan.unitsText(lengthUnitName(options.units)),
                             roadRuleName(options.rule));

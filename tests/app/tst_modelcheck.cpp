@@ -7,6 +7,7 @@
 #include "../testsupport.h"
 
 #include "check/checkfinding.h"
+#include "check/inputscan.h"
 #include "check/modelcheck.h"
 #include "import/importrunner.h"
 
@@ -293,6 +294,8 @@ private slots:
     void injectedFaultGivesThatFinding_data();
     void injectedFaultGivesThatFinding();
     void everyKindHasAFault();
+    void unitOfTheFiles_data();
+    void unitOfTheFiles();
 };
 
 void TestModelCheck::untouchedNetworksGiveTheDocumentedCounts_data()
@@ -378,6 +381,33 @@ void TestModelCheck::everyKindHasAFault()
             untested << QLatin1String(kind.id);
     }
     QCOMPARE(untested, QStringList());
+}
+
+void TestModelCheck::unitOfTheFiles_data()
+{
+    QTest::addColumn<QByteArray>("zones");
+    QTest::addColumn<QByteArray>("nodes");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("no unit words") << QByteArray() << QByteArray() << "Feet" << "Feet";
+    QTest::newRow("words agree") << QByteArray("zone 1\nmax 10 m 20 m\n") << QByteArray("Bounding Box 0 m 0 m 1 m 1 m\n")
+                                 << "Feet" << "Metric";
+    // The nodes file is read last: its unit holds for every later file.
+    QTest::newRow("files differ") << QByteArray("zone 1\nmax 10 m 20 m\n") << QByteArray("Bounding Box 0 ft 0 ft 1 ft 1 ft\n")
+                                  << "Metric" << "Feet (zones: Metric)";
+    QTest::newRow("a comment says nothing") << QByteArray("## max 1 ft\n") << QByteArray() << "Metric" << "Metric";
+}
+
+void TestModelCheck::unitOfTheFiles()
+{
+    QFETCH(QByteArray, zones);
+    QFETCH(QByteArray, nodes);
+    QFETCH(QString, chosen);
+    QFETCH(QString, summary);
+    NetworkDir dir;
+    dir.write(QStringLiteral("zones"), zones);
+    dir.write(QStringLiteral("nodes"), nodes);
+    QCOMPARE(InputScan::of(dir.path(), InputScan::Depth::UnitsAndConfiguration).unitsText(chosen), summary);
 }
 
 QTEST_MAIN(TestModelCheck)
