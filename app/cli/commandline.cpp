@@ -1,6 +1,8 @@
 #include "cli/commandline.h"
 
 #include "export/gis/gisexporter.h"
+
+#include <cvgeoreference.h>
 #include "map/mappicture.h"
 
 #include <QRegularExpression>
@@ -327,6 +329,17 @@ QList<CommandOption> outputOptions()
          [](const QString& value) {
              QString reason;
              return GisExporter::checkCrs(value, &reason) ? QString() : reason;
+         },
+         {}},
+        {QStringLiteral("origin"), QStringLiteral("E,N[,ROT]"),
+         QStringLiteral("where the network's plane origin lies in the --crs system (easting, northing and "
+                        "optionally the grid's rotation in degrees, counter-clockwise), for networks drawn on a local "
+                        "grid; kept in the model"),
+         QString(),
+         [](const QString& value) {
+             CVGeoReference where;
+             QString reason;
+             return where.setOrigin(value, &reason) ? QString() : reason;
          },
          {}},
         {QStringLiteral("sumo"), QStringLiteral("PREFIX"),

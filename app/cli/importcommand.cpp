@@ -86,13 +86,13 @@ struct Output
     std::function<bool(const CVModel&, const QString&, QString*)> write;
 };
 
-QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gisWarnings)
+QList<Output> outputs(const QSize& pngSize, QStringList* gisWarnings)
 {
-    const auto gis = [crs, gisWarnings](GisExporter::Format format) {
-        return [crs, gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
+    const auto gis = [gisWarnings](GisExporter::Format format) {
+        return [gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
             return format == GisExporter::Format::Unknown
-                       ? GisExporter::write(model, path, crs, gisWarnings, error)
-                       : GisExporter::write(model, path, format, crs, gisWarnings, error);
+                       ? GisExporter::write(model, path, model.getGeoReference(), gisWarnings, error)
+                       : GisExporter::write(model, path, format, model.getGeoReference(), gisWarnings, error);
         };
     };
     return {
@@ -210,6 +210,12 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
         print(err, commandName + QStringLiteral(": %1 (see corvia import --help)\n").arg(requested.usageError()));
         return CommandLine::UsageError;
     }
+    // A new model has no coordinate system that an origin could be given in.
+    if (!requested.origin.isEmpty() && requested.crs.isEmpty()) {
+        print(err, QStringLiteral("corvia import: --origin needs --crs, the system the origin is given in (see corvia "
+                                  "import --help)\n"));
+        return CommandLine::UsageError;
+    }
     const QString refusal = requested.refusal();
     if (!refusal.isEmpty()) {
         print(err, commandName + QStringLiteral(": %1\n").arg(refusal));
@@ -256,8 +262,14 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
         return CommandLine::NothingImported;
     }
 
+    QString placementError;
+    if (!requested.placeModel(*model, &placementError)) {
+        progress.finish();
+        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(placementError));
+        return CommandLine::UsageError;
+    }
     QStringList gisWarnings;
-    const QList<Output> wanted = outputs(pngSize, requested.crs, &gisWarnings);
+    const QList<Output> wanted = outputs(pngSize, &gisWarnings);
     QStringList written;
     for (int i = 0; i < wanted.size(); ++i) {
         const Output& output = wanted.at(i);

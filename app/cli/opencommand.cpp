@@ -47,6 +47,10 @@ int OpenCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
         print(err, QStringLiteral("corvia open: cannot open %1\n").arg(error));
         return CommandLine::OutputFailed;
     }
+    if (!outputs.placeModel(*model, &error)) {
+        print(err, QStringLiteral("corvia open: %1 (see corvia open --help)\n").arg(error));
+        return CommandLine::UsageError;
+    }
     const bool quiet = commandLine.isSet(QStringLiteral("quiet"));
     if (!quiet)
         print(out, QStringLiteral("Opened %1: %2 objects%3\n").arg(path).arg(model->getCatalog()->size()).arg(importText(*model)));
