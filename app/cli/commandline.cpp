@@ -110,17 +110,49 @@ QList<SubCommand> makeSubCommands()
         "Opens a model that corvia saved (corvia import --save, or the window's File > Save) and writes from it what "
         "an import writes. A file that cannot be opened is named with the line and object where known.");
     open.options = CommandLine::outputOptions();
+    open.options.append({QStringLiteral("check"), QString(),
+                         QStringLiteral("check the model as corvia check does; the findings go to stderr"), QString(), {}, {}});
+    open.options.append(CommandLine::problemsOption());
     open.options.append(CommandLine::messageOptions().first());  // --quiet
+    open.options.append({QStringLiteral("verbose"), QString(), QStringLiteral("with --check, list every finding and object"),
+                         QString(), {}, QLatin1Char('v')});
     open.options.append(helpOption());
     open.examples = {
         QStringLiteral("corvia open model.json --png model.png"),
         QStringLiteral("corvia open model.json --sumo out/net --geojson out/net.geojson"),
+        QStringLiteral("corvia open model.json --check --problems problems.csv"),
     };
     open.exitStatuses = {
         {CommandLine::Imported, QStringLiteral("the model was opened and every output written")},
         {CommandLine::OutputFailed, QStringLiteral("the model file cannot be opened, or an output could not be written")},
         {CommandLine::UsageError, QStringLiteral("usage error: an unknown option, a value out of range or no model file")},
+        {CommandLine::CheckFoundErrors, QStringLiteral("--check found at least one error")},
     };
+
+    SubCommand check;
+    check.name = QStringLiteral("check");
+    check.arguments = QStringLiteral("DIR");
+    check.summary = QStringLiteral("import a Paramics network and check it for what a modeller must repair");
+    check.description = QStringLiteral(
+        "Imports the Paramics network in DIR as corvia import does, then checks the model: dead ends, parts and "
+        "zones that traffic cannot reach, trips without a path, lanes without turnings, signal plans, geometry, bus "
+        "lines, and signs of the wrong variant or unit (see docs/check.md). The findings go to stderr, grouped by "
+        "kind with counts, the import's summary to stdout.");
+    check.options = importOptions();
+    check.options.append(CommandLine::problemsOption());
+    for (CommandOption option : CommandLine::messageOptions()) {
+        if (option.name == QLatin1String("verbose"))
+            option.description = QStringLiteral("list every finding and every object of it; ") + option.description;
+        check.options.append(option);
+    }
+    check.options.append(helpOption());
+    check.examples = {
+        QStringLiteral("corvia check examples/quadstone"),
+        QStringLiteral("corvia check net/ --variant Sias --problems problems.gpkg"),
+    };
+    check.exitStatuses = importStatuses();
+    check.exitStatuses[0].meaning = QStringLiteral("the network was imported and the check found no error (warnings and notes may remain)");
+    check.exitStatuses.append({CommandLine::CheckFoundErrors, QStringLiteral("the check found at least one error")});
 
     SubCommand gui;
     gui.name = QStringLiteral("gui");
@@ -130,7 +162,7 @@ QList<SubCommand> makeSubCommands()
                                      "MODEL.json.");
     gui.options = {helpOption()};
     gui.examples = {QStringLiteral("corvia"), QStringLiteral("corvia gui model.json")};
-    return {gui, import, open};
+    return {gui, import, check, open};
 }
 
 const CommandOption* findOption(const SubCommand& command, const QString& argument)
@@ -321,6 +353,14 @@ QList<CommandOption> outputOptions()
     };
 }
 
+CommandOption problemsOption()
+{
+    return {QStringLiteral("problems"), QStringLiteral("FILE"),
+            QStringLiteral("write the check's findings to FILE: .gpkg or .geojson through OGR (points with the fields "
+                           "kind, severity, text, objects, ids, trips), anything else as CSV; for open it implies --check"),
+            QString(), nonEmptyPath(), {}};
+}
+
 ParsedCommandLine parse(const QStringList& arguments)
 {
     ParsedCommandLine parsed;
@@ -360,7 +400,7 @@ ParsedCommandLine parse(const QStringList& arguments)
         if (!parsed.values.contains(option.name) && !option.defaultValue.isEmpty())
             parsed.values.insert(option.name, option.defaultValue);
     }
-    if (parsed.error.isEmpty() && parsed.command == QLatin1String("import"))
+    if (parsed.error.isEmpty() && (parsed.command == QLatin1String("import") || parsed.command == QLatin1String("check")))
         readImportOptions(parsed);
     return parsed;
 }

@@ -1,5 +1,8 @@
 #include "cli/importcommand.h"
 
+#include "check/inputscan.h"
+#include "check/junctioncounts.h"
+#include "cli/checkoutput.h"
 #include "cli/modeloutputs.h"
 #include "cli/progressprinter.h"
 #include "export/gis/gisexporter.h"
@@ -35,6 +38,9 @@ void print(FILE* stream, const QString& text)
 }
 
 enum class Verbosity { Quiet, Normal, Verbose };
+
+// "corvia import" or "corvia check", which begins each error line.
+QString commandName = QStringLiteral("corvia import");
 
 // What the importer reads before each step of its reading task, in the
 // import plan's order.
@@ -105,11 +111,37 @@ QList<Output> outputs(const QSize& pngSize, QStringList* gisWarnings)
     };
 }
 
-// What the import ran with, in the summary's words.
+// What the import ran with, in the summary's words: the unit the files
+// were read in (their own unit words replace the chosen one), and whether
+// a configuration file was read.
 QString optionsText(const ParamicsImportOptions& options)
 {
-    return QStringLiteral("%1, %2, %3-hand traffic")
-        .arg(variantName(options.variant), lengthUnitName(options.units), roadRuleName(options.rule));
+    const InputScan scan = InputScan::of(options.directory, InputScan::Depth::UnitsAndConfiguration);
+    QString text = QStringLiteral("%1, %2, %3-hand traffic")
+                       .arg(variantName(options.variant), scan.unitsText(lengthUnitName(options.units)),
+                            roadRuleName(options.rule));
+    if (scan.hasConfiguration)
+        text += options.variant == ParamicsVariant::Sias ? QStringLiteral(", configuration read")
+                                                         : QStringLiteral(", configuration not read");
+    return text;
+}
+
+// The summary's lines, with the junctions by how they are run after the turnings.
+QStringList summaryLines(const CVModel& model, const QMap<QString, int>& added)
+{
+    const JunctionCounts junctions = JunctionCounts::of(model);
+    QStringList lines;
+    for (const QString& line : ImportSummary::lines(added)) {
+        lines << line;
+        if (!line.startsWith(QLatin1String("turnings ")))
+            continue;
+        const QPair<const char*, int> counts[] = {{"signalised junctions", junctions.signalised},
+                                                  {"priority junctions", junctions.priority},
+                                                  {"roundabouts", junctions.roundabouts}};
+        for (const auto& count : counts)
+            lines << QStringLiteral("%1 %2").arg(QLatin1String(count.first), -22).arg(count.second);
+    }
+    return lines;
 }
 
 void printOptions(FILE* err, const ParamicsImportOptions& options)
@@ -150,12 +182,13 @@ void printMessages(FILE* err, const ImportMessages& messages, Verbosity verbosit
 
 int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
 {
+    commandName = commandLine.command == QLatin1String("check") ? QStringLiteral("corvia check") : QStringLiteral("corvia import");
     // A network too large for the memory left ends with an error, not an
     // abort: the import and the exports allocate as they go.
     try {
         return runImport(commandLine, out, err);
     } catch (const std::bad_alloc&) {
-        print(err, QStringLiteral("corvia import: out of memory\n"));
+        print(err, commandName + QStringLiteral(": out of memory\n"));
         return CommandLine::OutputFailed;
     }
 }
@@ -168,13 +201,13 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     const ParamicsImportOptions& options = commandLine.importOptions;
     const QFileInfo directory(options.directory);
     if (!directory.isDir()) {
-        print(err, QStringLiteral("corvia import: '%1' is not a directory (see corvia import --help)\n").arg(options.directory));
+        print(err, commandName + QStringLiteral(": '%1' is not a directory (see corvia import --help)\n").arg(options.directory));
         return CommandLine::UsageError;
     }
     // A path that cannot be written is refused before any import time is spent.
     const ModelOutputs requested = ModelOutputs::fromCommandLine(commandLine);
     if (!requested.usageError().isEmpty()) {
-        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(requested.usageError()));
+        print(err, commandName + QStringLiteral(": %1 (see corvia import --help)\n").arg(requested.usageError()));
         return CommandLine::UsageError;
     }
     // A new model has no coordinate system that an origin could be given in.
@@ -185,7 +218,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     }
     const QString refusal = requested.refusal();
     if (!refusal.isEmpty()) {
-        print(err, QStringLiteral("corvia import: %1\n").arg(refusal));
+        print(err, commandName + QStringLiteral(": %1\n").arg(refusal));
         return CommandLine::OutputFailed;
     }
     QSize pngSize;
@@ -195,12 +228,12 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     CVGui gui;
     PluginLoader loader;
     if (!loader.load(&gui, PluginLoader::searchFolders(QCoreApplication::applicationDirPath()))) {
-        print(err, QStringLiteral("corvia import: %1\n").arg(loader.errorString()));
+        print(err, commandName + QStringLiteral(": %1\n").arg(loader.errorString()));
         return CommandLine::PluginFailed;
     }
     const CVFilterDescription* filter = ImportRunner::findImportFilter(loader.getFilterFactory());
     if (!filter) {
-        print(err, QStringLiteral("corvia import: the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
+        print(err, commandName + QStringLiteral(": the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
         return CommandLine::PluginFailed;
     }
 
@@ -214,7 +247,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
 
     if (!outcome.dialogFilled) {
         progress.finish();
-        print(err, QStringLiteral("corvia import: the import dialog of %1 could not be filled in: it does not take "
+        print(err, commandName + QStringLiteral(": the import dialog of %1 could not be filled in: it does not take "
                                   "corvia's import options\n")
                        .arg(loader.getLibraryPath()));
         return CommandLine::PluginFailed;
@@ -223,7 +256,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     if (!outcome.importedNetwork()) {
         progress.finish();
         printMessages(err, messages, verbosity);
-        print(err, QStringLiteral("corvia import: nothing was imported from %1: no section and no node. Check that it "
+        print(err, commandName + QStringLiteral(": nothing was imported from %1: no section and no node. Check that it "
                                   "is a Paramics network directory and that --variant (%2) is its variant.\n")
                        .arg(options.directory, variantName(options.variant)));
         return CommandLine::NothingImported;
@@ -247,7 +280,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
         QString error;
         if (!output.write(*model, path, &error)) {
             progress.finish();
-            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(path, error));
+            print(err, commandName + QStringLiteral(": cannot write %1: %2\n").arg(path, error));
             return CommandLine::OutputFailed;
         }
         written.append(output.what.arg(path));
@@ -272,10 +305,12 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
                        .arg(options.directory, optionsText(used))
                        .arg(warnings)
                        .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings")));
-        for (const QString& line : ImportSummary::lines(outcome.added))
+        for (const QString& line : summaryLines(*model, outcome.added))
             print(out, QStringLiteral("  %1\n").arg(line));
         for (const QString& line : written)
             print(out, line + QLatin1Char('\n'));
     }
+    if (commandLine.command == QLatin1String("check"))
+        return CheckOutput::run(*model, options.directory, commandLine, commandName, out, err);
     return CommandLine::Imported;
 }

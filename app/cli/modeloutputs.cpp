@@ -35,6 +35,7 @@ ModelOutputs ModelOutputs::fromCommandLine(const ParsedCommandLine& commandLine)
     outputs.origin = commandLine.value(QStringLiteral("origin"));
     outputs.sumoPrefix = commandLine.value(QStringLiteral("sumo"));
     outputs.logPath = commandLine.value(QStringLiteral("log"));
+    outputs.problemsPath = commandLine.value(QStringLiteral("problems"));
     return outputs;
 }
 
@@ -68,7 +69,7 @@ QString ModelOutputs::refusal() const
     QStringList paths;
     // A shapefile export is a folder of that name, so only a file is refused there.
     const bool gisIsFolder = GisExporter::formatOf(gisPath) == GisExporter::Format::Shapefile;
-    for (const QString& path : {savePath, pngPath, geoJsonPath, gisIsFolder ? QString() : gisPath, logPath}) {
+    for (const QString& path : {savePath, pngPath, geoJsonPath, gisIsFolder ? QString() : gisPath, logPath, problemsPath}) {
         if (!path.isEmpty())
             paths.append(path);
     }

@@ -22,6 +22,7 @@ struct ModelOutputs
     QString origin;       // --origin: where the plane's origin lies in it
     QString sumoPrefix;
     QString logPath;
+    QString problemsPath;  // the check's findings (written by the check, not by write())
 
     // The output options of a command line that the option table accepted.
     static ModelOutputs fromCommandLine(const ParsedCommandLine& commandLine);

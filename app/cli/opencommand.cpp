@@ -1,5 +1,6 @@
 #include "cli/opencommand.h"
 
+#include "cli/checkoutput.h"
 #include "cli/commandline.h"
 #include "cli/modeloutputs.h"
 
@@ -53,5 +54,8 @@ int OpenCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
     const bool quiet = commandLine.isSet(QStringLiteral("quiet"));
     if (!quiet)
         print(out, QStringLiteral("Opened %1: %2 objects%3\n").arg(path).arg(model->getCatalog()->size()).arg(importText(*model)));
-    return outputs.write(*model, QStringLiteral("corvia open"), quiet ? nullptr : out, err);
+    const int written = outputs.write(*model, QStringLiteral("corvia open"), quiet ? nullptr : out, err);
+    if (written != CommandLine::Imported || !(commandLine.isSet(QStringLiteral("check")) || commandLine.isSet(QStringLiteral("problems"))))
+        return written;
+    return CheckOutput::run(*model, QString(), commandLine, QStringLiteral("corvia open"), out, err);
 }

@@ -1,6 +1,7 @@
 #include "window/mainwindow.h"
 
 #include "export/gis/geolocator.h"
+#include "check/modelcheck.h"
 #include "import/importmessages.h"
 #include "map/mapview.h"
 #include "window/exportmenu.h"
@@ -8,12 +9,14 @@
 #include "window/logpanel.h"
 #include "window/modelfileactions.h"
 #include "window/objectfinder.h"
+#include "window/problemspanel.h"
 #include "window/propertiespanel.h"
 
 #include <cvcatalog.h>
 #include <cvfilterdescription.h>
 #include <cvgui.h>
 #include <cvlog.h>
+#include <cvimportsettings.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
 #include <cvplugin.h>
@@ -43,6 +46,7 @@ MainWindow::MainWindow(QWidget* parent)
       logPanel(new LogPanel(this)),
       legendPanel(new LegendPanel(this)),
       propertiesPanel(new PropertiesPanel(this)),
+      problemsPanel(new ProblemsPanel(this)),
       resultLabel(new QLabel(this)),
       cursorLabel(new QLabel(this))
 {
@@ -58,6 +62,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(logPanel, &LogPanel::objectRequested, this, &MainWindow::showObject);
     connect(propertiesPanel, &PropertiesPanel::objectRequested, this, &MainWindow::showObject);
     connect(legendPanel, &LegendPanel::hiddenTypesChanged, mapView, &MapView::setHiddenTypes);
+    connect(problemsPanel, &ProblemsPanel::objectsRequested, this, &MainWindow::showObjects);
     connect(mapView, &MapView::objectClicked, this, [this](unsigned int id) {
         propertiesPanel->showObject(id ? model->getCatalog()->find(id) : nullptr);
     });
@@ -83,6 +88,8 @@ void MainWindow::buildDocks()
         return dock;
     };
     QDockWidget* logDock = addDock(tr("Log"), "logDock", logPanel, Qt::BottomDockWidgetArea);
+    QDockWidget* problemsDock = addDock(tr("Problems"), "problemsDock", problemsPanel, Qt::BottomDockWidgetArea);
+    tabifyDockWidget(logDock, problemsDock);
     QDockWidget* legendDock = addDock(tr("Legend"), "legendDock", legendPanel, Qt::RightDockWidgetArea);
     QDockWidget* propertiesDock = addDock(tr("Properties"), "propertiesDock", propertiesPanel, Qt::RightDockWidgetArea);
     resizeDocks({logDock}, {150}, Qt::Vertical);
@@ -187,6 +194,7 @@ void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
     logPanel->clear();
     for (const CVLogEntry& entry : model->getLog()->getEntries())
         logEntryAdded(entry);
+    checkModel();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -200,6 +208,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::showOutcome(const ImportOutcome& outcome)
 {
     mapView->modelChanged();
+    const std::optional<CVImportSettings>& settings = model->getImportSettings();
+    checkModel(settings && outcome.options ? settings->directory : QString());
     legendPanel->setModel(model.get());
     const QStringList summary = ImportSummary::lines(outcome.added);
     QStringList counts;
@@ -295,6 +305,23 @@ bool MainWindow::showObject(unsigned int objectId)
     if (!mapView->selectAndCentre(objectId))
         showResult(tr("%1 %2 is not on the map").arg(object->getTypeName()).arg(objectId));
     return true;
+}
+
+bool MainWindow::showObjects(const QList<unsigned int>& objectIds)
+{
+    for (unsigned int id : objectIds) {
+        const CVObject* object = model->getCatalog()->find(id);
+        if (object && mapView->selectAndCentre(id)) {
+            propertiesPanel->showObject(object);
+            return true;
+        }
+    }
+    return !objectIds.isEmpty() && showObject(objectIds.first());
+}
+
+void MainWindow::checkModel(const QString& directory)
+{
+    problemsPanel->showReport(ModelCheck::run(*model, directory));
 }
 
 void MainWindow::find()

@@ -22,6 +22,7 @@ class CVTask;
 class LegendPanel;
 class LogPanel;
 class MapView;
+class ProblemsPanel;
 class PropertiesPanel;
 class QLabel;
 class QMenu;
@@ -48,6 +49,7 @@ public:
     LogPanel* getLogPanel() const { return logPanel; }
     LegendPanel* getLegendPanel() const { return legendPanel; }
     PropertiesPanel* getPropertiesPanel() const { return propertiesPanel; }
+    ProblemsPanel* getProblemsPanel() const { return problemsPanel; }
     QMenu* getImportMenu() const { return importMenu; }
     QMenu* getHelpMenu() const { return helpMenu; }
     // The last result (an import's counts, a save), kept in the status bar.
@@ -74,6 +76,11 @@ public slots:
     void resetModel();
     // Selects the object, centres the map on it and shows its properties; false when there is none.
     bool showObject(unsigned int objectId);
+    // Shows the first of the objects that is on the map (a finding's objects, the one it is about first).
+    bool showObjects(const QList<unsigned int>& objectIds);
+    // Checks the model again and lists the findings in the Problems panel;
+    // with the network's directory the files are looked at too.
+    void checkModel(const QString& directory = QString());
     // Edit > Find: asks what to look for and shows the first match.
     void find();
     // Edit > Find Next: the next match of the last search, round again.
@@ -103,6 +110,7 @@ private:
     LogPanel* logPanel;
     LegendPanel* legendPanel;
     PropertiesPanel* propertiesPanel;
+    ProblemsPanel* problemsPanel;
     QLabel* resultLabel;
     QLabel* cursorLabel;
     QString findText;
