@@ -49,6 +49,7 @@ private slots:
     void init();
     void lanePairs_data();
     void lanePairs();
+    void connectionsUseSumoLaneOrder_data();
     void connectionsUseSumoLaneOrder();
     void networkFiles();
     void signalProgramFollowsSignals();
@@ -161,8 +162,23 @@ void TestModelExports::lanePairs()
     QCOMPARE(SumoNetwork::lanePairs(ranges[0], ranges[1], ranges[2], ranges[3]), pairs);
 }
 
+void TestModelExports::connectionsUseSumoLaneOrder_data()
+{
+    QTest::addColumn<bool>("leftHand");
+    QTest::addColumn<QStringList>("lanes");
+    // SUMO counts from the kerb: host lanes 1, 2 of A are SUMO lanes 1, 0
+    // in right-hand traffic, and 1, 2 in left-hand traffic.
+    QTest::newRow("right-hand") << false << QStringList{"1>1", "0>0", "2>0"};
+    QTest::newRow("left-hand") << true << QStringList{"1>0", "2>1", "0>0"};
+}
+
 void TestModelExports::connectionsUseSumoLaneOrder()
 {
+    QFETCH(bool, leftHand);
+    QFETCH(QStringList, lanes);
+    CVImportSettings settings;
+    settings.roadSide = leftHand ? CVRoadSide::Left : CVRoadSide::Right;
+    model->setImportSettings(settings);
     const SumoNetwork network(*model);
     QStringList connections;
     for (const SumoNetwork::Connection& con : network.connections())
@@ -171,9 +187,21 @@ void TestModelExports::connectionsUseSumoLaneOrder()
                            .arg(con.fromLane)
                            .arg(SumoNetwork::edgeId(con.to))
                            .arg(con.toLane);
-    // Host lanes 1, 2 of A are SUMO lanes 1, 0; host lanes 0, 1 of B are 1, 0.
     const QString ea = SumoNetwork::edgeId(a), eb = SumoNetwork::edgeId(b), ec = SumoNetwork::edgeId(c);
-    QCOMPARE(connections, (QStringList{ea + "_1>" + eb + "_1", ea + "_0>" + eb + "_0", ea + "_2>" + ec + "_0"}));
+    const auto lane = [&](int i) { return lanes[i].split('>'); };
+    QCOMPARE(connections, (QStringList{ea + "_" + lane(0)[0] + ">" + eb + "_" + lane(0)[1],
+                                       ea + "_" + lane(1)[0] + ">" + eb + "_" + lane(1)[1],
+                                       ea + "_" + lane(2)[0] + ">" + ec + "_" + lane(2)[1]}));
+    QCOMPARE(network.laneId(a, 0), ea + (leftHand ? "_0" : "_2"));
+
+    // netconvert builds the network for the same side.
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QVERIFY(SumoExporter::write(*model, prefix, nullptr));
+    const auto lefthand = elements(prefix + ".netccfg", "lefthand");
+    QCOMPARE(lefthand.size(), leftHand ? 1 : 0);
+    if (leftHand)
+        QCOMPARE(lefthand[0]["value"], QStringLiteral("true"));
 }
 
 void TestModelExports::networkFiles()

@@ -26,7 +26,7 @@ void option(QXmlStreamWriter& xml, const char* name, const QString& value)
 
 }  // namespace
 
-bool SumoConfigWriter::writeNetconvert(const QString& prefix, QString* error)
+bool SumoConfigWriter::writeNetconvert(const SumoNetwork& network, const QString& prefix, QString* error)
 {
     SumoXmlFile file(prefix + QStringLiteral(".netccfg"), QStringLiteral("configuration"));
     if (!file.isOpen())
@@ -45,6 +45,10 @@ bool SumoConfigWriter::writeNetconvert(const QString& prefix, QString* error)
     // indices of the signal programs.
     xml.writeStartElement(QStringLiteral("processing"));
     option(xml, "no-turnarounds", QStringLiteral("true"));
+    // Left-hand traffic: lane 0 at the left kerb (as the connections number
+    // them), and the right turn, which crosses the oncoming traffic, yields.
+    if (network.roadSide() == CVRoadSide::Left)
+        option(xml, "lefthand", QStringLiteral("true"));
     xml.writeEndElement();
     return file.finish(error);
 }

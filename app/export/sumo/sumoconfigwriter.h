@@ -18,7 +18,7 @@ public:
     // last vehicles reach their destinations on a city network.
     static constexpr double SettlingTime = 1800.0;
 
-    static bool writeNetconvert(const QString& prefix, QString* error);
+    static bool writeNetconvert(const SumoNetwork& network, const QString& prefix, QString* error);
     static bool writeOd2trips(const SumoNetwork& network, const QString& prefix, QString* error);
     static bool writeSumo(const SumoNetwork& network, const QString& prefix, QString* error);
 };

@@ -26,12 +26,6 @@ QString number(double value)
     return QString::number(value, 'f', 2);
 }
 
-QString laneId(const CVSection* section, int hostLane)
-{
-    return SumoNetwork::edgeId(section) + QLatin1Char('_') +
-           QString::number(SumoNetwork::sumoLane(hostLane, section->getNbLanes()));
-}
-
 // The section an object stands on, when that section is exported.
 const CVSection* exportedSection(const SumoNetwork& network, const CVSectionObject* object)
 {
@@ -51,7 +45,7 @@ void writeBusStops(QXmlStreamWriter& xml, const SumoNetwork& network)
         xml.writeAttribute(QStringLiteral("id"), QStringLiteral("bs%1").arg(stop->getId()));
         if (!stop->getName().isEmpty())
             xml.writeAttribute(QStringLiteral("name"), ExportText::storable(stop->getName()));
-        xml.writeAttribute(QStringLiteral("lane"), laneId(section, lane));
+        xml.writeAttribute(QStringLiteral("lane"), network.laneId(section, lane));
         xml.writeAttribute(QStringLiteral("startPos"), number(start));
         xml.writeAttribute(QStringLiteral("endPos"), number(start + std::max(10.0, double(stop->getLength()))));
         // SUMO's edge may be shorter than the host line; keep the stop on it.
@@ -70,7 +64,7 @@ void writeDetectors(QXmlStreamWriter& xml, const SumoNetwork& network, const QSt
         for (int lane = first; lane <= last; ++lane) {
             xml.writeEmptyElement(QStringLiteral("inductionLoop"));
             xml.writeAttribute(QStringLiteral("id"), QStringLiteral("d%1.%2").arg(detector->getId()).arg(lane));
-            xml.writeAttribute(QStringLiteral("lane"), laneId(section, lane));
+            xml.writeAttribute(QStringLiteral("lane"), network.laneId(section, lane));
             xml.writeAttribute(QStringLiteral("pos"), number(std::max(0.0, double(detector->getPosition()))));
             xml.writeAttribute(QStringLiteral("friendlyPos"), QStringLiteral("true"));
             xml.writeAttribute(QStringLiteral("period"), QStringLiteral("60"));

@@ -81,6 +81,6 @@ bool SumoExporter::writeSet(const CVModel& model, const QString& prefix, QString
            SumoDemandWriter::writeDistricts(network, names[4], error) &&
            SumoMatrices::write(network, prefix, error) &&
            SumoDemandWriter::writeAdditionals(network, names[5], detectorOutput, error) &&
-           SumoDemandWriter::writeRoutes(network, names[6], error) && SumoConfigWriter::writeNetconvert(prefix, error) &&
+           SumoDemandWriter::writeRoutes(network, names[6], error) && SumoConfigWriter::writeNetconvert(network, prefix, error) &&
            SumoConfigWriter::writeOd2trips(network, prefix, error) && SumoConfigWriter::writeSumo(network, prefix, error);
 }
