@@ -8,6 +8,7 @@
 #include "import/importmessages.h"
 #include "import/importrunner.h"
 #include "import/pluginloader.h"
+#include "import/scenarioreader.h"
 #include "map/mappicture.h"
 
 #include <cvgui.h>
@@ -119,6 +120,25 @@ void printOptions(FILE* err, const ParamicsImportOptions& options)
                    .arg(lengthUnitFactor(options.units))
                    .arg(roadRuleName(options.rule))
                    .arg(options.demandFiles));
+}
+
+QString scenarioText(const CVModel& model)
+{
+    const auto& scenario = model.getScenarioSettings();
+    return scenario ? ScenarioReader::describe(*scenario) : QStringLiteral("none (the network has no configuration file)");
+}
+
+// The configuration file names a rule of the road other than the import's.
+QString roadSideDisagreement(const CVModel& model, const ParamicsImportOptions& options)
+{
+    const auto& scenario = model.getScenarioSettings();
+    if (!scenario || !scenario->roadSide)
+        return QString();
+    const RoadRule configured = *scenario->roadSide == CVRoadSide::Left ? RoadRule::KeepLeft : RoadRule::KeepRight;
+    if (configured == options.rule)
+        return QString();
+    return QStringLiteral("the network's configuration says %1-hand traffic; imported with --rule %2 as %2-hand traffic")
+        .arg(roadRuleName(configured), roadRuleName(options.rule));
 }
 
 void printTimings(FILE* err, const QList<PhaseTime>& timings)
@@ -244,6 +264,9 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
 
     printMessages(err, messages, verbosity);
     if (verbosity != Verbosity::Quiet) {
+        const QString disagreement = roadSideDisagreement(*model, outcome.options.value_or(options));
+        if (!disagreement.isEmpty())
+            print(err, QStringLiteral("note: %1\n").arg(disagreement));
         for (const QString& warning : std::as_const(gisWarnings))
             print(err, QStringLiteral("warning: %1\n").arg(warning));
     }
@@ -262,6 +285,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
                        .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings")));
         for (const QString& line : ImportSummary::lines(outcome.added))
             print(out, QStringLiteral("  %1\n").arg(line));
+        print(out, QStringLiteral("  scenario: %1\n").arg(scenarioText(*model)));
         for (const QString& line : written)
             print(out, line + QLatin1Char('\n'));
     }

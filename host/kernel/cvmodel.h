@@ -2,6 +2,7 @@
 
 #include "cvexport.h"
 #include "cvimportsettings.h"
+#include "cvscenariosettings.h"
 
 #include <QString>
 
@@ -58,6 +59,11 @@ public:
     const std::optional<CVImportSettings>& getImportSettings() const { return importSettings; }
     void setImportSettings(const CVImportSettings& settings) { importSettings = settings; }
 
+    // The scenario of the network's own configuration file, read beside the
+    // import; nothing when there was none.
+    const std::optional<CVScenarioSettings>& getScenarioSettings() const { return scenarioSettings; }
+    void setScenarioSettings(const std::optional<CVScenarioSettings>& settings) { scenarioSettings = settings; }
+
     // The rule of the road: the import's, or for a model without import
     // settings the location preference that importers write ("1" left,
     // anything else right).
@@ -74,4 +80,5 @@ private:
     CVFolder* rootFolder = nullptr;
     CVCentroidConfiguration* activeCentroidConfiguration = nullptr;
     std::optional<CVImportSettings> importSettings;
+    std::optional<CVScenarioSettings> scenarioSettings;
 };

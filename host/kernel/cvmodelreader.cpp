@@ -971,6 +971,22 @@ bool readImportSettings(ModelFileHandler& handler, QString* problem)
     return settings.has_value();
 }
 
+// The network's own scenario, kept when the import found one.
+bool readScenarioSettings(ModelFileHandler& handler, QString* problem)
+{
+    const QJsonValue saved = handler.header.value(QStringLiteral("scenario"));
+    if (saved.isUndefined())
+        return true;
+    if (!saved.isObject()) {
+        *problem = QStringLiteral("is not an object");
+        return false;
+    }
+    const std::optional<CVScenarioSettings> settings = CVScenarioSettings::fromJson(saved.toObject(), problem);
+    if (settings)
+        handler.model->setScenarioSettings(*settings);
+    return settings.has_value();
+}
+
 // Every object reads its fields once all exist, in the order of the file.
 // Its text is parsed again, alone, into a small document that lives only
 // while the object reads it.
@@ -1060,6 +1076,8 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
         return failWith(0, QStringLiteral("the model's references: ") + context.error());
     if (!readImportSettings(handler, &problem))
         return failWith(0, QStringLiteral("the import settings: ") + problem);
+    if (!readScenarioSettings(handler, &problem))
+        return failWith(0, QStringLiteral("the scenario: ") + problem);
     return std::move(handler.model);
 }
 
