@@ -81,7 +81,8 @@ struct Output
     std::function<bool(const CVModel&, const QString&, QString*)> write;
 };
 
-QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gisWarnings)
+QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gisWarnings, const SumoOverrides& sumo,
+                      QStringList* sumoNotes)
 {
     const auto gis = [crs, gisWarnings](GisExporter::Format format) {
         return [crs, gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
@@ -101,7 +102,9 @@ QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gis
         {QStringLiteral("sumo"),
          QStringLiteral("SUMO files written to %1.*; in their folder run netconvert -c, od2trips -c and sumo -c on "
                         "the .netccfg, .od2trips.cfg and .sumocfg files"),
-         &SumoExporter::write},
+         [sumo, sumoNotes](const CVModel& model, const QString& prefix, QString* error) {
+             return SumoExporter::write(model, prefix, sumo, sumoNotes, error);
+         }},
         {QStringLiteral("log"), QStringLiteral("Log written to %1"), &writeLog},
     };
 }
@@ -244,7 +247,8 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     }
 
     QStringList gisWarnings;
-    const QList<Output> wanted = outputs(pngSize, requested.crs, &gisWarnings);
+    QStringList sumoNotes;
+    const QList<Output> wanted = outputs(pngSize, requested.crs, &gisWarnings, requested.sumo, &sumoNotes);
     QStringList written;
     for (int i = 0; i < wanted.size(); ++i) {
         const Output& output = wanted.at(i);
@@ -269,6 +273,8 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
             print(err, QStringLiteral("note: %1\n").arg(disagreement));
         for (const QString& warning : std::as_const(gisWarnings))
             print(err, QStringLiteral("warning: %1\n").arg(warning));
+        for (const QString& note : std::as_const(sumoNotes))
+            print(err, QStringLiteral("note: SUMO export: %1\n").arg(note));
     }
     // As the dialog confirmed them, read back from it.
     const ParamicsImportOptions used = outcome.options.value_or(options);

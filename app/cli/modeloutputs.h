@@ -3,6 +3,8 @@
 #include <QSize>
 #include <QString>
 
+#include "export/sumo/sumoscenario.h"
+
 #include <cstdio>
 
 class CVModel;
@@ -20,6 +22,7 @@ struct ModelOutputs
     QString gisPath;      // --gis: GIS layers in the format of the extension
     QString crs;          // --crs: the network's coordinate system
     QString sumoPrefix;
+    SumoOverrides sumo;   // --sumo-scale, --sumo-begin, --sumo-end
     QString logPath;
 
     // The output options of a command line that the option table accepted.

@@ -2,6 +2,7 @@
 
 #include "export/exporttext.h"
 #include "export/modelobjects.h"
+#include "export/sumo/sumodistricts.h"
 #include "export/sumo/sumomatrices.h"
 #include "export/sumo/sumonetwork.h"
 #include "export/sumo/sumoxmlfile.h"
@@ -39,7 +40,11 @@ void writeBusStops(QXmlStreamWriter& xml, const SumoNetwork& network)
         const CVSection* section = exportedSection(network, stop);
         if (!section)
             continue;
-        const int lane = std::clamp(std::max(stop->getFromLane(), stop->getToLane()), 0, section->getNbLanes() - 1);
+        // The kerb lane of the stop's range: the rightmost in right-hand
+        // traffic, the leftmost in left-hand traffic.
+        const int kerb = network.roadSide() == CVRoadSide::Left ? std::min(stop->getFromLane(), stop->getToLane())
+                                                                 : std::max(stop->getFromLane(), stop->getToLane());
+        const int lane = std::clamp(kerb, 0, section->getNbLanes() - 1);
         const double start = std::max(0.0, double(stop->getPosition()));
         xml.writeEmptyElement(QStringLiteral("busStop"));
         xml.writeAttribute(QStringLiteral("id"), QStringLiteral("bs%1").arg(stop->getId()));
@@ -132,7 +137,7 @@ struct Departure
     double dwell;  // seconds at each stop
 };
 
-QVector<Departure> departures(const CVPublicLine& line)
+QVector<Departure> departures(const CVPublicLine& line, double shift)
 {
     QVector<Departure> result;
     for (const CVPublicLineTimeTable* table : line.getTimeTables()) {
@@ -141,7 +146,7 @@ QVector<Departure> departures(const CVPublicLine& line)
             for (unsigned int stop : schedule->getStops())
                 dwell = std::max(dwell, schedule->getStopTime(stop).meanTime);
             for (const CVPublicLineTimeTableDeparture& d : schedule->getDepartureTimes())
-                result.append({d.getMeanTime().toSeconds(), SumoNetwork::vehicleTypeId(d.getVehicle()),
+                result.append({d.getMeanTime().toSeconds() + shift, SumoNetwork::vehicleTypeId(d.getVehicle()),
                                dwell > 0.0 ? dwell : 20.0});
         }
     }
@@ -178,7 +183,7 @@ void collectBusTrips(const SumoNetwork& network, const CVPublicLine& line, QVect
     for (const CVSectionObject* stop : stopsOnRoute(network, line, route))
         stops.append(QStringLiteral("bs%1").arg(stop->getId()));
     int index = 0;
-    for (const Departure& departure : departures(line))
+    for (const Departure& departure : departures(line, network.scenario().busShift))
         trips.append({departure.time, QStringLiteral("line%1.%2").arg(line.getId()).arg(index++), departure.type,
                       ExportText::storable(line.getName()), edges.join(QLatin1Char(' ')), stops, departure.dwell});
 }
@@ -204,25 +209,6 @@ void writeBusTrip(QXmlStreamWriter& xml, const BusTrip& trip)
 
 }  // namespace
 
-
-SumoDemandWriter::Window SumoDemandWriter::demandWindow(const SumoNetwork& network)
-{
-    QVector<double> times;
-    for (const CVODMatrix* matrix : modelObjects<CVODMatrix>(network.model(), QStringLiteral("CVODMatrix"))) {
-        if (matrix->pairCount() == 0)
-            continue;
-        const double start = matrix->getStart().isValid() ? matrix->getStart().msecsSinceStartOfDay() / 1000.0 : 0.0;
-        times << start << start + std::max(0.0, matrix->getDuration().toSeconds());
-    }
-    for (const CVPublicLine* line : modelObjects<CVPublicLine>(network.model(), QStringLiteral("CVPublicLine"))) {
-        for (const Departure& departure : departures(*line))
-            times << departure.time;
-    }
-    if (times.isEmpty())
-        return Window();
-    const auto [first, last] = std::minmax_element(times.cbegin(), times.cend());
-    return Window{std::max(0.0, *first), std::max(0.0, *last)};
-}
 
 bool SumoDemandWriter::writeAdditionals(const SumoNetwork& network, const QString& path, const QString& detectorOutput,
                                         QString* error)
@@ -263,35 +249,22 @@ bool SumoDemandWriter::writeRoutes(const SumoNetwork& network, const QString& pa
 
 bool SumoDemandWriter::writeDistricts(const SumoNetwork& network, const QString& path, QString* error)
 {
-    // One district per centroid: trips leave it on the sections that start at
-    // it (sources) and reach it on the sections that end there (sinks).
     SumoXmlFile file(path, QStringLiteral("tazs"));
     if (!file.isOpen())
         return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
-    for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
-        QStringList sources;
-        QStringList sinks;
-        for (const CVObjectConnection* connection : centroid->getConnections()) {
-            const auto* section = dynamic_cast<const CVSection*>(connection->getConnectionObject());
-            if (!section)
-                continue;
-            const int type = connection->getConnectionType();
-            if (type == CVCentroid::eFrom || type == CVCentroid::eBoth)
-                sources << SumoNetwork::edgeId(section);
-            if (type == CVCentroid::eTo || type == CVCentroid::eBoth)
-                sinks << SumoNetwork::edgeId(section);
-        }
+    const SumoDistricts districts(network);
+    for (const SumoDistricts::District& district : districts.all()) {
         xml.writeStartElement(QStringLiteral("taz"));
-        xml.writeAttribute(QStringLiteral("id"), QStringLiteral("c%1").arg(centroid->getId()));
-        for (const QString& edge : std::as_const(sources)) {
+        xml.writeAttribute(QStringLiteral("id"), QStringLiteral("c%1").arg(district.centroid->getId()));
+        for (const CVSection* section : district.sources) {
             xml.writeEmptyElement(QStringLiteral("tazSource"));
-            xml.writeAttribute(QStringLiteral("id"), edge);
+            xml.writeAttribute(QStringLiteral("id"), SumoNetwork::edgeId(section));
             xml.writeAttribute(QStringLiteral("weight"), QStringLiteral("1.00"));
         }
-        for (const QString& edge : std::as_const(sinks)) {
+        for (const CVSection* section : district.sinks) {
             xml.writeEmptyElement(QStringLiteral("tazSink"));
-            xml.writeAttribute(QStringLiteral("id"), edge);
+            xml.writeAttribute(QStringLiteral("id"), SumoNetwork::edgeId(section));
             xml.writeAttribute(QStringLiteral("weight"), QStringLiteral("1.00"));
         }
         xml.writeEndElement();

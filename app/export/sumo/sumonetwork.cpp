@@ -10,7 +10,8 @@
 
 #include <algorithm>
 
-SumoNetwork::SumoNetwork(const CVModel& model) : source(model), side(model.getRoadSide())
+SumoNetwork::SumoNetwork(const CVModel& model, const SumoOverrides& overrides)
+    : source(model), side(model.getRoadSide()), scenarioValues(model, overrides)
 {
     collectSections();
     collectConnections();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/sumo/sumoscenario.h"
+
 #include <cvimportsettings.h>
 
 #include <QHash>
@@ -39,7 +41,7 @@ public:
         int toLane = 0;
     };
 
-    explicit SumoNetwork(const CVModel& model);
+    explicit SumoNetwork(const CVModel& model, const SumoOverrides& overrides = {});
 
     static QString edgeId(const CVSection* section);
     static QString nodeId(const CVNode* node);
@@ -61,6 +63,8 @@ public:
     static QVector<QPair<int, int>> lanePairs(int originFrom, int originTo, int destinationFrom, int destinationTo);
 
     const CVModel& model() const { return source; }
+    // The scenario the simulation runs: its clock, demand share and signals' times.
+    const SumoScenario& scenario() const { return scenarioValues; }
     const QVector<const CVSection*>& sections() const { return sectionList; }
     bool isExported(const CVSection* section) const { return exported.contains(section); }
     const QVector<Connection>& connections() const { return connectionList; }
@@ -78,6 +82,7 @@ private:
 
     const CVModel& source;
     CVRoadSide side = CVRoadSide::Right;
+    SumoScenario scenarioValues;
     QVector<const CVSection*> sectionList;
     QSet<const CVSection*> exported;
     QVector<Connection> connectionList;
