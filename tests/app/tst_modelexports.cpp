@@ -274,7 +274,9 @@ void TestModelExports::signalProgramFollowsSignals()
     for (const auto& phase : elements(prefix + ".tll.xml", "phase"))
         states << phase["duration"] + " " + phase["state"];
     // Links 0, 1: A -> B; link 2: A -> C. The empty phase is left out.
-    QCOMPARE(states, (QStringList{"30.00 GGr", "3.00 yyr", "27.00 rrG"}));
+    // The plan goes from A -> C straight back to A -> B: the yellow (3 s
+    // without a configuration) is taken from the end of that phase.
+    QCOMPARE(states, (QStringList{"30.00 GGr", "3.00 yyr", "24.00 rrG", "3.00 rry"}));
     const auto links = elements(prefix + ".tll.xml", "connection");
     QCOMPARE(links.size(), 3);
     QCOMPARE(links[2]["linkIndex"], QStringLiteral("2"));
@@ -411,7 +413,7 @@ void TestModelExports::unlistedLinksGoWithTheirApproach_data()
     QTest::addColumn<PhaseSignals>("phases");
     QTest::addColumn<QStringList>("states");
     QTest::newRow("a turn the plan leaves out gives way while its approach has green")
-        << PhaseSignals{{0}, {}, {2}} << QStringList{"GGgr", "yyyr", "rrrG"};
+        << PhaseSignals{{0}, {}, {2}} << QStringList{"GGgr", "yyyr", "rrrG", "rrry"};
     QTest::newRow("an approach that no phase serves gives way through the cycle")
         << PhaseSignals{{0, 1}, {}} << QStringList{"GGGg", "yyyg"};
 }
@@ -594,10 +596,13 @@ void TestModelExports::odMatrixFiles()
     QString error;
     QVERIFY2(SumoExporter::write(*model, prefix, &error), qPrintable(error));
 
-    const auto distributions = elements(prefix + ".rou.xml", "vTypeDistribution");
-    QCOMPARE(distributions.size(), 1);
-    QCOMPARE(distributions[0]["vTypes"], QStringLiteral("car"));
-    const QString carNumber = distributions[0]["id"];
+    // The model's own car type (a base vehicle) and the one made here; the
+    // matrix without a vehicle type drives as the model's first car.
+    QMap<QString, QString> numberOf;
+    for (const auto& distribution : elements(prefix + ".rou.xml", "vTypeDistribution"))
+        numberOf.insert(distribution["vTypes"], distribution["id"]);
+    QCOMPARE(numberOf.keys(), (QStringList{"car", SumoNetwork::vehicleTypeId(car)}));
+    const QString carNumber = numberOf.value(SumoNetwork::vehicleTypeId(car));
     QVERIFY(carNumber != QString::number(car->getId()));
     QVERIFY(carNumber.toLongLong() > 0);
 
@@ -605,11 +610,12 @@ void TestModelExports::odMatrixFiles()
     QCOMPARE(lines(prefix + ".od1.txt"), (QStringList{"$OM;D2", "* vehicle type", carNumber, "* from to (hours.minutes)",
                                                       "7.00 7.15", "* factor", "1.00", pair + "4.5"}));
     QCOMPARE(lines(prefix + ".od2.txt"),
-             (QStringList{"$O;D2", "* from to (hours.minutes)", "23.45 24.15", "* factor", "1.00", pair + "3"}));
+             (QStringList{"$OM;D2", "* vehicle type", numberOf.value("car"), "* from to (hours.minutes)", "23.45 24.15",
+                          "* factor", "1.00", pair + "3"}));
     const auto slices = elements(prefix + ".od3.xml", "timeSlice");
     QCOMPARE(slices.size(), 1);
     QCOMPARE(slices[0]["startTime"] + " " + slices[0]["duration"], QStringLiteral("25230000 900000"));
-    QCOMPARE(elements(prefix + ".od3.xml", "actorConfig")[0]["id"], QStringLiteral("car"));
+    QCOMPARE(elements(prefix + ".od3.xml", "actorConfig")[0]["id"], SumoNetwork::vehicleTypeId(car));
     QCOMPARE(elements(prefix + ".od3.xml", "odPair").size(), 1);
     QVERIFY(!QFileInfo::exists(prefix + ".od4.txt") && !QFileInfo::exists(prefix + ".od4.xml"));
 
