@@ -1,6 +1,5 @@
 #include "export/sumo/sumoconfigwriter.h"
 
-#include "export/sumo/sumodemandwriter.h"
 #include "export/sumo/sumomatrices.h"
 #include "export/sumo/sumonetwork.h"
 #include "export/sumo/sumoxmlfile.h"

@@ -2,6 +2,7 @@
 
 #include "export/exporttext.h"
 #include "export/modelobjects.h"
+#include "export/sumo/sumoconfigwriter.h"
 #include "export/sumo/sumodistricts.h"
 #include "export/sumo/sumomatrices.h"
 #include "export/sumo/sumonetwork.h"
@@ -195,6 +196,9 @@ void writeBusTrip(QXmlStreamWriter& xml, const BusTrip& trip)
     if (!trip.type.isEmpty())
         xml.writeAttribute(QStringLiteral("type"), trip.type);
     xml.writeAttribute(QStringLiteral("depart"), number(trip.depart));
+    // As the OD trips (see SumoConfigWriter): the lane towards the next turn.
+    xml.writeAttribute(QStringLiteral("departLane"), QLatin1String(SumoConfigWriter::DepartLane));
+    xml.writeAttribute(QStringLiteral("departSpeed"), QLatin1String(SumoConfigWriter::DepartSpeed));
     if (!trip.line.isEmpty())
         xml.writeAttribute(QStringLiteral("line"), trip.line);
     xml.writeEmptyElement(QStringLiteral("route"));
