@@ -273,6 +273,33 @@ TurnsAcross turnsAcrossOncoming(const BuiltNetwork& net)
     return result;
 }
 
+// Edges from which a turn towards the kerb leaves from a lane further from
+// the kerb than a turn across the oncoming traffic: where the network's
+// lanes were drawn for its rule of the road, a sign of lanes counted from
+// the wrong side. SUMO counts from the kerb (lane 0) in both rules.
+QStringList crossedTurnLanes(const QString& path)
+{
+    const BuiltNetwork net = readNetwork(path);
+    const QString kerb = net.leftHand ? QStringLiteral("l") : QStringLiteral("r");
+    const QString across = net.leftHand ? QStringLiteral("r") : QStringLiteral("l");
+    QMap<QString, int> kerbLane;    // highest lane of a kerb turn, per edge
+    QMap<QString, int> acrossLane;  // lowest lane of a turn across
+    forEachElement(path, QStringLiteral("connection"), [&](const QXmlStreamAttributes& a) {
+        const QString from = a.value("from").toString();
+        const int lane = a.value("fromLane").toInt();
+        if (a.value("dir") == kerb)
+            kerbLane[from] = std::max(kerbLane.value(from, lane), lane);
+        else if (a.value("dir") == across)
+            acrossLane[from] = std::min(acrossLane.value(from, lane), lane);
+    });
+    QStringList crossed;
+    for (auto it = kerbLane.cbegin(); it != kerbLane.cend(); ++it) {
+        if (acrossLane.contains(it.key()) && it.value() > acrossLane.value(it.key()))
+            crossed << it.key();
+    }
+    return crossed;
+}
+
 // Trips of the OD files that od2trips reads, text and XML forms alike.
 double tripsInOdFiles(const QString& folder)
 {
@@ -373,12 +400,15 @@ void TestExportChain::sumoChain_data()
     QTest::addColumn<QString>("directory");  // empty: the generated small network
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("leftHand");
-    QTest::newRow("quadstone example") << examplesDir("quadstone") << QStringList{"--variant", "Quadstone"} << false;
+    // The networks' turn lanes are laid out for right-hand traffic; read as
+    // left-hand, their kerb and median lanes trade places.
+    QTest::addColumn<bool>("laidOutForRule");
+    QTest::newRow("quadstone example") << examplesDir("quadstone") << QStringList{"--variant", "Quadstone"} << false << true;
     QTest::newRow("quadstone example, left-hand")
-        << examplesDir("quadstone") << QStringList{"--variant", "Quadstone", "--rule", "left"} << true;
-    QTest::newRow("sias example") << examplesDir("sias") << QStringList{"--variant", "Sias", "--units", "Feet"} << false;
-    QTest::newRow("escenario2") << sharedNetwork("escenario2") << QStringList{"--variant", "Quadstone"} << false;
-    QTest::newRow("generated small") << QString() << QStringList{"--variant", "Quadstone"} << false;
+        << examplesDir("quadstone") << QStringList{"--variant", "Quadstone", "--rule", "left"} << true << false;
+    QTest::newRow("sias example") << examplesDir("sias") << QStringList{"--variant", "Sias", "--units", "Feet"} << false << true;
+    QTest::newRow("escenario2") << sharedNetwork("escenario2") << QStringList{"--variant", "Quadstone"} << false << true;
+    QTest::newRow("generated small") << QString() << QStringList{"--variant", "Quadstone"} << false << true;
 }
 
 // The README's three commands, run in the output folder, and what the
@@ -388,6 +418,7 @@ void TestExportChain::sumoChain()
     QFETCH(QString, directory);
     QFETCH(QStringList, options);
     QFETCH(bool, leftHand);
+    QFETCH(bool, laidOutForRule);
     QTemporaryDir dir;
     if (directory.isEmpty()) {
         directory = dir.filePath(QStringLiteral("small"));
@@ -419,6 +450,10 @@ void TestExportChain::sumoChain()
     QCOMPARE(leftHand ? sides.left : sides.right, 0);  // oncoming traffic lies on the far side
     const TurnsAcross turns = turnsAcrossOncoming(net);
     QVERIFY2(turns.wrong.isEmpty(), qPrintable(turns.wrong.join(' ')));
+    if (laidOutForRule) {
+        const QStringList crossed = crossedTurnLanes(inFolder("net.net.xml"));
+        QVERIFY2(crossed.isEmpty(), qPrintable(crossed.join(' ')));
+    }
 
     // Every trip of the model is in the OD files or in the export's notes.
     const double placed = tripsInOdFiles(folder);
