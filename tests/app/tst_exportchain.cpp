@@ -8,7 +8,14 @@
 #include "importerprobe.h"
 #include "testsupport.h"
 
+#include "export/sumo/sumoexporter.h"
+
 #include <cvcatalog.h>
+#include <cvcentroid.h>
+#include <cvnode.h>
+#include <cvobjectconnection.h>
+#include <cvsection.h>
+#include <cvturning.h>
 #include <cvcontrolplan.h>
 #include <cvmodel.h>
 #include <cvmodelreader.h>
@@ -390,6 +397,7 @@ private:
 private slots:
     void sumoChain_data();
     void sumoChain();
+    void degenerateCrossingRunsToTheEnd();
     void realNetworkCounts();
     void unwritableExportsStopWithOneLine_data();
     void unwritableExportsStopWithOneLine();
@@ -542,6 +550,92 @@ void TestExportChain::checkBuses(const QString& folder)
     const QPair<double, double> demand = odPeriod(folder);
     QVERIFY2(first <= demand.second && last >= demand.first,
              qPrintable(QStringLiteral("buses %1 to %2 s, OD slices %3 to %4 s").arg(first).arg(last).arg(demand.first).arg(demand.second)));
+}
+
+namespace {
+
+// A road of two 200 m sections each way, joined at a crossing that the
+// model draws as a 0.2 m section of six half-metre lanes at 5 km/h, with
+// trips from one end to the other and back.
+std::unique_ptr<CVModel> crossingModel()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    const auto make = [&](const char* type) { return CVSystem::getSystem().newObject(QLatin1String(type), model.get()); };
+    const auto node = [&](double x) {
+        auto* n = static_cast<CVNode*>(make("CVNode"));
+        n->setPosition(CVPoint(x, 0));
+        return n;
+    };
+    const auto section = [&](CVNode* from, CVNode* to, double y, int lanes, double width, double speed) {
+        auto* s = static_cast<CVSection*>(make("CVSection"));
+        s->setDataValue(CVSection::nbLanesColumn(), lanes);
+        s->setDataValue(CVSection::laneWidthColumn(), width);
+        s->setDataValue(CVSection::speedColumn(), speed);
+        s->setFromSegment(CVPoint(from->getPosition().x, y), CVPoint(to->getPosition().x, y), CVBezierCurve::Segment);
+        s->setOrigin(from);
+        s->setDestination(to);
+        return s;
+    };
+    const auto turning = [&](CVNode* at, CVSection* from, CVSection* to) {
+        auto* t = static_cast<CVTurning*>(make("CVTurning"));
+        t->setNode(at);
+        t->setSections(from, to);
+        t->setOriginLanes(0, from->getNbLanes() - 1);
+        t->setDestinationLanes(0, to->getNbLanes() - 1);
+        at->addTurning(t, false, false);
+    };
+    const auto centroid = [&](CVSection* source, CVSection* sink) {
+        auto* c = static_cast<CVCentroid*>(make("CVCentroid"));
+        for (auto [s, type] : {std::pair<CVSection*, int>{source, CVCentroid::eFrom}, {sink, CVCentroid::eTo}}) {
+            auto* connection = static_cast<CVObjectConnection*>(make("CVCenConnection"));
+            connection->setConnectionObject(s);
+            connection->setConnectionType(type);
+            c->addConnection(connection);
+        }
+        return c;
+    };
+    CVNode* west = node(0);
+    CVNode* x = node(200);
+    CVNode* y = node(200.2);
+    CVNode* east = node(400.2);
+    // Eastbound south of the line, westbound north of it (right-hand traffic).
+    CVSection* a = section(west, x, -3.5, 2, 3.5, 50);
+    CVSection* crossingEast = section(x, y, -1.5, 6, 0.5, 5);
+    CVSection* b = section(y, east, -3.5, 2, 3.5, 50);
+    CVSection* c = section(east, y, 3.5, 2, 3.5, 50);
+    CVSection* crossingWest = section(y, x, 1.5, 6, 0.5, 5);
+    CVSection* d = section(x, west, 3.5, 2, 3.5, 50);
+    turning(x, a, crossingEast);
+    turning(y, crossingEast, b);
+    turning(y, c, crossingWest);
+    turning(x, crossingWest, d);
+    CVCentroid* westZone = centroid(a, d);
+    CVCentroid* eastZone = centroid(c, b);
+    auto* matrix = static_cast<CVODMatrix*>(make("CVODMatrix"));
+    matrix->setInterval(QTime(8, 0), CVTimeDuration(3600.0));
+    matrix->setTrips(westZone, eastZone, 600);
+    matrix->setTrips(eastZone, westZone, 600);
+    return model;
+}
+
+}  // namespace
+
+// Sections of a few decimetres and lanes of half a metre, as a crossing is
+// drawn in some networks: sumo runs the demand through to the end.
+void TestExportChain::degenerateCrossingRunsToTheEnd()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("out"));
+    QVERIFY(SumoExporter::write(*crossingModel(), folder + QStringLiteral("/net"), nullptr));
+    for (const QStringList& command : {QStringList{"netconvert", "-c", "net.netccfg"}, QStringList{"od2trips", "-c", "net.od2trips.cfg"},
+                                       QStringList{"sumo", "-c", "net.sumocfg"}}) {
+        const ToolRun run = runTool(tool(qPrintable(command[0])), command.mid(1), folder);
+        QVERIFY2(run.exitCode == 0 && run.count("Error") == 0, qPrintable(command[0] + ": " + run.output.right(2000)));
+    }
+    const Statistics s = readStatistics(QDir(folder).filePath(QStringLiteral("net.stats.xml")));
+    qInfo("loaded %d, inserted %d, arrived %d, teleported %d", s.loaded, s.inserted, s.arrived(), s.teleports);
+    QVERIFY(s.loaded > 1000);
+    QCOMPARE(s.arrived(), s.loaded);
 }
 
 void TestExportChain::realNetworkCounts()
