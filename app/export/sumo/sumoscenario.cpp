@@ -55,8 +55,8 @@ bool isStandInPeriod(const std::vector<Slice>& slices)
 
 SumoScenario::SumoScenario(const CVModel& model, const SumoOverrides& overrides)
 {
-    const std::optional<CVScenarioSettings>& settings = model.getScenarioSettings();
-    const CVScenarioSettings given = settings.value_or(CVScenarioSettings());
+    const CVScenarioSettings given =
+        overrides.scenario ? *overrides.scenario : model.getScenarioSettings().value_or(CVScenarioSettings());
     scale = overrides.scale.value_or(given.demandWeight ? *given.demandWeight / 100.0 : 1.0);
     seed = given.seed;
     amberTime = given.amberTime && *given.amberTime > 0.0 ? *given.amberTime : DefaultAmberTime;

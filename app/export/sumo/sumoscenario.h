@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cvscenariosettings.h>
+
 #include <optional>
 
 class CVModel;
@@ -7,6 +9,8 @@ class CVModel;
 // What the user asks of one export beyond the model's own scenario.
 struct SumoOverrides
 {
+    // Settings in place of the model's (the window's export dialog).
+    std::optional<CVScenarioSettings> scenario;
     std::optional<double> scale;  // share of the OD trips released; 1 is all of them
     std::optional<double> begin;  // seconds after midnight
     std::optional<double> end;
