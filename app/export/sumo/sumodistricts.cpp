@@ -42,6 +42,66 @@ QVector<const CVSection*> standIns(const SumoNetwork& network, const QVector<con
     return result;
 }
 
+// The strongly connected components of a graph given by its successors:
+// Tarjan's algorithm without recursion, as a city has tens of thousands of
+// sections in a row.
+std::vector<int> components(const std::vector<std::vector<int>>& next)
+{
+    const int n = int(next.size());
+    std::vector<int> index(std::size_t(n), -1), low(std::size_t(n), 0), result(std::size_t(n), -1);
+    std::vector<int> stack;
+    std::vector<char> onStack(std::size_t(n), 0);
+    std::vector<std::pair<int, std::size_t>> calls;  // node, next successor to look at
+    int counter = 0;
+    int found = 0;
+    for (int root = 0; root < n; ++root) {
+        if (index[std::size_t(root)] >= 0)
+            continue;
+        calls.push_back({root, 0});
+        while (!calls.empty()) {
+            auto& [v, i] = calls.back();
+            const std::size_t at = std::size_t(v);
+            if (i == 0 && index[at] < 0) {
+                index[at] = low[at] = counter++;
+                stack.push_back(v);
+                onStack[at] = 1;
+            }
+            if (i < next[at].size()) {
+                const int w = next[at][i++];
+                if (index[std::size_t(w)] < 0)
+                    calls.push_back({w, 0});
+                else if (onStack[std::size_t(w)])
+                    low[at] = std::min(low[at], index[std::size_t(w)]);
+                continue;
+            }
+            if (low[at] == index[at]) {
+                int w;
+                do {
+                    w = stack.back();
+                    stack.pop_back();
+                    onStack[std::size_t(w)] = 0;
+                    result[std::size_t(w)] = found;
+                } while (w != v);
+                ++found;
+            }
+            const int done = v;
+            calls.pop_back();
+            if (!calls.empty()) {
+                const std::size_t parent = std::size_t(calls.back().first);
+                low[parent] = std::min(low[parent], low[std::size_t(done)]);
+            }
+        }
+    }
+    return result;
+}
+
+std::vector<int> sortedUnique(std::vector<int> values)
+{
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return values;
+}
+
 }  // namespace
 
 SumoDistricts::SumoDistricts(const SumoNetwork& network)
@@ -85,15 +145,24 @@ void SumoDistricts::buildRoutes(const SumoNetwork& network)
         std::sort(targets.begin(), targets.end());
         targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
     }
+    component = components(next);
     for (const District& district : std::as_const(districts)) {
         std::vector<int> sources;
         std::vector<int> sinks;
-        for (const CVSection* s : district.sources)
+        std::vector<int> sourceParts;
+        std::vector<int> sinkParts;
+        for (const CVSection* s : district.sources) {
             sources.push_back(index.value(s));
-        for (const CVSection* s : district.sinks)
+            sourceParts.push_back(component[std::size_t(sources.back())]);
+        }
+        for (const CVSection* s : district.sinks) {
             sinks.push_back(index.value(s));
+            sinkParts.push_back(component[std::size_t(sinks.back())]);
+        }
         sourceIndices.append(sources);
         sinkIndices.append(sinks);
+        sourceComponents.append(sortedUnique(sourceParts));
+        sinkComponents.append(sortedUnique(sinkParts));
     }
     reachable.resize(std::size_t(districts.size()));
 }
@@ -122,6 +191,13 @@ bool SumoDistricts::joins(unsigned int origin, unsigned int destination) const
     if (!isOrigin(origin) || !isDestination(destination))
         return false;
     const int from = byCentroidId[origin];
+    const std::vector<int>& out = sourceComponents[from];
+    const std::vector<int>& in = sinkComponents[byCentroidId[destination]];
+    for (std::size_t i = 0, j = 0; i < out.size() && j < in.size();) {
+        if (out[i] == in[j])
+            return true;
+        out[i] < in[j] ? ++i : ++j;
+    }
     std::vector<char>& joined = reachable[std::size_t(from)];
     if (joined.empty()) {
         // Every section a trip from the origin's sources can reach.

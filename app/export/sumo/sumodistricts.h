@@ -51,5 +51,11 @@ private:
     std::vector<const CVSection*> sectionOf;
     QVector<std::vector<int>> sourceIndices;  // per district
     QVector<std::vector<int>> sinkIndices;
+    // The strongly connected component of every section, and per district
+    // the components of its sources and sinks (sorted): a source and a sink
+    // in one component are joined, which answers most pairs without a walk.
+    std::vector<int> component;
+    QVector<std::vector<int>> sourceComponents;
+    QVector<std::vector<int>> sinkComponents;
     mutable std::vector<std::vector<char>> reachable;  // per district: destinations joined, once asked
 };
