@@ -354,7 +354,7 @@ QPair<double, double> odPeriod(const QString& folder)
 // The trips the export's notes say it left out.
 double tripsInNotes(const QString& output)
 {
-    static const QRegularExpression note(QStringLiteral("note: SUMO export: zone .*: ([0-9.e+]+) trips left out"));
+    static const QRegularExpression note(QStringLiteral("note: SUMO export: zone .*: ([0-9.e+-]+) trips left out"));
     double trips = 0.0;
     for (auto it = note.globalMatch(output); it.hasNext();)
         trips += it.next().captured(1).toDouble();

@@ -196,7 +196,7 @@ void TestExportMenu::exports()
     } else if (answers.last().startsWith(QLatin1String("start="))) {
         // The export runs the scenario as the user changed it.
         QCOMPARE(optionValue(written, "begin"), QStringLiteral("21600"));
-        QCOMPARE(optionValue(written.chopped(int(qstrlen("sumocfg"))) + "od2trips.cfg", "scale"), QStringLiteral("0.50"));
+        QCOMPARE(optionValue(written.chopped(int(qstrlen("sumocfg"))) + "od2trips.cfg", "scale"), QStringLiteral("0.5"));
     }
 }
 

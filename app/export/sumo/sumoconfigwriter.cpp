@@ -23,10 +23,10 @@ void option(QXmlStreamWriter& xml, const char* name, const QString& value)
     xml.writeAttribute(QStringLiteral("value"), value);
 }
 
-// Whole numbers without decimals ("27000"), others to the hundredth.
+// Whole numbers without decimals ("27000"), others as they are ("0.4").
 QString number(double value)
 {
-    return value == std::floor(value) ? QString::number(qint64(value)) : QString::number(value, 'f', 2);
+    return value == std::floor(value) ? QString::number(qint64(value)) : QString::number(value, 'g', 10);
 }
 
 void writeSeed(QXmlStreamWriter& xml, const SumoScenario& scenario)
