@@ -61,6 +61,13 @@ std::optional<CVScenarioSettings> SumoScenarioDialog::ask(QWidget* parent, const
     seed->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), seed));
     auto* amber = spinBox(initial.amberTime.value_or(SumoScenario::DefaultAmberTime), 60.0, QStringLiteral(" s"));
     auto* red = spinBox(initial.redTime.value_or(0.0), 60.0, QStringLiteral(" s"));
+    // Named as in the model file, for whoever looks a field up.
+    start->setObjectName(QStringLiteral("startTime"));
+    duration->setObjectName(QStringLiteral("duration"));
+    weight->setObjectName(QStringLiteral("demandWeight"));
+    seed->setObjectName(QStringLiteral("seed"));
+    amber->setObjectName(QStringLiteral("amberTime"));
+    red->setObjectName(QStringLiteral("redTime"));
     form->addRow(tr("Start time (hh:mm:ss):"), start);
     form->addRow(tr("Simulated time (hh:mm:ss):"), duration);
     form->addRow(tr("Demand weight:"), weight);

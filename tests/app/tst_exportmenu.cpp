@@ -6,12 +6,18 @@
 #include "modalwatcher.h"
 #include "window/exportmenu.h"
 #include "window/mainwindow.h"
+#include "window/sumoscenariodialog.h"
 
 #include <cvmodel.h>
 #include <cvnode.h>
 #include <cvsystem.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QDoubleSpinBox>
 #include <QImage>
+#include <QLineEdit>
+#include <QTimer>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -104,6 +110,7 @@ private slots:
     void windowOffersTheExports();
     void exports_data();
     void exports();
+    void scenarioDialogEditsTheSettings();
 };
 
 // The window's File menu holds the entries, asking through its dialogs.
@@ -198,6 +205,39 @@ void TestExportMenu::exports()
         QCOMPARE(optionValue(written, "begin"), QStringLiteral("21600"));
         QCOMPARE(optionValue(written.chopped(int(qstrlen("sumocfg"))) + "od2trips.cfg", "scale"), QStringLiteral("0.5"));
     }
+}
+
+// The dialog starts from the model's settings and gives back what the user
+// changed; an emptied time or seed is no longer given.
+void TestExportMenu::scenarioDialogEditsTheSettings()
+{
+    CVScenarioSettings initial;
+    initial.startTime = 7.5 * 3600;
+    initial.duration = 3600;
+    initial.demandWeight = 40;
+    initial.seed = 6;
+    initial.roadSide = CVRoadSide::Right;
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        const auto edit = [dialog](const char* name) { return dialog->findChild<QLineEdit*>(QLatin1String(name)); };
+        for (const char* name : {"startTime", "duration", "seed"})
+            shown << edit(name)->text();
+        edit("startTime")->setText(QStringLiteral("06:15"));
+        edit("duration")->clear();
+        dialog->findChild<QDoubleSpinBox*>(QStringLiteral("demandWeight"))->setValue(55);
+        dialog->accept();
+    });
+    const std::optional<CVScenarioSettings> result = SumoScenarioDialog::ask(nullptr, initial);
+    QVERIFY(result);
+    QCOMPARE(shown, (QStringList{"07:30:00", "01:00:00", "6"}));
+    QCOMPARE(result->startTime, std::optional<double>(6.25 * 3600));
+    QCOMPARE(result->duration, std::optional<double>());
+    QCOMPARE(result->demandWeight, std::optional<double>(55));
+    QCOMPARE(result->seed, std::optional<int>(6));
+    QCOMPARE(result->amberTime, std::optional<double>(3));
+    QCOMPARE(result->roadSide, initial.roadSide);
 }
 
 QTEST_MAIN(TestExportMenu)
