@@ -281,9 +281,8 @@ TurnsAcross turnsAcrossOncoming(const BuiltNetwork& net)
 }
 
 // Edges from which a turn towards the kerb leaves from a lane further from
-// the kerb than a turn across the oncoming traffic: where the network's
-// lanes were drawn for its rule of the road, a sign of lanes counted from
-// the wrong side. SUMO counts from the kerb (lane 0) in both rules.
+// the kerb than a turn across the oncoming traffic: a sign of lanes counted
+// from the wrong side. SUMO counts from the kerb (lane 0) in both rules.
 QStringList crossedTurnLanes(const QString& path)
 {
     const BuiltNetwork net = readNetwork(path);
@@ -384,6 +383,66 @@ bool networkMissing(const QString& directory)
     return !QFileInfo(directory).isDir() && qEnvironmentVariable("CI") != QLatin1String("true");
 }
 
+// A network drawn for right-hand traffic turned into one for left-hand
+// traffic: mirrored east to west (node and arc centre positions, zone
+// outlines, the bounding box; arcs bend the other way), so that every turn
+// keeps its lanes counted from the kerb and becomes the turn of the other
+// hand, and its configuration says left-hand drive.
+bool writeMirrored(const QString& source, const QString& target)
+{
+    static const QRegularExpression position(QStringLiteral("(\\bat\\s+)(-?[0-9.]+)(?= m)"));
+    static const QRegularExpression point(QStringLiteral("^(\\s*)(-?[0-9.]+)( m\\s+-?[0-9.]+ m\\s*)$"));
+    static const QRegularExpression centroid(QStringLiteral("^(\\s*centroid\\s+)(-?[0-9.]+)"));
+    static const QRegularExpression corner(QStringLiteral("^\\s*(max|min)\\s+(-?[0-9.]+) m\\s+(-?[0-9.]+) m"));
+    static const QRegularExpression box(QStringLiteral("^Bounding Box (-?[0-9.]+) m (-?[0-9.]+) m (-?[0-9.]+) m (-?[0-9.]+) m"));
+    static const QRegularExpression arcLeft(QStringLiteral("\\sleft\\s*$"));
+    const auto negated = [](const QString& number) { return number.startsWith('-') ? number.mid(1) : '-' + number; };
+    const auto negateGroup = [&](QString line, const QRegularExpression& pattern) {
+        const QRegularExpressionMatch m = pattern.match(line);
+        return m.hasMatch() ? line.replace(m.capturedStart(2), m.capturedLength(2), negated(m.captured(2))) : line;
+    };
+    if (!QDir().mkpath(target))
+        return false;
+    for (const QFileInfo& info : QDir(source).entryInfoList(QDir::Files)) {
+        QFile in(info.filePath());
+        QFile out(QDir(target).filePath(info.fileName()));
+        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+            return false;
+        const QString name = info.fileName();
+        QStringList lines;
+        QString maxX, maxY;
+        for (QString line : QString::fromLatin1(in.readAll()).split(QLatin1Char('\n'))) {
+            if (!line.startsWith(QLatin1String("##"))) {
+                if (name.startsWith(QLatin1String("nodes")) || name == QLatin1String("centres"))
+                    line = negateGroup(line, position);
+                if (const auto m = box.match(line); m.hasMatch())
+                    line = QStringLiteral("Bounding Box %1 m %2 m %3 m %4 m")
+                               .arg(negated(m.captured(3)), m.captured(2), negated(m.captured(1)), m.captured(4));
+                if (name.startsWith(QLatin1String("zones"))) {
+                    line = negateGroup(negateGroup(line, point), centroid);
+                    // The outline's box: its corners trade their x.
+                    if (const auto m = corner.match(line); m.hasMatch()) {
+                        if (m.captured(1) == QLatin1String("max")) {
+                            maxX = m.captured(2);
+                            maxY = m.captured(3);
+                            continue;  // written with the min line that follows
+                        }
+                        lines << QStringLiteral("max %1 m %2 m").arg(negated(m.captured(2)), maxY);
+                        line = QStringLiteral("min %1 m %2 m").arg(negated(maxX), m.captured(3));
+                    }
+                }
+                if (name.startsWith(QLatin1String("links")) && line.contains(QLatin1String("arc centre")))
+                    line = arcLeft.match(line).hasMatch() ? line.remove(arcLeft) + ' ' : line.trimmed() + QStringLiteral(" left ");
+                if (name == QLatin1String("configuration"))
+                    line.replace(QLatin1String("right hand drive"), QLatin1String("left hand drive"));
+            }
+            lines << line;
+        }
+        out.write(lines.join(QLatin1Char('\n')).toLatin1());
+    }
+    return true;
+}
+
 }  // namespace
 
 class TestExportChain : public QObject
@@ -408,15 +467,16 @@ void TestExportChain::sumoChain_data()
     QTest::addColumn<QString>("directory");  // empty: the generated small network
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("leftHand");
-    // The networks' turn lanes are laid out for right-hand traffic; read as
-    // left-hand, their kerb and median lanes trade places.
-    QTest::addColumn<bool>("laidOutForRule");
-    QTest::newRow("quadstone example") << examplesDir("quadstone") << QStringList{"--variant", "Quadstone"} << false << true;
-    QTest::newRow("quadstone example, left-hand")
-        << examplesDir("quadstone") << QStringList{"--variant", "Quadstone", "--rule", "left"} << true << false;
-    QTest::newRow("sias example") << examplesDir("sias") << QStringList{"--variant", "Sias", "--units", "Feet"} << false << true;
-    QTest::newRow("escenario2") << sharedNetwork("escenario2") << QStringList{"--variant", "Quadstone"} << false << true;
-    QTest::newRow("generated small") << QString() << QStringList{"--variant", "Quadstone"} << false << true;
+    // The networks are drawn for right-hand traffic; mirrored (see
+    // writeMirrored), they are left-hand networks.
+    QTest::addColumn<bool>("mirrored");
+    const QStringList left{"--variant", "Quadstone", "--rule", "left"};
+    QTest::newRow("quadstone example") << examplesDir("quadstone") << QStringList{"--variant", "Quadstone"} << false << false;
+    QTest::newRow("quadstone example, mirrored, left-hand") << examplesDir("quadstone") << left << true << true;
+    QTest::newRow("sias example") << examplesDir("sias") << QStringList{"--variant", "Sias", "--units", "Feet"} << false << false;
+    QTest::newRow("escenario2") << sharedNetwork("escenario2") << QStringList{"--variant", "Quadstone"} << false << false;
+    QTest::newRow("escenario2, mirrored, left-hand") << sharedNetwork("escenario2") << left << true << true;
+    QTest::newRow("generated small") << QString() << QStringList{"--variant", "Quadstone"} << false << false;
 }
 
 // The README's three commands, run in the output folder, and what the
@@ -426,7 +486,7 @@ void TestExportChain::sumoChain()
     QFETCH(QString, directory);
     QFETCH(QStringList, options);
     QFETCH(bool, leftHand);
-    QFETCH(bool, laidOutForRule);
+    QFETCH(bool, mirrored);
     QTemporaryDir dir;
     if (directory.isEmpty()) {
         directory = dir.filePath(QStringLiteral("small"));
@@ -436,6 +496,10 @@ void TestExportChain::sumoChain()
         QSKIP("the network is not here");
     QVERIFY2(QFileInfo(directory).isDir(), qPrintable(directory + " is missing"));
     QVERIFY2(!tool("netconvert").isEmpty() && !tool("od2trips").isEmpty() && !tool("sumo").isEmpty(), "SUMO is not installed");
+    if (mirrored) {
+        QVERIFY(writeMirrored(directory, dir.filePath(QStringLiteral("mirrored"))));
+        directory = dir.filePath(QStringLiteral("mirrored"));
+    }
 
     const QString folder = dir.filePath(QStringLiteral("out"));  // the export creates it
     const QString model = dir.filePath(QStringLiteral("model.json"));
@@ -458,10 +522,8 @@ void TestExportChain::sumoChain()
     QCOMPARE(leftHand ? sides.left : sides.right, 0);  // oncoming traffic lies on the far side
     const TurnsAcross turns = turnsAcrossOncoming(net);
     QVERIFY2(turns.wrong.isEmpty(), qPrintable(turns.wrong.join(' ')));
-    if (laidOutForRule) {
-        const QStringList crossed = crossedTurnLanes(inFolder("net.net.xml"));
-        QVERIFY2(crossed.isEmpty(), qPrintable(crossed.join(' ')));
-    }
+    const QStringList crossed = crossedTurnLanes(inFolder("net.net.xml"));
+    QVERIFY2(crossed.isEmpty(), qPrintable(crossed.join(' ')));
 
     // Every trip of the model is in the OD files or in the export's notes.
     const double placed = tripsInOdFiles(folder);
