@@ -89,7 +89,10 @@ QString describe(const CVScenarioSettings& settings)
 {
     const auto clock = [](double seconds) {
         const qint64 s = qint64(std::llround(seconds));
-        return QStringLiteral("%1:%2:%3").arg(s / 3600, 2, 10, QLatin1Char('0')).arg(s / 60 % 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1:%2:%3")
+            .arg(s / 3600, 2, 10, QLatin1Char('0'))
+            .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(s % 60, 2, 10, QLatin1Char('0'));
     };
     QStringList parts;
     if (settings.startTime)
@@ -105,7 +108,8 @@ QString describe(const CVScenarioSettings& settings)
     if (settings.redTime)
         parts << QStringLiteral("all-red %1 s").arg(*settings.redTime);
     if (settings.roadSide)
-        parts << (*settings.roadSide == CVRoadSide::Left ? QStringLiteral("left-hand traffic") : QStringLiteral("right-hand traffic"));
+        parts << (*settings.roadSide == CVRoadSide::Left ? QStringLiteral("left-hand traffic")
+                                                         : QStringLiteral("right-hand traffic"));
     return parts.isEmpty() ? QStringLiteral("no settings") : parts.join(QStringLiteral(", "));
 }
 

@@ -33,7 +33,8 @@ QJsonObject CVScenarioSettings::toJson() const
     if (seed)
         json.insert(QStringLiteral("seed"), *seed);
     if (roadSide)
-        json.insert(QStringLiteral("roadSide"), *roadSide == CVRoadSide::Left ? QStringLiteral("left") : QStringLiteral("right"));
+        json.insert(QStringLiteral("roadSide"),
+                    *roadSide == CVRoadSide::Left ? QStringLiteral("left") : QStringLiteral("right"));
     return json;
 }
 

@@ -216,7 +216,8 @@ bool SumoDistricts::joins(unsigned int origin, unsigned int destination) const
         joined.assign(std::size_t(districts.size()), 0);
         for (int d = 0; d < districts.size(); ++d) {
             const std::vector<int>& sinks = sinkIndices[d];
-            joined[std::size_t(d)] = std::any_of(sinks.cbegin(), sinks.cend(), [&](int s) { return seen[std::size_t(s)] != 0; });
+            joined[std::size_t(d)] =
+                std::any_of(sinks.cbegin(), sinks.cend(), [&](int s) { return seen[std::size_t(s)] != 0; });
         }
     }
     return joined[std::size_t(byCentroidId[destination])] != 0;

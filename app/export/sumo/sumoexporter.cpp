@@ -90,6 +90,7 @@ bool SumoExporter::writeSet(const SumoNetwork& network, const QString& prefix, Q
            SumoDemandWriter::writeDistricts(network, names[4], error) &&
            SumoMatrices::write(network, prefix, notes, error) &&
            SumoDemandWriter::writeAdditionals(network, names[5], detectorOutput, error) &&
-           SumoDemandWriter::writeRoutes(network, names[6], error) && SumoConfigWriter::writeNetconvert(network, prefix, error) &&
+           SumoDemandWriter::writeRoutes(network, names[6], error) &&
+           SumoConfigWriter::writeNetconvert(network, prefix, error) &&
            SumoConfigWriter::writeOd2trips(network, prefix, error) && SumoConfigWriter::writeSumo(network, prefix, error);
 }

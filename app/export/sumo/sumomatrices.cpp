@@ -83,7 +83,10 @@ public:
             const QString zone = SumoDistricts::zoneName(*d.centroid);
             const auto line = [&](double trips, const char* why) {
                 if (trips > 0.0)
-                    lines << QStringLiteral("zone %1: %2 trips left out of the OD files: %3").arg(zone).arg(trips).arg(QLatin1String(why));
+                    lines << QStringLiteral("zone %1: %2 trips left out of the OD files: %3")
+                                 .arg(zone)
+                                 .arg(trips)
+                                 .arg(QLatin1String(why));
             };
             line(it->second.noSource, "no section leaves it");
             line(it->second.noSink, "no section reaches it");

@@ -186,7 +186,8 @@ QVector<SignalPhase> withIntergreens(const QVector<SignalPhase>& phases, double 
             if (stays)
                 yellow[i] = current.state[i];
             else
-                yellow[i] = isGreen(current.state[i]) || current.state[i] == QLatin1Char('y') ? QLatin1Char('y') : QLatin1Char('r');
+                yellow[i] = isGreen(current.state[i]) || current.state[i] == QLatin1Char('y') ? QLatin1Char('y')
+                                                                                              : QLatin1Char('r');
             red[i] = stays ? current.state[i] : QLatin1Char('r');
         }
         if (!ends) {

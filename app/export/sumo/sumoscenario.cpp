@@ -70,7 +70,9 @@ SumoScenario::SumoScenario(const CVModel& model, const SumoOverrides& overrides)
     if (given.startTime)
         start = *given.startTime;
     else if (!demand.empty())
-        start = std::min_element(demand.cbegin(), demand.cend(), [](const Slice& a, const Slice& b) { return a.start < b.start; })->start;
+        start = std::min_element(demand.cbegin(), demand.cend(),
+                                 [](const Slice& a, const Slice& b) { return a.start < b.start; })
+                    ->start;
     else if (!buses.empty())
         start = *std::min_element(buses.cbegin(), buses.cend());
     if (!buses.empty() && *std::max_element(buses.cbegin(), buses.cend()) < start)
