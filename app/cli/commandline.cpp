@@ -1,6 +1,7 @@
 #include "cli/commandline.h"
 
 #include "export/gis/gisexporter.h"
+#include "import/scenarioreader.h"
 
 #include <cvgeoreference.h>
 #include "map/mappicture.h"
@@ -350,6 +351,24 @@ QList<CommandOption> outputOptions()
                         "PREFIX.netccfg, .od2trips.cfg, .sumocfg of netconvert, od2trips and sumo; missing folders "
                         "are made"),
          QString(), nonEmptyPath(), {}},
+        {QStringLiteral("sumo-scale"), QStringLiteral("FACTOR"),
+         QStringLiteral("share of the OD trips the SUMO simulation releases (1 for all); instead of the network "
+                        "configuration's demand weight"),
+         QString(),
+         [](const QString& value) {
+             bool ok = false;
+             const double factor = value.toDouble(&ok);
+             return ok && factor > 0.0 ? QString() : QStringLiteral("FACTOR must be a number above 0");
+         },
+         {}},
+        {QStringLiteral("sumo-begin"), QStringLiteral("TIME"),
+         QStringLiteral("start of the SUMO simulation, as hh:mm[:ss] or seconds after midnight; instead of the "
+                        "network configuration's start time and the demand's first departure"),
+         QString(), clockTime(), {}},
+        {QStringLiteral("sumo-end"), QStringLiteral("TIME"),
+         QStringLiteral("end of the SUMO simulation, as hh:mm[:ss] or seconds after midnight; instead of the last "
+                        "departure and the settling time after it"),
+         QString(), clockTime(), {}},
     };
 }
 
@@ -463,6 +482,13 @@ std::function<QString(const QString&)> wholeNumber(int minimum, int maximum)
 std::function<QString(const QString&)> nonEmptyPath()
 {
     return [](const QString& value) { return value.isEmpty() ? QStringLiteral("needs a file name") : QString(); };
+}
+
+std::function<QString(const QString&)> clockTime()
+{
+    return [](const QString& value) {
+        return ScenarioReader::clockSeconds(value) ? QString() : QStringLiteral("TIME must be hh:mm[:ss] or seconds");
+    };
 }
 
 }  // namespace CommandLine

@@ -83,5 +83,7 @@ QString help(const SubCommand& command);
 std::function<QString(const QString&)> oneOf(const QStringList& choices);
 std::function<QString(const QString&)> wholeNumber(int minimum, int maximum);
 std::function<QString(const QString&)> nonEmptyPath();
+// Checks a clock time: hh:mm[:ss] or seconds after midnight.
+std::function<QString(const QString&)> clockTime();
 
 }  // namespace CommandLine

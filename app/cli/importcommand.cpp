@@ -11,6 +11,7 @@
 #include "import/importmessages.h"
 #include "import/importrunner.h"
 #include "import/pluginloader.h"
+#include "import/scenarioreader.h"
 #include "map/mappicture.h"
 
 #include <cvgui.h>
@@ -86,7 +87,7 @@ struct Output
     std::function<bool(const CVModel&, const QString&, QString*)> write;
 };
 
-QList<Output> outputs(const QSize& pngSize, QStringList* gisWarnings)
+QList<Output> outputs(const QSize& pngSize, QStringList* gisWarnings, const SumoOverrides& sumo, QStringList* sumoNotes)
 {
     const auto gis = [gisWarnings](GisExporter::Format format) {
         return [gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
@@ -106,7 +107,9 @@ QList<Output> outputs(const QSize& pngSize, QStringList* gisWarnings)
         {QStringLiteral("sumo"),
          QStringLiteral("SUMO files written to %1.*; in their folder run netconvert -c, od2trips -c and sumo -c on "
                         "the .netccfg, .od2trips.cfg and .sumocfg files"),
-         &SumoExporter::write},
+         [sumo, sumoNotes](const CVModel& model, const QString& prefix, QString* error) {
+             return SumoExporter::write(model, prefix, sumo, sumoNotes, error);
+         }},
         {QStringLiteral("log"), QStringLiteral("Log written to %1"), &writeLog},
     };
 }
@@ -151,6 +154,25 @@ void printOptions(FILE* err, const ParamicsImportOptions& options)
                    .arg(lengthUnitFactor(options.units))
                    .arg(roadRuleName(options.rule))
                    .arg(options.demandFiles));
+}
+
+QString scenarioText(const CVModel& model)
+{
+    const auto& scenario = model.getScenarioSettings();
+    return scenario ? ScenarioReader::describe(*scenario) : QStringLiteral("none (the network has no configuration file)");
+}
+
+// The configuration file names a rule of the road other than the import's.
+QString roadSideDisagreement(const CVModel& model, const ParamicsImportOptions& options)
+{
+    const auto& scenario = model.getScenarioSettings();
+    if (!scenario || !scenario->roadSide)
+        return QString();
+    const RoadRule configured = *scenario->roadSide == CVRoadSide::Left ? RoadRule::KeepLeft : RoadRule::KeepRight;
+    if (configured == options.rule)
+        return QString();
+    return QStringLiteral("the network's configuration says %1-hand traffic; imported with --rule %2 as %2-hand traffic")
+        .arg(roadRuleName(configured), roadRuleName(options.rule));
 }
 
 void printTimings(FILE* err, const QList<PhaseTime>& timings)
@@ -269,7 +291,8 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
         return CommandLine::UsageError;
     }
     QStringList gisWarnings;
-    const QList<Output> wanted = outputs(pngSize, &gisWarnings);
+    QStringList sumoNotes;
+    const QList<Output> wanted = outputs(pngSize, &gisWarnings, requested.sumo, &sumoNotes);
     QStringList written;
     for (int i = 0; i < wanted.size(); ++i) {
         const Output& output = wanted.at(i);
@@ -289,8 +312,13 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
 
     printMessages(err, messages, verbosity);
     if (verbosity != Verbosity::Quiet) {
+        const QString disagreement = roadSideDisagreement(*model, outcome.options.value_or(options));
+        if (!disagreement.isEmpty())
+            print(err, QStringLiteral("note: %1\n").arg(disagreement));
         for (const QString& warning : std::as_const(gisWarnings))
             print(err, QStringLiteral("warning: %1\n").arg(warning));
+        for (const QString& note : std::as_const(sumoNotes))
+            print(err, QStringLiteral("note: SUMO export: %1\n").arg(note));
     }
     // As the dialog confirmed them, read back from it.
     const ParamicsImportOptions used = outcome.options.value_or(options);
@@ -307,6 +335,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
                        .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings")));
         for (const QString& line : summaryLines(*model, outcome.added))
             print(out, QStringLiteral("  %1\n").arg(line));
+        print(out, QStringLiteral("  scenario: %1\n").arg(scenarioText(*model)));
         for (const QString& line : written)
             print(out, line + QLatin1Char('\n'));
     }

@@ -4,6 +4,7 @@
 #include "cli/outputpaths.h"
 #include "export/gis/gisexporter.h"
 #include "export/sumo/sumoexporter.h"
+#include "import/scenarioreader.h"
 #include "map/mappicture.h"
 
 #include <cvgeoreference.h>
@@ -34,6 +35,12 @@ ModelOutputs ModelOutputs::fromCommandLine(const ParsedCommandLine& commandLine)
     outputs.crs = commandLine.value(QStringLiteral("crs"));
     outputs.origin = commandLine.value(QStringLiteral("origin"));
     outputs.sumoPrefix = commandLine.value(QStringLiteral("sumo"));
+    if (commandLine.isSet(QStringLiteral("sumo-scale")))
+        outputs.sumo.scale = commandLine.value(QStringLiteral("sumo-scale")).toDouble();
+    if (commandLine.isSet(QStringLiteral("sumo-begin")))
+        outputs.sumo.begin = ScenarioReader::clockSeconds(commandLine.value(QStringLiteral("sumo-begin")));
+    if (commandLine.isSet(QStringLiteral("sumo-end")))
+        outputs.sumo.end = ScenarioReader::clockSeconds(commandLine.value(QStringLiteral("sumo-end")));
     outputs.logPath = commandLine.value(QStringLiteral("log"));
     outputs.problemsPath = commandLine.value(QStringLiteral("problems"));
     return outputs;
@@ -121,10 +128,13 @@ int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out,
         print(out, QStringLiteral("GIS layers written to %1\n").arg(gisFile));
     }
     if (!sumoPrefix.isEmpty()) {
-        if (!SumoExporter::write(model, sumoPrefix, &error)) {
+        QStringList notes;
+        if (!SumoExporter::write(model, sumoPrefix, sumo, &notes, &error)) {
             print(err, QStringLiteral("%1: cannot write the SUMO files: %2\n").arg(command, error));
             return 1;
         }
+        for (const QString& note : std::as_const(notes))
+            print(err, QStringLiteral("note: SUMO export: %1\n").arg(note));
         print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(sumoPrefix));
     }
     return 0;

@@ -3,6 +3,8 @@
 #include <QSize>
 #include <QString>
 
+#include "export/sumo/sumoscenario.h"
+
 #include <cstdio>
 
 class CVModel;
@@ -21,6 +23,7 @@ struct ModelOutputs
     QString crs;          // --crs: the network's coordinate system
     QString origin;       // --origin: where the plane's origin lies in it
     QString sumoPrefix;
+    SumoOverrides sumo;   // --sumo-scale, --sumo-begin, --sumo-end
     QString logPath;
     QString problemsPath;  // the check's findings (written by the check, not by write())
 

@@ -3,6 +3,7 @@
 #include "cli/checkoutput.h"
 #include "cli/commandline.h"
 #include "cli/modeloutputs.h"
+#include "import/scenarioreader.h"
 
 #include <cvcatalog.h>
 #include <cvimportsettings.h>
@@ -52,8 +53,11 @@ int OpenCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
         return CommandLine::UsageError;
     }
     const bool quiet = commandLine.isSet(QStringLiteral("quiet"));
-    if (!quiet)
+    if (!quiet) {
         print(out, QStringLiteral("Opened %1: %2 objects%3\n").arg(path).arg(model->getCatalog()->size()).arg(importText(*model)));
+        if (const auto& scenario = model->getScenarioSettings())
+            print(out, QStringLiteral("  scenario: %1\n").arg(ScenarioReader::describe(*scenario)));
+    }
     const int written = outputs.write(*model, QStringLiteral("corvia open"), quiet ? nullptr : out, err);
     if (written != CommandLine::Imported || !(commandLine.isSet(QStringLiteral("check")) || commandLine.isSet(QStringLiteral("problems"))))
         return written;

@@ -1,6 +1,7 @@
 #include "import/importrunner.h"
 
 #include "import/importdialogwatcher.h"
+#include "import/scenarioreader.h"
 
 #include <cvcatalog.h>
 #include <cvfilter.h>
@@ -49,8 +50,10 @@ ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& fil
     outcome.added = difference(before, countObjectsByType(model));
     outcome.dialogFilled = dialogWatcher.allFilled();
     outcome.options = dialogWatcher.acceptedOptions();
-    if (outcome.options && outcome.importedNetwork())
+    if (outcome.options && outcome.importedNetwork()) {
         model->setImportSettings(modelSettings(filter.getDescription(), *outcome.options));
+        model->setScenarioSettings(ScenarioReader::read(outcome.options->directory));
+    }
     return outcome;
 }
 

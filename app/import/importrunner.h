@@ -32,7 +32,9 @@ struct ImportOutcome
 // go through here, so everything after the import dialog is one code path;
 // they differ only in who fills in the dialog (the user, or the command
 // line through ImportDialogWatcher). An import that built a network
-// leaves the options it ran with in the model (CVModel::getImportSettings).
+// leaves the options it ran with in the model (CVModel::getImportSettings),
+// and the scenario of the network's configuration file, when it has one
+// (CVModel::getScenarioSettings).
 class ImportRunner
 {
 public:

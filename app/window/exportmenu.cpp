@@ -3,6 +3,9 @@
 #include "export/gis/gisexporter.h"
 #include "export/sumo/sumoexporter.h"
 #include "map/mappicture.h"
+#include "window/sumoscenariodialog.h"
+
+#include <cvmodel.h>
 
 #include <cvgeoreference.h>
 #include <cvmodel.h>
@@ -93,8 +96,16 @@ QString exportSumo(const Questions& ask, CVModel& model)
     const std::optional<QString> prefix = ask.saveFile(tr("Export for SUMO (file name prefix)"), QStringLiteral("net"), QString());
     if (!prefix || prefix->isEmpty())
         return QString();
+    SumoOverrides overrides;
+    overrides.scenario = ask.scenario(model.getScenarioSettings().value_or(CVScenarioSettings()));
+    if (!overrides.scenario)
+        return QString();
     QString error;
-    return outcome(ask, SumoExporter::write(model, *prefix, &error), *prefix + QStringLiteral(".*"), error);
+    QStringList notes;
+    const bool written = SumoExporter::write(model, *prefix, overrides, &notes, &error);
+    if (written && !notes.isEmpty())
+        ask.tell(tr("Export for SUMO"), notes.join(QLatin1Char('\n')), false);
+    return outcome(ask, written, *prefix + QStringLiteral(".*"), error);
 }
 
 QString exportPicture(const Questions& ask, CVModel& model)
@@ -128,6 +139,7 @@ ExportMenu::Questions ExportMenu::dialogs(QWidget* window)
         const QString text = QInputDialog::getText(window, title, label, QLineEdit::Normal, initial, &ok);
         return ok ? std::optional<QString>(text) : std::nullopt;
     };
+    ask.scenario = [window](const CVScenarioSettings& initial) { return SumoScenarioDialog::ask(window, initial); };
     ask.tell = [window](const QString& title, const QString& message, bool failed) {
         if (failed)
             QMessageBox::warning(window, title, message);

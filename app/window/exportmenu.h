@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cvscenariosettings.h>
+
 #include <QString>
 
 #include <functional>
@@ -11,7 +13,8 @@ class QWidget;
 
 // File > Export in the window: GIS..., SUMO... and Picture.... Each asks for
 // the file and the options of its command-line counterpart (--gis with
-// --crs, --sumo, --png with --png-size) and writes with the same writer;
+// --crs, --sumo with the scenario that --sumo-scale, --sumo-begin and
+// --sumo-end change, --png with --png-size) and writes with the same writer;
 // the outcome goes to report (status bar), a failure also to the user.
 namespace ExportMenu {
 
@@ -24,6 +27,9 @@ struct Questions
     std::function<std::optional<QString>(const QString& title, const QString& suggested, const QString& filter)> saveFile;
     // A line of text (which may be empty); nothing when the user cancels.
     std::function<std::optional<QString>(const QString& title, const QString& label, const QString& initial)> text;
+    // The scenario a SUMO export runs, from the model's; nothing when the
+    // user cancels.
+    std::function<std::optional<CVScenarioSettings>(const CVScenarioSettings& initial)> scenario;
     // A message; a warning when the export failed.
     std::function<void(const QString& title, const QString& message, bool failed)> tell;
 };

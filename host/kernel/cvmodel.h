@@ -3,6 +3,7 @@
 #include "cvexport.h"
 #include "cvgeoreference.h"
 #include "cvimportsettings.h"
+#include "cvscenariosettings.h"
 
 #include <QString>
 
@@ -62,6 +63,11 @@ public:
     const std::optional<CVGeoReference>& getGeoReference() const { return geoReference; }
     void setGeoReference(const CVGeoReference& reference) { geoReference = reference; }
 
+    // The scenario of the network's own configuration file, read beside the
+    // import; nothing when there was none.
+    const std::optional<CVScenarioSettings>& getScenarioSettings() const { return scenarioSettings; }
+    void setScenarioSettings(const std::optional<CVScenarioSettings>& settings) { scenarioSettings = settings; }
+
     // The rule of the road: the import's, or for a model without import
     // settings the location preference that importers write ("1" left,
     // anything else right).
@@ -79,4 +85,5 @@ private:
     CVCentroidConfiguration* activeCentroidConfiguration = nullptr;
     std::optional<CVImportSettings> importSettings;
     std::optional<CVGeoReference> geoReference;
+    std::optional<CVScenarioSettings> scenarioSettings;
 };

@@ -954,38 +954,23 @@ bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
     return !context.failed();
 }
 
-// The settings of the import that filled the model; files of models that
-// no import filled, and older files, have none.
-bool readImportSettings(ModelFileHandler& handler, QString* problem)
+// A top-level object of the file that only some models have (the import's
+// settings, the geo-reference, the scenario), read by its type into the
+// model; absent is fine, anything but an object of the type's form is not.
+template <typename T, typename Setter>
+bool readModelObject(ModelFileHandler& handler, const char* key, Setter set, QString* problem)
 {
-    const QJsonValue saved = handler.header.value(QStringLiteral("importSettings"));
+    const QJsonValue saved = handler.header.value(QLatin1String(key));
     if (saved.isUndefined())
         return true;
     if (!saved.isObject()) {
         *problem = QStringLiteral("is not an object");
         return false;
     }
-    const std::optional<CVImportSettings> settings = CVImportSettings::fromJson(saved.toObject(), problem);
-    if (settings)
-        handler.model->setImportSettings(*settings);
-    return settings.has_value();
-}
-
-// Where the model's plane lies on earth; only models that were given a
-// coordinate system have it.
-bool readGeoReference(ModelFileHandler& handler, QString* problem)
-{
-    const QJsonValue saved = handler.header.value(QStringLiteral("geoReference"));
-    if (saved.isUndefined())
-        return true;
-    if (!saved.isObject()) {
-        *problem = QStringLiteral("is not an object");
-        return false;
-    }
-    const std::optional<CVGeoReference> reference = CVGeoReference::fromJson(saved.toObject(), problem);
-    if (reference)
-        handler.model->setGeoReference(*reference);
-    return reference.has_value();
+    const std::optional<T> value = T::fromJson(saved.toObject(), problem);
+    if (value)
+        set(*handler.model, *value);
+    return value.has_value();
 }
 
 // Every object reads its fields once all exist, in the order of the file.
@@ -1075,10 +1060,15 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
         return failWith(offset ? file.lineAt(offset) : 0, context.error());
     if (!readModelSection(handler, context))
         return failWith(0, QStringLiteral("the model's references: ") + context.error());
-    if (!readImportSettings(handler, &problem))
+    if (!readModelObject<CVImportSettings>(
+            handler, "importSettings", [](CVModel& m, const CVImportSettings& v) { m.setImportSettings(v); }, &problem))
         return failWith(0, QStringLiteral("the import settings: ") + problem);
-    if (!readGeoReference(handler, &problem))
+    if (!readModelObject<CVGeoReference>(
+            handler, "geoReference", [](CVModel& m, const CVGeoReference& v) { m.setGeoReference(v); }, &problem))
         return failWith(0, QStringLiteral("the geo-reference: ") + problem);
+    if (!readModelObject<CVScenarioSettings>(
+            handler, "scenario", [](CVModel& m, const CVScenarioSettings& v) { m.setScenarioSettings(v); }, &problem))
+        return failWith(0, QStringLiteral("the scenario: ") + problem);
     return std::move(handler.model);
 }
 

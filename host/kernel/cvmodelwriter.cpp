@@ -124,6 +124,11 @@ void writeHeader(const CVModel& model, JsonStream& out)
         out.value(reference->toJson());
         out.raw(",\n");
     }
+    if (const auto& scenario = model.getScenarioSettings()) {
+        out.key("scenario");
+        out.value(scenario->toJson());
+        out.raw(",\n");
+    }
 }
 
 // Rows of one origin each: [origin, [destinations...], [trips...]], written

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestCorviaImport : public QObject
@@ -20,6 +21,8 @@ private slots:
     void importOfExampleSaysWhatItBuilt();
     void importOptionsReachTheModel_data();
     void importOptionsReachTheModel();
+    void sumoRunsTheScenario_data();
+    void sumoRunsTheScenario();
     void quietShowsNothingButErrors();
     void verboseShowsTimesAndHostClasses();
     void nothingImportedExitsWithFourAndWritesNothing_data();
@@ -100,6 +103,8 @@ void TestCorviaImport::usageErrorsExitWithTwo_data()
     QTest::newRow("picture too small") << QStringList{"--png-size", "15x100"} << false << "WIDTHxHEIGHT";
     QTest::newRow("option twice") << QStringList{"--quiet", "--quiet"} << false << "twice";
     QTest::newRow("two directories") << QStringList{"other"} << false << "unexpected argument other";
+    QTest::newRow("no demand") << QStringList{"--sumo-scale", "0"} << false << "FACTOR must be a number above 0";
+    QTest::newRow("begin not a time") << QStringList{"--sumo-begin", "noon"} << false << "TIME must be hh:mm[:ss]";
 }
 
 void TestCorviaImport::usageErrorsExitWithTwo()
@@ -145,25 +150,37 @@ void TestCorviaImport::importOptionsReachTheModel_data()
     QTest::addColumn<QString>("roadSide");    // the importer's location preference
     QTest::addColumn<QString>("summary");     // in the summary's first line
     QTest::addColumn<QString>("verbose");     // a line of -v
+    QTest::addColumn<QString>("scenario");    // the summary's scenario line
+    QTest::addColumn<bool>("ruleNote");       // the configuration's drive side is not --rule's
 
     QTest::newRow("defaults") << "quadstone" << QStringList()
                               << R"({"demandFiles":1,"lengthUnit":"Metric","roadSide":"right","sourceFormat":"Paramics Network","unitFactor":1,"variant":"Quadstone"})"
                               << "0" << "(Quadstone, Metric, right-hand traffic, "
-                              << "Options: variant Quadstone, units Metric (1 m), rule of the road right, 1 demand file(s)\n";
+                              << "Options: variant Quadstone, units Metric (1 m), rule of the road right, 1 demand file(s)\n"
+                              << "  scenario: none (the network has no configuration file)\n" << false;
     QTest::newRow("every option") << "sias"
                                   << QStringList{"--rule", "left", "--units", "Feet", "--variant", "Sias", "--demand-files", "3"}
                                   << R"({"demandFiles":3,"lengthUnit":"Feet","roadSide":"left","sourceFormat":"Paramics Network","unitFactor":0.3,"variant":"Sias"})"
                                   << "1" << "(Sias, Feet, left-hand traffic, configuration read, "
-                                  << "Options: variant Sias, units Feet (0.3 m), rule of the road left, 3 demand file(s)\n";
+                                  << "Options: variant Sias, units Feet (0.3 m), rule of the road left, 3 demand file(s)\n"
+                                  << "  scenario: start 07:00:00, 02:00:00 simulated, demand weight 100 %, seed 17, amber 3 s, "
+                                     "right-hand traffic\n"
+                                  << true;
     // The summary tells the unit the files' own words set, not the one asked for.
     QTest::newRow("unit words over --units") << "sias" << QStringList{"--variant", "Sias"}
                                   << R"({"demandFiles":1,"lengthUnit":"Metric","roadSide":"right","sourceFormat":"Paramics Network","unitFactor":1,"variant":"Sias"})"
                                   << "0" << "(Sias, Feet, right-hand traffic, configuration read, "
-                                  << "Options: variant Sias, units Metric (1 m), rule of the road right, 1 demand file(s)\n";
+                                  << "Options: variant Sias, units Metric (1 m), rule of the road right, 1 demand file(s)\n"
+                                  << "  scenario: start 07:00:00, 02:00:00 simulated, demand weight 100 %, seed 17, amber 3 s, "
+                                     "right-hand traffic\n"
+                                  << false;
     QTest::newRow("configuration not read") << "sias" << QStringList{"--units", "Feet"}
                                   << R"({"demandFiles":1,"lengthUnit":"Feet","roadSide":"right","sourceFormat":"Paramics Network","unitFactor":0.3,"variant":"Quadstone"})"
                                   << "0" << "(Quadstone, Feet, right-hand traffic, configuration not read, "
-                                  << "Options: variant Quadstone, units Feet (0.3 m), rule of the road right, 1 demand file(s)\n";
+                                  << "Options: variant Quadstone, units Feet (0.3 m), rule of the road right, 1 demand file(s)\n"
+                                  << "  scenario: start 07:00:00, 02:00:00 simulated, demand weight 100 %, seed 17, amber 3 s, "
+                                     "right-hand traffic\n"
+                                  << false;
 }
 
 void TestCorviaImport::importOptionsReachTheModel()
@@ -174,6 +191,8 @@ void TestCorviaImport::importOptionsReachTheModel()
     QFETCH(QString, roadSide);
     QFETCH(QString, summary);
     QFETCH(QString, verbose);
+    QFETCH(QString, scenario);
+    QFETCH(bool, ruleNote);
     NetworkDir dir;
     const QString path = dir.path() + QStringLiteral("/model.json");
     const QString network = examplesDir(example);
@@ -181,6 +200,9 @@ void TestCorviaImport::importOptionsReachTheModel()
     QCOMPARE(result.exitCode, 0);
     QVERIFY2(result.out.startsWith(QStringLiteral("Imported %1 %2").arg(network, summary)), qPrintable(result.out));
     QVERIFY2(result.err.contains(verbose), qPrintable(result.err));
+    QVERIFY2(result.out.contains(scenario), qPrintable(result.out));
+    QCOMPARE(result.err.count(QStringLiteral("the network's configuration says right-hand traffic; imported with --rule left")),
+             ruleNote ? 1 : 0);
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -190,6 +212,39 @@ void TestCorviaImport::importOptionsReachTheModel()
     QCOMPARE(QString::fromUtf8(QJsonDocument(saved).toJson(QJsonDocument::Compact)), settings);
     QCOMPARE(model.value(QStringLiteral("preferences")).toObject().value(QStringLiteral("CVModel::Location::RoadSide")).toString(),
              roadSide);
+}
+
+// The scenario of the network's configuration reaches the SUMO
+// configurations, unless the command line says otherwise.
+void TestCorviaImport::sumoRunsTheScenario_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("values");  // od2trips' scale, sumo's begin and end, the seed
+    // Sias: 07:00 for two hours, weight 100 %, seed 17.
+    QTest::newRow("the configuration's") << QStringList() << QStringList{"1", "25200", "33300", "17"};
+    QTest::newRow("overridden") << QStringList{"--sumo-scale", "0.25", "--sumo-begin", "06:30", "--sumo-end", "36000"}
+                                << QStringList{"0.25", "23400", "36000", "17"};
+}
+
+void TestCorviaImport::sumoRunsTheScenario()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, values);
+    NetworkDir dir;
+    const QString prefix = dir.path() + QStringLiteral("/net");
+    const Result result =
+        corvia(QStringList{"import", examplesDir("sias"), "--variant", "Sias", "--units", "Feet", "--sumo", prefix} + options);
+    QCOMPARE(result.exitCode, 0);
+    const auto value = [](const QString& path, const char* option) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QString();
+        const QRegularExpression element(QStringLiteral("<%1 value=\"([^\"]*)\"").arg(QLatin1String(option)));
+        return element.match(QString::fromUtf8(file.readAll())).captured(1);
+    };
+    QCOMPARE((QStringList{value(prefix + ".od2trips.cfg", "scale"), value(prefix + ".sumocfg", "begin"),
+                          value(prefix + ".sumocfg", "end"), value(prefix + ".sumocfg", "seed")}),
+             values);
 }
 
 void TestCorviaImport::quietShowsNothingButErrors()

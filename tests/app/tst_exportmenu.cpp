@@ -6,14 +6,21 @@
 #include "modalwatcher.h"
 #include "window/exportmenu.h"
 #include "window/mainwindow.h"
+#include "window/sumoscenariodialog.h"
 
 #include <cvmodel.h>
 #include <cvnode.h>
 #include <cvsystem.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QDoubleSpinBox>
 #include <QImage>
+#include <QLineEdit>
+#include <QTimer>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <gdal_priv.h>
@@ -38,6 +45,24 @@ public:
         ExportMenu::Questions ask;
         ask.saveFile = [this](const QString&, const QString&, const QString&) { return next(); };
         ask.text = [this](const QString&, const QString&, const QString&) { return next(); };
+        // "start=06:00 weight=50 ...": the initial scenario with those changed.
+        ask.scenario = [this](const CVScenarioSettings& initial) -> std::optional<CVScenarioSettings> {
+            const std::optional<QString> answer = next();
+            if (!answer)
+                return std::nullopt;
+            CVScenarioSettings settings = initial;
+            for (const QString& change : answer->split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                const QString key = change.section(QLatin1Char('='), 0, 0);
+                const QString value = change.section(QLatin1Char('='), 1);
+                if (key == QLatin1String("start"))
+                    settings.startTime = QTime::fromString(value, QStringLiteral("hh:mm")).msecsSinceStartOfDay() / 1000.0;
+                else if (key == QLatin1String("weight"))
+                    settings.demandWeight = value.toDouble();
+                else if (key == QLatin1String("amber"))
+                    settings.amberTime = value.toDouble();
+            }
+            return settings;
+        };
         ask.tell = [this](const QString&, const QString& message, bool failed) {
             told.append((failed ? QStringLiteral("failure: ") : QStringLiteral("warning: ")) + message);
         };
@@ -60,6 +85,21 @@ private:
     }
 };
 
+// The value of an option in a tool's configuration file.
+QString optionValue(const QString& path, const char* option)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String(option))
+            return xml.attributes().value("value").toString();
+    }
+    return QString();
+}
+
 }  // namespace
 
 class TestExportMenu : public QObject
@@ -70,6 +110,7 @@ private slots:
     void windowOffersTheExports();
     void exports_data();
     void exports();
+    void scenarioDialogEditsTheSettings();
 };
 
 // The window's File menu holds the entries, asking through its dialogs.
@@ -103,8 +144,11 @@ void TestExportMenu::exports_data()
     QTest::newRow("GIS with an unknown CRS") << "exportGisAction" << QStringList{"%1/net.gpkg", "EPSG:0", ""} << ""
                                              << "failure";
     QTest::newRow("GIS cancelled at the CRS") << "exportGisAction" << QStringList{"%1/net.gpkg", Cancel} << "" << "";
-    QTest::newRow("SUMO into a new folder") << "exportSumoAction" << QStringList{"%1/new/net"} << "%1/new/net.sumocfg" << "";
-    QTest::newRow("SUMO prefix that is a folder") << "exportSumoAction" << QStringList{"%1"} << "" << "failure";
+    QTest::newRow("SUMO into a new folder") << "exportSumoAction" << QStringList{"%1/new/net", ""} << "%1/new/net.sumocfg" << "";
+    QTest::newRow("SUMO with the scenario changed")
+        << "exportSumoAction" << QStringList{"%1/net", "start=06:00 weight=50"} << "%1/net.sumocfg" << "";
+    QTest::newRow("SUMO cancelled at the scenario") << "exportSumoAction" << QStringList{"%1/net", Cancel} << "" << "";
+    QTest::newRow("SUMO prefix that is a folder") << "exportSumoAction" << QStringList{"%1", ""} << "" << "failure";
     QTest::newRow("picture") << "exportPictureAction" << QStringList{"%1/map.png", "320x200"} << "%1/map.png" << "";
     QTest::newRow("picture of no size") << "exportPictureAction" << QStringList{"%1/map.png", "big"} << "" << "failure";
     QTest::newRow("picture cancelled") << "exportPictureAction" << QStringList{Cancel} << "" << "";
@@ -163,7 +207,44 @@ void TestExportMenu::exports()
                  QStringLiteral("32719"));
     } else if (written.endsWith(QLatin1String(".png"))) {
         QCOMPARE(QImage(written).size(), QSize(320, 200));
+    } else if (answers.last().startsWith(QLatin1String("start="))) {
+        // The export runs the scenario as the user changed it.
+        QCOMPARE(optionValue(written, "begin"), QStringLiteral("21600"));
+        QCOMPARE(optionValue(written.chopped(int(qstrlen("sumocfg"))) + "od2trips.cfg", "scale"), QStringLiteral("0.5"));
     }
+}
+
+// The dialog starts from the model's settings and gives back what the user
+// changed; an emptied time or seed is no longer given.
+void TestExportMenu::scenarioDialogEditsTheSettings()
+{
+    CVScenarioSettings initial;
+    initial.startTime = 7.5 * 3600;
+    initial.duration = 3600;
+    initial.demandWeight = 40;
+    initial.seed = 6;
+    initial.roadSide = CVRoadSide::Right;
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        const auto edit = [dialog](const char* name) { return dialog->findChild<QLineEdit*>(QLatin1String(name)); };
+        for (const char* name : {"startTime", "duration", "seed"})
+            shown << edit(name)->text();
+        edit("startTime")->setText(QStringLiteral("06:15"));
+        edit("duration")->clear();
+        dialog->findChild<QDoubleSpinBox*>(QStringLiteral("demandWeight"))->setValue(55);
+        dialog->accept();
+    });
+    const std::optional<CVScenarioSettings> result = SumoScenarioDialog::ask(nullptr, initial);
+    QVERIFY(result);
+    QCOMPARE(shown, (QStringList{"07:30:00", "01:00:00", "6"}));
+    QCOMPARE(result->startTime, std::optional<double>(6.25 * 3600));
+    QCOMPARE(result->duration, std::optional<double>());
+    QCOMPARE(result->demandWeight, std::optional<double>(55));
+    QCOMPARE(result->seed, std::optional<int>(6));
+    QCOMPARE(result->amberTime, std::optional<double>(3));
+    QCOMPARE(result->roadSide, initial.roadSide);
 }
 
 QTEST_MAIN(TestExportMenu)

@@ -50,6 +50,7 @@ private slots:
     void init();
     void lanePairs_data();
     void lanePairs();
+    void connectionsUseSumoLaneOrder_data();
     void connectionsUseSumoLaneOrder();
     void networkFiles();
     void signalProgramFollowsSignals();
@@ -162,8 +163,23 @@ void TestModelExports::lanePairs()
     QCOMPARE(SumoNetwork::lanePairs(ranges[0], ranges[1], ranges[2], ranges[3]), pairs);
 }
 
+void TestModelExports::connectionsUseSumoLaneOrder_data()
+{
+    QTest::addColumn<bool>("leftHand");
+    QTest::addColumn<QStringList>("lanes");
+    // SUMO counts from the kerb: host lanes 1, 2 of A are SUMO lanes 1, 0
+    // in right-hand traffic, and 1, 2 in left-hand traffic.
+    QTest::newRow("right-hand") << false << QStringList{"1>1", "0>0", "2>0"};
+    QTest::newRow("left-hand") << true << QStringList{"1>0", "2>1", "0>0"};
+}
+
 void TestModelExports::connectionsUseSumoLaneOrder()
 {
+    QFETCH(bool, leftHand);
+    QFETCH(QStringList, lanes);
+    CVImportSettings settings;
+    settings.roadSide = leftHand ? CVRoadSide::Left : CVRoadSide::Right;
+    model->setImportSettings(settings);
     const SumoNetwork network(*model);
     QStringList connections;
     for (const SumoNetwork::Connection& con : network.connections())
@@ -172,9 +188,21 @@ void TestModelExports::connectionsUseSumoLaneOrder()
                            .arg(con.fromLane)
                            .arg(SumoNetwork::edgeId(con.to))
                            .arg(con.toLane);
-    // Host lanes 1, 2 of A are SUMO lanes 1, 0; host lanes 0, 1 of B are 1, 0.
     const QString ea = SumoNetwork::edgeId(a), eb = SumoNetwork::edgeId(b), ec = SumoNetwork::edgeId(c);
-    QCOMPARE(connections, (QStringList{ea + "_1>" + eb + "_1", ea + "_0>" + eb + "_0", ea + "_2>" + ec + "_0"}));
+    const auto lane = [&](int i) { return lanes[i].split('>'); };
+    QCOMPARE(connections, (QStringList{ea + "_" + lane(0)[0] + ">" + eb + "_" + lane(0)[1],
+                                       ea + "_" + lane(1)[0] + ">" + eb + "_" + lane(1)[1],
+                                       ea + "_" + lane(2)[0] + ">" + ec + "_" + lane(2)[1]}));
+    QCOMPARE(network.laneId(a, 0), ea + (leftHand ? "_0" : "_2"));
+
+    // netconvert builds the network for the same side.
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("net"));
+    QVERIFY(SumoExporter::write(*model, prefix, nullptr));
+    const auto lefthand = elements(prefix + ".netccfg", "lefthand");
+    QCOMPARE(lefthand.size(), leftHand ? 1 : 0);
+    if (leftHand)
+        QCOMPARE(lefthand[0]["value"], QStringLiteral("true"));
 }
 
 void TestModelExports::networkFiles()
@@ -247,7 +275,9 @@ void TestModelExports::signalProgramFollowsSignals()
     for (const auto& phase : elements(prefix + ".tll.xml", "phase"))
         states << phase["duration"] + " " + phase["state"];
     // Links 0, 1: A -> B; link 2: A -> C. The empty phase is left out.
-    QCOMPARE(states, (QStringList{"30.00 GGr", "3.00 yyr", "27.00 rrG"}));
+    // The plan goes from A -> C straight back to A -> B: the yellow (3 s
+    // without a configuration) is taken from the end of that phase.
+    QCOMPARE(states, (QStringList{"30.00 GGr", "3.00 yyr", "24.00 rrG", "3.00 rry"}));
     const auto links = elements(prefix + ".tll.xml", "connection");
     QCOMPARE(links.size(), 3);
     QCOMPARE(links[2]["linkIndex"], QStringLiteral("2"));
@@ -391,7 +421,7 @@ void TestModelExports::unlistedLinksGoWithTheirApproach_data()
     QTest::addColumn<PhaseSignals>("phases");
     QTest::addColumn<QStringList>("states");
     QTest::newRow("a turn the plan leaves out gives way while its approach has green")
-        << PhaseSignals{{0}, {}, {2}} << QStringList{"GGgr", "yyyr", "rrrG"};
+        << PhaseSignals{{0}, {}, {2}} << QStringList{"GGgr", "yyyr", "rrrG", "rrry"};
     QTest::newRow("an approach that no phase serves gives way through the cycle")
         << PhaseSignals{{0, 1}, {}} << QStringList{"GGGg", "yyyg"};
 }
@@ -576,10 +606,13 @@ void TestModelExports::odMatrixFiles()
     QString error;
     QVERIFY2(SumoExporter::write(*model, prefix, &error), qPrintable(error));
 
-    const auto distributions = elements(prefix + ".rou.xml", "vTypeDistribution");
-    QCOMPARE(distributions.size(), 1);
-    QCOMPARE(distributions[0]["vTypes"], QStringLiteral("sedan"));
-    const QString carNumber = distributions[0]["id"];
+    // The model's own car type (a base vehicle) and the one made here; the
+    // matrix without a vehicle type drives as the model's first car.
+    QMap<QString, QString> numberOf;
+    for (const auto& distribution : elements(prefix + ".rou.xml", "vTypeDistribution"))
+        numberOf.insert(distribution["vTypes"], distribution["id"]);
+    QCOMPARE(numberOf.keys(), (QStringList{"car", SumoNetwork::vehicleTypeId(car)}));
+    const QString carNumber = numberOf.value(SumoNetwork::vehicleTypeId(car));
     QVERIFY(carNumber != QString::number(car->getId()));
     QVERIFY(carNumber.toLongLong() > 0);
 
@@ -587,11 +620,12 @@ void TestModelExports::odMatrixFiles()
     QCOMPARE(lines(prefix + ".od1.txt"), (QStringList{"$OM;D2", "* vehicle type", carNumber, "* from to (hours.minutes)",
                                                       "7.00 7.15", "* factor", "1.00", pair + "4.5"}));
     QCOMPARE(lines(prefix + ".od2.txt"),
-             (QStringList{"$O;D2", "* from to (hours.minutes)", "23.45 24.15", "* factor", "1.00", pair + "3"}));
+             (QStringList{"$OM;D2", "* vehicle type", numberOf.value("car"), "* from to (hours.minutes)", "23.45 24.15",
+                          "* factor", "1.00", pair + "3"}));
     const auto slices = elements(prefix + ".od3.xml", "timeSlice");
     QCOMPARE(slices.size(), 1);
     QCOMPARE(slices[0]["startTime"] + " " + slices[0]["duration"], QStringLiteral("25230000 900000"));
-    QCOMPARE(elements(prefix + ".od3.xml", "actorConfig")[0]["id"], QStringLiteral("sedan"));
+    QCOMPARE(elements(prefix + ".od3.xml", "actorConfig")[0]["id"], SumoNetwork::vehicleTypeId(car));
     QCOMPARE(elements(prefix + ".od3.xml", "odPair").size(), 1);
     QVERIFY(!QFileInfo::exists(prefix + ".od4.txt") && !QFileInfo::exists(prefix + ".od4.xml"));
 

@@ -1,6 +1,5 @@
 #include "export/sumo/sumoconfigwriter.h"
 
-#include "export/sumo/sumodemandwriter.h"
 #include "export/sumo/sumomatrices.h"
 #include "export/sumo/sumonetwork.h"
 #include "export/sumo/sumoxmlfile.h"
@@ -24,9 +23,24 @@ void option(QXmlStreamWriter& xml, const char* name, const QString& value)
     xml.writeAttribute(QStringLiteral("value"), value);
 }
 
+// Whole numbers without decimals ("27000"), others as they are ("0.4").
+QString number(double value)
+{
+    return value == std::floor(value) ? QString::number(qint64(value)) : QString::number(value, 'g', 10);
+}
+
+void writeSeed(QXmlStreamWriter& xml, const SumoScenario& scenario)
+{
+    if (!scenario.seed)
+        return;
+    xml.writeStartElement(QStringLiteral("random_number"));
+    option(xml, "seed", QString::number(*scenario.seed));
+    xml.writeEndElement();
+}
+
 }  // namespace
 
-bool SumoConfigWriter::writeNetconvert(const QString& prefix, QString* error)
+bool SumoConfigWriter::writeNetconvert(const SumoNetwork& network, const QString& prefix, QString* error)
 {
     SumoXmlFile file(prefix + QStringLiteral(".netccfg"), QStringLiteral("configuration"));
     if (!file.isOpen())
@@ -45,6 +59,17 @@ bool SumoConfigWriter::writeNetconvert(const QString& prefix, QString* error)
     // indices of the signal programs.
     xml.writeStartElement(QStringLiteral("processing"));
     option(xml, "no-turnarounds", QStringLiteral("true"));
+    // Left-hand traffic: lane 0 at the left kerb (as the connections number
+    // them), and the right turn, which crosses the oncoming traffic, yields.
+    if (network.roadSide() == CVRoadSide::Left)
+        option(xml, "lefthand", QStringLiteral("true"));
+    xml.writeEndElement();
+    // The programs netconvert makes itself (signals without a fixed-time
+    // plan) take the network's amber and all-red too.
+    xml.writeStartElement(QStringLiteral("tls_building"));
+    option(xml, "tls.yellow.time", number(network.scenario().amberTime));
+    if (network.scenario().allRedTime > 0.0)
+        option(xml, "tls.allred.time", number(network.scenario().allRedTime));
     xml.writeEndElement();
     return file.finish(error);
 }
@@ -69,6 +94,17 @@ bool SumoConfigWriter::writeOd2trips(const SumoNetwork& network, const QString& 
     xml.writeStartElement(QStringLiteral("output"));
     option(xml, "output-file", local(prefix, ".trips.xml"));
     xml.writeEndElement();
+    // The share of the matrices that the network's own simulation releases.
+    xml.writeStartElement(QStringLiteral("processing"));
+    option(xml, "scale", number(network.scenario().scale));
+    xml.writeEndElement();
+    writeSeed(xml, network.scenario());
+    // Where and how fast trips enter (measured, see docs/sumo.md): in the
+    // lane that leads on to their next turn, at the speed the lane allows.
+    xml.writeStartElement(QStringLiteral("defaults"));
+    option(xml, "departlane", QLatin1String(DepartLane));
+    option(xml, "departspeed", QLatin1String(DepartSpeed));
+    xml.writeEndElement();
     return file.finish(error);
 }
 
@@ -87,11 +123,11 @@ bool SumoConfigWriter::writeSumo(const SumoNetwork& network, const QString& pref
            local(prefix, ".taz.xml") + QLatin1Char(',') + local(prefix, ".add.xml") + QLatin1Char(',') + local(prefix, ".rou.xml"));
     xml.writeEndElement();
 
-    const SumoDemandWriter::Window window = SumoDemandWriter::demandWindow(network);
     xml.writeStartElement(QStringLiteral("time"));
-    option(xml, "begin", QString::number(std::floor(window.first)));
-    option(xml, "end", QString::number(std::ceil(window.last + SettlingTime)));
+    option(xml, "begin", number(network.scenario().begin));
+    option(xml, "end", number(network.scenario().end));
     xml.writeEndElement();
+    writeSeed(xml, network.scenario());
 
     // Trips between districts are routed by sumo when they depart, from the
     // district to the district: over whichever of its source and sink

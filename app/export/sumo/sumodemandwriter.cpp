@@ -2,6 +2,8 @@
 
 #include "export/exporttext.h"
 #include "export/modelobjects.h"
+#include "export/sumo/sumoconfigwriter.h"
+#include "export/sumo/sumodistricts.h"
 #include "export/sumo/sumomatrices.h"
 #include "export/sumo/sumonetwork.h"
 #include "export/sumo/sumoxmlfile.h"
@@ -26,12 +28,6 @@ QString number(double value)
     return QString::number(value, 'f', 2);
 }
 
-QString laneId(const CVSection* section, int hostLane)
-{
-    return SumoNetwork::edgeId(section) + QLatin1Char('_') +
-           QString::number(SumoNetwork::sumoLane(hostLane, section->getNbLanes()));
-}
-
 // The section an object stands on, when that section is exported.
 const CVSection* exportedSection(const SumoNetwork& network, const CVSectionObject* object)
 {
@@ -45,13 +41,17 @@ void writeBusStops(QXmlStreamWriter& xml, const SumoNetwork& network)
         const CVSection* section = exportedSection(network, stop);
         if (!section)
             continue;
-        const int lane = std::clamp(std::max(stop->getFromLane(), stop->getToLane()), 0, section->getNbLanes() - 1);
+        // The kerb lane of the stop's range: the rightmost in right-hand
+        // traffic, the leftmost in left-hand traffic.
+        const int kerb = network.roadSide() == CVRoadSide::Left ? std::min(stop->getFromLane(), stop->getToLane())
+                                                                 : std::max(stop->getFromLane(), stop->getToLane());
+        const int lane = std::clamp(kerb, 0, section->getNbLanes() - 1);
         const double start = std::max(0.0, double(stop->getPosition()));
         xml.writeEmptyElement(QStringLiteral("busStop"));
         xml.writeAttribute(QStringLiteral("id"), QStringLiteral("bs%1").arg(stop->getId()));
         if (!stop->getName().isEmpty())
             xml.writeAttribute(QStringLiteral("name"), ExportText::storable(stop->getName()));
-        xml.writeAttribute(QStringLiteral("lane"), laneId(section, lane));
+        xml.writeAttribute(QStringLiteral("lane"), network.laneId(section, lane));
         xml.writeAttribute(QStringLiteral("startPos"), number(start));
         xml.writeAttribute(QStringLiteral("endPos"), number(start + std::max(10.0, double(stop->getLength()))));
         // SUMO's edge may be shorter than the host line; keep the stop on it.
@@ -70,7 +70,7 @@ void writeDetectors(QXmlStreamWriter& xml, const SumoNetwork& network, const QSt
         for (int lane = first; lane <= last; ++lane) {
             xml.writeEmptyElement(QStringLiteral("inductionLoop"));
             xml.writeAttribute(QStringLiteral("id"), QStringLiteral("d%1.%2").arg(detector->getId()).arg(lane));
-            xml.writeAttribute(QStringLiteral("lane"), laneId(section, lane));
+            xml.writeAttribute(QStringLiteral("lane"), network.laneId(section, lane));
             xml.writeAttribute(QStringLiteral("pos"), number(std::max(0.0, double(detector->getPosition()))));
             xml.writeAttribute(QStringLiteral("friendlyPos"), QStringLiteral("true"));
             xml.writeAttribute(QStringLiteral("period"), QStringLiteral("60"));
@@ -138,7 +138,7 @@ struct Departure
     double dwell;  // seconds at each stop
 };
 
-QVector<Departure> departures(const CVPublicLine& line)
+QVector<Departure> departures(const CVPublicLine& line, double shift)
 {
     QVector<Departure> result;
     for (const CVPublicLineTimeTable* table : line.getTimeTables()) {
@@ -147,7 +147,7 @@ QVector<Departure> departures(const CVPublicLine& line)
             for (unsigned int stop : schedule->getStops())
                 dwell = std::max(dwell, schedule->getStopTime(stop).meanTime);
             for (const CVPublicLineTimeTableDeparture& d : schedule->getDepartureTimes())
-                result.append({d.getMeanTime().toSeconds(), SumoNetwork::vehicleTypeId(d.getVehicle()),
+                result.append({d.getMeanTime().toSeconds() + shift, SumoNetwork::vehicleTypeId(d.getVehicle()),
                                dwell > 0.0 ? dwell : 20.0});
         }
     }
@@ -184,7 +184,7 @@ void collectBusTrips(const SumoNetwork& network, const CVPublicLine& line, QVect
     for (const CVSectionObject* stop : stopsOnRoute(network, line, route))
         stops.append(QStringLiteral("bs%1").arg(stop->getId()));
     int index = 0;
-    for (const Departure& departure : departures(line))
+    for (const Departure& departure : departures(line, network.scenario().busShift))
         trips.append({departure.time, QStringLiteral("line%1.%2").arg(line.getId()).arg(index++), departure.type,
                       ExportText::storable(line.getName()), edges.join(QLatin1Char(' ')), stops, departure.dwell});
 }
@@ -196,6 +196,9 @@ void writeBusTrip(QXmlStreamWriter& xml, const BusTrip& trip)
     if (!trip.type.isEmpty())
         xml.writeAttribute(QStringLiteral("type"), trip.type);
     xml.writeAttribute(QStringLiteral("depart"), number(trip.depart));
+    // As the OD trips (see SumoConfigWriter): the lane towards the next turn.
+    xml.writeAttribute(QStringLiteral("departLane"), QLatin1String(SumoConfigWriter::DepartLane));
+    xml.writeAttribute(QStringLiteral("departSpeed"), QLatin1String(SumoConfigWriter::DepartSpeed));
     if (!trip.line.isEmpty())
         xml.writeAttribute(QStringLiteral("line"), trip.line);
     xml.writeEmptyElement(QStringLiteral("route"));
@@ -210,25 +213,6 @@ void writeBusTrip(QXmlStreamWriter& xml, const BusTrip& trip)
 
 }  // namespace
 
-
-SumoDemandWriter::Window SumoDemandWriter::demandWindow(const SumoNetwork& network)
-{
-    QVector<double> times;
-    for (const CVODMatrix* matrix : modelObjects<CVODMatrix>(network.model(), QStringLiteral("CVODMatrix"))) {
-        if (matrix->pairCount() == 0)
-            continue;
-        const double start = matrix->getStart().isValid() ? matrix->getStart().msecsSinceStartOfDay() / 1000.0 : 0.0;
-        times << start << start + std::max(0.0, matrix->getDuration().toSeconds());
-    }
-    for (const CVPublicLine* line : modelObjects<CVPublicLine>(network.model(), QStringLiteral("CVPublicLine"))) {
-        for (const Departure& departure : departures(*line))
-            times << departure.time;
-    }
-    if (times.isEmpty())
-        return Window();
-    const auto [first, last] = std::minmax_element(times.cbegin(), times.cend());
-    return Window{std::max(0.0, *first), std::max(0.0, *last)};
-}
 
 bool SumoDemandWriter::writeAdditionals(const SumoNetwork& network, const QString& path, const QString& detectorOutput,
                                         QString* error)
@@ -269,35 +253,22 @@ bool SumoDemandWriter::writeRoutes(const SumoNetwork& network, const QString& pa
 
 bool SumoDemandWriter::writeDistricts(const SumoNetwork& network, const QString& path, QString* error)
 {
-    // One district per centroid: trips leave it on the sections that start at
-    // it (sources) and reach it on the sections that end there (sinks).
     SumoXmlFile file(path, QStringLiteral("tazs"));
     if (!file.isOpen())
         return file.finish(error);
     QXmlStreamWriter& xml = file.writer();
-    for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
-        QStringList sources;
-        QStringList sinks;
-        for (const CVObjectConnection* connection : centroid->getConnections()) {
-            const auto* section = dynamic_cast<const CVSection*>(connection->getConnectionObject());
-            if (!section)
-                continue;
-            const int type = connection->getConnectionType();
-            if (type == CVCentroid::eFrom || type == CVCentroid::eBoth)
-                sources << SumoNetwork::edgeId(section);
-            if (type == CVCentroid::eTo || type == CVCentroid::eBoth)
-                sinks << SumoNetwork::edgeId(section);
-        }
+    const SumoDistricts districts(network);
+    for (const SumoDistricts::District& district : districts.all()) {
         xml.writeStartElement(QStringLiteral("taz"));
-        xml.writeAttribute(QStringLiteral("id"), QStringLiteral("c%1").arg(centroid->getId()));
-        for (const QString& edge : std::as_const(sources)) {
+        xml.writeAttribute(QStringLiteral("id"), QStringLiteral("c%1").arg(district.centroid->getId()));
+        for (const CVSection* section : district.sources) {
             xml.writeEmptyElement(QStringLiteral("tazSource"));
-            xml.writeAttribute(QStringLiteral("id"), edge);
+            xml.writeAttribute(QStringLiteral("id"), SumoNetwork::edgeId(section));
             xml.writeAttribute(QStringLiteral("weight"), QStringLiteral("1.00"));
         }
-        for (const QString& edge : std::as_const(sinks)) {
+        for (const CVSection* section : district.sinks) {
             xml.writeEmptyElement(QStringLiteral("tazSink"));
-            xml.writeAttribute(QStringLiteral("id"), edge);
+            xml.writeAttribute(QStringLiteral("id"), SumoNetwork::edgeId(section));
             xml.writeAttribute(QStringLiteral("weight"), QStringLiteral("1.00"));
         }
         xml.writeEndElement();

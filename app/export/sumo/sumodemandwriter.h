@@ -10,10 +10,10 @@ class SumoNetwork;
 class SumoDemandWriter
 {
 public:
-    // One district "c<id>" per centroid: the edges its connections leave it
-    // by are its sources, those they reach it by its sinks.
+    // One district "c<id>" per centroid, with the sources and sinks of
+    // SumoDistricts.
     static bool writeDistricts(const SumoNetwork& network, const QString& path, QString* error);
-    // A bus stop "bs<id>" on the rightmost lane of its lane range; an
+    // A bus stop "bs<id>" on the kerb lane of its lane range; an
     // induction loop "d<id>.<lane>" on every lane of a detector's range,
     // counting into detectorOutput every 60 s.
     static bool writeAdditionals(const SumoNetwork& network, const QString& path, const QString& detectorOutput,
@@ -22,14 +22,4 @@ public:
     // name them by), and one bus per scheduled departure of every line, over
     // the line's sections, stopping at its stops in route order.
     static bool writeRoutes(const SumoNetwork& network, const QString& path, QString* error);
-
-    // From the first to the last departure of the demand, in seconds since
-    // midnight: the start and end of every OD time slice and every bus
-    // departure. Both 0 when the model has no demand.
-    struct Window
-    {
-        double first = 0.0;
-        double last = 0.0;
-    };
-    static Window demandWindow(const SumoNetwork& network);
 };

@@ -39,6 +39,12 @@ QString SumoExporter::prefixRefusal(const QString& prefix)
 
 bool SumoExporter::write(const CVModel& model, const QString& prefix, QString* error)
 {
+    return write(model, prefix, SumoOverrides(), nullptr, error);
+}
+
+bool SumoExporter::write(const CVModel& model, const QString& prefix, const SumoOverrides& overrides, QStringList* notes,
+                         QString* error)
+{
     const QString refusal = prefixRefusal(prefix);
     if (!refusal.isEmpty()) {
         if (error)
@@ -54,7 +60,9 @@ bool SumoExporter::write(const CVModel& model, const QString& prefix, QString* e
             *error = folder.errorString();
         return false;
     }
-    if (!writeSet(model, folder.stagedPath(info.fileName()), error)) {
+    const SumoNetwork network(model, overrides);
+    QStringList written;
+    if (!writeSet(network, folder.stagedPath(info.fileName()), &written, error)) {
         // The reason names the staged file; the user knows the file by its place.
         if (error)
             error->replace(folder.stagedPath(QStringLiteral("x")).chopped(1), folder.folder() + QLatin1Char('/'));
@@ -65,12 +73,13 @@ bool SumoExporter::write(const CVModel& model, const QString& prefix, QString* e
             *error = folder.errorString();
         return false;
     }
+    if (notes)
+        *notes += written;
     return true;
 }
 
-bool SumoExporter::writeSet(const CVModel& model, const QString& prefix, QString* error)
+bool SumoExporter::writeSet(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error)
 {
-    const SumoNetwork network(model);
     const QStringList names = fileNames(prefix);
     // Detector counts go next to the additional file that names them.
     const QString detectorOutput = QFileInfo(prefix).fileName() + QStringLiteral(".det.out.xml");
@@ -79,8 +88,9 @@ bool SumoExporter::writeSet(const CVModel& model, const QString& prefix, QString
            SumoNetworkWriter::writeConnections(network, names[2], error) &&
            SumoNetworkWriter::writeTrafficLights(network, names[3], error) &&
            SumoDemandWriter::writeDistricts(network, names[4], error) &&
-           SumoMatrices::write(network, prefix, error) &&
+           SumoMatrices::write(network, prefix, notes, error) &&
            SumoDemandWriter::writeAdditionals(network, names[5], detectorOutput, error) &&
-           SumoDemandWriter::writeRoutes(network, names[6], error) && SumoConfigWriter::writeNetconvert(prefix, error) &&
+           SumoDemandWriter::writeRoutes(network, names[6], error) &&
+           SumoConfigWriter::writeNetconvert(network, prefix, error) &&
            SumoConfigWriter::writeOd2trips(network, prefix, error) && SumoConfigWriter::writeSumo(network, prefix, error);
 }

@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "export/sumo/sumoscenario.h"
+
 class CVModel;
+class SumoNetwork;
 
 // Writes a model as SUMO plain XML files named PREFIX.nod.xml,
 // PREFIX.edg.xml, PREFIX.con.xml, PREFIX.tll.xml (for netconvert),
@@ -25,7 +28,12 @@ public:
     // False, with the reason in error, at the first file that cannot be
     // written; then none of the set is left.
     static bool write(const CVModel& model, const QString& prefix, QString* error);
+    // The same, with the user's overrides of the model's scenario; what the
+    // export could not carry over (trips of zones no section serves) is
+    // added to notes, a line each.
+    static bool write(const CVModel& model, const QString& prefix, const SumoOverrides& overrides, QStringList* notes,
+                      QString* error);
 
 private:
-    static bool writeSet(const CVModel& model, const QString& prefix, QString* error);
+    static bool writeSet(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error);
 };

@@ -1,16 +1,17 @@
 #include "export/sumo/sumomatrices.h"
 
 #include "export/modelobjects.h"
+#include "export/sumo/sumodistricts.h"
 #include "export/sumo/sumonetwork.h"
 
 #include <cvcentroid.h>
-#include <cvobjectconnection.h>
 #include <cvodmatrix.h>
 #include <cvoutputfile.h>
 #include <cvsection.h>
 #include <cvvehicle.h>
 
 #include <QHash>
+#include <QStringList>
 #include <QSet>
 
 #include <algorithm>
@@ -18,52 +19,18 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string_view>
 #include <vector>
 
 namespace SumoMatrices {
 namespace {
 
-// True when trips can leave the centroid (sources) or reach it (sinks) on
-// some section.
-bool hasSections(const CVCentroid& centroid, bool sources)
+// On the scenario's clock (see SumoScenario).
+qint64 startMs(const CVODMatrix& matrix, const SumoNetwork& network)
 {
-    for (const CVObjectConnection* connection : centroid.getConnections()) {
-        if (!dynamic_cast<const CVSection*>(connection->getConnectionObject()))
-            continue;
-        const int type = connection->getConnectionType();
-        if (type == CVCentroid::eBoth || type == (sources ? CVCentroid::eFrom : CVCentroid::eTo))
-            return true;
-    }
-    return false;
-}
-
-// Centroid ids that trips can leave from and arrive at, as flags indexed by
-// id: looked up once or twice for each of millions of pairs.
-struct Districts
-{
-    std::vector<char> origin;
-    std::vector<char> destination;
-
-    explicit Districts(const CVModel& model)
-    {
-        for (const CVCentroid* centroid : modelObjects<CVCentroid>(model, QStringLiteral("CVCentroid"))) {
-            const std::size_t id = centroid->getId();
-            if (id >= origin.size()) {
-                origin.resize(id + 1, 0);
-                destination.resize(id + 1, 0);
-            }
-            origin[id] = hasSections(*centroid, true);
-            destination[id] = hasSections(*centroid, false);
-        }
-    }
-    bool isOrigin(unsigned int id) const { return id < origin.size() && origin[id]; }
-    bool isDestination(unsigned int id) const { return id < destination.size() && destination[id]; }
-};
-
-qint64 startMs(const CVODMatrix& matrix)
-{
-    return matrix.getStart().isValid() ? matrix.getStart().msecsSinceStartOfDay() : 0;
+    const qint64 start = matrix.getStart().isValid() ? matrix.getStart().msecsSinceStartOfDay() : 0;
+    return std::max<qint64>(0, start + qint64(std::llround(network.scenario().matrixShift * 1000.0)));
 }
 
 qint64 durationMs(const CVODMatrix& matrix)
@@ -72,10 +39,66 @@ qint64 durationMs(const CVODMatrix& matrix)
 }
 
 // The text form counts time in whole minutes.
-bool onWholeMinutes(const CVODMatrix& matrix)
+bool onWholeMinutes(const CVODMatrix& matrix, const SumoNetwork& network)
 {
-    return startMs(matrix) % 60000 == 0 && durationMs(matrix) % 60000 == 0;
+    return startMs(matrix, network) % 60000 == 0 && durationMs(matrix) % 60000 == 0;
 }
+
+// Trips of a zone that the OD files leave out, by reason.
+struct Unplaced
+{
+    double noSource = 0.0;  // from the zone, which no section leaves
+    double noSink = 0.0;    // to the zone, which no section reaches
+    double noRoute = 0.0;   // from the zone, to zones no route reaches
+};
+
+// The pairs od2trips and sumo can place, and what the others carry.
+class Placement
+{
+public:
+    explicit Placement(const SumoNetwork& network) : districts(network) {}
+
+    bool place(unsigned int origin, unsigned int destination, double trips)
+    {
+        if (trips <= 0.0)
+            return false;
+        if (!districts.isOrigin(origin))
+            unplaced[origin].noSource += trips;
+        else if (!districts.isDestination(destination))
+            unplaced[destination].noSink += trips;
+        else if (!districts.joins(origin, destination))
+            unplaced[origin].noRoute += trips;
+        else
+            return true;
+        return false;
+    }
+
+    QStringList notes() const
+    {
+        QStringList lines;
+        for (const SumoDistricts::District& d : districts.all()) {
+            const auto it = unplaced.find(d.centroid->getId());
+            if (it == unplaced.end())
+                continue;
+            const QString zone = SumoDistricts::zoneName(*d.centroid);
+            const auto line = [&](double trips, const char* why) {
+                if (trips > 0.0)
+                    lines << QStringLiteral("zone %1: %2 trips left out of the OD files: %3")
+                                 .arg(zone)
+                                 .arg(trips)
+                                 .arg(QLatin1String(why));
+            };
+            line(it->second.noSource, "no section leaves it");
+            line(it->second.noSink, "no section reaches it");
+            line(it->second.noRoute, "no route leads from it to their destinations");
+        }
+        return lines;
+    }
+
+private:
+    SumoDistricts districts;
+    std::map<unsigned int, Unplaced> unplaced;
+};
 
 // A file written through a buffer of its own: one write call per MiB
 // instead of one per pair, and numbers formatted in place.
@@ -172,18 +195,10 @@ private:
 // Calls line(origin, destination, trips) for the pairs that od2trips can
 // route, in origin and destination order.
 template <typename Line>
-void forEachRoutablePair(const CVODMatrix& matrix, const Districts& districts, Line line)
+void forEachRoutablePair(const CVODMatrix& matrix, Placement& placement, Line line)
 {
-    unsigned int lastOrigin = 0;
-    bool originRoutable = false;
-    bool first = true;
     matrix.forEachPair([&](unsigned int origin, unsigned int destination, double trips) {
-        if (first || origin != lastOrigin) {
-            first = false;
-            lastOrigin = origin;
-            originRoutable = districts.isOrigin(origin);
-        }
-        if (originRoutable && trips > 0.0 && districts.isDestination(destination))
+        if (placement.place(origin, destination, trips))
             line(origin, destination, trips);
     });
 }
@@ -197,7 +212,7 @@ void clockTime(MatrixFile& out, qint64 ms)
     out.integer(minutes % 60);
 }
 
-bool writeText(const File& file, const Districts& districts, qint64 typeNumber, QString* error)
+bool writeText(const File& file, const SumoNetwork& network, Placement& placement, qint64 typeNumber, QString* error)
 {
     MatrixFile out(file.path);
     if (!out.isOpen())
@@ -211,15 +226,15 @@ bool writeText(const File& file, const Districts& districts, qint64 typeNumber, 
         out.text("$O;D2\n");
     }
     out.text("* from to (hours.minutes)\n");
-    clockTime(out, startMs(matrix));
+    clockTime(out, startMs(matrix, network));
     out.text(" ");
-    clockTime(out, startMs(matrix) + durationMs(matrix));
+    clockTime(out, startMs(matrix, network) + durationMs(matrix));
     out.text("\n* factor\n1.00\n");
     // The origin's text stays while its destinations follow one another.
     char origin[16];
     std::size_t originLength = 0;
     unsigned int originId = 0;
-    forEachRoutablePair(matrix, districts, [&](unsigned int from, unsigned int to, double trips) {
+    forEachRoutablePair(matrix, placement, [&](unsigned int from, unsigned int to, double trips) {
         if (originLength == 0 || from != originId) {
             originId = from;
             origin[0] = 'c';
@@ -236,21 +251,21 @@ bool writeText(const File& file, const Districts& districts, qint64 typeNumber, 
     return out.finish(error);
 }
 
-bool writeXml(const File& file, const Districts& districts, QString* error)
+bool writeXml(const File& file, const SumoNetwork& network, Placement& placement, QString* error)
 {
     MatrixFile out(file.path);
     if (!out.isOpen())
         return out.finish(error);
     const CVODMatrix& matrix = *file.matrix;
-    const QString type = SumoNetwork::vehicleTypeId(matrix.getVehicle());
+    const QString type = SumoNetwork::vehicleTypeId(tripVehicle(network, matrix));
     out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<demand>\n<actorConfig id=\"");
     out.bytes(type.isEmpty() ? QByteArray("DEFAULT_VEHTYPE") : type.toUtf8());
     out.text("\">\n<timeSlice startTime=\"");
-    out.integer(startMs(matrix));
+    out.integer(startMs(matrix, network));
     out.text("\" duration=\"");
     out.integer(durationMs(matrix));
     out.text("\">\n");
-    forEachRoutablePair(matrix, districts, [&](unsigned int from, unsigned int to, double trips) {
+    forEachRoutablePair(matrix, placement, [&](unsigned int from, unsigned int to, double trips) {
         out.text("<odPair origin=\"c");
         out.integer(from);
         out.text("\" destination=\"c");
@@ -265,6 +280,18 @@ bool writeXml(const File& file, const Districts& districts, QString* error)
 
 }  // namespace
 
+const CVObject* tripVehicle(const SumoNetwork& network, const CVODMatrix& matrix)
+{
+    if (matrix.getVehicle())
+        return matrix.getVehicle();
+    const QList<CVVehicle*> vehicles = modelObjects<CVVehicle>(network.model(), QStringLiteral("CVVehicle"));
+    for (const CVVehicle* vehicle : vehicles) {
+        if (vehicle->getName().compare(QLatin1String("car"), Qt::CaseInsensitive) == 0)
+            return vehicle;
+    }
+    return nullptr;
+}
+
 QVector<File> files(const SumoNetwork& network, const QString& prefix)
 {
     QVector<const CVODMatrix*> matrices;
@@ -276,7 +303,7 @@ QVector<File> files(const SumoNetwork& network, const QString& prefix)
     const int width = int(QString::number(matrices.size()).size());
     QVector<File> result;
     for (const CVODMatrix* matrix : std::as_const(matrices)) {
-        const bool text = onWholeMinutes(*matrix);
+        const bool text = onWholeMinutes(*matrix, network);
         const QString number = QStringLiteral("%1").arg(result.size() + 1, width, 10, QLatin1Char('0'));
         result.append({matrix, prefix + QStringLiteral(".od") + number + (text ? QStringLiteral(".txt") : QStringLiteral(".xml")), text});
     }
@@ -287,8 +314,8 @@ QVector<TypeNumber> typeNumbers(const SumoNetwork& network)
 {
     QSet<const CVObject*> used;
     for (const File& file : files(network, QString())) {
-        if (file.text && file.matrix->getVehicle())
-            used.insert(file.matrix->getVehicle());
+        if (file.text && tripVehicle(network, *file.matrix))
+            used.insert(tripVehicle(network, *file.matrix));
     }
     const QList<CVVehicle*> vehicles = modelObjects<CVVehicle>(network.model(), QStringLiteral("CVVehicle"));
     QSet<QString> typeIds;
@@ -315,18 +342,21 @@ QVector<TypeNumber> typeNumbers(const SumoNetwork& network)
     return numbers;
 }
 
-bool write(const SumoNetwork& network, const QString& prefix, QString* error)
+bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error)
 {
-    const Districts districts(network.model());
+    Placement placement(network);
     QHash<const CVObject*, qint64> numberOf;
     for (const TypeNumber& type : typeNumbers(network))
         numberOf.insert(type.vehicle, type.number);
     for (const File& file : files(network, prefix)) {
-        const CVObject* vehicle = file.matrix->getVehicle();
+        const CVObject* vehicle = tripVehicle(network, *file.matrix);
         const qint64 typeNumber = vehicle ? numberOf.value(vehicle, vehicle->getId()) : -1;
-        if (!(file.text ? writeText(file, districts, typeNumber, error) : writeXml(file, districts, error)))
+        if (!(file.text ? writeText(file, network, placement, typeNumber, error)
+                        : writeXml(file, network, placement, error)))
             return false;
     }
+    if (notes)
+        *notes += placement.notes();
     return true;
 }
 

@@ -28,11 +28,11 @@ class SumoNetwork;
 // id in PREFIX.rou.xml that holds the one named type. A matrix whose slice
 // does not start and end on a whole minute is written in the XML form
 // instead (PREFIX.od<n>.xml, --od-amitran-files), which takes milliseconds
-// and the type's name. A matrix without a vehicle type leaves the type out
-// (sumo's default type).
+// and the type's name. A matrix without a vehicle type drives as the
+// model's car (see tripVehicle).
 //
-// Pairs without trips, and pairs whose origin no section leaves or whose
-// destination no section reaches (od2trips refuses them), are left out;
+// Pairs without trips, and pairs that no route joins (od2trips or sumo
+// would drop them), are left out;
 // the others are in origin and destination order, so that the same model
 // always gives the same files, and od2trips the same trips.
 namespace SumoMatrices {
@@ -48,7 +48,14 @@ struct File
 QVector<File> files(const SumoNetwork& network, const QString& prefix);
 
 // False, with the reason in error, at the first file that cannot be written.
-bool write(const SumoNetwork& network, const QString& prefix, QString* error);
+// Trips that cannot be placed (see SumoDistricts; also pairs that no
+// route joins) are left out and added to notes, one line per zone and
+// reason, so that the files' trips and the notes add up to the model's.
+bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error);
+
+// The vehicle type a matrix's trips drive as: its own, or for a matrix
+// without one the model's car; null when the model has no car either.
+const CVObject* tripVehicle(const SumoNetwork& network, const CVODMatrix& matrix);
 
 struct TypeNumber
 {

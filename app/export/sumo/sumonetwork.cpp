@@ -10,7 +10,8 @@
 
 #include <algorithm>
 
-SumoNetwork::SumoNetwork(const CVModel& model) : source(model)
+SumoNetwork::SumoNetwork(const CVModel& model, const SumoOverrides& overrides)
+    : source(model), side(model.getRoadSide()), scenarioValues(model, overrides)
 {
     collectSections();
     collectConnections();
@@ -25,6 +26,11 @@ QString SumoNetwork::edgeId(const CVSection* section)
 QString SumoNetwork::nodeId(const CVNode* node)
 {
     return QStringLiteral("n%1").arg(node->getId());
+}
+
+QString SumoNetwork::laneId(const CVSection* section, int hostLane) const
+{
+    return edgeId(section) + QLatin1Char('_') + QString::number(sumoLane(hostLane, section->getNbLanes(), side));
 }
 
 QString SumoNetwork::fromNode(const CVSection* section) const
@@ -83,7 +89,8 @@ void SumoNetwork::collectConnections()
         for (const auto& pair : pairs) {
             if (pair.first < 0 || pair.first >= fromCount || pair.second < 0 || pair.second >= toCount)
                 continue;  // a lane the section does not have
-            connectionList.append({turning, from, to, sumoLane(pair.first, fromCount), sumoLane(pair.second, toCount)});
+            connectionList.append({turning, from, to, sumoLane(pair.first, fromCount, side),
+                                   sumoLane(pair.second, toCount, side)});
         }
     }
 }

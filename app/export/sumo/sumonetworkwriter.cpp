@@ -98,6 +98,12 @@ bool isGreen(QChar state)
     return state == QLatin1Char('G') || state == QLatin1Char('g');
 }
 
+struct SignalPhase
+{
+    double duration;
+    QString state;
+};
+
 // A link that no running phase lists is a movement the plan leaves out
 // (often a slip turn or a turn that the signal plan treats as filtering).
 // It goes with its approach: it may go, giving way (g), whenever another
@@ -154,22 +160,71 @@ QVector<QString> phaseStates(const SumoNetwork& network, const QVector<const CVC
     return states;
 }
 
+// Seconds of green a phase keeps at least when an intergreen is taken from it.
+constexpr double MinimumGreen = 5.0;
+
+// Every green that ends goes through yellow: where a link loses its green
+// from one phase to the next without an interphase's yellow, a yellow phase
+// of the amber time and then an all-red phase follow (links green in both
+// phases keep their green through them). Their time is taken from the end
+// of the phase before, so that the cycle, and the junctions' coordination,
+// stays as planned; a phase too short for that keeps its time and the
+// cycle grows.
+QVector<SignalPhase> withIntergreens(const QVector<SignalPhase>& phases, double amber, double allRed)
+{
+    QVector<SignalPhase> result;
+    for (int p = 0; p < phases.size(); ++p) {
+        SignalPhase current = phases[p];
+        const QString& next = phases[(p + 1) % phases.size()].state;
+        QString yellow = current.state;
+        QString red = current.state;
+        bool ends = false;
+        for (int i = 0; i < yellow.size(); ++i) {
+            const bool stays = isGreen(current.state[i]) && isGreen(next[i]);
+            if (isGreen(current.state[i]) && !stays && next[i] != QLatin1Char('y'))
+                ends = true;
+            if (stays)
+                yellow[i] = current.state[i];
+            else
+                yellow[i] = isGreen(current.state[i]) || current.state[i] == QLatin1Char('y') ? QLatin1Char('y')
+                                                                                              : QLatin1Char('r');
+            red[i] = stays ? current.state[i] : QLatin1Char('r');
+        }
+        if (!ends) {
+            result.append(current);
+            continue;
+        }
+        const double intergreen = amber + allRed;
+        if (current.duration - intergreen >= MinimumGreen)
+            current.duration -= intergreen;
+        result.append(current);
+        result.append({amber, yellow});
+        if (allRed > 0.0)
+            result.append({allRed, red});
+    }
+    return result;
+}
+
 bool writeProgram(QXmlStreamWriter& xml, const SumoNetwork& network, const CVControlPlan& plan,
                   const CVControlJunction& junction, const QVector<SumoNetwork::Connection>& links)
 {
-    const QVector<const CVControlPhase*> phases = runningPhases(junction);
-    if (phases.isEmpty())
+    const QVector<const CVControlPhase*> running = runningPhases(junction);
+    if (running.isEmpty())
         return false;
-    const QVector<QString> states = phaseStates(network, phases, links);
+    const QVector<QString> planned = phaseStates(network, running, links);
+    QVector<SignalPhase> phases;
+    for (int p = 0; p < running.size(); ++p)
+        phases.append({double(running[p]->getDuration()), planned[p]});
+    phases = withIntergreens(phases, network.scenario().amberTime, network.scenario().allRedTime);
     xml.writeStartElement(QStringLiteral("tlLogic"));
     xml.writeAttribute(QStringLiteral("id"), QStringLiteral("n%1").arg(junction.getNodeId()));
     xml.writeAttribute(QStringLiteral("type"), QStringLiteral("static"));
     xml.writeAttribute(QStringLiteral("programID"), QStringLiteral("p%1").arg(plan.getId()));
     xml.writeAttribute(QStringLiteral("offset"), number(double(plan.getOffset()) + double(junction.getOffset())));
-    for (int p = 0; p < phases.size(); ++p) {
+    for (const SignalPhase& phase : std::as_const(phases)) {
         xml.writeEmptyElement(QStringLiteral("phase"));
-        xml.writeAttribute(QStringLiteral("duration"), number(double(phases[p]->getDuration())));
-        xml.writeAttribute(QStringLiteral("state"), states[p]);
+        xml.writeAttribute(QStringLiteral("duration"), number(phase.duration));
+        xml.writeAttribute(QStringLiteral("state"), phase.state);
     }
     xml.writeEndElement();
     return true;

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include <vector>
+
+class CVCentroid;
+class CVSection;
+class SumoNetwork;
+
+// The district of every centroid: the exported sections its trips start on
+// (sources: its connections that leave it) and end on (sinks: those that
+// reach it). A centroid that has sinks but no source gets as sources the
+// sections that run the other way along its sinks (the same road in the
+// opposite direction), or else those that carry on from where its sinks
+// end; one with sources but no sink likewise gets the sections that run
+// the other way along its sources, or else those that lead to where its
+// sources begin. A centroid with neither keeps none: its trips cannot be
+// placed, and the export says so.
+class SumoDistricts
+{
+public:
+    struct District
+    {
+        const CVCentroid* centroid = nullptr;
+        QVector<const CVSection*> sources;
+        QVector<const CVSection*> sinks;
+    };
+
+    explicit SumoDistricts(const SumoNetwork& network);
+
+    const QVector<District>& all() const { return districts; }
+    bool isOrigin(unsigned int centroidId) const;
+    bool isDestination(unsigned int centroidId) const;
+    // Whether some route over the exported turnings leads from one of the
+    // origin's sources to one of the destination's sinks. Found for all
+    // destinations of an origin the first time the origin is asked for.
+    bool joins(unsigned int origin, unsigned int destination) const;
+    // The zone a centroid stands for, in a modeller's words.
+    static QString zoneName(const CVCentroid& centroid);
+
+private:
+    const District* find(unsigned int centroidId) const;
+    void buildRoutes(const SumoNetwork& network);
+
+    QVector<District> districts;
+    std::vector<int> byCentroidId;  // index into districts, -1 for none
+    // Section index -> the section indices its turnings lead to.
+    std::vector<std::vector<int>> next;
+    std::vector<const CVSection*> sectionOf;
+    QVector<std::vector<int>> sourceIndices;  // per district
+    QVector<std::vector<int>> sinkIndices;
+    // The strongly connected component of every section, and per district
+    // the components of its sources and sinks (sorted): a source and a sink
+    // in one component are joined, which answers most pairs without a walk.
+    std::vector<int> component;
+    QVector<std::vector<int>> sourceComponents;
+    QVector<std::vector<int>> sinkComponents;
+    mutable std::vector<std::vector<char>> reachable;  // per district: destinations joined, once asked
+};
