@@ -11,6 +11,7 @@
 #include "map/mappicture.h"
 
 #include <cvgui.h>
+#include <cvinputerror.h>
 #include <cvlog.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
@@ -151,6 +152,9 @@ int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* er
         return runImport(commandLine, out, err);
     } catch (const std::bad_alloc&) {
         print(err, QStringLiteral("corvia import: out of memory\n"));
+        return CommandLine::OutputFailed;
+    } catch (const CVInputError& error) {
+        print(err, QStringLiteral("corvia import: %1\n").arg(error.message()));
         return CommandLine::OutputFailed;
     }
 }

@@ -8,6 +8,7 @@
 #include <cvmodelreader.h>
 
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -19,6 +20,18 @@ void print(FILE* stream, const QString& text)
 }  // namespace
 
 int OpenCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
+{
+    // A model too large for the memory left ends with an error, not an
+    // abort: the reader and the exports allocate as they go.
+    try {
+        return openModel(commandLine, out, err);
+    } catch (const std::bad_alloc&) {
+        print(err, QStringLiteral("corvia open: out of memory\n"));
+        return CommandLine::OutputFailed;
+    }
+}
+
+int OpenCommand::openModel(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
 {
     const ModelOutputs outputs = ModelOutputs::fromCommandLine(commandLine);
     const QString refusal = outputs.refusal();

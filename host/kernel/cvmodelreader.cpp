@@ -4,6 +4,7 @@
 #include "cvcentroidconfiguration.h"
 #include "cvfolder.h"
 #include "cvgeomodel.h"
+#include "cvguardedmapping.h"
 #include "cvlargeblocks.h"
 #include "cvlayer.h"
 #include "cvlog.h"
@@ -36,11 +37,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#ifdef Q_OS_UNIX
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -84,56 +80,45 @@ QString notAnObjectAtTop()
     return QStringLiteral("is not a model file (its top level is not a JSON object)");
 }
 
-// The model file mapped into memory, read-only. Parts already read (the
-// trips of a matrix, objects whose fields are set) are handed back to the
-// system, so the file never sits in memory beside the whole model.
+// The model file mapped into memory, read-only, guarded against the file
+// shrinking under the reader. Parts already read (the trips of a matrix,
+// objects whose fields are set) are handed back to the system, so the
+// file never sits in memory beside the whole model.
 class MappedFile
 {
 public:
-    explicit MappedFile(const QString& path) : file(path) {}
+    explicit MappedFile(const QString& path) : path(path) {}
     bool open()
     {
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        if (file.size() == 0)
-            return true;
-        bytes = reinterpret_cast<const char*>(file.map(0, file.size()));
-        if (bytes)
+        if (mapping.map(path))
             return true;
         // A file system that cannot map files: the file is read whole instead.
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
         copy = file.readAll();
-        bytes = copy.constData();
         return copy.size() == file.size();
     }
-    const char* data() const { return bytes ? bytes : ""; }
-    std::size_t size() const { return bytes ? std::size_t(file.size()) : 0; }
+    const char* data() const { return copy.isEmpty() ? mapping.data() : copy.constData(); }
+    std::size_t size() const { return copy.isEmpty() ? mapping.size() : std::size_t(copy.size()); }
+    // True when the file shrank while it was read: what was read is not the file.
+    bool damaged() const { return mapping.damaged(); }
     // The line that holds an offset, for messages.
     int lineAt(std::size_t offset) const
     {
         const char* end = data() + std::min(offset, size());
         return 1 + int(std::count(data(), end, '\n'));
     }
-    // Lets the system drop the whole pages of [from, to) from memory; read
-    // again, they come back from the file.
     void release(std::size_t from, std::size_t to) const
     {
-#ifdef Q_OS_UNIX
-        static const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-        const auto base = reinterpret_cast<std::uintptr_t>(bytes);
-        const std::uintptr_t start = (base + from + page - 1) / page * page;
-        const std::uintptr_t end = (base + std::min(to, size())) / page * page;
-        if (bytes && copy.isEmpty() && end > start)
-            madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
-#else
-        Q_UNUSED(from);
-        Q_UNUSED(to);
-#endif
+        if (copy.isEmpty())
+            mapping.release(from, to);
     }
 
 private:
-    QFile file;
+    QString path;
+    CVGuardedMapping mapping;
     QByteArray copy;
-    const char* bytes = nullptr;
 };
 
 // Ids that trips refer to: a bit per id for the ids a model uses, a set for
@@ -551,6 +536,8 @@ public:
         if (rootDepth == 0)
             return fail(notAnObjectAtTop());
         if (!builder.busy() && rootKey == QLatin1String("objects")) {
+            if (objectsSeen)
+                return fail(QStringLiteral("has a second object list"));
             if (!checkHeader())
                 return false;
             inObjects = true;
@@ -1002,6 +989,16 @@ bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadC
     return true;
 }
 
+// Where the first byte from offset on that is not JSON white space lies;
+// the file's size when there is none.
+std::size_t firstNonSpace(const MappedFile& file, std::size_t offset)
+{
+    const char* const text = file.data();
+    while (offset < file.size() && std::strchr(" \t\r\n", text[offset]) && text[offset] != '\0')
+        ++offset;
+    return offset;
+}
+
 // Opens a model file for reading; what is wrong with it, or nothing.
 QString openModelFile(const QString& path, MappedFile& file)
 {
@@ -1019,12 +1016,15 @@ QString openModelFile(const QString& path, MappedFile& file)
 
 std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* errorText)
 {
+    MappedFile file(path);
     auto failWith = [&](int line, const QString& problem) {
+        // Whatever went wrong, a file that changed under the reader is the
+        // cause to name: its bytes were not the file's.
         if (errorText)
-            *errorText = located(path, line, problem);
+            *errorText = file.damaged() ? located(path, 0, CVGuardedMapping::damagedMessage())
+                                        : located(path, line, problem);
         return nullptr;
     };
-    MappedFile file(path);
     if (const QString problem = openModelFile(path, file); !problem.isEmpty())
         return failWith(0, problem);
 
@@ -1034,6 +1034,8 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
     std::size_t problemOffset = 0;
     if (!parseModel(file, handler, stream, problem, problemOffset))
         return failWith(file.lineAt(problemOffset), problem);
+    if (const std::size_t after = firstNonSpace(file, stream.Tell()); after < file.size())
+        return failWith(file.lineAt(after), QStringLiteral("has text after the model's end"));
 
     CVReadContext context(handler.byId);
     std::size_t offset = 0;
@@ -1041,17 +1043,20 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
         return failWith(offset ? file.lineAt(offset) : 0, context.error());
     if (!readModelSection(handler, context))
         return failWith(0, QStringLiteral("the model's references: ") + context.error());
+    if (file.damaged())
+        return failWith(0, QString());
     return std::move(handler.model);
 }
 
 bool CVModelReader::checkSyntax(const QString& path, QString* errorText)
 {
+    MappedFile file(path);
     auto failWith = [&](int line, const QString& problem) {
         if (errorText)
-            *errorText = located(path, line, problem);
+            *errorText = file.damaged() ? located(path, 0, CVGuardedMapping::damagedMessage())
+                                        : located(path, line, problem);
         return false;
     };
-    MappedFile file(path);
     if (const QString problem = openModelFile(path, file); !problem.isEmpty())
         return failWith(0, problem);
     rapidjson::MemoryStream stream(file.data(), file.size());
@@ -1060,5 +1065,7 @@ bool CVModelReader::checkSyntax(const QString& path, QString* errorText)
     std::size_t problemOffset = 0;
     if (!parse<CheckFlags>(file, checker, stream, problem, problemOffset))
         return failWith(file.lineAt(problemOffset), problem);
+    if (file.damaged())
+        return failWith(0, QString());
     return true;
 }
