@@ -551,7 +551,9 @@ ParamicsLexer::TextEncoding ParamicsLexer::networkEncoding(const QString& direct
 {
     const QDir folder(directory);
     for (const QFileInfo& info : folder.entryInfoList(QDir::Files, QDir::Name)) {
-        if (!isNetworkFileName(info.fileName()))
+        // Only regular files are read, as openFile reads them: a device in
+        // a file's place may never end.
+        if (!isNetworkFileName(info.fileName()) || !QFileInfo(info.filePath()).isFile())
             continue;
         CVGuardedMapping mapping;
         QByteArray bytes;

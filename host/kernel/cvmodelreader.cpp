@@ -1,6 +1,7 @@
 #include "cvmodelreader.h"
 
 #include "cvcatalog.h"
+#include "cvcentroid.h"
 #include "cvcentroidconfiguration.h"
 #include "cvfolder.h"
 #include "cvgeomodel.h"
@@ -926,8 +927,15 @@ bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
             model.getGeoModel()->add(nullptr, layer);
     }
     model.getGeoModel()->setActiveLayer(context.objectAs<CVLayer>(references.value(QStringLiteral("activeLayer"))));
-    unsigned int lastId = unsigned(qBound<qint64>(0, references.value(QStringLiteral("lastId")).toInteger(0),
-                                                  std::numeric_limits<unsigned int>::max()));
+    const QJsonValue declaredLastId = references.value(QStringLiteral("lastId"));
+    unsigned int lastId = unsigned(qBound<qint64>(0, declaredLastId.toInteger(0), std::numeric_limits<unsigned int>::max()));
+    // Ids are handed out up to the last id: one beyond it would be handed
+    // out again to the next new object.
+    if (!declaredLastId.isUndefined() && handler.largestId > lastId) {
+        context.setCurrent(handler.largestId);
+        context.fail(QStringLiteral("has an id beyond the model's last id %1").arg(declaredLastId.toVariant().toString()));
+        return false;
+    }
     lastId = std::max(lastId, handler.largestId);
     model.setLastId(lastId);
 
@@ -977,13 +985,23 @@ bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadC
     offset = 0;
     handler.ownTexts.clear();
     const bool allHeld = handler.tripCentroidIds.all([&](unsigned int id) {
-        if (handler.byId.find(id))
+        if (dynamic_cast<const CVCentroid*>(handler.byId.find(id)))
             return true;
         context.fail(QStringLiteral("(an OD matrix) has trips of centroid %1, which the file does not hold").arg(id));
         return false;
     });
     if (!allHeld)
         return false;
+    // Every object checks what it read once all have read theirs: a turning
+    // asks its sections for their lanes.
+    for (const PendingObject& pending : handler.pending) {
+        if (const QString problem = pending.object->readProblem(); !problem.isEmpty()) {
+            offset = pending.begin;
+            context.setCurrent(pending.object->getId());
+            context.fail(problem);
+            return false;
+        }
+    }
     for (const PendingObject& pending : handler.pending)
         pending.object->finishRead();
     return true;
