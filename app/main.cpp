@@ -49,6 +49,8 @@ int answerWithoutApplication(const ParsedCommandLine& commandLine)
 
 int main(int argc, char* argv[])
 {
+    // PROJ fetches no grid from the network, whatever its configuration says.
+    qputenv("PROJ_NETWORK", "OFF");
     const ParsedCommandLine commandLine = CommandLine::parse(argumentsOf(argc, argv));
     if (!commandLine.error.isEmpty() || commandLine.help || commandLine.version)
         return answerWithoutApplication(commandLine);

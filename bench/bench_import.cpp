@@ -153,12 +153,12 @@ QStringList filesOf(const ParamicsImportStep& step, const QString& directory, bo
 }
 
 // Every step of the import plan timed on its own, in the importer's order.
-int runImport(const QString& directory, const QString& version, const QString& units)
+int runImport(const QString& directory, ParamicsVariant variant, ParamicsLengthUnit units)
 {
-    const bool quadstone = version == QLatin1String("Quadstone");
+    const bool quadstone = variant == ParamicsVariant::Quadstone;
     auto* model = CVSystem::getSystem().createModel();
     auto importer = std::make_unique<ParamicsImporter>();
-    configureLikeTheDialog(*importer, model, version, units);
+    configureLikeTheDialog(*importer, model, variant, units);
     ParamicsImporterProbe probe(*importer);
 
     std::vector<Measurement> files;  // the reading stage
@@ -274,10 +274,12 @@ int main(int argc, char** argv)
         if (ok && passes >= 1 && passes <= 1000)
             return runReference(args[1], passes);
     }
-    if (args.isEmpty() || args[0].startsWith(QLatin1String("--"))) {
+    const std::optional<ParamicsVariant> variant = variantFromName(args.value(1, QStringLiteral("Quadstone")));
+    const std::optional<ParamicsLengthUnit> units = lengthUnitFromName(args.value(2, QStringLiteral("Metric")));
+    if (args.isEmpty() || args[0].startsWith(QLatin1String("--")) || !variant || !units) {
         std::fprintf(stderr, "usage: bench_import DIR [Quadstone|Sias] [Metric|Feet]\n"
                              "       bench_import --reference DIR [PASSES (1 to 1000)]\n");
         return 2;
     }
-    return runImport(args[0], args.value(1, QStringLiteral("Quadstone")), args.value(2, QStringLiteral("Metric")));
+    return runImport(args[0], *variant, *units);
 }

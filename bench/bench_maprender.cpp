@@ -76,7 +76,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: bench_maprender NETWORK_DIR [Quadstone|Sias] [WxH]\n");
         return 2;
     }
-    const QString variant = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("Quadstone");
+    const std::optional<ParamicsVariant> variant =
+        variantFromName(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("Quadstone"));
+    if (!variant) {
+        std::fprintf(stderr, "usage: bench_maprender NETWORK_DIR [Quadstone|Sias] [WxH]\n");
+        return 2;
+    }
     QSize size(1600, 1200);
     if (argc > 3) {
         const QStringList sides = QString::fromLocal8Bit(argv[3]).split(QLatin1Char('x'));
@@ -89,7 +94,7 @@ int main(int argc, char** argv)
     timer.start();
     {
         ParamicsImporter importer;
-        configureLikeTheDialog(importer, model.get(), variant);
+        configureLikeTheDialog(importer, model.get(), *variant);
         importer.netImport(QString::fromLocal8Bit(argv[1]));
     }
     const double importSeconds = timer.nsecsElapsed() / 1e9;

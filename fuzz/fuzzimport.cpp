@@ -8,6 +8,7 @@
 #include "fuzzsupport.h"
 
 #include "importer/paramicsimporter.h"
+#include "importer/paramicsimportersetup.h"
 
 #include <cvmodel.h>
 #include <cvsystem.h>
@@ -25,14 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     scratch.writeNetwork(data + 1, size - 1);
 
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImportOptions chosen;
+    chosen.variant = (options & 1) ? ParamicsVariant::Sias : ParamicsVariant::Quadstone;
+    chosen.rule = (options & 2) ? RoadRule::KeepLeft : RoadRule::KeepRight;
+    chosen.units = (options & 4) ? ParamicsLengthUnit::Feet : ParamicsLengthUnit::Metric;
     ParamicsImporter importer;
-    importer.setModel(model.get());
-    importer.setConfiguration();
-    importer.setNetworkLayer();
-    importer.setUnits((options & 4) ? QStringLiteral("Feet") : QStringLiteral("Metric"));
-    importer.setRightHandDrive(!(options & 2));
-    importer.setNbDemandsFile(1);
-    importer.setVersion((options & 1) ? QStringLiteral("Sias") : QStringLiteral("Quadstone"));
+    configureImporter(importer, model.get(), chosen);
     importer.netImport(scratch.path());
     return 0;
 }

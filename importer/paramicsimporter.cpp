@@ -1,5 +1,7 @@
 #include "importer/paramicsimporter.h"
 
+#include "importer/paramicsimportoptions.h"
+
 #include <cvcatalog.h>
 #include <cvcentroidconfiguration.h>
 #include <cvfolder.h>
@@ -57,10 +59,9 @@ void ParamicsImporter::setNetworkLayer()
 void ParamicsImporter::setUnits(const QString& unitChoice)
 {
     units = unitChoice;
-    if (units == QLatin1String("Metric"))
-        unitFactor = 1.0;
-    else if (units == QLatin1String("Feet"))
-        unitFactor = 0.3;
+    // Another text leaves the factor as it was.
+    if (const std::optional<ParamicsLengthUnit> unit = lengthUnitFromName(units))
+        unitFactor = lengthUnitFactor(*unit);
 }
 
 void ParamicsImporter::setRightHandDrive(bool right)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reader/paramicsunits.h"
+
 #include <QMetaType>
 #include <QString>
 
@@ -45,6 +47,12 @@ inline QString lengthUnitName(ParamicsLengthUnit u)
 inline QString roadRuleName(RoadRule r)
 {
     return r == RoadRule::KeepLeft ? QStringLiteral("left") : QStringLiteral("right");
+}
+
+// Metres per unit of the files' lengths.
+inline double lengthUnitFactor(ParamicsLengthUnit u)
+{
+    return u == ParamicsLengthUnit::Feet ? ParamicsUnits::FeetFactor : 1.0;
 }
 
 inline std::optional<ParamicsVariant> variantFromName(const QString& name)

@@ -1,6 +1,7 @@
 #include "plugin/paramicsimporterdlg.h"
 
 #include "importer/paramicsimporter.h"
+#include "importer/paramicsimportersetup.h"
 
 #include <cvcatalog.h>
 #include <cvmodel.h>
@@ -8,6 +9,31 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+
+namespace {
+
+// The combo boxes' entries in the form's order. Their texts may be
+// translated; their positions are not.
+constexpr ParamicsVariant VariantChoices[] = {ParamicsVariant::Quadstone, ParamicsVariant::Sias};
+constexpr ParamicsLengthUnit UnitChoices[] = {ParamicsLengthUnit::Metric, ParamicsLengthUnit::Feet};
+
+template <typename Choice, std::size_t N>
+Choice choiceAt(const Choice (&choices)[N], int index)
+{
+    return choices[std::size_t(qBound(0, index, int(N) - 1))];
+}
+
+template <typename Choice, std::size_t N>
+int choiceIndex(const Choice (&choices)[N], Choice wanted)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        if (choices[i] == wanted)
+            return int(i);
+    }
+    return 0;
+}
+
+}  // namespace
 
 ParamicsImporterDlg::ParamicsImporterDlg(QWidget* parent, Qt::WindowFlags flags) : CVEditor(parent, flags)
 {
@@ -28,6 +54,29 @@ void ParamicsImporterDlg::setModel(CVModel* targetModel)
     MatrixBrowser->setEnabled(true);
     DirectoryEdit->setEnabled(false);
     DirectoryBrowser->setEnabled(false);
+}
+
+ParamicsImportOptions ParamicsImporterDlg::options() const
+{
+    ParamicsImportOptions shown;
+    shown.directory = DirectoryEdit->text();
+    shown.variant = choiceAt(VariantChoices, VersionCombo->currentIndex());
+    shown.units = choiceAt(UnitChoices, UnitsCombo->currentIndex());
+    shown.rule = RightCheck->isChecked() ? RoadRule::KeepRight : RoadRule::KeepLeft;
+    shown.demandFiles = NbDemandsFileEdit->text().toInt(nullptr, 10);  // 0 when not a number
+    return shown;
+}
+
+void ParamicsImporterDlg::setOptions(const ParamicsImportOptions& shown)
+{
+    DirectoryEdit->setText(shown.directory);
+    VersionCombo->setCurrentIndex(choiceIndex(VariantChoices, shown.variant));
+    UnitsCombo->setCurrentIndex(choiceIndex(UnitChoices, shown.units));
+    if (shown.rule == RoadRule::KeepRight)
+        RightCheck_clicked();
+    else
+        LeftCheck_clicked();
+    NbDemandsFileEdit->setText(QString::number(shown.demandFiles));
 }
 
 void ParamicsImporterDlg::DirectoryBrowser_clicked()
@@ -63,13 +112,7 @@ void ParamicsImporterDlg::buttonOk_clicked()
     QDialog::accept();
 
     ParamicsImporter importer;
-    importer.setModel(model);
-    importer.setConfiguration();
-    importer.setNetworkLayer();
-    importer.setUnits(UnitsCombo->currentText());
-    importer.setRightHandDrive(RightCheck->isChecked());
-    importer.setNbDemandsFile(NbDemandsFileEdit->text().toInt(nullptr, 10));  // 0 when not a number
-    importer.setVersion(VersionCombo->currentText());
+    configureImporter(importer, model, options());
     importer.netImport(directory);
 
     CVEditor::accept();

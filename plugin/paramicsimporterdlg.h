@@ -1,5 +1,6 @@
 #pragma once
 
+#include "importer/paramicsimportoptions.h"
 #include "ui_cvqtparamicsimporterdlg.h"
 
 #include <cveditor.h>
@@ -25,6 +26,13 @@ public:
     ~ParamicsImporterDlg() override;
 
     void setModel(CVModel* model);
+
+    // The options as the widgets show them, and the widgets set to show
+    // options: what OK imports with. Invokable so that the application,
+    // which loads the plug-in at run time and does not link it, reaches
+    // them through the meta-object.
+    Q_INVOKABLE ParamicsImportOptions options() const;
+    Q_INVOKABLE void setOptions(const ParamicsImportOptions& options);
 
 public slots:
     void DirectoryBrowser_clicked();

@@ -2,6 +2,7 @@
 
 #include "reader/containers/paramicsrecordmap.h"
 #include "reader/paramicslexer.h"
+#include "reader/paramicsunits.h"
 
 // Shared by the readers: one file's tokens taken one at a time, and the
 // conversions of unit words.
@@ -39,8 +40,6 @@ private:
 };
 
 namespace ParamicsUnits {
-
-constexpr double FeetFactor = 0.3;
 
 // Metres per file unit for a length unit word: "m" (or "m,") is metres,
 // anything else is taken as feet.

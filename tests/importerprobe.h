@@ -1,22 +1,21 @@
 #pragma once
 
 #include "importer/paramicsimporter.h"
+#include "importer/paramicsimportersetup.h"
 
 #include <cvmodel.h>
 #include <cvpreferencesvalues.h>
 
 // Configures an importer the way the import dialog does, for one right-hand
 // network with one demands file.
-inline void configureLikeTheDialog(ParamicsImporter& importer, CVModel* model, const QString& version,
-                                   const QString& units = QStringLiteral("Metric"))
+inline void configureLikeTheDialog(ParamicsImporter& importer, CVModel* model,
+                                   ParamicsVariant variant = ParamicsVariant::Quadstone,
+                                   ParamicsLengthUnit units = ParamicsLengthUnit::Metric)
 {
-    importer.setModel(model);
-    importer.setConfiguration();
-    importer.setNetworkLayer();
-    importer.setUnits(units);
-    importer.setRightHandDrive(true);
-    importer.setNbDemandsFile(1);
-    importer.setVersion(version);
+    ParamicsImportOptions options;
+    options.variant = variant;
+    options.units = units;
+    configureImporter(importer, model, options);
 }
 
 // The tests' view of an importer: its records and its whole reading phase.

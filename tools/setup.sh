@@ -1,12 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs (when missing) and
 # builds it into build/. Used by the two quick-start commands and by CI.
+#
+#   tools/setup.sh                 every package and every target (tests,
+#                                  benchmarks, fuzz drivers)
+#   tools/setup.sh TARGET...       only what building and running those
+#                                  targets needs, and only those targets
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
-          qt6-l10n-tools libgl-dev fonts-dejavu-core sumo python3 rapidjson-dev libgdal-dev gdal-bin
-          clang libclang-rt-14-dev libmimalloc-dev)
+# Enough to build and run corvia and the plug-in.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+          rapidjson-dev libgdal-dev libmimalloc-dev)
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  # The tests run sumo, ogr2ogr and the network generator; the sanitizer
+  # build needs clang; lupdate refreshes the translations.
+  packages+=(sumo gdal-bin python3 clang libclang-rt-14-dev
+             qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,4 +33,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)"
+if [ ${#targets[@]} -eq 0 ]; then
+  cmake --build build -j "$(nproc)"
+else
+  cmake --build build -j "$(nproc)" --target "${targets[@]}"
+fi

@@ -64,14 +64,17 @@ QList<ExitStatus> importStatuses()
 QList<CommandOption> importOptions()
 {
     using namespace CommandLine;
+    const QStringList variantNames{variantName(ParamicsVariant::Quadstone), variantName(ParamicsVariant::Sias)};
+    const QStringList unitNames{lengthUnitName(ParamicsLengthUnit::Metric), lengthUnitName(ParamicsLengthUnit::Feet)};
+    const QStringList ruleNames{roadRuleName(RoadRule::KeepRight), roadRuleName(RoadRule::KeepLeft)};
     return {
-        {QStringLiteral("variant"), QStringLiteral("Quadstone|Sias"), QStringLiteral("file variant of the network"),
-         QStringLiteral("Quadstone"), oneOf({QStringLiteral("Quadstone"), QStringLiteral("Sias")}), {}},
-        {QStringLiteral("units"), QStringLiteral("Metric|Feet"),
+        {QStringLiteral("variant"), variantNames.join(QLatin1Char('|')), QStringLiteral("file variant of the network"),
+         variantName(ParamicsVariant::Quadstone), oneOf(variantNames), {}},
+        {QStringLiteral("units"), unitNames.join(QLatin1Char('|')),
          QStringLiteral("length unit of the files (their own unit words take over where they have them)"),
-         QStringLiteral("Metric"), oneOf({QStringLiteral("Metric"), QStringLiteral("Feet")}), {}},
-        {QStringLiteral("rule"), QStringLiteral("right|left"), QStringLiteral("rule of the road: traffic keeps right or left"),
-         QStringLiteral("right"), oneOf({QStringLiteral("right"), QStringLiteral("left")}), {}},
+         lengthUnitName(ParamicsLengthUnit::Metric), oneOf(unitNames), {}},
+        {QStringLiteral("rule"), ruleNames.join(QLatin1Char('|')), QStringLiteral("rule of the road: traffic keeps right or left"),
+         roadRuleName(RoadRule::KeepRight), oneOf(ruleNames), {}},
         {QStringLiteral("demand-files"), QStringLiteral("N"),
          QStringLiteral("0 to 999: 1 reads \"demands\", N > 1 reads demands.1 to demands.N, 0 reads none"),
          QStringLiteral("1"), wholeNumber(0, 999), {}},
@@ -189,6 +192,25 @@ void parseOptions(const SubCommand& command, const QStringList& arguments, Parse
         parsed.given.append(option->name);
         parsed.values.insert(option->name, value);
     }
+}
+
+// The import's options as their types, from values the table's checks
+// have let through.
+void readImportOptions(ParsedCommandLine& parsed)
+{
+    const std::optional<ParamicsVariant> variant = variantFromName(parsed.value(QStringLiteral("variant")));
+    const std::optional<ParamicsLengthUnit> units = lengthUnitFromName(parsed.value(QStringLiteral("units")));
+    const std::optional<RoadRule> rule = roadRuleFromName(parsed.value(QStringLiteral("rule")));
+    if (!variant || !units || !rule) {
+        parsed.error = QStringLiteral("--variant, --units or --rule has a value that has no meaning");
+        return;
+    }
+    ParamicsImportOptions& options = parsed.importOptions;
+    options.directory = parsed.positional.value(0);
+    options.variant = *variant;
+    options.units = *units;
+    options.rule = *rule;
+    options.demandFiles = parsed.value(QStringLiteral("demand-files")).toInt();
 }
 
 }  // namespace
@@ -322,6 +344,8 @@ ParsedCommandLine parse(const QStringList& arguments)
         if (!parsed.values.contains(option.name) && !option.defaultValue.isEmpty())
             parsed.values.insert(option.name, option.defaultValue);
     }
+    if (parsed.error.isEmpty() && parsed.command == QLatin1String("import"))
+        readImportOptions(parsed);
     return parsed;
 }
 

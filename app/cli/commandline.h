@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importer/paramicsimportoptions.h"
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -48,6 +50,8 @@ struct ParsedCommandLine
     bool help = false;
     bool version = false;
     QString error;  // empty when the command line is usable
+    // `corvia import`: DIR and the import options, read when it is parsed.
+    ParamicsImportOptions importOptions;
 
     bool isSet(const QString& name) const { return given.contains(name); }
     QString value(const QString& name) const { return values.value(name); }

@@ -15,12 +15,12 @@
 #include <cvlog.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
+#include <cvoutputfile.h>
 #include <cvsystem.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <functional>
 #include <memory>
@@ -37,25 +37,14 @@ void print(FILE* stream, const QString& text)
 
 enum class Verbosity { Quiet, Normal, Verbose };
 
-ImportSettings settingsFrom(const ParsedCommandLine& commandLine)
-{
-    ImportSettings settings;
-    settings.directory = commandLine.positional.value(0);
-    settings.variant = commandLine.value(QStringLiteral("variant"));
-    settings.units = commandLine.value(QStringLiteral("units"));
-    settings.rightHandDrive = commandLine.value(QStringLiteral("rule")) != QLatin1String("left");
-    settings.demandFiles = commandLine.value(QStringLiteral("demand-files")).toInt();
-    return settings;
-}
-
 // What the importer reads before each step of its reading task, in the
 // import plan's order.
-QStringList readingSteps(const QString& variant)
+QStringList readingSteps(ParamicsVariant variant)
 {
     QStringList names;
     for (int step = 1; step <= paramicsReadingTaskSteps(); ++step)
         names << QString::fromLatin1(paramicsReadingTaskStepName(step));
-    if (variant != QLatin1String("Sias"))
+    if (variant != ParamicsVariant::Sias)
         names[0] = QStringLiteral("(no configuration)");  // the Quadstone variant has none
     return names;
 }
@@ -71,13 +60,13 @@ ProgressPrinter::Mode progressMode(Verbosity verbosity, FILE* err)
 
 bool writeLog(const CVModel& model, const QString& path, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    CVOutputFile file(path);
+    if (!file.open()) {
         *error = file.errorString();
         return false;
     }
     for (const CVLogEntry& entry : model.getLog()->getEntries())
-        file.write((entry.level + QStringLiteral(": ") + ImportMessages::plainText(entry.text, &model) + QLatin1Char('\n')).toUtf8());
+        file.device()->write((entry.level + QStringLiteral(": ") + ImportMessages::plainText(entry.text, &model) + QLatin1Char('\n')).toUtf8());
     if (!file.commit()) {
         *error = file.errorString();
         return false;
@@ -115,6 +104,22 @@ QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gis
          &SumoExporter::write},
         {QStringLiteral("log"), QStringLiteral("Log written to %1"), &writeLog},
     };
+}
+
+// What the import ran with, in the summary's words.
+QString optionsText(const ParamicsImportOptions& options)
+{
+    return QStringLiteral("%1, %2, %3-hand traffic")
+        .arg(variantName(options.variant), lengthUnitName(options.units), roadRuleName(options.rule));
+}
+
+void printOptions(FILE* err, const ParamicsImportOptions& options)
+{
+    print(err, QStringLiteral("Options: variant %1, units %2 (%3 m), rule of the road %4, %5 demand file(s)\n")
+                   .arg(variantName(options.variant), lengthUnitName(options.units))
+                   .arg(lengthUnitFactor(options.units))
+                   .arg(roadRuleName(options.rule))
+                   .arg(options.demandFiles));
 }
 
 void printTimings(FILE* err, const QList<PhaseTime>& timings)
@@ -164,10 +169,10 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     const Verbosity verbosity = commandLine.isSet(QStringLiteral("quiet"))     ? Verbosity::Quiet
                                 : commandLine.isSet(QStringLiteral("verbose")) ? Verbosity::Verbose
                                                                               : Verbosity::Normal;
-    const ImportSettings settings = settingsFrom(commandLine);
-    const QFileInfo directory(settings.directory);
+    const ParamicsImportOptions& options = commandLine.importOptions;
+    const QFileInfo directory(options.directory);
     if (!directory.isDir()) {
-        print(err, QStringLiteral("corvia import: '%1' is not a directory (see corvia import --help)\n").arg(settings.directory));
+        print(err, QStringLiteral("corvia import: '%1' is not a directory (see corvia import --help)\n").arg(options.directory));
         return CommandLine::UsageError;
     }
     // A path that cannot be written is refused before any import time is spent.
@@ -200,25 +205,25 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     gui.setActiveModel(model.get());
     ProgressPrinter progress(err, progressMode(verbosity, err));
-    progress.setReadingSteps(readingSteps(settings.variant));
+    progress.setReadingSteps(readingSteps(options.variant));
     progress.watchImport();
-    const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, settings);
+    const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, options);
     gui.setActiveModel(nullptr);
 
     if (!outcome.dialogFilled) {
         progress.finish();
-        print(err, QStringLiteral("corvia import: the import dialog of %1 could not be filled in: its form lacks a "
-                                  "field or a choice that corvia sets\n")
+        print(err, QStringLiteral("corvia import: the import dialog of %1 could not be filled in: it does not take "
+                                  "corvia's import options\n")
                        .arg(loader.getLibraryPath()));
         return CommandLine::PluginFailed;
     }
-    const ImportMessages messages = ImportMessages::fromWarnings(outcome.warnings, model.get(), settings.directory);
+    const ImportMessages messages = ImportMessages::fromWarnings(outcome.warnings, model.get(), options.directory);
     if (!outcome.importedNetwork()) {
         progress.finish();
         printMessages(err, messages, verbosity);
         print(err, QStringLiteral("corvia import: nothing was imported from %1: no section and no node. Check that it "
                                   "is a Paramics network directory and that --variant (%2) is its variant.\n")
-                       .arg(settings.directory, settings.variant));
+                       .arg(options.directory, variantName(options.variant)));
         return CommandLine::NothingImported;
     }
 
@@ -246,14 +251,17 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
         for (const QString& warning : std::as_const(gisWarnings))
             print(err, QStringLiteral("warning: %1\n").arg(warning));
     }
+    // As the dialog confirmed them, read back from it.
+    const ParamicsImportOptions used = outcome.options.value_or(options);
     if (verbosity == Verbosity::Verbose) {
+        printOptions(err, used);
         printTimings(err, progress.timings());
         printHostCounts(err, outcome.added);
     }
     if (verbosity != Verbosity::Quiet) {
         const int warnings = messages.warningCount();
-        print(out, QStringLiteral("Imported %1 (%2, %3, %4 %5):\n")
-                       .arg(settings.directory, settings.variant, settings.units)
+        print(out, QStringLiteral("Imported %1 (%2, %3 %4):\n")
+                       .arg(options.directory, optionsText(used))
                        .arg(warnings)
                        .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings")));
         for (const QString& line : ImportSummary::lines(outcome.added))

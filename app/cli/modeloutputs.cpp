@@ -51,8 +51,17 @@ QString ModelOutputs::refusal() const
         if (!path.isEmpty())
             paths.append(path);
     }
-    if (!sumoPrefix.isEmpty())
+    if (!sumoPrefix.isEmpty()) {
+        const QString prefixRefusal = SumoExporter::prefixRefusal(sumoPrefix);
+        if (!prefixRefusal.isEmpty())
+            return prefixRefusal;
         paths += SumoExporter::fileNames(sumoPrefix);
+    }
+    if (gisIsFolder) {
+        const QString folderRefusal = OutputPaths::folderRefusal(gisPath);
+        if (!folderRefusal.isEmpty())
+            return folderRefusal;
+    }
     return OutputPaths::refusal(paths);
 }
 

@@ -4,6 +4,7 @@
 #include "cli/modeloutputs.h"
 
 #include <cvcatalog.h>
+#include <cvimportsettings.h>
 #include <cvmodel.h>
 #include <cvmodelreader.h>
 
@@ -15,6 +16,17 @@ namespace {
 void print(FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// What the model says of the import that filled it, if any.
+QString importText(const CVModel& model)
+{
+    const std::optional<CVImportSettings>& settings = model.getImportSettings();
+    if (!settings)
+        return QString();
+    return QStringLiteral("; imported as %1 (%2, %3, %4-hand traffic)")
+        .arg(settings->sourceFormat, settings->variant, settings->lengthUnit,
+             settings->roadSide == CVRoadSide::Left ? QStringLiteral("left") : QStringLiteral("right"));
 }
 
 }  // namespace
@@ -49,6 +61,6 @@ int OpenCommand::openModel(const ParsedCommandLine& commandLine, FILE* out, FILE
     }
     const bool quiet = commandLine.isSet(QStringLiteral("quiet"));
     if (!quiet)
-        print(out, QStringLiteral("Opened %1: %2 objects\n").arg(path).arg(model->getCatalog()->size()));
+        print(out, QStringLiteral("Opened %1: %2 objects%3\n").arg(path).arg(model->getCatalog()->size()).arg(importText(*model)));
     return outputs.write(*model, QStringLiteral("corvia open"), quiet ? nullptr : out, err);
 }

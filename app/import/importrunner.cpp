@@ -1,10 +1,11 @@
 #include "import/importrunner.h"
 
-#include "import/dialogautofill.h"
+#include "import/importdialogwatcher.h"
 
 #include <cvcatalog.h>
 #include <cvfilter.h>
 #include <cvgui.h>
+#include <cvimportsettings.h>
 #include <cvlog.h>
 #include <cvmodel.h>
 #include <cvpoint.h>
@@ -24,7 +25,8 @@ bool ImportOutcome::importedNetwork() const
     return added.value(QStringLiteral("CVSection")) > 0 || added.value(QStringLiteral("CVNode")) > 0;
 }
 
-ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& filter)
+ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& filter,
+                                      const std::optional<ParamicsImportOptions>& fill)
 {
     ImportOutcome outcome;
     CVModel* model = gui ? gui->getActiveModel() : nullptr;
@@ -33,6 +35,7 @@ ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& fil
     const QMap<QString, int> before = countObjectsByType(model);
     const int logSizeBefore = model->getLog()->getEntries().size();
 
+    ImportDialogWatcher dialogWatcher(fill);
     std::unique_ptr<CVFilter> importFilter(filter.getFactory()(gui, model));
     if (importFilter)
         importFilter->startImport(filter, nullptr, CVPoint());
@@ -44,15 +47,24 @@ ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& fil
             outcome.warnings.append(entries.at(i).text);
     }
     outcome.added = difference(before, countObjectsByType(model));
+    outcome.dialogFilled = dialogWatcher.allFilled();
+    outcome.options = dialogWatcher.acceptedOptions();
+    if (outcome.options && outcome.importedNetwork())
+        model->setImportSettings(modelSettings(filter.getDescription(), *outcome.options));
     return outcome;
 }
 
-ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& filter, const ImportSettings& settings)
+CVImportSettings ImportRunner::modelSettings(const QString& format, const ParamicsImportOptions& options)
 {
-    DialogAutofill autofill(settings);
-    ImportOutcome outcome = runFilter(gui, filter);
-    outcome.dialogFilled = autofill.dialogsFilled() > 0;
-    return outcome;
+    CVImportSettings settings;
+    settings.sourceFormat = format;
+    settings.variant = variantName(options.variant);
+    settings.lengthUnit = lengthUnitName(options.units);
+    settings.unitFactor = lengthUnitFactor(options.units);
+    settings.roadSide = options.rule == RoadRule::KeepLeft ? CVRoadSide::Left : CVRoadSide::Right;
+    settings.demandFiles = options.demandFiles;
+    settings.directory = options.directory;
+    return settings;
 }
 
 QMap<QString, int> ImportRunner::countObjectsByType(const CVModel* model)

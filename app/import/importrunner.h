@@ -1,14 +1,17 @@
 #pragma once
 
-#include "import/importsettings.h"
+#include "importer/paramicsimportoptions.h"
 
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class CVFilterDescription;
 class CVGui;
 class CVModel;
+struct CVImportSettings;
 
 // What one import added to the model and what it logged.
 struct ImportOutcome
@@ -16,6 +19,8 @@ struct ImportOutcome
     QStringList warnings;        // the model log's warnings written during the import
     QMap<QString, int> added;    // new objects by type name
     bool dialogFilled = true;    // false when the options could not be put into the import dialog
+    // The options the import dialog was confirmed with; nothing when it was cancelled.
+    std::optional<ParamicsImportOptions> options;
     int totalAdded() const;
     // Whether the import built any road network (a section or a node).
     bool importedNetwork() const;
@@ -26,14 +31,18 @@ struct ImportOutcome
 // the GUI's active model and started. Both the window and `corvia import`
 // go through here, so everything after the import dialog is one code path;
 // they differ only in who fills in the dialog (the user, or the command
-// line through DialogAutofill).
+// line through ImportDialogWatcher). An import that built a network
+// leaves the options it ran with in the model (CVModel::getImportSettings).
 class ImportRunner
 {
 public:
-    static ImportOutcome runFilter(CVGui* gui, const CVFilterDescription& filter);
-    // The same with the import dialog filled in from the settings and
-    // confirmed without a user.
-    static ImportOutcome runFilter(CVGui* gui, const CVFilterDescription& filter, const ImportSettings& settings);
+    // With options, the import dialog is filled in from them and confirmed
+    // without a user.
+    static ImportOutcome runFilter(CVGui* gui, const CVFilterDescription& filter,
+                                   const std::optional<ParamicsImportOptions>& fill = std::nullopt);
+
+    // The model's record of an import through the named format.
+    static CVImportSettings modelSettings(const QString& format, const ParamicsImportOptions& options);
 
     // The registered import filter that the given factory makes, or null.
     template <typename Factory>

@@ -3,6 +3,9 @@
 #include "map/mapdecorations.h"
 #include "map/maprenderer.h"
 
+#include <cvoutputfile.h>
+
+#include <QBuffer>
 #include <QImageWriter>
 #include <QPainter>
 #include <QRegularExpression>
@@ -26,11 +29,22 @@ QImage MapPicture::render(const CVModel* model, const QSize& size)
 
 bool MapPicture::save(const CVModel* model, const QString& path, const QSize& size, QString* error)
 {
-    QImageWriter writer(path, "png");
-    if (writer.write(render(model, size)))
+    // Encoded in memory first: the encoder would report a full disk as its
+    // own error, on a line of its own.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(render(model, size))) {
+        if (error)
+            *error = writer.errorString();
+        return false;
+    }
+    CVOutputFile file(path);
+    if (file.open() && file.device()->write(png) == png.size() && file.commit())
         return true;
     if (error)
-        *error = writer.errorString();
+        *error = file.errorString();
     return false;
 }
 

@@ -42,3 +42,11 @@ CVFolder* CVModel::getCreateRootFolder()
     }
     return rootFolder;
 }
+
+CVRoadSide CVModel::getRoadSide() const
+{
+    if (importSettings)
+        return importSettings->roadSide;
+    const QVariant side = preferences->getValue(QStringLiteral("CVModel::Location::RoadSide"));
+    return side.toString() == QLatin1String("1") ? CVRoadSide::Left : CVRoadSide::Right;
+}

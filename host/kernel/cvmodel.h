@@ -1,10 +1,12 @@
 #pragma once
 
 #include "cvexport.h"
+#include "cvimportsettings.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CVCatalog;
 class CVCentroidConfiguration;
@@ -51,6 +53,16 @@ public:
         activeCentroidConfiguration = configuration;
     }
 
+    // How the model's content was imported; nothing for a model that no
+    // import filled (or one saved before the settings were kept).
+    const std::optional<CVImportSettings>& getImportSettings() const { return importSettings; }
+    void setImportSettings(const CVImportSettings& settings) { importSettings = settings; }
+
+    // The rule of the road: the import's, or for a model without import
+    // settings the location preference that importers write ("1" left,
+    // anything else right).
+    CVRoadSide getRoadSide() const;
+
 private:
     std::unique_ptr<CVLog> log;
     std::unique_ptr<CVPreferencesValues> preferences;
@@ -61,4 +73,5 @@ private:
     unsigned int lastId = 0;
     CVFolder* rootFolder = nullptr;
     CVCentroidConfiguration* activeCentroidConfiguration = nullptr;
+    std::optional<CVImportSettings> importSettings;
 };

@@ -949,6 +949,23 @@ bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
     return !context.failed();
 }
 
+// The settings of the import that filled the model; files of models that
+// no import filled, and older files, have none.
+bool readImportSettings(ModelFileHandler& handler, QString* problem)
+{
+    const QJsonValue saved = handler.header.value(QStringLiteral("importSettings"));
+    if (saved.isUndefined())
+        return true;
+    if (!saved.isObject()) {
+        *problem = QStringLiteral("is not an object");
+        return false;
+    }
+    const std::optional<CVImportSettings> settings = CVImportSettings::fromJson(saved.toObject(), problem);
+    if (settings)
+        handler.model->setImportSettings(*settings);
+    return settings.has_value();
+}
+
 // Every object reads its fields once all exist, in the order of the file.
 // Its text is parsed again, alone, into a small document that lives only
 // while the object reads it.
@@ -1061,6 +1078,8 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
         return failWith(offset ? file.lineAt(offset) : 0, context.error());
     if (!readModelSection(handler, context))
         return failWith(0, QStringLiteral("the model's references: ") + context.error());
+    if (!readImportSettings(handler, &problem))
+        return failWith(0, QStringLiteral("the import settings: ") + problem);
     if (file.damaged())
         return failWith(0, QString());
     return std::move(handler.model);

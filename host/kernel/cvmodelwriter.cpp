@@ -10,13 +10,13 @@
 #include "cvlog.h"
 #include "cvmodel.h"
 #include "cvodmatrix.h"
+#include "cvoutputfile.h"
 #include "cvpreferencesvalues.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <string>
 
@@ -112,6 +112,13 @@ void writeHeader(const CVModel& model, JsonStream& out)
     out.key("model");
     out.value(references);
     out.raw(",\n");
+
+    // Only imported models have them: other models' files stay as they were.
+    if (const auto& settings = model.getImportSettings()) {
+        out.key("importSettings");
+        out.value(settings->toJson());
+        out.raw(",\n");
+    }
 }
 
 // Rows of one origin each: [origin, [destinations...], [trips...]], written
@@ -207,16 +214,15 @@ bool CVModelWriter::save(const CVModel& model, const QString& path, QString* err
 {
     // A save replaces a file; what is not a regular file stays as it is.
     const QFileInfo existing(path);
-    if (existing.exists() && !existing.isFile()) {
+    if (!existing.isSymLink() && existing.exists() && !existing.isFile()) {
         if (errorText)
             *errorText = QStringLiteral("%1 exists and is not a regular file").arg(path);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !writeModel(model, file) || !file.commit()) {
+    CVOutputFile file(path);
+    if (!file.open() || !writeModel(model, *file.device()) || !file.commit()) {
         if (errorText)
             *errorText = file.errorString();
-        file.cancelWriting();
         return false;
     }
     return true;

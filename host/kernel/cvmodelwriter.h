@@ -8,12 +8,14 @@ class CVModel;
 
 // Saves a model as JSON: format "corvia-model", the preferences, the log,
 // the model's own references (root folder, layers, active configuration,
-// id counter) and every object in ascending id, one object a line, with its
+// id counter), the settings of the import that filled it where there was
+// one, and every object in ascending id, one object a line, with its
 // id, type, name, external id, status, data values and the fields of its
 // type. Objects are written one at a time as they are serialised and the
 // trips of an OD matrix as rows (origin, destinations, values), so a large
 // model never exists as one document in memory. Numbers that are not
-// finite are written as null. The file is replaced only once complete.
+// finite are written as null. The file is written as CVOutputFile writes:
+// complete or not at all, replacing a symbolic link at the path.
 class CRVKERNEL_EXPORT CVModelWriter
 {
 public:

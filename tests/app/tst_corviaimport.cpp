@@ -18,13 +18,16 @@ private slots:
     void usageErrorsExitWithTwo_data();
     void usageErrorsExitWithTwo();
     void importOfExampleSaysWhatItBuilt();
+    void importOptionsReachTheModel_data();
+    void importOptionsReachTheModel();
     void quietShowsNothingButErrors();
     void verboseShowsTimesAndHostClasses();
     void nothingImportedExitsWithFourAndWritesNothing_data();
     void nothingImportedExitsWithFourAndWritesNothing();
     void unwritableOutputExitsWithOne();
     void pngOfExampleIsDrawn();
-    void readmeShowsTheHelp();
+    void docsShowTheHelp_data();
+    void docsShowTheHelp();
 
 private:
     struct Result
@@ -130,6 +133,52 @@ void TestCorviaImport::importOfExampleSaysWhatItBuilt()
     QVERIFY(!result.err.contains(QStringLiteral("step 1 of 18")));  // no progress on a pipe
 }
 
+void TestCorviaImport::importOptionsReachTheModel_data()
+{
+    QTest::addColumn<QString>("example");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("settings");    // the saved model's importSettings, less the directory
+    QTest::addColumn<QString>("roadSide");    // the importer's location preference
+    QTest::addColumn<QString>("summary");     // in the summary's first line
+    QTest::addColumn<QString>("verbose");     // a line of -v
+
+    QTest::newRow("defaults") << "quadstone" << QStringList()
+                              << R"({"demandFiles":1,"lengthUnit":"Metric","roadSide":"right","sourceFormat":"Paramics Network","unitFactor":1,"variant":"Quadstone"})"
+                              << "0" << "(Quadstone, Metric, right-hand traffic, "
+                              << "Options: variant Quadstone, units Metric (1 m), rule of the road right, 1 demand file(s)\n";
+    QTest::newRow("every option") << "sias"
+                                  << QStringList{"--rule", "left", "--units", "Feet", "--variant", "Sias", "--demand-files", "3"}
+                                  << R"({"demandFiles":3,"lengthUnit":"Feet","roadSide":"left","sourceFormat":"Paramics Network","unitFactor":0.3,"variant":"Sias"})"
+                                  << "1" << "(Sias, Feet, left-hand traffic, "
+                                  << "Options: variant Sias, units Feet (0.3 m), rule of the road left, 3 demand file(s)\n";
+}
+
+void TestCorviaImport::importOptionsReachTheModel()
+{
+    QFETCH(QString, example);
+    QFETCH(QStringList, options);
+    QFETCH(QString, settings);
+    QFETCH(QString, roadSide);
+    QFETCH(QString, summary);
+    QFETCH(QString, verbose);
+    NetworkDir dir;
+    const QString path = dir.path() + QStringLiteral("/model.json");
+    const QString network = examplesDir(example);
+    const Result result = corvia(QStringList{"import", network, "--save", path, "-v"} + options);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.out.startsWith(QStringLiteral("Imported %1 %2").arg(network, summary)), qPrintable(result.out));
+    QVERIFY2(result.err.contains(verbose), qPrintable(result.err));
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject model = QJsonDocument::fromJson(file.readAll()).object();
+    QJsonObject saved = model.value(QStringLiteral("importSettings")).toObject();
+    QCOMPARE(saved.take(QStringLiteral("directory")).toString(), network);
+    QCOMPARE(QString::fromUtf8(QJsonDocument(saved).toJson(QJsonDocument::Compact)), settings);
+    QCOMPARE(model.value(QStringLiteral("preferences")).toObject().value(QStringLiteral("CVModel::Location::RoadSide")).toString(),
+             roadSide);
+}
+
 void TestCorviaImport::quietShowsNothingButErrors()
 {
     const Result result = corvia({"import", examplesDir("sias"), "--variant", "Sias", "--quiet"});
@@ -181,9 +230,12 @@ void TestCorviaImport::nothingImportedExitsWithFourAndWritesNothing()
 void TestCorviaImport::unwritableOutputExitsWithOne()
 {
     NetworkDir dir;
-    const Result result = corvia({"import", examplesDir("quadstone"), "--save", dir.path() + "/no/such/dir/m.json"});
+    dir.write(QStringLiteral("file"), "a file, not a folder\n");
+    const Result result = corvia({"import", examplesDir("quadstone"), "--save", dir.path() + "/file/m.json"});
     QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains(QStringLiteral("corvia import: cannot write")), qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("corvia import: cannot write")) &&
+                 result.err.contains(QStringLiteral("Not a directory")),
+             qPrintable(result.err));
 }
 
 void TestCorviaImport::pngOfExampleIsDrawn()
@@ -206,21 +258,32 @@ void TestCorviaImport::pngOfExampleIsDrawn()
     QVERIFY2(drawn > 1000, qPrintable(QString::number(drawn)));
 }
 
-void TestCorviaImport::readmeShowsTheHelp()
+void TestCorviaImport::docsShowTheHelp_data()
 {
-    // The README's command-line section is the help text itself.
-    const Result result = corvia({"import", "--help"});
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("corvia") << QStringList{"--help"};
+    QTest::newRow("import") << QStringList{"import", "--help"};
+    QTest::newRow("open") << QStringList{"open", "--help"};
+}
+
+void TestCorviaImport::docsShowTheHelp()
+{
+    // docs/command-line.md shows each help text as the program prints it
+    // (tools/update-help-doc.py writes them there).
+    QFETCH(QStringList, arguments);
+    const Result result = corvia(arguments);
     QCOMPARE(result.exitCode, 0);
-    QFile readme(QStringLiteral(EXAMPLES_DIR "/../README.md"));
-    QVERIFY(readme.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(readme.readAll());
+    QFile page(QStringLiteral(EXAMPLES_DIR "/../docs/command-line.md"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
     QString indented;
     for (const QString& line : result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         indented += QStringLiteral("    ") + line + QLatin1Char('\n');
-    QString readmeLines;
+    QString pageLines;
     for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        readmeLines += line + QLatin1Char('\n');
-    QVERIFY2(readmeLines.contains(indented), "README.md does not show the output of corvia import --help");
+        pageLines += line + QLatin1Char('\n');
+    QVERIFY2(pageLines.contains(indented),
+             "docs/command-line.md does not show this help text: run tools/update-help-doc.py build/bin/corvia");
 }
 
 QTEST_GUILESS_MAIN(TestCorviaImport)

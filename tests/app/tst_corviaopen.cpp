@@ -59,6 +59,7 @@ class TestCorviaOpen : public QObject
     Q_OBJECT
 
 private slots:
+    void goodModelOpensAndSavesAgain_data();
     void goodModelOpensAndSavesAgain();
     void badModelFilesGiveOneError_data();
     void badModelFilesGiveOneError();
@@ -68,16 +69,30 @@ private slots:
     void emptyOutputPathIsAUsageError();
 };
 
+void TestCorviaOpen::goodModelOpensAndSavesAgain_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no import settings") << QByteArray(goodModel) << "5 objects\n";
+    const char* const imported =
+        "\"importSettings\":{\"demandFiles\":3,\"directory\":\"/nets/a\",\"lengthUnit\":\"Feet\",\"roadSide\":\"left\","
+        "\"sourceFormat\":\"Paramics Network\",\"unitFactor\":0.3,\"variant\":\"Sias\"},\n\"objects\":[";
+    QTest::newRow("import settings") << changed("\"objects\":[", imported)
+                                     << "5 objects; imported as Paramics Network (Sias, Feet, left-hand traffic)\n";
+}
+
 void TestCorviaOpen::goodModelOpensAndSavesAgain()
 {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, said);
     NetworkDir dir;
-    const QString path = dir.write("model.json", goodModel);
+    const QString path = dir.write("model.json", text);
     const Run run = corvia({"open", path, "--save", dir.path() + "/again.json"});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QVERIFY(run.out.contains(QStringLiteral("5 objects")));
+    QVERIFY2(run.out.contains(said), qPrintable(run.out));
     QFile again(dir.path() + "/again.json");
     QVERIFY(again.open(QIODevice::ReadOnly));
-    QCOMPARE(again.readAll(), QByteArray(goodModel));
+    QCOMPARE(again.readAll(), text);
 }
 
 void TestCorviaOpen::badModelFilesGiveOneError_data()

@@ -100,7 +100,7 @@ void TestExistingModel::importKeepsExistingObjects()
 
     {
         ParamicsImporter importer;
-        configureLikeTheDialog(importer, model.get(), variant);
+        configureLikeTheDialog(importer, model.get(), *variantFromName(variant));
         importer.netImport(examplesDir(variant.toLower()));
     }
     QVERIFY(catalog->size(model->getType(QStringLiteral("CVSection"))) > 10);

@@ -248,7 +248,7 @@ void TestExportChain::realNetworkCounts()
     QVERIFY2(QFileInfo(directory).isDir(), qPrintable(directory + " is missing"));
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     ParamicsImporter importer;
-    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+    configureLikeTheDialog(importer, model.get());
     importer.netImport(directory);
 
     const CVCatalog* catalog = model->getCatalog();

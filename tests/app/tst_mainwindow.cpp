@@ -2,7 +2,7 @@
 
 #include "testsupport.h"
 
-#include "import/dialogautofill.h"
+#include "import/importdialogwatcher.h"
 #include "map/maprenderer.h"
 #include "map/mapview.h"
 #include "window/legendpanel.h"
@@ -312,14 +312,20 @@ void TestMainWindow::importsAgainIntoANewModel()
     const QStringList help = actionTexts(window.getHelpMenu());
     for (const char* entry : {"About Paramics Importer...", "About Corvia...", "About Qt..."})
         QVERIFY2(help.contains(QLatin1String(entry)), entry);
-    ImportSettings settings;
-    settings.directory = examplesDir(QStringLiteral("quadstone"));
+    ParamicsImportOptions options;
+    options.directory = examplesDir(QStringLiteral("quadstone"));
     for (int round = 0; round < 2; ++round) {
         if (round == 1)
             window.resetModel();
-        DialogAutofill autofill(settings);
+        ImportDialogWatcher user(options);
         window.importWith(0);
-        QCOMPARE(autofill.dialogsFilled(), 1);
+        QVERIFY(user.allFilled());
+        QCOMPARE(user.acceptedOptions(), std::optional<ParamicsImportOptions>(options));
+        // The window keeps what the import ran with in the model.
+        const std::optional<CVImportSettings>& kept = window.getModel()->getImportSettings();
+        QVERIFY(kept);
+        QCOMPARE(kept->directory, options.directory);
+        QCOMPARE(kept->variant, QStringLiteral("Quadstone"));
         const CVType* sections = window.getModel()->getType(QStringLiteral("CVSection"));
         QCOMPARE(window.getModel()->getCatalog()->size(sections), 33);
         QVERIFY2(window.getResultText().contains(QStringLiteral("sections 33")), qPrintable(window.getResultText()));

@@ -545,7 +545,7 @@ void TestModelExports::odMatrixFiles()
 {
     const QVector<CVCentroid*> zone = centroids();
     auto* car = make<CVVehicle>("CVVehicle");
-    car->setName(QStringLiteral("car"));
+    car->setName(QStringLiteral("sedan"));  // a new model has a "car" of its own
     // A vehicle type whose SUMO id is the car's object id: the car's number
     // must not be that id, or its distribution would clash with the type.
     auto* clash = make<CVVehicle>("CVVehicle");
@@ -568,7 +568,7 @@ void TestModelExports::odMatrixFiles()
 
     const auto distributions = elements(prefix + ".rou.xml", "vTypeDistribution");
     QCOMPARE(distributions.size(), 1);
-    QCOMPARE(distributions[0]["vTypes"], QStringLiteral("car"));
+    QCOMPARE(distributions[0]["vTypes"], QStringLiteral("sedan"));
     const QString carNumber = distributions[0]["id"];
     QVERIFY(carNumber != QString::number(car->getId()));
     QVERIFY(carNumber.toLongLong() > 0);
@@ -581,7 +581,7 @@ void TestModelExports::odMatrixFiles()
     const auto slices = elements(prefix + ".od3.xml", "timeSlice");
     QCOMPARE(slices.size(), 1);
     QCOMPARE(slices[0]["startTime"] + " " + slices[0]["duration"], QStringLiteral("25230000 900000"));
-    QCOMPARE(elements(prefix + ".od3.xml", "actorConfig")[0]["id"], QStringLiteral("car"));
+    QCOMPARE(elements(prefix + ".od3.xml", "actorConfig")[0]["id"], QStringLiteral("sedan"));
     QCOMPARE(elements(prefix + ".od3.xml", "odPair").size(), 1);
     QVERIFY(!QFileInfo::exists(prefix + ".od4.txt") && !QFileInfo::exists(prefix + ".od4.xml"));
 

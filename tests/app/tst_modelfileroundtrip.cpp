@@ -130,6 +130,7 @@ void TestModelFileRoundTrip::savedOpenedSavedIsTheSame()
     const QByteArray saved = contents(first);
     QVERIFY(saved.size() > 1000);
     QVERIFY(saved.contains("\"type\":\"CVSection\""));
+    QVERIFY(saved.contains("\n\"importSettings\":{"));
     QVERIFY2(saved == contents(second), "the model saved again differs from the saved one");
     // Every exported file, the OD matrices (one file each) among them.
     const QStringList names = QDir(dir.filePath("imported")).entryList(QDir::Files, QDir::Name);

@@ -3,7 +3,6 @@
 
 #include "testsupport.h"
 
-#include "import/dialogautofill.h"
 #include "import/importrunner.h"
 #include "import/pluginloader.h"
 
@@ -90,37 +89,50 @@ void TestPluginLoading::importThroughFilterAndDialog()
 
 void TestPluginLoading::importWithoutUserFillsTheDialog_data()
 {
-    QTest::addColumn<QString>("variant");
+    QTest::addColumn<ParamicsVariant>("variant");
+    QTest::addColumn<ParamicsLengthUnit>("units");
+    QTest::addColumn<RoadRule>("rule");
     QTest::addColumn<int>("demandFiles");
     QTest::addColumn<bool>("configurationRead");
     QTest::addColumn<bool>("demandsRead");
 
-    QTest::newRow("quadstone") << "Quadstone" << 1 << false << true;
-    QTest::newRow("sias without demands") << "Sias" << 0 << true << false;
+    QTest::newRow("quadstone") << ParamicsVariant::Quadstone << ParamicsLengthUnit::Metric << RoadRule::KeepRight << 1
+                               << false << true;
+    QTest::newRow("sias without demands") << ParamicsVariant::Sias << ParamicsLengthUnit::Feet << RoadRule::KeepLeft
+                                          << 0 << true << false;
 }
 
 void TestPluginLoading::importWithoutUserFillsTheDialog()
 {
-    QFETCH(QString, variant);
+    QFETCH(ParamicsVariant, variant);
+    QFETCH(ParamicsLengthUnit, units);
+    QFETCH(RoadRule, rule);
     QFETCH(int, demandFiles);
     QFETCH(bool, configurationRead);
     QFETCH(bool, demandsRead);
 
     NetworkDir network;
-    ImportSettings settings;
-    settings.directory = network.path();
-    settings.variant = variant;
-    settings.demandFiles = demandFiles;
-    settings.rightHandDrive = false;
+    ParamicsImportOptions options;
+    options.directory = network.path();
+    options.variant = variant;
+    options.units = units;
+    options.rule = rule;
+    options.demandFiles = demandFiles;
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     gui.setActiveModel(model.get());
-    const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, settings);
+    const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, options);
     gui.setActiveModel(nullptr);
 
+    // The options went into the dialog of the library loaded at run time and
+    // came back out of it through its meta-object.
+    QVERIFY(outcome.dialogFilled);
+    QCOMPARE(outcome.options, std::optional<ParamicsImportOptions>(options));
     const QString notFound = QStringLiteral("File: %1/%2. File not found").arg(network.path());
     QCOMPARE(outcome.warnings.contains(notFound.arg(QStringLiteral("configuration"))), configurationRead);
     QCOMPARE(outcome.warnings.contains(notFound.arg(QStringLiteral("demands"))), demandsRead);
     QVERIFY(outcome.warnings.contains(notFound.arg(QStringLiteral("zones"))));
+    // Nothing was built, so nothing is recorded as the model's import.
+    QVERIFY(!model->getImportSettings());
 }
 
 void TestPluginLoading::corviaWithoutUsableLibraryExplains_data()

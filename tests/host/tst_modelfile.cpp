@@ -5,10 +5,12 @@
 
 #include <cvcatalog.h>
 #include <cvfieldwriter.h>
+#include <cvimportsettings.h>
 #include <cvmodel.h>
 #include <cvmodelreader.h>
 #include <cvmodelwriter.h>
 #include <cvodmatrix.h>
+#include <cvpreferencesvalues.h>
 #include <cvregistry.h>
 #include <cvroadtype.h>
 #include <cvsection.h>
@@ -48,6 +50,10 @@ private slots:
     void syntaxCheckAgreesWithJson_data();
     void syntaxCheckAgreesWithJson();
     void deepNestingFailsToLoadWithoutACrash();
+    void importSettingsSurviveTheFile_data();
+    void importSettingsSurviveTheFile();
+    void badImportSettingsGiveOneError_data();
+    void badImportSettingsGiveOneError();
 };
 
 namespace {
@@ -92,6 +98,19 @@ std::unique_ptr<CVModel> open(const QByteArray& text, QString* error)
         return nullptr;
     file.close();
     return CVModelReader::load(file.fileName(), error);
+}
+
+CVImportSettings leftHandFeetImport()
+{
+    CVImportSettings settings;
+    settings.sourceFormat = QStringLiteral("Paramics Network");
+    settings.variant = QStringLiteral("Sias");
+    settings.lengthUnit = QStringLiteral("Feet");
+    settings.unitFactor = 0.3;
+    settings.roadSide = CVRoadSide::Left;
+    settings.demandFiles = 3;
+    settings.directory = QStringLiteral("/networks/one");
+    return settings;
 }
 
 }  // namespace
@@ -392,6 +411,77 @@ void TestModelFile::deepNestingFailsToLoadWithoutACrash()
     const QByteArray deep = QByteArray(1000000, '[') + QByteArray(1000000, ']');
     QVERIFY(!open(modelWithMatrix("{\"id\":4,\"type\":\"CVVehicle\",\"deep\":" + deep + "}"), &error));
     QVERIFY2(error.contains(QStringLiteral("nested more than 512 deep")), qPrintable(error));
+}
+
+void TestModelFile::importSettingsSurviveTheFile_data()
+{
+    QTest::addColumn<bool>("imported");
+    QTest::addColumn<int>("importSide");    // CVRoadSide of the import
+    QTest::addColumn<QString>("preference");  // the location preference; empty: none
+    QTest::addColumn<int>("roadSide");      // what the model answers
+
+    const int right = int(CVRoadSide::Right);
+    const int left = int(CVRoadSide::Left);
+    QTest::newRow("not imported") << false << right << QString() << right;
+    QTest::newRow("not imported, preference left") << false << right << "1" << left;
+    QTest::newRow("not imported, preference right") << false << left << "0" << right;
+    QTest::newRow("imported left") << true << left << QString() << left;
+    QTest::newRow("imported right, preference left") << true << right << "1" << right;
+}
+
+void TestModelFile::importSettingsSurviveTheFile()
+{
+    QFETCH(bool, imported);
+    QFETCH(int, importSide);
+    QFETCH(QString, preference);
+    QFETCH(int, roadSide);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    if (!preference.isEmpty())
+        model->getPreferences()->setValue(QStringLiteral("CVModel::Location::RoadSide"), preference);
+    CVImportSettings settings = leftHandFeetImport();
+    settings.roadSide = CVRoadSide(importSide);
+    if (imported)
+        model->setImportSettings(settings);
+
+    // Files of models that no import filled have no such field, as before.
+    const QByteArray text = CVModelWriter::toJson(*model);
+    QCOMPARE(text.contains("\n\"importSettings\":{"), imported);
+    QString error;
+    const std::unique_ptr<CVModel> opened = open(text, &error);
+    QVERIFY2(opened, qPrintable(error));
+    QCOMPARE(opened->getImportSettings().has_value(), imported);
+    if (imported)
+        QVERIFY(*opened->getImportSettings() == settings);
+    QCOMPARE(int(opened->getRoadSide()), roadSide);
+    QCOMPARE(CVModelWriter::toJson(*opened), text);
+}
+
+void TestModelFile::badImportSettingsGiveOneError_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("not an object") << QByteArray("\"importSettings\":{") << QByteArray("\"importSettings\":5,\"x\":{")
+                                   << "is not an object";
+    QTest::newRow("unknown road side") << QByteArray("\"roadSide\":\"left\"") << QByteArray("\"roadSide\":\"middle\"") << "has the road side \"middle\"";
+    QTest::newRow("factor as text") << QByteArray("\"unitFactor\":0.3") << QByteArray("\"unitFactor\":\"0.3\"")
+                                    << "has no number \"unitFactor\"";
+    QTest::newRow("no variant") << QByteArray(",\"variant\":\"Sias\"") << QByteArray() << "has no text \"variant\"";
+}
+
+void TestModelFile::badImportSettingsGiveOneError()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QString, problem);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    model->setImportSettings(leftHandFeetImport());
+    QByteArray text = CVModelWriter::toJson(*model);
+    QVERIFY(text.contains(from));
+    text.replace(from, to);
+    QString error;
+    QVERIFY(!open(text, &error));
+    QVERIFY2(error.contains(QStringLiteral("the import settings: ") + problem), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestModelFile)

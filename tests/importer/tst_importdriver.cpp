@@ -120,7 +120,7 @@ void TestImportDriver::demandsFilesAfterTheStoppingOneAreStillOpened()
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     ParamicsImporter importer;
     ParamicsImporterProbe probe(importer);
-    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+    configureLikeTheDialog(importer, model.get());
     importer.setNbDemandsFile(3);
     probe.readFiles(dir.path());
     const QStringList opened = fileNamesOf(model->getLog()->warnings(), dir.path());
@@ -134,7 +134,7 @@ void TestImportDriver::phasesBuildInImportOrder()
 {
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     ParamicsImporter importer;
-    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+    configureLikeTheDialog(importer, model.get());
     importer.netImport(examplesDir(QStringLiteral("quadstone")));
     QMap<QString, unsigned int> firstId;
     unsigned int lastVehicle = 0;
@@ -234,7 +234,7 @@ void TestImportDriver::existingConfigurationIsReused()
     QCOMPARE(model->getCatalog()->size(), objectsBefore);  // no folder, no new configuration
     QCOMPARE(existing->getName(), QStringLiteral("PARAMICS configuration"));
 
-    configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+    configureLikeTheDialog(importer, model.get());
     importer.netImport(examplesDir(QStringLiteral("quadstone")));
     const CVType* configurations = model->getType(QStringLiteral("CVCentroidConfiguration"));
     QCOMPARE(model->getCatalog()->size(configurations), configuration ? 1 : 0);
@@ -346,7 +346,8 @@ void TestImportDriver::unitWordsHoldForLaterFiles()
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     {
         ParamicsImporter importer;
-        configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"), dialog);
+        configureLikeTheDialog(importer, model.get(), ParamicsVariant::Quadstone,
+                               dialog == QLatin1String("Feet") ? ParamicsLengthUnit::Feet : ParamicsLengthUnit::Metric);
         importer.netImport(dir.path());
     }
     const auto* node = dynamic_cast<const CVNode*>(model->getCatalog()->find(QStringLiteral("1"), model->getType(QStringLiteral("CVNode"))));
@@ -370,7 +371,7 @@ void TestImportDriver::linksFilesEndAtTheFirstGap()
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     {
         ParamicsImporter importer;
-        configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+        configureLikeTheDialog(importer, model.get());
         importer.netImport(dir.path());
     }
     const QStringList tried = fileNamesOf(model->getLog()->warnings(), dir.path()).filter(QStringLiteral("links"));

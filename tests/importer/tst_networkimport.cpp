@@ -140,7 +140,7 @@ void importFiles(CVModel* model, ParamicsImporter& importer, const QMap<QString,
     NetworkDir dir;
     for (auto it = files.cbegin(); it != files.cend(); ++it)
         dir.write(it.key(), it.value());
-    configureLikeTheDialog(importer, model, QStringLiteral("Quadstone"));
+    configureLikeTheDialog(importer, model);
     importer.netImport(dir.path());
 }
 
@@ -341,7 +341,7 @@ void TestNetworkImport::planStepByStepBuildsTheSameModel()
     for (const bool stepByStep : {false, true}) {
         std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
         ParamicsImporter importer;
-        configureLikeTheDialog(importer, model.get(), QStringLiteral("Quadstone"));
+        configureLikeTheDialog(importer, model.get());
         if (stepByStep) {
             ParamicsImporterProbe probe(importer);
             for (const ParamicsImportStep& step : paramicsImportPlan)

@@ -56,6 +56,8 @@ private slots:
     void okImportsThePathAsTyped();
     void unitsAndRuleReachTheImport_data();
     void unitsAndRuleReachTheImport();
+    void optionsShowAndReadBack_data();
+    void optionsShowAndReadBack();
     void emptyDirectoryKeepsTheDialogOpen();
     void modelWithSectionsOffersOnlyTheMatrix();
 };
@@ -157,6 +159,48 @@ void TestParamicsImporterDlg::okImportsThePathAsTyped()
     widget<QLineEdit>(dialog, "DirectoryEdit")->setText(typed);
     widget<QPushButton>(dialog, "buttonOk")->click();
     QVERIFY(model->getLog()->warnings().contains(QStringLiteral("File: %1/zones. File not found").arg(typed)));
+}
+
+void TestParamicsImporterDlg::optionsShowAndReadBack_data()
+{
+    QTest::addColumn<ParamicsImportOptions>("options");
+    // Every variant, unit and rule, each shown after the opposite choice.
+    for (ParamicsVariant variant : {ParamicsVariant::Quadstone, ParamicsVariant::Sias}) {
+        for (ParamicsLengthUnit units : {ParamicsLengthUnit::Metric, ParamicsLengthUnit::Feet}) {
+            for (RoadRule rule : {RoadRule::KeepRight, RoadRule::KeepLeft}) {
+                ParamicsImportOptions options;
+                options.directory = QStringLiteral("/net/%1").arg(variantName(variant));
+                options.variant = variant;
+                options.units = units;
+                options.rule = rule;
+                options.demandFiles = units == ParamicsLengthUnit::Feet ? 3 : 0;
+                QTest::addRow("%s %s %s", qPrintable(variantName(variant)), qPrintable(lengthUnitName(units)),
+                              qPrintable(roadRuleName(rule)))
+                    << options;
+            }
+        }
+    }
+}
+
+void TestParamicsImporterDlg::optionsShowAndReadBack()
+{
+    QFETCH(ParamicsImportOptions, options);
+    ParamicsImporterDlg dialog(nullptr, Qt::WindowFlags());
+    ParamicsImportOptions opposite;
+    opposite.variant = options.variant == ParamicsVariant::Sias ? ParamicsVariant::Quadstone : ParamicsVariant::Sias;
+    opposite.units = options.units == ParamicsLengthUnit::Feet ? ParamicsLengthUnit::Metric : ParamicsLengthUnit::Feet;
+    opposite.rule = options.rule == RoadRule::KeepLeft ? RoadRule::KeepRight : RoadRule::KeepLeft;
+    dialog.setOptions(opposite);
+    dialog.setOptions(options);
+
+    QVERIFY(dialog.options() == options);
+    // What the user sees: the combo boxes name the choices as the importer does.
+    QCOMPARE(widget<QLineEdit>(dialog, "DirectoryEdit")->text(), options.directory);
+    QCOMPARE(widget<QComboBox>(dialog, "VersionCombo")->currentText(), variantName(options.variant));
+    QCOMPARE(widget<QComboBox>(dialog, "UnitsCombo")->currentText(), lengthUnitName(options.units));
+    QCOMPARE(widget<QRadioButton>(dialog, "LeftCheck")->isChecked(), options.rule == RoadRule::KeepLeft);
+    QCOMPARE(widget<QRadioButton>(dialog, "RightCheck")->isChecked(), options.rule == RoadRule::KeepRight);
+    QCOMPARE(widget<QLineEdit>(dialog, "NbDemandsFileEdit")->text(), QString::number(options.demandFiles));
 }
 
 void TestParamicsImporterDlg::emptyDirectoryKeepsTheDialogOpen()

@@ -1,6 +1,10 @@
 #include "export/gis/gisexporter.h"
 
+#include "export/exporttext.h"
+#include "export/gis/crstext.h"
 #include "export/gis/gislayers.h"
+
+#include <cvoutputfile.h>
 
 #include <QDir>
 #include <QFile>
@@ -8,11 +12,13 @@
 
 #include <cpl_error.h>
 #include <cpl_string.h>
+#include <cpl_vsi.h>
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 #include <ogr_feature.h>
 #include <ogr_geometry.h>
 #include <ogr_spatialref.h>
+#include <ogr_srs_api.h>
 
 #include <cmath>
 #include <memory>
@@ -35,6 +41,8 @@ public:
     QuietGdal()
     {
         GDALAllRegister();
+        // Grids are never fetched; see CrsText for what a CRS may name.
+        OSRSetPROJEnableNetwork(FALSE);
         CPLPushErrorHandler(CPLQuietErrorHandler);
         CPLErrorReset();
     }
@@ -44,7 +52,8 @@ public:
 
     static QString lastError(const QString& fallback)
     {
-        const QString message = QString::fromUtf8(CPLGetLastErrorMsg()).trimmed();
+        // OGR's messages may span lines (an SQL statement); one line is shown.
+        const QString message = QString::fromUtf8(CPLGetLastErrorMsg()).simplified();
         return message.isEmpty() ? fallback : message;
     }
 };
@@ -103,7 +112,7 @@ void setValue(OGRFeature& feature, int index, const QVariant& value, FieldType t
     case FieldType::Boolean: feature.SetField(index, value.toInt()); break;
     case FieldType::Integer64: feature.SetField(index, GIntBig(value.toLongLong())); break;
     case FieldType::Real: feature.SetField(index, value.toDouble()); break;
-    case FieldType::String: feature.SetField(index, value.toString().toUtf8().constData()); break;
+    case FieldType::String: feature.SetField(index, ExportText::storable(value.toString()).toUtf8().constData()); break;
     }
 }
 
@@ -187,6 +196,9 @@ char** layerOptions(const Target& target)
             options = CSLSetNameValue(options, "COORDINATE_PRECISION", "3");
         options = CSLSetNameValue(options, "WRITE_NAME", "NO");
     }
+    // Shapefiles otherwise hold Latin-1 only; the .cpg file tells readers.
+    if (target.format == GisExporter::Format::Shapefile)
+        options = CSLSetNameValue(options, "ENCODING", "UTF-8");
     return options;
 }
 
@@ -232,27 +244,72 @@ bool writeLayers(const Target& target, const QVector<GisLayers::Layer>& layers, 
 // Shapefiles: a folder, one shapefile (one geometry type) per kind.
 bool writeShapefiles(const Target& target, const QVector<GisLayers::Layer>& layers, QString* error)
 {
-    const QDir folder(target.path);
-    if (!QDir().mkpath(target.path)) {
-        if (error)
-            *error = QStringLiteral("cannot create the folder %1").arg(target.path);
-        return false;
-    }
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName(target.format));
     for (const GisLayers::Layer& layer : layers) {
-        const QString file = folder.filePath(layer.name + QStringLiteral(".shp"));
-        if (QFileInfo::exists(file) && driver)
-            driver->Delete(file.toUtf8().constData());
+        const QString file = target.path + QLatin1Char('/') + layer.name + QStringLiteral(".shp");
         Dataset dataset = create(target, file);
         OGRLayer* shapes = dataset ? createLayer(*dataset, target, layer.name, geometryType(layer)) : nullptr;
         if (!shapes || !createFields(shapes, layer.fields) || !writeFeatures(shapes, layer, false)) {
             if (error)
-                *error = QuietGdal::lastError(QStringLiteral("OGR could not write %1").arg(file));
+                *error = QuietGdal::lastError(QStringLiteral("OGR could not write %1").arg(layer.name));
             return false;
         }
     }
     return true;
 }
+
+// OGR's drivers do not all check what they write, so they write into
+// memory; the files are then written as CVOutputFolder does, every write
+// checked, and appear together or not at all.
+class MemoryFolder
+{
+public:
+    MemoryFolder() : path(QStringLiteral("/vsimem/corvia-gis-%1").arg(++counter)) {}
+    ~MemoryFolder() { VSIRmdirRecursive(path.toUtf8().constData()); }
+    MemoryFolder(const MemoryFolder&) = delete;
+    MemoryFolder& operator=(const MemoryFolder&) = delete;
+
+    const QString path;
+
+    // nameFiles: the reason of a failure names the file (the export has several).
+    bool copyTo(const QString& folder, bool nameFiles, QString* error) const
+    {
+        CVOutputFolder output(folder);
+        if (!output.open())
+            return fail(output.errorString(), error);
+        char** names = VSIReadDir(path.toUtf8().constData());
+        bool ok = true;
+        for (int i = 0; ok && names && names[i]; ++i)
+            ok = copyFile(QString::fromUtf8(names[i]), output, nameFiles, error);
+        CSLDestroy(names);
+        if (ok && !output.commit())
+            return fail(output.errorString(), error);
+        return ok;
+    }
+
+private:
+    static inline int counter = 0;
+
+    static bool fail(const QString& reason, QString* error)
+    {
+        if (error)
+            *error = reason;
+        return false;
+    }
+
+    bool copyFile(const QString& name, CVOutputFolder& output, bool nameFiles, QString* error) const
+    {
+        vsi_l_offset size = 0;
+        const GByte* bytes = VSIGetMemFileBuffer((path + QLatin1Char('/') + name).toUtf8().constData(), &size, FALSE);
+        CVOutputFile file(output.stagedPath(name));
+        if (!file.open() || (bytes && file.device()->write(reinterpret_cast<const char*>(bytes), qint64(size)) != qint64(size)) ||
+            !file.commit()) {
+            return fail(nameFiles ? QStringLiteral("%1: %2").arg(QDir(output.folder()).filePath(name), file.errorString())
+                                  : file.errorString(),
+                        error);
+        }
+        return true;
+    }
+};
 
 // The plane of the network when nobody said where on earth it lies.
 OGRSpatialReference localCrs()
@@ -286,9 +343,16 @@ QString GisExporter::knownExtensions()
 
 bool GisExporter::checkCrs(const QString& crs, QString* error)
 {
+    const QString refusal = CrsText::refusal(crs);
+    if (!refusal.isEmpty()) {
+        if (error)
+            *error = refusal;
+        return false;
+    }
     const QuietGdal quiet;
     OGRSpatialReference srs;
-    if (!crs.trimmed().isEmpty() && srs.SetFromUserInput(crs.toUtf8().constData()) == OGRERR_NONE)
+    if (srs.SetFromUserInput(crs.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS) ==
+        OGRERR_NONE)
         return true;
     if (error)
         *error = QStringLiteral("'%1' is no coordinate system that OGR knows (for example EPSG:32719)").arg(crs);
@@ -314,7 +378,7 @@ bool GisExporter::write(const CVModel& model, const QString& path, Format format
     if (!crs.isEmpty()) {
         if (!checkCrs(crs, error))
             return false;
-        srs.SetFromUserInput(crs.toUtf8().constData());
+        srs.SetFromUserInput(crs.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS);
     } else if (format != Format::GeoJson) {
         srs = localCrs();
     } else if (warnings) {
@@ -324,24 +388,17 @@ bool GisExporter::write(const CVModel& model, const QString& path, Format format
                              .arg(path));
     }
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    const Target target{format, path, srs.IsEmpty() ? nullptr : &srs, format == Format::GeoJson && !crs.isEmpty()};
-
+    const MemoryFolder memory;
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath())) {
-        if (error)
-            *error = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
-        return false;
-    }
-    // OGR drivers do not write over an existing file.
-    if (format != Format::Shapefile && info.exists() && !QFile::remove(path)) {
-        if (error)
-            *error = QStringLiteral("cannot replace %1").arg(path);
-        return false;
-    }
+    const bool folderOfFiles = format == Format::Shapefile;
+    const QString memoryPath = folderOfFiles ? memory.path : memory.path + QLatin1Char('/') + info.fileName();
+    const Target target{format, memoryPath, srs.IsEmpty() ? nullptr : &srs, format == Format::GeoJson && !crs.isEmpty()};
     const QVector<GisLayers::Layer> layers = GisLayers::fromModel(model);
+    bool written = false;
     switch (format) {
-    case Format::GeoPackage: return writeLayers(target, layers, error);
-    case Format::Shapefile: return writeShapefiles(target, layers, error);
-    default: return writeOneLayer(target, layers, error);
+    case Format::GeoPackage: written = writeLayers(target, layers, error); break;
+    case Format::Shapefile: written = writeShapefiles(target, layers, error); break;
+    default: written = writeOneLayer(target, layers, error); break;
     }
+    return written && memory.copyTo(folderOfFiles ? info.absoluteFilePath() : info.absolutePath(), folderOfFiles, error);
 }

@@ -1,5 +1,6 @@
 #include "export/sumo/sumodemandwriter.h"
 
+#include "export/exporttext.h"
 #include "export/modelobjects.h"
 #include "export/sumo/sumomatrices.h"
 #include "export/sumo/sumonetwork.h"
@@ -49,7 +50,7 @@ void writeBusStops(QXmlStreamWriter& xml, const SumoNetwork& network)
         xml.writeEmptyElement(QStringLiteral("busStop"));
         xml.writeAttribute(QStringLiteral("id"), QStringLiteral("bs%1").arg(stop->getId()));
         if (!stop->getName().isEmpty())
-            xml.writeAttribute(QStringLiteral("name"), stop->getName());
+            xml.writeAttribute(QStringLiteral("name"), ExportText::storable(stop->getName()));
         xml.writeAttribute(QStringLiteral("lane"), laneId(section, lane));
         xml.writeAttribute(QStringLiteral("startPos"), number(start));
         xml.writeAttribute(QStringLiteral("endPos"), number(start + std::max(10.0, double(stop->getLength()))));
@@ -185,7 +186,7 @@ void collectBusTrips(const SumoNetwork& network, const CVPublicLine& line, QVect
     int index = 0;
     for (const Departure& departure : departures(line))
         trips.append({departure.time, QStringLiteral("line%1.%2").arg(line.getId()).arg(index++), departure.type,
-                      line.getName(), edges.join(QLatin1Char(' ')), stops, departure.dwell});
+                      ExportText::storable(line.getName()), edges.join(QLatin1Char(' ')), stops, departure.dwell});
 }
 
 void writeBusTrip(QXmlStreamWriter& xml, const BusTrip& trip)

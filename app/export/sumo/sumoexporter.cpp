@@ -6,6 +6,8 @@
 #include "export/sumo/sumonetwork.h"
 #include "export/sumo/sumonetworkwriter.h"
 
+#include <cvoutputfile.h>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -18,24 +20,60 @@ QStringList SumoExporter::fileNames(const QString& prefix)
     return names;
 }
 
-bool SumoExporter::write(const CVModel& model, const QString& prefix, QString* error)
+QString SumoExporter::prefixRefusal(const QString& prefix)
 {
     const QFileInfo info(prefix);
-    if (info.fileName().isEmpty() || info.isDir()) {
+    if (info.fileName().isEmpty() || info.isDir())
+        return QStringLiteral("%1 is a folder; give a prefix for the file names, such as %2")
+            .arg(prefix, QDir(prefix).filePath(QStringLiteral("net")));
+    // The configurations list their files separated by commas or spaces.
+    for (const QChar c : info.fileName()) {
+        if (c == QLatin1Char(',') || c == QLatin1Char(';') || c.isSpace() || c.category() == QChar::Other_Control)
+            return QStringLiteral("the SUMO prefix '%1' cannot be named in the configurations, which separate file "
+                                  "names by commas and spaces; choose a prefix without commas, semicolons, spaces or "
+                                  "control characters")
+                .arg(info.fileName());
+    }
+    return QString();
+}
+
+bool SumoExporter::write(const CVModel& model, const QString& prefix, QString* error)
+{
+    const QString refusal = prefixRefusal(prefix);
+    if (!refusal.isEmpty()) {
         if (error)
-            *error = QStringLiteral("%1 is a folder; give a prefix for the file names, such as %2")
-                         .arg(prefix, QDir(prefix).filePath(QStringLiteral("net")));
+            *error = refusal;
         return false;
     }
-    if (!QDir().mkpath(info.absolutePath())) {
+    // All files or none: the set is written in a hidden folder beside it and
+    // moved into place once every file is complete.
+    const QFileInfo info(prefix);
+    CVOutputFolder folder(info.absolutePath());
+    if (!folder.open()) {
         if (error)
-            *error = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
+            *error = folder.errorString();
         return false;
     }
+    if (!writeSet(model, folder.stagedPath(info.fileName()), error)) {
+        // The reason names the staged file; the user knows the file by its place.
+        if (error)
+            error->replace(folder.stagedPath(QStringLiteral("x")).chopped(1), folder.folder() + QLatin1Char('/'));
+        return false;
+    }
+    if (!folder.commit()) {
+        if (error)
+            *error = folder.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool SumoExporter::writeSet(const CVModel& model, const QString& prefix, QString* error)
+{
     const SumoNetwork network(model);
     const QStringList names = fileNames(prefix);
     // Detector counts go next to the additional file that names them.
-    const QString detectorOutput = info.fileName() + QStringLiteral(".det.out.xml");
+    const QString detectorOutput = QFileInfo(prefix).fileName() + QStringLiteral(".det.out.xml");
     return SumoNetworkWriter::writeNodes(network, names[0], error) &&
            SumoNetworkWriter::writeEdges(network, names[1], error) &&
            SumoNetworkWriter::writeConnections(network, names[2], error) &&

@@ -12,13 +12,20 @@ class CVModel;
 // sumomatrices.h), and the configurations PREFIX.netccfg,
 // PREFIX.od2trips.cfg and PREFIX.sumocfg that run the three tools on them
 // from the prefix's folder (see README.md). Missing folders are created.
+// The set is written whole or not at all (see CVOutputFolder).
 class SumoExporter
 {
 public:
     // The file names it writes for a prefix, in the order above, but for the
     // OD matrices, whose number depends on the model.
     static QStringList fileNames(const QString& prefix);
+    // Why files cannot be named by this prefix (a folder, or a name the
+    // configurations cannot list); empty when they can.
+    static QString prefixRefusal(const QString& prefix);
     // False, with the reason in error, at the first file that cannot be
-    // written.
+    // written; then none of the set is left.
     static bool write(const CVModel& model, const QString& prefix, QString* error);
+
+private:
+    static bool writeSet(const CVModel& model, const QString& prefix, QString* error);
 };

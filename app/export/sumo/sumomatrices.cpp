@@ -6,11 +6,11 @@
 #include <cvcentroid.h>
 #include <cvobjectconnection.h>
 #include <cvodmatrix.h>
+#include <cvoutputfile.h>
 #include <cvsection.h>
 #include <cvvehicle.h>
 
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -82,16 +82,16 @@ bool onWholeMinutes(const CVODMatrix& matrix)
 class MatrixFile
 {
 public:
-    explicit MatrixFile(const QString& path) : file(path), buffer(Capacity + Slack) { file.open(QIODevice::WriteOnly); }
+    explicit MatrixFile(const QString& path) : file(path), buffer(Capacity + Slack) { opened = file.open(); }
 
-    bool isOpen() const { return file.isOpen(); }
+    bool isOpen() const { return opened; }
 
     void text(std::string_view s)
     {
         if (used + s.size() > buffer.size()) {
             flush();
             if (s.size() > buffer.size()) {
-                file.write(s.data(), qint64(s.size()));
+                file.device()->write(s.data(), qint64(s.size()));
                 return;
             }
         }
@@ -135,13 +135,13 @@ public:
 
     bool finish(QString* error)
     {
-        if (file.isOpen()) {
+        if (opened) {
             flush();
             if (file.commit())
                 return true;
         }
         if (error)
-            *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+            *error = QStringLiteral("%1: %2").arg(file.path(), file.errorString());
         return false;
     }
 
@@ -158,11 +158,13 @@ private:
     }
     void flush()
     {
-        file.write(buffer.data(), qint64(used));
+        if (opened)
+            file.device()->write(buffer.data(), qint64(used));
         used = 0;
     }
 
-    QSaveFile file;
+    CVOutputFile file;
+    bool opened = false;
     std::vector<char> buffer;
     std::size_t used = 0;
 };

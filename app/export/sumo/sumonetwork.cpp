@@ -102,8 +102,26 @@ QString SumoNetwork::vehicleTypeId(const CVObject* vehicle)
         return QString();
     if (vehicle->getName().isEmpty())
         return QStringLiteral("v%1").arg(vehicle->getId());
-    // SUMO ids take no spaces or XML-special characters.
-    QString id = vehicle->getName();
+    // Names that meet in one id once cleaned (two vehicles "Car", or "a b"
+    // and "a_b"): the one with the lowest object id keeps it, the others get
+    // "~" and their object id, which no cleaned name contains.
+    const QString id = cleanedId(vehicle->getName());
+    const CVModel* model = vehicle->getModel();
+    if (!model)
+        return id;
+    for (const CVObject* other : modelObjects<CVObject>(*model, vehicle->getTypeName())) {
+        if (other->getId() >= vehicle->getId())
+            break;
+        if (!other->getName().isEmpty() && cleanedId(other->getName()) == id)
+            return QStringLiteral("%1~%2").arg(id).arg(vehicle->getId());
+    }
+    return id;
+}
+
+// SUMO ids take no spaces or XML-special characters.
+QString SumoNetwork::cleanedId(const QString& name)
+{
+    QString id = name;
     for (QChar& c : id) {
         if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('-') && c != QLatin1Char('.'))
             c = QLatin1Char('_');

@@ -39,7 +39,8 @@ public:
 
     static QString edgeId(const CVSection* section);
     static QString nodeId(const CVNode* node);
-    // A vehicle type's id in the route and OD files; empty for none.
+    // A vehicle type's id in the route and OD files, unique in its model;
+    // empty for none.
     static QString vehicleTypeId(const CVObject* vehicle);
     static int sumoLane(int hostLane, int laneCount) { return laneCount - 1 - hostLane; }
     // The lane pairs of a turning between host lane ranges [originFrom,
@@ -59,6 +60,7 @@ public:
     QString toNode(const CVSection* section) const;
 
 private:
+    static QString cleanedId(const QString& name);
     void collectSections();
     void collectConnections();
     void collectSignalisedNodes();

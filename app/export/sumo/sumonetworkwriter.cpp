@@ -1,5 +1,6 @@
 #include "export/sumo/sumonetworkwriter.h"
 
+#include "export/exporttext.h"
 #include "export/modelobjects.h"
 #include "export/sumo/sumonetwork.h"
 #include "export/sumo/sumoxmlfile.h"
@@ -216,7 +217,7 @@ bool SumoNetworkWriter::writeEdges(const SumoNetwork& network, const QString& pa
         xml.writeAttribute(QStringLiteral("from"), network.fromNode(section));
         xml.writeAttribute(QStringLiteral("to"), network.toNode(section));
         if (!section->getName().isEmpty())
-            xml.writeAttribute(QStringLiteral("name"), section->getName());
+            xml.writeAttribute(QStringLiteral("name"), ExportText::storable(section->getName()));
         xml.writeAttribute(QStringLiteral("numLanes"), QString::number(section->getNbLanes()));
         if (section->getSpeed() > 0.0)
             xml.writeAttribute(QStringLiteral("speed"), number(section->getSpeed() / 3.6));

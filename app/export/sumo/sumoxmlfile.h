@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSaveFile>
+#include <cvoutputfile.h>
+
 #include <QXmlStreamWriter>
 
 // One SUMO XML file being written: the root element is opened on start and
@@ -12,32 +13,38 @@ class SumoXmlFile
 public:
     SumoXmlFile(const QString& path, const QString& rootElement) : file(path)
     {
-        if (!file.open(QIODevice::WriteOnly))
+        opened = file.open();
+        if (!opened)
             return;
-        xml.setDevice(&file);
+        xml.setDevice(file.device());
         xml.setAutoFormatting(true);
         xml.writeStartDocument();
         xml.writeStartElement(rootElement);
     }
 
-    bool isOpen() const { return file.isOpen(); }
+    bool isOpen() const { return opened; }
     QXmlStreamWriter& writer() { return xml; }
 
     // False, with the reason in error, when the file could not be written.
     bool finish(QString* error)
     {
-        if (file.isOpen()) {
+        if (opened) {
             xml.writeEndElement();
             xml.writeEndDocument();
             if (!xml.hasError() && file.commit())
                 return true;
         }
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+        if (error) {
+            // A device error is the system's; otherwise the XML writer refused text.
+            const QString reason =
+                !file.errorString().isEmpty() ? file.errorString() : QStringLiteral("text that XML cannot hold");
+            *error = QStringLiteral("%1: %2").arg(file.path(), reason);
+        }
         return false;
     }
 
 private:
-    QSaveFile file;
+    CVOutputFile file;
+    bool opened = false;
     QXmlStreamWriter xml;
 };

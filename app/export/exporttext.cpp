@@ -1,0 +1,23 @@
+#include "export/exporttext.h"
+
+QString ExportText::storable(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            result.append(text.at(i)).append(text.at(i + 1));
+            ++i;
+        } else if (c < 0x20) {
+            result.append(QChar(char16_t(0x2400 + c)));
+        } else if (c == 0x7f) {
+            result.append(QChar(char16_t(0x2421)));
+        } else if (QChar::isSurrogate(c) || c == 0xfffe || c == 0xffff) {
+            result.append(QChar(QChar::ReplacementCharacter));
+        } else {
+            result.append(QChar(c));
+        }
+    }
+    return result;
+}

@@ -1,0 +1,268 @@
+#include "cvoutputfile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemReason(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+QString cleanAbsolute(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// Files are made as open(2) would make them, not with mkstemp's 0600.
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// So that a rename survives a crash of the machine, as the data does.
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+bool CVOutputFolders::createParents(const QString& path, QStringList* created, QString* error)
+{
+    const QString parent = QFileInfo(cleanAbsolute(path)).path();
+    QStringList missing;
+    for (QString folder = parent; !QFileInfo::exists(folder); folder = QFileInfo(folder).path()) {
+        missing.prepend(folder);
+        if (folder == QFileInfo(folder).path())
+            break;
+    }
+    for (const QString& folder : std::as_const(missing)) {
+        if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0) {
+            if (error)
+                *error = QStringLiteral("cannot create the folder %1: %2").arg(folder, systemReason(errno));
+            removeCreated(created);
+            return false;
+        }
+        created->append(folder);
+    }
+    return true;
+}
+
+void CVOutputFolders::removeCreated(QStringList* created)
+{
+    while (!created->isEmpty())
+        ::rmdir(QFile::encodeName(created->takeLast()).constData());
+}
+
+// An open file descriptor written through a buffer of its own, so that
+// the reason of a failed write is the system's and is never lost.
+class CVOutputFile::Device : public QIODevice
+{
+public:
+    explicit Device(int fd) : fd(fd) { buffer.reserve(Capacity); }
+    ~Device() override { closeDescriptor(); }
+
+    int descriptor() const { return fd; }
+    int firstError() const { return failure; }
+
+    bool flushBuffer()
+    {
+        const char* data = buffer.constData();
+        qint64 left = buffer.size();
+        while (left > 0 && failure == 0) {
+            const ssize_t done = ::write(fd, data, size_t(left));
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0) {
+                failure = done < 0 ? errno : EIO;
+                break;
+            }
+            data += done;
+            left -= done;
+        }
+        buffer.clear();
+        return failure == 0;
+    }
+    // The descriptor's close, whose error counts too.
+    int closeDescriptor()
+    {
+        if (fd < 0)
+            return 0;
+        const int result = ::close(fd);
+        fd = -1;
+        return result;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (failure != 0)
+            return -1;
+        buffer.append(data, size);
+        if (buffer.size() >= Capacity && !flushBuffer())
+            return -1;
+        return size;
+    }
+
+private:
+    static constexpr qsizetype Capacity = 1 << 16;
+
+    int fd;
+    int failure = 0;
+    QByteArray buffer;
+};
+
+CVOutputFile::CVOutputFile(const QString& path) : target(cleanAbsolute(path)) {}
+
+CVOutputFile::~CVOutputFile()
+{
+    if (!committed)
+        discard();
+}
+
+QIODevice* CVOutputFile::device()
+{
+    return file.get();
+}
+
+QString CVOutputFile::errorString() const
+{
+    if (error.isEmpty() && file && file->firstError() != 0)
+        return systemReason(file->firstError());
+    return error;
+}
+
+bool CVOutputFile::open()
+{
+    if (!CVOutputFolders::createParents(target, &createdFolders, &error))
+        return false;
+    const QFileInfo info(target);
+    QByteArray pattern = QFile::encodeName(info.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return fail(systemReason(errno));
+    temporary = QFile::decodeName(pattern);
+    ::fchmod(fd, newFileMode());
+    file = std::make_unique<Device>(fd);
+    file->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return true;
+}
+
+bool CVOutputFile::commit()
+{
+    if (!file)
+        return fail(error.isEmpty() ? QStringLiteral("the file was not opened") : error);
+    // A write that failed shows in the last flush or, on some file systems,
+    // only in the sync or the close.
+    if (!file->flushBuffer())
+        return fail(systemReason(file->firstError()));
+    if (::fsync(file->descriptor()) != 0)
+        return fail(systemReason(errno));
+    if (file->closeDescriptor() != 0)
+        return fail(systemReason(errno));
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
+        return fail(systemReason(errno));
+    temporary.clear();
+    syncFolder(QFileInfo(target).path());
+    committed = true;
+    return true;
+}
+
+void CVOutputFile::discard()
+{
+    if (file)
+        file->closeDescriptor();
+    if (!temporary.isEmpty())
+        ::unlink(QFile::encodeName(temporary).constData());
+    temporary.clear();
+    CVOutputFolders::removeCreated(&createdFolders);
+}
+
+bool CVOutputFile::fail(const QString& reason)
+{
+    error = reason;
+    discard();
+    return false;
+}
+
+CVOutputFolder::CVOutputFolder(const QString& folder) : target(cleanAbsolute(folder)) {}
+
+CVOutputFolder::~CVOutputFolder()
+{
+    if (!committed)
+        discard();
+}
+
+bool CVOutputFolder::open()
+{
+    // The staging folder sits inside the target, so the target is made too.
+    QByteArray pattern = QFile::encodeName(QDir(target).filePath(QStringLiteral(".corvia-output.XXXXXX")));
+    if (!CVOutputFolders::createParents(QFile::decodeName(pattern), &createdFolders, &error))
+        return false;
+    if (!::mkdtemp(pattern.data())) {
+        error = QStringLiteral("cannot write in the folder %1: %2").arg(target, systemReason(errno));
+        CVOutputFolders::removeCreated(&createdFolders);
+        return false;
+    }
+    staging = QFile::decodeName(pattern);
+    return true;
+}
+
+QString CVOutputFolder::stagedPath(const QString& fileName) const
+{
+    return QDir(staging).filePath(fileName);
+}
+
+bool CVOutputFolder::commit()
+{
+    QStringList names;
+    QDirIterator files(staging, QDir::Files | QDir::Hidden);
+    while (files.hasNext())
+        names.append(QFileInfo(files.next()).fileName());
+    for (const QString& name : std::as_const(names)) {
+        const QString destination = QDir(target).filePath(name);
+        const QFileInfo there(destination);
+        if (!there.isSymLink() && there.exists() && !there.isFile()) {
+            error = QStringLiteral("%1 is not a regular file and is left as it is").arg(destination);
+            discard();
+            return false;
+        }
+    }
+    for (const QString& name : std::as_const(names)) {
+        const QByteArray from = QFile::encodeName(stagedPath(name));
+        const QByteArray to = QFile::encodeName(QDir(target).filePath(name));
+        if (::rename(from.constData(), to.constData()) != 0) {
+            error = QStringLiteral("cannot move %1 into place: %2").arg(QString::fromUtf8(to), systemReason(errno));
+            discard();
+            return false;
+        }
+    }
+    syncFolder(target);
+    ::rmdir(QFile::encodeName(staging).constData());
+    committed = true;
+    return true;
+}
+
+void CVOutputFolder::discard()
+{
+    if (!staging.isEmpty())
+        QDir(staging).removeRecursively();
+    staging.clear();
+    CVOutputFolders::removeCreated(&createdFolders);
+}
