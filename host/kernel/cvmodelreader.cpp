@@ -175,7 +175,7 @@ public:
         }
         Frame& top = frames.back();
         if (top.isObject)
-            top.object.insert(top.key, value);
+            top.members.emplace_back(std::move(top.key), value);
         else
             top.array.append(value);
         return false;
@@ -187,17 +187,31 @@ public:
     {
         Frame top = std::move(frames.back());
         frames.pop_back();
-        return add(top.isObject ? QJsonValue(top.object) : QJsonValue(top.array), done);
+        return add(top.isObject ? QJsonValue(objectOf(top.members)) : QJsonValue(top.array), done);
     }
 
 private:
+    using Members = std::vector<std::pair<QString, QJsonValue>>;
     struct Frame
     {
         bool isObject;
-        QJsonObject object;
+        Members members;
         QJsonArray array;
         QString key;
     };
+    // A JSON object keeps its keys sorted: inserted in file order, each key
+    // of a large object in random order would move half the others. Sorted
+    // first, every insert appends; the stable sort keeps the last of keys
+    // given twice last, so it wins as in the file.
+    static QJsonObject objectOf(Members& members)
+    {
+        std::stable_sort(members.begin(), members.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QJsonObject object;
+        for (auto& [name, value] : members)
+            object.insert(name, value);
+        return object;
+    }
     std::vector<Frame> frames;
 };
 

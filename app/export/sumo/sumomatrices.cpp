@@ -38,27 +38,49 @@ bool hasSections(const CVCentroid& centroid, bool sources)
     return false;
 }
 
-// Centroid ids that trips can leave from and arrive at, as flags indexed by
-// id: looked up once or twice for each of millions of pairs.
+// Centroid ids that trips can leave from and arrive at: looked up once or
+// twice for each of millions of pairs. Flags indexed by id while the ids
+// are about as many as the centroids (as imports number them); a table by
+// id otherwise, so that one centroid with an id near 2^32 sizes nothing.
 struct Districts
 {
+    static constexpr std::size_t SparseSlack = 1 << 16;
     std::vector<char> origin;
     std::vector<char> destination;
+    QHash<unsigned int, char> sparse;  // bit 0: origin, bit 1: destination
+    bool dense = true;
 
     explicit Districts(const CVModel& model)
     {
-        for (const CVCentroid* centroid : modelObjects<CVCentroid>(model, QStringLiteral("CVCentroid"))) {
-            const std::size_t id = centroid->getId();
-            if (id >= origin.size()) {
-                origin.resize(id + 1, 0);
-                destination.resize(id + 1, 0);
+        const QList<CVCentroid*> centroids = modelObjects<CVCentroid>(model, QStringLiteral("CVCentroid"));
+        std::size_t largestId = 0;
+        for (const CVCentroid* centroid : centroids)
+            largestId = std::max<std::size_t>(largestId, centroid->getId());
+        dense = largestId <= 4 * std::size_t(centroids.size()) + SparseSlack;
+        if (dense) {
+            origin.assign(largestId + 1, 0);
+            destination.assign(largestId + 1, 0);
+        }
+        for (const CVCentroid* centroid : centroids) {
+            const unsigned int id = centroid->getId();
+            const bool from = hasSections(*centroid, true);
+            const bool to = hasSections(*centroid, false);
+            if (dense) {
+                origin[id] = from;
+                destination[id] = to;
+            } else {
+                sparse.insert(id, char((from ? 1 : 0) | (to ? 2 : 0)));
             }
-            origin[id] = hasSections(*centroid, true);
-            destination[id] = hasSections(*centroid, false);
         }
     }
-    bool isOrigin(unsigned int id) const { return id < origin.size() && origin[id]; }
-    bool isDestination(unsigned int id) const { return id < destination.size() && destination[id]; }
+    bool isOrigin(unsigned int id) const
+    {
+        return dense ? id < origin.size() && origin[id] : (sparse.value(id) & 1) != 0;
+    }
+    bool isDestination(unsigned int id) const
+    {
+        return dense ? id < destination.size() && destination[id] : (sparse.value(id) & 2) != 0;
+    }
 };
 
 qint64 startMs(const CVODMatrix& matrix)
