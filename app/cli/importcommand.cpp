@@ -2,6 +2,7 @@
 
 #include "cli/modeloutputs.h"
 #include "cli/progressprinter.h"
+#include "cli/outofmemory.h"
 #include "export/gis/gisexporter.h"
 #include "export/sumo/sumoexporter.h"
 #include "importer/paramicsimportplan.h"
@@ -156,7 +157,7 @@ int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* er
     try {
         return runImport(commandLine, out, err);
     } catch (const std::bad_alloc&) {
-        print(err, QStringLiteral("corvia import: out of memory\n"));
+        reportOutOfMemory();
         return CommandLine::OutputFailed;
     } catch (const CVInputError& error) {
         print(err, QStringLiteral("corvia import: %1\n").arg(error.message()));

@@ -2,6 +2,7 @@
 
 #include "cli/commandline.h"
 #include "cli/modeloutputs.h"
+#include "cli/outofmemory.h"
 
 #include <cvcatalog.h>
 #include <cvimportsettings.h>
@@ -38,7 +39,7 @@ int OpenCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
     try {
         return openModel(commandLine, out, err);
     } catch (const std::bad_alloc&) {
-        print(err, QStringLiteral("corvia open: out of memory\n"));
+        reportOutOfMemory();
         return CommandLine::OutputFailed;
     }
 }
