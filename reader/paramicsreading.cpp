@@ -31,7 +31,7 @@ void checkCap(qsizetype count, int cap, const char* what, const char* file)
 {
     if (count >= cap)
         throw CVInputError(QStringLiteral("the %1 file holds more than %2 %3, more than any real network; "
-                                          "it is taken as damaged and nothing is imported")
+                                          "it is taken as damaged and the import stops")
                                .arg(QLatin1String(file))
                                .arg(cap)
                                .arg(QLatin1String(what)));

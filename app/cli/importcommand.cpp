@@ -1,8 +1,8 @@
 #include "cli/importcommand.h"
 
 #include "cli/modeloutputs.h"
-#include "cli/progressprinter.h"
 #include "cli/outofmemory.h"
+#include "cli/progressprinter.h"
 #include "export/gis/gisexporter.h"
 #include "export/sumo/sumoexporter.h"
 #include "importer/paramicsimportplan.h"
