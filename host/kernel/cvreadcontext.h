@@ -61,11 +61,9 @@ public:
     QVector<T*> objectListAs(const QJsonValue& ids)
     {
         QVector<T*> list;
-        for (CVObject* found : objectList(ids)) {
-            if (T* typed = dynamic_cast<T*>(found))
+        for (const QJsonValue id : ids.toArray()) {
+            if (T* typed = objectAs<T>(id))
                 list.append(typed);
-            else
-                fail(QStringLiteral("refers to object %1 of an unexpected type").arg(found->getId()));
         }
         return list;
     }
