@@ -66,12 +66,14 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("corvia"));
     QApplication::setApplicationVersion(QStringLiteral(CORVIA_VERSION));
 
-    if (commandLine.command == QLatin1String("import"))
+    if (commandLine.command == QLatin1String("import") || commandLine.command == QLatin1String("check"))
         return ImportCommand::run(commandLine);
     if (commandLine.command == QLatin1String("open"))
         return OpenCommand::run(commandLine);
     MainWindow window;
     window.loadPlugins(PluginLoader::searchFolders(QCoreApplication::applicationDirPath()));
     window.show();
+    if (!commandLine.positional.isEmpty())
+        window.getFileActions()->openFile(commandLine.positional.first());
     return app.exec();
 }

@@ -1,12 +1,14 @@
 // Times the map of an imported network: building its index, one frame of
 // the whole network and one frame of a 500 m window at its middle, as the
-// window draws them. Usage: bench_maprender NETWORK_DIR [Quadstone|Sias] [WxH]
+// window draws them, and how long a saved model takes to its first frame.
+// Usage: bench_maprender NETWORK_DIR|MODEL.json [Quadstone|Sias] [WxH]
 // (networks of any size come from tools/generate-network.py).
 
 #include "../tests/importerprobe.h"
 #include "map/maprenderer.h"
 
 #include <cvmodel.h>
+#include <cvmodelreader.h>
 #include <cvsystem.h>
 
 #include <QApplication>
@@ -89,13 +91,24 @@ int main(int argc, char** argv)
             size = QSize(sides[0].toInt(), sides[1].toInt());
     }
 
-    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    // A saved model is opened as the window opens it; a directory is imported.
+    const QString source = QString::fromLocal8Bit(argv[1]);
+    const bool saved = source.endsWith(QLatin1String(".json"));
+    std::unique_ptr<CVModel> model;
     QElapsedTimer timer;
     timer.start();
-    {
+    if (saved) {
+        QString error;
+        model = CVModelReader::load(source, &error);
+        if (!model) {
+            std::fprintf(stderr, "bench_maprender: %s\n", qPrintable(error));
+            return 1;
+        }
+    } else {
+        model.reset(CVSystem::getSystem().createModel());
         ParamicsImporter importer;
         configureLikeTheDialog(importer, model.get(), *variant);
-        importer.netImport(QString::fromLocal8Bit(argv[1]));
+        importer.netImport(source);
     }
     const double importSeconds = timer.nsecsElapsed() / 1e9;
 
@@ -121,13 +134,35 @@ int main(int argc, char** argv)
     std::printf("objects on the map   %d\n", index.size());
     std::printf("extent               %.0f m x %.0f m\n", extent.getMax().x - extent.getMin().x,
                 extent.getMax().y - extent.getMin().y);
-    std::printf("import               %.2f s\n", importSeconds);
+    std::printf("%s %.2f s\n", saved ? "open model file     " : "import              ", importSeconds);
     std::printf("index                %.1f ms\n", indexMilliseconds);
     std::printf("frames               %dx%d, median of %d\n", size.width(), size.height(), repetitions);
     const auto visible = [&](const QTransform& transform) {
         return int(index.query(transform.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size)))).size());
     };
-    report("frame, whole network", frameMilliseconds(renderer, whole, size), visible(whole));
+    const FrameTime wholeTime = frameMilliseconds(renderer, whole, size);
+    report("frame, whole network", wholeTime, visible(whole));
+    std::printf("to the first frame   %.2f s (model, index and one frame of the whole network)\n",
+                importSeconds + indexMilliseconds / 1e3 + wholeTime.wall / 1e3);
+    // Every zoom between the whole network and the 500 m window, doubling,
+    // about the same centre: the slowest is the figure that matters.
+    const double wholeWidth = std::max(extent.getMax().x - extent.getMin().x, extent.getMax().y - extent.getMin().y);
+    FrameTime slowest = wholeTime;
+    double slowestWidth = wholeWidth;
+    for (double width = wholeWidth / 2.0; width > 500.0; width /= 2.0) {
+        CVBBox view;
+        view.set(centre.x - width / 2.0, centre.x + width / 2.0, centre.y - width / 2.0, centre.y + width / 2.0);
+        const QTransform zoom = MapRenderer::fitTransform(view, QSizeF(size), 0.0);
+        const FrameTime time = frameMilliseconds(renderer, zoom, size);
+        char what[64];
+        std::snprintf(what, sizeof what, "frame, %.0f m wide", width);
+        report(what, time, visible(zoom));
+        if (time.cpu > slowest.cpu) {
+            slowest = time;
+            slowestWidth = width;
+        }
+    }
     report("frame, 500 m window", frameMilliseconds(renderer, window, size), visible(window));
+    std::printf("slowest zoom         %.0f m wide: %.1f ms CPU\n", slowestWidth, slowest.cpu);
     return 0;
 }

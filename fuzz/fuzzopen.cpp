@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     SumoExporter::write(*model, scratch.path(QStringLiteral("sumo")), &error);
     QStringList warnings;
-    GisExporter::write(*model, scratch.path(QStringLiteral("layers.geojson")), QString(), &warnings, &error);
+    GisExporter::write(*model, scratch.path(QStringLiteral("layers.geojson")), model->getGeoReference(), &warnings, &error);
     MapPicture::save(model.get(), scratch.path(QStringLiteral("map.png")), QSize(64, 48), &error);
     return 0;
 }

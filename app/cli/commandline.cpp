@@ -1,6 +1,8 @@
 #include "cli/commandline.h"
 
 #include "export/gis/gisexporter.h"
+
+#include <cvgeoreference.h>
 #include "map/mappicture.h"
 
 #include <QRegularExpression>
@@ -108,25 +110,59 @@ QList<SubCommand> makeSubCommands()
         "Opens a model that corvia saved (corvia import --save, or the window's File > Save) and writes from it what "
         "an import writes. A file that cannot be opened is named with the line and object where known.");
     open.options = CommandLine::outputOptions();
+    open.options.append({QStringLiteral("check"), QString(),
+                         QStringLiteral("check the model as corvia check does; the findings go to stderr"), QString(), {}, {}});
+    open.options.append(CommandLine::problemsOption());
     open.options.append(CommandLine::messageOptions().first());  // --quiet
+    open.options.append({QStringLiteral("verbose"), QString(), QStringLiteral("with --check, list every finding and object"),
+                         QString(), {}, QLatin1Char('v')});
     open.options.append(helpOption());
     open.examples = {
         QStringLiteral("corvia open model.json --png model.png"),
         QStringLiteral("corvia open model.json --sumo out/net --geojson out/net.geojson"),
+        QStringLiteral("corvia open model.json --check --problems problems.csv"),
     };
     open.exitStatuses = {
         {CommandLine::Imported, QStringLiteral("the model was opened and every output written")},
         {CommandLine::OutputFailed, QStringLiteral("the model file cannot be opened, or an output could not be written")},
         {CommandLine::UsageError, QStringLiteral("usage error: an unknown option, a value out of range or no model file")},
+        {CommandLine::CheckFoundErrors, QStringLiteral("--check found at least one error")},
     };
+
+    SubCommand check;
+    check.name = QStringLiteral("check");
+    check.arguments = QStringLiteral("DIR");
+    check.summary = QStringLiteral("import a Paramics network and check it for what a modeller must repair");
+    check.description = QStringLiteral(
+        "Imports the Paramics network in DIR as corvia import does, then checks the model: dead ends, parts and "
+        "zones that traffic cannot reach, trips without a path, lanes without turnings, signal plans, geometry, bus "
+        "lines, and signs of the wrong variant or unit (see docs/check.md). The findings go to stderr, grouped by "
+        "kind with counts, the import's summary to stdout.");
+    check.options = importOptions();
+    check.options.append(CommandLine::problemsOption());
+    for (CommandOption option : CommandLine::messageOptions()) {
+        if (option.name == QLatin1String("verbose"))
+            option.description = QStringLiteral("list every finding and every object of it; ") + option.description;
+        check.options.append(option);
+    }
+    check.options.append(helpOption());
+    check.examples = {
+        QStringLiteral("corvia check examples/quadstone"),
+        QStringLiteral("corvia check net/ --variant Sias --problems problems.gpkg"),
+    };
+    check.exitStatuses = importStatuses();
+    check.exitStatuses[0].meaning = QStringLiteral("the network was imported and the check found no error (warnings and notes may remain)");
+    check.exitStatuses.append({CommandLine::CheckFoundErrors, QStringLiteral("the check found at least one error")});
 
     SubCommand gui;
     gui.name = QStringLiteral("gui");
     gui.summary = QStringLiteral("open the main window (the same as no sub-command)");
-    gui.description = QStringLiteral("Opens the main window with a new, empty model.");
+    gui.arguments = QStringLiteral("[MODEL.json]");
+    gui.description = QStringLiteral("Opens the main window with a new, empty model, or with the model saved in "
+                                     "MODEL.json.");
     gui.options = {helpOption()};
-    gui.examples = {QStringLiteral("corvia")};
-    return {gui, import, open};
+    gui.examples = {QStringLiteral("corvia"), QStringLiteral("corvia gui model.json")};
+    return {gui, import, check, open};
 }
 
 const CommandOption* findOption(const SubCommand& command, const QString& argument)
@@ -297,6 +333,17 @@ QList<CommandOption> outputOptions()
              return GisExporter::checkCrs(value, &reason) ? QString() : reason;
          },
          {}},
+        {QStringLiteral("origin"), QStringLiteral("E,N[,ROT]"),
+         QStringLiteral("where the network's plane origin lies in the --crs system (easting, northing and "
+                        "optionally the grid's rotation in degrees, counter-clockwise), for networks drawn on a local "
+                        "grid; kept in the model"),
+         QString(),
+         [](const QString& value) {
+             CVGeoReference where;
+             QString reason;
+             return where.setOrigin(value, &reason) ? QString() : reason;
+         },
+         {}},
         {QStringLiteral("sumo"), QStringLiteral("PREFIX"),
          QStringLiteral("write SUMO plain XML (PREFIX.nod.xml, .edg.xml, .con.xml, .tll.xml, .taz.xml, .add.xml, "
                         ".rou.xml), one OD matrix file per time slice (PREFIX.od01.txt, ...) and the configurations "
@@ -304,6 +351,14 @@ QList<CommandOption> outputOptions()
                         "are made"),
          QString(), nonEmptyPath(), {}},
     };
+}
+
+CommandOption problemsOption()
+{
+    return {QStringLiteral("problems"), QStringLiteral("FILE"),
+            QStringLiteral("write the check's findings to FILE: .gpkg or .geojson through OGR (points with the fields "
+                           "kind, severity, text, objects, ids, trips), anything else as CSV; for open it implies --check"),
+            QString(), nonEmptyPath(), {}};
 }
 
 ParsedCommandLine parse(const QStringList& arguments)
@@ -336,7 +391,8 @@ ParsedCommandLine parse(const QStringList& arguments)
     if (!parsed.error.isEmpty() || parsed.help || parsed.version)
         return parsed;
     const int wanted = command.arguments.isEmpty() ? 0 : 1;
-    if (parsed.positional.size() < wanted)
+    const bool mayBeLeftOut = command.arguments.startsWith(QLatin1Char('['));
+    if (parsed.positional.size() < wanted && !mayBeLeftOut)
         parsed.error = QStringLiteral("%1 is missing").arg(command.arguments);
     else if (parsed.positional.size() > wanted)
         parsed.error = QStringLiteral("unexpected argument %1").arg(parsed.positional.at(wanted));
@@ -344,7 +400,7 @@ ParsedCommandLine parse(const QStringList& arguments)
         if (!parsed.values.contains(option.name) && !option.defaultValue.isEmpty())
             parsed.values.insert(option.name, option.defaultValue);
     }
-    if (parsed.error.isEmpty() && parsed.command == QLatin1String("import"))
+    if (parsed.error.isEmpty() && (parsed.command == QLatin1String("import") || parsed.command == QLatin1String("check")))
         readImportOptions(parsed);
     return parsed;
 }

@@ -62,7 +62,7 @@ struct ParsedCommandLine
 // no display.
 namespace CommandLine {
 
-enum Status { Imported = 0, OutputFailed = 1, UsageError = 2, PluginFailed = 3, NothingImported = 4 };
+enum Status { Imported = 0, OutputFailed = 1, UsageError = 2, PluginFailed = 3, NothingImported = 4, CheckFoundErrors = 5 };
 
 QString versionText();
 const QList<SubCommand>& subCommands();
@@ -72,6 +72,8 @@ const SubCommand* findSubCommand(const QString& name);
 // loaded or imported model can be written to; shared by the sub-commands.
 QList<CommandOption> messageOptions();
 QList<CommandOption> outputOptions();
+// --problems FILE: the check's findings for tools.
+CommandOption problemsOption();
 
 ParsedCommandLine parse(const QStringList& arguments);
 QString overviewHelp();

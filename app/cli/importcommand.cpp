@@ -1,5 +1,8 @@
 #include "cli/importcommand.h"
 
+#include "check/inputscan.h"
+#include "check/junctioncounts.h"
+#include "cli/checkoutput.h"
 #include "cli/modeloutputs.h"
 #include "cli/outofmemory.h"
 #include "cli/progressprinter.h"
@@ -37,6 +40,9 @@ void print(FILE* stream, const QString& text)
 }
 
 enum class Verbosity { Quiet, Normal, Verbose };
+
+// "corvia import" or "corvia check", which begins each error line.
+QString commandName = QStringLiteral("corvia import");
 
 // What the importer reads before each step of its reading task, in the
 // import plan's order.
@@ -82,13 +88,13 @@ struct Output
     std::function<bool(const CVModel&, const QString&, QString*)> write;
 };
 
-QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gisWarnings)
+QList<Output> outputs(const QSize& pngSize, QStringList* gisWarnings)
 {
-    const auto gis = [crs, gisWarnings](GisExporter::Format format) {
-        return [crs, gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
+    const auto gis = [gisWarnings](GisExporter::Format format) {
+        return [gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
             return format == GisExporter::Format::Unknown
-                       ? GisExporter::write(model, path, crs, gisWarnings, error)
-                       : GisExporter::write(model, path, format, crs, gisWarnings, error);
+                       ? GisExporter::write(model, path, model.getGeoReference(), gisWarnings, error)
+                       : GisExporter::write(model, path, format, model.getGeoReference(), gisWarnings, error);
         };
     };
     return {
@@ -107,11 +113,37 @@ QList<Output> outputs(const QSize& pngSize, const QString& crs, QStringList* gis
     };
 }
 
-// What the import ran with, in the summary's words.
+// What the import ran with, in the summary's words: the unit the files
+// were read in (their own unit words replace the chosen one), and whether
+// a configuration file was read.
 QString optionsText(const ParamicsImportOptions& options)
 {
-    return QStringLiteral("%1, %2, %3-hand traffic")
-        .arg(variantName(options.variant), lengthUnitName(options.units), roadRuleName(options.rule));
+    const InputScan scan = InputScan::of(options.directory, InputScan::Depth::UnitsAndConfiguration);
+    QString text = QStringLiteral("%1, %2, %3-hand traffic")
+                       .arg(variantName(options.variant), scan.unitsText(lengthUnitName(options.units)),
+                            roadRuleName(options.rule));
+    if (scan.hasConfiguration)
+        text += options.variant == ParamicsVariant::Sias ? QStringLiteral(", configuration read")
+                                                         : QStringLiteral(", configuration not read");
+    return text;
+}
+
+// The summary's lines, with the junctions by how they are run after the turnings.
+QStringList summaryLines(const CVModel& model, const QMap<QString, int>& added)
+{
+    const JunctionCounts junctions = JunctionCounts::of(model);
+    QStringList lines;
+    for (const QString& line : ImportSummary::lines(added)) {
+        lines << line;
+        if (!line.startsWith(QLatin1String("turnings ")))
+            continue;
+        const QPair<const char*, int> counts[] = {{"signalised junctions", junctions.signalised},
+                                                  {"priority junctions", junctions.priority},
+                                                  {"roundabouts", junctions.roundabouts}};
+        for (const auto& count : counts)
+            lines << QStringLiteral("%1 %2").arg(QLatin1String(count.first), -22).arg(count.second);
+    }
+    return lines;
 }
 
 void printOptions(FILE* err, const ParamicsImportOptions& options)
@@ -152,6 +184,7 @@ void printMessages(FILE* err, const ImportMessages& messages, Verbosity verbosit
 
 int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
 {
+    commandName = commandLine.command == QLatin1String("check") ? QStringLiteral("corvia check") : QStringLiteral("corvia import");
     // A network too large for the memory left ends with an error, not an
     // abort: the import and the exports allocate as they go.
     try {
@@ -160,7 +193,7 @@ int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* er
         reportOutOfMemory();
         return CommandLine::OutputFailed;
     } catch (const CVInputError& error) {
-        print(err, QStringLiteral("corvia import: %1\n").arg(error.message()));
+        print(err, commandName + QStringLiteral(": %1\n").arg(error.message()));
         return CommandLine::OutputFailed;
     }
 }
@@ -173,18 +206,24 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     const ParamicsImportOptions& options = commandLine.importOptions;
     const QFileInfo directory(options.directory);
     if (!directory.isDir()) {
-        print(err, QStringLiteral("corvia import: '%1' is not a directory (see corvia import --help)\n").arg(options.directory));
+        print(err, commandName + QStringLiteral(": '%1' is not a directory (see corvia import --help)\n").arg(options.directory));
         return CommandLine::UsageError;
     }
     // A path that cannot be written is refused before any import time is spent.
     const ModelOutputs requested = ModelOutputs::fromCommandLine(commandLine);
     if (!requested.usageError().isEmpty()) {
-        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(requested.usageError()));
+        print(err, commandName + QStringLiteral(": %1 (see corvia import --help)\n").arg(requested.usageError()));
+        return CommandLine::UsageError;
+    }
+    // A new model has no coordinate system that an origin could be given in.
+    if (!requested.origin.isEmpty() && requested.crs.isEmpty()) {
+        print(err, QStringLiteral("corvia import: --origin needs --crs, the system the origin is given in (see corvia "
+                                  "import --help)\n"));
         return CommandLine::UsageError;
     }
     const QString refusal = requested.refusal();
     if (!refusal.isEmpty()) {
-        print(err, QStringLiteral("corvia import: %1\n").arg(refusal));
+        print(err, commandName + QStringLiteral(": %1\n").arg(refusal));
         return CommandLine::OutputFailed;
     }
     QSize pngSize;
@@ -194,12 +233,12 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     CVGui gui;
     PluginLoader loader;
     if (!loader.load(&gui, PluginLoader::searchFolders(QCoreApplication::applicationDirPath()))) {
-        print(err, QStringLiteral("corvia import: %1\n").arg(loader.errorString()));
+        print(err, commandName + QStringLiteral(": %1\n").arg(loader.errorString()));
         return CommandLine::PluginFailed;
     }
     const CVFilterDescription* filter = ImportRunner::findImportFilter(loader.getFilterFactory());
     if (!filter) {
-        print(err, QStringLiteral("corvia import: the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
+        print(err, commandName + QStringLiteral(": the plug-in %1 registered no import filter\n").arg(loader.getLibraryPath()));
         return CommandLine::PluginFailed;
     }
 
@@ -213,7 +252,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
 
     if (!outcome.dialogFilled) {
         progress.finish();
-        print(err, QStringLiteral("corvia import: the import dialog of %1 could not be filled in: it does not take "
+        print(err, commandName + QStringLiteral(": the import dialog of %1 could not be filled in: it does not take "
                                   "corvia's import options\n")
                        .arg(loader.getLibraryPath()));
         return CommandLine::PluginFailed;
@@ -222,14 +261,20 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     if (!outcome.importedNetwork()) {
         progress.finish();
         printMessages(err, messages, verbosity);
-        print(err, QStringLiteral("corvia import: nothing was imported from %1: no section and no node. Check that it "
+        print(err, commandName + QStringLiteral(": nothing was imported from %1: no section and no node. Check that it "
                                   "is a Paramics network directory and that --variant (%2) is its variant.\n")
                        .arg(options.directory, variantName(options.variant)));
         return CommandLine::NothingImported;
     }
 
+    QString placementError;
+    if (!requested.placeModel(*model, &placementError)) {
+        progress.finish();
+        print(err, QStringLiteral("corvia import: %1 (see corvia import --help)\n").arg(placementError));
+        return CommandLine::UsageError;
+    }
     QStringList gisWarnings;
-    const QList<Output> wanted = outputs(pngSize, requested.crs, &gisWarnings);
+    const QList<Output> wanted = outputs(pngSize, &gisWarnings);
     QStringList written;
     for (int i = 0; i < wanted.size(); ++i) {
         const Output& output = wanted.at(i);
@@ -240,7 +285,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
         QString error;
         if (!output.write(*model, path, &error)) {
             progress.finish();
-            print(err, QStringLiteral("corvia import: cannot write %1: %2\n").arg(path, error));
+            print(err, commandName + QStringLiteral(": cannot write %1: %2\n").arg(path, error));
             return CommandLine::OutputFailed;
         }
         written.append(output.what.arg(path));
@@ -265,10 +310,12 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
                        .arg(options.directory, optionsText(used))
                        .arg(warnings)
                        .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings")));
-        for (const QString& line : ImportSummary::lines(outcome.added))
+        for (const QString& line : summaryLines(*model, outcome.added))
             print(out, QStringLiteral("  %1\n").arg(line));
         for (const QString& line : written)
             print(out, line + QLatin1Char('\n'));
     }
+    if (commandLine.command == QLatin1String("check"))
+        return CheckOutput::run(*model, options.directory, commandLine, commandName, out, err);
     return CommandLine::Imported;
 }

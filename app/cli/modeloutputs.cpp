@@ -6,6 +6,8 @@
 #include "export/sumo/sumoexporter.h"
 #include "map/mappicture.h"
 
+#include <cvgeoreference.h>
+#include <cvmodel.h>
 #include <cvmodelwriter.h>
 
 
@@ -30,8 +32,10 @@ ModelOutputs ModelOutputs::fromCommandLine(const ParsedCommandLine& commandLine)
     outputs.geoJsonPath = commandLine.value(QStringLiteral("geojson"));
     outputs.gisPath = commandLine.value(QStringLiteral("gis"));
     outputs.crs = commandLine.value(QStringLiteral("crs"));
+    outputs.origin = commandLine.value(QStringLiteral("origin"));
     outputs.sumoPrefix = commandLine.value(QStringLiteral("sumo"));
     outputs.logPath = commandLine.value(QStringLiteral("log"));
+    outputs.problemsPath = commandLine.value(QStringLiteral("problems"));
     return outputs;
 }
 
@@ -42,12 +46,30 @@ QString ModelOutputs::usageError() const
     return QString();
 }
 
+bool ModelOutputs::placeModel(CVModel& model, QString* error) const
+{
+    if (crs.isEmpty() && origin.isEmpty())
+        return true;
+    CVGeoReference where = model.getGeoReference().value_or(CVGeoReference());
+    if (!crs.isEmpty())
+        where.crs = crs;
+    if (!origin.isEmpty() && !where.setOrigin(origin, error))
+        return false;
+    const QString refusal = GisExporter::placementRefusal(where);
+    if (!refusal.isEmpty()) {
+        *error = refusal;
+        return false;
+    }
+    model.setGeoReference(where);
+    return true;
+}
+
 QString ModelOutputs::refusal() const
 {
     QStringList paths;
     // A shapefile export is a folder of that name, so only a file is refused there.
     const bool gisIsFolder = GisExporter::formatOf(gisPath) == GisExporter::Format::Shapefile;
-    for (const QString& path : {savePath, pngPath, geoJsonPath, gisIsFolder ? QString() : gisPath, logPath}) {
+    for (const QString& path : {savePath, pngPath, geoJsonPath, gisIsFolder ? QString() : gisPath, logPath, problemsPath}) {
         if (!path.isEmpty())
             paths.append(path);
     }
@@ -87,8 +109,9 @@ int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out,
     if (!gisFile.isEmpty()) {
         QStringList warnings;
         const bool done = asGeoJson
-                              ? GisExporter::write(model, gisFile, GisExporter::Format::GeoJson, crs, &warnings, &error)
-                              : GisExporter::write(model, gisFile, crs, &warnings, &error);
+                              ? GisExporter::write(model, gisFile, GisExporter::Format::GeoJson, model.getGeoReference(),
+                                                   &warnings, &error)
+                              : GisExporter::write(model, gisFile, model.getGeoReference(), &warnings, &error);
         for (const QString& warning : std::as_const(warnings))
             print(err, QStringLiteral("warning: %1\n").arg(warning));
         if (!done) {

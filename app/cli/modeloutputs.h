@@ -19,8 +19,10 @@ struct ModelOutputs
     QString geoJsonPath;  // --geojson: GIS layers as GeoJSON, whatever the name
     QString gisPath;      // --gis: GIS layers in the format of the extension
     QString crs;          // --crs: the network's coordinate system
+    QString origin;       // --origin: where the plane's origin lies in it
     QString sumoPrefix;
     QString logPath;
+    QString problemsPath;  // the check's findings (written by the check, not by write())
 
     // The output options of a command line that the option table accepted.
     static ModelOutputs fromCommandLine(const ParsedCommandLine& commandLine);
@@ -31,6 +33,10 @@ struct ModelOutputs
     // Why an output cannot be written (a path that exists and is not a
     // regular file), checked before any work starts; empty when all can.
     QString refusal() const;
+    // Keeps --crs and --origin in the model (over what it held), so that the
+    // exports and the saved model place it alike; false, with the reason,
+    // when they cannot place it.
+    bool placeModel(CVModel& model, QString* error) const;
     // Writes the model file, picture and exports asked for; the command's
     // exit status (0, or 1 at the first output that cannot be written).
     // Lines saying what was written go to out unless it is null.

@@ -1,5 +1,6 @@
 #include "cli/opencommand.h"
 
+#include "cli/checkoutput.h"
 #include "cli/commandline.h"
 #include "cli/modeloutputs.h"
 #include "cli/outofmemory.h"
@@ -60,8 +61,15 @@ int OpenCommand::openModel(const ParsedCommandLine& commandLine, FILE* out, FILE
         print(err, QStringLiteral("corvia open: cannot open %1\n").arg(error));
         return CommandLine::OutputFailed;
     }
+    if (!outputs.placeModel(*model, &error)) {
+        print(err, QStringLiteral("corvia open: %1 (see corvia open --help)\n").arg(error));
+        return CommandLine::UsageError;
+    }
     const bool quiet = commandLine.isSet(QStringLiteral("quiet"));
     if (!quiet)
         print(out, QStringLiteral("Opened %1: %2 objects%3\n").arg(path).arg(model->getCatalog()->size()).arg(importText(*model)));
-    return outputs.write(*model, QStringLiteral("corvia open"), quiet ? nullptr : out, err);
+    const int written = outputs.write(*model, QStringLiteral("corvia open"), quiet ? nullptr : out, err);
+    if (written != CommandLine::Imported || !(commandLine.isSet(QStringLiteral("check")) || commandLine.isSet(QStringLiteral("problems"))))
+        return written;
+    return CheckOutput::run(*model, QString(), commandLine, QStringLiteral("corvia open"), out, err);
 }

@@ -143,7 +143,6 @@ constexpr Word words[] = {
     {"CVTurning", "turnings"},
     {"CVCentroid", "centroids"},
     {"CVCenConnection", "centroid connections"},
-    {"CVControlPlan", "control plans"},
     {"CVControlPlanSignal", "turning signals"},
     {"CVVehicle", "vehicle types"},
     {"CVODMatrix", "OD matrices"},

@@ -69,22 +69,22 @@ QVector<LegendEntry> MapDecorations::legendEntries(const CVModel* model)
         }
     }
     QVector<LegendEntry> entries;
-    const auto add = [&](bool present, const char* text, Swatch swatch, const QColor& colour) {
+    const auto add = [&](bool present, const char* text, Swatch swatch, const QColor& colour, const char* type) {
         if (present)
-            entries.append({QString::fromLatin1(text), swatch, colour});
+            entries.append({QString::fromLatin1(text), swatch, colour, QString::fromLatin1(type)});
     };
-    add(section, "Section", Swatch::Band, CVMapStyle::road());
-    add(node, "Node", Swatch::Circle, CVMapStyle::node());
-    add(yellowBox, "Yellow-box node", Swatch::Circle, CVMapStyle::yellowBoxNode());
-    add(turning[0], "Turning (major)", Swatch::Line, CVMapStyle::turningMajor());
-    add(turning[1], "Turning (medium)", Swatch::Line, CVMapStyle::turningMedium());
-    add(turning[2], "Turning (minor)", Swatch::Line, CVMapStyle::turningMinor());
-    add(centroid, "Centroid", Swatch::Ring, CVMapStyle::centroid());
-    add(connection, "Centroid connection", Swatch::DashedLine, CVMapStyle::centroid());
-    add(stop, "Bus stop", Swatch::Square, CVMapStyle::busStop());
-    add(detector, "Detector", Swatch::Diamond, CVMapStyle::detector());
-    add(sign, "Message sign", Swatch::Triangle, CVMapStyle::messageSign());
-    add(label, "Label", Swatch::Text, CVMapStyle::text());
+    add(section, "Section", Swatch::Band, CVMapStyle::road(), "CVSection");
+    add(node, "Node", Swatch::Circle, CVMapStyle::node(), "CVNode");
+    add(yellowBox, "Yellow-box node", Swatch::Circle, CVMapStyle::yellowBoxNode(), "CVNode");
+    add(turning[0], "Turning (major)", Swatch::Line, CVMapStyle::turningMajor(), "CVTurning");
+    add(turning[1], "Turning (medium)", Swatch::Line, CVMapStyle::turningMedium(), "CVTurning");
+    add(turning[2], "Turning (minor)", Swatch::Line, CVMapStyle::turningMinor(), "CVTurning");
+    add(centroid, "Centroid", Swatch::Ring, CVMapStyle::centroid(), "CVCentroid");
+    add(connection, "Centroid connection", Swatch::DashedLine, CVMapStyle::centroid(), "CVCenConnection");
+    add(stop, "Bus stop", Swatch::Square, CVMapStyle::busStop(), "CVBusStop");
+    add(detector, "Detector", Swatch::Diamond, CVMapStyle::detector(), "CVDetector");
+    add(sign, "Message sign", Swatch::Triangle, CVMapStyle::messageSign(), "CVVMS");
+    add(label, "Label", Swatch::Text, CVMapStyle::text(), "CVText");
     return entries;
 }
 

@@ -26,6 +26,7 @@ struct LegendEntry
     QString text;
     Swatch swatch;
     QColor colour;
+    QString typeName;  // the kind of object it stands for, which the legend switches on and off
 };
 
 // The kinds of objects the model holds on its map, in the order the legend lists them.

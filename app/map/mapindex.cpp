@@ -122,6 +122,22 @@ QVector<int> MapIndex::query(const QRectF& area) const
         if (extent.isNull() || extent.intersects(area))
             found.append(index);
     };
+    if (!cells.isEmpty() && area.intersects(bounds)) {
+        const int left = cellOf(area.left(), bounds.left(), cellWidth, columns);
+        const int right = cellOf(area.right(), bounds.left(), cellWidth, columns);
+        const int top = cellOf(area.top(), bounds.top(), cellHeight, rows);
+        const int bottom = cellOf(area.bottom(), bounds.top(), cellHeight, rows);
+        // A view of most of the network: one pass in drawing order beats
+        // collecting from the cells and sorting.
+        if (2 * (right - left + 1) * (bottom - top + 1) >= rows * columns) {
+            for (int index = 0; index < entries.size(); ++index) {
+                const QRectF& extent = entries.at(index).extent;
+                if (extent.isNull() || extent.intersects(area))
+                    found.append(index);
+            }
+            return found;
+        }
+    }
     for (int index : unplaced)
         take(index);
     if (!cells.isEmpty() && area.intersects(bounds)) {

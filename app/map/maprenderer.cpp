@@ -20,8 +20,16 @@ QRectF toRect(const CVBBox& box)
 // Objects whose extent covers less than this on the screen, in both
 // directions, are left out while markers are.
 constexpr double smallestDrawnPixels = 1.5;
+// Below this zoom (pixels per metre) lines are drawn without smoothing.
+constexpr double smoothingZoom = 0.25;
 // How far from an object a click still picks it.
 constexpr double pickPixels = 4.0;
+
+bool drawsOtherKinds(const CVGeoObject* object)
+{
+    const QString type = object->getTypeName();
+    return type == QLatin1String("CVNode") || type == QLatin1String("CVCentroid");
+}
 
 }  // namespace
 
@@ -71,13 +79,16 @@ void MapRenderer::render(QPainter& painter, const QTransform& worldToScreen, con
 {
     painter.save();
     painter.fillRect(viewport, background);
-    painter.setRenderHint(QPainter::Antialiasing, true);
     CVMapPainter map(painter, worldToScreen);
+    // Seen from afar, roads are a pixel or two wide and smoothing their edges
+    // costs most of a frame for nothing one can see.
+    painter.setRenderHint(QPainter::Antialiasing, map.getPixelsPerMetre() >= smoothingZoom);
     map.setSelectedId(selectedId);
     const double pixelsPerMetre = map.getPixelsPerMetre();
     map.setShowLabels(pixelsPerMetre >= labelZoom);
     const bool detailed = pixelsPerMetre >= markerZoom;
     map.setShowMarkers(detailed);
+    map.setHiddenTypes(hiddenTypes);
     const double smallest = smallestDrawnPixels / pixelsPerMetre;
     const QRectF visibleWorld = worldToScreen.inverted().mapRect(viewport).adjusted(-1, -1, 1, 1);
     const MapIndex& objects = mapIndex();
@@ -85,6 +96,11 @@ void MapRenderer::render(QPainter& painter, const QTransform& worldToScreen, con
         const MapIndex::Entry& entry = objects.entry(i);
         if (!detailed && !entry.extent.isNull() && entry.extent.width() < smallest && entry.extent.height() < smallest
             && entry.object->getId() != selectedId)
+            continue;
+        // Nodes and centroids also draw their turnings and connections,
+        // which the legend switches apart; they leave out what is hidden.
+        if (!hiddenTypes.isEmpty() && hiddenTypes.contains(entry.object->getTypeName())
+            && !drawsOtherKinds(entry.object))
             continue;
         entry.object->draw(map);
     }

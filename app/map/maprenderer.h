@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRectF>
+#include <QSet>
 #include <QSize>
 #include <QTransform>
 
@@ -49,6 +50,9 @@ public:
     // Below this zoom, markers (nodes, stops, devices, centroids) and objects
     // smaller than a pixel or two are left out: they would only blot the roads.
     void setMarkerZoom(double pixelsPerMetre) { markerZoom = pixelsPerMetre; }
+    // Kinds of objects (type names) left off the map.
+    void setHiddenTypes(const QSet<QString>& types) { hiddenTypes = types; }
+    const QSet<QString>& getHiddenTypes() const { return hiddenTypes; }
 
     // Fills the viewport with the background and draws the objects that
     // reach into it, then marks the selected object.
@@ -70,5 +74,6 @@ private:
     unsigned int selectedId = 0;
     QColor background = QColor(245, 244, 238);
     double labelZoom = 2.0;
-    double markerZoom = 0.05;
+    double markerZoom = 0.15;
+    QSet<QString> hiddenTypes;
 };

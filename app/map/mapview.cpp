@@ -32,6 +32,7 @@ MapView::MapView(QWidget* parent) : QWidget(parent), renderer(nullptr)
 {
     setMinimumSize(200, 150);
     setFocusPolicy(Qt::WheelFocus);
+    setMouseTracking(true);  // the cursor's coordinates follow it without a button
     worldToScreen = MapRenderer::fitTransform(CVBBox(), QSizeF(size()));
 }
 
@@ -161,6 +162,7 @@ void MapView::mousePressEvent(QMouseEvent* event)
 
 void MapView::mouseMoveEvent(QMouseEvent* event)
 {
+    emit cursorMoved(worldToScreen.inverted().map(event->position()));
     if (!dragging)
         return;
     const QPoint position = event->position().toPoint();
@@ -172,6 +174,18 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
     const QPoint delta = position - lastMousePosition;
     lastMousePosition = position;
     worldToScreen *= QTransform::fromTranslate(delta.x(), delta.y());
+    update();
+}
+
+void MapView::setHiddenTypes(const QSet<QString>& types)
+{
+    renderer.setHiddenTypes(types);
+    update();
+}
+
+void MapView::clearSelection()
+{
+    renderer.setSelectedId(0);
     update();
 }
 

@@ -26,6 +26,8 @@ public:
 signals:
     // The user clicked the map: the object there, or 0 for none.
     void objectClicked(unsigned int objectId);
+    // The cursor is over that point of the model's plane (metres).
+    void cursorMoved(const QPointF& plane);
 
 public slots:
     // The model's objects changed: index them again and show them all.
@@ -41,6 +43,8 @@ public slots:
     // Marks the object and brings it to the middle of the view; false when
     // it is not on the map.
     bool selectAndCentre(unsigned int objectId);
+    void clearSelection();
+    void setHiddenTypes(const QSet<QString>& types);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

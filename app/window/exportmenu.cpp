@@ -4,6 +4,9 @@
 #include "export/sumo/sumoexporter.h"
 #include "map/mappicture.h"
 
+#include <cvgeoreference.h>
+#include <cvmodel.h>
+
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -28,30 +31,64 @@ QString outcome(const Questions& ask, bool written, const QString& path, const Q
     return tr("Export failed");
 }
 
-QString exportGis(const Questions& ask, const CVModel& model)
+struct Placement
+{
+    CVGeoReference where;
+    QString problem;  // why the answers cannot place the model
+};
+
+// Where the model lies on earth, starting from what the model keeps.
+std::optional<Placement> askPlacement(const Questions& ask, const CVModel& model)
+{
+    const CVGeoReference known = model.getGeoReference().value_or(CVGeoReference());
+    const std::optional<QString> crs = ask.text(tr("Coordinate system"),
+                                                tr("The network's coordinate system, e.g. EPSG:32719\n"
+                                                   "(empty: the network's own plane in metres):"),
+                                                known.crs);
+    if (!crs)
+        return std::nullopt;
+    Placement placement;
+    CVGeoReference& where = placement.where;
+    where.crs = crs->trimmed();
+    if (where.crs.isEmpty())
+        return placement;
+    const std::optional<QString> origin =
+        ask.text(tr("Origin of the plane"),
+                 tr("Where the plane's origin lies in %1: EASTING,NORTHING or EASTING,NORTHING,ROTATION\n"
+                    "(empty: the plane's coordinates are already those of %1):")
+                     .arg(where.crs),
+                 known.hasOrigin() ? known.originText() : QString());
+    if (!origin)
+        return std::nullopt;
+    if (!origin->trimmed().isEmpty() && !where.setOrigin(origin->trimmed(), &placement.problem))
+        placement.problem = tr("the origin %1").arg(placement.problem);
+    if (placement.problem.isEmpty())
+        placement.problem = GisExporter::placementRefusal(where);
+    return placement;
+}
+
+QString exportGis(const Questions& ask, CVModel& model)
 {
     const std::optional<QString> path = ask.saveFile(
         tr("Export for GIS"), QString(),
         tr("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;FlatGeobuf (*.fgb);;Folder of shapefiles (*.shp)"));
     if (!path || path->isEmpty())
         return QString();
-    const std::optional<QString> answer = ask.text(tr("Coordinate system"),
-                                                   tr("The network's coordinate system, e.g. EPSG:32719\n"
-                                                      "(empty: the network's own plane in metres):"),
-                                                   QString());
-    if (!answer)
+    const std::optional<Placement> placement = askPlacement(ask, model);
+    if (!placement)
         return QString();
-    const QString crs = answer->trimmed();
-    QString error;
+    QString error = placement->problem;
     QStringList warnings;
-    const bool written = (crs.isEmpty() || GisExporter::checkCrs(crs, &error)) &&
-                         GisExporter::write(model, *path, crs, &warnings, &error);
+    const bool written = error.isEmpty() && GisExporter::write(model, *path, placement->where, &warnings, &error);
+    // Kept, so that a later export and the saved model place it alike.
+    if (written && !placement->where.crs.isEmpty())
+        model.setGeoReference(placement->where);
     if (written && !warnings.isEmpty())
         ask.tell(tr("Export for GIS"), warnings.join(QLatin1Char('\n')), false);
     return outcome(ask, written, *path, error);
 }
 
-QString exportSumo(const Questions& ask, const CVModel& model)
+QString exportSumo(const Questions& ask, CVModel& model)
 {
     const std::optional<QString> prefix = ask.saveFile(tr("Export for SUMO (file name prefix)"), QStringLiteral("net"), QString());
     if (!prefix || prefix->isEmpty())
@@ -60,7 +97,7 @@ QString exportSumo(const Questions& ask, const CVModel& model)
     return outcome(ask, SumoExporter::write(model, *prefix, &error), *prefix + QStringLiteral(".*"), error);
 }
 
-QString exportPicture(const Questions& ask, const CVModel& model)
+QString exportPicture(const Questions& ask, CVModel& model)
 {
     const std::optional<QString> path = ask.saveFile(tr("Export picture"), QString(), tr("PNG picture (*.png)"));
     if (!path || path->isEmpty())
@@ -100,16 +137,16 @@ ExportMenu::Questions ExportMenu::dialogs(QWidget* window)
     return ask;
 }
 
-QMenu* ExportMenu::create(QWidget* window, std::function<const CVModel*()> currentModel,
+QMenu* ExportMenu::create(QWidget* window, std::function<CVModel*()> currentModel,
                           std::function<void(const QString&)> report, const Questions& questions)
 {
     auto* menu = new QMenu(tr("&Export"), window);
     menu->setObjectName(QStringLiteral("exportMenu"));
-    const auto add = [&](const QString& text, const char* name, QString (*run)(const Questions&, const CVModel&)) {
+    const auto add = [&](const QString& text, const char* name, QString (*run)(const Questions&, CVModel&)) {
         QAction* action = menu->addAction(text);
         action->setObjectName(QLatin1String(name));
         QObject::connect(action, &QAction::triggered, menu, [currentModel, report, questions, run] {
-            const CVModel* model = currentModel();
+            CVModel* model = currentModel();
             const QString message = model ? run(questions, *model) : QString();
             if (!message.isEmpty())
                 report(message);

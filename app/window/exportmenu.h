@@ -31,7 +31,7 @@ struct Questions
 // The file, input and message dialogs of the window.
 Questions dialogs(QWidget* window);
 
-QMenu* create(QWidget* window, std::function<const CVModel*()> currentModel, std::function<void(const QString&)> report,
+QMenu* create(QWidget* window, std::function<CVModel*()> currentModel, std::function<void(const QString&)> report,
               const Questions& questions);
 
 }  // namespace ExportMenu

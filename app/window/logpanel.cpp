@@ -17,9 +17,9 @@ LogPanel::LogPanel(QWidget* parent) : QListWidget(parent)
     connect(this, &QListWidget::itemActivated, this, &LogPanel::requestObjectOf);
 }
 
-void LogPanel::addEntry(const QString& level, const QString& text)
+void LogPanel::addEntry(const QString& level, const QString& text, const QString& shownText)
 {
-    auto* item = new QListWidgetItem(plainText(text), this);
+    auto* item = new QListWidgetItem(shownText.isEmpty() ? plainText(text) : shownText, this);
     if (level == QLatin1String("error"))
         item->setForeground(QColor(180, 0, 0));
     const unsigned int id = objectReference(text);

@@ -12,7 +12,9 @@ public:
     explicit LogPanel(QWidget* parent = nullptr);
 
     // Level is the log's: "warning", "error" or "info".
-    void addEntry(const QString& level, const QString& text);
+    // shownText, when given, is what the row says (the log's text names
+    // objects by host id); the object link is read from text.
+    void addEntry(const QString& level, const QString& text, const QString& shownText = QString());
 
     // The id of the first object link in a log text, 0 when it has none.
     static unsigned int objectReference(const QString& text);

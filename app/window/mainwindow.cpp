@@ -1,11 +1,15 @@
 #include "window/mainwindow.h"
 
+#include "export/gis/geolocator.h"
+#include "check/modelcheck.h"
 #include "import/importmessages.h"
 #include "map/mapview.h"
 #include "window/exportmenu.h"
 #include "window/legendpanel.h"
 #include "window/logpanel.h"
 #include "window/modelfileactions.h"
+#include "window/objectfinder.h"
+#include "window/problemspanel.h"
 #include "window/propertiespanel.h"
 
 #include <cvcatalog.h>
@@ -13,6 +17,7 @@
 #include <cvgui.h>
 #include <cvinputerror.h>
 #include <cvlog.h>
+#include <cvimportsettings.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
 #include <cvplugin.h>
@@ -42,7 +47,9 @@ MainWindow::MainWindow(QWidget* parent)
       logPanel(new LogPanel(this)),
       legendPanel(new LegendPanel(this)),
       propertiesPanel(new PropertiesPanel(this)),
-      resultLabel(new QLabel(this))
+      problemsPanel(new ProblemsPanel(this)),
+      resultLabel(new QLabel(this)),
+      cursorLabel(new QLabel(this))
 {
     setWindowTitle(tr("Corvia"));
     resize(1200, 800);
@@ -50,8 +57,13 @@ MainWindow::MainWindow(QWidget* parent)
     buildDocks();
     // A permanent widget: menus' status tips do not wipe the result out.
     statusBar()->addPermanentWidget(resultLabel, 1);
+    statusBar()->addPermanentWidget(cursorLabel);
+    connect(mapView, &MapView::cursorMoved, this, &MainWindow::showCursor);
 
     connect(logPanel, &LogPanel::objectRequested, this, &MainWindow::showObject);
+    connect(propertiesPanel, &PropertiesPanel::objectRequested, this, &MainWindow::showObject);
+    connect(legendPanel, &LegendPanel::hiddenTypesChanged, mapView, &MapView::setHiddenTypes);
+    connect(problemsPanel, &ProblemsPanel::objectsRequested, this, &MainWindow::showObjects);
     connect(mapView, &MapView::objectClicked, this, [this](unsigned int id) {
         propertiesPanel->showObject(id ? model->getCatalog()->find(id) : nullptr);
     });
@@ -77,6 +89,8 @@ void MainWindow::buildDocks()
         return dock;
     };
     QDockWidget* logDock = addDock(tr("Log"), "logDock", logPanel, Qt::BottomDockWidgetArea);
+    QDockWidget* problemsDock = addDock(tr("Problems"), "problemsDock", problemsPanel, Qt::BottomDockWidgetArea);
+    tabifyDockWidget(logDock, problemsDock);
     QDockWidget* legendDock = addDock(tr("Legend"), "legendDock", legendPanel, Qt::RightDockWidgetArea);
     QDockWidget* propertiesDock = addDock(tr("Properties"), "propertiesDock", propertiesPanel, Qt::RightDockWidgetArea);
     resizeDocks({logDock}, {150}, Qt::Vertical);
@@ -115,6 +129,7 @@ void MainWindow::buildMenus()
     QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
     editMenu->setObjectName(QStringLiteral("editMenu"));
     editMenu->addAction(tr("&Find..."), QKeySequence::Find, this, &MainWindow::find);
+    editMenu->addAction(tr("Find &Next"), QKeySequence::FindNext, this, &MainWindow::findNext);
 
     QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
     viewMenu->addAction(tr("&Fit network"), QKeySequence(Qt::Key_Home), mapView, &MapView::fitToModel);
@@ -184,6 +199,7 @@ void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
     logPanel->clear();
     for (const CVLogEntry& entry : model->getLog()->getEntries())
         logEntryAdded(entry);
+    checkModel();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -197,6 +213,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::showOutcome(const ImportOutcome& outcome)
 {
     mapView->modelChanged();
+    const std::optional<CVImportSettings>& settings = model->getImportSettings();
+    checkModel(settings && outcome.options ? settings->directory : QString());
     legendPanel->setModel(model.get());
     const QStringList summary = ImportSummary::lines(outcome.added);
     QStringList counts;
@@ -224,19 +242,63 @@ void MainWindow::useModel(CVModel* newModel)
 
 const CVObject* MainWindow::findObject(const QString& text) const
 {
-    const QString wanted = text.trimmed();
-    const CVCatalog* catalog = model->getCatalog();
-    if (wanted.isEmpty())
-        return nullptr;
-    bool isNumber = false;
-    const unsigned int id = wanted.toUInt(&isNumber);
-    if (const CVObject* byId = isNumber ? catalog->find(id) : nullptr)
-        return byId;
-    if (const CVObject* byName = catalog->find(wanted))
-        return byName;
-    if (const CVObject* byExternalId = catalog->findObjectByExternalId(wanted))
-        return byExternalId;
-    return catalog->find(wanted, nullptr, Qt::CaseInsensitive);
+    const QVector<const CVObject*> matches = ObjectFinder::find(*model, text);
+    return matches.isEmpty() ? nullptr : matches.first();
+}
+
+int MainWindow::search(const QString& text)
+{
+    findText = text.trimmed();
+    findMatches.clear();
+    findPosition = 0;
+    mapView->clearSelection();
+    propertiesPanel->showObject(nullptr);
+    for (const CVObject* object : ObjectFinder::find(*model, findText))
+        findMatches.append(object->getId());
+    if (findMatches.isEmpty()) {
+        showResult(tr("Nothing matches \"%1\"").arg(findText));
+        return 0;
+    }
+    showObject(findMatches.first());
+    showFindPosition();
+    return int(findMatches.size());
+}
+
+void MainWindow::findNext()
+{
+    if (findMatches.isEmpty())
+        return;
+    findPosition = (findPosition + 1) % int(findMatches.size());
+    showObject(findMatches.at(findPosition));
+    showFindPosition();
+}
+
+void MainWindow::showFindPosition()
+{
+    const CVObject* object = model->getCatalog()->find(findMatches.at(findPosition));
+    const QString what = object ? ObjectFinder::describe(*object) : QString();
+    showResult(findMatches.size() == 1
+                   ? tr("\"%1\": %2").arg(findText, what)
+                   : tr("\"%1\": %2 of %3 matches, %4 (F3: next)")
+                         .arg(findText).arg(findPosition + 1).arg(findMatches.size()).arg(what));
+}
+
+void MainWindow::showCursor(const QPointF& plane)
+{
+    QString text = tr("x %1 m, y %2 m").arg(plane.x(), 0, 'f', 1).arg(plane.y(), 0, 'f', 1);
+    if (model->getGeoReference() != locatedBy) {
+        locatedBy = model->getGeoReference();
+        locator.reset(locatedBy ? new GeoLocator(*locatedBy) : nullptr);
+    }
+    double lon = 0.0, lat = 0.0;
+    if (locator && locator->lonLat(CVPoint(plane.x(), plane.y()), &lon, &lat))
+        text += tr("  (%1°, %2°)").arg(lat, 0, 'f', 6).arg(lon, 0, 'f', 6);
+    cursorLabel->setText(text);
+}
+
+QString MainWindow::getCursorText() const
+{
+    return cursorLabel->text();
 }
 
 bool MainWindow::showObject(unsigned int objectId)
@@ -250,19 +312,31 @@ bool MainWindow::showObject(unsigned int objectId)
     return true;
 }
 
+bool MainWindow::showObjects(const QList<unsigned int>& objectIds)
+{
+    for (unsigned int id : objectIds) {
+        const CVObject* object = model->getCatalog()->find(id);
+        if (object && mapView->selectAndCentre(id)) {
+            propertiesPanel->showObject(object);
+            return true;
+        }
+    }
+    return !objectIds.isEmpty() && showObject(objectIds.first());
+}
+
+void MainWindow::checkModel(const QString& directory)
+{
+    problemsPanel->showReport(ModelCheck::run(*model, directory));
+}
+
 void MainWindow::find()
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(this, tr("Find"), tr("Name, id or external id:"), QLineEdit::Normal,
-                                               QString(), &ok);
-    if (!ok || text.trimmed().isEmpty())
-        return;
-    const CVObject* object = findObject(text);
-    if (!object) {
-        showResult(tr("Nothing is called \"%1\"").arg(text.trimmed()));
-        return;
-    }
-    showObject(object->getId());
+    const QString text = QInputDialog::getText(
+        this, tr("Find"), tr("Node or zone number, link (130:20), route, name, external id or id:"),
+        QLineEdit::Normal, findText, &ok);
+    if (ok && !text.trimmed().isEmpty())
+        search(text);
 }
 
 void MainWindow::saveModel()
@@ -301,5 +375,5 @@ void MainWindow::watchTask(CVTask* task)
 void MainWindow::logEntryAdded(const CVLogEntry& entry)
 {
     if (entry.level == QLatin1String("warning") || entry.level == QLatin1String("error"))
-        logPanel->addEntry(entry.level, entry.text);
+        logPanel->addEntry(entry.level, entry.text, ImportMessages::plainText(entry.text, model.get()));
 }

@@ -4,11 +4,16 @@
 #include "import/pluginloader.h"
 #include "window/modelfileactions.h"
 
+#include <cvgeoreference.h>
+
 #include <QMainWindow>
+#include <QVector>
 
 #include <memory>
+#include <optional>
 
 class CVGui;
+class GeoLocator;
 struct CVLogEntry;
 class CVModel;
 class CVObject;
@@ -17,6 +22,7 @@ class CVTask;
 class LegendPanel;
 class LogPanel;
 class MapView;
+class ProblemsPanel;
 class PropertiesPanel;
 class QLabel;
 class QMenu;
@@ -43,15 +49,21 @@ public:
     LogPanel* getLogPanel() const { return logPanel; }
     LegendPanel* getLegendPanel() const { return legendPanel; }
     PropertiesPanel* getPropertiesPanel() const { return propertiesPanel; }
+    ProblemsPanel* getProblemsPanel() const { return problemsPanel; }
     QMenu* getImportMenu() const { return importMenu; }
     QMenu* getHelpMenu() const { return helpMenu; }
     // The last result (an import's counts, a save), kept in the status bar.
     QString getResultText() const;
     void showResult(const QString& text) override;
 
-    // The object found by id, name or external id (in that order; names
-    // also without regard to case), or null.
+    // The best match of ObjectFinder (a node number, a link "130:20", a
+    // zone, a route, ... then external ids, names and host ids), or null.
     const CVObject* findObject(const QString& text) const;
+    // Shows the first object that matches and keeps the others for Find
+    // Next; the number of matches. A search clears the last selection.
+    int search(const QString& text);
+    // The cursor's position, as the status bar shows it.
+    QString getCursorText() const;
     ModelFileActions* getFileActions() const { return fileActions; }
     // Shows another model in place of the current one, which is deleted.
     void replaceModel(std::unique_ptr<CVModel> newModel) override;
@@ -64,8 +76,15 @@ public slots:
     void resetModel();
     // Selects the object, centres the map on it and shows its properties; false when there is none.
     bool showObject(unsigned int objectId);
-    // Edit > Find: asks for a name, id or external id and shows that object.
+    // Shows the first of the objects that is on the map (a finding's objects, the one it is about first).
+    bool showObjects(const QList<unsigned int>& objectIds);
+    // Checks the model again and lists the findings in the Problems panel;
+    // with the network's directory the files are looked at too.
+    void checkModel(const QString& directory = QString());
+    // Edit > Find: asks what to look for and shows the first match.
     void find();
+    // Edit > Find Next: the next match of the last search, round again.
+    void findNext();
     void aboutCorvia();
 
 protected:
@@ -82,6 +101,8 @@ private:
     void logEntryAdded(const CVLogEntry& entry);
     void watchTask(CVTask* task);
     void useModel(CVModel* newModel);
+    void showFindPosition();
+    void showCursor(const QPointF& plane);
 
     std::unique_ptr<CVModel> model;
     CVGui* gui;
@@ -89,7 +110,14 @@ private:
     LogPanel* logPanel;
     LegendPanel* legendPanel;
     PropertiesPanel* propertiesPanel;
+    ProblemsPanel* problemsPanel;
     QLabel* resultLabel;
+    QLabel* cursorLabel;
+    QString findText;
+    QVector<unsigned int> findMatches;
+    int findPosition = 0;
+    std::unique_ptr<GeoLocator> locator;  // for the model's geo-reference, when it has one
+    std::optional<CVGeoReference> locatedBy;
     QMenu* importMenu = nullptr;
     QMenu* helpMenu = nullptr;
     ModelFileActions* fileActions = nullptr;

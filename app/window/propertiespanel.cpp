@@ -1,38 +1,31 @@
 #include "window/propertiespanel.h"
 
+#include "window/objectdescription.h"
+
 #include <cvobject.h>
 
 #include <QHeaderView>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace {
 
-// Long lists (a section's points, a node's turnings) are cut to this many characters.
-constexpr int longestValue = 120;
+constexpr int LinkRole = Qt::UserRole + 1;
 
-QString shown(const QJsonValue& value)
+void addRows(QTreeWidget* tree, QTreeWidgetItem* parent, const QVector<ObjectDescription::Row>& rows)
 {
-    QString text;
-    switch (value.type()) {
-    case QJsonValue::Null:
-    case QJsonValue::Undefined:
-        return QStringLiteral("—");
-    case QJsonValue::Bool:
-        return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
-    case QJsonValue::Double:
-        return QString::number(value.toDouble(), 'g', 10);
-    case QJsonValue::String:
-        return value.toString();
-    case QJsonValue::Array:
-        text = QString::fromUtf8(QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact));
-        break;
-    case QJsonValue::Object:
-        text = QString::fromUtf8(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
-        break;
+    for (const ObjectDescription::Row& row : rows) {
+        auto* item = parent ? new QTreeWidgetItem(parent, {row.field, row.value})
+                            : new QTreeWidgetItem(tree, {row.field, row.value});
+        item->setToolTip(1, row.value);
+        if (row.link) {
+            item->setData(1, LinkRole, row.link);
+            QFont font = item->font(1);
+            font.setUnderline(true);
+            item->setFont(1, font);
+            item->setForeground(1, tree->palette().link());
+            item->setToolTip(1, QObject::tr("Click to show %1").arg(row.value));
+        }
+        addRows(tree, item, row.children);
     }
-    return text.size() > longestValue ? text.left(longestValue) + QStringLiteral("…") : text;
 }
 
 }  // namespace
@@ -41,9 +34,14 @@ PropertiesPanel::PropertiesPanel(QWidget* parent) : QTreeWidget(parent)
 {
     setColumnCount(2);
     setHeaderLabels({tr("Field"), tr("Value")});
-    setRootIsDecorated(false);
+    setRootIsDecorated(true);
     setAlternatingRowColors(true);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+        const unsigned int id = item->data(1, LinkRole).toUInt();
+        if (id)
+            emit objectRequested(id);
+    });
 }
 
 void PropertiesPanel::showObject(const CVObject* object)
@@ -51,17 +49,7 @@ void PropertiesPanel::showObject(const CVObject* object)
     clear();
     if (!object)
         return;
-    const auto addRow = [this](const QString& field, const QString& value) {
-        auto* item = new QTreeWidgetItem(this, {field, value});
-        item->setToolTip(1, value);
-    };
-    addRow(tr("type"), object->getTypeName());
-    addRow(tr("id"), QString::number(object->getId()));
-    addRow(tr("name"), object->getName());
-    addRow(tr("external id"), object->getExternalId());
-    const QJsonObject fields = object->fieldsJson();
-    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
-        addRow(it.key(), shown(it.value()));
+    addRows(this, nullptr, ObjectDescription::describe(*object, *object->getModel()));
 }
 
 QString PropertiesPanel::valueOf(const QString& field) const

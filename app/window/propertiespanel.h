@@ -4,8 +4,9 @@
 
 class CVObject;
 
-// The selected object's type, id, name and external id, then every field
-// that the model file would hold for it (lists shortened), one row each.
+// The selected object as ObjectDescription tells it: names and numbers
+// first, values with units, lists folded under their count, referenced
+// objects as links that show them.
 class PropertiesPanel : public QTreeWidget
 {
     Q_OBJECT
@@ -16,4 +17,8 @@ public:
     void showObject(const CVObject* object);
     // The value shown for a field, empty when there is no such row.
     QString valueOf(const QString& field) const;
+
+signals:
+    // A linked row was clicked: show that object.
+    void objectRequested(unsigned int objectId);
 };

@@ -120,9 +120,11 @@ void CVCentroid::draw(CVMapPainter& painter) const
     const QColor colour = painter.isSelected(this) ? QColor(Qt::red) : CVMapStyle::centroid();
     CVPoint end;
     for (const CVObjectConnection* connection : connections) {
-        if (connectionEnd(connection, end))
+        if (!painter.hides(connection->getTypeName()) && connectionEnd(connection, end))
             painter.drawLine(CVPoints({getPosition(), end}), colour, 1.0, Qt::DashLine);
     }
+    if (painter.hides(getTypeName()))
+        return;
     painter.drawMarker(getPosition(), CVMapPainter::Marker::Ring, colour, 10.0);
     painter.drawLabel(getPosition(), getName(), colour);
 }

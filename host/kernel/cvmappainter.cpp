@@ -3,6 +3,8 @@
 #include "cvobject.h"
 
 #include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -12,10 +14,22 @@
 
 namespace {
 
-QPolygonF toPolygon(const CVMapPainter& map, const CVPoints& line)
+// The screen points of a line, in a buffer that each draw call reuses: a
+// frame of a region draws tens of thousands of lines.
+const QPolygonF& toPolygon(const CVMapPainter& map, const CVPoints& line)
 {
-    QPolygonF polygon;
+    thread_local QPolygonF polygon;
+    polygon.resize(0);
     polygon.reserve(line.size());
+    const QTransform& t = map.getTransform();
+    if (t.type() <= QTransform::TxScale) {
+        // The map's own transform: a scale and a shift, worked out directly.
+        for (const CVPoint& point : line) {
+            if (point.isFinite())
+                polygon.append(QPointF(t.m11() * point.x + t.dx(), t.m22() * point.y + t.dy()));
+        }
+        return polygon;
+    }
     for (const CVPoint& point : line) {
         if (point.isFinite())
             polygon.append(map.toScreen(point));
@@ -47,10 +61,14 @@ QPointF CVMapPainter::toScreen(const CVPoint& point) const
 
 void CVMapPainter::drawBand(const CVPoints& line, double widthMetres, const QColor& colour) const
 {
-    const double width = std::isfinite(widthMetres) ? widthMetres * pixelsPerMetre : 1.0;
-    QPen pen(colour, qMax(1.0, width), Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
+    const double width = qMax(1.0, std::isfinite(widthMetres) ? widthMetres * pixelsPerMetre : 1.0);
+    // Roads follow each other with the same pen; setting it again costs.
+    const QPen& current = painter.pen();
+    if (current.widthF() != width || current.color() != colour || current.style() != Qt::SolidLine
+        || current.capStyle() != Qt::FlatCap || current.joinStyle() != Qt::RoundJoin)
+        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+    if (painter.brush().style() != Qt::NoBrush)
+        painter.setBrush(Qt::NoBrush);
     painter.drawPolyline(toPolygon(*this, line));
 }
 
@@ -62,11 +80,12 @@ void CVMapPainter::drawLine(const CVPoints& line, const QColor& colour, double p
     painter.drawPolyline(toPolygon(*this, line));
 }
 
-void CVMapPainter::drawMarker(const CVPoint& at, Marker shape, const QColor& colour, double pixelSize) const
+namespace {
+
+void paintMarker(QPainter& painter, const QPointF& centre, CVMapPainter::Marker shape, const QColor& colour,
+                 double pixelSize)
 {
-    if (!showMarkers || !at.isFinite())
-        return;
-    const QPointF centre = toScreen(at);
+    using Marker = CVMapPainter::Marker;
     const double r = pixelSize / 2.0;
     painter.setPen(QPen(colour.darker(150), 1.0));
     painter.setBrush(colour);
@@ -91,6 +110,51 @@ void CVMapPainter::drawMarker(const CVPoint& at, Marker shape, const QColor& col
         painter.drawEllipse(centre, r, r);
         break;
     }
+}
+
+// A marker drawn once into a small image and then copied: a map of a
+// region shows tens of thousands of them, and copying pixels costs a
+// fraction of drawing antialiased outlines each time.
+struct Sprite
+{
+    QImage image;
+    QPointF centre;  // in the image
+};
+
+const Sprite& markerSprite(CVMapPainter::Marker shape, const QColor& colour, double pixelSize)
+{
+    thread_local QHash<QString, Sprite> sprites;
+    const QString key = QStringLiteral("%1/%2/%3").arg(int(shape)).arg(colour.rgba()).arg(pixelSize);
+    auto found = sprites.constFind(key);
+    if (found != sprites.constEnd())
+        return *found;
+    const int side = int(std::ceil(pixelSize + std::max(2.0, pixelSize / 5.0) + 2.0));
+    Sprite sprite{QImage(side, side, QImage::Format_ARGB32_Premultiplied), QPointF(side / 2.0, side / 2.0)};
+    sprite.image.fill(Qt::transparent);
+    QPainter painter(&sprite.image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    paintMarker(painter, sprite.centre, shape, colour, pixelSize);
+    painter.end();
+    if (sprites.size() > 256)
+        sprites.clear();  // colours and sizes of a map are few; this only bounds odd uses
+    return *sprites.insert(key, sprite);
+}
+
+}  // namespace
+
+void CVMapPainter::drawMarker(const CVPoint& at, Marker shape, const QColor& colour, double pixelSize) const
+{
+    if (!showMarkers || !at.isFinite() || !std::isfinite(pixelSize) || pixelSize <= 0.0)
+        return;
+    const QPointF centre = toScreen(at);
+    // Large markers (a legend's swatches, a close zoom) are drawn as shapes.
+    if (pixelSize > 32.0 || !painter.transform().isIdentity()) {
+        paintMarker(painter, centre, shape, colour, pixelSize);
+        return;
+    }
+    const Sprite& sprite = markerSprite(shape, colour, pixelSize);
+    painter.drawImage(QPointF(std::round(centre.x() - sprite.centre.x()), std::round(centre.y() - sprite.centre.y())),
+                      sprite.image);
 }
 
 void CVMapPainter::drawLabel(const CVPoint& at, const QString& text, const QColor& colour) const

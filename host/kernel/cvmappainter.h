@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QPointF>
 #include <QString>
+#include <QSet>
+#include <QString>
 #include <QTransform>
 
 class CVObject;
@@ -46,6 +48,9 @@ public:
     // Markers are left out when the map is seen from too far to tell them apart.
     bool getShowMarkers() const { return showMarkers; }
     void setShowMarkers(bool show) { showMarkers = show; }
+    // Kinds of objects (type names) the user switched off in the legend.
+    void setHiddenTypes(const QSet<QString>& types) { hiddenTypes = types; }
+    bool hides(const QString& typeName) const { return !hiddenTypes.isEmpty() && hiddenTypes.contains(typeName); }
     bool getShowLabels() const { return showLabels; }
     void setShowLabels(bool show) { showLabels = show; }
     // The object the user selected is drawn highlighted by whoever draws it.
@@ -58,5 +63,6 @@ private:
     double pixelsPerMetre;
     bool showLabels = true;
     bool showMarkers = true;
+    QSet<QString> hiddenTypes;
     unsigned int selectedId = 0;
 };

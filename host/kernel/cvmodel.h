@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cvexport.h"
+#include "cvgeoreference.h"
 #include "cvimportsettings.h"
 
 #include <QString>
@@ -57,6 +58,9 @@ public:
     // import filled (or one saved before the settings were kept).
     const std::optional<CVImportSettings>& getImportSettings() const { return importSettings; }
     void setImportSettings(const CVImportSettings& settings) { importSettings = settings; }
+    // Where the model's plane lies on earth, once somebody said so.
+    const std::optional<CVGeoReference>& getGeoReference() const { return geoReference; }
+    void setGeoReference(const CVGeoReference& reference) { geoReference = reference; }
 
     // The rule of the road: the import's, or for a model without import
     // settings the location preference that importers write ("1" left,
@@ -74,4 +78,5 @@ private:
     CVFolder* rootFolder = nullptr;
     CVCentroidConfiguration* activeCentroidConfiguration = nullptr;
     std::optional<CVImportSettings> importSettings;
+    std::optional<CVGeoReference> geoReference;
 };

@@ -980,6 +980,23 @@ bool readImportSettings(ModelFileHandler& handler, QString* problem)
     return settings.has_value();
 }
 
+// Where the model's plane lies on earth; only models that were given a
+// coordinate system have it.
+bool readGeoReference(ModelFileHandler& handler, QString* problem)
+{
+    const QJsonValue saved = handler.header.value(QStringLiteral("geoReference"));
+    if (saved.isUndefined())
+        return true;
+    if (!saved.isObject()) {
+        *problem = QStringLiteral("is not an object");
+        return false;
+    }
+    const std::optional<CVGeoReference> reference = CVGeoReference::fromJson(saved.toObject(), problem);
+    if (reference)
+        handler.model->setGeoReference(*reference);
+    return reference.has_value();
+}
+
 // Every object reads its fields once all exist, in the order of the file.
 // Its text is parsed again, alone, into a small document that lives only
 // while the object reads it.
@@ -1094,6 +1111,8 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
         return failWith(0, QStringLiteral("the model's references: ") + context.error());
     if (!readImportSettings(handler, &problem))
         return failWith(0, QStringLiteral("the import settings: ") + problem);
+    if (!readGeoReference(handler, &problem))
+        return failWith(0, QStringLiteral("the geo-reference: ") + problem);
     if (file.damaged())
         return failWith(0, QString());
     return std::move(handler.model);

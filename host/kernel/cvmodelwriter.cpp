@@ -119,6 +119,11 @@ void writeHeader(const CVModel& model, JsonStream& out)
         out.value(settings->toJson());
         out.raw(",\n");
     }
+    if (const auto& reference = model.getGeoReference()) {
+        out.key("geoReference");
+        out.value(reference->toJson());
+        out.raw(",\n");
+    }
 }
 
 // Rows of one origin each: [origin, [destinations...], [trips...]], written

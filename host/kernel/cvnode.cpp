@@ -116,6 +116,8 @@ void CVNode::draw(CVMapPainter& map) const
     // About four metres across, but never lost nor a blot.
     for (const CVTurning* turning : turnings)
         turning->draw(map);
+    if (map.hides(getTypeName()))
+        return;
     const double size = qBound(4.0, 4.0 * map.getPixelsPerMetre(), 10.0);
     map.drawMarker(getPosition(), CVMapPainter::Marker::Circle,
                    yellowBox ? CVMapStyle::yellowBoxNode() : CVMapStyle::node(), size);

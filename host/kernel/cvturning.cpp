@@ -175,7 +175,8 @@ CVBBox CVTurning::getBoundingBox() const
 
 void CVTurning::draw(CVMapPainter& map) const
 {
-    if ((!curved && readPath().size() < 2) || map.getPixelsPerMetre() < CVMapStyle::MinimumZoomForTurnings)
+    if ((!curved && readPath().size() < 2) || map.getPixelsPerMetre() < CVMapStyle::MinimumZoomForTurnings
+        || map.hides(getTypeName()))
         return;
     QColor colour = CVMapStyle::turningMajor();
     if (warningIndicator == 1)

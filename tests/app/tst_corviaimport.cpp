@@ -123,8 +123,12 @@ void TestCorviaImport::importOfExampleSaysWhatItBuilt()
     QCOMPARE(result.exitCode, 0);
     // The summary in a modeller's words, one line each, on stdout.
     for (const char* line : {"  sections               33\n", "  nodes                  16\n", "  centroids              6\n",
-                             "  bus stops              10\n", "  detectors              6\n"})
+                             "  bus stops              10\n", "  detectors              6\n",
+                             // Market Cross is signalised, node 3 a roundabout.
+                             "  turnings               58\n  signalised junctions   1\n  priority junctions     5\n"
+                             "  roundabouts            1\n"})
         QVERIFY2(result.out.contains(QLatin1String(line)), qPrintable(result.out));
+    QVERIFY(!result.out.contains(QStringLiteral("control plans")));
     QVERIFY(!result.out.contains(QStringLiteral("CVFolder")));
     // Warnings are plain text on stderr, one line per kind; links end at links.2.
     QVERIFY(!result.err.contains(QLatin1Char('<')));
@@ -149,8 +153,17 @@ void TestCorviaImport::importOptionsReachTheModel_data()
     QTest::newRow("every option") << "sias"
                                   << QStringList{"--rule", "left", "--units", "Feet", "--variant", "Sias", "--demand-files", "3"}
                                   << R"({"demandFiles":3,"lengthUnit":"Feet","roadSide":"left","sourceFormat":"Paramics Network","unitFactor":0.3,"variant":"Sias"})"
-                                  << "1" << "(Sias, Feet, left-hand traffic, "
+                                  << "1" << "(Sias, Feet, left-hand traffic, configuration read, "
                                   << "Options: variant Sias, units Feet (0.3 m), rule of the road left, 3 demand file(s)\n";
+    // The summary tells the unit the files' own words set, not the one asked for.
+    QTest::newRow("unit words over --units") << "sias" << QStringList{"--variant", "Sias"}
+                                  << R"({"demandFiles":1,"lengthUnit":"Metric","roadSide":"right","sourceFormat":"Paramics Network","unitFactor":1,"variant":"Sias"})"
+                                  << "0" << "(Sias, Feet, right-hand traffic, configuration read, "
+                                  << "Options: variant Sias, units Metric (1 m), rule of the road right, 1 demand file(s)\n";
+    QTest::newRow("configuration not read") << "sias" << QStringList{"--units", "Feet"}
+                                  << R"({"demandFiles":1,"lengthUnit":"Feet","roadSide":"right","sourceFormat":"Paramics Network","unitFactor":0.3,"variant":"Quadstone"})"
+                                  << "0" << "(Quadstone, Feet, right-hand traffic, configuration not read, "
+                                  << "Options: variant Quadstone, units Feet (0.3 m), rule of the road right, 1 demand file(s)\n";
 }
 
 void TestCorviaImport::importOptionsReachTheModel()

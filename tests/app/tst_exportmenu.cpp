@@ -91,10 +91,17 @@ void TestExportMenu::exports_data()
     QTest::addColumn<QString>("written");      // the file that must exist afterwards, if any
     QTest::addColumn<QString>("told");         // "", "warning" or "failure"
 
-    QTest::newRow("GIS with a CRS") << "exportGisAction" << QStringList{"%1/net.gpkg", "EPSG:32719"} << "%1/net.gpkg" << "";
+    // A node 10 m from UTM's origin lies outside the zone's area of use.
+    QTest::newRow("GIS with a CRS") << "exportGisAction" << QStringList{"%1/net.gpkg", "EPSG:32719", ""} << "%1/net.gpkg"
+                                    << "warning";
+    QTest::newRow("GIS with a CRS and an origin")
+        << "exportGisAction" << QStringList{"%1/net.gpkg", "EPSG:32719", "346000,6298000"} << "%1/net.gpkg" << "";
+    QTest::newRow("GIS with an origin that is no number")
+        << "exportGisAction" << QStringList{"%1/net.gpkg", "EPSG:32719", "east"} << "" << "failure";
     QTest::newRow("GeoJSON without a CRS warns") << "exportGisAction" << QStringList{"%1/net.geojson", ""} << "%1/net.geojson"
                                                  << "warning";
-    QTest::newRow("GIS with an unknown CRS") << "exportGisAction" << QStringList{"%1/net.gpkg", "EPSG:0"} << "" << "failure";
+    QTest::newRow("GIS with an unknown CRS") << "exportGisAction" << QStringList{"%1/net.gpkg", "EPSG:0", ""} << ""
+                                             << "failure";
     QTest::newRow("GIS cancelled at the CRS") << "exportGisAction" << QStringList{"%1/net.gpkg", Cancel} << "" << "";
     QTest::newRow("SUMO into a new folder") << "exportSumoAction" << QStringList{"%1/new/net"} << "%1/new/net.sumocfg" << "";
     QTest::newRow("SUMO prefix that is a folder") << "exportSumoAction" << QStringList{"%1"} << "" << "failure";

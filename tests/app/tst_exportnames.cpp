@@ -161,7 +161,7 @@ void TestExportNames::gisTakesAnyName()
     const QString path = dir.filePath(file);
     QStringList warnings;
     QString error;
-    QVERIFY2(GisExporter::write(*model, path, QString(), &warnings, &error), qPrintable(error));
+    QVERIFY2(GisExporter::write(*model, path, std::nullopt, &warnings, &error), qPrintable(error));
 
     GDALDatasetUniquePtr dataset(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR));
     QVERIFY(dataset);

@@ -260,9 +260,9 @@ void TestMainWindow::clickShowsTheObjectsProperties()
     QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->getTransform().map(QPointF(500, 300)).toPoint());
     QCOMPARE(map->getSelectedId(), far->getId());
     PropertiesPanel* properties = window.getPropertiesPanel();
-    QCOMPARE(properties->valueOf(QStringLiteral("id")), QString::number(far->getId()));
-    QCOMPARE(properties->valueOf(QStringLiteral("name")), QStringLiteral("Depot"));
-    QCOMPARE(properties->valueOf(QStringLiteral("type")), QStringLiteral("TestBlock"));
+    QCOMPARE(properties->valueOf(QStringLiteral("Host id")), QString::number(far->getId()));
+    QCOMPARE(properties->valueOf(QStringLiteral("Name")), QStringLiteral("Depot"));
+    QCOMPARE(properties->valueOf(QStringLiteral("Object")), QStringLiteral("TestBlock"));
     // A click on empty map clears the selection.
     QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->getTransform().map(QPointF(250, 150)).toPoint());
     QCOMPARE(map->getSelectedId(), 0u);
@@ -299,7 +299,7 @@ void TestMainWindow::findByNameIdOrExternalId()
         window.getMapView()->modelChanged();
         QVERIFY(window.showObject(found->getId()));
         QCOMPARE(window.getMapView()->getSelectedId(), found->getId());
-        QCOMPARE(window.getPropertiesPanel()->valueOf(QStringLiteral("id")), QString::number(found->getId()));
+        QCOMPARE(window.getPropertiesPanel()->valueOf(QStringLiteral("Host id")), QString::number(found->getId()));
     }
 }
 

@@ -16,6 +16,7 @@
 #include <cvcontrolphase.h>
 #include <cvcontrolplan.h>
 #include <cvcontrolplansignal.h>
+#include <cvgeoreference.h>
 #include <cvmodel.h>
 #include <cvnode.h>
 #include <cvpublicline.h>
@@ -267,7 +268,7 @@ struct ReadBack
 
 QString kindOf(const QString& layerName)
 {
-    static const QMap<QString, QString> kinds{{"sections", "section"}, {"nodes", "node"}, {"centroids", "centroid"},
+    static const QMap<QString, QString> kinds{{"sections", "section"}, {"nodes", "node"}, {"zones", "zone"},
                                               {"centroid_connections", "centroidConnection"}, {"bus_stops", "busStop"},
                                               {"detectors", "detector"}, {"signs", "sign"}, {"labels", "label"}};
     return kinds.value(layerName);
@@ -281,6 +282,8 @@ ReadBack readBack(const QString& path)
         return result;
     for (OGRLayer* layer : dataset->GetLayers()) {
         result.layers << QString::fromUtf8(layer->GetName());
+        if (result.layers.last() == QLatin1String("layer_styles"))
+            continue;  // styles, not features
         const OGRSpatialReference* srs = layer->GetSpatialRef();
         if (result.layers.size() == 1 && srs)
             result.crs = srs->IsLocal() ? QStringLiteral("local")
@@ -308,11 +311,13 @@ void TestModelExports::gisFormats_data()
     QTest::addColumn<QString>("crs");
     QTest::addColumn<QString>("readCrs");
     QTest::addColumn<int>("layers");
-    QTest::newRow("GeoPackage, local plane") << "net.gpkg" << "" << "local" << 8;
-    QTest::newRow("GeoPackage, UTM 19S") << "net.gpkg" << "EPSG:32719" << "EPSG:32719" << 8;
+    // Layers of the kinds the model has (sections, nodes, stops, labels),
+    // and the GeoPackage's table of styles.
+    QTest::newRow("GeoPackage, local plane") << "net.gpkg" << "" << "local" << 5;
+    QTest::newRow("GeoPackage, UTM 19S") << "net.gpkg" << "EPSG:32719" << "EPSG:32719" << 5;
     QTest::newRow("FlatGeobuf, local plane") << "net.fgb" << "" << "local" << 1;
     QTest::newRow("FlatGeobuf, UTM 19S") << "net.fgb" << "EPSG:32719" << "EPSG:32719" << 1;
-    QTest::newRow("shapefiles, local plane") << "net.shp" << "" << "local" << 8;
+    QTest::newRow("shapefiles, local plane") << "net.shp" << "" << "local" << 4;
     // GeoJSON has no CRS member: readers take it for WGS 84, which is why
     // plane metres come with a warning.
     QTest::newRow("GeoJSON, plane metres") << "net.geojson" << "" << "EPSG:4326" << 1;
@@ -338,9 +343,12 @@ void TestModelExports::gisFormats()
     const QString path = dir.filePath(QStringLiteral("out/") + file);
     QStringList warnings;
     QString error;
-    QVERIFY2(GisExporter::write(*model, path, crs, &warnings, &error), qPrintable(error));
-    // Only plane metres in GeoJSON need a word to the user.
-    QCOMPARE(warnings.size(), crs.isEmpty() && file.endsWith(".geojson") ? 1 : 0);
+    CVGeoReference where;
+    where.crs = crs;
+    QVERIFY2(GisExporter::write(*model, path, where, &warnings, &error), qPrintable(error));
+    // Plane metres in GeoJSON need a word to the user, and so do metres
+    // near UTM's origin, which is nowhere near the zone's area of use.
+    QCOMPARE(warnings.size(), (crs.isEmpty() && file.endsWith(".geojson")) || crs == QLatin1String("EPSG:32719") ? 1 : 0);
 
     ReadBack read = readBack(path);
     QCOMPARE(read.layers.size(), layers);
@@ -425,7 +433,9 @@ void TestModelExports::geoJsonReprojects()
     const QString ogr2ogr = QStandardPaths::findExecutable(QStringLiteral("ogr2ogr"));
     QVERIFY2(!ogr2ogr.isEmpty(), "ogr2ogr (gdal-bin) is not installed");
     QTemporaryDir dir;
-    QVERIFY(GisExporter::write(*model, dir.filePath("net.geojson"), QString::fromLatin1(santiagoPlane), nullptr, nullptr));
+    CVGeoReference where;
+    where.crs = QString::fromLatin1(santiagoPlane);
+    QVERIFY(GisExporter::write(*model, dir.filePath("net.geojson"), where, nullptr, nullptr));
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(ogr2ogr, {"-t_srs", "EPSG:3857", dir.filePath("web.geojson"), dir.filePath("net.geojson")});
@@ -441,7 +451,7 @@ void TestModelExports::gisRefusesUnknownFormatAndCrs()
 {
     QTemporaryDir dir;
     QString error;
-    QVERIFY(!GisExporter::write(*model, dir.filePath("net.kml"), QString(), nullptr, &error));
+    QVERIFY(!GisExporter::write(*model, dir.filePath("net.kml"), std::nullopt, nullptr, &error));
     QVERIFY(error.contains(".gpkg"));
     QVERIFY(!GisExporter::checkCrs(QStringLiteral("EPSG:999999999"), &error));
     QVERIFY(!GisExporter::checkCrs(QString(), &error));

@@ -5,6 +5,7 @@
 
 #include <cvcatalog.h>
 #include <cvfieldwriter.h>
+#include <cvgeoreference.h>
 #include <cvimportsettings.h>
 #include <cvmodel.h>
 #include <cvmodelreader.h>
@@ -54,6 +55,9 @@ private slots:
     void importSettingsSurviveTheFile();
     void badImportSettingsGiveOneError_data();
     void badImportSettingsGiveOneError();
+    void geoReferenceSurvivesTheFile();
+    void badGeoReferenceGivesOneError_data();
+    void badGeoReferenceGivesOneError();
 };
 
 namespace {
@@ -482,6 +486,58 @@ void TestModelFile::badImportSettingsGiveOneError()
     QString error;
     QVERIFY(!open(text, &error));
     QVERIFY2(error.contains(QStringLiteral("the import settings: ") + problem), qPrintable(error));
+}
+
+CVGeoReference santiagoGrid()
+{
+    CVGeoReference where;
+    where.crs = QStringLiteral("EPSG:32719");
+    where.originEasting = 416000.25;
+    where.originNorthing = 7030000;
+    where.rotation = -1.5;
+    return where;
+}
+
+void TestModelFile::geoReferenceSurvivesTheFile()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    QVERIFY(!CVModelWriter::toJson(*model).contains("geoReference"));  // only where one was given
+    model->setGeoReference(santiagoGrid());
+    const QByteArray text = CVModelWriter::toJson(*model);
+    QString error;
+    const std::unique_ptr<CVModel> opened = open(text, &error);
+    QVERIFY2(opened, qPrintable(error));
+    QVERIFY(opened->getGeoReference() && *opened->getGeoReference() == santiagoGrid());
+    QCOMPARE(CVModelWriter::toJson(*opened), text);
+}
+
+void TestModelFile::badGeoReferenceGivesOneError_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("not an object") << QByteArray("\"geoReference\":{") << QByteArray("\"geoReference\":[],\"x\":{")
+                                   << "is not an object";
+    QTest::newRow("origin off the earth") << QByteArray("[416000.25,") << QByteArray("[1e300,") << "\"origin\"";
+    QTest::newRow("origin of one number") << QByteArray("[416000.25,7030000]") << QByteArray("[416000.25]") << "\"origin\"";
+    QTest::newRow("rotation past a turn") << QByteArray("\"rotation\":-1.5") << QByteArray("\"rotation\":400")
+                                          << "\"rotation\"";
+    QTest::newRow("CRS as a number") << QByteArray("\"crs\":\"EPSG:32719\"") << QByteArray("\"crs\":32719") << "\"crs\"";
+}
+
+void TestModelFile::badGeoReferenceGivesOneError()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QString, problem);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    model->setGeoReference(santiagoGrid());
+    QByteArray text = CVModelWriter::toJson(*model);
+    QVERIFY2(text.contains(from), text.constData());
+    text.replace(from, to);
+    QString error;
+    QVERIFY(!open(text, &error));
+    QVERIFY2(error.contains(QStringLiteral("the geo-reference: ")) && error.contains(problem), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestModelFile)

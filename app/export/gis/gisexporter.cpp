@@ -3,7 +3,10 @@
 #include "export/exporttext.h"
 #include "export/gis/crstext.h"
 #include "export/gis/gislayers.h"
+#include "export/gis/gisplacement.h"
+#include "export/gis/gisstyles.h"
 
+#include <cvgeoreference.h>
 #include <cvoutputfile.h>
 
 #include <QDir>
@@ -116,33 +119,39 @@ void setValue(OGRFeature& feature, int index, const QVariant& value, FieldType t
     }
 }
 
-std::unique_ptr<OGRGeometry> geometry(const CVPoints& points, bool line)
+std::unique_ptr<OGRGeometry> geometry(const CVPoints& points, bool line, const CVGeoReference& where)
 {
-    if (!line)
-        return std::make_unique<OGRPoint>(millimetres(points.first().x), millimetres(points.first().y));
+    if (!line) {
+        const CVPoint p = where.place(points.first());
+        return std::make_unique<OGRPoint>(millimetres(p.x), millimetres(p.y));
+    }
     auto lineString = std::make_unique<OGRLineString>();
-    for (const CVPoint& p : points)
+    for (const CVPoint& plane : points) {
+        const CVPoint p = where.place(plane);
         lineString->addPoint(millimetres(p.x), millimetres(p.y));
+    }
     return lineString;
 }
 
 // Writes one layer's features into an OGR layer whose fields it has (by
 // name); kind, when given, fills the field "kind".
-bool writeFeatures(OGRLayer* target, const GisLayers::Layer& layer, bool withKind)
+bool writeFeatures(OGRLayer* target, const GisLayers::Layer& layer, bool withKind, const CVGeoReference& where)
 {
     const OGRFeatureDefn* definition = target->GetLayerDefn();
     QVector<int> indexes;
     for (const GisLayers::Field& field : layer.fields)
         indexes.append(definition->GetFieldIndex(field.name.toUtf8().constData()));
     const int kindIndex = withKind ? definition->GetFieldIndex("kind") : -1;
+    // One feature for the whole layer: every field of the layer is set (or
+    // nulled) anew each time, and making a feature costs more than filling it.
+    OGRFeature feature(target->GetLayerDefn());
+    if (kindIndex >= 0)
+        feature.SetField(kindIndex, layer.kind.toUtf8().constData());
     for (const GisLayers::Feature& f : layer.features) {
-        OGRFeature feature(target->GetLayerDefn());
         feature.SetFID(f.id);
-        for (int i = 0; i < layer.fields.size() && i < f.values.size(); ++i)
-            setValue(feature, indexes[i], f.values[i], layer.fields[i].type);
-        if (kindIndex >= 0)
-            feature.SetField(kindIndex, layer.kind.toUtf8().constData());
-        feature.SetGeometryDirectly(geometry(f.geometry, layer.lines).release());
+        for (int i = 0; i < layer.fields.size(); ++i)
+            setValue(feature, indexes[i], f.values.value(i), layer.fields[i].type);
+        feature.SetGeometryDirectly(geometry(f.geometry, layer.lines, where).release());
         if (target->CreateFeature(&feature) != OGRERR_NONE)
             return false;
     }
@@ -176,6 +185,7 @@ struct Target
     QString path;
     const OGRSpatialReference* srs;
     bool wgs84Output;  // GeoJSON with a CRS: reprojected by the driver
+    CVGeoReference where;
 };
 
 Dataset create(const Target& target, const QString& path)
@@ -202,12 +212,75 @@ char** layerOptions(const Target& target)
     return options;
 }
 
+// Turnings are drawn only close up (see GisStyles) and are the most
+// numerous features of a large network; their spatial index would cost as
+// much as writing every other layer, so they get none (a GIS can add one).
+bool unindexed(const QString& layerName)
+{
+    return layerName == QLatin1String("turnings");
+}
+
 OGRLayer* createLayer(GDALDataset& dataset, const Target& target, const QString& name, OGRwkbGeometryType type)
 {
     char** options = layerOptions(target);
+    if (target.format == GisExporter::Format::GeoPackage && unindexed(name))
+        options = CSLSetNameValue(options, "SPATIAL_INDEX", "NO");
     OGRLayer* layer = dataset.CreateLayer(name.toUtf8().constData(), const_cast<OGRSpatialReference*>(target.srs), type, options);
     CSLDestroy(options);
     return layer;
+}
+
+// A file beside the layers (a style), in the same memory folder.
+bool writeMemoryFile(const QString& path, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    VSILFILE* file = VSIFOpenL(path.toUtf8().constData(), "wb");
+    if (!file)
+        return false;
+    const bool written = VSIFWriteL(bytes.constData(), 1, size_t(bytes.size()), file) == size_t(bytes.size());
+    return VSIFCloseL(file) == 0 && written;
+}
+
+// The table in which the common desktop GIS looks for a GeoPackage layer's
+// default style, with the columns it makes itself.
+bool writeStyleTable(GDALDataset& dataset, const QVector<GisLayers::Layer>& layers)
+{
+    char** options = CSLSetNameValue(nullptr, "FID", "id");
+    OGRLayer* styles = dataset.CreateLayer("layer_styles", nullptr, wkbNone, options);
+    CSLDestroy(options);
+    if (!styles)
+        return false;
+    for (const char* name : {"f_table_catalog", "f_table_schema", "f_table_name", "f_geometry_column", "styleName",
+                             "styleQML", "styleSLD", "description", "owner", "ui"}) {
+        OGRFieldDefn field(name, OFTString);
+        if (styles->CreateField(&field) != OGRERR_NONE)
+            return false;
+    }
+    OGRFieldDefn useAsDefault("useAsDefault", OFTInteger);
+    useAsDefault.SetSubType(OFSTBoolean);
+    OGRFieldDefn updateTime("update_time", OFTDateTime);
+    updateTime.SetDefault("CURRENT_TIMESTAMP");
+    if (styles->CreateField(&useAsDefault) != OGRERR_NONE || styles->CreateField(&updateTime) != OGRERR_NONE)
+        return false;
+    for (const GisLayers::Layer& layer : layers) {
+        OGRLayer* target = dataset.GetLayerByName(layer.name.toUtf8().constData());
+        if (!target)
+            return false;
+        OGRFeature style(styles->GetLayerDefn());
+        style.SetField("f_table_catalog", "");
+        style.SetField("f_table_schema", "");
+        style.SetField("f_table_name", layer.name.toUtf8().constData());
+        style.SetField("f_geometry_column", target->GetGeometryColumn());
+        style.SetField("styleName", layer.name.toUtf8().constData());
+        style.SetField("styleQML", GisStyles::layerStyle(layer).toUtf8().constData());
+        style.SetField("styleSLD", "");
+        style.SetField("useAsDefault", 1);
+        style.SetField("description", "corvia default style");
+        style.SetField("owner", "");
+        if (styles->CreateFeature(&style) != OGRERR_NONE)
+            return false;
+    }
+    return true;
 }
 
 // GeoJSON and FlatGeobuf: every kind in one layer.
@@ -217,9 +290,15 @@ bool writeOneLayer(const Target& target, const QVector<GisLayers::Layer>& layers
     OGRLayer* layer = dataset ? createLayer(*dataset, target, QStringLiteral("network"), wkbUnknown) : nullptr;
     bool ok = layer && createFields(layer, unionOfFields(layers));
     for (int i = 0; ok && i < layers.size(); ++i)
-        ok = writeFeatures(layer, layers[i], true);
+        ok = writeFeatures(layer, layers[i], true, target.where);
     dataset.reset();  // closing writes what is left
     ok = ok && CPLGetLastErrorType() < CE_Failure;
+    // GeoJSON is mostly read by web maps, which take no style file.
+    if (ok && target.format == GisExporter::Format::FlatGeobuf) {
+        const QFileInfo file(target.path);
+        ok = writeMemoryFile(file.path() + QLatin1Char('/') + file.completeBaseName() + QStringLiteral(".qml"),
+                             GisStyles::combinedStyle(layers));
+    }
     if (!ok && error)
         *error = QuietGdal::lastError(QStringLiteral("OGR could not write the file"));
     return ok;
@@ -232,8 +311,9 @@ bool writeLayers(const Target& target, const QVector<GisLayers::Layer>& layers, 
     bool ok = dataset && dataset->StartTransaction() == OGRERR_NONE;
     for (int i = 0; ok && i < layers.size(); ++i) {
         OGRLayer* layer = createLayer(*dataset, target, layers[i].name, geometryType(layers[i]));
-        ok = layer && createFields(layer, layers[i].fields) && writeFeatures(layer, layers[i], false);
+        ok = layer && createFields(layer, layers[i].fields) && writeFeatures(layer, layers[i], false, target.where);
     }
+    ok = ok && writeStyleTable(*dataset, layers);
     ok = ok && dataset->CommitTransaction() == OGRERR_NONE;
     dataset.reset();
     if (!ok && error)
@@ -248,7 +328,9 @@ bool writeShapefiles(const Target& target, const QVector<GisLayers::Layer>& laye
         const QString file = target.path + QLatin1Char('/') + layer.name + QStringLiteral(".shp");
         Dataset dataset = create(target, file);
         OGRLayer* shapes = dataset ? createLayer(*dataset, target, layer.name, geometryType(layer)) : nullptr;
-        if (!shapes || !createFields(shapes, layer.fields) || !writeFeatures(shapes, layer, false)) {
+        if (!shapes || !createFields(shapes, layer.fields) || !writeFeatures(shapes, layer, false, target.where)
+            || !writeMemoryFile(target.path + QLatin1Char('/') + layer.name + QStringLiteral(".qml"),
+                                GisStyles::layerStyle(layer))) {
             if (error)
                 *error = QuietGdal::lastError(QStringLiteral("OGR could not write %1").arg(layer.name));
             return false;
@@ -359,26 +441,51 @@ bool GisExporter::checkCrs(const QString& crs, QString* error)
     return false;
 }
 
-bool GisExporter::write(const CVModel& model, const QString& path, const QString& crs, QStringList* warnings,
-                        QString* error)
+QString GisExporter::placementRefusal(const CVGeoReference& where)
 {
-    return write(model, path, formatOf(path), crs, warnings, error);
+    QString error;
+    if (where.crs.isEmpty())
+        return where.hasOrigin() ? QStringLiteral("an origin needs the coordinate system it is given in (--crs CODE)")
+                                 : QString();
+    if (!checkCrs(where.crs, &error))
+        return error;
+    const QuietGdal quiet;
+    OGRSpatialReference srs;
+    srs.SetFromUserInput(where.crs.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS);
+    if (where.hasOrigin() && srs.IsGeographic())
+        return QStringLiteral("an origin in metres needs a projected coordinate system; %1 is in degrees").arg(where.crs);
+    return QString();
 }
 
-bool GisExporter::write(const CVModel& model, const QString& path, Format format, const QString& crs,
+bool GisExporter::write(const CVModel& model, const QString& path, const std::optional<CVGeoReference>& where,
                         QStringList* warnings, QString* error)
+{
+    return write(model, path, formatOf(path), where, warnings, error);
+}
+
+bool GisExporter::write(const CVModel& model, const QString& path, Format format,
+                        const std::optional<CVGeoReference>& where, QStringList* warnings, QString* error)
 {
     if (format == Format::Unknown) {
         if (error)
             *error = QStringLiteral("unknown GIS format: the file name should end in %1").arg(knownExtensions());
         return false;
     }
+    const CVGeoReference placement = where.value_or(CVGeoReference());
+    const QString refusal = placementRefusal(placement);
+    if (!refusal.isEmpty()) {
+        if (error)
+            *error = refusal;
+        return false;
+    }
     const QuietGdal quiet;
+    const QVector<GisLayers::Layer> layers = GisLayers::fromModel(model);
     OGRSpatialReference srs;
-    if (!crs.isEmpty()) {
-        if (!checkCrs(crs, error))
-            return false;
-        srs.SetFromUserInput(crs.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS);
+    if (!placement.crs.isEmpty()) {
+        srs.SetFromUserInput(placement.crs.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS);
+        const QString outside = GisPlacement::outsideWarning(srs, layers, placement);
+        if (!outside.isEmpty() && warnings)
+            warnings->append(QStringLiteral("%1: %2").arg(path, outside));
     } else if (format != Format::GeoJson) {
         srs = localCrs();
     } else if (warnings) {
@@ -392,8 +499,8 @@ bool GisExporter::write(const CVModel& model, const QString& path, Format format
     const QFileInfo info(path);
     const bool folderOfFiles = format == Format::Shapefile;
     const QString memoryPath = folderOfFiles ? memory.path : memory.path + QLatin1Char('/') + info.fileName();
-    const Target target{format, memoryPath, srs.IsEmpty() ? nullptr : &srs, format == Format::GeoJson && !crs.isEmpty()};
-    const QVector<GisLayers::Layer> layers = GisLayers::fromModel(model);
+    const Target target{format, memoryPath, srs.IsEmpty() ? nullptr : &srs,
+                        format == Format::GeoJson && !placement.crs.isEmpty(), placement};
     bool written = false;
     switch (format) {
     case Format::GeoPackage: written = writeLayers(target, layers, error); break;

@@ -2,13 +2,25 @@
 
 #include "export/modelobjects.h"
 
+#include <cvcatalog.h>
 #include <cvcentroid.h>
+#include <cvcontroljunction.h>
+#include <cvcontrolplan.h>
+#include <cvlog.h>
 #include <cvnode.h>
 #include <cvobjectconnection.h>
+#include <cvpublicline.h>
+#include <cvpubliclinetimetable.h>
 #include <cvroadtype.h>
 #include <cvsection.h>
 #include <cvsectionobject.h>
 #include <cvtext.h>
+#include <cvturning.h>
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include <cmath>
 
 namespace GisLayers {
 namespace {
@@ -26,15 +38,39 @@ Layer layer(const char* name, const char* kind, bool lines, QVector<Field> field
     return l;
 }
 
+// Texts in Paramics files are often quoted; the quotes are not the name.
+QString unquoted(const QString& text)
+{
+    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
+        return text.mid(1, text.size() - 2);
+    return text;
+}
+
+QVariant textOrNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(unquoted(text));
+}
+
 void add(Layer& layer, const CVObject& object, const CVPoints& geometry, const QVector<QVariant>& values)
 {
-    const QString externalId = object.getExternalId();
     Feature f;
     f.id = object.getId();
     f.geometry = geometry;
-    f.values = {qint64(object.getId()), object.getName(), externalId.isEmpty() ? QVariant() : QVariant(externalId)};
+    f.values = {qint64(object.getId()), unquoted(object.getName()), textOrNull(object.getExternalId())};
     f.values += values;
     layer.features.append(f);
+}
+
+// Values the model holds as floats carry float noise (68.5999984741211);
+// the files held a few decimals.
+QVariant rounded(double value, double step)
+{
+    return std::isfinite(value) ? QVariant(std::round(value / step) * step) : QVariant();
+}
+
+QVariant metres(double value)
+{
+    return rounded(value, 0.001);
 }
 
 QVariant nodeId(const CVNode* node)
@@ -42,36 +78,153 @@ QVariant nodeId(const CVNode* node)
     return node ? QVariant(qint64(node->getId())) : QVariant();
 }
 
+// Sections are named after the Paramics link they come from: "N12_N7" is
+// the link 12:7 (from node 12 to node 7).
+QVariant linkName(const QString& sectionName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^N(.+?)_N(.+)$"));
+    const QRegularExpressionMatch match = pattern.match(sectionName);
+    return match.hasMatch() ? QVariant(match.captured(1) + QLatin1Char(':') + match.captured(2)) : QVariant();
+}
+
 Layer sections(const CVModel& model)
 {
     Layer l = layer("sections", "section", true,
-                    {{"roadType", T::String}, {"speed", T::Real}, {"lanes", T::Integer}, {"fullLanes", T::Integer},
-                     {"laneWidth", T::Real}, {"fromNode", T::Integer64}, {"toNode", T::Integer64}});
+                    {{"link", T::String}, {"roadType", T::String}, {"lanes", T::Integer}, {"fullLanes", T::Integer},
+                     {"speed", T::Real}, {"laneWidth", T::Real}, {"length", T::Real}, {"fromNode", T::Integer64},
+                     {"toNode", T::Integer64}});
     for (const CVSection* section : modelObjects<CVSection>(model, QStringLiteral("CVSection"))) {
         const CVPoints line = section->drawingPoints();
         if (line.size() < 2)
             continue;  // a line needs two positions
         add(l, *section, line,
-            {section->getRoadType() ? QVariant(section->getRoadType()->getName()) : QVariant(), section->getSpeed(),
-             section->getNbLanes(), section->getNbFullLanes(), section->getLaneWidth(), nodeId(section->getOrigin()),
-             nodeId(section->getDestination())});
+            {linkName(section->getName()),
+             section->getRoadType() ? QVariant(section->getRoadType()->getName()) : QVariant(), section->getNbLanes(),
+             section->getNbFullLanes(), rounded(section->getSpeed(), 0.1), metres(section->getLaneWidth()),
+             metres(section->getPoints().length2D()), nodeId(section->getOrigin()), nodeId(section->getDestination())});
     }
     return l;
 }
 
+// Roundabouts are known only from the import's warning, which links the node.
+QSet<unsigned int> roundaboutNodes(const CVModel& model)
+{
+    static const QRegularExpression warning(QStringLiteral("^Node: <A HREF=\"OBJ_REF://(\\d+)\">.*</A> is a roundabout$"));
+    QSet<unsigned int> nodes;
+    if (!model.getLog())
+        return nodes;
+    for (const CVLogEntry& entry : model.getLog()->getEntries()) {
+        const QRegularExpressionMatch match = warning.match(entry.text);
+        if (match.hasMatch())
+            nodes.insert(match.captured(1).toUInt());
+    }
+    return nodes;
+}
+
+QString controlName(int type)
+{
+    switch (type) {
+    case CVControlJunction::Uncontrolled: return QStringLiteral("uncontrolled");
+    case CVControlJunction::FixedControl: return QStringLiteral("fixed");
+    case CVControlJunction::External: return QStringLiteral("external");
+    case CVControlJunction::Actuated: return QStringLiteral("actuated");
+    default: break;
+    }
+    return QStringLiteral("unspecified");
+}
+
+// The control of each node that a control plan holds, by node id.
+QHash<unsigned int, const CVControlJunction*> controlledNodes(const CVModel& model)
+{
+    QHash<unsigned int, const CVControlJunction*> nodes;
+    for (const CVControlPlan* plan : modelObjects<CVControlPlan>(model, QStringLiteral("CVControlPlan"))) {
+        for (const auto& junction : plan->getJunctions()) {
+            if (!nodes.contains(junction->getNodeId()))
+                nodes.insert(junction->getNodeId(), junction.get());
+        }
+    }
+    return nodes;
+}
+
 Layer nodes(const CVModel& model)
 {
-    Layer l = layer("nodes", "node", false, {{"turnings", T::Integer}, {"yellowBox", T::Boolean}});
-    for (const CVNode* node : modelObjects<CVNode>(model, QStringLiteral("CVNode")))
-        add(l, *node, {node->getPosition()}, {int(node->getTurnings().size()), node->getYellowBox()});
+    Layer l = layer("nodes", "node", false,
+                    {{"nodeType", T::String}, {"control", T::String}, {"turnings", T::Integer}, {"yellowBox", T::Boolean}});
+    const QSet<unsigned int> roundabouts = roundaboutNodes(model);
+    const QHash<unsigned int, const CVControlJunction*> controls = controlledNodes(model);
+    for (const CVNode* node : modelObjects<CVNode>(model, QStringLiteral("CVNode"))) {
+        const CVControlJunction* control = controls.value(node->getId(), nullptr);
+        const bool signalised = control && control->getControlJunctionType() != CVControlJunction::Uncontrolled;
+        const QString kind = signalised                            ? QStringLiteral("signalised")
+                             : roundabouts.contains(node->getId()) ? QStringLiteral("roundabout")
+                             : node->getYellowBox()                ? QStringLiteral("yellow box")
+                                                                   : QStringLiteral("priority");
+        add(l, *node, {node->getPosition()},
+            {kind, control ? QVariant(controlName(control->getControlJunctionType())) : QVariant(),
+             int(node->getTurnings().size()), node->getYellowBox()});
+    }
     return l;
 }
 
-Layer centroids(const CVModel& model)
+QString priorityName(int warningIndicator)
 {
-    Layer l = layer("centroids", "centroid", false, {});
+    static const char* const names[] = {"major", "medium", "minor"};
+    return QLatin1String(names[qBound(0, warningIndicator, 2)]);
+}
+
+// Which way a turning goes, from the angle between the end of its origin
+// section and the start of its destination.
+QVariant movement(const CVTurning& turning)
+{
+    const CVSection* from = turning.getOrigin();
+    const CVSection* to = turning.getDestination();
+    if (!from || !to || from->getPoints().size() < 2 || to->getPoints().size() < 2)
+        return QVariant();
+    const CVPoints& in = from->getPoints();
+    const CVPoints& out = to->getPoints();
+    const double degrees =
+        CVPoints::angleBetweenLines(in[in.size() - 2], in.last(), out.first(), out[1]) * 180.0 / M_PI;
+    if (!std::isfinite(degrees))
+        return QVariant();
+    if (std::fabs(degrees) <= 30.0)
+        return QStringLiteral("straight");
+    if (std::fabs(degrees) >= 150.0)
+        return QStringLiteral("u-turn");
+    return degrees > 0.0 ? QStringLiteral("left") : QStringLiteral("right");
+}
+
+Layer turnings(const CVModel& model)
+{
+    Layer l = layer("turnings", "turning", true,
+                    {{"node", T::Integer64}, {"fromLink", T::String}, {"toLink", T::String}, {"movement", T::String},
+                     {"priority", T::String}, {"inFirst", T::Integer}, {"inLast", T::Integer}, {"outFirst", T::Integer},
+                     {"outLast", T::Integer}});
+    for (const CVTurning* turning : modelObjects<CVTurning>(model, QStringLiteral("CVTurning"))) {
+        const CVPoints path = turning->getPath();
+        if (path.size() < 2)
+            continue;
+        add(l, *turning, path,
+            {nodeId(turning->getNode()), turning->getOrigin() ? linkName(turning->getOrigin()->getName()) : QVariant(),
+             turning->getDestination() ? linkName(turning->getDestination()->getName()) : QVariant(), movement(*turning),
+             priorityName(turning->getWarningIndicator()), turning->getOriginFromLane(), turning->getOriginToLane(),
+             turning->getDestinationFromLane(), turning->getDestinationToLane()});
+    }
+    return l;
+}
+
+// The zone's Paramics number is the centroid's external id.
+QVariant zoneNumber(const CVCentroid& centroid)
+{
+    bool ok = false;
+    const int number = centroid.getExternalId().toInt(&ok);
+    return ok ? QVariant(number) : QVariant();
+}
+
+Layer zones(const CVModel& model)
+{
+    Layer l = layer("zones", "zone", false, {{"zone", T::Integer}, {"connection", T::Integer}});
     for (const CVCentroid* centroid : modelObjects<CVCentroid>(model, QStringLiteral("CVCentroid")))
-        add(l, *centroid, {centroid->getPosition()}, {});
+        add(l, *centroid, {centroid->getPosition()}, {zoneNumber(*centroid), int(centroid->getConnections().size())});
     return l;
 }
 
@@ -80,7 +233,8 @@ Layer centroids(const CVModel& model)
 Layer centroidConnections(const CVModel& model)
 {
     Layer l = layer("centroid_connections", "centroidConnection", true,
-                    {{"centroid", T::Integer64}, {"section", T::Integer64}, {"direction", T::String}});
+                    {{"zone", T::Integer}, {"centroid", T::Integer64}, {"section", T::Integer64}, {"link", T::String},
+                     {"direction", T::String}});
     for (const CVCentroid* centroid : modelObjects<CVCentroid>(model, QStringLiteral("CVCentroid"))) {
         for (const CVObjectConnection* connection : centroid->getConnections()) {
             const auto* section = dynamic_cast<const CVSection*>(connection->getConnectionObject());
@@ -89,8 +243,50 @@ Layer centroidConnections(const CVModel& model)
             const bool leaving = connection->getConnectionType() == CVCentroid::eFrom;
             const CVPoint end = leaving ? section->getPoints().first() : section->getPoints().last();
             add(l, *connection, {centroid->getPosition(), end},
-                {qint64(centroid->getId()), qint64(section->getId()), leaving ? QStringLiteral("out") : QStringLiteral("in")});
+                {zoneNumber(*centroid), qint64(centroid->getId()), qint64(section->getId()),
+                 linkName(section->getName()), leaving ? QStringLiteral("out") : QStringLiteral("in")});
         }
+    }
+    return l;
+}
+
+// The vehicle type of a line's first departure, which Paramics gives per route.
+QVariant lineVehicleType(const CVModel& model, const CVPublicLine& line)
+{
+    for (const CVPublicLineTimeTable* table : line.getTimeTables()) {
+        for (const CVPublicLineTimeTableSchedule* schedule : table->getSchedules()) {
+            for (const CVPublicLineTimeTableDeparture& departure : schedule->getDepartureTimes()) {
+                const CVObject* vehicle = departure.getVehicle();
+                if (vehicle)
+                    return unquoted(vehicle->getName());
+            }
+        }
+    }
+    return QVariant();
+}
+
+// A line along the line's sections, one after the other.
+Layer busLines(const CVModel& model)
+{
+    Layer l = layer("bus_lines", "busLine", true,
+                    {{"route", T::String}, {"vehType", T::String}, {"sections", T::Integer}, {"stops", T::Integer},
+                     {"length", T::Real}});
+    for (const CVPublicLine* line : modelObjects<CVPublicLine>(model, QStringLiteral("CVPublicLine"))) {
+        CVPoints path;
+        for (unsigned int id : line->getSections()) {
+            const auto* section = dynamic_cast<const CVSection*>(model.getCatalog()->find(id));
+            if (!section)
+                continue;
+            for (const CVPoint& point : section->getPoints()) {
+                if (path.isEmpty() || point.distance2D(path.last()) > 1e-6)
+                    path.append(point);
+            }
+        }
+        if (path.size() < 2)
+            continue;
+        add(l, *line, path,
+            {unquoted(line->getName()), lineVehicleType(model, *line), int(line->getSections().size()),
+             int(line->getStops().size()), metres(path.length2D())});
     }
     return l;
 }
@@ -99,15 +295,15 @@ Layer centroidConnections(const CVModel& model)
 Layer sectionObjects(const CVModel& model, const char* type, const char* name, const char* kind)
 {
     Layer l = layer(name, kind, false,
-                    {{"section", T::Integer64}, {"position", T::Real}, {"length", T::Real}, {"fromLane", T::Integer},
-                     {"toLane", T::Integer}});
+                    {{"section", T::Integer64}, {"link", T::String}, {"position", T::Real}, {"length", T::Real},
+                     {"fromLane", T::Integer}, {"toLane", T::Integer}});
     for (const CVSectionObject* object : modelObjects<CVSectionObject>(model, QLatin1String(type))) {
         const auto* section = dynamic_cast<const CVSection*>(object->getSection());
         if (!section || section->getPoints().isEmpty())
             continue;  // placed nowhere: no position to show
         add(l, *object, {section->getPoints().pointAtPos(object->getPosition())},
-            {qint64(section->getId()), double(object->getPosition()), double(object->getLength()), object->getFromLane(),
-             object->getToLane()});
+            {qint64(section->getId()), linkName(section->getName()), metres(object->getPosition()),
+             metres(object->getLength()), object->getFromLane(), object->getToLane()});
     }
     return l;
 }
@@ -116,7 +312,8 @@ Layer labels(const CVModel& model)
 {
     Layer l = layer("labels", "label", false, {{"text", T::String}, {"angle", T::Real}, {"height", T::Real}});
     for (const CVText* text : modelObjects<CVText>(model, QStringLiteral("CVText")))
-        add(l, *text, {text->getPosition()}, {text->getText(), double(text->getAngle()), double(text->getHeight())});
+        add(l, *text, {text->getPosition()},
+            {unquoted(text->getText()), rounded(text->getAngle(), 0.01), metres(text->getHeight())});
     return l;
 }
 
@@ -124,14 +321,30 @@ Layer labels(const CVModel& model)
 
 QVector<Layer> fromModel(const CVModel& model)
 {
-    return {sections(model),
-            nodes(model),
-            centroids(model),
-            centroidConnections(model),
-            sectionObjects(model, "CVBusStop", "bus_stops", "busStop"),
-            sectionObjects(model, "CVDetector", "detectors", "detector"),
-            sectionObjects(model, "CVVMS", "signs", "sign"),
-            labels(model)};
+    const QVector<Layer> all{sections(model),
+                             nodes(model),
+                             turnings(model),
+                             zones(model),
+                             centroidConnections(model),
+                             busLines(model),
+                             sectionObjects(model, "CVBusStop", "bus_stops", "busStop"),
+                             sectionObjects(model, "CVDetector", "detectors", "detector"),
+                             sectionObjects(model, "CVVMS", "signs", "sign"),
+                             labels(model)};
+    QVector<Layer> written;
+    for (const Layer& layer : all) {
+        if (!layer.features.isEmpty())
+            written.append(layer);
+    }
+    return written;
+}
+
+QStringList layerNames()
+{
+    return {QStringLiteral("sections"),   QStringLiteral("nodes"),       QStringLiteral("turnings"),
+            QStringLiteral("zones"),      QStringLiteral("centroid_connections"), QStringLiteral("bus_lines"),
+            QStringLiteral("bus_stops"),  QStringLiteral("detectors"),   QStringLiteral("signs"),
+            QStringLiteral("labels")};
 }
 
 }  // namespace GisLayers

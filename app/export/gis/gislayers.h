@@ -3,6 +3,7 @@
 #include <cvpoints.h>
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
@@ -37,9 +38,14 @@ struct Layer
     QVector<Feature> features;
 };
 
-// Sections, nodes, centroids, centroid connections, bus stops, detectors,
-// signs and labels, in that order; every layer is present, empty or not.
-// Every feature has the fields id, name and externalId first.
+// Sections, nodes, turnings, zones, centroid connections, bus lines, bus
+// stops, detectors, signs and labels, in that order; a kind the model has
+// none of gives no layer. Every feature has the fields id, name and
+// externalId first. Lengths are metres to the millimetre, speeds km/h to a
+// tenth, texts without the quote marks the files put round them.
 QVector<Layer> fromModel(const CVModel& model);
+
+// The names of all layers fromModel can give, in its order.
+QStringList layerNames();
 
 }  // namespace GisLayers
