@@ -1,6 +1,7 @@
 #include "cli/commandline.h"
 #include "cli/importcommand.h"
 #include "cli/opencommand.h"
+#include "cli/outofmemory.h"
 #include "import/platformnoise.h"
 #include "import/pluginloader.h"
 #include "window/mainwindow.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -54,6 +56,8 @@ int main(int argc, char* argv[])
         return answerWithoutApplication(commandLine);
 
     const bool headless = commandLine.command != QLatin1String("gui");
+    const std::string who = headless ? "corvia " + commandLine.command.toStdString() : std::string("corvia");
+    exitQuietlyWhenMemoryRunsOut(who.c_str());
     // A headless run draws no window and needs no display.
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

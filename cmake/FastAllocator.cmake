@@ -29,5 +29,8 @@ function(corvia_use_fast_allocator target)
     # kept even by a linker that drops unreferenced libraries.
     target_link_options(${target} PRIVATE "LINKER:--no-as-needed")
     target_link_libraries(${target} PRIVATE mimalloc)
+    # mimalloc's operator new aborts where memory runs out; the program's
+    # own throws std::bad_alloc instead, for the commands to report.
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/app/allocation/throwingnew.cpp)
   endif()
 endfunction()

@@ -92,6 +92,7 @@ void ParamicsImporter::netImport(const QString& directory)
 
 void ParamicsImporter::readFiles(const QString& directory)
 {
+    textEncoding = ParamicsLexer::networkEncoding(directory);
     CVTask* task = CVSystem::getSystem().createTask(model, nullptr);
     task->setName(QObject::tr("Reading Files"));
     task->setTotalSteps(paramicsReadingTaskSteps());

@@ -2,6 +2,7 @@
 
 #include "importer/paramicsexport.h"
 #include "importer/paramicsimportplan.h"
+#include "reader/paramicslexer.h"
 #include "reader/paramicsrecordstore.h"
 
 #include <cvbbox.h>
@@ -112,6 +113,8 @@ private:
     QString units;
     bool rightHandDrive = true;
     int nbDemandsFile = 1;
+    // How every file of the network is decoded, decided once before reading.
+    ParamicsLexer::TextEncoding textEncoding = ParamicsLexer::TextEncoding::PerFile;
     // Metres per length unit of the files. Metres until setUnits says
     // otherwise, for importers driven without the dialog.
     double unitFactor = 1.0;

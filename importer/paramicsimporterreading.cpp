@@ -28,31 +28,31 @@ QString filePath(const QString& directory, const char* name)
 
 void ParamicsImporter::readConfigurationSias(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "configuration"));
+    ParamicsTokenStream in(model, filePath(directory, "configuration"), textEncoding);
     ConfigurationReader(in, stopDelay, toRedTime).read();
 }
 
 void ParamicsImporter::readZones(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "zones"));
+    ParamicsTokenStream in(model, filePath(directory, "zones"), textEncoding);
     ZonesReader(in, zones, zoneNumbers, zoneRenumbering, unitFactor).read();
 }
 
 void ParamicsImporter::readCategories(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "categories"));
+    ParamicsTokenStream in(model, filePath(directory, "categories"), textEncoding);
     CategoriesReader(in, categories).read();
 }
 
 void ParamicsImporter::readCentres(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "centres"));
+    ParamicsTokenStream in(model, filePath(directory, "centres"), textEncoding);
     CentresReader(in, centres, unitFactor).read();
 }
 
 void ParamicsImporter::readNodes(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "nodes"));
+    ParamicsTokenStream in(model, filePath(directory, "nodes"), textEncoding);
     NodesReader(in, nodes, boundingBox, unitFactor, toRedTime).read();
 }
 
@@ -68,7 +68,7 @@ void ParamicsImporter::readLinksFiles(const QString& directory)
     LinksReader reader(nodes, links, categories);
     for (int number = 0;; ++number) {
         // The directory is joined, not formatted: its name may hold "%1".
-        ParamicsTokenStream in(model, directory + QStringLiteral("/links.%1").arg(number));
+        ParamicsTokenStream in(model, directory + QStringLiteral("/links.%1").arg(number), textEncoding);
         if (!in.isOpen())
             break;
         reader.read(in);
@@ -85,25 +85,25 @@ void ParamicsImporter::configureTurnings()
 
 void ParamicsImporter::readNextLanes(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "nextlanes"));
+    ParamicsTokenStream in(model, filePath(directory, "nextlanes"), textEncoding);
     NextLanesReader(in, links).read();
 }
 
 void ParamicsImporter::readJunctions(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "junctions"));
+    ParamicsTokenStream in(model, filePath(directory, "junctions"), textEncoding);
     JunctionsReader(in, links).read();
 }
 
 void ParamicsImporter::readPriorities(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "priorities"));
+    ParamicsTokenStream in(model, filePath(directory, "priorities"), textEncoding);
     QuadstonePrioritiesReader(in, nodes, links).read();
 }
 
 void ParamicsImporter::readPrioritiesSias(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "priorities"));
+    ParamicsTokenStream in(model, filePath(directory, "priorities"), textEncoding);
     SiasPrioritiesReader(in, nodes, links).read();
 }
 
@@ -126,61 +126,61 @@ void ParamicsImporter::readDemands(const QString& directory)
     }
     DemandsReader reader(demands, zoneRenumbering);
     for (const QString& path : std::as_const(paths)) {
-        ParamicsTokenStream in(model, path);
+        ParamicsTokenStream in(model, path, textEncoding);
         reader.read(in);
     }
 }
 
 void ParamicsImporter::readProfilesQuadstone(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "profile"));
+    ParamicsTokenStream in(model, filePath(directory, "profile"), textEncoding);
     QuadstoneProfilesReader(in, profiles).read();
 }
 
 void ParamicsImporter::readProfilesSias(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "profile"));
+    ParamicsTokenStream in(model, filePath(directory, "profile"), textEncoding);
     SiasProfilesReader(in, profiles).read();
 }
 
 void ParamicsImporter::readMatrix(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "matrix"));
+    ParamicsTokenStream in(model, filePath(directory, "matrix"), textEncoding);
     MatrixReader(in, matrixEntries, zoneRenumbering).read();
 }
 
 void ParamicsImporter::readBusStops(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "busstops"));
+    ParamicsTokenStream in(model, filePath(directory, "busstops"), textEncoding);
     BusStopsReader(in, busStops).read();
 }
 
 void ParamicsImporter::readBusRoutes(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "busroutes"));
+    ParamicsTokenStream in(model, filePath(directory, "busroutes"), textEncoding);
     BusRoutesReader(in, busRoutes).read();
 }
 
 void ParamicsImporter::readVehicles(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "vehicles"));
+    ParamicsTokenStream in(model, filePath(directory, "vehicles"), textEncoding);
     VehiclesReader(in, vehicles).read();
 }
 
 void ParamicsImporter::readDetectors(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "detectors"));
+    ParamicsTokenStream in(model, filePath(directory, "detectors"), textEncoding);
     DetectorsReader(in, detectors).read();
 }
 
 void ParamicsImporter::readBeacons(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "beacons"));
+    ParamicsTokenStream in(model, filePath(directory, "beacons"), textEncoding);
     BeaconsReader(in, beacons).read();
 }
 
 void ParamicsImporter::readAnnotations(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "annotation"));
+    ParamicsTokenStream in(model, filePath(directory, "annotation"), textEncoding);
     AnnotationReader(in, annotations, unitFactor, version == QLatin1String("Sias")).read();
 }

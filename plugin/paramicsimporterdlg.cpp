@@ -113,7 +113,12 @@ void ParamicsImporterDlg::buttonOk_clicked()
 
     ParamicsImporter importer;
     configureImporter(importer, model, options());
-    importer.netImport(directory);
+    try {
+        importer.netImport(directory);
+    } catch (...) {
+        failure = std::current_exception();
+        return;
+    }
 
     CVEditor::accept();
 }

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <exception>
+
 class CVModel;
 
 // The form is part of the dialog's meta-object: qt_metacast answers the
@@ -33,6 +35,10 @@ public:
     // them through the meta-object.
     Q_INVOKABLE ParamicsImportOptions options() const;
     Q_INVOKABLE void setOptions(const ParamicsImportOptions& options);
+    // What ended the import run by OK, if anything did (an input that
+    // cannot be read to the end, the memory running out). Kept so that it
+    // is thrown again after the dialog's event loop, never through it.
+    std::exception_ptr importFailure() const { return failure; }
 
 public slots:
     void DirectoryBrowser_clicked();
@@ -46,6 +52,7 @@ public slots:
 
 private:
     CVModel* model = nullptr;
+    std::exception_ptr failure;
     QString directory;   // what the path field shows when OK is pressed
     QString matrixFile;  // chosen and shown, not yet used by an import
     bool modelHasSections = false;

@@ -52,5 +52,8 @@ void ParamicsImporterPlugin::importParamics(CVGui* gui)
     auto* dialog = new ParamicsImporterDlg(gui->getMainWindow(), Qt::WindowFlags());
     dialog->setModel(gui->getActiveModel());
     dialog->exec();
+    const std::exception_ptr failure = dialog->importFailure();
     delete dialog;
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -21,6 +21,7 @@ void AnnotationReader::read()
     while (in.notAtEnd()) {
         if (token.is(K::Text)) {
             fileCurrent();
+            ParamicsReading::checkCap(annotations.size(), ParamicsReading::MaxLabels, "labels", "annotation");
             current = new ParamicsAnnotation;
             expectingText = true;
             in.next();

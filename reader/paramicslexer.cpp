@@ -1,11 +1,15 @@
 #include "reader/paramicslexer.h"
 
+#include <cvinputerror.h>
+
 #include <cvlog.h>
 #include <cvmodel.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QLoggingCategory>
 #include <QStringDecoder>
 
@@ -366,12 +370,18 @@ int spaceLength(const char* p, const char* end, bool utf8)
         return 0;
     if (!utf8)
         return QChar::isSpace(char32_t(c)) ? 1 : 0;
-    // Valid UTF-8 (checked when the file was opened); only 2- and 3-byte
-    // sequences hold white space.
-    if ((c & 0xE0) == 0xC0 && end - p >= 2)
-        return QChar::isSpace(char32_t(((c & 0x1F) << 6) | (uchar(p[1]) & 0x3F))) ? 2 : 0;
-    if ((c & 0xF0) == 0xE0 && end - p >= 3)
-        return QChar::isSpace(char32_t(((c & 0x0F) << 12) | ((uchar(p[1]) & 0x3F) << 6) | (uchar(p[2]) & 0x3F))) ? 3 : 0;
+    // Only 2- and 3-byte sequences hold white space.
+    // A network read as UTF-8 may still hold a malformed sequence (a file
+    // changed after the decision): only a well-formed one is a character.
+    const auto continues = [](char b) { return (uchar(b) & 0xC0) == 0x80; };
+    if ((c & 0xE0) == 0xC0 && end - p >= 2 && continues(p[1])) {
+        const char32_t code = char32_t(((c & 0x1F) << 6) | (uchar(p[1]) & 0x3F));
+        return code >= 0x80 && QChar::isSpace(code) ? 2 : 0;
+    }
+    if ((c & 0xF0) == 0xE0 && end - p >= 3 && continues(p[1]) && continues(p[2])) {
+        const char32_t code = char32_t(((c & 0x0F) << 12) | ((uchar(p[1]) & 0x3F) << 6) | (uchar(p[2]) & 0x3F));
+        return code >= 0x800 && QChar::isSpace(code) ? 3 : 0;
+    }
     return 0;
 }
 
@@ -391,6 +401,21 @@ bool isAscii(const QByteArray& bytes)
     for (; p != end; ++p)
         high |= uchar(*p);
     return (high & 0x8080808080808080ull) == 0;
+}
+
+const QByteArray Utf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// Whether a file's bytes are UTF-8 text: valid UTF-8 after any UTF-8
+// byte-order mark, or marked as UTF-16 or UTF-32 (read as the UTF-8 of
+// their text).
+bool isUtf8Text(const QByteArray& bytes)
+{
+    if (isAscii(bytes))
+        return true;
+    const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(bytes);
+    if (marked && *marked != QStringConverter::Utf8)
+        return true;
+    return (bytes.startsWith(Utf8Mark) ? bytes.sliced(Utf8Mark.size()) : bytes).isValidUtf8();
 }
 
 // Decodes a word into text, reusing its buffer when it is not shared.
@@ -514,6 +539,47 @@ bool ParamicsLexer::isCentroid(const ParamicsToken& token, bool ascii)
     return token.text().size() == 8 && token.text().compare(QLatin1String("centroid"), Qt::CaseInsensitive) == 0;
 }
 
+bool ParamicsLexer::isNetworkFileName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(configuration|zones|categories|centres|nodes|links|nextlanes|junctions|priorities|demands|profile|matrix|"
+        "busstops|busroutes|vehicles|detectors|beacons|annotation)(\\.[0-9]+)?$"));
+    return pattern.match(name).hasMatch();
+}
+
+ParamicsLexer::TextEncoding ParamicsLexer::networkEncoding(const QString& directory)
+{
+    const QDir folder(directory);
+    for (const QFileInfo& info : folder.entryInfoList(QDir::Files, QDir::Name)) {
+        // Only regular files are read, as openFile reads them: a device in
+        // a file's place may never end.
+        if (!isNetworkFileName(info.fileName()) || !QFileInfo(info.filePath()).isFile())
+            continue;
+        CVGuardedMapping mapping;
+        QByteArray bytes;
+        if (mapping.map(info.filePath())) {
+            bytes = QByteArray::fromRawData(mapping.data(), qsizetype(mapping.size()));
+        } else {
+            QFile file(info.filePath());
+            if (!file.open(QIODevice::ReadOnly))
+                continue;  // the reader of the file warns that it is missing
+            bytes = file.readAll();
+        }
+        const bool utf8 = isUtf8Text(bytes);
+        if (mapping.damaged())
+            throw CVInputError(QStringLiteral("%1: %2").arg(info.filePath(), CVGuardedMapping::damagedMessage()));
+        if (!utf8)
+            return TextEncoding::Latin1;
+    }
+    return TextEncoding::Utf8;
+}
+
+void ParamicsLexer::throwIfDamaged(const Source& source)
+{
+    if (source.mapping && source.mapping->damaged())
+        throw CVInputError(QStringLiteral("%1: %2").arg(source.path, CVGuardedMapping::damagedMessage()));
+}
+
 bool ParamicsLexer::openFile(const QString& path)
 {
     QString tried = path;
@@ -532,33 +598,36 @@ bool ParamicsLexer::openFile(const QString& path)
         return false;
     }
     Source source;
+    source.path = tried;
     source.traced = lcParamicsLexer().isDebugEnabled();
     // The file is mapped rather than copied: the words are split and
     // classified straight from the page cache. Where it cannot be mapped
     // (an empty file, a file system without mappings) it is read.
-    const qint64 size = file->size();
-    if (uchar* mapped = size > 0 ? file->map(0, size) : nullptr) {
-        source.bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size));
-        source.mappedFile = std::move(file);
+    // The mapping is guarded: a file that shrinks while it is read stops
+    // the import (see nextToken) instead of the program.
+    auto mapping = std::make_unique<CVGuardedMapping>();
+    if (mapping->map(tried) && mapping->size() > 0) {
+        source.bytes = QByteArray::fromRawData(mapping->data(), qsizetype(mapping->size()));
+        source.mapping = std::move(mapping);
     } else {
         source.bytes = file->readAll();
     }
     // Editors that save UTF-16 or UTF-32 mark it with a byte-order mark:
     // such a file is read as the UTF-8 of its text.
     const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(source.bytes);
-    if (marked && *marked != QStringConverter::Utf8) {
+    const bool converted = marked && *marked != QStringConverter::Utf8;
+    if (converted) {
         QStringDecoder decoder(*marked, QStringDecoder::Flag::Stateless);
         source.bytes = QString(decoder.decode(source.bytes)).toUtf8();
-        source.mappedFile.reset();
+        throwIfDamaged(source);
+        source.mapping.reset();
     }
-    // Files are UTF-8 or, from older tools, Latin-1. A UTF-8 byte order
-    // mark is no part of the text.
     opened += source.bytes.size();
-    source.utf8 = isAscii(source.bytes) || source.bytes.isValidUtf8();
+    source.utf8 = converted || (encoding == TextEncoding::PerFile ? isUtf8Text(source.bytes) : encoding == TextEncoding::Utf8);
     source.next = source.bytes.constData();
     source.end = source.next + source.bytes.size();
-    if (source.utf8 && source.bytes.startsWith("\xEF\xBB\xBF"))
-        source.next += 3;
+    if (source.bytes.startsWith(Utf8Mark))
+        source.next += Utf8Mark.size();
     sources.push_back(std::move(source));
     sourceCount = sources.size();
     return true;
@@ -673,8 +742,9 @@ void ParamicsLexer::nextToken(ParamicsToken& token)
     classifyWord(endMarker.constData(), endMarker.size(), true,
                  traitsOf(endMarker.constData(), endMarker.constData() + endMarker.size()), false, token);
     token.setText(EndMarker);
+    throwIfDamaged(source);
     source.bytes = QByteArray();
-    source.mappedFile.reset();
+    source.mapping.reset();
     source.next = source.end = nullptr;
     ++current;
 }

@@ -2,6 +2,8 @@
 
 #include "reader/paramicstoken.h"
 
+#include <cvguardedmapping.h>
+
 #include <QFile>
 #include <QString>
 
@@ -18,16 +20,31 @@ class CVModel;
 // word before notAtEnd() turns false. The file is mapped into memory (read
 // where it cannot be); each word is classified from its bytes (numbers
 // converted from them too) and decoded only when a reader asks for its
-// text, so reading copies no file and allocates nothing per word. A file
-// is read as UTF-8 when it is valid UTF-8 and as Latin-1 otherwise.
+// text, so reading copies no file and allocates nothing per word.
+//
+// Text is UTF-8 or, from older tools, Latin-1. An import reads every file
+// of a network with one encoding (networkEncoding), so that the same bytes
+// give the same name in every file; a lexer left to itself decides per
+// file. Either way a UTF-8 byte-order mark at the start is no part of the
+// text, and a file marked as UTF-16 or UTF-32 is read as the UTF-8 of its
+// text.
 class ParamicsLexer
 {
 public:
     static const QString EndMarker;
 
+    enum class TextEncoding { PerFile, Utf8, Latin1 };
+
     ParamicsLexer() = default;
 
     void setModel(CVModel* logModel) { model = logModel; }
+    // How the files opened from now on are decoded.
+    void setEncoding(TextEncoding fileEncoding) { encoding = fileEncoding; }
+    // The one encoding for every Paramics file of a directory: UTF-8 when
+    // each of them is valid UTF-8, Latin-1 for all otherwise.
+    static TextEncoding networkEncoding(const QString& directory);
+    // Whether a file name is one an import reads (zones, links.3, ...).
+    static bool isNetworkFileName(const QString& name);
     // False, with a "File not found" warning in the model's log, when the
     // file cannot be read. A missing "<name>.0" falls back to "<name>".
     // A second file opened on the same lexer follows the first.
@@ -44,8 +61,9 @@ public:
 private:
     struct Source
     {
-        QByteArray bytes;  // the file's text, in its mapping while mappedFile is set
-        std::unique_ptr<QFile> mappedFile;
+        QByteArray bytes;  // the file's text, in its mapping while mapping is set
+        std::unique_ptr<CVGuardedMapping> mapping;
+        QString path;
         const char* next = nullptr;  // bytes before it have been split
         const char* end = nullptr;   // of the bytes
         bool utf8 = true;
@@ -59,10 +77,13 @@ private:
     static void classifyWord(const char* word, qsizetype length, bool utf8, std::uint32_t traits, bool readAhead,
                              ParamicsToken& token);
     static bool isCentroid(const ParamicsToken& token, bool ascii);
+    // Ends the import when the file shrank while its mapping was read.
+    static void throwIfDamaged(const Source& source);
 
     std::vector<Source> sources;  // each file opened, in order
     std::size_t sourceCount = 0;  // sources.size(), which notAtEnd asks for every word
     std::size_t current = 0;      // sources before it are used up, end marker included
     qint64 opened = 0;
     CVModel* model = nullptr;
+    TextEncoding encoding = TextEncoding::PerFile;
 };

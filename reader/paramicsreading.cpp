@@ -2,6 +2,8 @@
 
 #include "reader/paramicslexer.h"
 
+#include <cvinputerror.h>
+
 namespace ParamicsReading {
 
 namespace {
@@ -23,6 +25,16 @@ QTime timeFromFields(const QString& text)
 QTime timeFromColumns(const QString& text)
 {
     return validTime(text.mid(0, 2).toInt(), text.mid(3, 2).toInt(), text.mid(6, 2).toInt());
+}
+
+void checkCap(qsizetype count, int cap, const char* what, const char* file)
+{
+    if (count >= cap)
+        throw CVInputError(QStringLiteral("the %1 file holds more than %2 %3, more than any real network; "
+                                          "it is taken as damaged and the import stops")
+                               .arg(QLatin1String(file))
+                               .arg(cap)
+                               .arg(QLatin1String(what)));
 }
 
 bool isEndOfFile(const ParamicsTokenStream& in)

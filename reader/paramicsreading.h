@@ -9,6 +9,16 @@
 // run over several words or numbers.
 namespace ParamicsReading {
 
+// The most records of a kind that one import takes, far above any real
+// network. A file that holds more is taken as damaged: its import stops
+// (CVInputError) instead of building millions of objects for minutes.
+constexpr int MaxZones = 100000;
+constexpr int MaxLabels = 500000;
+
+// Ends the import when another record would make count exceed cap; what
+// names the records ("zones") and file the file they come from.
+void checkCap(qsizetype count, int cap, const char* what, const char* file);
+
 // "hh:mm:ss" split at ":", absent fields 0: "07:" is 07:00:00. Null when the
 // fields do not form a time of day.
 QTime timeFromFields(const QString& text);

@@ -9,10 +9,13 @@
 class ParamicsTokenStream
 {
 public:
-    // Opens the file and takes its first token.
-    ParamicsTokenStream(CVModel* model, const QString& path)
+    // Opens the file and takes its first token. An import passes the
+    // network's one encoding (ParamicsLexer::networkEncoding).
+    ParamicsTokenStream(CVModel* model, const QString& path,
+                        ParamicsLexer::TextEncoding encoding = ParamicsLexer::TextEncoding::PerFile)
     {
         lexer.setModel(model);
+        lexer.setEncoding(encoding);
         opened = lexer.openFile(path);
         lexer.nextToken(token);
     }

@@ -1,5 +1,7 @@
 #include "reader/zonereaders.h"
 
+#include "reader/paramicsreading.h"
+
 namespace {
 
 using K = ParamicsToken;
@@ -42,6 +44,7 @@ bool ZonesReader::readZoneEntry()
         number = renumbering.value(number);
     if (number > zoneCount)
         return false;
+    ParamicsReading::checkCap(nextIndex, ParamicsReading::MaxZones, "zones", "zones");
     current = new ParamicsZone;
     current->id = number;
     current->index = nextIndex;

@@ -4,6 +4,7 @@
 #include "check/junctioncounts.h"
 #include "cli/checkoutput.h"
 #include "cli/modeloutputs.h"
+#include "cli/outofmemory.h"
 #include "cli/progressprinter.h"
 #include "export/gis/gisexporter.h"
 #include "export/sumo/sumoexporter.h"
@@ -15,6 +16,7 @@
 #include "map/mappicture.h"
 
 #include <cvgui.h>
+#include <cvinputerror.h>
 #include <cvlog.h>
 #include <cvmodel.h>
 #include <cvmodelwriter.h>
@@ -210,7 +212,10 @@ int ImportCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* er
     try {
         return runImport(commandLine, out, err);
     } catch (const std::bad_alloc&) {
-        print(err, commandName + QStringLiteral(": out of memory\n"));
+        reportOutOfMemory();
+        return CommandLine::OutputFailed;
+    } catch (const CVInputError& error) {
+        print(err, commandName + QStringLiteral(": %1\n").arg(error.message()));
         return CommandLine::OutputFailed;
     }
 }

@@ -96,6 +96,9 @@ QString ModelOutputs::refusal() const
 
 int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out, FILE* err) const
 {
+    // Warnings and notes go with the lines of what was written: --quiet
+    // (no out) leaves errors only.
+    FILE* remarks = out ? err : nullptr;
     QString error;
     if (!savePath.isEmpty()) {
         if (!CVModelWriter::save(model, savePath, &error)) {
@@ -120,7 +123,7 @@ int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out,
                                                    &warnings, &error)
                               : GisExporter::write(model, gisFile, model.getGeoReference(), &warnings, &error);
         for (const QString& warning : std::as_const(warnings))
-            print(err, QStringLiteral("warning: %1\n").arg(warning));
+            print(remarks, QStringLiteral("warning: %1\n").arg(warning));
         if (!done) {
             print(err, QStringLiteral("%1: cannot write %2: %3\n").arg(command, gisFile, error));
             return 1;
@@ -134,7 +137,7 @@ int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out,
             return 1;
         }
         for (const QString& note : std::as_const(notes))
-            print(err, QStringLiteral("note: SUMO export: %1\n").arg(note));
+            print(remarks, QStringLiteral("note: SUMO export: %1\n").arg(note));
         print(out, QStringLiteral("SUMO files written to %1.*.xml\n").arg(sumoPrefix));
     }
     return 0;

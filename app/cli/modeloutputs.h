@@ -42,6 +42,7 @@ struct ModelOutputs
     bool placeModel(CVModel& model, QString* error) const;
     // Writes the model file, picture and exports asked for; the command's
     // exit status (0, or 1 at the first output that cannot be written).
-    // Lines saying what was written go to out unless it is null.
+    // Lines saying what was written go to out, warnings and notes to err,
+    // unless out is null (--quiet): errors only then.
     int write(const CVModel& model, const QString& command, FILE* out, FILE* err) const;
 };

@@ -3,6 +3,7 @@
 #include "cli/checkoutput.h"
 #include "cli/commandline.h"
 #include "cli/modeloutputs.h"
+#include "cli/outofmemory.h"
 #include "import/scenarioreader.h"
 
 #include <cvcatalog.h>
@@ -11,6 +12,7 @@
 #include <cvmodelreader.h>
 
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -33,6 +35,18 @@ QString importText(const CVModel& model)
 }  // namespace
 
 int OpenCommand::run(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
+{
+    // A model too large for the memory left ends with an error, not an
+    // abort: the reader and the exports allocate as they go.
+    try {
+        return openModel(commandLine, out, err);
+    } catch (const std::bad_alloc&) {
+        reportOutOfMemory();
+        return CommandLine::OutputFailed;
+    }
+}
+
+int OpenCommand::openModel(const ParsedCommandLine& commandLine, FILE* out, FILE* err)
 {
     const ModelOutputs outputs = ModelOutputs::fromCommandLine(commandLine);
     const QString refusal = outputs.refusal();

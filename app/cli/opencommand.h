@@ -12,4 +12,7 @@ public:
     // Exit status: 0 when the model opened and every output was written,
     // 1 when the model cannot be opened or an output cannot be written.
     static int run(const ParsedCommandLine& commandLine, FILE* out = stdout, FILE* err = stderr);
+
+private:
+    static int openModel(const ParsedCommandLine& commandLine, FILE* out, FILE* err);
 };

@@ -15,6 +15,7 @@
 #include <cvcatalog.h>
 #include <cvfilterdescription.h>
 #include <cvgui.h>
+#include <cvinputerror.h>
 #include <cvlog.h>
 #include <cvimportsettings.h>
 #include <cvmodel.h>
@@ -182,6 +183,10 @@ void MainWindow::importWith(int filterIndex)
         // What the import built so far stays in the model.
         mapView->fitToModel();
         QMessageBox::critical(this, tr("Import"), tr("The memory ran out during the import."));
+    } catch (const CVInputError& error) {
+        // A file changed while it was read, or too large to be a network.
+        mapView->fitToModel();
+        QMessageBox::critical(this, tr("Import"), error.message());
     }
     fileActions->markModified();
 }

@@ -14,6 +14,8 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include <new>
+
 ModelFileActions::ModelFileActions(ModelFileOwner* owner) : QObject(owner->ownerWidget()), window(owner)
 {
     setFile(QString(), false);
@@ -51,7 +53,13 @@ void ModelFileActions::open()
 bool ModelFileActions::openFile(const QString& file)
 {
     QString error;
-    std::unique_ptr<CVModel> opened = CVModelReader::load(file, &error);
+    std::unique_ptr<CVModel> opened;
+    try {
+        opened = CVModelReader::load(file, &error);
+    } catch (const std::bad_alloc&) {
+        // Nothing of the half-read model stays: the current one is kept.
+        error = tr("%1: out of memory").arg(file);
+    }
     if (!opened) {
         QMessageBox::warning(window->ownerWidget(), tr("Open model"), tr("The model could not be opened:\n%1").arg(error));
         return false;

@@ -85,3 +85,12 @@ void CVBezierCurve::readFields(const CVSavedObject& json, CVReadContext&)
     points = json.points(QStringLiteral("points"));
     curveType = json.value(QStringLiteral("curveType")).toInt();
 }
+
+QString CVBezierCurve::readProblem() const
+{
+    for (const CVPoint& point : points) {
+        if (const QString problem = CVReadContext::positionProblem(point); !problem.isEmpty())
+            return problem;
+    }
+    return QString();
+}

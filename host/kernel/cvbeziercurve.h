@@ -29,6 +29,7 @@ public:
 
     void writeFields(CVFieldWriter& json) const override;
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
+    QString readProblem() const override;
 
 protected:
     void copyCurveFrom(const CVBezierCurve& other);

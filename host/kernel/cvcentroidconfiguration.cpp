@@ -1,7 +1,9 @@
 #include "cvcentroidconfiguration.h"
 
+#include "cvcentroid.h"
 #include "cvfieldwriter.h"
 #include "cvmodel.h"
+#include "cvodmatrix.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsavedobject.h"
@@ -44,8 +46,8 @@ void CVCentroidConfiguration::writeFields(CVFieldWriter& json) const
 
 void CVCentroidConfiguration::readFields(const CVSavedObject& json, CVReadContext& context)
 {
-    for (CVObject* centroid : context.objectList(json.value(QStringLiteral("centroids"))))
+    for (CVObject* centroid : context.objectListAs<CVCentroid>(json.value(QStringLiteral("centroids"))))
         addCentroid(centroid);
-    for (CVObject* matrix : context.objectList(json.value(QStringLiteral("odMatrices"))))
+    for (CVObject* matrix : context.objectListAs<CVODMatrix>(json.value(QStringLiteral("odMatrices"))))
         addODMatrix(matrix);
 }

@@ -3,6 +3,7 @@
 #include "cvcontroljunction.h"
 #include "cvcontrolphase.h"
 #include "cvfieldwriter.h"
+#include "cvnode.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsavedobject.h"
@@ -94,7 +95,7 @@ void CVControlPlan::readFields(const CVSavedObject& json, CVReadContext& context
     offset = float(CVReadContext::number(json.value(QStringLiteral("offset"))));
     for (const QJsonValue value : json.value(QStringLiteral("junctions")).toArray()) {
         const QJsonObject saved = value.toObject();
-        const CVObject* node = context.object(saved.value(QStringLiteral("node")));
+        const CVObject* node = context.objectAs<CVNode>(saved.value(QStringLiteral("node")));
         if (!node)
             continue;
         CVControlJunction* junction = createControlJunction(node->getId());

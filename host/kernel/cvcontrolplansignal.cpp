@@ -1,9 +1,11 @@
 #include "cvcontrolplansignal.h"
 
 #include "cvfieldwriter.h"
+#include "cvnode.h"
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsavedobject.h"
+#include "cvturning.h"
 
 #include <QJsonArray>
 
@@ -39,8 +41,8 @@ void CVControlPlanSignal::writeFields(CVFieldWriter& json) const
 
 void CVControlPlanSignal::readFields(const CVSavedObject& json, CVReadContext& context)
 {
-    for (const CVObject* turning : context.objectList(json.value(QStringLiteral("turnings"))))
+    for (const CVObject* turning : context.objectListAs<CVTurning>(json.value(QStringLiteral("turnings"))))
         addTurningId(turning->getId());
     const QJsonValue node = json.value(QStringLiteral("node"));
-    setNode(node.toInteger() == 0 ? nullptr : context.object(node));
+    setNode(node.toInteger() == 0 ? nullptr : context.objectAs<CVNode>(node));
 }

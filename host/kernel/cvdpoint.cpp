@@ -18,3 +18,8 @@ void CVDPoint::readFields(const CVSavedObject& json, CVReadContext&)
 {
     position = json.point(QStringLiteral("position"));
 }
+
+QString CVDPoint::readProblem() const
+{
+    return CVReadContext::positionProblem(position);
+}

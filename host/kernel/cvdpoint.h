@@ -14,6 +14,7 @@ public:
 
     void writeFields(CVFieldWriter& json) const override;
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
+    QString readProblem() const override;
 
 private:
     CVPoint position;

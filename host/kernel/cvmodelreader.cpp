@@ -1,9 +1,11 @@
 #include "cvmodelreader.h"
 
 #include "cvcatalog.h"
+#include "cvcentroid.h"
 #include "cvcentroidconfiguration.h"
 #include "cvfolder.h"
 #include "cvgeomodel.h"
+#include "cvguardedmapping.h"
 #include "cvlargeblocks.h"
 #include "cvlayer.h"
 #include "cvlog.h"
@@ -36,11 +38,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#ifdef Q_OS_UNIX
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -84,56 +81,45 @@ QString notAnObjectAtTop()
     return QStringLiteral("is not a model file (its top level is not a JSON object)");
 }
 
-// The model file mapped into memory, read-only. Parts already read (the
-// trips of a matrix, objects whose fields are set) are handed back to the
-// system, so the file never sits in memory beside the whole model.
+// The model file mapped into memory, read-only, guarded against the file
+// shrinking under the reader. Parts already read (the trips of a matrix,
+// objects whose fields are set) are handed back to the system, so the
+// file never sits in memory beside the whole model.
 class MappedFile
 {
 public:
-    explicit MappedFile(const QString& path) : file(path) {}
+    explicit MappedFile(const QString& path) : path(path) {}
     bool open()
     {
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        if (file.size() == 0)
-            return true;
-        bytes = reinterpret_cast<const char*>(file.map(0, file.size()));
-        if (bytes)
+        if (mapping.map(path))
             return true;
         // A file system that cannot map files: the file is read whole instead.
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
         copy = file.readAll();
-        bytes = copy.constData();
         return copy.size() == file.size();
     }
-    const char* data() const { return bytes ? bytes : ""; }
-    std::size_t size() const { return bytes ? std::size_t(file.size()) : 0; }
+    const char* data() const { return copy.isEmpty() ? mapping.data() : copy.constData(); }
+    std::size_t size() const { return copy.isEmpty() ? mapping.size() : std::size_t(copy.size()); }
+    // True when the file shrank while it was read: what was read is not the file.
+    bool damaged() const { return mapping.damaged(); }
     // The line that holds an offset, for messages.
     int lineAt(std::size_t offset) const
     {
         const char* end = data() + std::min(offset, size());
         return 1 + int(std::count(data(), end, '\n'));
     }
-    // Lets the system drop the whole pages of [from, to) from memory; read
-    // again, they come back from the file.
     void release(std::size_t from, std::size_t to) const
     {
-#ifdef Q_OS_UNIX
-        static const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-        const auto base = reinterpret_cast<std::uintptr_t>(bytes);
-        const std::uintptr_t start = (base + from + page - 1) / page * page;
-        const std::uintptr_t end = (base + std::min(to, size())) / page * page;
-        if (bytes && copy.isEmpty() && end > start)
-            madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
-#else
-        Q_UNUSED(from);
-        Q_UNUSED(to);
-#endif
+        if (copy.isEmpty())
+            mapping.release(from, to);
     }
 
 private:
-    QFile file;
+    QString path;
+    CVGuardedMapping mapping;
     QByteArray copy;
-    const char* bytes = nullptr;
 };
 
 // Ids that trips refer to: a bit per id for the ids a model uses, a set for
@@ -189,7 +175,7 @@ public:
         }
         Frame& top = frames.back();
         if (top.isObject)
-            top.object.insert(top.key, value);
+            top.members.emplace_back(std::move(top.key), value);
         else
             top.array.append(value);
         return false;
@@ -201,17 +187,31 @@ public:
     {
         Frame top = std::move(frames.back());
         frames.pop_back();
-        return add(top.isObject ? QJsonValue(top.object) : QJsonValue(top.array), done);
+        return add(top.isObject ? QJsonValue(objectOf(top.members)) : QJsonValue(top.array), done);
     }
 
 private:
+    using Members = std::vector<std::pair<QString, QJsonValue>>;
     struct Frame
     {
         bool isObject;
-        QJsonObject object;
+        Members members;
         QJsonArray array;
         QString key;
     };
+    // A JSON object keeps its keys sorted: inserted in file order, each key
+    // of a large object in random order would move half the others. Sorted
+    // first, every insert appends; the stable sort keeps the last of keys
+    // given twice last, so it wins as in the file.
+    static QJsonObject objectOf(Members& members)
+    {
+        std::stable_sort(members.begin(), members.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QJsonObject object;
+        for (auto& [name, value] : members)
+            object.insert(name, value);
+        return object;
+    }
     std::vector<Frame> frames;
 };
 
@@ -551,6 +551,8 @@ public:
         if (rootDepth == 0)
             return fail(notAnObjectAtTop());
         if (!builder.busy() && rootKey == QLatin1String("objects")) {
+            if (objectsSeen)
+                return fail(QStringLiteral("has a second object list"));
             if (!checkHeader())
                 return false;
             inObjects = true;
@@ -939,8 +941,15 @@ bool readModelSection(ModelFileHandler& handler, CVReadContext& context)
             model.getGeoModel()->add(nullptr, layer);
     }
     model.getGeoModel()->setActiveLayer(context.objectAs<CVLayer>(references.value(QStringLiteral("activeLayer"))));
-    unsigned int lastId = unsigned(qBound<qint64>(0, references.value(QStringLiteral("lastId")).toInteger(0),
-                                                  std::numeric_limits<unsigned int>::max()));
+    const QJsonValue declaredLastId = references.value(QStringLiteral("lastId"));
+    unsigned int lastId = unsigned(qBound<qint64>(0, declaredLastId.toInteger(0), std::numeric_limits<unsigned int>::max()));
+    // Ids are handed out up to the last id: one beyond it would be handed
+    // out again to the next new object.
+    if (!declaredLastId.isUndefined() && handler.largestId > lastId) {
+        context.setCurrent(handler.largestId);
+        context.fail(QStringLiteral("has an id beyond the model's last id %1").arg(declaredLastId.toVariant().toString()));
+        return false;
+    }
     lastId = std::max(lastId, handler.largestId);
     model.setLastId(lastId);
 
@@ -1009,16 +1018,36 @@ bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadC
     offset = 0;
     handler.ownTexts.clear();
     const bool allHeld = handler.tripCentroidIds.all([&](unsigned int id) {
-        if (handler.byId.find(id))
+        if (dynamic_cast<const CVCentroid*>(handler.byId.find(id)))
             return true;
         context.fail(QStringLiteral("(an OD matrix) has trips of centroid %1, which the file does not hold").arg(id));
         return false;
     });
     if (!allHeld)
         return false;
+    // Every object checks what it read once all have read theirs: a turning
+    // asks its sections for their lanes.
+    for (const PendingObject& pending : handler.pending) {
+        if (const QString problem = pending.object->readProblem(); !problem.isEmpty()) {
+            offset = pending.begin;
+            context.setCurrent(pending.object->getId());
+            context.fail(problem);
+            return false;
+        }
+    }
     for (const PendingObject& pending : handler.pending)
         pending.object->finishRead();
     return true;
+}
+
+// Where the first byte from offset on that is not JSON white space lies;
+// the file's size when there is none.
+std::size_t firstNonSpace(const MappedFile& file, std::size_t offset)
+{
+    const char* const text = file.data();
+    while (offset < file.size() && std::strchr(" \t\r\n", text[offset]) && text[offset] != '\0')
+        ++offset;
+    return offset;
 }
 
 // Opens a model file for reading; what is wrong with it, or nothing.
@@ -1038,12 +1067,15 @@ QString openModelFile(const QString& path, MappedFile& file)
 
 std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* errorText)
 {
+    MappedFile file(path);
     auto failWith = [&](int line, const QString& problem) {
+        // Whatever went wrong, a file that changed under the reader is the
+        // cause to name: its bytes were not the file's.
         if (errorText)
-            *errorText = located(path, line, problem);
+            *errorText = file.damaged() ? located(path, 0, CVGuardedMapping::damagedMessage())
+                                        : located(path, line, problem);
         return nullptr;
     };
-    MappedFile file(path);
     if (const QString problem = openModelFile(path, file); !problem.isEmpty())
         return failWith(0, problem);
 
@@ -1053,6 +1085,8 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
     std::size_t problemOffset = 0;
     if (!parseModel(file, handler, stream, problem, problemOffset))
         return failWith(file.lineAt(problemOffset), problem);
+    if (const std::size_t after = firstNonSpace(file, stream.Tell()); after < file.size())
+        return failWith(file.lineAt(after), QStringLiteral("has text after the model's end"));
 
     CVReadContext context(handler.byId);
     std::size_t offset = 0;
@@ -1069,17 +1103,20 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
     if (!readModelObject<CVScenarioSettings>(
             handler, "scenario", [](CVModel& m, const CVScenarioSettings& v) { m.setScenarioSettings(v); }, &problem))
         return failWith(0, QStringLiteral("the scenario: ") + problem);
+    if (file.damaged())
+        return failWith(0, QString());
     return std::move(handler.model);
 }
 
 bool CVModelReader::checkSyntax(const QString& path, QString* errorText)
 {
+    MappedFile file(path);
     auto failWith = [&](int line, const QString& problem) {
         if (errorText)
-            *errorText = located(path, line, problem);
+            *errorText = file.damaged() ? located(path, 0, CVGuardedMapping::damagedMessage())
+                                        : located(path, line, problem);
         return false;
     };
-    MappedFile file(path);
     if (const QString problem = openModelFile(path, file); !problem.isEmpty())
         return failWith(0, problem);
     rapidjson::MemoryStream stream(file.data(), file.size());
@@ -1088,5 +1125,7 @@ bool CVModelReader::checkSyntax(const QString& path, QString* errorText)
     std::size_t problemOffset = 0;
     if (!parse<CheckFlags>(file, checker, stream, problem, problemOffset))
         return failWith(file.lineAt(problemOffset), problem);
+    if (file.damaged())
+        return failWith(0, QString());
     return true;
 }

@@ -76,6 +76,11 @@ public:
     virtual void readFields(const CVSavedObject& json, CVReadContext& context);
     // Called once every object of the file has read its fields.
     virtual void finishRead() {}
+    // What makes the fields just read unusable (a reference of the wrong
+    // kind, a lane outside its section, a coordinate off the earth), or
+    // empty. Asked once every object has read its fields, before
+    // finishRead; any answer refuses the whole file.
+    virtual QString readProblem() const { return QString(); }
     // False for types that save their data values among their own fields.
     virtual bool savesDataValues() const { return true; }
     QJsonObject dataValuesJson() const;

@@ -1,6 +1,7 @@
 #include "cvobjectconnection.h"
 
 #include "cvfieldwriter.h"
+#include "cvgeoobject.h"
 #include "cvreadcontext.h"
 #include "cvsavedobject.h"
 
@@ -13,6 +14,6 @@ void CVObjectConnection::writeFields(CVFieldWriter& json) const
 
 void CVObjectConnection::readFields(const CVSavedObject& json, CVReadContext& context)
 {
-    connectionObject = context.object(json.value(QStringLiteral("object")));
+    connectionObject = context.objectAs<CVGeoObject>(json.value(QStringLiteral("object")));
     connectionType = json.value(QStringLiteral("connectionType")).toInt();
 }

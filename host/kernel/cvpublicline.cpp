@@ -5,6 +5,8 @@
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsavedobject.h"
+#include "cvsection.h"
+#include "cvsectionobject.h"
 
 #include <QJsonArray>
 
@@ -56,9 +58,9 @@ void CVPublicLine::writeFields(CVFieldWriter& json) const
 void CVPublicLine::readFields(const CVSavedObject& json, CVReadContext& context)
 {
     // The departures are those of the time tables, read with them.
-    for (CVObject* section : context.objectList(json.value(QStringLiteral("sections"))))
+    for (CVObject* section : context.objectListAs<CVSection>(json.value(QStringLiteral("sections"))))
         addSection(section, 0);
-    for (CVObject* stop : context.objectList(json.value(QStringLiteral("stops"))))
+    for (CVObject* stop : context.objectListAs<CVBusStop>(json.value(QStringLiteral("stops"))))
         addStop(stop);
     for (const QJsonValue id : json.value(QStringLiteral("timeTables")).toArray()) {
         if (auto* timeTable = context.objectAs<CVPublicLineTimeTable>(id))

@@ -5,6 +5,8 @@
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsavedobject.h"
+#include "cvsectionobject.h"
+#include "cvvehicle.h"
 
 #include <QJsonArray>
 
@@ -86,14 +88,14 @@ CVPublicLineTimeTableSchedule* scheduleFromJson(const QJsonObject& json, CVReadC
         CVPublicLineTimeTableDeparture departure;
         departure.setMeanTime(CVTimeDuration(CVReadContext::number(saved.value(QStringLiteral("meanTime")))));
         departure.setDeviationTime(CVTimeDuration(CVReadContext::number(saved.value(QStringLiteral("deviation")))));
-        departure.setVehicle(context.object(saved.value(QStringLiteral("vehicle"))));
+        departure.setVehicle(context.objectAs<CVVehicle>(saved.value(QStringLiteral("vehicle"))));
         schedule->addDepartureTime(departure);
     }
-    for (CVObject* stop : context.objectList(json.value(QStringLiteral("stops"))))
+    for (CVObject* stop : context.objectListAs<CVBusStop>(json.value(QStringLiteral("stops"))))
         schedule->addStop(stop);
     for (const QJsonValue value : json.value(QStringLiteral("stopTimes")).toArray()) {
         const QJsonArray saved = value.toArray();
-        if (CVObject* stop = context.object(saved.at(0)))
+        if (CVObject* stop = context.objectAs<CVBusStop>(saved.at(0)))
             schedule->setStopTime(stop, CVPublicLineTimeTableScheduleStopTime(CVReadContext::number(saved.at(1)),
                                                                               CVReadContext::number(saved.at(2)),
                                                                               CVReadContext::number(saved.at(3))));

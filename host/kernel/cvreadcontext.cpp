@@ -2,6 +2,7 @@
 
 #include "cvobject.h"
 
+#include <cmath>
 #include <limits>
 
 CVObject* CVReadContext::object(const QJsonValue& id)
@@ -49,6 +50,18 @@ CVPoints CVReadContext::points(const QJsonValue& value)
     for (const QJsonValue& p : array)
         list.append(point(p));
     return list;
+}
+
+QString CVReadContext::positionProblem(const CVPoint& point)
+{
+    const auto sane = [](double value) { return std::isfinite(value) && std::abs(value) <= MaxCoordinate; };
+    // A position the file leaves out reads as not a number throughout: the
+    // object has none, which is not the same as a broken one.
+    if (std::isnan(point.x) && std::isnan(point.y) && std::isnan(point.z))
+        return QString();
+    if (!sane(point.x) || !sane(point.y) || !(std::isnan(point.z) || sane(point.z)))
+        return QStringLiteral("has a position (%1, %2, %3) off the earth").arg(point.x).arg(point.y).arg(point.z);
+    return QString();
 }
 
 void CVReadContext::fail(const QString& text)

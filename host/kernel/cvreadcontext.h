@@ -56,6 +56,27 @@ public:
     }
     // The objects of an array of ids, each checked like object().
     QVector<CVObject*> objectList(const QJsonValue& ids);
+    // The same, each checked like objectAs().
+    template <class T>
+    QVector<T*> objectListAs(const QJsonValue& ids)
+    {
+        QVector<T*> list;
+        for (const QJsonValue id : ids.toArray()) {
+            if (T* typed = objectAs<T>(id))
+                list.append(typed);
+        }
+        return list;
+    }
+
+    // Coordinates farther than this from the origin, in metres, are refused:
+    // no projection of the earth reaches them.
+    static constexpr double MaxCoordinate = 1e8;
+    // Demands and similar windows last more than nothing and at most this.
+    static constexpr double MaxDurationSeconds = 366.0 * 24 * 3600;
+    // Empty, or what is wrong with a position read from a file: a
+    // coordinate that is not a number or lies beyond MaxCoordinate (an
+    // unset height, or no position at all, is allowed).
+    static QString positionProblem(const CVPoint& point);
 
     // Saved numbers: null stands for a value that was not set (not a number).
     static double number(const QJsonValue& value);

@@ -237,3 +237,10 @@ void CVSection::readFields(const CVSavedObject& json, CVReadContext& context)
     }
     drawingMade = false;
 }
+
+QString CVSection::readProblem() const
+{
+    if (lanes.size() > MaxLanes)
+        return QStringLiteral("has %1 lanes, more than %2").arg(lanes.size()).arg(MaxLanes);
+    return CVBezierCurve::readProblem();
+}

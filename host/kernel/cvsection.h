@@ -73,6 +73,7 @@ public:
 
     void writeFields(CVFieldWriter& json) const override;
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
+    QString readProblem() const override;
 
     // Map: a band as wide as the lanes along the smooth centre line, side
     // lanes only over their length, lines between lanes when zoomed in.

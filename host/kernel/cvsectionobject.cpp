@@ -89,10 +89,22 @@ QColor CVVMS::mapColour() const
 
 void CVSectionObject::readFields(const CVSavedObject& json, CVReadContext& context)
 {
-    if (auto* section = context.objectAs<CVGeoObject>(json.value(QStringLiteral("section"))))
+    if (auto* section = context.objectAs<CVSection>(json.value(QStringLiteral("section"))))
         section->addTopObject(this);
     position = float(CVReadContext::number(json.value(QStringLiteral("position"))));
     const QJsonArray laneRange = json.value(QStringLiteral("lanes")).toArray();
     setLanes(laneRange.at(0).toInt(), laneRange.at(1).toInt());
     length = float(CVReadContext::number(json.value(QStringLiteral("length"))));
+}
+
+QString CVSectionObject::readProblem() const
+{
+    const auto* section = dynamic_cast<const CVSection*>(getSection());
+    if (!section)
+        return QString();
+    if (fromLane < 0 || fromLane > toLane || toLane > std::max(0, section->getNbLanes() - 1))
+        return QStringLiteral("covers lanes [%1, %2] outside its section's %3").arg(fromLane).arg(toLane).arg(section->getNbLanes());
+    if (!(std::abs(position) <= CVReadContext::MaxCoordinate) || !(std::abs(length) <= CVReadContext::MaxCoordinate))
+        return QStringLiteral("has a position or length beyond %1 m").arg(CVReadContext::MaxCoordinate);
+    return QString();
 }

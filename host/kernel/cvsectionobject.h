@@ -30,6 +30,7 @@ public:
 
     void writeFields(CVFieldWriter& json) const override;
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
+    QString readProblem() const override;
 
     // Map: a band across the lanes it covers, over its length, at its place
     // on the section, with a marker in its middle that stays visible when

@@ -52,3 +52,8 @@ void CVText::readFields(const CVSavedObject& json, CVReadContext&)
     height = CVReadContext::number(json.value(QStringLiteral("height")));
     text = json.value(QStringLiteral("text")).toString();
 }
+
+QString CVText::readProblem() const
+{
+    return CVReadContext::positionProblem(position);
+}

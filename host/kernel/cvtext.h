@@ -20,6 +20,7 @@ public:
 
     void writeFields(CVFieldWriter& json) const override;
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
+    QString readProblem() const override;
 
     // Map: the text with its baseline starting at the position, as high as
     // its height in metres, turned by its angle.

@@ -3,6 +3,9 @@
 #include "cvfieldwriter.h"
 #include "cvreadcontext.h"
 #include "cvsavedobject.h"
+#include "cvvehicle.h"
+
+#include <cmath>
 
 void CVTrafficDemandItem::setInterval(const QTime& startTime, const CVTimeDuration& length)
 {
@@ -30,5 +33,14 @@ void CVTrafficDemandItem::readFields(const CVSavedObject& json, CVReadContext& c
 {
     start = QTime::fromString(json.value(QStringLiteral("start")).toString(), QStringLiteral("HH:mm:ss"));
     duration = CVTimeDuration(CVReadContext::number(json.value(QStringLiteral("duration"))));
-    vehicle = context.object(json.value(QStringLiteral("vehicle")));
+    vehicle = context.objectAs<CVVehicle>(json.value(QStringLiteral("vehicle")));
+}
+
+QString CVTrafficDemandItem::readProblem() const
+{
+    // Not a number is a duration the file leaves out.
+    const double seconds = duration.toSeconds();
+    if (!std::isnan(seconds) && !(seconds >= 0.0 && seconds <= CVReadContext::MaxDurationSeconds))
+        return QStringLiteral("lasts %1 s, not between 0 and %2 s").arg(seconds).arg(CVReadContext::MaxDurationSeconds);
+    return QString();
 }

@@ -209,3 +209,31 @@ void CVTurning::readFields(const CVSavedObject& json, CVReadContext& context)
     }
     pathPoints = std::make_unique<CVPoints>(std::move(path));
 }
+
+namespace {
+
+// A range of lanes [from, to] of a section: a section without lanes still
+// has lane 0, as the import places objects on it.
+bool withinLanes(const CVSection* section, int from, int to)
+{
+    return from >= 0 && from <= to && to <= std::max(0, section->getNbLanes() - 1);
+}
+
+}  // namespace
+
+QString CVTurning::readProblem() const
+{
+    if (!node || !origin || !destination)
+        return QStringLiteral("is a turning without its node, origin or destination section");
+    if (!withinLanes(origin, originFromLane, originToLane))
+        return QStringLiteral("has origin lanes [%1, %2] outside its section's %3")
+            .arg(originFromLane).arg(originToLane).arg(origin->getNbLanes());
+    if (!withinLanes(destination, destinationFromLane, destinationToLane))
+        return QStringLiteral("has destination lanes [%1, %2] outside its section's %3")
+            .arg(destinationFromLane).arg(destinationToLane).arg(destination->getNbLanes());
+    for (const CVPoint& point : pathPoints ? *pathPoints : CVPoints()) {
+        if (const QString problem = CVReadContext::positionProblem(point); !problem.isEmpty())
+            return problem;
+    }
+    return QString();
+}

@@ -67,6 +67,7 @@ public:
 
     void writeFields(CVFieldWriter& json) const override;
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
+    QString readProblem() const override;
 
     // Map: the path as a thin line, coloured by the warning indicator.
     CVBBox getBoundingBox() const override;

@@ -52,6 +52,39 @@ QByteArray changed(const char* from, const char* to)
     return text.replace(from, to);
 }
 
+// A small network: two nodes, a section each way between them, a turning,
+// a bus stop, a label, a centroid and an OD matrix of car trips.
+const char* const networkModel =
+    "{\"format\":\"corvia-model\",\"version\":2,\n"
+    "\"preferences\":{},\n"
+    "\"log\":[],\n"
+    "\"model\":{\"activeCentroidConfiguration\":null,\"activeLayer\":null,\"lastId\":13,\"layers\":[],\"rootFolder\":3},\n"
+    "\"objects\":[\n"
+    "{\"id\":1,\"type\":\"CVNode\",\"name\":\"a\",\"externalId\":\"\",\"status\":0,\"position\":[0,0,0],\"signals\":[],\"turnings\":[],\"userDefinedPriorities\":false,\"yellowBox\":false},\n"
+    "{\"id\":2,\"type\":\"CVNode\",\"name\":\"b\",\"externalId\":\"\",\"status\":0,\"position\":[100,0,0],\"signals\":[],\"turnings\":[],\"userDefinedPriorities\":false,\"yellowBox\":false},\n"
+    "{\"id\":3,\"type\":\"CVFolder\",\"name\":\"Root\",\"externalId\":\"\",\"status\":0,\"members\":[1]},\n"
+    "{\"id\":4,\"type\":\"CVSection\",\"name\":\"ab\",\"externalId\":\"\",\"status\":0,\"curveType\":0,\"destination\":2,\"laneWidth\":3.5,"
+    "\"lanes\":[{\"finalOffset\":0,\"initialOffset\":0},{\"finalOffset\":0,\"initialOffset\":0}],\"nbFullLanes\":2,\"nbLanes\":2,\"origin\":1,"
+    "\"points\":[[0,0,0],[100,0,0]],\"roadType\":null,\"sideLanes\":[],\"speed\":50},\n"
+    "{\"id\":5,\"type\":\"CVSection\",\"name\":\"ba\",\"externalId\":\"\",\"status\":0,\"curveType\":0,\"destination\":1,\"laneWidth\":3.5,"
+    "\"lanes\":[{\"finalOffset\":0,\"initialOffset\":0}],\"nbFullLanes\":1,\"nbLanes\":1,\"origin\":2,"
+    "\"points\":[[100,5,0],[0,5,0]],\"roadType\":null,\"sideLanes\":[],\"speed\":50},\n"
+    "{\"id\":6,\"type\":\"CVTurning\",\"name\":\"\",\"externalId\":\"\",\"status\":0,\"autoSpeed\":true,\"destination\":5,\"destinationLanes\":[0,0],"
+    "\"node\":2,\"origin\":4,\"originLanes\":[0,1],\"path\":[[100,0,0],[100,5,0]]},\n"
+    "{\"id\":7,\"type\":\"CVBusStop\",\"name\":\"s\",\"externalId\":\"\",\"status\":0,\"lanes\":[1,1],\"length\":20,\"position\":60,\"section\":4},\n"
+    "{\"id\":8,\"type\":\"CVText\",\"name\":\"\",\"externalId\":\"\",\"status\":0,\"angle\":0,\"height\":25,\"position\":[50,25,0],\"text\":\"t\"},\n"
+    "{\"id\":9,\"type\":\"CVVehicle\",\"name\":\"car\",\"externalId\":\"\",\"status\":0,\"attributes\":{}},\n"
+    "{\"id\":11,\"type\":\"CVCentroid\",\"name\":\"z\",\"externalId\":\"\",\"status\":0,\"connections\":[12],\"consPercentages\":0,\"position\":[1,1,0],\"useBestEntrance\":false},\n"
+    "{\"id\":12,\"type\":\"CVCenConnection\",\"name\":\"\",\"externalId\":\"\",\"status\":0,\"connectionType\":1,\"object\":4},\n"
+    "{\"id\":13,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":0,\"centroidConfiguration\":null,\"duration\":900,\"start\":\"08:00:00\",\"vehicle\":9,\"trips\":[[11,[11],[1.5]]]}\n"
+    "]}\n";
+
+QByteArray network(const char* from, const char* to)
+{
+    QByteArray text(networkModel);
+    return text.replace(from, to);
+}
+
 }  // namespace
 
 class TestCorviaOpen : public QObject
@@ -63,6 +96,8 @@ private slots:
     void goodModelOpensAndSavesAgain();
     void badModelFilesGiveOneError_data();
     void badModelFilesGiveOneError();
+    void unusableObjectsGiveOneError_data();
+    void unusableObjectsGiveOneError();
     void outputsThatAreNotFilesAreRefused_data();
     void outputsThatAreNotFilesAreRefused();
     void emptyOutputPathIsAUsageError_data();
@@ -134,6 +169,63 @@ void TestCorviaOpen::badModelFilesGiveOneError()
     QCOMPARE(run.err.count(QStringLiteral("corvia open:")), 1);
     QVERIFY(!run.out.contains(QStringLiteral("Opened")));
     QVERIFY(!QFileInfo::exists(saved));
+}
+
+// Files that parse and hold only known objects, but objects that no
+// exporter could use: each refused with its file, line and object.
+void TestCorviaOpen::unusableObjectsGiveOneError_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("good") << QByteArray(networkModel) << QString();
+    QTest::newRow("origin a node") << network("\"node\":2,\"origin\":4", "\"node\":2,\"origin\":1")
+                                   << "line 11: object 6 refers to object 1 of an unexpected type";
+    QTest::newRow("turning node a section") << network("\"node\":2,", "\"node\":5,") << "line 11: object 6 refers to object 5";
+    QTest::newRow("stop on a node") << network("\"section\":4}", "\"section\":2}") << "line 12: object 7 refers to object 2";
+    QTest::newRow("connection to a folder") << network("\"object\":4}", "\"object\":3}") << "line 16: object 12 refers to object 3";
+    QTest::newRow("vehicle a node") << network("\"vehicle\":9", "\"vehicle\":1") << "line 17: object 13 refers to object 1";
+    QTest::newRow("trips of a node") << network("[[11,[11]", "[[1,[11]") << "trips of centroid 1";
+    QTest::newRow("origin lanes to 1e9") << network("\"originLanes\":[0,1]", "\"originLanes\":[0,1000000000]")
+                                         << "line 11: object 6 has origin lanes [0, 1000000000] outside its section's 2";
+    QTest::newRow("destination lane -1") << network("\"destinationLanes\":[0,0]", "\"destinationLanes\":[-1,0]")
+                                         << "object 6 has destination lanes [-1, 0]";
+    QTest::newRow("lanes reversed") << network("\"originLanes\":[0,1]", "\"originLanes\":[1,0]") << "object 6 has origin lanes [1, 0]";
+    QTest::newRow("stop beyond its lanes") << network("\"lanes\":[1,1]", "\"lanes\":[1,2]") << "line 12: object 7 covers lanes [1, 2]";
+    QTest::newRow("stop far along") << network("\"position\":60,", "\"position\":1e300,") << "object 7 has a position or length";
+    QByteArray manyLanes = QByteArray("{\"finalOffset\":0,\"initialOffset\":0},").repeated(65);
+    manyLanes.chop(1);
+    QTest::newRow("65 lanes") << network("\"lanes\":[{\"finalOffset\":0,\"initialOffset\":0}]", "\"lanes\":[" + manyLanes + "]")
+                              << "object 5 has 65 lanes, more than 64";
+    QTest::newRow("node off the earth") << network("\"position\":[100,0,0]", "\"position\":[1e300,0,0]")
+                                        << "line 7: object 2 has a position (1e+300, 0, 0) off the earth";
+    QTest::newRow("node half placed") << network("\"position\":[100,0,0]", "\"position\":[100,null,0]") << "object 2 has a position";
+    QTest::newRow("section point off") << network("[[0,0,0],[100,0,0]]", "[[0,0,0],[100,-1e9,0]]") << "object 4 has a position";
+    QTest::newRow("path point off") << network("[[100,0,0],[100,5,0]]", "[[100,0,0],[1e99,5,0]]") << "object 6 has a position";
+    QTest::newRow("label off") << network("\"position\":[50,25,0]", "\"position\":[50,2.5e8,0]") << "object 8 has a position";
+    QTest::newRow("negative duration") << network("\"duration\":900", "\"duration\":-900") << "line 17: object 13 lasts -900 s";
+    QTest::newRow("century long") << network("\"duration\":900", "\"duration\":3.2e9") << "object 13 lasts";
+    QTest::newRow("id past the last id") << network("\"lastId\":13", "\"lastId\":12") << "object 13 has an id beyond the model's last id 12";
+    QTest::newRow("second object list") << network("\n]}\n", "\n],\"objects\":[]}\n") << "has a second object list";
+    QTest::newRow("text after the end") << network("\n]}\n", "\n]}\n{}") << "has text after the model's end";
+}
+
+void TestCorviaOpen::unusableObjectsGiveOneError()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, expected);
+    NetworkDir dir;
+    const QString path = dir.write("model.json", text);
+    const QString saved = dir.path() + "/again.json";
+    const Run run = corvia({"open", path, "--save", saved, "--sumo", dir.path() + "/sumo"});
+    if (expected.isEmpty()) {
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY(QFile::exists(saved));
+        return;
+    }
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(run.err.contains(path) && run.err.contains(expected), qPrintable(run.err));
+    QVERIFY(!QFile::exists(saved));
 }
 
 void TestCorviaOpen::outputsThatAreNotFilesAreRefused_data()

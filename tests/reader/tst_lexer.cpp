@@ -2,6 +2,7 @@
 
 #include "reader/paramicslexer.h"
 
+#include <cvinputerror.h>
 #include <cvlog.h>
 #include <cvmodel.h>
 #include <cvsystem.h>
@@ -206,6 +207,93 @@ private slots:
         const QList<ParamicsToken> tokens = tokensOf(dir.path() + "/links.0", model.get());
         QCOMPARE(textsOf(tokens), (QStringList{"link", "1", "2", ParamicsLexer::EndMarker}));
         QVERIFY(model->getLog()->warnings().isEmpty());
+    }
+
+    // One encoding for all the files of a network, so that the same bytes
+    // make the same name in each; a UTF-8 byte-order mark is never text.
+    void oneEncodingForTheWholeNetwork_data()
+    {
+        QTest::addColumn<QByteArray>("zones");
+        QTest::addColumn<QByteArray>("nodes");
+        QTest::addColumn<QString>("otherName");
+        QTest::addColumn<QByteArray>("other");
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QStringList>("words");
+
+        const QByteArray utf8 = "M\xc3\xa4rket";
+        const QByteArray latin1 = "M\xe4rket";
+        const QString read8 = QStringLiteral("M\u00e4rket");
+        const QString readLatin1 = QStringLiteral("M\u00c3\u00a4rket");
+        QTest::newRow("all UTF-8") << utf8 << utf8 << "readme" << QByteArray() << true << QStringList{read8, read8};
+        QTest::newRow("one Latin-1 file") << utf8 << QByteArray(utf8 + " " + latin1) << "readme" << QByteArray() << false
+                                          << QStringList{readLatin1, readLatin1, read8};
+        QTest::newRow("Latin-1 in a numbered links file") << utf8 << utf8 << "links.3" << latin1 << false
+                                                          << QStringList{readLatin1, readLatin1};
+        QTest::newRow("mark in a UTF-8 network") << QByteArray("\xef\xbb\xbf" + utf8) << utf8 << "readme" << QByteArray()
+                                                 << true << QStringList{read8, read8};
+        QTest::newRow("mark in a Latin-1 network") << QByteArray("\xef\xbb\xbfzone") << latin1 << "readme" << QByteArray()
+                                                   << false << QStringList{"zone", read8};
+        QTest::newRow("other files do not count") << utf8 << utf8 << "notes.txt" << latin1 << true << QStringList{read8, read8};
+        QTest::newRow("marked UTF-16 reads as its text") << utf8 << utf8 << "vehicles" << QByteArray("\xff\xfeM\0\xe4\0", 6)
+                                                         << true << QStringList{read8, read8};
+    }
+
+    void oneEncodingForTheWholeNetwork()
+    {
+        QFETCH(QByteArray, zones);
+        QFETCH(QByteArray, nodes);
+        QFETCH(QString, otherName);
+        QFETCH(QByteArray, other);
+        QFETCH(bool, utf8);
+        QFETCH(QStringList, words);
+        NetworkDir dir;
+        dir.write("zones", zones);
+        dir.write("nodes", nodes);
+        if (!other.isEmpty())
+            dir.write(otherName, other);
+        const ParamicsLexer::TextEncoding encoding = ParamicsLexer::networkEncoding(dir.path());
+        QCOMPARE(encoding, utf8 ? ParamicsLexer::TextEncoding::Utf8 : ParamicsLexer::TextEncoding::Latin1);
+        ParamicsLexer lexer;
+        lexer.setEncoding(encoding);
+        QVERIFY(lexer.openFile(dir.path() + "/zones"));
+        QVERIFY(lexer.openFile(dir.path() + "/nodes"));
+        QStringList read;
+        ParamicsToken token;
+        while (lexer.notAtEnd()) {
+            lexer.nextToken(token);
+            if (token.text() != ParamicsLexer::EndMarker)
+                read << token.text();
+        }
+        QCOMPARE(read, words);
+    }
+
+    // A file cut while it is read ends the import with one message naming
+    // it, not the program with a bus error.
+    void fileCutWhileReadEndsTheImport()
+    {
+        NetworkDir dir;
+        const QString path = dir.write("nodes", QByteArray("node 1 at 0.0 m\n").repeated(20000));
+        ParamicsLexer lexer;
+        QVERIFY(lexer.openFile(path));
+        QVERIFY(QFile::resize(path, 100));
+        QString message;
+        try {
+            ParamicsToken token;
+            while (lexer.notAtEnd())
+                lexer.nextToken(token);
+        } catch (const CVInputError& error) {
+            message = error.message();
+        }
+        QVERIFY2(message.startsWith(path) && message.contains("changed"), qPrintable(message));
+    }
+
+    // A device in a file's place is not read, so it decides nothing.
+    void devicesDoNotDecideTheEncoding()
+    {
+        NetworkDir dir;
+        dir.write("zones", "M\xc3\xa4rket");
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.path() + "/nodes"));
+        QCOMPARE(ParamicsLexer::networkEncoding(dir.path()), ParamicsLexer::TextEncoding::Utf8);
     }
 
     void missingFileWarnsWithTheNameTried_data()

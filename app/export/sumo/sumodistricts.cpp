@@ -106,7 +106,15 @@ std::vector<int> sortedUnique(std::vector<int> values)
 
 SumoDistricts::SumoDistricts(const SumoNetwork& network)
 {
-    for (const CVCentroid* centroid : modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"))) {
+    const QList<CVCentroid*> centroids = modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"));
+    std::size_t largestId = 0;
+    for (const CVCentroid* centroid : centroids)
+        largestId = std::max<std::size_t>(largestId, centroid->getId());
+    constexpr std::size_t SparseSlack = 1 << 16;
+    const bool dense = largestId <= 4 * std::size_t(centroids.size()) + SparseSlack;
+    if (dense)
+        byCentroidId.assign(largestId + 1, -1);
+    for (const CVCentroid* centroid : centroids) {
         District district;
         district.centroid = centroid;
         for (const CVObjectConnection* connection : centroid->getConnections()) {
@@ -123,9 +131,10 @@ SumoDistricts::SumoDistricts(const SumoNetwork& network)
             district.sources = standIns(network, district.sinks, true);
         if (district.sinks.isEmpty())
             district.sinks = standIns(network, district.sources, false);
-        if (centroid->getId() >= byCentroidId.size())
-            byCentroidId.resize(centroid->getId() + 1, -1);
-        byCentroidId[centroid->getId()] = int(districts.size());
+        if (dense)
+            byCentroidId[centroid->getId()] = int(districts.size());
+        else
+            bySparseCentroidId.insert(centroid->getId(), int(districts.size()));
         districts.append(district);
     }
     buildRoutes(network);
@@ -167,11 +176,17 @@ void SumoDistricts::buildRoutes(const SumoNetwork& network)
     reachable.resize(std::size_t(districts.size()));
 }
 
+int SumoDistricts::indexOf(unsigned int centroidId) const
+{
+    if (!bySparseCentroidId.isEmpty())
+        return bySparseCentroidId.value(centroidId, -1);
+    return centroidId < byCentroidId.size() ? byCentroidId[centroidId] : -1;
+}
+
 const SumoDistricts::District* SumoDistricts::find(unsigned int centroidId) const
 {
-    if (centroidId >= byCentroidId.size() || byCentroidId[centroidId] < 0)
-        return nullptr;
-    return &districts[byCentroidId[centroidId]];
+    const int index = indexOf(centroidId);
+    return index < 0 ? nullptr : &districts[index];
 }
 
 bool SumoDistricts::isOrigin(unsigned int centroidId) const
@@ -190,9 +205,10 @@ bool SumoDistricts::joins(unsigned int origin, unsigned int destination) const
 {
     if (!isOrigin(origin) || !isDestination(destination))
         return false;
-    const int from = byCentroidId[origin];
+    const int from = indexOf(origin);
+    const int to = indexOf(destination);
     const std::vector<int>& out = sourceComponents[from];
-    const std::vector<int>& in = sinkComponents[byCentroidId[destination]];
+    const std::vector<int>& in = sinkComponents[to];
     for (std::size_t i = 0, j = 0; i < out.size() && j < in.size();) {
         if (out[i] == in[j])
             return true;
@@ -220,7 +236,7 @@ bool SumoDistricts::joins(unsigned int origin, unsigned int destination) const
                 std::any_of(sinks.cbegin(), sinks.cend(), [&](int s) { return seen[std::size_t(s)] != 0; });
         }
     }
-    return joined[std::size_t(byCentroidId[destination])] != 0;
+    return joined[std::size_t(to)] != 0;
 }
 
 QString SumoDistricts::zoneName(const CVCentroid& centroid)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QHash>
 #include <QVector>
 
 #include <vector>
@@ -42,10 +43,16 @@ public:
 
 private:
     const District* find(unsigned int centroidId) const;
+    // The district's index, -1 for none.
+    int indexOf(unsigned int centroidId) const;
     void buildRoutes(const SumoNetwork& network);
 
     QVector<District> districts;
-    std::vector<int> byCentroidId;  // index into districts, -1 for none
+    // Index into districts by centroid id, -1 for none: a vector while the
+    // ids are about as many as the centroids (as imports number them), a
+    // table otherwise, so that a centroid id near 2^32 sizes nothing.
+    std::vector<int> byCentroidId;
+    QHash<unsigned int, int> bySparseCentroidId;
     // Section index -> the section indices its turnings lead to.
     std::vector<std::vector<int>> next;
     std::vector<const CVSection*> sectionOf;

@@ -1,0 +1,5 @@
+#include "cvinputerror.h"
+
+CVInputError::CVInputError(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+CVInputError::~CVInputError() = default;
