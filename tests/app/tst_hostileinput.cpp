@@ -206,7 +206,8 @@ QVector<HostileCase> hostileCases()
         cases.last().flood = true;
         if (word == "zone " && fileName == QLatin1String("zones"))
             cases.last().refusal = "more than 100000 zones";
-        else if (word == "text ")
+        // The sanitizers' smaller floods hold fewer labels than the cap.
+        else if (word == "text " && FloodBytes / word.size() > 500000)
             cases.last().refusal = "more than 500000 labels";
     }
     cases.append({"64000 zone lines", [](const QString& dir) {
