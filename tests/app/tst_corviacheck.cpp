@@ -123,8 +123,11 @@ void TestCorviaCheck::problemsFiles()
     // Read back through the same library: fields and one feature a finding.
     QProcess info;
     info.start(QStringLiteral("ogrinfo"), {"-ro", "-al", "-q", path});
-    if (!info.waitForStarted())
+    if (!info.waitForStarted()) {
+        // The set-up installs GDAL's tools: in CI their absence is a fault.
+        QVERIFY2(qEnvironmentVariable("CI") != QLatin1String("true"), "ogrinfo is not installed");
         QSKIP("ogrinfo is not installed");
+    }
     QVERIFY(info.waitForFinished());
     const QString text = QString::fromUtf8(info.readAllStandardOutput());
     QCOMPARE(text.count(QStringLiteral("OGRFeature(problems)")), 9);
