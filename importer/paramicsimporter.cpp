@@ -1,5 +1,6 @@
 #include "importer/paramicsimporter.h"
 
+#include "importer/paramicsasidereading.h"
 #include "importer/paramicsimportoptions.h"
 
 #include <cvcatalog.h>
@@ -12,6 +13,8 @@
 #include <cvtask.h>
 
 #include <QObject>
+
+#include <optional>
 
 ParamicsImporter::ParamicsImporter() = default;
 
@@ -97,14 +100,35 @@ void ParamicsImporter::readFiles(const QString& directory)
     task->setName(QObject::tr("Reading Files"));
     task->setTotalSteps(paramicsReadingTaskSteps());
     task->start(nullptr, 250);
+    std::optional<ParamicsAsideReading> aside;
     for (const ParamicsImportStep& step : paramicsImportPlan) {
         if (step.stage != ParamicsImportStage::Reading)
             continue;
+        if (paramicsReadsAside(step.id)) {
+            if (aside)
+                joinAsideReading(*aside, task);
+            aside.reset();
+            continue;
+        }
         runStep(step.id, directory);
         if (step.taskStep > 0)
             task->stepTask(step.taskStep, -1.0);
+        if (step.id == paramicsAsideReadingStartsAfter)
+            aside.emplace([this, directory](ParamicsImportStepId id) { runStep(id, directory); });
     }
     task->end(0);
+}
+
+// The steps read aside join where the plan has them: their log entries and
+// the task's steps follow the steps read before them.
+void ParamicsImporter::joinAsideReading(ParamicsAsideReading& aside, CVTask* task)
+{
+    aside.join([this, task](const ParamicsImportStep& step, const QVector<CVLogEntry>& log, bool completed) {
+        for (const CVLogEntry& entry : log)
+            model->getLog()->addEntry(entry.level, entry.text);
+        if (completed && step.taskStep > 0)
+            task->stepTask(step.taskStep, -1.0);
+    });
 }
 
 void ParamicsImporter::createGeometry()

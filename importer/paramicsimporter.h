@@ -13,6 +13,9 @@
 #include <QVector>
 
 class CVCentroidConfiguration;
+class CVLog;
+class CVTask;
+class ParamicsAsideReading;
 class CVLayer;
 class CVModel;
 class CentroidBuilder;
@@ -49,6 +52,10 @@ private:
     void readFiles(const QString& directory);
     void runStage(ParamicsImportStage stage, const QString& directory);
     void runStep(ParamicsImportStepId id, const QString& directory);
+    void joinAsideReading(ParamicsAsideReading& aside, CVTask* task);
+    // Where the file being read reports a missing file: the model's log, or
+    // the step's own log when it is read aside.
+    CVLog* fileLog() const;
 
     // Readers: each runs one reader class of reader/ on the importer's
     // records (importer/paramicsimporterreading.cpp).

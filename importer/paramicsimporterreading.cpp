@@ -2,6 +2,7 @@
 // reader/ over one file, on the importer's records and settings.
 
 #include "importer/paramicsimporter.h"
+#include "importer/paramicsasidereading.h"
 #include "network/turningsignalbuilder.h"
 #include "reader/annotationreader.h"
 #include "reader/configurationreader.h"
@@ -17,6 +18,8 @@
 
 #include <QStringList>
 
+#include <cvmodel.h>
+
 namespace {
 
 QString filePath(const QString& directory, const char* name)
@@ -26,33 +29,39 @@ QString filePath(const QString& directory, const char* name)
 
 }  // namespace
 
+CVLog* ParamicsImporter::fileLog() const
+{
+    CVLog* aside = ParamicsAsideReading::currentLog();
+    return aside ? aside : model->getLog();
+}
+
 void ParamicsImporter::readConfigurationSias(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "configuration"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "configuration"), textEncoding);
     ConfigurationReader(in, stopDelay, toRedTime).read();
 }
 
 void ParamicsImporter::readZones(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "zones"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "zones"), textEncoding);
     ZonesReader(in, zones, zoneNumbers, zoneRenumbering, unitFactor).read();
 }
 
 void ParamicsImporter::readCategories(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "categories"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "categories"), textEncoding);
     CategoriesReader(in, categories).read();
 }
 
 void ParamicsImporter::readCentres(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "centres"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "centres"), textEncoding);
     CentresReader(in, centres, unitFactor).read();
 }
 
 void ParamicsImporter::readNodes(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "nodes"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "nodes"), textEncoding);
     NodesReader(in, nodes, boundingBox, unitFactor, toRedTime).read();
 }
 
@@ -68,7 +77,7 @@ void ParamicsImporter::readLinksFiles(const QString& directory)
     LinksReader reader(nodes, links, categories);
     for (int number = 0;; ++number) {
         // The directory is joined, not formatted: its name may hold "%1".
-        ParamicsTokenStream in(model, directory + QStringLiteral("/links.%1").arg(number), textEncoding);
+        ParamicsTokenStream in(fileLog(), directory + QStringLiteral("/links.%1").arg(number), textEncoding);
         if (!in.isOpen())
             break;
         reader.read(in);
@@ -85,25 +94,25 @@ void ParamicsImporter::configureTurnings()
 
 void ParamicsImporter::readNextLanes(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "nextlanes"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "nextlanes"), textEncoding);
     NextLanesReader(in, links).read();
 }
 
 void ParamicsImporter::readJunctions(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "junctions"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "junctions"), textEncoding);
     JunctionsReader(in, links).read();
 }
 
 void ParamicsImporter::readPriorities(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "priorities"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "priorities"), textEncoding);
     QuadstonePrioritiesReader(in, nodes, links).read();
 }
 
 void ParamicsImporter::readPrioritiesSias(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "priorities"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "priorities"), textEncoding);
     SiasPrioritiesReader(in, nodes, links).read();
 }
 
@@ -126,61 +135,61 @@ void ParamicsImporter::readDemands(const QString& directory)
     }
     DemandsReader reader(demands, zoneRenumbering);
     for (const QString& path : std::as_const(paths)) {
-        ParamicsTokenStream in(model, path, textEncoding);
+        ParamicsTokenStream in(fileLog(), path, textEncoding);
         reader.read(in);
     }
 }
 
 void ParamicsImporter::readProfilesQuadstone(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "profile"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "profile"), textEncoding);
     QuadstoneProfilesReader(in, profiles).read();
 }
 
 void ParamicsImporter::readProfilesSias(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "profile"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "profile"), textEncoding);
     SiasProfilesReader(in, profiles).read();
 }
 
 void ParamicsImporter::readMatrix(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "matrix"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "matrix"), textEncoding);
     MatrixReader(in, matrixEntries, zoneRenumbering).read();
 }
 
 void ParamicsImporter::readBusStops(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "busstops"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "busstops"), textEncoding);
     BusStopsReader(in, busStops).read();
 }
 
 void ParamicsImporter::readBusRoutes(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "busroutes"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "busroutes"), textEncoding);
     BusRoutesReader(in, busRoutes).read();
 }
 
 void ParamicsImporter::readVehicles(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "vehicles"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "vehicles"), textEncoding);
     VehiclesReader(in, vehicles).read();
 }
 
 void ParamicsImporter::readDetectors(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "detectors"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "detectors"), textEncoding);
     DetectorsReader(in, detectors).read();
 }
 
 void ParamicsImporter::readBeacons(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "beacons"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "beacons"), textEncoding);
     BeaconsReader(in, beacons).read();
 }
 
 void ParamicsImporter::readAnnotations(const QString& directory)
 {
-    ParamicsTokenStream in(model, filePath(directory, "annotation"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "annotation"), textEncoding);
     AnnotationReader(in, annotations, unitFactor, version == QLatin1String("Sias")).read();
 }

@@ -153,3 +153,50 @@ constexpr const char* paramicsReadingTaskStepName(int taskStep)
     }
     return nullptr;
 }
+
+// The reading of demand and transit files needs nothing from the network's
+// files and makes no host object, so the import reads those files on a
+// second thread while the first reads the network. They start once the
+// step below has read the zones (their numbers renumber the demand) and
+// join where the plan has them, which is why they must close the reading.
+inline constexpr ParamicsImportStepId paramicsAsideReadingStartsAfter = ParamicsImportStepId::Zones;
+
+constexpr bool paramicsReadsAside(ParamicsImportStepId id)
+{
+    switch (id) {
+    case ParamicsImportStepId::Demands:
+    case ParamicsImportStepId::Profile:
+    case ParamicsImportStepId::Matrix:
+    case ParamicsImportStepId::BusStops:
+    case ParamicsImportStepId::BusRoutes:
+    case ParamicsImportStepId::Vehicles:
+    case ParamicsImportStepId::Detectors:
+    case ParamicsImportStepId::Beacons:
+    case ParamicsImportStepId::Annotation:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// True when the steps read aside come after the start step and end the
+// reading stage with no other step among them.
+constexpr bool paramicsAsideReadingClosesTheReading()
+{
+    bool started = false;
+    bool aside = false;
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        if (step.stage != ParamicsImportStage::Reading)
+            continue;
+        if (paramicsReadsAside(step.id)) {
+            if (!started)
+                return false;
+            aside = true;
+        } else if (aside) {
+            return false;
+        }
+        started = started || step.id == paramicsAsideReadingStartsAfter;
+    }
+    return aside;
+}
+static_assert(paramicsAsideReadingClosesTheReading(), "the steps read aside must close the reading stage");

@@ -580,6 +580,11 @@ void ParamicsLexer::throwIfDamaged(const Source& source)
         throw CVInputError(QStringLiteral("%1: %2").arg(source.path, CVGuardedMapping::damagedMessage()));
 }
 
+void ParamicsLexer::setModel(CVModel* logModel)
+{
+    log = logModel ? logModel->getLog() : nullptr;
+}
+
 bool ParamicsLexer::openFile(const QString& path)
 {
     QString tried = path;
@@ -592,8 +597,8 @@ bool ParamicsLexer::openFile(const QString& path)
     // place (which may block or never end) counts as missing.
     auto file = std::make_unique<QFile>(tried);
     if (!QFileInfo(tried).isFile() || !file->open(QIODevice::ReadOnly)) {
-        if (model)
-            model->getLog()->addWarning(
+        if (log)
+            log->addWarning(
                 QCoreApplication::translate("ParamicsLexer", "%1. File not found").arg(QStringLiteral("File: ") + tried));
         return false;
     }

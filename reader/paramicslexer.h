@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class CVLog;
 class CVModel;
 
 // Splits a Paramics file into words and classifies them one at a time.
@@ -37,7 +38,10 @@ public:
 
     ParamicsLexer() = default;
 
-    void setModel(CVModel* logModel) { model = logModel; }
+    // Where a missing file is reported: the model's log, or another log
+    // (a reading running beside the import keeps its own until it joins).
+    void setModel(CVModel* logModel);
+    void setLog(CVLog* fileLog) { log = fileLog; }
     // How the files opened from now on are decoded.
     void setEncoding(TextEncoding fileEncoding) { encoding = fileEncoding; }
     // The one encoding for every Paramics file of a directory: UTF-8 when
@@ -84,6 +88,6 @@ private:
     std::size_t sourceCount = 0;  // sources.size(), which notAtEnd asks for every word
     std::size_t current = 0;      // sources before it are used up, end marker included
     qint64 opened = 0;
-    CVModel* model = nullptr;
+    CVLog* log = nullptr;
     TextEncoding encoding = TextEncoding::PerFile;
 };

@@ -15,12 +15,17 @@ public:
                         ParamicsLexer::TextEncoding encoding = ParamicsLexer::TextEncoding::PerFile)
     {
         lexer.setModel(model);
-        lexer.setEncoding(encoding);
-        opened = lexer.openFile(path);
-        lexer.nextToken(token);
+        open(path, encoding);
+    }
+    // The same, reporting a missing file to the given log.
+    ParamicsTokenStream(CVLog* log, const QString& path, ParamicsLexer::TextEncoding encoding)
+    {
+        lexer.setLog(log);
+        open(path, encoding);
     }
 
     bool isOpen() const { return opened; }
+
     // The file's size in bytes (0 when it could not be opened).
     qint64 fileSize() const { return lexer.bytesOpened(); }
     // True while the current token is a word of the file, not the end marker.
@@ -34,6 +39,13 @@ public:
     }
 
 private:
+    void open(const QString& path, ParamicsLexer::TextEncoding encoding)
+    {
+        lexer.setEncoding(encoding);
+        opened = lexer.openFile(path);
+        lexer.nextToken(token);
+    }
+
     ParamicsLexer lexer;
     ParamicsToken token;
     bool opened = false;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Write a synthetic Paramics network directory for tests and benchmarks.
 
-    tools/generate-network.py --size small|city|region|half-region|double-city
+    tools/generate-network.py --size small|city|region|half-region|double-city|metro
                               [--variant quadstone|sias] [--seed N] OUTDIR
 
 The network is a town grid (two-way streets, some one-way streets whose
@@ -36,6 +36,7 @@ SIZES = {
     "double-city": dict(grid=(113, 113), links=40000, zones=707, signals=320, routes=300, stops=4800, files=3),
     "half-region": dict(grid=(99, 99), links=30850, zones=1626, signals=250, routes=600, stops=9500, files=4),
     "region": dict(grid=(141, 141), links=61700, zones=2300, signals=500, routes=1200, stops=19000, files=4),
+    "metro": dict(grid=(282, 282), links=246800, zones=4600, signals=2000, routes=4800, stops=76000, files=8),
 }
 
 HEADER = "## Synthetic network ({size}, {variant} layout, seed {seed})\n"

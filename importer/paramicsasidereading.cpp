@@ -1,0 +1,59 @@
+#include "importer/paramicsasidereading.h"
+
+namespace {
+
+thread_local CVLog* stepLog = nullptr;
+
+}  // namespace
+
+ParamicsAsideReading::ParamicsAsideReading(StepRunner runStep)
+    : thread([this, runStep = std::move(runStep)] { readSteps(runStep); })
+{
+}
+
+ParamicsAsideReading::~ParamicsAsideReading()
+{
+    if (thread.joinable())
+        thread.join();
+}
+
+void ParamicsAsideReading::readSteps(const StepRunner& runStep)
+{
+    // Nothing may leave the thread: a failure, out of memory included,
+    // waits for join.
+    try {
+        stepsRead.reserve(paramicsImportStepCount);
+        for (const ParamicsImportStep& step : paramicsImportPlan) {
+            if (step.stage != ParamicsImportStage::Reading || !paramicsReadsAside(step.id))
+                continue;
+            CVLog log;
+            stepLog = &log;
+            try {
+                runStep(step.id);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            stepLog = nullptr;
+            stepsRead.push_back({&step, log.getEntries(), !failure});
+            if (failure)
+                return;
+        }
+    } catch (...) {
+        stepLog = nullptr;
+        failure = std::current_exception();
+    }
+}
+
+void ParamicsAsideReading::join(const StepReport& report)
+{
+    thread.join();
+    for (const StepRead& read : stepsRead)
+        report(*read.step, read.log, read.completed);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+CVLog* ParamicsAsideReading::currentLog()
+{
+    return stepLog;
+}

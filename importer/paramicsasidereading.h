@@ -1,0 +1,53 @@
+#pragma once
+
+#include "importer/paramicsimportplan.h"
+
+#include <cvlog.h>
+
+#include <QVector>
+
+#include <exception>
+#include <functional>
+#include <thread>
+#include <vector>
+
+// The plan's steps read aside (paramicsReadsAside), run on a second thread
+// while the import's own thread reads the network. Each step reports to a
+// log of its own; join hands the steps back in plan order with what they
+// logged, so the model's log comes out as a reading on one thread makes it.
+class ParamicsAsideReading
+{
+public:
+    using StepRunner = std::function<void(ParamicsImportStepId)>;
+    // The step, what it logged, and whether it ran to its end.
+    using StepReport = std::function<void(const ParamicsImportStep&, const QVector<CVLogEntry>&, bool)>;
+
+    // Starts the thread; runStep is called there once per step read aside.
+    explicit ParamicsAsideReading(StepRunner runStep);
+    // Waits for the thread: an import that fails first still outlives it.
+    ~ParamicsAsideReading();
+    ParamicsAsideReading(const ParamicsAsideReading&) = delete;
+    ParamicsAsideReading& operator=(const ParamicsAsideReading&) = delete;
+
+    // Waits, reports every step read in plan order, then rethrows what
+    // stopped the reading, where a step failed.
+    void join(const StepReport& report);
+
+    // The log of the step read aside on the calling thread; null on any
+    // other thread.
+    static CVLog* currentLog();
+
+private:
+    struct StepRead
+    {
+        const ParamicsImportStep* step;
+        QVector<CVLogEntry> log;
+        bool completed;
+    };
+
+    void readSteps(const StepRunner& runStep);
+
+    std::vector<StepRead> stepsRead;
+    std::exception_ptr failure;
+    std::thread thread;
+};
