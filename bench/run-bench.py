@@ -216,9 +216,9 @@ def report(results, when, doubling=None, doubling_rounds=0):
     lines.append("Measured %s on %s; times are medians of %d rounds, and so is reading / reference, taken "
                  "round by round.\n" % (when, machine, rounds))
     lines.append("| size | MB | reading s | network s | traffic s | records s | freeing s | import s | CPU s | peak MiB "
-                 "| reading MB/s (per CPU s) | reference MB/s | reading / reference | corvia import s | netconvert s "
-                 "| import / netconvert | freeing share |")
-    lines.append("|---" * 17 + "|")
+                 "| reading MB/s (per CPU s) | reference MB/s | reading / reference | corvia import s "
+                 "| corvia import / reference pass | netconvert s | import / netconvert | freeing share |")
+    lines.append("|---" * 18 + "|")
     for r in results:
         walls = {n: phase(r, n)["wall"] for n in PHASES}
         total = sum(walls.values())
@@ -231,10 +231,12 @@ def report(results, when, doubling=None, doubling_rounds=0):
         share = r["readingShare"]
         nc = r.get("netconvert", {}).get("wall")
         whole = r.get("corvia", {}).get("wall")
-        lines.append("| %s | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f | %.0f (%.0f) | %.0f | 1/%.1f | %s | %s | %s | %.1f %% |" % (
+        one_pass = mb / ref_rate if ref_rate else 0.0  # one reference pass over the files, s
+        lines.append("| %s | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.0f | %.0f (%.0f) | %.0f | 1/%.1f | %s | %s | %s | %s | %.1f %% |" % (
             r["size"], mb, walls["reading"], walls["network"], walls["traffic"], walls["records"], walls["freeing"],
             total, cpu, peak, reading_rate, reading_cpu_rate, ref_rate, 1.0 / share if share else 0.0,
-            "%.2f" % whole if whole else "-", "%.2f" % nc if nc else "-", "%.2f" % (total / nc) if nc else "-",
+            "%.2f" % whole if whole else "-", "%.1f" % (whole / one_pass) if whole and one_pass else "-",
+            "%.2f" % nc if nc else "-", "%.2f" % (total / nc) if nc else "-",
             100.0 * walls["freeing"] / total))
     if doubling:
         lines.append("\nTime ratio per phase when the network doubles: median over %d rounds of the larger "

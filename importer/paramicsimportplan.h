@@ -158,7 +158,9 @@ constexpr const char* paramicsReadingTaskStepName(int taskStep)
 // files and makes no host object, so the import reads those files on a
 // second thread while the first reads the network. They start once the
 // step below has read the zones (their numbers renumber the demand) and
-// join where the plan has them, which is why they must close the reading.
+// join where the plan has the first of them, which is why no other step
+// may come between them. The labels stay on the first thread: the length
+// unit they are read in may still change with the centres and nodes.
 inline constexpr ParamicsImportStepId paramicsAsideReadingStartsAfter = ParamicsImportStepId::Zones;
 
 constexpr bool paramicsReadsAside(ParamicsImportStepId id)
@@ -172,31 +174,28 @@ constexpr bool paramicsReadsAside(ParamicsImportStepId id)
     case ParamicsImportStepId::Vehicles:
     case ParamicsImportStepId::Detectors:
     case ParamicsImportStepId::Beacons:
-    case ParamicsImportStepId::Annotation:
         return true;
     default:
         return false;
     }
 }
 
-// True when the steps read aside come after the start step and end the
-// reading stage with no other step among them.
-constexpr bool paramicsAsideReadingClosesTheReading()
+// True when the steps read aside come after the start step, in the
+// reading stage, with no other step among them.
+constexpr bool paramicsAsideStepsFollowEachOther()
 {
     bool started = false;
-    bool aside = false;
+    int runs = 0;
+    bool previousAside = false;
     for (const ParamicsImportStep& step : paramicsImportPlan) {
-        if (step.stage != ParamicsImportStage::Reading)
-            continue;
-        if (paramicsReadsAside(step.id)) {
-            if (!started)
-                return false;
-            aside = true;
-        } else if (aside) {
+        const bool aside = paramicsReadsAside(step.id);
+        if (aside && (step.stage != ParamicsImportStage::Reading || !started))
             return false;
-        }
+        if (aside && !previousAside)
+            ++runs;
+        previousAside = aside;
         started = started || step.id == paramicsAsideReadingStartsAfter;
     }
-    return aside;
+    return runs == 1;
 }
-static_assert(paramicsAsideReadingClosesTheReading(), "the steps read aside must close the reading stage");
+static_assert(paramicsAsideStepsFollowEachOther(), "the steps read aside must follow each other after the start step");

@@ -96,27 +96,28 @@ public:
 
     // The trips of a demands file matrix in new matrices: for every origin
     // zone with a centroid, its row's values to each zone with a centroid,
-    // as tripsOf(i, value) turns them into matrices[i]'s trips. A row's own
-    // zone is set like any other.
-    template <typename Trips>
-    void setDemandTrips(const std::vector<CVODMatrix*>& matrices, const ParamicsDemand& demand, Trips tripsOf) const
+    // as scales[i] turns them into matrices[i]'s trips. A row's own zone is
+    // set like any other.
+    void setDemandTrips(const std::vector<CVODMatrix*>& matrices, const ParamicsDemand& demand,
+                        const std::vector<CVODMatrix::Scale>& scales) const
     {
         // The matrices whose zeros add nothing take the row's non-zero
         // values, all together; the others every value, pair by pair.
         std::vector<CVODMatrix*> sparse;
-        std::vector<std::size_t> sparseEntry;
+        std::vector<CVODMatrix::Scale> sparseScales;
         for (std::size_t i = 0; i < matrices.size(); ++i) {
             CVODMatrix* matrix = matrices[i];
-            if (zerosAddNothing(tripsOf(i, 0.0))) {
+            const CVODMatrix::Scale& scale = scales[i];
+            if (zerosAddNothing(scale(0.0))) {
                 sparse.push_back(matrix);
-                sparseEntry.push_back(i);
+                sparseScales.push_back(scale);
                 continue;
             }
             std::size_t pairCount = 0;
             forEachDemandPair(demand, false, [&pairCount](CVObject*, CVObject*, double) { ++pairCount; });
             matrix->reservePairs(pairCount);
             forEachDemandPair(demand, false, [&](CVObject* origin, CVObject* destination, double value) {
-                matrix->setTrips(origin, destination, tripsOf(i, value));
+                matrix->setTrips(origin, destination, scale(value));
             });
         }
         const auto forEachPair = [&](auto visit) {
@@ -124,8 +125,7 @@ public:
                 visit(origin->getId(), destination->getId(), value);
             });
         };
-        CVODMatrix::setTripsOfMatrices(sparse, forEachPair,
-                                       [&](std::size_t k, double value) { return tripsOf(sparseEntry[k], value); });
+        CVODMatrix::setTripsOfMatrices(sparse, forEachPair, sparseScales);
     }
 
     // The trips of a matrix file matrix times the proportion, for every pair
@@ -284,7 +284,7 @@ void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const Par
     const QTime firstStart = profile.start.isValid() ? profile.start : QTime(0, 0);
     const CVTimeDuration stepLength(double(profile.interval));
     std::vector<CVODMatrix*> matrices;
-    std::vector<std::pair<float, double>> shareAndProportion;
+    std::vector<CVODMatrix::Scale> scales;
     qint64 offset = 0;
     for (const float share : profile.values) {
         if (share > 0.0f) {
@@ -297,22 +297,20 @@ void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const Par
                     continue;
                 fileODMatrix(matrix, true);
                 matrices.push_back(matrix);
-                shareAndProportion.emplace_back(share, type->proportion);
+                // The step's percentage of the demand, for the type's share of it.
+                scales.push_back({double(share), 100.0, type->proportion});
             }
         }
         offset += profile.interval;
     }
-    zones.setDemandTrips(matrices, demand, [&shareAndProportion](std::size_t i, double value) {
-        const auto [share, proportion] = shareAndProportion[i];
-        return ((double(share) * value) / 100.0) * proportion;
-    });
+    zones.setDemandTrips(matrices, demand, scales);
 }
 
 // A matrix without a profile: one hour's matrix per vehicle type.
 void DemandBuilder::createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones)
 {
     std::vector<CVODMatrix*> matrices;
-    std::vector<double> proportions;
+    std::vector<CVODMatrix::Scale> scales;
     for (const ParamicsVehicle* type : vehicles.value(demand.matrix)) {
         if (!type)
             continue;
@@ -321,10 +319,9 @@ void DemandBuilder::createHourDemands(const ParamicsDemand& demand, const ZoneCe
             continue;
         fileODMatrix(matrix, true);
         matrices.push_back(matrix);
-        proportions.push_back(type->proportion);
+        scales.push_back({1.0, 1.0, type->proportion});
     }
-    zones.setDemandTrips(matrices, demand,
-                         [&proportions](std::size_t i, double value) { return proportions[i] * value; });
+    zones.setDemandTrips(matrices, demand, scales);
 }
 
 // The matrix file's matrices are filed under the host's own naming and

@@ -50,16 +50,17 @@ CVODMatrix::Pattern CVODMatrix::makePattern(PatternKeys keys)
     return std::make_shared<const PatternKeys>(std::move(keys));
 }
 
-bool CVODMatrix::setPatternTrips(const Pattern& keys, PatternTrips trips)
+bool CVODMatrix::setPatternTrips(const Pattern& keys, const SharedValues& values, const Scale& scale)
 {
-    if (!keys || !pairs.empty() || pattern || keys->size() != trips.size())
+    if (!keys || !values || !pairs.empty() || pattern || keys->size() != values->size())
         return false;
-    for (const double value : trips) {
-        if (value == 0.0)
+    for (const double value : *values) {
+        if (scale(value) == 0.0)
             return false;
     }
     pattern = keys;
-    patternTrips = std::move(trips);
+    patternValues = values;
+    patternScale = scale;
     return true;
 }
 
@@ -70,10 +71,10 @@ void CVODMatrix::leavePattern()
     const PatternKeys& keys = *pattern;
     pairs.reserve(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i)
-        pairs.push_back({keys[i], patternTrips[i]});
+        pairs.push_back({keys[i], patternTrip(i)});
     sortedCount = pairs.size();
     pattern.reset();
-    PatternTrips().swap(patternTrips);
+    patternValues.reset();
 }
 
 void CVODMatrix::setTrips(const Trip* trips, std::size_t count)
@@ -149,7 +150,7 @@ double CVODMatrix::getTrips(unsigned int originId, unsigned int destinationId) c
     const quint64 wanted = key(originId, destinationId);
     if (pattern) {
         const auto it = std::lower_bound(pattern->cbegin(), pattern->cend(), wanted);
-        return it != pattern->cend() && *it == wanted ? patternTrips[std::size_t(it - pattern->cbegin())] : 0.0;
+        return it != pattern->cend() && *it == wanted ? patternTrip(std::size_t(it - pattern->cbegin())) : 0.0;
     }
     settle();
     const auto it = std::lower_bound(pairs.cbegin(), pairs.cend(), wanted,

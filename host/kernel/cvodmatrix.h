@@ -18,9 +18,9 @@ class CVCentroidConfiguration;
 // A demand cut into time slices and vehicle types gives many matrices with
 // the same pairs and different trips: setTripsOfMatrices() sets them
 // together, and where it can they share one copy of the pairs' keys and
-// keep only their own trips, 8 bytes a pair (the first change made to such
-// a matrix pair by pair gives it its own pairs again). Nothing outside
-// this class sees the difference.
+// values and keep only the scale that turns a value into their trips (the
+// first change made to such a matrix pair by pair gives it its own pairs
+// again). Nothing outside this class sees the difference.
 class CRVKERNEL_EXPORT CVODMatrix : public CVTrafficDemandItem
 {
 public:
@@ -45,16 +45,28 @@ public:
     // Sets many pairs at once, exactly as setTrips would one after the
     // other: a reader hands over a whole matrix in one call.
     void setTrips(const Trip* trips, std::size_t count);
+    // A matrix's trips for a value it shares with others:
+    // ((factor * value) / divisor) * weight, computed in that order, so
+    // that a demand's share of a profile step and a vehicle type's
+    // proportion give the same trips as computing them one by one.
+    struct Scale
+    {
+        double factor = 1.0;
+        double divisor = 1.0;
+        double weight = 1.0;
+        double operator()(double value) const { return ((factor * value) / divisor) * weight; }
+    };
     // Sets the trips of many matrices that have the same pairs, exactly as
     // setting each matrix's pairs one by one in the order given would:
     // forEachPair(visit) calls visit(originId, destinationId, value) for
     // every pair, the same pairs in the same order each time it is called,
-    // and tripsOf(i, value) is the trips of matrices[i] for a pair's value.
-    // Matrices without pairs share one copy of the keys when the pairs come
-    // in ascending (origin id, destination id) order, each key once, and
-    // none of the matrix's trips is 0.
-    template <typename ForEachPair, typename TripsOf>
-    static void setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair, TripsOf tripsOf);
+    // and scales[i](value) is the trips of matrices[i] for a pair's value.
+    // Matrices without pairs share one copy of the keys and values when the
+    // pairs come in ascending (origin id, destination id) order, each key
+    // once, and none of the matrix's trips is 0.
+    template <typename ForEachPair>
+    static void setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair,
+                                   const std::vector<Scale>& scales);
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
     QVector<Trip> sortedTrips() const;
@@ -70,7 +82,7 @@ public:
         if (pattern) {
             const PatternKeys& keys = *pattern;
             for (std::size_t i = 0; i < keys.size(); ++i)
-                visit(unsigned(keys[i] >> 32), unsigned(keys[i] & 0xffffffffu), patternTrips[i]);
+                visit(unsigned(keys[i] >> 32), unsigned(keys[i] & 0xffffffffu), patternTrip(i));
             return;
         }
         settle();
@@ -89,17 +101,20 @@ private:
     }
 
     // The keys of pairs shared by matrices, by origin id and then
-    // destination id, and one matrix's trips for them.
+    // destination id, and the values behind their trips.
     using PatternKeys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
     using Pattern = std::shared_ptr<const PatternKeys>;
-    using PatternTrips = std::vector<double, CVLargeBlockAllocator<double>>;
+    using PatternValues = std::vector<double, CVLargeBlockAllocator<double>>;
+    using SharedValues = std::shared_ptr<const PatternValues>;
     // A pattern of those keys, or null when they are not strictly ascending.
     static Pattern makePattern(PatternKeys keys);
-    // Gives a matrix without pairs the trips of a pattern's pairs, one for
-    // each key; the same as setting them one by one in key order. Returns
-    // false and changes nothing when the matrix has pairs, the sizes differ
-    // or a trip is 0 (a pair that would not be stored).
-    bool setPatternTrips(const Pattern& keys, PatternTrips trips);
+    // Gives a matrix without pairs the trips of a pattern's pairs, the
+    // scale of one value for each key; the same as setting them one by one
+    // in key order. Returns false and changes nothing when the matrix has
+    // pairs, the sizes differ or a trip is 0 (a pair that would not be
+    // stored).
+    bool setPatternTrips(const Pattern& keys, const SharedValues& values, const Scale& scale);
+    double patternTrip(std::size_t i) const { return patternScale((*patternValues)[i]); }
 
     struct Pair
     {
@@ -113,23 +128,25 @@ private:
     void leavePattern();
 
     CVCentroidConfiguration* centroidConfiguration = nullptr;
-    // With a pattern, the trips are patternTrips[i] for the pattern's key i
+    // With a pattern, the trips are patternTrip(i) for the pattern's key i
     // and pairs is empty.
     Pattern pattern;
-    PatternTrips patternTrips;
+    SharedValues patternValues;
+    Scale patternScale;
     mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };
 
-template <typename ForEachPair, typename TripsOf>
-void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair, TripsOf tripsOf)
+template <typename ForEachPair>
+void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair,
+                                    const std::vector<Scale>& scales)
 {
     if (matrices.empty())
         return;
     std::size_t count = 0;
     forEachPair([&count](unsigned int, unsigned int, double) { ++count; });
     PatternKeys keys;
-    std::vector<double> values;
+    PatternValues values;
     keys.reserve(count);
     values.reserve(count);
     forEachPair([&](unsigned int originId, unsigned int destinationId, double value) {
@@ -137,21 +154,16 @@ void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, Fo
         values.push_back(value);
     });
     const Pattern shared = makePattern(std::move(keys));
-    if (!shared)
-        std::vector<double>().swap(values);
+    const SharedValues sharedValues = shared ? std::make_shared<const PatternValues>(std::move(values)) : nullptr;
+    PatternValues().swap(values);
     for (std::size_t i = 0; i < matrices.size(); ++i) {
         CVODMatrix* matrix = matrices[i];
-        if (shared) {
-            PatternTrips trips;
-            trips.reserve(values.size());
-            for (const double value : values)
-                trips.push_back(tripsOf(i, value));
-            if (matrix->setPatternTrips(shared, std::move(trips)))
-                continue;
-        }
+        const Scale& scale = scales[i];
+        if (shared && matrix->setPatternTrips(shared, sharedValues, scale))
+            continue;
         matrix->reservePairs(count);
         forEachPair([&](unsigned int originId, unsigned int destinationId, double value) {
-            matrix->setTrips(originId, destinationId, tripsOf(i, value));
+            matrix->setTrips(originId, destinationId, scale(value));
         });
     }
 }

@@ -141,13 +141,16 @@ CVODMatrix* newMatrix(CVModel* model)
 void setTogether(const std::vector<CVODMatrix*>& matrices, const std::vector<Setting>& settings,
                  const std::vector<double>& factors)
 {
+    std::vector<CVODMatrix::Scale> scales;
+    for (const double factor : factors)
+        scales.push_back({1.0, 1.0, factor});
     CVODMatrix::setTripsOfMatrices(
         matrices,
         [&](auto visit) {
             for (const auto& [origin, destination, value] : settings)
                 visit(origin, destination, value);
         },
-        [&](std::size_t m, double value) { return factors[m] * value; });
+        scales);
 }
 
 // The matrices answer alike: pairs, trips and totals.

@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""How the whole program grows with the network: every job a modeller runs
+on a generated network of each size, timed as a whole process.
+
+    bench/scale-bench.py [--build build] [--sizes region,metro] [--rounds 3]
+                         [--networks /tmp/bench-networks] [--json OUT]
+
+Jobs: `corvia import`, what `--save`, `--sumo` and `--gis` (GeoPackage) add
+to it, and `corvia open` of the saved model. Each round runs every job of
+every size, sizes in a new order; times are medians, peaks the highest.
+Then the import step by step (`bench_import`, CPU seconds) with each step's
+growth beside the growth of the input's bytes. The last size is compared
+with the first.
+"""
+
+import argparse
+import json
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+JOBS = ("import", "save", "open", "sumo", "gis")
+
+
+def generate(size, networks):
+    path = os.path.join(networks, size)
+    if not os.path.exists(os.path.join(path, "manifest.json")):
+        subprocess.run([sys.executable, os.path.join(ROOT, "tools", "generate-network.py"), "--size", size, path],
+                       check=True, stdout=subprocess.DEVNULL)
+    return path
+
+
+def timed(cmd):
+    """Wall seconds, CPU seconds and peak MiB of one run of a command."""
+    start = time.monotonic()
+    proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    wall = time.monotonic() - start
+    if status != 0:
+        raise RuntimeError("failed: " + " ".join(cmd))
+    return dict(wall=wall, cpu=usage.ru_utime + usage.ru_stime, peakMiB=usage.ru_maxrss / 1024.0)
+
+
+def one_round(corvia, network, work):
+    """The jobs on one network: the exports as what they add to the import."""
+    model = os.path.join(work, "model.json")
+    plain = timed([corvia, "import", network])
+    runs = dict(import_=plain,
+                save=timed([corvia, "import", network, "--save", model]),
+                sumo=timed([corvia, "import", network, "--sumo", os.path.join(work, "sumo", "net")]),
+                gis=timed([corvia, "import", network, "--gis", os.path.join(work, "net.gpkg")]))
+    opened = timed([corvia, "open", model])
+    for path in (model, os.path.join(work, "net.gpkg")):
+        os.remove(path)
+    shutil.rmtree(os.path.join(work, "sumo"))
+    result = {"import": plain, "open": opened}
+    for job in ("save", "sumo", "gis"):
+        run = runs[job]
+        result[job] = dict(wall=run["wall"] - plain["wall"], cpu=run["cpu"] - plain["cpu"],
+                           peakMiB=run["peakMiB"])
+    return result
+
+
+def import_steps(build, network):
+    """CPU seconds of each reading file, step and phase of one headless import."""
+    out = subprocess.run([os.path.join(build, "bin", "bench_import"), network], check=True,
+                         stdout=subprocess.PIPE, text=True).stdout
+    data = json.loads(out)
+    steps = {}
+    for key in ("files", "steps", "trafficSteps"):
+        for item in data.get(key, []):
+            steps.setdefault(item["name"] if key != "trafficSteps" else "traffic: " + item["name"], item["cpu"])
+    for item in data["phases"]:
+        steps["phase: " + item["name"]] = item["cpu"]
+    return steps, sum(f.get("bytes", 0) for f in data.get("files", []))
+
+
+def median_jobs(rounds):
+    merged = {}
+    for job in JOBS:
+        runs = [r[job] for r in rounds]
+        merged[job] = dict(wall=statistics.median(r["wall"] for r in runs),
+                           cpu=statistics.median(r["cpu"] for r in runs),
+                           peakMiB=max(r["peakMiB"] for r in runs))
+    return merged
+
+
+def measure(build, sizes, networks, rounds):
+    corvia = os.path.join(build, "bin", "corvia")
+    paths = {size: generate(size, networks) for size in sizes}
+    samples = {size: [] for size in sizes}
+    order = list(sizes)
+    with tempfile.TemporaryDirectory() as work:
+        for n in range(rounds):
+            print("round %d of %d ..." % (n + 1, rounds), file=sys.stderr)
+            for size in order:
+                samples[size].append(one_round(corvia, paths[size], work))
+            random.Random(n).shuffle(order)
+    results = {}
+    for size in sizes:
+        steps = [import_steps(build, paths[size]) for _ in range(rounds)]
+        results[size] = dict(jobs=median_jobs(samples[size]), bytes=steps[0][1],
+                             steps={name: statistics.median(s[0][name] for s in steps) for name in steps[0][0]})
+    return results
+
+
+def report(results, sizes, when):
+    small, large = sizes[0], sizes[-1]
+    a, b = results[small], results[large]
+    growth = b["bytes"] / a["bytes"]
+    lines = ["Measured %s, %d cores; medians of the rounds, peaks the highest. Input %s %.1f MB, %s %.1f MB "
+             "(%.2f times).\n" % (when, os.cpu_count(), small, a["bytes"] / 1e6, large, b["bytes"] / 1e6, growth)]
+    lines.append("| job | %s wall s | %s CPU s | %s peak MiB | %s wall s | %s CPU s | %s peak MiB | wall ratio "
+                 "| CPU ratio | peak ratio |" % ((small,) * 3 + (large,) * 3))
+    lines.append("|---" * 10 + "|")
+    for job in JOBS:
+        x, y = a["jobs"][job], b["jobs"][job]
+        ratio = lambda key: y[key] / x[key] if x[key] > 0 else float("nan")
+        label = job if job in ("import", "open") else "%s (adds)" % job
+        lines.append("| %s | %.2f | %.2f | %.0f | %.2f | %.2f | %.0f | %.2f | %.2f | %.2f |" % (
+            label, x["wall"], x["cpu"], x["peakMiB"], y["wall"], y["cpu"], y["peakMiB"],
+            ratio("wall"), ratio("cpu"), ratio("peakMiB")))
+    lines.append("\nImport steps (CPU s, `bench_import`), each step's growth over the input's (%.2f):\n" % growth)
+    lines.append("| step | %s | %s | ratio | ratio / input's |" % (small, large))
+    lines.append("|---" * 5 + "|")
+    for name, x in a["steps"].items():
+        y = b["steps"].get(name, 0.0)
+        if x < 0.002:  # too short to time
+            continue
+        lines.append("| %s | %.3f | %.3f | %.2f | %.2f |" % (name, x, y, y / x, y / x / growth))
+    return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", default=os.path.join(ROOT, "build"))
+    parser.add_argument("--sizes", default="region,metro")
+    parser.add_argument("--networks", default="/tmp/bench-networks")
+    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--json")
+    args = parser.parse_args()
+    sizes = args.sizes.split(",")
+    os.makedirs(args.networks, exist_ok=True)
+    results = measure(args.build, sizes, args.networks, max(1, args.rounds))
+    if args.json:
+        with open(args.json, "w") as f:
+            json.dump(results, f, indent=1)
+    print(report(results, sizes, time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime())))
+
+
+if __name__ == "__main__":
+    main()
