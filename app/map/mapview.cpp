@@ -134,9 +134,24 @@ bool MapView::selectAndCentre(unsigned int objectId)
     return true;
 }
 
+void MapView::setFrozen(bool freeze)
+{
+    if (freeze == frozen)
+        return;
+    frozenFrame = freeze && isVisible() ? grab() : QPixmap();
+    frozen = freeze;
+    update();
+}
+
 void MapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    if (frozen) {
+        painter.fillRect(rect(), Qt::white);
+        painter.drawPixmap(0, 0, frozenFrame);
+        painter.fillRect(rect(), QColor(255, 255, 255, 120));
+        return;
+    }
     renderer.render(painter, worldToScreen, QRectF(rect()));
     MapDecorations::drawScaleBar(painter, worldToScreen, QRectF(rect()));
 }
