@@ -39,12 +39,14 @@ MapView::MapView(QWidget* parent) : QWidget(parent), renderer(nullptr)
 void MapView::setModel(const CVModel* model)
 {
     renderer = MapRenderer(model);
+    frameShown = false;
     fitToModel();
 }
 
 void MapView::modelChanged()
 {
     renderer.modelChanged();
+    frameShown = false;
     fitToModel();
 }
 
@@ -138,7 +140,8 @@ void MapView::setFrozen(bool freeze)
 {
     if (freeze == frozen)
         return;
-    frozenFrame = freeze && isVisible() ? grab() : QPixmap();
+    // A model not drawn yet is not drawn for this: the frame would show late.
+    frozenFrame = freeze && isVisible() && frameShown ? grab() : QPixmap();
     frozen = freeze;
     update();
 }
@@ -152,6 +155,7 @@ void MapView::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), QColor(255, 255, 255, 120));
         return;
     }
+    frameShown = true;
     renderer.render(painter, worldToScreen, QRectF(rect()));
     MapDecorations::drawScaleBar(painter, worldToScreen, QRectF(rect()));
 }

@@ -66,6 +66,7 @@ private:
 
     QPixmap frozenFrame;
     bool frozen = false;
+    bool frameShown = false;  // the model as it is now was drawn
     bool dragging = false;
     bool dragged = false;  // the press became a drag: no click
     QPoint pressPosition;

@@ -60,7 +60,7 @@ void LogPanel::setDirectory(const QString& networkDirectory)
     directory = networkDirectory;
     clear();
     groups.clear();
-    linksNoted = false;
+    linksNote = nullptr;
     for (const Entry& entry : entries)
         place(entry);
 }
@@ -68,10 +68,9 @@ void LogPanel::setDirectory(const QString& networkDirectory)
 void LogPanel::place(const Entry& entry)
 {
     const MessageKind kind = ImportMessages::classify(entry.shown, directory);
-    if (kind.linksFile > 0 && !linksNoted) {
-        linksNoted = true;
-        auto* note = new QTreeWidgetItem(this, QStringList{ImportMessages::linksNote(kind.linksFile)});
-        note->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    if (kind.linksFile > 0 && !linksNote) {
+        linksNote = new QTreeWidgetItem(this, QStringList{ImportMessages::linksNote(kind.linksFile)});
+        linksNote->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxInformation));
         return;
     }
     QTreeWidgetItem* group = groupRow(entry.level, kind.kind);
@@ -99,7 +98,9 @@ QTreeWidgetItem* LogPanel::groupRow(const QString& level, const QString& kind)
 {
     QTreeWidgetItem*& group = groups[level + QLatin1Char('\n') + kind];
     if (!group) {
-        group = new QTreeWidgetItem(this);
+        group = new QTreeWidgetItem;
+        // The groups come first, the note on the links files after them.
+        insertTopLevelItem(linksNote ? indexOfTopLevelItem(linksNote) : topLevelItemCount(), group);
         const bool error = level == QLatin1String("error");
         group->setIcon(0, style()->standardIcon(error ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxWarning));
         if (error)

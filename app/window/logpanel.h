@@ -8,7 +8,8 @@
 // row per kind of message and severity ("Roundabout nodes (201)"), the
 // messages of a kind unfolded under it, each by what it names (a node, a
 // file); a kind met once is one row ("Roundabout nodes: 3"). The first
-// missing numbered links file is a note, as on the command line. A row
+// missing numbered links file is a note below them, as on the command
+// line. A row
 // whose message links to a model object (<A HREF="OBJ_REF://id">...</A>)
 // asks for that object when clicked.
 class LogPanel : public QTreeWidget
@@ -52,5 +53,5 @@ private:
     QVector<Entry> entries;
     QString directory;
     QHash<QString, QTreeWidgetItem*> groups;  // by level and kind
-    bool linksNoted = false;
+    QTreeWidgetItem* linksNote = nullptr;
 };
