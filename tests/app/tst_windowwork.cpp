@@ -245,15 +245,23 @@ void TestWindowWork::screenshotForTheDocs()
     const QString network = dir.filePath(QStringLiteral("generated"));
     QCOMPARE(generateNetwork(QStringLiteral("city"), QStringLiteral("quadstone"), network), 0);
     MainWindow window;
-    window.resize(1200, 800);
+    window.resize(1400, 900);
     window.show();
     importInWindow(window, network);
     LogPanel* log = window.getLogPanel();
-    if (QTreeWidgetItem* first = log->topLevelItem(0))
+    auto* logDock = qobject_cast<QDockWidget*>(log->parentWidget());
+    QVERIFY(logDock);
+    logDock->raise();
+    window.resizeDocks({logDock}, {300}, Qt::Vertical);
+    if (QTreeWidgetItem* first = log->topLevelItem(0)) {
         first->setExpanded(true);
-    log->parentWidget()->resize(1200, 260);
+        if (first->childCount() > 2)
+            emit log->itemClicked(first->child(2), 0);
+        log->setCurrentItem(first->child(2));
+    }
+    window.getMapView()->zoomBy(8.0);
     QTest::qWait(200);
-    QVERIFY(log->grab().save(folder + QStringLiteral("/window-log.png")));
+    QVERIFY(window.grab().save(folder + QStringLiteral("/window-log.png")));
 }
 
 QTEST_MAIN(TestWindowWork)
