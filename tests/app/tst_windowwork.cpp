@@ -63,6 +63,14 @@ QStringList asCommandLine(const LogPanel& log)
     return lines;
 }
 
+QString labelsOf(const QSignalSpy& progress)
+{
+    QStringList labels;
+    for (const QList<QVariant>& report : progress)
+        labels << report.at(0).toString();
+    return labels.join(QLatin1Char('\n'));
+}
+
 QByteArray contents(const QString& path)
 {
     QFile file(path);
@@ -176,11 +184,9 @@ void TestWindowWork::importOpenAndSaveGiveTheCommandLinesModel()
     MainWindow window;
     QSignalSpy progress(window.getWorkProgress(), &WorkProgress::progressed);
     QVERIFY(importInWindow(window, network) > 0);
-    QStringList labels;
-    for (const QList<QVariant>& report : progress)
-        labels << report.at(0).toString();
-    QVERIFY2(labels.filter(QStringLiteral("reading")).size() > 1, qPrintable(labels.join('\n')));
-    QVERIFY2(!labels.filter(QStringLiteral("building the network")).isEmpty(), qPrintable(labels.join('\n')));
+    const QString imports = labelsOf(progress);
+    QVERIFY2(imports.count(QStringLiteral("reading ")) > 1 && imports.contains(QStringLiteral("building the network")),
+             qPrintable(imports));
     const QString imported = dir.filePath(QStringLiteral("quadstone-window.json"));
     QVERIFY(window.getFileActions()->saveFile(imported));
     QCOMPARE(contents(imported), contents(cli));
@@ -190,14 +196,11 @@ void TestWindowWork::importOpenAndSaveGiveTheCommandLinesModel()
     const QString saved = dir.filePath(QStringLiteral("quadstone-opened.json"));
     QVERIFY(window.getFileActions()->saveFile(saved));
     QCOMPARE(contents(saved), contents(cli));
-    labels.clear();
-    for (const QList<QVariant>& report : progress)
-        labels << report.at(0).toString();
-    QVERIFY2(labels.contains(QStringLiteral("Opening quadstone-cli.json")), qPrintable(labels.join('\n')));
-    QVERIFY2(labels.contains(QStringLiteral("Saving quadstone-opened.json")), qPrintable(labels.join('\n')));
-    // The opened model's log is the window's: new entries reach the panel.
-    window.getModel()->getLog()->addWarning(QStringLiteral("added later"));
-    QVERIFY(window.getLogPanel()->groupTexts().contains(QStringLiteral("added later")));
+    const QString files = labelsOf(progress);
+    QVERIFY2(files.contains(QStringLiteral("Opening quadstone-cli.json\n")) && files.contains(QStringLiteral("Saving quadstone-opened.json")),
+             qPrintable(files));
+    // Read on a thread of its own, the model's log lives on the window's.
+    QCOMPARE(window.getModel()->getLog()->thread(), window.thread());
 }
 
 // Work on its own thread: the window's loop goes on (it is what ends the
