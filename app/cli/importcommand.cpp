@@ -45,18 +45,6 @@ enum class Verbosity { Quiet, Normal, Verbose };
 // "corvia import" or "corvia check", which begins each error line.
 QString commandName = QStringLiteral("corvia import");
 
-// What the importer reads before each step of its reading task, in the
-// import plan's order.
-QStringList readingSteps(ParamicsVariant variant)
-{
-    QStringList names;
-    for (int step = 1; step <= paramicsReadingTaskSteps(); ++step)
-        names << QString::fromLatin1(paramicsReadingTaskStepName(step));
-    if (variant != ParamicsVariant::Sias)
-        names[0] = QStringLiteral("(no configuration)");  // the Quadstone variant has none
-    return names;
-}
-
 ProgressPrinter::Mode progressMode(Verbosity verbosity, FILE* err)
 {
     if (verbosity == Verbosity::Quiet)
@@ -198,8 +186,7 @@ void printMessages(FILE* err, const ImportMessages& messages, Verbosity verbosit
     for (const QString& line : messages.lines())
         print(err, QStringLiteral("warning: %1\n").arg(line));
     if (messages.linksFilesRead > 0)
-        print(err, QStringLiteral("note: %1 links file(s) read; the numbered links files end at links.%1\n")
-                       .arg(messages.linksFilesRead));
+        print(err, QStringLiteral("note: %1\n").arg(ImportMessages::linksNote(messages.linksFilesRead)));
 }
 
 }  // namespace
@@ -267,7 +254,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
     gui.setActiveModel(model.get());
     ProgressPrinter progress(err, progressMode(verbosity, err));
-    progress.setReadingSteps(readingSteps(options.variant));
+    progress.setReadingSteps(ProgressPrinter::paramicsReadingSteps(options.variant));
     progress.watchImport();
     const ImportOutcome outcome = ImportRunner::runFilter(&gui, *filter, options);
     gui.setActiveModel(nullptr);

@@ -1,5 +1,7 @@
 #include "cli/progressprinter.h"
 
+#include "importer/paramicsimportplan.h"
+
 #include <cvobject.h>
 #include <cvsystem.h>
 #include <cvtask.h>
@@ -30,6 +32,16 @@ bool isTrafficType(const QString& typeName)
 }
 
 }  // namespace
+
+QStringList ProgressPrinter::paramicsReadingSteps(std::optional<ParamicsVariant> variant)
+{
+    QStringList names;
+    for (int step = 1; step <= paramicsReadingTaskSteps(); ++step)
+        names << QString::fromLatin1(paramicsReadingTaskStepName(step));
+    if (variant && *variant != ParamicsVariant::Sias)
+        names[0] = QStringLiteral("(no configuration)");  // the Quadstone variant has none
+    return names;
+}
 
 ProgressPrinter::ProgressPrinter(FILE* out, Mode showMode, QObject* parent)
     : QObject(parent), stream(out), mode(showMode)
@@ -120,9 +132,15 @@ void ProgressPrinter::finish()
 
 void ProgressPrinter::show(bool force)
 {
-    if (mode == Off || (!force && drawClock.elapsed() < redrawMilliseconds))
+    if (!force && drawClock.elapsed() < redrawMilliseconds)
         return;
     drawClock.restart();
+    QString label = current;
+    if (building)
+        label += QStringLiteral(" (%1 objects)").arg(objectsBuilt);
+    emit progressed(label, fraction);
+    if (mode == Off)
+        return;
     const int percent = qBound(0, int(fraction * 100.0), 100);
     if (mode == Lines) {
         if (force)
@@ -131,9 +149,6 @@ void ProgressPrinter::show(bool force)
     }
     const int filled = qBound(0, int(fraction * barWidth), barWidth);
     const QByteArray bar = QByteArray(filled, '#') + QByteArray(barWidth - filled, '.');
-    QString label = current;
-    if (building)
-        label += QStringLiteral(" (%1 objects)").arg(objectsBuilt);
     const QByteArray text = label.left(lineWidth - barWidth - 10).toLocal8Bit();
     std::fprintf(stream, "\r[%s] %3d%% %-*s", bar.constData(), percent, lineWidth - barWidth - 10, text.constData());
     std::fflush(stream);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importer/paramicsimportoptions.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
@@ -7,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
 
 class CVObject;
 class CVTask;
@@ -22,7 +25,8 @@ struct PhaseTime
 // importer's task), building the network, building the traffic, then each
 // output. On a terminal it is one bar redrawn in place that names the
 // current phase; in Lines mode one line as each phase starts; Off shows
-// nothing. Every phase is timed in all modes.
+// nothing. Every phase is timed in all modes, and every bar drawn (or that
+// would be drawn) is also told by progressed().
 class ProgressPrinter : public QObject
 {
     Q_OBJECT
@@ -34,6 +38,9 @@ public:
 
     // The files behind the reading task's steps, in its order.
     void setReadingSteps(const QStringList& fileNames) { readingSteps = fileNames; }
+    // What the Paramics importer reads before each step of its reading
+    // task, in its import plan's order; for the variant when it is known.
+    static QStringList paramicsReadingSteps(std::optional<ParamicsVariant> variant);
     // Follows the host's tasks and object creation until finish().
     void watchImport();
 
@@ -43,6 +50,11 @@ public:
     void finish();
 
     const QList<PhaseTime>& timings() const { return phases; }
+
+signals:
+    // The current phase (with the objects built so far while building) and
+    // the share of the job done, 0 to 1; at most every 80 ms within a phase.
+    void progressed(const QString& label, double fraction);
 
 private:
     void taskCreated(CVTask* task);

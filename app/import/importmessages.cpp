@@ -72,49 +72,62 @@ QString ImportMessages::plainText(const QString& logText, const CVModel* model)
     return QTextDocumentFragment::fromHtml(text).toPlainText();
 }
 
+MessageKind ImportMessages::classify(const QString& text, const QString& directory)
+{
+    for (const KnownKind& known : knownKinds()) {
+        const QRegularExpressionMatch match = known.pattern.match(text);
+        if (!match.hasMatch())
+            continue;
+        MessageKind kind{known.kind, match.captured(1)};
+        if (known.kind == QLatin1String("File not found")) {
+            kind.item = relativeTo(directory, kind.item);
+            kind.linksFile = numberedLinksFile(kind.item);
+        }
+        return kind;
+    }
+    return MessageKind{text, QString()};
+}
+
 ImportMessages ImportMessages::fromWarnings(const QStringList& warnings, const CVModel* model, const QString& directory)
 {
     ImportMessages messages;
     for (const QString& warning : warnings) {
-        const QString text = plainText(warning, model);
-        bool known = false;
-        for (const KnownKind& kind : knownKinds()) {
-            const QRegularExpressionMatch match = kind.pattern.match(text);
-            if (!match.hasMatch())
-                continue;
-            const QString item = match.captured(1);
-            const QString fileName = relativeTo(directory, item);
-            const int links = kind.kind == QLatin1String("File not found") ? numberedLinksFile(fileName) : -1;
-            if (links > 0 && messages.linksFilesRead < 0) {
-                messages.linksFilesRead = links;  // links, links.1 ... links.(N-1) were read
-            } else {
-                MessageGroup& group = groupOf(messages.groups, kind.kind);
-                group.items.append(kind.kind == QLatin1String("File not found") ? fileName : item);
-                ++group.count;
-            }
-            known = true;
-            break;
+        const MessageKind kind = classify(plainText(warning, model), directory);
+        if (kind.linksFile > 0 && messages.linksFilesRead < 0) {
+            messages.linksFilesRead = kind.linksFile;  // links, links.1 ... links.(N-1) were read
+            continue;
         }
-        if (!known)
-            ++groupOf(messages.groups, text).count;
+        MessageGroup& group = groupOf(messages.groups, kind.kind);
+        if (!kind.item.isEmpty())
+            group.items.append(kind.item);
+        ++group.count;
     }
     return messages;
+}
+
+QString ImportMessages::linksNote(int linksFilesRead)
+{
+    return QStringLiteral("%1 links file(s) read; the numbered links files end at links.%1").arg(linksFilesRead);
+}
+
+QString MessageGroup::line(int maxItems) const
+{
+    QString line = kind;
+    if (count > 1)
+        line += QStringLiteral(" (%1)").arg(count);
+    if (!items.isEmpty()) {
+        line += QStringLiteral(": ") + items.mid(0, maxItems).join(QStringLiteral(", "));
+        if (items.size() > maxItems)
+            line += QStringLiteral(" and %1 more").arg(items.size() - maxItems);
+    }
+    return line;
 }
 
 QStringList ImportMessages::lines(int maxItems) const
 {
     QStringList result;
-    for (const MessageGroup& group : groups) {
-        QString line = group.kind;
-        if (group.count > 1)
-            line += QStringLiteral(" (%1)").arg(group.count);
-        if (!group.items.isEmpty()) {
-            line += QStringLiteral(": ") + group.items.mid(0, maxItems).join(QStringLiteral(", "));
-            if (group.items.size() > maxItems)
-                line += QStringLiteral(" and %1 more").arg(group.items.size() - maxItems);
-        }
-        result.append(line);
-    }
+    for (const MessageGroup& group : groups)
+        result.append(group.line(maxItems));
     return result;
 }
 

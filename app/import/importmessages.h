@@ -13,6 +13,18 @@ struct MessageGroup
     QString kind;       // e.g. "File not found"
     QStringList items;  // e.g. "profile", "matrix"; empty when the messages name nothing
     int count = 0;
+
+    // "File not found (4): profile, matrix, beacons, annotation", listing at
+    // most maxItems names.
+    QString line(int maxItems) const;
+};
+
+// What one warning is, as the groups see it.
+struct MessageKind
+{
+    QString kind;        // the group's name; the text itself for a warning of no known kind
+    QString item;        // what it names (a file relative to the network, a node), or empty
+    int linksFile = -1;  // N of a missing numbered links file links.N, else -1
 };
 
 // The model log's warnings of an import, put for people: plain text, an
@@ -26,6 +38,10 @@ struct ImportMessages
     int linksFilesRead = -1;  // links files read before the first missing numbered one; -1 when none was missing
 
     static ImportMessages fromWarnings(const QStringList& warnings, const CVModel* model, const QString& directory);
+    // The kind of one warning, given as plainText() gives it.
+    static MessageKind classify(const QString& plainWarning, const QString& directory);
+    // The note on the numbered links files, e.g. "2 links file(s) read; ...".
+    static QString linksNote(int linksFilesRead);
 
     // One line per group, e.g. "File not found (4): profile, matrix, beacons, annotation",
     // listing at most maxItems names of a group.

@@ -39,12 +39,14 @@ MapView::MapView(QWidget* parent) : QWidget(parent), renderer(nullptr)
 void MapView::setModel(const CVModel* model)
 {
     renderer = MapRenderer(model);
+    frameShown = false;
     fitToModel();
 }
 
 void MapView::modelChanged()
 {
     renderer.modelChanged();
+    frameShown = false;
     fitToModel();
 }
 
@@ -134,9 +136,26 @@ bool MapView::selectAndCentre(unsigned int objectId)
     return true;
 }
 
+void MapView::setFrozen(bool freeze)
+{
+    if (freeze == frozen)
+        return;
+    // A model not drawn yet is not drawn for this: the frame would show late.
+    frozenFrame = freeze && isVisible() && frameShown ? grab() : QPixmap();
+    frozen = freeze;
+    update();
+}
+
 void MapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    if (frozen) {
+        painter.fillRect(rect(), Qt::white);
+        painter.drawPixmap(0, 0, frozenFrame);
+        painter.fillRect(rect(), QColor(255, 255, 255, 120));
+        return;
+    }
+    frameShown = true;
     renderer.render(painter, worldToScreen, QRectF(rect()));
     MapDecorations::drawScaleBar(painter, worldToScreen, QRectF(rect()));
 }

@@ -2,6 +2,7 @@
 
 #include "map/maprenderer.h"
 
+#include <QPixmap>
 #include <QPoint>
 #include <QTransform>
 #include <QWidget>
@@ -45,6 +46,9 @@ public slots:
     bool selectAndCentre(unsigned int objectId);
     void clearSelection();
     void setHiddenTypes(const QSet<QString>& types);
+    // While frozen the map shows its last frame, dimmed, and does not read
+    // the model: long work may change it or read it on another thread.
+    void setFrozen(bool frozen);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -60,6 +64,9 @@ private:
     QTransform worldToScreen;
     void zoomAbout(const QPointF& anchor, double factor);
 
+    QPixmap frozenFrame;
+    bool frozen = false;
+    bool frameShown = false;  // the model as it is now was drawn
     bool dragging = false;
     bool dragged = false;  // the press became a drag: no click
     QPoint pressPosition;

@@ -5,8 +5,6 @@
 #include "map/mappicture.h"
 #include "window/sumoscenariodialog.h"
 
-#include <cvmodel.h>
-
 #include <cvgeoreference.h>
 #include <cvmodel.h>
 
@@ -32,6 +30,15 @@ QString outcome(const Questions& ask, bool written, const QString& path, const Q
         return tr("Exported to %1").arg(path);
     ask.tell(tr("Export"), tr("Cannot write %1:\n%2").arg(path, error), true);
     return tr("Export failed");
+}
+
+// Writing an export reads the model and nothing else.
+void write(const Questions& ask, const QString& label, const std::function<void()>& work)
+{
+    if (ask.write)
+        ask.write(label, work);
+    else
+        work();
 }
 
 struct Placement
@@ -82,7 +89,11 @@ QString exportGis(const Questions& ask, CVModel& model)
         return QString();
     QString error = placement->problem;
     QStringList warnings;
-    const bool written = error.isEmpty() && GisExporter::write(model, *path, placement->where, &warnings, &error);
+    bool written = false;
+    if (error.isEmpty()) {
+        write(ask, tr("Writing %1").arg(*path),
+              [&] { written = GisExporter::write(model, *path, placement->where, &warnings, &error); });
+    }
     // Kept, so that a later export and the saved model place it alike.
     if (written && !placement->where.crs.isEmpty())
         model.setGeoReference(placement->where);
@@ -102,7 +113,8 @@ QString exportSumo(const Questions& ask, CVModel& model)
         return QString();
     QString error;
     QStringList notes;
-    const bool written = SumoExporter::write(model, *prefix, overrides, &notes, &error);
+    bool written = false;
+    write(ask, tr("Writing %1.*").arg(*prefix), [&] { written = SumoExporter::write(model, *prefix, overrides, &notes, &error); });
     if (written && !notes.isEmpty())
         ask.tell(tr("Export for SUMO"), notes.join(QLatin1Char('\n')), false);
     return outcome(ask, written, *prefix + QStringLiteral(".*"), error);
@@ -121,7 +133,9 @@ QString exportPicture(const Questions& ask, CVModel& model)
         return QString();
     QSize size;
     QString error = tr("the size must be WIDTHxHEIGHT");
-    const bool written = MapPicture::parseSize(*text, size) && MapPicture::save(&model, *path, size, &error);
+    bool written = false;
+    if (MapPicture::parseSize(*text, size))
+        write(ask, tr("Drawing %1").arg(*path), [&] { written = MapPicture::save(&model, *path, size, &error); });
     return outcome(ask, written, *path, error);
 }
 

@@ -32,6 +32,9 @@ struct Questions
     std::function<std::optional<CVScenarioSettings>(const CVScenarioSettings& initial)> scenario;
     // A message; a warning when the export failed.
     std::function<void(const QString& title, const QString& message, bool failed)> tell;
+    // Runs the writing, which reads the model only (the window: on a thread
+    // of its own, with progress); unset, it runs right here.
+    std::function<void(const QString& label, const std::function<void()>& work)> write;
 };
 
 // The file, input and message dialogs of the window.

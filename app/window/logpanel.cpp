@@ -1,36 +1,130 @@
 #include "window/logpanel.h"
 
+#include "import/importmessages.h"
+
 #include <QRegularExpression>
+#include <QStyle>
 #include <QTextDocumentFragment>
 
 namespace {
 
 constexpr int objectIdRole = Qt::UserRole + 1;
+constexpr int countRole = Qt::UserRole + 2;
+constexpr int itemRole = Qt::UserRole + 3;  // what a group's only message names
+constexpr int messageRole = Qt::UserRole + 4;  // and its text
+
+// The row stands for one message (or for none, with an empty one).
+void showMessage(QTreeWidgetItem* row, const QString& message, unsigned int objectId)
+{
+    row->setData(0, messageRole, message);
+    row->setData(0, objectIdRole, objectId);
+    QFont font = row->font(0);
+    font.setUnderline(objectId != 0);
+    row->setFont(0, font);
+    row->setToolTip(0, objectId == 0 ? message : LogPanel::tr("%1\nClick to show it on the map").arg(message));
+}
+
+// A message under its group's row: what it names, or its text.
+void addMessageRow(QTreeWidgetItem* group, const QString& named, const QString& message, unsigned int objectId)
+{
+    showMessage(new QTreeWidgetItem(group, QStringList{named}), message, objectId);
+}
 
 }  // namespace
 
-LogPanel::LogPanel(QWidget* parent) : QListWidget(parent)
+LogPanel::LogPanel(QWidget* parent) : QTreeWidget(parent)
 {
+    setHeaderHidden(true);
+    setColumnCount(1);
     setAlternatingRowColors(true);
     setWordWrap(true);
-    connect(this, &QListWidget::itemClicked, this, &LogPanel::requestObjectOf);
-    connect(this, &QListWidget::itemActivated, this, &LogPanel::requestObjectOf);
+    setUniformRowHeights(false);
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { requestObjectOf(item); });
+    connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { requestObjectOf(item); });
 }
 
 void LogPanel::addEntry(const QString& level, const QString& text, const QString& shownText)
 {
-    auto* item = new QListWidgetItem(shownText.isEmpty() ? plainText(text) : shownText, this);
-    if (level == QLatin1String("error"))
-        item->setForeground(QColor(180, 0, 0));
-    const unsigned int id = objectReference(text);
-    if (id != 0) {
-        item->setData(objectIdRole, id);
-        item->setToolTip(tr("Click to show object %1 on the map").arg(id));
-        QFont font = item->font();
-        font.setUnderline(true);
-        item->setFont(font);
+    entries.append(Entry{level, shownText.isEmpty() ? plainText(text) : shownText, objectReference(text)});
+    place(entries.constLast());
+}
+
+void LogPanel::clearEntries()
+{
+    entries.clear();
+    setDirectory(QString());
+}
+
+void LogPanel::setDirectory(const QString& networkDirectory)
+{
+    directory = networkDirectory;
+    clear();
+    groups.clear();
+    linksNote = nullptr;
+    for (const Entry& entry : entries)
+        place(entry);
+}
+
+void LogPanel::place(const Entry& entry)
+{
+    const MessageKind kind = ImportMessages::classify(entry.shown, directory);
+    if (kind.linksFile > 0 && !linksNote) {
+        linksNote = new QTreeWidgetItem(this, QStringList{ImportMessages::linksNote(kind.linksFile)});
+        linksNote->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxInformation));
+        return;
     }
-    scrollToItem(item);
+    QTreeWidgetItem* group = groupRow(entry.level, kind.kind);
+    const int count = group->data(0, countRole).toInt() + 1;
+    group->setData(0, countRole, count);
+    const QString named = kind.item.isEmpty() ? entry.shown : kind.item;
+    if (count == 1) {
+        // One message of its kind is one row, as the command line prints it.
+        group->setText(0, MessageGroup{kind.kind, kind.item.isEmpty() ? QStringList() : QStringList{kind.item}, 1}.line(1));
+        group->setData(0, itemRole, named);
+        showMessage(group, entry.shown, entry.objectId);
+        return;
+    }
+    if (count == 2) {
+        // The first message moves under the group's row.
+        addMessageRow(group, group->data(0, itemRole).toString(), group->data(0, messageRole).toString(),
+                      group->data(0, objectIdRole).toUInt());
+        showMessage(group, QString(), 0);
+    }
+    addMessageRow(group, named, entry.shown, entry.objectId);
+    group->setText(0, MessageGroup{kind.kind, {}, count}.line(0));
+}
+
+QTreeWidgetItem* LogPanel::groupRow(const QString& level, const QString& kind)
+{
+    QTreeWidgetItem*& group = groups[level + QLatin1Char('\n') + kind];
+    if (!group) {
+        group = new QTreeWidgetItem;
+        // The groups come first, the note on the links files after them.
+        insertTopLevelItem(linksNote ? indexOfTopLevelItem(linksNote) : topLevelItemCount(), group);
+        const bool error = level == QLatin1String("error");
+        group->setIcon(0, style()->standardIcon(error ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxWarning));
+        if (error)
+            group->setForeground(0, QColor(180, 0, 0));
+        scrollToItem(group);
+    }
+    return group;
+}
+
+QStringList LogPanel::groupTexts() const
+{
+    QStringList texts;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        texts << topLevelItem(i)->text(0);
+    return texts;
+}
+
+QStringList LogPanel::childTexts(const QString& groupText) const
+{
+    QStringList texts;
+    const QList<QTreeWidgetItem*> found = findItems(groupText, Qt::MatchExactly, 0);
+    for (int i = 0; !found.isEmpty() && i < found.first()->childCount(); ++i)
+        texts << found.first()->child(i)->text(0);
+    return texts;
 }
 
 unsigned int LogPanel::objectReference(const QString& text)
@@ -52,9 +146,9 @@ QString LogPanel::plainText(const QString& text)
     return QTextDocumentFragment::fromHtml(text).toPlainText();
 }
 
-void LogPanel::requestObjectOf(QListWidgetItem* item)
+void LogPanel::requestObjectOf(QTreeWidgetItem* item)
 {
-    const unsigned int id = item ? item->data(objectIdRole).toUInt() : 0;
+    const unsigned int id = item ? item->data(0, objectIdRole).toUInt() : 0;
     if (id != 0)
         emit objectRequested(id);
 }

@@ -2,6 +2,7 @@
 
 #include "export/gis/geolocator.h"
 #include "check/modelcheck.h"
+#include "cli/progressprinter.h"
 #include "import/importmessages.h"
 #include "map/mapview.h"
 #include "window/exportmenu.h"
@@ -11,6 +12,7 @@
 #include "window/objectfinder.h"
 #include "window/problemspanel.h"
 #include "window/propertiespanel.h"
+#include "window/workprogress.h"
 
 #include <cvcatalog.h>
 #include <cvfilterdescription.h>
@@ -22,7 +24,6 @@
 #include <cvmodelwriter.h>
 #include <cvplugin.h>
 #include <cvsystem.h>
-#include <cvtask.h>
 
 #include <QApplication>
 #include <QDockWidget>
@@ -49,7 +50,8 @@ MainWindow::MainWindow(QWidget* parent)
       propertiesPanel(new PropertiesPanel(this)),
       problemsPanel(new ProblemsPanel(this)),
       resultLabel(new QLabel(this)),
-      cursorLabel(new QLabel(this))
+      cursorLabel(new QLabel(this)),
+      work(new WorkProgress(this, mapView, resultLabel))
 {
     setWindowTitle(tr("Corvia"));
     resize(1200, 800);
@@ -67,7 +69,6 @@ MainWindow::MainWindow(QWidget* parent)
     connect(mapView, &MapView::objectClicked, this, [this](unsigned int id) {
         propertiesPanel->showObject(id ? model->getCatalog()->find(id) : nullptr);
     });
-    connect(&CVSystem::getSystem(), &CVSystem::taskCreated, this, &MainWindow::watchTask);
     useModel(model.get());
     fileActions = new ModelFileActions(this);
     buildMenus();
@@ -120,9 +121,10 @@ void MainWindow::buildMenus()
     // Plug-ins may register formats at any time: the list is read when shown.
     connect(importMenu, &QMenu::aboutToShow, this, &MainWindow::fillImportMenu);
     fillImportMenu();
+    ExportMenu::Questions questions = ExportMenu::dialogs(this);
+    questions.write = [this](const QString& label, const std::function<void()>& writing) { runLongWork(label, writing); };
     fileMenu->addMenu(ExportMenu::create(
-        this, [this] { return getModel(); }, [this](const QString& message) { showResult(message); },
-        ExportMenu::dialogs(this)));
+        this, [this] { return getModel(); }, [this](const QString& message) { showResult(message); }, questions));
     fileMenu->addSeparator();
     fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
@@ -177,18 +179,39 @@ void MainWindow::importWith(int filterIndex)
     if (filterIndex < 0 || filterIndex >= filters.size())
         return;
     const CVFilterDescription filter = filters.at(filterIndex);  // a copy: the list may grow meanwhile
-    try {
-        showOutcome(ImportRunner::runFilter(gui, filter));
-    } catch (const std::bad_alloc&) {
+    std::optional<ImportOutcome> outcome;
+    QString failure;
+    {
+        // The import runs here, on the window's thread: its steps, as
+        // `corvia import` names them, let the window draw.
+        ProgressPrinter progress(stderr, ProgressPrinter::Off);
+        progress.setReadingSteps(ProgressPrinter::paramicsReadingSteps(std::nullopt));
+        progress.watchImport();
+        connect(&progress, &ProgressPrinter::progressed, work, &WorkProgress::step);
+        try {
+            outcome = ImportRunner::runFilter(gui, filter);
+        } catch (const std::bad_alloc&) {
+            failure = tr("The memory ran out during the import.");
+        } catch (const CVInputError& error) {
+            // A file changed while it was read, or too large to be a network.
+            failure = error.message();
+        }
+        progress.finish();
+        work->finish();
+    }
+    if (outcome) {
+        showOutcome(*outcome);
+    } else {
         // What the import built so far stays in the model.
         mapView->fitToModel();
-        QMessageBox::critical(this, tr("Import"), tr("The memory ran out during the import."));
-    } catch (const CVInputError& error) {
-        // A file changed while it was read, or too large to be a network.
-        mapView->fitToModel();
-        QMessageBox::critical(this, tr("Import"), error.message());
+        QMessageBox::critical(this, tr("Import"), failure);
     }
     fileActions->markModified();
+}
+
+void MainWindow::runLongWork(const QString& label, const std::function<void()>& longWork)
+{
+    work->runInBackground(label, longWork);
 }
 
 void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
@@ -196,7 +219,9 @@ void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
     gui->setActiveModel(nullptr);
     useModel(newModel.get());
     model = std::move(newModel);  // the old model goes after nothing points at it
-    logPanel->clear();
+    logPanel->clearEntries();
+    const std::optional<CVImportSettings>& settings = model->getImportSettings();
+    logPanel->setDirectory(settings ? settings->directory : QString());
     for (const CVLogEntry& entry : model->getLog()->getEntries())
         logEntryAdded(entry);
     checkModel();
@@ -204,7 +229,8 @@ void MainWindow::replaceModel(std::unique_ptr<CVModel> newModel)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (fileActions->mayDiscard())
+    // The work holds the model; the window goes once it is done.
+    if (!work->isBusy() && fileActions->mayDiscard())
         event->accept();
     else
         event->ignore();
@@ -215,6 +241,8 @@ void MainWindow::showOutcome(const ImportOutcome& outcome)
     mapView->modelChanged();
     const std::optional<CVImportSettings>& settings = model->getImportSettings();
     checkModel(settings && outcome.options ? settings->directory : QString());
+    if (settings)
+        logPanel->setDirectory(settings->directory);
     legendPanel->setModel(model.get());
     const QStringList summary = ImportSummary::lines(outcome.added);
     QStringList counts;
@@ -326,7 +354,9 @@ bool MainWindow::showObjects(const QList<unsigned int>& objectIds)
 
 void MainWindow::checkModel(const QString& directory)
 {
-    problemsPanel->showReport(ModelCheck::run(*model, directory));
+    CheckReport report;
+    runLongWork(tr("Checking the model"), [&] { report = ModelCheck::run(*model, directory); });
+    problemsPanel->showReport(report);
 }
 
 void MainWindow::find()
@@ -359,17 +389,6 @@ void MainWindow::reportProblem(const QString& message)
     logPanel->addEntry(QStringLiteral("error"), message);
     showResult(message);
     std::fprintf(stderr, "corvia: %s\n", message.toLocal8Bit().constData());
-}
-
-void MainWindow::watchTask(CVTask* task)
-{
-    connect(task, &CVTask::stepped, this, [this](CVTask* stepped, int step) {
-        statusBar()->showMessage(
-            tr("%1: step %2 of %3").arg(stepped->getName()).arg(step).arg(stepped->getTotalSteps()));
-        // The import holds the event loop: draw the message now.
-        statusBar()->repaint();
-    });
-    connect(task, &CVTask::ended, this, [this](CVTask*) { statusBar()->clearMessage(); });
 }
 
 void MainWindow::logEntryAdded(const CVLogEntry& entry)

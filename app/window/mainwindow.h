@@ -18,7 +18,6 @@ struct CVLogEntry;
 class CVModel;
 class CVObject;
 class CVPlugin;
-class CVTask;
 class LegendPanel;
 class LogPanel;
 class MapView;
@@ -26,6 +25,7 @@ class ProblemsPanel;
 class PropertiesPanel;
 class QLabel;
 class QMenu;
+class WorkProgress;
 
 // The host application's main window: one model on a map, with its legend,
 // the selected object's properties and the model log's warnings beside it,
@@ -67,6 +67,9 @@ public:
     ModelFileActions* getFileActions() const { return fileActions; }
     // Shows another model in place of the current one, which is deleted.
     void replaceModel(std::unique_ptr<CVModel> newModel) override;
+    // Long work (an import, a model file, an export) in progress.
+    WorkProgress* getWorkProgress() const { return work; }
+    void runLongWork(const QString& label, const std::function<void()>& longWork) override;
 
 public slots:
     // Runs the registered import filter at that position of the system's list.
@@ -99,7 +102,6 @@ private:
     void reportProblem(const QString& message);
     void showOutcome(const ImportOutcome& outcome);
     void logEntryAdded(const CVLogEntry& entry);
-    void watchTask(CVTask* task);
     void useModel(CVModel* newModel);
     void showFindPosition();
     void showCursor(const QPointF& plane);
@@ -121,5 +123,6 @@ private:
     QMenu* importMenu = nullptr;
     QMenu* helpMenu = nullptr;
     ModelFileActions* fileActions = nullptr;
+    WorkProgress* work;
     PluginLoader loader;
 };

@@ -2,6 +2,7 @@
 
 #include "cli/outputpaths.h"
 
+#include <cvlog.h>
 #include <cvmodel.h>
 #include <cvmodelreader.h>
 #include <cvmodelwriter.h>
@@ -55,7 +56,12 @@ bool ModelFileActions::openFile(const QString& file)
     QString error;
     std::unique_ptr<CVModel> opened;
     try {
-        opened = CVModelReader::load(file, &error);
+        window->runLongWork(tr("Opening %1").arg(QFileInfo(file).fileName()), [&] {
+            opened = CVModelReader::load(file, &error);
+            // Made on the work's thread: its log must live where the window is.
+            if (opened)
+                opened->getLog()->moveToThread(window->ownerWidget()->thread());
+        });
     } catch (const std::bad_alloc&) {
         // Nothing of the half-read model stays: the current one is kept.
         error = tr("%1: out of memory").arg(file);
@@ -87,8 +93,10 @@ bool ModelFileActions::saveAs()
 bool ModelFileActions::saveFile(const QString& file)
 {
     QString error = OutputPaths::refusal(file);
-    if (error.isEmpty())
-        CVModelWriter::save(*window->getModel(), file, &error);
+    if (error.isEmpty()) {
+        window->runLongWork(tr("Saving %1").arg(QFileInfo(file).fileName()),
+                            [&] { CVModelWriter::save(*window->getModel(), file, &error); });
+    }
     if (!error.isEmpty()) {
         QMessageBox::warning(window->ownerWidget(), tr("Save model"), tr("The model could not be saved to %1:\n%2").arg(file, error));
         return false;

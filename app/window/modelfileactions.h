@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class CVModel;
@@ -19,6 +20,9 @@ public:
     // Shows another model in place of the current one, which is deleted.
     virtual void replaceModel(std::unique_ptr<CVModel> newModel) = 0;
     virtual void showResult(const QString& text) = 0;
+    // Runs long work (reading or writing a model file) while the window
+    // stays responsive; the work touches no widget.
+    virtual void runLongWork(const QString& /*label*/, const std::function<void()>& work) { work(); }
 };
 
 // The window's model file: File > New, Open..., Save, Save As... and Close,

@@ -171,8 +171,16 @@ void TestExportMenu::exports()
     QWidget window;
     ScriptedUser user(answers);
     QStringList reported;
+    // The writing runs as in the window: on a thread of its own.
+    MainWindow host;
+    QStringList writings;
+    ExportMenu::Questions questions = user.questions();
+    questions.write = [&](const QString& label, const std::function<void()>& writing) {
+        writings << label;
+        host.runLongWork(label, writing);
+    };
     QMenu* menu = ExportMenu::create(
-        &window, [&] { return model.get(); }, [&](const QString& message) { reported << message; }, user.questions());
+        &window, [&] { return model.get(); }, [&](const QString& message) { reported << message; }, questions);
     auto* entry = menu->findChild<QAction*>(action);
     QVERIFY(entry);
 
@@ -192,6 +200,8 @@ void TestExportMenu::exports()
     QCOMPARE(reported.size(), cancelled ? 0 : 1);
     if (!cancelled)
         QCOMPARE(reported.first().startsWith(QLatin1String("Exported to")), written.size() > 0);
+    if (!written.isEmpty())
+        QCOMPARE(writings.size(), 1);
     if (written.isEmpty()) {
         // A failed or cancelled export leaves no file where it was asked for.
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());

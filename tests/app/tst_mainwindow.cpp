@@ -172,8 +172,8 @@ void TestMainWindow::windowWithoutPluginSaysSo()
     NetworkDir empty;
     MainWindow window;
     QVERIFY(!window.loadPlugins({empty.path()}));
-    QCOMPARE(window.getLogPanel()->count(), 1);
-    QVERIFY(window.getLogPanel()->item(0)->text().contains(QStringLiteral("crvparamicsimporter6")));
+    QCOMPARE(window.getLogPanel()->topLevelItemCount(), 1);
+    QVERIFY(window.getLogPanel()->topLevelItem(0)->text(0).contains(QStringLiteral("crvparamicsimporter6")));
     const QList<QAction*> entries = window.getImportMenu()->actions();
     QCOMPARE(entries.size(), 1);
     QVERIFY(!entries.first()->isEnabled());
@@ -190,9 +190,9 @@ void TestMainWindow::linkedWarningCentresItsObject()
     window.getMapView()->modelChanged();
     model->getLog()->addWarning(QStringLiteral("Node: <A HREF=\"OBJ_REF://%1\">%1</A> is a roundabout").arg(far->getId()));
     LogPanel* log = window.getLogPanel();
-    QCOMPARE(log->count(), 1);
+    QCOMPARE(log->topLevelItemCount(), 1);
 
-    emit log->itemClicked(log->item(0));
+    emit log->itemClicked(log->topLevelItem(0), 0);
     MapView* map = window.getMapView();
     const QPointF onScreen = map->getTransform().map(QPointF(5000.0, 3000.0));
     QVERIFY(qAbs(onScreen.x() - map->width() / 2.0) < 1.0);
