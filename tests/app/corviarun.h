@@ -27,6 +27,33 @@ inline int runProgram(const QString& program, const QStringList& arguments, QByt
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+// What a run of corvia gave: its exit code (-1 when it did not finish
+// normally within two minutes) and its two channels.
+struct CorviaRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+inline CorviaRun runCorvia(const QStringList& arguments, const QString& program = QStringLiteral(CORVIA_BIN_DIR "/corvia"),
+                           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    CorviaRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
 // `corvia import DIR OPTIONS --save MODEL`; the exit code.
 inline int corviaImport(const QString& directory, const QStringList& options, const QString& model,
                         QByteArray* output = nullptr)

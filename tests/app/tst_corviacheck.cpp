@@ -3,6 +3,7 @@
 // grouped by kind, and --problems writes them for tools.
 
 #include "../testsupport.h"
+#include "corviarun.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,24 +25,8 @@ private slots:
     void unwritableProblemsFileIsRefusedBeforeTheImport();
 
 private:
-    struct Result
-    {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
-    static Result corvia(const QStringList& arguments)
-    {
-        QProcess process;
-        process.start(QStringLiteral(CORVIA_BIN_DIR "/corvia"), arguments);
-        Result result;
-        if (!process.waitForFinished(120000))
-            return result;
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        result.err = QString::fromLocal8Bit(process.readAllStandardError());
-        return result;
-    }
+    using Result = CorviaRun;
+    static Result corvia(const QStringList& arguments) { return runCorvia(arguments); }
 };
 
 void TestCorviaCheck::exitStatusFollowsErrors_data()

@@ -1,6 +1,7 @@
 // `corvia` as a user runs it: arguments in, exit status, stdout and stderr out.
 
 #include "testsupport.h"
+#include "corviarun.h"
 
 #include <QImage>
 #include <QJsonDocument>
@@ -33,30 +34,13 @@ private slots:
     void docsShowTheHelp();
 
 private:
-    struct Result
-    {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
+    using Result = CorviaRun;
     static Result corvia(const QStringList& arguments, const QString& program = QStringLiteral(CORVIA_BIN_DIR "/corvia"),
-                         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+                         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+    {
+        return runCorvia(arguments, program, environment);
+    }
 };
-
-TestCorviaImport::Result TestCorviaImport::corvia(const QStringList& arguments, const QString& program,
-                                                  const QProcessEnvironment& environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    Result result;
-    if (!process.waitForFinished(120000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    result.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return result;
-}
 
 void TestCorviaImport::helpAndVersionNeedNoDisplay_data()
 {
