@@ -2,6 +2,7 @@
 // import): the median of 5 runs, wall and CPU, and the findings by kind.
 // Usage: bench_check NETWORK_DIR [Quadstone|Sias]
 
+#include "benchclock.h"
 #include "../tests/importerprobe.h"
 #include "check/modelcheck.h"
 #include "import/importrunner.h"
@@ -12,22 +13,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <vector>
 
 namespace {
 
 constexpr int repetitions = 5;
-
-double threadCpuMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 }  // namespace
 
@@ -63,10 +55,8 @@ int main(int argc, char** argv)
         cpus.push_back(threadCpuMilliseconds() - cpuStart);
         walls.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(walls.begin(), walls.end());
-    std::sort(cpus.begin(), cpus.end());
-    std::printf("check                %.1f ms wall, %.1f ms CPU (median of %d)\n", walls[walls.size() / 2],
-                cpus[cpus.size() / 2], repetitions);
+    std::printf("check                %.1f ms wall, %.1f ms CPU (median of %d)\n", medianOf(walls), medianOf(cpus),
+                repetitions);
     for (const CheckKindInfo& kind : checkKinds()) {
         const int count = report.count(kind.kind);
         if (count > 0)

@@ -4,6 +4,7 @@
 // Usage: bench_maprender NETWORK_DIR|MODEL.json [Quadstone|Sias] [WxH]
 // (networks of any size come from tools/generate-network.py).
 
+#include "benchclock.h"
 #include "../tests/importerprobe.h"
 #include "map/maprenderer.h"
 
@@ -18,22 +19,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <vector>
 
 namespace {
 
 constexpr int repetitions = 7;
-
-// CPU time of this thread: on a loaded machine the wall clock also counts
-// the time other programs had the processor.
-double threadCpuMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 struct FrameTime
 {
@@ -57,9 +48,7 @@ FrameTime frameMilliseconds(const MapRenderer& renderer, const QTransform& trans
         cpus.push_back(threadCpuMilliseconds() - cpuStart);
         walls.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(walls.begin(), walls.end());
-    std::sort(cpus.begin(), cpus.end());
-    return {walls[walls.size() / 2], cpus[cpus.size() / 2]};
+    return {medianOf(walls), medianOf(cpus)};
 }
 
 void report(const char* what, const FrameTime& time, int objects)
