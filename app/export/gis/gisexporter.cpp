@@ -5,6 +5,7 @@
 #include "export/gis/gislayers.h"
 #include "export/gis/gisplacement.h"
 #include "export/gis/gisstyles.h"
+#include "export/gis/gpkgspatialindex.h"
 
 #include <cvgeoreference.h>
 #include <cvoutputfile.h>
@@ -134,8 +135,10 @@ std::unique_ptr<OGRGeometry> geometry(const CVPoints& points, bool line, const C
 }
 
 // Writes one layer's features into an OGR layer whose fields it has (by
-// name); kind, when given, fills the field "kind".
-bool writeFeatures(OGRLayer* target, const GisLayers::Layer& layer, bool withKind, const CVGeoReference& where)
+// name); kind, when given, fills the field "kind". With an index, each
+// feature's box goes into it.
+bool writeFeatures(OGRLayer* target, const GisLayers::Layer& layer, bool withKind, const CVGeoReference& where,
+                   GpkgSpatialIndex* index = nullptr)
 {
     const OGRFeatureDefn* definition = target->GetLayerDefn();
     QVector<int> indexes;
@@ -154,6 +157,11 @@ bool writeFeatures(OGRLayer* target, const GisLayers::Layer& layer, bool withKin
         feature.SetGeometryDirectly(geometry(f.geometry, layer.lines, where).release());
         if (target->CreateFeature(&feature) != OGRERR_NONE)
             return false;
+        if (index) {
+            OGREnvelope box;
+            feature.GetGeometryRef()->getEnvelope(&box);
+            index->add(f.id, box);
+        }
     }
     return true;
 }
@@ -223,7 +231,8 @@ bool unindexed(const QString& layerName)
 OGRLayer* createLayer(GDALDataset& dataset, const Target& target, const QString& name, OGRwkbGeometryType type)
 {
     char** options = layerOptions(target);
-    if (target.format == GisExporter::Format::GeoPackage && unindexed(name))
+    // A GeoPackage's indexes are written by GpkgSpatialIndex.
+    if (target.format == GisExporter::Format::GeoPackage)
         options = CSLSetNameValue(options, "SPATIAL_INDEX", "NO");
     OGRLayer* layer = dataset.CreateLayer(name.toUtf8().constData(), const_cast<OGRSpatialReference*>(target.srs), type, options);
     CSLDestroy(options);
@@ -311,7 +320,14 @@ bool writeLayers(const Target& target, const QVector<GisLayers::Layer>& layers, 
     bool ok = dataset && dataset->StartTransaction() == OGRERR_NONE;
     for (int i = 0; ok && i < layers.size(); ++i) {
         OGRLayer* layer = createLayer(*dataset, target, layers[i].name, geometryType(layers[i]));
-        ok = layer && createFields(layer, layers[i].fields) && writeFeatures(layer, layers[i], false, target.where);
+        ok = layer && createFields(layer, layers[i].fields);
+        if (ok && unindexed(layers[i].name)) {
+            ok = writeFeatures(layer, layers[i], false, target.where);
+        } else if (ok) {
+            GpkgSpatialIndex index;
+            ok = index.begin(*dataset, *layer) && writeFeatures(layer, layers[i], false, target.where, &index) &&
+                 index.finish();
+        }
     }
     ok = ok && writeStyleTable(*dataset, layers);
     ok = ok && dataset->CommitTransaction() == OGRERR_NONE;
