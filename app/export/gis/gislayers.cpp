@@ -20,6 +20,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace GisLayers {
@@ -78,13 +79,32 @@ QVariant nodeId(const CVNode* node)
     return node ? QVariant(qint64(node->getId())) : QVariant();
 }
 
+// Line breaks, which "." does not match, and surrogates, which the pattern
+// takes only in valid pairs.
+bool needsPattern(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == QChar(0x85) || c == QChar(0x2028) ||
+               c == QChar(0x2029) || c.isSurrogate();
+    });
+}
+
 // Sections are named after the Paramics link they come from: "N12_N7" is
-// the link 12:7 (from node 12 to node 7).
+// the link 12:7 (from node 12 to node 7); the first "_N" after the first
+// node's name ends it. A region has hundreds of thousands of these names
+// (each turning names two), so they are split by hand; the rare name that
+// needsPattern goes through the pattern, whose rule holds for those.
 QVariant linkName(const QString& sectionName)
 {
-    static const QRegularExpression pattern(QStringLiteral("^N(.+?)_N(.+)$"));
-    const QRegularExpressionMatch match = pattern.match(sectionName);
-    return match.hasMatch() ? QVariant(match.captured(1) + QLatin1Char(':') + match.captured(2)) : QVariant();
+    if (needsPattern(sectionName)) {
+        static const QRegularExpression pattern(QStringLiteral("^N(.+?)_N(.+)$"));
+        const QRegularExpressionMatch match = pattern.match(sectionName);
+        return match.hasMatch() ? QVariant(match.captured(1) + QLatin1Char(':') + match.captured(2)) : QVariant();
+    }
+    const qsizetype split = sectionName.indexOf(QLatin1String("_N"), 2);
+    if (!sectionName.startsWith(QLatin1Char('N')) || split < 0 || split + 2 >= sectionName.size())
+        return QVariant();
+    return QString(sectionName.mid(1, split - 1) + QLatin1Char(':') + sectionName.mid(split + 2));
 }
 
 Layer sections(const CVModel& model)
