@@ -313,10 +313,40 @@ bool writeOneLayer(const Target& target, const QVector<GisLayers::Layer>& layers
     return ok;
 }
 
+// About the size of a GeoPackage of the layers: a feature's geometry, its
+// values and their share of the tables' pages.
+qint64 geoPackageBytes(const QVector<GisLayers::Layer>& layers)
+{
+    qint64 bytes = 1 << 20;
+    for (const GisLayers::Layer& layer : layers) {
+        for (const GisLayers::Feature& feature : layer.features)
+            bytes += 64 + 16 * feature.geometry.size() + 8 * layer.fields.size();
+    }
+    return bytes;
+}
+
+// A file in memory grows a tenth at a time, each time copied whole; room
+// for the whole file at once saves a GeoPackage of a region most of its
+// writing time. The file keeps its length and content.
+void reserveMemoryFile(const QString& path, qint64 bytes)
+{
+    VSILFILE* file = VSIFOpenL(path.toUtf8().constData(), "r+");
+    if (!file)
+        return;
+    if (VSIFSeekL(file, 0, SEEK_END) == 0) {
+        const vsi_l_offset length = VSIFTellL(file);
+        if (vsi_l_offset(bytes) > length && VSIFTruncateL(file, vsi_l_offset(bytes)) == 0)
+            VSIFTruncateL(file, length);
+    }
+    VSIFCloseL(file);
+}
+
 // GeoPackage: one layer per kind in one file, in one transaction.
 bool writeLayers(const Target& target, const QVector<GisLayers::Layer>& layers, QString* error)
 {
     Dataset dataset = create(target, target.path);
+    if (dataset)
+        reserveMemoryFile(target.path, geoPackageBytes(layers));
     bool ok = dataset && dataset->StartTransaction() == OGRERR_NONE;
     for (int i = 0; ok && i < layers.size(); ++i) {
         OGRLayer* layer = createLayer(*dataset, target, layers[i].name, geometryType(layers[i]));
