@@ -52,14 +52,15 @@ QVariant textOrNull(const QString& text)
     return text.isEmpty() ? QVariant() : QVariant(unquoted(text));
 }
 
-void add(Layer& layer, const CVObject& object, const CVPoints& geometry, const QVector<QVariant>& values)
+void add(Layer& layer, const CVObject& object, const CVPoints& geometry, QVector<QVariant>&& values)
 {
-    Feature f;
+    Feature& f = layer.features.emplaceBack();
     f.id = object.getId();
     f.geometry = geometry;
-    f.values = {qint64(object.getId()), unquoted(object.getName()), textOrNull(object.getExternalId())};
-    f.values += values;
-    layer.features.append(f);
+    f.values.reserve(3 + values.size());
+    f.values << qint64(object.getId()) << unquoted(object.getName()) << textOrNull(object.getExternalId());
+    for (QVariant& value : values)
+        f.values.append(std::move(value));
 }
 
 // Values the model holds as floats carry float noise (68.5999984741211);
@@ -213,19 +214,40 @@ QVariant movement(const CVTurning& turning)
     return degrees > 0.0 ? QStringLiteral("left") : QStringLiteral("right");
 }
 
+// The link names of the sections that many objects name (every turning
+// names two sections), each worked out once.
+class LinkNames
+{
+public:
+    QVariant of(const CVSection* section)
+    {
+        if (!section)
+            return QVariant();
+        auto known = names.constFind(section);
+        if (known == names.constEnd())
+            known = names.insert(section, linkName(section->getName()));
+        return known.value();
+    }
+
+private:
+    QHash<const CVSection*, QVariant> names;
+};
+
 Layer turnings(const CVModel& model)
 {
     Layer l = layer("turnings", "turning", true,
                     {{"node", T::Integer64}, {"fromLink", T::String}, {"toLink", T::String}, {"movement", T::String},
                      {"priority", T::String}, {"inFirst", T::Integer}, {"inLast", T::Integer}, {"outFirst", T::Integer},
                      {"outLast", T::Integer}});
-    for (const CVTurning* turning : modelObjects<CVTurning>(model, QStringLiteral("CVTurning"))) {
+    LinkNames links;
+    const auto all = modelObjects<CVTurning>(model, QStringLiteral("CVTurning"));
+    l.features.reserve(qsizetype(all.size()));
+    for (const CVTurning* turning : all) {
         const CVPoints path = turning->getPath();
         if (path.size() < 2)
             continue;
         add(l, *turning, path,
-            {nodeId(turning->getNode()), turning->getOrigin() ? linkName(turning->getOrigin()->getName()) : QVariant(),
-             turning->getDestination() ? linkName(turning->getDestination()->getName()) : QVariant(), movement(*turning),
+            {nodeId(turning->getNode()), links.of(turning->getOrigin()), links.of(turning->getDestination()), movement(*turning),
              priorityName(turning->getWarningIndicator()), turning->getOriginFromLane(), turning->getOriginToLane(),
              turning->getDestinationFromLane(), turning->getDestinationToLane()});
     }
