@@ -127,9 +127,10 @@ std::unique_ptr<OGRGeometry> geometry(const CVPoints& points, bool line, const C
         return std::make_unique<OGRPoint>(millimetres(p.x), millimetres(p.y));
     }
     auto lineString = std::make_unique<OGRLineString>();
-    for (const CVPoint& plane : points) {
-        const CVPoint p = where.place(plane);
-        lineString->addPoint(millimetres(p.x), millimetres(p.y));
+    lineString->setNumPoints(int(points.size()), FALSE);
+    for (int i = 0; i < int(points.size()); ++i) {
+        const CVPoint p = where.place(points[i]);
+        lineString->setPoint(i, millimetres(p.x), millimetres(p.y));
     }
     return lineString;
 }
@@ -148,12 +149,13 @@ bool writeFeatures(OGRLayer* target, const GisLayers::Layer& layer, bool withKin
     // One feature for the whole layer: every field of the layer is set (or
     // nulled) anew each time, and making a feature costs more than filling it.
     OGRFeature feature(target->GetLayerDefn());
+    const QVariant none;
     if (kindIndex >= 0)
         feature.SetField(kindIndex, layer.kind.toUtf8().constData());
     for (const GisLayers::Feature& f : layer.features) {
         feature.SetFID(f.id);
         for (int i = 0; i < layer.fields.size(); ++i)
-            setValue(feature, indexes[i], f.values.value(i), layer.fields[i].type);
+            setValue(feature, indexes[i], i < f.values.size() ? f.values.at(i) : none, layer.fields[i].type);
         feature.SetGeometryDirectly(geometry(f.geometry, layer.lines, where).release());
         if (target->CreateFeature(&feature) != OGRERR_NONE)
             return false;
