@@ -108,7 +108,26 @@ QVariant linkName(const QString& sectionName)
     return QString(sectionName.mid(1, split - 1) + QLatin1Char(':') + sectionName.mid(split + 2));
 }
 
-Layer sections(const CVModel& model)
+// The link names of the sections, each worked out once: a section is
+// named by its turnings, connections and the objects on it.
+class LinkNames
+{
+public:
+    QVariant of(const CVSection* section)
+    {
+        if (!section)
+            return QVariant();
+        auto known = names.constFind(section);
+        if (known == names.constEnd())
+            known = names.insert(section, linkName(section->getName()));
+        return known.value();
+    }
+
+private:
+    QHash<const CVSection*, QVariant> names;
+};
+
+Layer sections(const CVModel& model, LinkNames& links)
 {
     Layer l = layer("sections", "section", true,
                     {{"link", T::String}, {"roadType", T::String}, {"lanes", T::Integer}, {"fullLanes", T::Integer},
@@ -119,7 +138,7 @@ Layer sections(const CVModel& model)
         if (line.size() < 2)
             continue;  // a line needs two positions
         add(l, *section, line,
-            {linkName(section->getName()),
+            {links.of(section),
              section->getRoadType() ? QVariant(section->getRoadType()->getName()) : QVariant(), section->getNbLanes(),
              section->getNbFullLanes(), rounded(section->getSpeed(), 0.1), metres(section->getLaneWidth()),
              metres(section->getPoints().length2D()), nodeId(section->getOrigin()), nodeId(section->getDestination())});
@@ -214,32 +233,12 @@ QVariant movement(const CVTurning& turning)
     return degrees > 0.0 ? QStringLiteral("left") : QStringLiteral("right");
 }
 
-// The link names of the sections that many objects name (every turning
-// names two sections), each worked out once.
-class LinkNames
-{
-public:
-    QVariant of(const CVSection* section)
-    {
-        if (!section)
-            return QVariant();
-        auto known = names.constFind(section);
-        if (known == names.constEnd())
-            known = names.insert(section, linkName(section->getName()));
-        return known.value();
-    }
-
-private:
-    QHash<const CVSection*, QVariant> names;
-};
-
-Layer turnings(const CVModel& model)
+Layer turnings(const CVModel& model, LinkNames& links)
 {
     Layer l = layer("turnings", "turning", true,
                     {{"node", T::Integer64}, {"fromLink", T::String}, {"toLink", T::String}, {"movement", T::String},
                      {"priority", T::String}, {"inFirst", T::Integer}, {"inLast", T::Integer}, {"outFirst", T::Integer},
                      {"outLast", T::Integer}});
-    LinkNames links;
     const auto all = modelObjects<CVTurning>(model, QStringLiteral("CVTurning"));
     l.features.reserve(qsizetype(all.size()));
     for (const CVTurning* turning : all) {
@@ -247,7 +246,8 @@ Layer turnings(const CVModel& model)
         if (path.size() < 2)
             continue;
         add(l, *turning, path,
-            {nodeId(turning->getNode()), links.of(turning->getOrigin()), links.of(turning->getDestination()), movement(*turning),
+            {nodeId(turning->getNode()), links.of(turning->getOrigin()), links.of(turning->getDestination()),
+             movement(*turning),
              priorityName(turning->getWarningIndicator()), turning->getOriginFromLane(), turning->getOriginToLane(),
              turning->getDestinationFromLane(), turning->getDestinationToLane()});
     }
@@ -272,7 +272,7 @@ Layer zones(const CVModel& model)
 
 // A line from the centroid to the end of the section where its trips enter
 // the network ("out": at the section's start) or leave it ("in": at its end).
-Layer centroidConnections(const CVModel& model)
+Layer centroidConnections(const CVModel& model, LinkNames& links)
 {
     Layer l = layer("centroid_connections", "centroidConnection", true,
                     {{"zone", T::Integer}, {"centroid", T::Integer64}, {"section", T::Integer64}, {"link", T::String},
@@ -286,7 +286,7 @@ Layer centroidConnections(const CVModel& model)
             const CVPoint end = leaving ? section->getPoints().first() : section->getPoints().last();
             add(l, *connection, {centroid->getPosition(), end},
                 {zoneNumber(*centroid), qint64(centroid->getId()), qint64(section->getId()),
-                 linkName(section->getName()), leaving ? QStringLiteral("out") : QStringLiteral("in")});
+                 links.of(section), leaving ? QStringLiteral("out") : QStringLiteral("in")});
         }
     }
     return l;
@@ -334,7 +334,7 @@ Layer busLines(const CVModel& model)
 }
 
 // A point at the object's position along its section.
-Layer sectionObjects(const CVModel& model, const char* type, const char* name, const char* kind)
+Layer sectionObjects(const CVModel& model, LinkNames& links, const char* type, const char* name, const char* kind)
 {
     Layer l = layer(name, kind, false,
                     {{"section", T::Integer64}, {"link", T::String}, {"position", T::Real}, {"length", T::Real},
@@ -344,7 +344,7 @@ Layer sectionObjects(const CVModel& model, const char* type, const char* name, c
         if (!section || section->getPoints().isEmpty())
             continue;  // placed nowhere: no position to show
         add(l, *object, {section->getPoints().pointAtPos(object->getPosition())},
-            {qint64(section->getId()), linkName(section->getName()), metres(object->getPosition()),
+            {qint64(section->getId()), links.of(section), metres(object->getPosition()),
              metres(object->getLength()), object->getFromLane(), object->getToLane()});
     }
     return l;
@@ -363,15 +363,16 @@ Layer labels(const CVModel& model)
 
 QVector<Layer> fromModel(const CVModel& model)
 {
-    const QVector<Layer> all{sections(model),
+    LinkNames links;
+    const QVector<Layer> all{sections(model, links),
                              nodes(model),
-                             turnings(model),
+                             turnings(model, links),
                              zones(model),
-                             centroidConnections(model),
+                             centroidConnections(model, links),
                              busLines(model),
-                             sectionObjects(model, "CVBusStop", "bus_stops", "busStop"),
-                             sectionObjects(model, "CVDetector", "detectors", "detector"),
-                             sectionObjects(model, "CVVMS", "signs", "sign"),
+                             sectionObjects(model, links, "CVBusStop", "bus_stops", "busStop"),
+                             sectionObjects(model, links, "CVDetector", "detectors", "detector"),
+                             sectionObjects(model, links, "CVVMS", "signs", "sign"),
                              labels(model)};
     QVector<Layer> written;
     for (const Layer& layer : all) {

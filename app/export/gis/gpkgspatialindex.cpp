@@ -133,8 +133,10 @@ std::vector<std::vector<Cell>> pack(std::vector<Cell> cells, size_t capacity)
     for (size_t start = 0; start < cells.size(); start += perSlice) {
         const size_t end = std::min(start + perSlice, cells.size());
         std::sort(cells.begin() + qsizetype(start), cells.begin() + qsizetype(end), along(1));
-        for (size_t first = start; first < end; first += capacity)
-            groups.emplace_back(cells.begin() + qsizetype(first), cells.begin() + qsizetype(std::min(first + capacity, end)));
+        for (size_t first = start; first < end; first += capacity) {
+            const size_t last = std::min(first + capacity, end);
+            groups.emplace_back(cells.begin() + qsizetype(first), cells.begin() + qsizetype(last));
+        }
     }
     return groups;
 }
@@ -157,14 +159,16 @@ bool GpkgSpatialIndex::begin(GDALDataset& dataset, OGRLayer& layer)
         return false;
     index = QByteArray("rtree_") + layer.GetName() + '_' + layer.GetGeometryColumn();
     sqlite3_stmt* statement = nullptr;
-    sql = sqlite3_mprintf("SELECT sql FROM sqlite_master WHERE type = 'trigger' AND name = '%q_insert'", index.constData());
+    sql = sqlite3_mprintf("SELECT sql FROM sqlite_master WHERE type = 'trigger' AND name = '%q_insert'",
+                          index.constData());
     sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
     sqlite3_free(sql);
     if (statement && sqlite3_step(statement) == SQLITE_ROW)
         insertTrigger = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
     sqlite3_finalize(statement);
     if (insertTrigger.isEmpty()) {
-        CPLError(CE_Failure, CPLE_AppDefined, "OGR made the spatial index %s without its insert trigger", index.constData());
+        CPLError(CE_Failure, CPLE_AppDefined, "OGR made the spatial index %s without its insert trigger",
+                 index.constData());
         return false;
     }
     return exec("DROP TRIGGER \"" + index + "_insert\"");
@@ -226,6 +230,7 @@ bool GpkgSpatialIndex::exec(const QByteArray& sql) const
 
 bool GpkgSpatialIndex::fail() const
 {
-    CPLError(CE_Failure, CPLE_AppDefined, "cannot write the spatial index %s: %s", index.constData(), sqlite3_errmsg(db));
+    CPLError(CE_Failure, CPLE_AppDefined, "cannot write the spatial index %s: %s", index.constData(),
+             sqlite3_errmsg(db));
     return false;
 }
