@@ -145,11 +145,6 @@ std::vector<std::vector<Cell>> pack(std::vector<Cell> cells, size_t capacity)
 
 bool GpkgSpatialIndex::begin(GDALDataset& dataset, OGRLayer& layer)
 {
-    db = static_cast<sqlite3*>(dataset.GetInternalHandle("SQLITE_HANDLE"));
-    if (!db) {
-        CPLError(CE_Failure, CPLE_AppDefined, "no SQLite database behind the GeoPackage");
-        return false;
-    }
     char* sql = sqlite3_mprintf("SELECT CreateSpatialIndex(%Q, %Q)", layer.GetName(), layer.GetGeometryColumn());
     OGRLayer* result = dataset.ExecuteSQL(sql, nullptr, nullptr);
     sqlite3_free(sql);
@@ -157,6 +152,10 @@ bool GpkgSpatialIndex::begin(GDALDataset& dataset, OGRLayer& layer)
         dataset.ReleaseResultSet(result);
     if (CPLGetLastErrorType() >= CE_Failure)
         return false;
+    // Where the index is not as this GDAL makes it, the trigger fills it.
+    db = static_cast<sqlite3*>(dataset.GetInternalHandle("SQLITE_HANDLE"));
+    if (!db)
+        return true;
     index = QByteArray("rtree_") + layer.GetName() + '_' + layer.GetGeometryColumn();
     sqlite3_stmt* statement = nullptr;
     sql = sqlite3_mprintf("SELECT sql FROM sqlite_master WHERE type = 'trigger' AND name = '%q_insert'",
@@ -166,21 +165,19 @@ bool GpkgSpatialIndex::begin(GDALDataset& dataset, OGRLayer& layer)
     if (statement && sqlite3_step(statement) == SQLITE_ROW)
         insertTrigger = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
     sqlite3_finalize(statement);
-    if (insertTrigger.isEmpty()) {
-        CPLError(CE_Failure, CPLE_AppDefined, "OGR made the spatial index %s without its insert trigger",
-                 index.constData());
-        return false;
-    }
-    return exec("DROP TRIGGER \"" + index + "_insert\"");
+    return insertTrigger.isEmpty() || exec("DROP TRIGGER \"" + index + "_insert\"");
 }
 
 void GpkgSpatialIndex::add(qint64 fid, const OGREnvelope& box)
 {
-    cells.push_back({fid, {below(box.MinX), above(box.MaxX), below(box.MinY), above(box.MaxY)}});
+    if (!insertTrigger.isEmpty())
+        cells.push_back({fid, {below(box.MinX), above(box.MaxX), below(box.MinY), above(box.MaxY)}});
 }
 
 bool GpkgSpatialIndex::finish()
 {
+    if (insertTrigger.isEmpty())
+        return true;  // filled by the trigger
     // SQLite made the empty root (node 1) in the size it reads nodes in.
     int nodeBytes = 0;
     {

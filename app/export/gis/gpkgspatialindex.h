@@ -16,7 +16,9 @@ struct sqlite3;
 // more than writing the feature; packing the boxes into the R-tree's tables
 // directly costs a small part of that. The index is OGR's own (its tables,
 // triggers and registration in gpkg_extensions), only its filling differs,
-// so a GIS that edits the layer later keeps it up to date as usual.
+// so a GIS that edits the layer later keeps it up to date as usual. Where
+// the index is not as GDAL 3.6 makes it (no SQLite handle, no insert
+// trigger of that name), the trigger fills it as before, only slower.
 class GpkgSpatialIndex
 {
 public:
@@ -42,6 +44,6 @@ private:
 
     sqlite3* db = nullptr;
     QByteArray index;  // the R-tree's name: rtree_<table>_<geometry column>
-    QByteArray insertTrigger;  // the statement that makes it again
+    QByteArray insertTrigger;  // the statement that makes it again; empty: the trigger fills the index
     std::vector<Cell> cells;
 };
