@@ -1,7 +1,15 @@
 #include "export/exporttext.h"
 
+#include <algorithm>
+
 QString ExportText::storable(const QString& text)
 {
+    // Most texts have nothing to replace and are given back as they are.
+    const auto kept = [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() != 0x7f && !c.isSurrogate() && c.unicode() < 0xfffe;
+    };
+    if (std::all_of(text.begin(), text.end(), kept))
+        return text;
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -82,21 +82,9 @@ public:
 
     bool flushBuffer()
     {
-        const char* data = buffer.constData();
-        qint64 left = buffer.size();
-        while (left > 0 && failure == 0) {
-            const ssize_t done = ::write(fd, data, size_t(left));
-            if (done < 0 && errno == EINTR)
-                continue;
-            if (done <= 0) {
-                failure = done < 0 ? errno : EIO;
-                break;
-            }
-            data += done;
-            left -= done;
-        }
+        const bool written = writeThrough(buffer.constData(), buffer.size());
         buffer.clear();
-        return failure == 0;
+        return written;
     }
     // The descriptor's close, whose error counts too.
     int closeDescriptor()
@@ -114,6 +102,9 @@ protected:
     {
         if (failure != 0)
             return -1;
+        // A large block goes to the file as it is, not through the buffer.
+        if (size >= Capacity)
+            return flushBuffer() && writeThrough(data, size) ? size : -1;
         buffer.append(data, size);
         if (buffer.size() >= Capacity && !flushBuffer())
             return -1;
@@ -122,6 +113,22 @@ protected:
 
 private:
     static constexpr qsizetype Capacity = 1 << 16;
+
+    bool writeThrough(const char* data, qint64 left)
+    {
+        while (left > 0 && failure == 0) {
+            const ssize_t done = ::write(fd, data, size_t(left));
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0) {
+                failure = done < 0 ? errno : EIO;
+                break;
+            }
+            data += done;
+            left -= done;
+        }
+        return failure == 0;
+    }
 
     int fd;
     int failure = 0;

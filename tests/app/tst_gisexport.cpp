@@ -1,4 +1,5 @@
 #include "corviarun.h"
+#include "spatialindexcheck.h"
 #include "testsupport.h"
 
 #include <QRegularExpression>
@@ -32,6 +33,7 @@ private slots:
     void styles_data();
     void styles();
     void reprojectingKeepsEveryFeature();
+    void spatialIndexesHoldWhatSqliteWould();
 
 private:
     QTemporaryDir dir;
@@ -382,6 +384,41 @@ void TestGisExport::reprojectingKeepsEveryFeature()
         QVERIFY2(reprojected, layer->GetName());
         QCOMPARE(reprojected->GetFeatureCount(), layer->GetFeatureCount());
     }
+}
+
+// The export packs each GeoPackage spatial index itself (see also
+// tst_gpkgspatialindex); SQLite's own R-tree is the reference.
+void TestGisExport::spatialIndexesHoldWhatSqliteWould()
+{
+    const QString path = dir.filePath(QStringLiteral("indexed.gpkg"));
+    // Far from the plane's origin and turned, so that the boxes need rounding.
+    QCOMPARE(open({"--quiet", "--gis", path, "--crs", "EPSG:32719", "--origin", "416000.123,7030000.456,33"}), 0);
+    Dataset dataset(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
+    QVERIFY(dataset);
+    int indexed = 0;
+    for (OGRLayer* layer : dataset->GetLayers()) {
+        const QString name = QString::fromUtf8(layer->GetName());
+        if (name == QLatin1String("layer_styles") || name == QLatin1String("turnings"))
+            continue;
+        ++indexed;
+        int found = 0;
+        const QString problem = spatialIndexProblem(*dataset, *layer, &found);
+        QVERIFY2(problem.isEmpty(), qPrintable(name + QStringLiteral(": ") + problem));
+        QVERIFY(name != QLatin1String("sections") || found > 10);
+    }
+    QCOMPARE(indexed, 7);  // all but turnings
+
+    // A section drawn later in a GIS goes into the index as OGR's own would.
+    OGRLayer* sections = dataset->GetLayerByName("sections");
+    OGRFeature added(sections->GetLayerDefn());
+    OGRLineString line;
+    line.addPoint(1.0, 2.0);
+    line.addPoint(3.0, 4.0);
+    added.SetGeometry(&line);
+    QCOMPARE(sections->CreateFeature(&added), OGRERR_NONE);
+    QCOMPARE(firstValue(*dataset, QStringLiteral("SELECT minx || ' ' || maxy FROM rtree_sections_geom WHERE id = %1")
+                                      .arg(added.GetFID())),
+             QStringLiteral("1.0 4.0"));
 }
 
 QTEST_GUILESS_MAIN(TestGisExport)

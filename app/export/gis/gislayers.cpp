@@ -20,6 +20,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace GisLayers {
@@ -51,14 +52,15 @@ QVariant textOrNull(const QString& text)
     return text.isEmpty() ? QVariant() : QVariant(unquoted(text));
 }
 
-void add(Layer& layer, const CVObject& object, const CVPoints& geometry, const QVector<QVariant>& values)
+void add(Layer& layer, const CVObject& object, const CVPoints& geometry, QVector<QVariant>&& values)
 {
-    Feature f;
+    Feature& f = layer.features.emplaceBack();
     f.id = object.getId();
     f.geometry = geometry;
-    f.values = {qint64(object.getId()), unquoted(object.getName()), textOrNull(object.getExternalId())};
-    f.values += values;
-    layer.features.append(f);
+    f.values.reserve(3 + values.size());
+    f.values << qint64(object.getId()) << unquoted(object.getName()) << textOrNull(object.getExternalId());
+    for (QVariant& value : values)
+        f.values.append(std::move(value));
 }
 
 // Values the model holds as floats carry float noise (68.5999984741211);
@@ -78,16 +80,54 @@ QVariant nodeId(const CVNode* node)
     return node ? QVariant(qint64(node->getId())) : QVariant();
 }
 
-// Sections are named after the Paramics link they come from: "N12_N7" is
-// the link 12:7 (from node 12 to node 7).
-QVariant linkName(const QString& sectionName)
+// Line breaks, which "." does not match, and surrogates, which the pattern
+// takes only in valid pairs.
+bool needsPattern(const QString& text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^N(.+?)_N(.+)$"));
-    const QRegularExpressionMatch match = pattern.match(sectionName);
-    return match.hasMatch() ? QVariant(match.captured(1) + QLatin1Char(':') + match.captured(2)) : QVariant();
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == QChar(0x85) || c == QChar(0x2028) ||
+               c == QChar(0x2029) || c.isSurrogate();
+    });
 }
 
-Layer sections(const CVModel& model)
+// Sections are named after the Paramics link they come from: "N12_N7" is
+// the link 12:7 (from node 12 to node 7); the first "_N" after the first
+// node's name ends it. A region has hundreds of thousands of these names
+// (each turning names two), so they are split by hand; the rare name that
+// needsPattern goes through the pattern, whose rule holds for those.
+QVariant linkName(const QString& sectionName)
+{
+    if (needsPattern(sectionName)) {
+        static const QRegularExpression pattern(QStringLiteral("^N(.+?)_N(.+)$"));
+        const QRegularExpressionMatch match = pattern.match(sectionName);
+        return match.hasMatch() ? QVariant(match.captured(1) + QLatin1Char(':') + match.captured(2)) : QVariant();
+    }
+    const qsizetype split = sectionName.indexOf(QLatin1String("_N"), 2);
+    if (!sectionName.startsWith(QLatin1Char('N')) || split < 0 || split + 2 >= sectionName.size())
+        return QVariant();
+    return QString(sectionName.mid(1, split - 1) + QLatin1Char(':') + sectionName.mid(split + 2));
+}
+
+// The link names of the sections, each worked out once: a section is
+// named by its turnings, connections and the objects on it.
+class LinkNames
+{
+public:
+    QVariant of(const CVSection* section)
+    {
+        if (!section)
+            return QVariant();
+        auto known = names.constFind(section);
+        if (known == names.constEnd())
+            known = names.insert(section, linkName(section->getName()));
+        return known.value();
+    }
+
+private:
+    QHash<const CVSection*, QVariant> names;
+};
+
+Layer sections(const CVModel& model, LinkNames& links)
 {
     Layer l = layer("sections", "section", true,
                     {{"link", T::String}, {"roadType", T::String}, {"lanes", T::Integer}, {"fullLanes", T::Integer},
@@ -98,7 +138,7 @@ Layer sections(const CVModel& model)
         if (line.size() < 2)
             continue;  // a line needs two positions
         add(l, *section, line,
-            {linkName(section->getName()),
+            {links.of(section),
              section->getRoadType() ? QVariant(section->getRoadType()->getName()) : QVariant(), section->getNbLanes(),
              section->getNbFullLanes(), rounded(section->getSpeed(), 0.1), metres(section->getLaneWidth()),
              metres(section->getPoints().length2D()), nodeId(section->getOrigin()), nodeId(section->getDestination())});
@@ -193,19 +233,21 @@ QVariant movement(const CVTurning& turning)
     return degrees > 0.0 ? QStringLiteral("left") : QStringLiteral("right");
 }
 
-Layer turnings(const CVModel& model)
+Layer turnings(const CVModel& model, LinkNames& links)
 {
     Layer l = layer("turnings", "turning", true,
                     {{"node", T::Integer64}, {"fromLink", T::String}, {"toLink", T::String}, {"movement", T::String},
                      {"priority", T::String}, {"inFirst", T::Integer}, {"inLast", T::Integer}, {"outFirst", T::Integer},
                      {"outLast", T::Integer}});
-    for (const CVTurning* turning : modelObjects<CVTurning>(model, QStringLiteral("CVTurning"))) {
+    const auto all = modelObjects<CVTurning>(model, QStringLiteral("CVTurning"));
+    l.features.reserve(qsizetype(all.size()));
+    for (const CVTurning* turning : all) {
         const CVPoints path = turning->getPath();
         if (path.size() < 2)
             continue;
         add(l, *turning, path,
-            {nodeId(turning->getNode()), turning->getOrigin() ? linkName(turning->getOrigin()->getName()) : QVariant(),
-             turning->getDestination() ? linkName(turning->getDestination()->getName()) : QVariant(), movement(*turning),
+            {nodeId(turning->getNode()), links.of(turning->getOrigin()), links.of(turning->getDestination()),
+             movement(*turning),
              priorityName(turning->getWarningIndicator()), turning->getOriginFromLane(), turning->getOriginToLane(),
              turning->getDestinationFromLane(), turning->getDestinationToLane()});
     }
@@ -230,7 +272,7 @@ Layer zones(const CVModel& model)
 
 // A line from the centroid to the end of the section where its trips enter
 // the network ("out": at the section's start) or leave it ("in": at its end).
-Layer centroidConnections(const CVModel& model)
+Layer centroidConnections(const CVModel& model, LinkNames& links)
 {
     Layer l = layer("centroid_connections", "centroidConnection", true,
                     {{"zone", T::Integer}, {"centroid", T::Integer64}, {"section", T::Integer64}, {"link", T::String},
@@ -244,7 +286,7 @@ Layer centroidConnections(const CVModel& model)
             const CVPoint end = leaving ? section->getPoints().first() : section->getPoints().last();
             add(l, *connection, {centroid->getPosition(), end},
                 {zoneNumber(*centroid), qint64(centroid->getId()), qint64(section->getId()),
-                 linkName(section->getName()), leaving ? QStringLiteral("out") : QStringLiteral("in")});
+                 links.of(section), leaving ? QStringLiteral("out") : QStringLiteral("in")});
         }
     }
     return l;
@@ -292,7 +334,7 @@ Layer busLines(const CVModel& model)
 }
 
 // A point at the object's position along its section.
-Layer sectionObjects(const CVModel& model, const char* type, const char* name, const char* kind)
+Layer sectionObjects(const CVModel& model, LinkNames& links, const char* type, const char* name, const char* kind)
 {
     Layer l = layer(name, kind, false,
                     {{"section", T::Integer64}, {"link", T::String}, {"position", T::Real}, {"length", T::Real},
@@ -302,7 +344,7 @@ Layer sectionObjects(const CVModel& model, const char* type, const char* name, c
         if (!section || section->getPoints().isEmpty())
             continue;  // placed nowhere: no position to show
         add(l, *object, {section->getPoints().pointAtPos(object->getPosition())},
-            {qint64(section->getId()), linkName(section->getName()), metres(object->getPosition()),
+            {qint64(section->getId()), links.of(section), metres(object->getPosition()),
              metres(object->getLength()), object->getFromLane(), object->getToLane()});
     }
     return l;
@@ -321,15 +363,16 @@ Layer labels(const CVModel& model)
 
 QVector<Layer> fromModel(const CVModel& model)
 {
-    const QVector<Layer> all{sections(model),
+    LinkNames links;
+    const QVector<Layer> all{sections(model, links),
                              nodes(model),
-                             turnings(model),
+                             turnings(model, links),
                              zones(model),
-                             centroidConnections(model),
+                             centroidConnections(model, links),
                              busLines(model),
-                             sectionObjects(model, "CVBusStop", "bus_stops", "busStop"),
-                             sectionObjects(model, "CVDetector", "detectors", "detector"),
-                             sectionObjects(model, "CVVMS", "signs", "sign"),
+                             sectionObjects(model, links, "CVBusStop", "bus_stops", "busStop"),
+                             sectionObjects(model, links, "CVDetector", "detectors", "detector"),
+                             sectionObjects(model, links, "CVVMS", "signs", "sign"),
                              labels(model)};
     QVector<Layer> written;
     for (const Layer& layer : all) {
