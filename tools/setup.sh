@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 # Enough to build and run corvia and the plug-in.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
-          rapidjson-dev libgdal-dev libmimalloc-dev)
+          rapidjson-dev libgdal-dev libsqlite3-dev libmimalloc-dev)
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   # The tests run sumo, ogr2ogr and the network generator; the sanitizer
