@@ -148,17 +148,29 @@ QString quotedValue(const QString& value)
 
 // Writes each property twice: as the option map newer readers take and as
 // the flat list older ones take.
-void writeProperties(QXmlStreamWriter& xml, const QVector<QPair<QString, QString>>& properties)
+// One value of an option map: <Option type=.. name=.. value=../>.
+void writeOption(QXmlStreamWriter& xml, const QString& type, const QString& name, const QString& value)
+{
+    xml.writeEmptyElement(QStringLiteral("Option"));
+    xml.writeAttribute(QStringLiteral("type"), type);
+    xml.writeAttribute(QStringLiteral("name"), name);
+    xml.writeAttribute(QStringLiteral("value"), value);
+}
+
+// The start of an option map, named unless the name is empty.
+void startOptionMap(QXmlStreamWriter& xml, const QString& name = QString())
 {
     xml.writeStartElement(QStringLiteral("Option"));
     xml.writeAttribute(QStringLiteral("type"), QStringLiteral("Map"));
-    for (const auto& [name, value] : properties) {
-        xml.writeStartElement(QStringLiteral("Option"));
-        xml.writeAttribute(QStringLiteral("type"), QStringLiteral("QString"));
+    if (!name.isEmpty())
         xml.writeAttribute(QStringLiteral("name"), name);
-        xml.writeAttribute(QStringLiteral("value"), value);
-        xml.writeEndElement();
-    }
+}
+
+void writeProperties(QXmlStreamWriter& xml, const QVector<QPair<QString, QString>>& properties)
+{
+    startOptionMap(xml);
+    for (const auto& [name, value] : properties)
+        writeOption(xml, QStringLiteral("QString"), name, value);
     xml.writeEndElement();
     for (const auto& [name, value] : properties) {
         xml.writeStartElement(QStringLiteral("prop"));
@@ -173,36 +185,17 @@ void writeProperties(QXmlStreamWriter& xml, const QVector<QPair<QString, QString
 void writeBandWidth(QXmlStreamWriter& xml)
 {
     xml.writeStartElement(QStringLiteral("data_defined_properties"));
-    xml.writeStartElement(QStringLiteral("Option"));
-    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("Map"));
-    xml.writeEmptyElement(QStringLiteral("Option"));
-    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("QString"));
-    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("name"));
-    xml.writeAttribute(QStringLiteral("value"), QString());
-    xml.writeStartElement(QStringLiteral("Option"));
-    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("Map"));
-    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("properties"));
-    xml.writeStartElement(QStringLiteral("Option"));
-    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("Map"));
-    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("outlineWidth"));
-    const QVector<QPair<QString, QString>> entries{
-        {QStringLiteral("active"), QStringLiteral("true")},
-        {QStringLiteral("expression"), QStringLiteral("coalesce(\"lanes\", 1) * coalesce(\"laneWidth\", 3.5)")},
-        {QStringLiteral("type"), QStringLiteral("3")}};
-    for (const auto& [name, value] : entries) {
-        xml.writeEmptyElement(QStringLiteral("Option"));
-        xml.writeAttribute(QStringLiteral("type"), name == QLatin1String("active") ? QStringLiteral("bool")
-                                                   : name == QLatin1String("type") ? QStringLiteral("int")
-                                                                                   : QStringLiteral("QString"));
-        xml.writeAttribute(QStringLiteral("name"), name);
-        xml.writeAttribute(QStringLiteral("value"), value);
-    }
+    startOptionMap(xml);
+    writeOption(xml, QStringLiteral("QString"), QStringLiteral("name"), QString());
+    startOptionMap(xml, QStringLiteral("properties"));
+    startOptionMap(xml, QStringLiteral("outlineWidth"));
+    writeOption(xml, QStringLiteral("bool"), QStringLiteral("active"), QStringLiteral("true"));
+    writeOption(xml, QStringLiteral("QString"), QStringLiteral("expression"),
+                QStringLiteral("coalesce(\"lanes\", 1) * coalesce(\"laneWidth\", 3.5)"));
+    writeOption(xml, QStringLiteral("int"), QStringLiteral("type"), QStringLiteral("3"));
     xml.writeEndElement();
     xml.writeEndElement();
-    xml.writeEmptyElement(QStringLiteral("Option"));
-    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("QString"));
-    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("type"));
-    xml.writeAttribute(QStringLiteral("value"), QStringLiteral("collection"));
+    writeOption(xml, QStringLiteral("QString"), QStringLiteral("type"), QStringLiteral("collection"));
     xml.writeEndElement();
     xml.writeEndElement();
 }
