@@ -39,7 +39,7 @@ import subprocess
 import sys
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from benchprocess import ROOT, generate, timed
 PHASES = ("reading", "network", "traffic", "records", "freeing")
 
 
@@ -50,24 +50,6 @@ def run(cmd, **kw):
 LIMIT = 900  # seconds for the SUMO export and for netconvert each
 
 
-def generate(size, networks):
-    path = os.path.join(networks, size)
-    if not os.path.exists(os.path.join(path, "manifest.json")):
-        run([sys.executable, os.path.join(ROOT, "tools", "generate-network.py"), "--size", size, "--seed", "1", path])
-    return path
-
-
-def timed(cmd):
-    """Wall seconds and the child's peak memory in MiB."""
-    start = time.monotonic()
-    proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(proc.pid, 0)
-    wall = time.monotonic() - start
-    if status != 0:
-        raise RuntimeError("failed: " + " ".join(cmd))
-    return wall, usage.ru_maxrss / 1024.0
-
-
 def netconvert(build, path, work):
     # a prefix beside the network's folder: the folder's own name would be refused
     prefix = os.path.join(work, os.path.basename(path) + "-sumo")
@@ -75,10 +57,10 @@ def netconvert(build, path, work):
         run([os.path.join(build, "bin", "corvia"), "import", path, "--sumo", prefix], timeout=LIMIT)
     except subprocess.TimeoutExpired:
         return {}
-    wall, peak = timed(["timeout", str(LIMIT), "netconvert", "--node-files", prefix + ".nod.xml", "--edge-files", prefix + ".edg.xml",
+    built = timed(["timeout", str(LIMIT), "netconvert", "--node-files", prefix + ".nod.xml", "--edge-files", prefix + ".edg.xml",
                         "--connection-files", prefix + ".con.xml", "--tllogic-files", prefix + ".tll.xml",
                         "--no-turnarounds", "--output-file", prefix + ".net.xml"])
-    return dict(wall=wall, peakMiB=peak)
+    return dict(wall=built["wall"], peakMiB=built["peakMiB"])
 
 
 def bench_import(build, *args):
@@ -98,8 +80,8 @@ def import_once(build, path, passes=1):
     reading = phase(result, "reading")
     reading_rate = reading.get("bytes", 0) / 1e6 / reading["wall"] if reading["wall"] > 0 else 0.0
     result["readingShare"] = reading_rate / reference["rate"] if reference["rate"] > 0 else 0.0
-    wall, peak = timed([os.path.join(build, "bin", "corvia"), "import", path])
-    result["corvia"] = dict(wall=wall, peakMiB=peak)
+    whole = timed([os.path.join(build, "bin", "corvia"), "import", path])
+    result["corvia"] = dict(wall=whole["wall"], peakMiB=whole["peakMiB"])
     return result
 
 

@@ -24,27 +24,8 @@ import sys
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from benchprocess import ROOT, generate, timed
 JOBS = ("import", "save", "open", "sumo", "gis")
-
-
-def generate(size, networks):
-    path = os.path.join(networks, size)
-    if not os.path.exists(os.path.join(path, "manifest.json")):
-        subprocess.run([sys.executable, os.path.join(ROOT, "tools", "generate-network.py"), "--size", size, path],
-                       check=True, stdout=subprocess.DEVNULL)
-    return path
-
-
-def timed(cmd):
-    """Wall seconds, CPU seconds and peak MiB of one run of a command."""
-    start = time.monotonic()
-    proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(proc.pid, 0)
-    wall = time.monotonic() - start
-    if status != 0:
-        raise RuntimeError("failed: " + " ".join(cmd))
-    return dict(wall=wall, cpu=usage.ru_utime + usage.ru_stime, peakMiB=usage.ru_maxrss / 1024.0)
 
 
 def one_round(corvia, network, work):
