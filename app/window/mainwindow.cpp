@@ -195,6 +195,9 @@ void MainWindow::importWith(int filterIndex)
         } catch (const CVInputError& error) {
             // A file changed while it was read, or too large to be a network.
             failure = error.message();
+        } catch (const std::exception& error) {
+            // Anything else stops this import, not the window.
+            failure = tr("The import stopped: %1").arg(QString::fromLocal8Bit(error.what()));
         }
         progress.finish();
         work->finish();

@@ -19,8 +19,8 @@ class QWidget;
 // export): a label and a bar in the status bar say what is being done, and
 // the window goes on drawing and moving while everything that reads or
 // changes the model (the map, the docks, the menus and their shortcuts) is
-// switched off and the map shows its last frame. Closing the window waits
-// for the work to end.
+// switched off and the map shows its last frame. The window refuses to
+// close until the work has ended.
 class WorkProgress : public QObject
 {
     Q_OBJECT

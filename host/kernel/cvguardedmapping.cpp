@@ -148,8 +148,12 @@ void CVGuardedMapping::unmap()
 {
 #ifdef Q_OS_UNIX
     if (slot >= 0) {
-        guarded[slot].begin.store(0, std::memory_order_release);
+        // Under the claims' lock, and the slot's end cleared before its
+        // begin frees it: a file mapped on another thread at the same time
+        // must not take the slot between the two.
+        const std::lock_guard<std::mutex> lock(slotClaims);
         guarded[slot].end.store(0);
+        guarded[slot].begin.store(0, std::memory_order_release);
         slot = -1;
     }
     if (bytes)

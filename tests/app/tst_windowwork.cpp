@@ -214,7 +214,12 @@ void TestWindowWork::windowRunsWhileWorkGoesOn()
     QSignalSpy progress(work, &WorkProgress::progressed);
     std::atomic<bool> released{false};
     bool menusOff = false, mapOff = false, docksOff = true, actionsOff = true, closed = true;
-    QTimer::singleShot(350, &window, [&] {
+    // Checked once the bar has counted three times: a busy machine may
+    // merge the ticks of a stalled loop.
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &window, [&] {
+        if (progress.size() < 3 || released)
+            return;
         menusOff = !window.menuBar()->isEnabled();
         mapOff = !window.getMapView()->isEnabled();
         for (const QDockWidget* dock : window.findChildren<QDockWidget*>())
@@ -224,8 +229,9 @@ void TestWindowWork::windowRunsWhileWorkGoesOn()
         closed = window.close();
         released = true;
     });
+    check.start(50);
     work->runInBackground(QStringLiteral("Waiting"), [&released] {
-        for (int i = 0; i < 1000 && !released; ++i)
+        for (int i = 0; i < 3000 && !released; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     });
     QVERIFY2(released, "the window's event loop did not run during the work");
