@@ -82,19 +82,7 @@ public:
 
     bool flushBuffer()
     {
-        const char* data = buffer.constData();
-        qint64 left = buffer.size();
-        while (left > 0 && failure == 0) {
-            const ssize_t done = ::write(fd, data, size_t(left));
-            if (done < 0 && errno == EINTR)
-                continue;
-            if (done <= 0) {
-                failure = done < 0 ? errno : EIO;
-                break;
-            }
-            data += done;
-            left -= done;
-        }
+        writeAll(buffer.constData(), buffer.size());
         buffer.clear();
         return failure == 0;
     }
@@ -114,6 +102,12 @@ protected:
     {
         if (failure != 0)
             return -1;
+        // Large blocks go to the file as they are, without a copy.
+        if (size >= Capacity) {
+            if (!flushBuffer() || !writeAll(data, size))
+                return -1;
+            return size;
+        }
         buffer.append(data, size);
         if (buffer.size() >= Capacity && !flushBuffer())
             return -1;
@@ -121,6 +115,22 @@ protected:
     }
 
 private:
+    bool writeAll(const char* data, qint64 left)
+    {
+        while (left > 0 && failure == 0) {
+            const ssize_t done = ::write(fd, data, size_t(left));
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0) {
+                failure = done < 0 ? errno : EIO;
+                break;
+            }
+            data += done;
+            left -= done;
+        }
+        return failure == 0;
+    }
+
     static constexpr qsizetype Capacity = 1 << 16;
 
     int fd;

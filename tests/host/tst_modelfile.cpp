@@ -4,6 +4,9 @@
 // matrix's trips read back wherever they stand in its object.
 
 #include <cvcatalog.h>
+#include <cvcentroid.h>
+#include <cvdpoint.h>
+#include <cvnode.h>
 #include <cvfieldwriter.h>
 #include <cvgeoreference.h>
 #include <cvimportsettings.h>
@@ -58,6 +61,8 @@ private slots:
     void geoReferenceSurvivesTheFile();
     void badGeoReferenceGivesOneError_data();
     void badGeoReferenceGivesOneError();
+    void piecesOnTwoThreadsWriteTheSerialText_data();
+    void piecesOnTwoThreadsWriteTheSerialText();
 };
 
 namespace {
@@ -102,6 +107,36 @@ std::unique_ptr<CVModel> open(const QByteArray& text, QString* error)
         return nullptr;
     file.close();
     return CVModelReader::load(file.fileName(), error);
+}
+
+// Objects of several kinds in turn, each with a name and a value of its
+// own, and OD matrices among them with trips between the centroids: every
+// object's text differs from its neighbours', so one out of place shows.
+std::unique_ptr<CVModel> modelOfManyKinds(int rounds)
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVSystem& system = CVSystem::getSystem();
+    QList<CVCentroid*> centroids;
+    for (int i = 0; i < rounds; ++i) {
+        auto* section = static_cast<CVSection*>(system.newObject("CVSection", model.get()));
+        section->setName(QStringLiteral("section %1").arg(i));
+        section->setFromPoints(CVPoints({CVPoint(i, 0.1 * i, 0), CVPoint(i + 1.5, i / 3.0, 0)}), 0);
+        auto* node = static_cast<CVNode*>(system.newObject("CVNode", model.get()));
+        node->setName(QStringLiteral("node %1").arg(i));
+        node->setPosition(CVPoint(i * 0.7, -i, 0));
+        auto* centroid = static_cast<CVCentroid*>(system.newObject("CVCentroid", model.get()));
+        centroid->setName(QStringLiteral("centroid %1").arg(i));
+        centroids.append(centroid);
+        if (i % 7 == 3) {
+            auto* matrix = static_cast<CVODMatrix*>(system.newObject("CVODMatrix", model.get()));
+            matrix->setName(QStringLiteral("matrix %1").arg(i));
+            for (const CVCentroid* origin : std::as_const(centroids)) {
+                for (const CVCentroid* destination : std::as_const(centroids))
+                    matrix->setTrips(origin, destination, 0.068 * ((origin->getId() + i) % 41));
+            }
+        }
+    }
+    return model;
 }
 
 CVImportSettings leftHandFeetImport()
@@ -542,3 +577,33 @@ void TestModelFile::badGeoReferenceGivesOneError()
 
 QTEST_GUILESS_MAIN(TestModelFile)
 #include "tst_modelfile.moc"
+
+// The object list is written in pieces made on two threads: whatever the
+// pieces, the text is the one a single thread writes, and a saved file
+// holds it too.
+void TestModelFile::piecesOnTwoThreadsWriteTheSerialText_data()
+{
+    QTest::addColumn<qsizetype>("objectsPerPiece");
+    QTest::newRow("an object a piece") << qsizetype(1);
+    QTest::newRow("three objects a piece") << qsizetype(3);
+    QTest::newRow("as saved") << CVModelWriter::ObjectsPerPiece;
+}
+
+void TestModelFile::piecesOnTwoThreadsWriteTheSerialText()
+{
+    QFETCH(qsizetype, objectsPerPiece);
+    const std::unique_ptr<CVModel> model = modelOfManyKinds(150);
+    const QByteArray serial = CVModelWriter::toJson(*model, 0);
+    QVERIFY(serial.count("\n{\"id\"") > 450);
+    for (int run = 0; run < 5; ++run)
+        QCOMPARE(CVModelWriter::toJson(*model, objectsPerPiece), serial);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("model.json");
+    QString error;
+    QVERIFY2(CVModelWriter::save(*model, path, &error), qPrintable(error));
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), serial);
+}
+
