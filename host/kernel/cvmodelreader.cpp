@@ -32,6 +32,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -235,11 +240,22 @@ public:
     bool active() const { return depth > 0; }
     QString error;
 
-    // Scans the rows from just after the trips' opening bracket. Returns
-    // where the closing bracket stands, or null, with nothing kept, when
-    // the rows are not in the writer's form.
-    const char* scan(const char* p, const char* end, IdSet& centroidIds)
+    using Pairs = std::vector<CVODMatrix::Trip, CVLargeBlockAllocator<CVODMatrix::Trip>>;
+
+    // The rows as the scan or another thread found them, origins in the
+    // order of the rows.
+    Pairs& scannedPairs() { return pairs; }
+
+    // Scans the rows from just after the trips' opening bracket into pairs,
+    // the origin of each row into origins. Returns where the closing
+    // bracket stands, or null, with no pairs kept, when the rows are not in
+    // the writer's form.
+    static const char* scan(const char* p, const char* end, Pairs& pairs, std::vector<unsigned int>& origins)
     {
+        const auto abandonScan = [&pairs]() -> const char* {
+            pairs.clear();
+            return nullptr;
+        };
         const auto at = [end](const char* q) { return q < end ? *q : '\0'; };
         if (at(p) == ']')
             return p;
@@ -283,7 +299,7 @@ public:
             }
             if (index != pairs.size() || at(p++) != ']')
                 return abandonScan();
-            centroidIds.insert(rowOrigin);
+            origins.push_back(rowOrigin);
             const char next = at(p);
             if (next == ']')
                 return p;
@@ -327,8 +343,10 @@ public:
         }
         return fail();
     }
-    // finished is set when the trips' value is complete.
-    bool endArray(CVODMatrix* matrix, IdSet& centroidIds, bool& finished)
+    // finished is set when the trips' value is complete; the pairs then go
+    // to the matrix through give(matrix, pairs).
+    template <typename Give>
+    bool endArray(CVODMatrix* matrix, IdSet& centroidIds, bool& finished, Give give)
     {
         finished = false;
         --depth;
@@ -342,7 +360,7 @@ public:
             finished = true;
             for (const CVODMatrix::Trip& pair : pairs)
                 centroidIds.insert(pair.destination);
-            matrix->setTrips(pairs.data(), pairs.size());
+            give(matrix, pairs);
         }
         return true;
     }
@@ -410,18 +428,170 @@ private:
         const std::from_chars_result result = std::from_chars(first, p, value);
         return result.ec == std::errc() && result.ptr == p ? p : nullptr;
     }
-    const char* abandonScan()
-    {
-        pairs.clear();
-        return nullptr;
-    }
-
     int depth = 0;
     int part = 0;
     unsigned int origin = 0;
     std::size_t rowStart = 0;
     std::size_t valueIndex = 0;
-    std::vector<CVODMatrix::Trip, CVLargeBlockAllocator<CVODMatrix::Trip>> pairs;
+    Pairs pairs;
+};
+
+// Scans the trips of a file's matrices on a second thread, ahead of the
+// JSON reader, and hands their pairs to the matrices there. It looks for
+// the text the writer puts before trips; where the reader meets trips at
+// such a place it takes the rows scanned there, and it reads any others
+// itself, as it would alone. What either finds comes from the same scan of
+// the same bytes. A few matrices' rows wait at most; the matrices take
+// their pairs in the order the reader hands them over.
+class TripsAhead
+{
+public:
+    explicit TripsAhead(const MappedFile& file) : file(file), helper([this] { run(); }) {}
+    ~TripsAhead() { stop(); }
+    TripsAhead(const TripsAhead&) = delete;
+    TripsAhead& operator=(const TripsAhead&) = delete;
+
+    // The rows from offset begin (just after the opening bracket): where
+    // their closing bracket stands, with their pairs and row origins; 0
+    // when none were scanned there or they are not in the writer's form.
+    std::size_t take(std::size_t begin, TripRows::Pairs& pairs, std::vector<unsigned int>& origins)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            // Rows scanned before begin are where the reader found no trips.
+            while (!ready.empty() && ready.front().begin < begin)
+                ready.pop_front();
+            changed.notify_all();
+            if (!ready.empty() && ready.front().begin == begin) {
+                Scanned& scanned = ready.front();
+                const std::size_t close = scanned.close;
+                pairs.swap(scanned.pairs);
+                origins.swap(scanned.origins);
+                ready.pop_front();
+                changed.notify_all();
+                return close;
+            }
+            if (!ready.empty() || passed > begin || failure)
+                return 0;
+            changed.wait(lock);
+        }
+    }
+    // The matrix takes the pairs on the helper thread.
+    void give(CVODMatrix* matrix, TripRows::Pairs& pairs)
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        deliveries.push_back(Delivery{matrix, std::move(pairs)});
+        pairs = TripRows::Pairs();
+        changed.notify_all();
+    }
+    // Waits until every matrix given pairs holds them; what the helper
+    // thread threw is thrown here.
+    void finish()
+    {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [this] { return (deliveries.empty() && !delivering) || failure; });
+        }
+        stop();
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+
+private:
+    static constexpr std::size_t Ahead = 2;
+    static constexpr char Marker[] = "\"trips\":[";
+
+    struct Scanned
+    {
+        std::size_t begin = 0;
+        std::size_t close = 0;
+        TripRows::Pairs pairs;
+        std::vector<unsigned int> origins;
+    };
+    struct Delivery
+    {
+        CVODMatrix* matrix;
+        TripRows::Pairs pairs;
+    };
+
+    void stop()
+    {
+        if (!helper.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+            changed.notify_all();
+        }
+        helper.join();
+    }
+
+    void run()
+    {
+        try {
+            std::unique_lock<std::mutex> lock(mutex);
+            while (!stopping) {
+                if (!deliveries.empty()) {
+                    Delivery delivery = std::move(deliveries.front());
+                    deliveries.pop_front();
+                    delivering = true;
+                    lock.unlock();
+                    delivery.matrix->setTrips(delivery.pairs.data(), delivery.pairs.size());
+                    delivery.pairs = TripRows::Pairs();
+                    lock.lock();
+                    delivering = false;
+                    changed.notify_all();
+                } else if (passed < file.size() && ready.size() < Ahead) {
+                    lock.unlock();
+                    std::size_t next = 0;
+                    Scanned scanned = scanNext(next);
+                    lock.lock();
+                    // Both at once: the reader takes passed as the word
+                    // that the rows before it are ready.
+                    if (scanned.begin > 0)
+                        ready.push_back(std::move(scanned));
+                    passed = next;
+                    changed.notify_all();
+                } else {
+                    changed.wait(lock);
+                }
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            failure = std::current_exception();
+            changed.notify_all();
+        }
+    }
+
+    // Scans the rows after the next marker from passed on (which only this
+    // thread changes); begin is 0 when there is none. next is where the
+    // following search starts.
+    Scanned scanNext(std::size_t& next)
+    {
+        Scanned scanned;
+        const std::size_t from = passed;
+        const char* const data = file.data();
+        const void* found = ::memmem(data + from, file.size() - from, Marker, sizeof Marker - 1);
+        next = file.size();
+        if (found) {
+            scanned.begin = std::size_t(static_cast<const char*>(found) - data) + sizeof Marker - 1;
+            const char* close = TripRows::scan(data + scanned.begin, data + file.size(), scanned.pairs, scanned.origins);
+            scanned.close = close ? std::size_t(close - data) : 0;
+            next = close ? scanned.close : scanned.begin;
+        }
+        return scanned;
+    }
+
+    const MappedFile& file;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Scanned> ready;
+    std::deque<Delivery> deliveries;
+    std::size_t passed = 0;  // every marker before it is scanned
+    bool delivering = false;
+    bool stopping = false;
+    std::exception_ptr failure;
+    std::thread helper;  // last: it starts when the rest is made
 };
 
 // An object whose fields are read once every object exists: where its text
@@ -536,7 +706,7 @@ public:
             trips.start();
             // The rows scanned, the reader goes on at the closing bracket
             // and reports an empty array, which ends the trips.
-            if (const char* close = trips.scan(stream.src_, stream.end_, tripCentroidIds))
+            if (const char* close = scanTrips())
                 stream.src_ = close;
             return true;
         }
@@ -565,7 +735,13 @@ public:
     {
         if (trips.active()) {
             bool finished = false;
-            if (!trips.endArray(matrixOfObject, tripCentroidIds, finished))
+            const auto give = [this](CVODMatrix* matrix, TripRows::Pairs& pairs) {
+                if (ahead)
+                    ahead->give(matrix, pairs);
+                else
+                    matrix->setTrips(pairs.data(), pairs.size());
+            };
+            if (!trips.endArray(matrixOfObject, tripCentroidIds, finished, give))
                 return failTrips();
             if (finished)
                 tripsDone();
@@ -593,7 +769,31 @@ public:
         return false;
     }
 
+    // Scans the trips' rows on another thread where one is given.
+    TripsAhead* ahead = nullptr;
+
 private:
+    // The trips' rows in the writer's form from the reader's place on, as
+    // the other thread scanned them or scanned here: where their closing
+    // bracket stands, or null when they are not in that form.
+    const char* scanTrips()
+    {
+        TripRows::Pairs& pairs = trips.scannedPairs();
+        rowOrigins.clear();
+        const std::size_t close = ahead ? ahead->take(stream.Tell(), pairs, rowOrigins) : 0;
+        const char* end = close ? file.data() + close : nullptr;
+        if (!end) {
+            pairs.clear();
+            rowOrigins.clear();
+            end = TripRows::scan(stream.src_, stream.end_, pairs, rowOrigins);
+        }
+        if (end) {
+            for (unsigned int origin : rowOrigins)
+                tripCentroidIds.insert(origin);
+        }
+        return end;
+    }
+
     bool failTrips()
     {
         trips.fail();
@@ -771,6 +971,7 @@ private:
     rapidjson::MemoryStream& stream;
     ValueBuilder builder;
     TripRows trips;
+    std::vector<unsigned int> rowOrigins;
     QString rootKey;
     int rootDepth = 0;
     bool inObjects = false;
@@ -982,37 +1183,150 @@ bool readModelObject(ModelFileHandler& handler, const char* key, Setter set, QSt
     return value.has_value();
 }
 
+// Where the text of an object to read again lies: in the file, or, for a
+// matrix, in a text of its own.
+std::pair<const char*, std::size_t> objectText(const ModelFileHandler& handler, const MappedFile& file,
+                                               const PendingObject& pending)
+{
+    if (pending.ownText >= 0) {
+        const std::string& own = handler.ownTexts[std::size_t(pending.ownText)];
+        return {own.data(), own.size()};
+    }
+    return {file.data() + pending.begin, pending.end - pending.begin};
+}
+
+// The objects' texts parsed again on a second thread, a few batches of
+// objects ahead of the objects that read them; each batch's values live in
+// a pool of its own, emptied when the batch is read. The parse is the one
+// a single thread would make of the same text.
+class ParsedAhead
+{
+public:
+    ParsedAhead(const ModelFileHandler& handler, const MappedFile& file)
+        : handler(handler), file(file), helper([this] { run(); })
+    {
+    }
+    ~ParsedAhead() { stop(); }
+    ParsedAhead(const ParsedAhead&) = delete;
+    ParsedAhead& operator=(const ParsedAhead&) = delete;
+
+    // The parsed text of pending object i, null when it is not a JSON
+    // object; i counts up from 0 by one. What the other thread threw is
+    // thrown here.
+    const rapidjson::Value* object(std::size_t i)
+    {
+        const std::size_t number = i / BatchSize;
+        Batch& batch = batches[number % Slots];
+        if (i % BatchSize == 0) {
+            std::unique_lock<std::mutex> lock(mutex);
+            read = number;  // the batch before is done with
+            changed.notify_all();
+            changed.wait(lock, [&] { return batch.number == number || failure; });
+            if (failure)
+                std::rethrow_exception(failure);
+        }
+        const rapidjson::Value& value = batch.values[i % BatchSize];
+        return value.IsObject() ? &value : nullptr;
+    }
+
+private:
+    static constexpr std::size_t BatchSize = 512;
+    static constexpr std::size_t Slots = 3;
+    static constexpr std::size_t NoBatch = std::size_t(-1);
+
+    struct Batch
+    {
+        rapidjson::MemoryPoolAllocator<> pool;
+        std::vector<rapidjson::Value> values;  // null where the text is not an object
+        std::size_t number = NoBatch;          // the batch it holds
+    };
+
+    void stop()
+    {
+        if (!helper.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+            changed.notify_all();
+        }
+        helper.join();
+    }
+
+    void run()
+    {
+        try {
+            const std::size_t count = handler.pending.size();
+            for (std::size_t number = 0; number * BatchSize < count; ++number) {
+                Batch& batch = batches[number % Slots];
+                {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    changed.wait(lock, [&] { return stopping || number < read + Slots; });
+                    if (stopping)
+                        return;
+                }
+                batch.values.clear();
+                batch.pool.Clear();
+                batch.values.reserve(BatchSize);
+                const std::size_t end = std::min(count, (number + 1) * BatchSize);
+                rapidjson::Document parsed(&batch.pool);
+                for (std::size_t i = number * BatchSize; i < end; ++i) {
+                    const auto [text, length] = objectText(handler, file, handler.pending[i]);
+                    parsed.Parse<ParseFlags>(text, length);
+                    batch.values.emplace_back();
+                    if (!parsed.HasParseError() && parsed.IsObject())
+                        batch.values.back() = static_cast<rapidjson::Value&>(parsed);
+                }
+                const std::lock_guard<std::mutex> lock(mutex);
+                batch.number = number;
+                changed.notify_all();
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            failure = std::current_exception();
+            changed.notify_all();
+        }
+    }
+
+    const ModelFileHandler& handler;
+    const MappedFile& file;
+    Batch batches[Slots];
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t read = 0;  // batches before it are read
+    bool stopping = false;
+    std::exception_ptr failure;
+    std::thread helper;  // last: it starts when the rest is made
+};
+
 // Every object reads its fields once all exist, in the order of the file.
 // Its text is parsed again, alone, into a small document that lives only
 // while the object reads it.
 bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadContext& context, std::size_t& offset)
 {
-    static constexpr std::size_t PoolSize = 1 << 18;
-    std::vector<char> pool(PoolSize);
-    rapidjson::MemoryPoolAllocator<> allocator(pool.data(), pool.size());
-    rapidjson::Document document(&allocator);
     std::size_t released = 0;
-    for (const PendingObject& pending : handler.pending) {
-        offset = pending.begin;
-        context.setCurrent(pending.object->getId());
-        const std::string* own = pending.ownText >= 0 ? &handler.ownTexts[std::size_t(pending.ownText)] : nullptr;
-        const char* text = own ? own->data() : file.data() + pending.begin;
-        const std::size_t length = own ? own->size() : pending.end - pending.begin;
-        allocator.Clear();
-        document.Parse<ParseFlags>(text, length);
-        if (document.HasParseError() || !document.IsObject()) {
-            context.fail(QStringLiteral("cannot be read again"));
-            return false;
-        }
-        const CVSavedObject saved(static_cast<const rapidjson::Value*>(&document));
-        if (pending.object->savesDataValues())
-            pending.object->readDataValues(saved.value(QStringLiteral("data")).toObject(), context);
-        pending.object->readFields(saved, context);
-        if (context.failed())
-            return false;
-        if (pending.end - released >= ReleaseStep) {
-            file.release(released, pending.end);
-            released = pending.end;
+    {
+        ParsedAhead parsed(handler, file);
+        for (std::size_t i = 0; i < handler.pending.size(); ++i) {
+            const PendingObject& pending = handler.pending[i];
+            offset = pending.begin;
+            context.setCurrent(pending.object->getId());
+            const rapidjson::Value* json = parsed.object(i);
+            if (!json) {
+                context.fail(QStringLiteral("cannot be read again"));
+                return false;
+            }
+            const CVSavedObject saved(static_cast<const void*>(json));
+            if (pending.object->savesDataValues())
+                pending.object->readDataValues(saved.value(QStringLiteral("data")).toObject(), context);
+            pending.object->readFields(saved, context);
+            if (context.failed())
+                return false;
+            // The other thread is ahead of this one: what lies behind is read.
+            if (pending.end - released >= ReleaseStep) {
+                file.release(released, pending.end);
+                released = pending.end;
+            }
         }
     }
     offset = 0;
@@ -1081,12 +1395,16 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
 
     rapidjson::MemoryStream stream(file.data(), file.size());
     ModelFileHandler handler(file, stream);
+    // Declared after the handler, so that it stops before the model goes.
+    TripsAhead ahead(file);
+    handler.ahead = &ahead;
     QString problem;
     std::size_t problemOffset = 0;
     if (!parseModel(file, handler, stream, problem, problemOffset))
         return failWith(file.lineAt(problemOffset), problem);
     if (const std::size_t after = firstNonSpace(file, stream.Tell()); after < file.size())
         return failWith(file.lineAt(after), QStringLiteral("has text after the model's end"));
+    ahead.finish();
 
     CVReadContext context(handler.byId);
     std::size_t offset = 0;
