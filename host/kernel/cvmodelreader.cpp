@@ -37,6 +37,7 @@
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -220,6 +221,54 @@ private:
     std::vector<Frame> frames;
 };
 
+// The doubles of trip values read before, by their text: a matrix holds
+// few distinct values while its values run into millions, and converting
+// a long number's text costs more than finding it here. A slot keeps the
+// last text met in it.
+class TripValueTexts
+{
+public:
+    // The double of a number's text of up to MaxLength characters, as
+    // std::from_chars converts it; false when it does not convert whole.
+    bool convert(const char* first, const char* last, double& value)
+    {
+        const std::size_t length = std::size_t(last - first);
+        Entry& entry = entries[slotOf(first, length)];
+        if (entry.length == length && std::memcmp(entry.text, first, length) == 0) {
+            value = entry.value;
+            return true;
+        }
+        const std::from_chars_result result = std::from_chars(first, last, value);
+        if (result.ec != std::errc() || result.ptr != last)
+            return false;
+        entry.length = std::uint8_t(length);
+        std::memcpy(entry.text, first, length);
+        entry.value = value;
+        return true;
+    }
+    static constexpr std::size_t MaxLength = 32;
+
+private:
+    static constexpr int SlotBits = 10;
+    static std::size_t slotOf(const char* text, std::size_t length)
+    {
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        std::memcpy(&head, text, std::min<std::size_t>(length, 8));
+        if (length > 8)
+            std::memcpy(&tail, text + length - 8, 8);
+        const std::uint64_t mixed = (head * 0x9E3779B97F4A7C15ull) ^ (tail * 0xC2B2AE3D27D4EB4Full) ^ length;
+        return std::size_t((mixed * 0x9E3779B97F4A7C15ull) >> (64 - SlotBits));
+    }
+    struct Entry
+    {
+        double value = 0.0;
+        std::uint8_t length = 0;  // 0: empty
+        char text[MaxLength];
+    };
+    std::vector<Entry> entries = std::vector<Entry>(std::size_t(1) << SlotBits);
+};
+
 // Reads the rows of an OD matrix's trips: [origin, [destinations], [trips]].
 // The pairs of a matrix are collected first and handed to it at once, so
 // its pair list is allocated once at its final size.
@@ -250,7 +299,8 @@ public:
     // the origin of each row into origins. Returns where the closing
     // bracket stands, or null, with no pairs kept, when the rows are not in
     // the writer's form.
-    static const char* scan(const char* p, const char* end, Pairs& pairs, std::vector<unsigned int>& origins)
+    static const char* scan(const char* p, const char* end, Pairs& pairs, std::vector<unsigned int>& origins,
+                            TripValueTexts& values)
     {
         const auto abandonScan = [&pairs]() -> const char* {
             pairs.clear();
@@ -288,7 +338,7 @@ public:
                 ++p;
             } else {
                 for (;;) {
-                    if (index == pairs.size() || !(p = scanNumber(p, end, pairs[index++].trips)))
+                    if (index == pairs.size() || !(p = scanNumber(p, end, pairs[index++].trips, values)))
                         return abandonScan();
                     const char next = at(p++);
                     if (next == ']')
@@ -394,7 +444,7 @@ private:
     // A number of JSON's grammar, converted as RawNumber converts it; null
     // when it is not one, is out of a double's range, or is of a form left
     // to the JSON reader.
-    static const char* scanNumber(const char* p, const char* end, double& value)
+    static const char* scanNumber(const char* p, const char* end, double& value, TripValueTexts& values)
     {
         const char* const first = p;
         const auto at = [end](const char* q) { return q < end ? *q : '\0'; };
@@ -423,10 +473,9 @@ private:
             while (isDigit(at(p)))
                 ++p;
         }
-        if (p - first > 32)
+        if (std::size_t(p - first) > TripValueTexts::MaxLength)
             return nullptr;
-        const std::from_chars_result result = std::from_chars(first, p, value);
-        return result.ec == std::errc() && result.ptr == p ? p : nullptr;
+        return values.convert(first, p, value) ? p : nullptr;
     }
     int depth = 0;
     int part = 0;
@@ -575,7 +624,8 @@ private:
         next = file.size();
         if (found) {
             scanned.begin = std::size_t(static_cast<const char*>(found) - data) + sizeof Marker - 1;
-            const char* close = TripRows::scan(data + scanned.begin, data + file.size(), scanned.pairs, scanned.origins);
+            const char* close =
+                TripRows::scan(data + scanned.begin, data + file.size(), scanned.pairs, scanned.origins, values);
             scanned.close = close ? std::size_t(close - data) : 0;
             next = close ? scanned.close : scanned.begin;
         }
@@ -587,6 +637,7 @@ private:
     std::condition_variable changed;
     std::deque<Scanned> ready;
     std::deque<Delivery> deliveries;
+    TripValueTexts values;  // the helper thread's
     std::size_t passed = 0;  // every marker before it is scanned
     bool delivering = false;
     bool stopping = false;
@@ -785,7 +836,7 @@ private:
         if (!end) {
             pairs.clear();
             rowOrigins.clear();
-            end = TripRows::scan(stream.src_, stream.end_, pairs, rowOrigins);
+            end = TripRows::scan(stream.src_, stream.end_, pairs, rowOrigins, tripValues);
         }
         if (end) {
             for (unsigned int origin : rowOrigins)
@@ -972,6 +1023,7 @@ private:
     ValueBuilder builder;
     TripRows trips;
     std::vector<unsigned int> rowOrigins;
+    TripValueTexts tripValues;
     QString rootKey;
     int rootDepth = 0;
     bool inObjects = false;
