@@ -36,6 +36,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <cstdint>
 #include <cstdlib>
@@ -485,88 +486,77 @@ private:
     Pairs pairs;
 };
 
-// Scans the trips of a file's matrices on a second thread, ahead of the
-// JSON reader, and hands their pairs to the matrices there. It looks for
-// the text the writer puts before trips; where the reader meets trips at
-// such a place it takes the rows scanned there, and it reads any others
-// itself, as it would alone. What either finds comes from the same scan of
-// the same bytes. A few matrices' rows wait at most; the matrices take
-// their pairs in the order the reader hands them over.
+// Rows of trips as the writer writes them, scanned from where their text
+// begins: where their closing bracket stands (0 when they are not in that
+// form), the origin of each row, and the pairs: sorted, as a matrix takes
+// them without a copy, when their keys ascend and no trips are 0 (as the
+// writer writes them), otherwise as the rows give them.
+struct ScannedTrips
+{
+    std::size_t begin = 0;
+    std::size_t close = 0;
+    std::vector<unsigned int> origins;
+    CVODMatrix::Pairs sorted;
+    TripRows::Pairs unsorted;
+
+    std::size_t bytes() const
+    {
+        return sorted.capacity() * sizeof(CVODMatrix::Pair) + unsorted.capacity() * sizeof(CVODMatrix::Trip);
+    }
+};
+
+// Scans the trips of a file's matrices on a second thread, from the start
+// of the file on, while the JSON reader reads the objects before them. It
+// looks for the text the writer puts before trips; where the reader meets
+// trips at such a place it takes the rows scanned there, and it reads any
+// others itself, as it would alone. What either finds comes from the same
+// scan of the same bytes. The rows scanned ahead are held up to the size
+// of the file, most of them the matrices' pairs as they will keep them.
 class TripsAhead
 {
 public:
-    explicit TripsAhead(const MappedFile& file) : file(file), helper([this] { run(); }) {}
+    explicit TripsAhead(const MappedFile& file)
+        : file(file), byteLimit(std::max<std::size_t>(file.size(), std::size_t(64) << 20)), helper([this] { run(); })
+    {
+    }
     ~TripsAhead() { stop(); }
     TripsAhead(const TripsAhead&) = delete;
     TripsAhead& operator=(const TripsAhead&) = delete;
 
-    // The rows from offset begin (just after the opening bracket): where
-    // their closing bracket stands, with their pairs and row origins; 0
-    // when none were scanned there or they are not in the writer's form.
-    std::size_t take(std::size_t begin, TripRows::Pairs& pairs, std::vector<unsigned int>& origins)
+    // The rows from offset begin (just after the opening bracket), into
+    // scanned; false when none were scanned there or they are not in the
+    // writer's form.
+    bool take(std::size_t begin, ScannedTrips& scanned)
     {
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
             // Rows scanned before begin are where the reader found no trips.
             while (!ready.empty() && ready.front().begin < begin)
-                ready.pop_front();
+                drop();
             changed.notify_all();
             if (!ready.empty() && ready.front().begin == begin) {
-                Scanned& scanned = ready.front();
-                const std::size_t close = scanned.close;
-                pairs.swap(scanned.pairs);
-                origins.swap(scanned.origins);
-                ready.pop_front();
-                changed.notify_all();
-                return close;
+                scanned = std::move(ready.front());
+                drop();
+                return scanned.close != 0;
             }
-            if (!ready.empty() || passed > begin || failure)
-                return 0;
+            if (!ready.empty() || passed > begin)
+                return false;
             changed.wait(lock);
         }
     }
-    // The matrix takes the pairs on the helper thread.
-    void give(CVODMatrix* matrix, TripRows::Pairs& pairs)
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        deliveries.push_back(Delivery{matrix, std::move(pairs)});
-        pairs = TripRows::Pairs();
-        changed.notify_all();
-    }
-    // Waits until every matrix given pairs holds them; what the helper
-    // thread threw is thrown here.
-    void finish()
-    {
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait(lock, [this] { return (deliveries.empty() && !delivering) || failure; });
-        }
-        stop();
-        if (failure)
-            std::rethrow_exception(failure);
-    }
 
 private:
-    static constexpr std::size_t Ahead = 2;
+    static constexpr std::size_t MaxReady = 1024;
     static constexpr char Marker[] = "\"trips\":[";
 
-    struct Scanned
+    void drop()
     {
-        std::size_t begin = 0;
-        std::size_t close = 0;
-        TripRows::Pairs pairs;
-        std::vector<unsigned int> origins;
-    };
-    struct Delivery
-    {
-        CVODMatrix* matrix;
-        TripRows::Pairs pairs;
-    };
+        readyBytes -= ready.front().bytes();
+        ready.pop_front();
+    }
 
     void stop()
     {
-        if (!helper.joinable())
-            return;
         {
             const std::lock_guard<std::mutex> lock(mutex);
             stopping = true;
@@ -579,35 +569,28 @@ private:
     {
         try {
             std::unique_lock<std::mutex> lock(mutex);
-            while (!stopping) {
-                if (!deliveries.empty()) {
-                    Delivery delivery = std::move(deliveries.front());
-                    deliveries.pop_front();
-                    delivering = true;
-                    lock.unlock();
-                    delivery.matrix->setTrips(delivery.pairs.data(), delivery.pairs.size());
-                    delivery.pairs = TripRows::Pairs();
-                    lock.lock();
-                    delivering = false;
-                    changed.notify_all();
-                } else if (passed < file.size() && ready.size() < Ahead) {
-                    lock.unlock();
-                    std::size_t next = 0;
-                    Scanned scanned = scanNext(next);
-                    lock.lock();
-                    // Both at once: the reader takes passed as the word
-                    // that the rows before it are ready.
-                    if (scanned.begin > 0)
-                        ready.push_back(std::move(scanned));
-                    passed = next;
-                    changed.notify_all();
-                } else {
+            while (!stopping && passed < file.size()) {
+                if (readyBytes >= byteLimit || ready.size() >= MaxReady) {
                     changed.wait(lock);
+                    continue;
                 }
+                lock.unlock();
+                std::size_t next = 0;
+                ScannedTrips scanned = scanNext(next);
+                lock.lock();
+                // Both at once: the reader takes passed as the word that
+                // the rows before it are ready.
+                if (scanned.begin > 0) {
+                    readyBytes += scanned.bytes();
+                    ready.push_back(std::move(scanned));
+                }
+                passed = next;
+                changed.notify_all();
             }
-        } catch (...) {
+        } catch (const std::bad_alloc&) {
+            // The reader reads the rest itself, as it would alone.
             const std::lock_guard<std::mutex> lock(mutex);
-            failure = std::current_exception();
+            passed = file.size();
             changed.notify_all();
         }
     }
@@ -615,33 +598,56 @@ private:
     // Scans the rows after the next marker from passed on (which only this
     // thread changes); begin is 0 when there is none. next is where the
     // following search starts.
-    Scanned scanNext(std::size_t& next)
+    ScannedTrips scanNext(std::size_t& next)
     {
-        Scanned scanned;
+        ScannedTrips scanned;
         const std::size_t from = passed;
         const char* const data = file.data();
         const void* found = ::memmem(data + from, file.size() - from, Marker, sizeof Marker - 1);
         next = file.size();
-        if (found) {
-            scanned.begin = std::size_t(static_cast<const char*>(found) - data) + sizeof Marker - 1;
-            const char* close =
-                TripRows::scan(data + scanned.begin, data + file.size(), scanned.pairs, scanned.origins, values);
-            scanned.close = close ? std::size_t(close - data) : 0;
-            next = close ? scanned.close : scanned.begin;
+        if (!found)
+            return scanned;
+        scanned.begin = std::size_t(static_cast<const char*>(found) - data) + sizeof Marker - 1;
+        const char* close =
+            TripRows::scan(data + scanned.begin, data + file.size(), scanned.unsorted, scanned.origins, values);
+        scanned.close = close ? std::size_t(close - data) : 0;
+        next = close ? scanned.close : scanned.begin;
+        if (!close) {
+            scanned.origins.clear();
+            return scanned;
         }
+        sortIfInOrder(scanned);
+        // Its text is not needed again unless the reader finds no trips
+        // here, and then it is read from the file again.
+        file.release(scanned.begin, scanned.close);
         return scanned;
     }
 
+    static void sortIfInOrder(ScannedTrips& scanned)
+    {
+        const TripRows::Pairs& trips = scanned.unsorted;
+        quint64 last = 0;
+        for (std::size_t i = 0; i < trips.size(); ++i) {
+            const quint64 key = CVODMatrix::key(trips[i].origin, trips[i].destination);
+            if (trips[i].trips == 0.0 || (i > 0 && key <= last))
+                return;
+            last = key;
+        }
+        scanned.sorted.reserve(trips.size());
+        for (const CVODMatrix::Trip& trip : trips)
+            scanned.sorted.push_back(CVODMatrix::Pair{CVODMatrix::key(trip.origin, trip.destination), trip.trips});
+        TripRows::Pairs().swap(scanned.unsorted);
+    }
+
     const MappedFile& file;
+    const std::size_t byteLimit;
     std::mutex mutex;
     std::condition_variable changed;
-    std::deque<Scanned> ready;
-    std::deque<Delivery> deliveries;
+    std::deque<ScannedTrips> ready;
+    std::size_t readyBytes = 0;
     TripValueTexts values;  // the helper thread's
     std::size_t passed = 0;  // every marker before it is scanned
-    bool delivering = false;
     bool stopping = false;
-    std::exception_ptr failure;
     std::thread helper;  // last: it starts when the rest is made
 };
 
@@ -787,10 +793,17 @@ public:
         if (trips.active()) {
             bool finished = false;
             const auto give = [this](CVODMatrix* matrix, TripRows::Pairs& pairs) {
-                if (ahead)
-                    ahead->give(matrix, pairs);
-                else
+                // Rows scanned sorted: their destinations, as the reader's own
+                // rows' are, and the pairs as they are.
+                CVODMatrix::Pairs& sorted = scannedTrips.sorted;
+                for (const CVODMatrix::Pair& pair : sorted)
+                    tripCentroidIds.insert(unsigned(pair.key & 0xffffffffu));
+                if (sorted.empty() || !matrix->takeSortedPairs(sorted)) {
+                    for (const CVODMatrix::Pair& pair : sorted)
+                        matrix->setTrips(unsigned(pair.key >> 32), unsigned(pair.key & 0xffffffffu), pair.trips);
                     matrix->setTrips(pairs.data(), pairs.size());
+                }
+                scannedTrips = ScannedTrips();
             };
             if (!trips.endArray(matrixOfObject, tripCentroidIds, finished, give))
                 return failTrips();
@@ -830,18 +843,19 @@ private:
     const char* scanTrips()
     {
         TripRows::Pairs& pairs = trips.scannedPairs();
-        rowOrigins.clear();
-        const std::size_t close = ahead ? ahead->take(stream.Tell(), pairs, rowOrigins) : 0;
-        const char* end = close ? file.data() + close : nullptr;
-        if (!end) {
+        const char* end = nullptr;
+        if (ahead && ahead->take(stream.Tell(), scannedTrips)) {
+            end = file.data() + scannedTrips.close;
+            pairs.swap(scannedTrips.unsorted);
+        } else {
+            scannedTrips = ScannedTrips();
             pairs.clear();
-            rowOrigins.clear();
-            end = TripRows::scan(stream.src_, stream.end_, pairs, rowOrigins, tripValues);
+            end = TripRows::scan(stream.src_, stream.end_, pairs, scannedTrips.origins, tripValues);
         }
-        if (end) {
-            for (unsigned int origin : rowOrigins)
-                tripCentroidIds.insert(origin);
-        }
+        if (!end)
+            return nullptr;
+        for (unsigned int origin : scannedTrips.origins)
+            tripCentroidIds.insert(origin);
         return end;
     }
 
@@ -1022,7 +1036,7 @@ private:
     rapidjson::MemoryStream& stream;
     ValueBuilder builder;
     TripRows trips;
-    std::vector<unsigned int> rowOrigins;
+    ScannedTrips scannedTrips;  // the rows of the trips being read
     TripValueTexts tripValues;
     QString rootKey;
     int rootDepth = 0;
@@ -1456,7 +1470,6 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
         return failWith(file.lineAt(problemOffset), problem);
     if (const std::size_t after = firstNonSpace(file, stream.Tell()); after < file.size())
         return failWith(file.lineAt(after), QStringLiteral("has text after the model's end"));
-    ahead.finish();
 
     CVReadContext context(handler.byId);
     std::size_t offset = 0;

@@ -45,6 +45,22 @@ public:
     // Sets many pairs at once, exactly as setTrips would one after the
     // other: a reader hands over a whole matrix in one call.
     void setTrips(const Trip* trips, std::size_t count);
+
+    struct Pair
+    {
+        quint64 key;  // origin id << 32 | destination id
+        double trips;
+    };
+    using Pairs = std::vector<Pair, CVLargeBlockAllocator<Pair>>;
+    static quint64 key(unsigned int originId, unsigned int destinationId)
+    {
+        return (quint64(originId) << 32) | destinationId;
+    }
+    // Gives a matrix without pairs the given ones as its own, without a
+    // copy, when their keys are strictly ascending and no trips are 0: the
+    // same as setting them one by one. Returns false and changes nothing
+    // otherwise.
+    bool takeSortedPairs(Pairs& sorted);
     // Sets the trips of many matrices that have the same pairs, exactly as
     // setting each matrix's pairs one by one in the order given would:
     // forEachPair(visit) calls visit(originId, destinationId, value) for
@@ -83,11 +99,6 @@ public:
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
-    static quint64 key(unsigned int originId, unsigned int destinationId)
-    {
-        return (quint64(originId) << 32) | destinationId;
-    }
-
     // The keys of pairs shared by matrices, by origin id and then
     // destination id, and one matrix's trips for them.
     using PatternKeys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
@@ -101,11 +112,6 @@ private:
     // or a trip is 0 (a pair that would not be stored).
     bool setPatternTrips(const Pattern& keys, PatternTrips trips);
 
-    struct Pair
-    {
-        quint64 key;
-        double trips;
-    };
     // Sorts the pairs set out of order into place; the last setting of a
     // pair wins and pairs set to 0 are dropped.
     void settle() const;
@@ -117,7 +123,7 @@ private:
     // and pairs is empty.
     Pattern pattern;
     PatternTrips patternTrips;
-    mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
+    mutable Pairs pairs;  // sorted, unique keys, no zero trips...
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };
 

@@ -267,6 +267,10 @@ void TestModelFile::matrixReadsWhereverItsTripsStand_data()
     // The same rows, compact until a later row that is not.
     QTest::newRow("spaced from the second row") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2],[0.5,2]], [2,[1],[4.25]]]}";
     QTest::newRow("ids with a fraction and an exponent") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2],[0.5,2]],[2.0,[1e0],[4.25]]]}";
+    // Compact rows that a matrix cannot take as they stand: set one by one.
+    QTest::newRow("rows out of order") << "{" + common + "," + fields + ",\"trips\":[[2,[1],[4.25]],[1,[1,2],[0.5,2]]]}";
+    QTest::newRow("a pair twice, the last counts") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2,1],[9,2,0.5]],[2,[1],[4.25]]]}";
+    QTest::newRow("a pair of no trips") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2],[0.5,2]],[2,[1,2],[4.25,0]]]}";
 }
 
 void TestModelFile::matrixReadsWhereverItsTripsStand()
