@@ -318,10 +318,16 @@ private:
 
     bool mayStart() const { return next < pieces.size() && next < written + Ahead; }
 
-    // Called with the lock held; makes the next piece without it.
+    // Called with the lock held; makes the next piece without it, in the
+    // buffer of a piece written before where there is one: a fresh buffer
+    // of megabytes costs a page fault every few kilobytes.
     void makeNext(std::unique_lock<std::mutex>& lock, ObjectWriter& writer)
     {
         Piece& piece = pieces[next++];
+        if (!spare.empty()) {
+            piece.text.swap(spare.back());
+            spare.pop_back();
+        }
         lock.unlock();
         makePiece(objects, piece, writer);
         lock.lock();
@@ -364,9 +370,10 @@ private:
                     return false;
             }
             const bool ok = writeText(device, piece.text);
-            std::string().swap(piece.text);
+            piece.text.clear();
             {
                 const std::lock_guard<std::mutex> lock(mutex);
+                spare.push_back(std::move(piece.text));
                 ++written;
                 changed.notify_all();
             }
@@ -390,6 +397,7 @@ private:
     std::vector<Piece>& pieces;
     std::mutex mutex;
     std::condition_variable changed;
+    std::vector<std::string> spare;  // buffers of written pieces, emptied
     std::size_t next = 0;     // the first piece not started
     std::size_t written = 0;  // pieces handed to the device
     bool stopped = false;
