@@ -37,6 +37,7 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 #include <cstdint>
 #include <cstdlib>
@@ -516,8 +517,13 @@ class TripsAhead
 {
 public:
     explicit TripsAhead(const MappedFile& file)
-        : file(file), byteLimit(std::max<std::size_t>(file.size(), std::size_t(64) << 20)), helper([this] { run(); })
+        : file(file), byteLimit(std::max<std::size_t>(file.size(), std::size_t(64) << 20))
     {
+        try {
+            helper = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            passed = file.size();  // no second thread: the reader scans every row itself
+        }
     }
     ~TripsAhead() { stop(); }
     TripsAhead(const TripsAhead&) = delete;
@@ -562,7 +568,8 @@ private:
             stopping = true;
             changed.notify_all();
         }
-        helper.join();
+        if (helper.joinable())
+            helper.join();
     }
 
     void run()
@@ -648,7 +655,7 @@ private:
     TripValueTexts values;  // the helper thread's
     std::size_t passed = 0;  // every marker before it is scanned
     bool stopping = false;
-    std::thread helper;  // last: it starts when the rest is made
+    std::thread helper;
 };
 
 // An object whose fields are read once every object exists: where its text
@@ -1268,9 +1275,13 @@ std::pair<const char*, std::size_t> objectText(const ModelFileHandler& handler, 
 class ParsedAhead
 {
 public:
-    ParsedAhead(const ModelFileHandler& handler, const MappedFile& file)
-        : handler(handler), file(file), helper([this] { run(); })
+    ParsedAhead(const ModelFileHandler& handler, const MappedFile& file) : handler(handler), file(file)
     {
+        try {
+            helper = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            alone = true;
+        }
     }
     ~ParsedAhead() { stop(); }
     ParsedAhead(const ParsedAhead&) = delete;
@@ -1283,7 +1294,9 @@ public:
     {
         const std::size_t number = i / BatchSize;
         Batch& batch = batches[number % Slots];
-        if (i % BatchSize == 0) {
+        if (i % BatchSize == 0 && alone) {
+            parse(batch, number);
+        } else if (i % BatchSize == 0) {
             std::unique_lock<std::mutex> lock(mutex);
             read = number;  // the batch before is done with
             changed.notify_all();
@@ -1331,18 +1344,7 @@ private:
                     if (stopping)
                         return;
                 }
-                batch.values.clear();
-                batch.pool.Clear();
-                batch.values.reserve(BatchSize);
-                const std::size_t end = std::min(count, (number + 1) * BatchSize);
-                rapidjson::Document parsed(&batch.pool);
-                for (std::size_t i = number * BatchSize; i < end; ++i) {
-                    const auto [text, length] = objectText(handler, file, handler.pending[i]);
-                    parsed.Parse<ParseFlags>(text, length);
-                    batch.values.emplace_back();
-                    if (!parsed.HasParseError() && parsed.IsObject())
-                        batch.values.back() = static_cast<rapidjson::Value&>(parsed);
-                }
+                parse(batch, number);
                 const std::lock_guard<std::mutex> lock(mutex);
                 batch.number = number;
                 changed.notify_all();
@@ -1354,6 +1356,24 @@ private:
         }
     }
 
+    // Parses batch number into the batch's values. The batch's number is
+    // the caller's to set.
+    void parse(Batch& batch, std::size_t number)
+    {
+        batch.values.clear();
+        batch.pool.Clear();
+        batch.values.reserve(BatchSize);
+        const std::size_t end = std::min(handler.pending.size(), (number + 1) * BatchSize);
+        rapidjson::Document parsed(&batch.pool);
+        for (std::size_t i = number * BatchSize; i < end; ++i) {
+            const auto [text, length] = objectText(handler, file, handler.pending[i]);
+            parsed.Parse<ParseFlags>(text, length);
+            batch.values.emplace_back();
+            if (!parsed.HasParseError() && parsed.IsObject())
+                batch.values.back() = static_cast<rapidjson::Value&>(parsed);
+        }
+    }
+
     const ModelFileHandler& handler;
     const MappedFile& file;
     Batch batches[Slots];
@@ -1361,8 +1381,9 @@ private:
     std::condition_variable changed;
     std::size_t read = 0;  // batches before it are read
     bool stopping = false;
+    bool alone = false;  // no second thread: batches are parsed as they are read
     std::exception_ptr failure;
-    std::thread helper;  // last: it starts when the rest is made
+    std::thread helper;
 };
 
 // Every object reads its fields once all exist, in the order of the file.

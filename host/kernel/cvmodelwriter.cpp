@@ -25,6 +25,7 @@
 #include <exception>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -299,7 +300,12 @@ public:
 
     bool write(QIODevice& device)
     {
-        std::thread helper([this] { help(); });
+        // Without a second thread this one makes every piece itself.
+        std::thread helper;
+        try {
+            helper = std::thread([this] { help(); });
+        } catch (const std::system_error&) {
+        }
         bool written = false;
         try {
             written = writeInOrder(device);
@@ -390,7 +396,8 @@ private:
             stopped = true;
             changed.notify_all();
         }
-        helper.join();
+        if (helper.joinable())
+            helper.join();
     }
 
     const QList<CVObject*>& objects;
