@@ -57,7 +57,6 @@ public:
         ok = ok && written;
         return ok;
     }
-    bool isOk() const { return ok; }
 
 private:
     QIODevice& device;
