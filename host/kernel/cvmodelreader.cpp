@@ -6,9 +6,9 @@
 #include "cvfolder.h"
 #include "cvgeomodel.h"
 #include "cvguardedmapping.h"
-#include "cvlargeblocks.h"
 #include "cvlayer.h"
 #include "cvlog.h"
+#include "cvmappedmodelfile.h"
 #include "cvmodel.h"
 #include "cvmodelwriter.h"
 #include "cvodmatrix.h"
@@ -16,13 +16,13 @@
 #include "cvreadcontext.h"
 #include "cvregistry.h"
 #include "cvsavedobject.h"
+#include "cvtriprows.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSet>
 
 #include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
@@ -32,6 +32,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -40,6 +45,8 @@
 #include <vector>
 
 namespace {
+
+using namespace CVModelFileReading;
 
 constexpr unsigned ParseFlags = rapidjson::kParseFullPrecisionFlag | rapidjson::kParseStopWhenDoneFlag;
 // The first pass takes numbers as text and converts them itself: millions
@@ -80,85 +87,6 @@ QString notAnObjectAtTop()
 {
     return QStringLiteral("is not a model file (its top level is not a JSON object)");
 }
-
-// The model file mapped into memory, read-only, guarded against the file
-// shrinking under the reader. Parts already read (the trips of a matrix,
-// objects whose fields are set) are handed back to the system, so the
-// file never sits in memory beside the whole model.
-class MappedFile
-{
-public:
-    explicit MappedFile(const QString& path) : path(path) {}
-    bool open()
-    {
-        if (mapping.map(path))
-            return true;
-        // A file system that cannot map files: the file is read whole instead.
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        copy = file.readAll();
-        return copy.size() == file.size();
-    }
-    const char* data() const { return copy.isEmpty() ? mapping.data() : copy.constData(); }
-    std::size_t size() const { return copy.isEmpty() ? mapping.size() : std::size_t(copy.size()); }
-    // True when the file shrank while it was read: what was read is not the file.
-    bool damaged() const { return mapping.damaged(); }
-    // The line that holds an offset, for messages.
-    int lineAt(std::size_t offset) const
-    {
-        const char* end = data() + std::min(offset, size());
-        return 1 + int(std::count(data(), end, '\n'));
-    }
-    void release(std::size_t from, std::size_t to) const
-    {
-        if (copy.isEmpty())
-            mapping.release(from, to);
-    }
-
-private:
-    QString path;
-    CVGuardedMapping mapping;
-    QByteArray copy;
-};
-
-// Ids that trips refer to: a bit per id for the ids a model uses, a set for
-// any beyond.
-class IdSet
-{
-public:
-    void insert(unsigned int id)
-    {
-        if (id >= BitLimit) {
-            large.insert(id);
-            return;
-        }
-        const std::size_t word = id >> 6;
-        if (word >= bits.size())
-            bits.resize(std::max(word + 1, bits.size() * 2), 0);
-        bits[word] |= quint64(1) << (id & 63);
-    }
-    template <typename Visit>
-    bool all(Visit visit) const
-    {
-        for (std::size_t word = 0; word < bits.size(); ++word) {
-            for (quint64 w = bits[word]; w != 0; w &= w - 1) {
-                if (!visit(unsigned((word << 6) + unsigned(__builtin_ctzll(w)))))
-                    return false;
-            }
-        }
-        for (unsigned int id : large) {
-            if (!visit(id))
-                return false;
-        }
-        return true;
-    }
-
-private:
-    static constexpr unsigned int BitLimit = 1u << 26;
-    std::vector<quint64> bits;
-    QSet<unsigned int> large;
-};
 
 // Builds Qt JSON values from reader events, for the values before and
 // after the object list (format, preferences, log, the model's references).
@@ -213,215 +141,6 @@ private:
         return object;
     }
     std::vector<Frame> frames;
-};
-
-// Reads the rows of an OD matrix's trips: [origin, [destinations], [trips]].
-// The pairs of a matrix are collected first and handed to it at once, so
-// its pair list is allocated once at its final size.
-//
-// Rows as the writer writes them (no spaces, ids as plain digits) are
-// scanned straight from the file's bytes: they are most of a model file.
-// Anything else, from a space to a malformed row, leaves them to the JSON
-// reader's events, which read every form JSON allows and name what is
-// wrong: both give the same doubles, as both convert with std::from_chars.
-class TripRows
-{
-public:
-    void start()
-    {
-        depth = 1;
-        pairs.clear();
-    }
-    bool active() const { return depth > 0; }
-    QString error;
-
-    // Scans the rows from just after the trips' opening bracket. Returns
-    // where the closing bracket stands, or null, with nothing kept, when
-    // the rows are not in the writer's form.
-    const char* scan(const char* p, const char* end, IdSet& centroidIds)
-    {
-        const auto at = [end](const char* q) { return q < end ? *q : '\0'; };
-        if (at(p) == ']')
-            return p;
-        for (;;) {
-            unsigned int rowOrigin = 0;
-            if (at(p) != '[' || !(p = scanId(p + 1, end, rowOrigin)) || at(p) != ',' || at(p + 1) != '[')
-                return abandonScan();
-            p += 2;
-            const std::size_t first = pairs.size();
-            if (at(p) == ']') {
-                ++p;
-            } else {
-                for (;;) {
-                    unsigned int destination = 0;
-                    if (!(p = scanId(p, end, destination)))
-                        return abandonScan();
-                    pairs.push_back(CVODMatrix::Trip{rowOrigin, destination, 0.0});
-                    const char next = at(p++);
-                    if (next == ']')
-                        break;
-                    if (next != ',')
-                        return abandonScan();
-                }
-            }
-            if (at(p) != ',' || at(p + 1) != '[')
-                return abandonScan();
-            p += 2;
-            std::size_t index = first;
-            if (at(p) == ']') {
-                ++p;
-            } else {
-                for (;;) {
-                    if (index == pairs.size() || !(p = scanNumber(p, end, pairs[index++].trips)))
-                        return abandonScan();
-                    const char next = at(p++);
-                    if (next == ']')
-                        break;
-                    if (next != ',')
-                        return abandonScan();
-                }
-            }
-            if (index != pairs.size() || at(p++) != ']')
-                return abandonScan();
-            centroidIds.insert(rowOrigin);
-            const char next = at(p);
-            if (next == ']')
-                return p;
-            if (next != ',')
-                return abandonScan();
-            ++p;
-        }
-    }
-
-    bool startArray()
-    {
-        if (depth == 1) {
-            part = 0;
-            rowStart = pairs.size();
-        } else if (depth == 2 && (part == 1 || part == 2)) {
-            valueIndex = rowStart;
-        } else {
-            return fail();
-        }
-        ++depth;
-        return true;
-    }
-    bool number(double value)
-    {
-        if (depth == 2 && part == 0 && isId(value)) {
-            origin = unsigned(value);
-            part = 1;
-            return true;
-        }
-        if (depth == 3 && part == 1) {
-            if (!isId(value))
-                return fail();
-            pairs.push_back(CVODMatrix::Trip{origin, unsigned(value), 0.0});
-            return true;
-        }
-        if (depth == 3 && part == 2) {
-            if (valueIndex >= pairs.size())
-                return fail();
-            pairs[valueIndex++].trips = value;
-            return true;
-        }
-        return fail();
-    }
-    // finished is set when the trips' value is complete.
-    bool endArray(CVODMatrix* matrix, IdSet& centroidIds, bool& finished)
-    {
-        finished = false;
-        --depth;
-        if (depth == 2) {
-            ++part;
-        } else if (depth == 1) {
-            if (part != 3 || valueIndex != pairs.size())
-                return fail();
-            centroidIds.insert(origin);
-        } else {
-            finished = true;
-            for (const CVODMatrix::Trip& pair : pairs)
-                centroidIds.insert(pair.destination);
-            matrix->setTrips(pairs.data(), pairs.size());
-        }
-        return true;
-    }
-    bool fail()
-    {
-        error = QStringLiteral("trips that are not rows of [origin, [destinations], [trips]]");
-        depth = 0;
-        return false;
-    }
-
-private:
-    static bool isId(double value)
-    {
-        return value >= 1 && value <= std::numeric_limits<unsigned int>::max() && value == std::floor(value);
-    }
-    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
-    // An id as the writer writes it: 1 to 4294967295 in plain digits.
-    static const char* scanId(const char* p, const char* end, unsigned int& id)
-    {
-        if (p == end || *p < '1' || *p > '9')
-            return nullptr;
-        quint64 value = 0;
-        const char* const first = p;
-        while (p != end && isDigit(*p) && p - first < 10)
-            value = value * 10 + quint64(*p++ - '0');
-        if (value > std::numeric_limits<unsigned int>::max() || (p != end && (isDigit(*p) || *p == '.' || *p == 'e' || *p == 'E')))
-            return nullptr;
-        id = unsigned(value);
-        return p;
-    }
-    // A number of JSON's grammar, converted as RawNumber converts it; null
-    // when it is not one, is out of a double's range, or is of a form left
-    // to the JSON reader.
-    static const char* scanNumber(const char* p, const char* end, double& value)
-    {
-        const char* const first = p;
-        const auto at = [end](const char* q) { return q < end ? *q : '\0'; };
-        if (at(p) == '-')
-            ++p;
-        if (at(p) == '0') {
-            ++p;
-        } else if (isDigit(at(p))) {
-            while (isDigit(at(p)))
-                ++p;
-        } else {
-            return nullptr;
-        }
-        if (at(p) == '.') {
-            if (!isDigit(at(++p)))
-                return nullptr;
-            while (isDigit(at(p)))
-                ++p;
-        }
-        // A negative exponent only, and no more than 32 characters: the JSON
-        // reader takes every such number, while it refuses some longer ones
-        // and some with a positive exponent as too big.
-        if (at(p) == 'e' || at(p) == 'E') {
-            if (at(++p) != '-' || !isDigit(at(++p)))
-                return nullptr;
-            while (isDigit(at(p)))
-                ++p;
-        }
-        if (p - first > 32)
-            return nullptr;
-        const std::from_chars_result result = std::from_chars(first, p, value);
-        return result.ec == std::errc() && result.ptr == p ? p : nullptr;
-    }
-    const char* abandonScan()
-    {
-        pairs.clear();
-        return nullptr;
-    }
-
-    int depth = 0;
-    int part = 0;
-    unsigned int origin = 0;
-    std::size_t rowStart = 0;
-    std::size_t valueIndex = 0;
-    std::vector<CVODMatrix::Trip, CVLargeBlockAllocator<CVODMatrix::Trip>> pairs;
 };
 
 // An object whose fields are read once every object exists: where its text
@@ -536,7 +255,7 @@ public:
             trips.start();
             // The rows scanned, the reader goes on at the closing bracket
             // and reports an empty array, which ends the trips.
-            if (const char* close = trips.scan(stream.src_, stream.end_, tripCentroidIds))
+            if (const char* close = scanTrips())
                 stream.src_ = close;
             return true;
         }
@@ -565,7 +284,20 @@ public:
     {
         if (trips.active()) {
             bool finished = false;
-            if (!trips.endArray(matrixOfObject, tripCentroidIds, finished))
+            const auto give = [this](CVODMatrix* matrix, TripRows::Pairs& pairs) {
+                // Rows scanned sorted: their destinations, as the reader's own
+                // rows' are, and the pairs as they are.
+                CVODMatrix::Pairs& sorted = scannedTrips.sorted;
+                for (const CVODMatrix::Pair& pair : sorted)
+                    tripCentroidIds.insert(unsigned(pair.key & 0xffffffffu));
+                if (sorted.empty() || !matrix->takeSortedPairs(sorted)) {
+                    for (const CVODMatrix::Pair& pair : sorted)
+                        matrix->setTrips(unsigned(pair.key >> 32), unsigned(pair.key & 0xffffffffu), pair.trips);
+                    matrix->setTrips(pairs.data(), pairs.size());
+                }
+                scannedTrips = ScannedTrips();
+            };
+            if (!trips.endArray(matrixOfObject, tripCentroidIds, finished, give))
                 return failTrips();
             if (finished)
                 tripsDone();
@@ -593,7 +325,32 @@ public:
         return false;
     }
 
+    // Scans the trips' rows on another thread where one is given.
+    TripsAhead* ahead = nullptr;
+
 private:
+    // The trips' rows in the writer's form from the reader's place on, as
+    // the other thread scanned them or scanned here: where their closing
+    // bracket stands, or null when they are not in that form.
+    const char* scanTrips()
+    {
+        TripRows::Pairs& pairs = trips.scannedPairs();
+        const char* end = nullptr;
+        if (ahead && ahead->take(stream.Tell(), scannedTrips)) {
+            end = file.data() + scannedTrips.close;
+            pairs.swap(scannedTrips.unsorted);
+        } else {
+            scannedTrips = ScannedTrips();
+            pairs.clear();
+            end = TripRows::scan(stream.src_, stream.end_, pairs, scannedTrips.origins, tripValues);
+        }
+        if (!end)
+            return nullptr;
+        for (unsigned int origin : scannedTrips.origins)
+            tripCentroidIds.insert(origin);
+        return end;
+    }
+
     bool failTrips()
     {
         trips.fail();
@@ -771,6 +528,8 @@ private:
     rapidjson::MemoryStream& stream;
     ValueBuilder builder;
     TripRows trips;
+    ScannedTrips scannedTrips;  // the rows of the trips being read
+    TripValueTexts tripValues;
     QString rootKey;
     int rootDepth = 0;
     bool inObjects = false;
@@ -982,37 +741,164 @@ bool readModelObject(ModelFileHandler& handler, const char* key, Setter set, QSt
     return value.has_value();
 }
 
+// Where the text of an object to read again lies: in the file, or, for a
+// matrix, in a text of its own.
+std::pair<const char*, std::size_t> objectText(const ModelFileHandler& handler, const MappedFile& file,
+                                               const PendingObject& pending)
+{
+    if (pending.ownText >= 0) {
+        const std::string& own = handler.ownTexts[std::size_t(pending.ownText)];
+        return {own.data(), own.size()};
+    }
+    return {file.data() + pending.begin, pending.end - pending.begin};
+}
+
+// The objects' texts parsed again on a second thread, a few batches of
+// objects ahead of the objects that read them; each batch's values live in
+// a pool of its own, emptied when the batch is read. The parse is the one
+// a single thread would make of the same text.
+class ParsedAhead
+{
+public:
+    ParsedAhead(const ModelFileHandler& handler, const MappedFile& file) : handler(handler), file(file)
+    {
+        try {
+            helper = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            alone = true;
+        }
+    }
+    ~ParsedAhead() { stop(); }
+    ParsedAhead(const ParsedAhead&) = delete;
+    ParsedAhead& operator=(const ParsedAhead&) = delete;
+
+    // The parsed text of pending object i, null when it is not a JSON
+    // object; i counts up from 0 by one. What the other thread threw is
+    // thrown here.
+    const rapidjson::Value* object(std::size_t i)
+    {
+        const std::size_t number = i / BatchSize;
+        Batch& batch = batches[number % Slots];
+        if (i % BatchSize == 0 && alone) {
+            parse(batch, number);
+        } else if (i % BatchSize == 0) {
+            std::unique_lock<std::mutex> lock(mutex);
+            read = number;  // the batch before is done with
+            changed.notify_all();
+            changed.wait(lock, [&] { return batch.number == number || failure; });
+            if (failure)
+                std::rethrow_exception(failure);
+        }
+        const rapidjson::Value& value = batch.values[i % BatchSize];
+        return value.IsObject() ? &value : nullptr;
+    }
+
+private:
+    static constexpr std::size_t BatchSize = 512;
+    static constexpr std::size_t Slots = 3;
+    static constexpr std::size_t NoBatch = std::size_t(-1);
+
+    struct Batch
+    {
+        rapidjson::MemoryPoolAllocator<> pool;
+        std::vector<rapidjson::Value> values;  // null where the text is not an object
+        std::size_t number = NoBatch;          // the batch it holds
+    };
+
+    void stop()
+    {
+        if (!helper.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+            changed.notify_all();
+        }
+        helper.join();
+    }
+
+    void run()
+    {
+        try {
+            const std::size_t count = handler.pending.size();
+            for (std::size_t number = 0; number * BatchSize < count; ++number) {
+                Batch& batch = batches[number % Slots];
+                {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    changed.wait(lock, [&] { return stopping || number < read + Slots; });
+                    if (stopping)
+                        return;
+                }
+                parse(batch, number);
+                const std::lock_guard<std::mutex> lock(mutex);
+                batch.number = number;
+                changed.notify_all();
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            failure = std::current_exception();
+            changed.notify_all();
+        }
+    }
+
+    // Parses batch number into the batch's values. The batch's number is
+    // the caller's to set.
+    void parse(Batch& batch, std::size_t number)
+    {
+        batch.values.clear();
+        batch.pool.Clear();
+        batch.values.reserve(BatchSize);
+        const std::size_t end = std::min(handler.pending.size(), (number + 1) * BatchSize);
+        rapidjson::Document parsed(&batch.pool);
+        for (std::size_t i = number * BatchSize; i < end; ++i) {
+            const auto [text, length] = objectText(handler, file, handler.pending[i]);
+            parsed.Parse<ParseFlags>(text, length);
+            batch.values.emplace_back();
+            if (!parsed.HasParseError() && parsed.IsObject())
+                batch.values.back() = static_cast<rapidjson::Value&>(parsed);
+        }
+    }
+
+    const ModelFileHandler& handler;
+    const MappedFile& file;
+    Batch batches[Slots];
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t read = 0;  // batches before it are read
+    bool stopping = false;
+    bool alone = false;  // no second thread: batches are parsed as they are read
+    std::exception_ptr failure;
+    std::thread helper;
+};
+
 // Every object reads its fields once all exist, in the order of the file.
 // Its text is parsed again, alone, into a small document that lives only
 // while the object reads it.
 bool readObjectFields(ModelFileHandler& handler, const MappedFile& file, CVReadContext& context, std::size_t& offset)
 {
-    static constexpr std::size_t PoolSize = 1 << 18;
-    std::vector<char> pool(PoolSize);
-    rapidjson::MemoryPoolAllocator<> allocator(pool.data(), pool.size());
-    rapidjson::Document document(&allocator);
     std::size_t released = 0;
-    for (const PendingObject& pending : handler.pending) {
-        offset = pending.begin;
-        context.setCurrent(pending.object->getId());
-        const std::string* own = pending.ownText >= 0 ? &handler.ownTexts[std::size_t(pending.ownText)] : nullptr;
-        const char* text = own ? own->data() : file.data() + pending.begin;
-        const std::size_t length = own ? own->size() : pending.end - pending.begin;
-        allocator.Clear();
-        document.Parse<ParseFlags>(text, length);
-        if (document.HasParseError() || !document.IsObject()) {
-            context.fail(QStringLiteral("cannot be read again"));
-            return false;
-        }
-        const CVSavedObject saved(static_cast<const rapidjson::Value*>(&document));
-        if (pending.object->savesDataValues())
-            pending.object->readDataValues(saved.value(QStringLiteral("data")).toObject(), context);
-        pending.object->readFields(saved, context);
-        if (context.failed())
-            return false;
-        if (pending.end - released >= ReleaseStep) {
-            file.release(released, pending.end);
-            released = pending.end;
+    {
+        ParsedAhead parsed(handler, file);
+        for (std::size_t i = 0; i < handler.pending.size(); ++i) {
+            const PendingObject& pending = handler.pending[i];
+            offset = pending.begin;
+            context.setCurrent(pending.object->getId());
+            const rapidjson::Value* json = parsed.object(i);
+            if (!json) {
+                context.fail(QStringLiteral("cannot be read again"));
+                return false;
+            }
+            const CVSavedObject saved(static_cast<const void*>(json));
+            if (pending.object->savesDataValues())
+                pending.object->readDataValues(saved.value(QStringLiteral("data")).toObject(), context);
+            pending.object->readFields(saved, context);
+            if (context.failed())
+                return false;
+            // The other thread is ahead of this one: what lies behind is read.
+            if (pending.end - released >= ReleaseStep) {
+                file.release(released, pending.end);
+                released = pending.end;
+            }
         }
     }
     offset = 0;
@@ -1081,6 +967,9 @@ std::unique_ptr<CVModel> CVModelReader::load(const QString& path, QString* error
 
     rapidjson::MemoryStream stream(file.data(), file.size());
     ModelFileHandler handler(file, stream);
+    // Declared after the handler, so that it stops before the model goes.
+    TripsAhead ahead(file);
+    handler.ahead = &ahead;
     QString problem;
     std::size_t problemOffset = 0;
     if (!parseModel(file, handler, stream, problem, problemOffset))

@@ -103,6 +103,19 @@ void CVODMatrix::setTrips(const Trip* trips, std::size_t count)
         setTrips(trips[i].origin, trips[i].destination, trips[i].trips);
 }
 
+bool CVODMatrix::takeSortedPairs(Pairs& sorted)
+{
+    if (pattern || !pairs.empty())
+        return false;
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        if (sorted[i].trips == 0.0 || (i > 0 && sorted[i - 1].key >= sorted[i].key))
+            return false;
+    }
+    pairs.swap(sorted);
+    sortedCount = pairs.size();
+    return true;
+}
+
 void CVODMatrix::settle() const
 {
     if (sortedCount == pairs.size())

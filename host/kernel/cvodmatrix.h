@@ -56,6 +56,22 @@ public:
         double weight = 1.0;
         double operator()(double value) const { return ((factor * value) / divisor) * weight; }
     };
+
+    struct Pair
+    {
+        quint64 key;  // origin id << 32 | destination id
+        double trips;
+    };
+    using Pairs = std::vector<Pair, CVLargeBlockAllocator<Pair>>;
+    static quint64 key(unsigned int originId, unsigned int destinationId)
+    {
+        return (quint64(originId) << 32) | destinationId;
+    }
+    // Gives a matrix without pairs the given ones as its own, without a
+    // copy, when their keys are strictly ascending and no trips are 0: the
+    // same as setting them one by one. Returns false and changes nothing
+    // otherwise.
+    bool takeSortedPairs(Pairs& sorted);
     // Sets the trips of many matrices that have the same pairs, exactly as
     // setting each matrix's pairs one by one in the order given would:
     // forEachPair(visit) calls visit(originId, destinationId, value) for
@@ -95,11 +111,6 @@ public:
     void readFields(const CVSavedObject& json, CVReadContext& context) override;
 
 private:
-    static quint64 key(unsigned int originId, unsigned int destinationId)
-    {
-        return (quint64(originId) << 32) | destinationId;
-    }
-
     // The keys of pairs shared by matrices, by origin id and then
     // destination id, and the values behind their trips.
     using PatternKeys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
@@ -116,11 +127,6 @@ private:
     bool setPatternTrips(const Pattern& keys, const SharedValues& values, const Scale& scale);
     double patternTrip(std::size_t i) const { return patternScale((*patternValues)[i]); }
 
-    struct Pair
-    {
-        quint64 key;
-        double trips;
-    };
     // Sorts the pairs set out of order into place; the last setting of a
     // pair wins and pairs set to 0 are dropped.
     void settle() const;
@@ -134,6 +140,8 @@ private:
     SharedValues patternValues;
     Scale patternScale;
     mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
+    PatternTrips patternTrips;
+    mutable Pairs pairs;  // sorted, unique keys, no zero trips...
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };
 

@@ -4,6 +4,9 @@
 // matrix's trips read back wherever they stand in its object.
 
 #include <cvcatalog.h>
+#include <cvcentroid.h>
+#include <cvdpoint.h>
+#include <cvnode.h>
 #include <cvfieldwriter.h>
 #include <cvgeoreference.h>
 #include <cvimportsettings.h>
@@ -58,6 +61,10 @@ private slots:
     void geoReferenceSurvivesTheFile();
     void badGeoReferenceGivesOneError_data();
     void badGeoReferenceGivesOneError();
+    void piecesOnTwoThreadsWriteTheSerialText_data();
+    void piecesOnTwoThreadsWriteTheSerialText();
+    void manyObjectsOpenAsSaved();
+    void tripsTextElsewhereLeavesTheMatrixItsOwn();
 };
 
 namespace {
@@ -102,6 +109,37 @@ std::unique_ptr<CVModel> open(const QByteArray& text, QString* error)
         return nullptr;
     file.close();
     return CVModelReader::load(file.fileName(), error);
+}
+
+// Objects of several kinds in turn, each with a name and a value of its
+// own, and OD matrices among them with trips between the centroids: every
+// object's text differs from its neighbours', so one out of place shows.
+std::unique_ptr<CVModel> modelOfManyKinds(int rounds)
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVSystem& system = CVSystem::getSystem();
+    QList<CVCentroid*> centroids;
+    for (int i = 0; i < rounds; ++i) {
+        auto* section = static_cast<CVSection*>(system.newObject("CVSection", model.get()));
+        section->setName(QStringLiteral("section %1").arg(i));
+        section->setFromPoints(CVPoints({CVPoint(i, 0.1 * i, 0), CVPoint(i + 1.5, i / 3.0, 0)}), 0);
+        auto* node = static_cast<CVNode*>(system.newObject("CVNode", model.get()));
+        node->setName(QStringLiteral("node %1").arg(i));
+        node->setPosition(CVPoint(i * 0.7, -i, 0));
+        auto* centroid = static_cast<CVCentroid*>(system.newObject("CVCentroid", model.get()));
+        centroid->setName(QStringLiteral("centroid %1").arg(i));
+        centroids.append(centroid);
+        if (i % 7 == 3) {
+            auto* matrix = static_cast<CVODMatrix*>(system.newObject("CVODMatrix", model.get()));
+            matrix->setName(QStringLiteral("matrix %1").arg(i));
+            const QList<CVCentroid*> zones = centroids.mid(std::max(0, int(centroids.size()) - 12));
+            for (const CVCentroid* origin : zones) {
+                for (const CVCentroid* destination : zones)
+                    matrix->setTrips(origin, destination, 0.068 * ((origin->getId() + i) % 41));
+            }
+        }
+    }
+    return model;
 }
 
 CVImportSettings leftHandFeetImport()
@@ -229,6 +267,10 @@ void TestModelFile::matrixReadsWhereverItsTripsStand_data()
     // The same rows, compact until a later row that is not.
     QTest::newRow("spaced from the second row") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2],[0.5,2]], [2,[1],[4.25]]]}";
     QTest::newRow("ids with a fraction and an exponent") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2],[0.5,2]],[2.0,[1e0],[4.25]]]}";
+    // Compact rows that a matrix cannot take as they stand: set one by one.
+    QTest::newRow("rows out of order") << "{" + common + "," + fields + ",\"trips\":[[2,[1],[4.25]],[1,[1,2],[0.5,2]]]}";
+    QTest::newRow("a pair twice, the last counts") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2,1],[9,2,0.5]],[2,[1],[4.25]]]}";
+    QTest::newRow("a pair of no trips") << "{" + common + "," + fields + ",\"trips\":[[1,[1,2],[0.5,2]],[2,[1,2],[4.25,0]]]}";
 }
 
 void TestModelFile::matrixReadsWhereverItsTripsStand()
@@ -538,6 +580,70 @@ void TestModelFile::badGeoReferenceGivesOneError()
     QString error;
     QVERIFY(!open(text, &error));
     QVERIFY2(error.contains(QStringLiteral("the geo-reference: ")) && error.contains(problem), qPrintable(error));
+}
+
+// The object list is written in pieces made on two threads: whatever the
+// pieces, the text is the one a single thread writes, and a saved file
+// holds it too.
+void TestModelFile::piecesOnTwoThreadsWriteTheSerialText_data()
+{
+    QTest::addColumn<qsizetype>("objectsPerPiece");
+    QTest::newRow("an object a piece") << qsizetype(1);
+    QTest::newRow("three objects a piece") << qsizetype(3);
+    QTest::newRow("as saved") << CVModelWriter::ObjectsPerPiece;
+}
+
+void TestModelFile::piecesOnTwoThreadsWriteTheSerialText()
+{
+    QFETCH(qsizetype, objectsPerPiece);
+    const std::unique_ptr<CVModel> model = modelOfManyKinds(150);
+    const QByteArray serial = CVModelWriter::toJson(*model, 0);
+    QVERIFY(serial.count("\n{\"id\"") > 450);
+    for (int run = 0; run < 5; ++run)
+        QCOMPARE(CVModelWriter::toJson(*model, objectsPerPiece), serial);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("model.json");
+    QString error;
+    QVERIFY2(CVModelWriter::save(*model, path, &error), qPrintable(error));
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), serial);
+}
+
+// The reader reads the objects' fields and the matrices' trips on two
+// threads: thousands of objects, more than the reader holds parsed at a
+// time, each read back where it belongs.
+void TestModelFile::manyObjectsOpenAsSaved()
+{
+    const std::unique_ptr<CVModel> model = modelOfManyKinds(800);
+    const QByteArray text = CVModelWriter::toJson(*model);
+    for (int run = 0; run < 5; ++run) {
+        QString error;
+        const std::unique_ptr<CVModel> opened = open(text, &error);
+        QVERIFY2(opened, qPrintable(error));
+        QCOMPARE(opened->getCatalog()->size(), model->getCatalog()->size());
+        QCOMPARE(CVModelWriter::toJson(*opened), text);
+    }
+}
+
+// The trips' text in the writer's form may stand where the reader finds no
+// trips (here under a preference): the matrix gets its own trips, and the
+// preference stays what it was.
+void TestModelFile::tripsTextElsewhereLeavesTheMatrixItsOwn()
+{
+    QByteArray text = modelWithMatrix("{\"id\":9,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":0,"
+                                      "\"trips\":[[1,[2],[2.5]]]}");
+    text.replace("\"preferences\":{}", "\"preferences\":{\"x\":{\"trips\":[[2,[1],[7]]]}}");
+    QString error;
+    const std::unique_ptr<CVModel> model = open(text, &error);
+    QVERIFY2(model, qPrintable(error));
+    const auto* matrix = dynamic_cast<const CVODMatrix*>(model->getCatalog()->find(9));
+    QVERIFY(matrix);
+    QCOMPARE(matrix->pairCount(), 1);
+    QCOMPARE(matrix->getTrips(1u, 2u), 2.5);
+    const QJsonValue preference = QJsonValue::fromVariant(model->getPreferences()->getValues().value("x"));
+    QCOMPARE(preference, QJsonValue(QJsonDocument::fromJson("{\"trips\":[[2,[1],[7]]]}").object()));
 }
 
 QTEST_GUILESS_MAIN(TestModelFile)
