@@ -139,8 +139,6 @@ private:
     Pattern pattern;
     SharedValues patternValues;
     Scale patternScale;
-    mutable std::vector<Pair, CVLargeBlockAllocator<Pair>> pairs;  // sorted, unique keys, no zero trips...
-    PatternTrips patternTrips;
     mutable Pairs pairs;  // sorted, unique keys, no zero trips...
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };
