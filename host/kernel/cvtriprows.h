@@ -457,35 +457,41 @@ private:
         if (!found)
             return scanned;
         scanned.begin = std::size_t(static_cast<const char*>(found) - data) + sizeof Marker - 1;
-        const char* close =
-            TripRows::scan(data + scanned.begin, data + file.size(), scanned.unsorted, scanned.origins, values);
+        // Into the one scratch list: a matrix's rows then cost fresh memory
+        // once, in their final place, instead of at every doubling.
+        scratch.clear();
+        const char* close = TripRows::scan(data + scanned.begin, data + file.size(), scratch, scanned.origins, values);
         scanned.close = close ? std::size_t(close - data) : 0;
         next = close ? scanned.close : scanned.begin;
         if (!close) {
             scanned.origins.clear();
             return scanned;
         }
-        sortIfInOrder(scanned);
+        keep(scratch, scanned);
         // Its text is not needed again unless the reader finds no trips
         // here, and then it is read from the file again.
         file.release(scanned.begin, scanned.close);
         return scanned;
     }
 
-    static void sortIfInOrder(ScannedTrips& scanned)
+    // The rows as the matrix will take them: sorted pairs when they come in
+    // ascending order without zero trips, otherwise a copy as they stand.
+    static void keep(const TripRows::Pairs& trips, ScannedTrips& scanned)
     {
-        const TripRows::Pairs& trips = scanned.unsorted;
         quint64 last = 0;
-        for (std::size_t i = 0; i < trips.size(); ++i) {
+        bool inOrder = true;
+        for (std::size_t i = 0; i < trips.size() && inOrder; ++i) {
             const quint64 key = CVODMatrix::key(trips[i].origin, trips[i].destination);
-            if (trips[i].trips == 0.0 || (i > 0 && key <= last))
-                return;
+            inOrder = trips[i].trips != 0.0 && (i == 0 || key > last);
             last = key;
+        }
+        if (!inOrder) {
+            scanned.unsorted.assign(trips.cbegin(), trips.cend());
+            return;
         }
         scanned.sorted.reserve(trips.size());
         for (const CVODMatrix::Trip& trip : trips)
             scanned.sorted.push_back(CVODMatrix::Pair{CVODMatrix::key(trip.origin, trip.destination), trip.trips});
-        TripRows::Pairs().swap(scanned.unsorted);
     }
 
     const MappedFile& file;
@@ -495,6 +501,7 @@ private:
     std::deque<ScannedTrips> ready;
     std::size_t readyBytes = 0;
     TripValueTexts values;  // the helper thread's
+    TripRows::Pairs scratch;  // the helper thread's rows, as scanned
     std::size_t passed = 0;  // every marker before it is scanned
     bool stopping = false;
     std::thread helper;
