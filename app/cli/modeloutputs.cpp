@@ -50,6 +50,9 @@ QString ModelOutputs::usageError() const
 {
     if (!gisPath.isEmpty() && !geoJsonPath.isEmpty())
         return QStringLiteral("--gis and --geojson write the same export; give one of them");
+    // A run that ends before it begins would release no vehicle at all.
+    if (sumo.begin && sumo.end && *sumo.end <= *sumo.begin)
+        return QStringLiteral("--sumo-end must come after --sumo-begin");
     return QString();
 }
 

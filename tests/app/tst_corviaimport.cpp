@@ -89,6 +89,10 @@ void TestCorviaImport::usageErrorsExitWithTwo_data()
     QTest::newRow("two directories") << QStringList{"other"} << false << "unexpected argument other";
     QTest::newRow("no demand") << QStringList{"--sumo-scale", "0"} << false << "FACTOR must be a number above 0";
     QTest::newRow("begin not a time") << QStringList{"--sumo-begin", "noon"} << false << "TIME must be hh:mm[:ss]";
+    QTest::newRow("end before begin") << QStringList{"--sumo-begin", "08:00", "--sumo-end", "07:30"} << false
+                                      << "--sumo-end must come after --sumo-begin";
+    QTest::newRow("end at begin") << QStringList{"--sumo-begin", "08:00", "--sumo-end", "08:00"} << false
+                                  << "--sumo-end must come after --sumo-begin";
 }
 
 void TestCorviaImport::usageErrorsExitWithTwo()
