@@ -104,6 +104,7 @@ void MapRenderer::render(QPainter& painter, const QTransform& worldToScreen, con
             continue;
         entry.object->draw(map);
     }
+    map.flush();
     markSelection(painter, worldToScreen);
     painter.restore();
 }

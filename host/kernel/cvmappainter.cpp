@@ -54,6 +54,19 @@ CVMapPainter::CVMapPainter(QPainter& devicePainter, const QTransform& worldToScr
 {
 }
 
+CVMapPainter::~CVMapPainter()
+{
+    flush();
+}
+
+void CVMapPainter::flush() const
+{
+    if (pendingLines.isEmpty())
+        return;
+    painter.drawLines(pendingLines.constData(), int(pendingLines.size()));
+    pendingLines.resize(0);
+}
+
 QPointF CVMapPainter::toScreen(const CVPoint& point) const
 {
     return transform.map(QPointF(point.x, point.y));
@@ -65,15 +78,26 @@ void CVMapPainter::drawBand(const CVPoints& line, double widthMetres, const QCol
     // Roads follow each other with the same pen; setting it again costs.
     const QPen& current = painter.pen();
     if (current.widthF() != width || current.color() != colour || current.style() != Qt::SolidLine
-        || current.capStyle() != Qt::FlatCap || current.joinStyle() != Qt::RoundJoin)
+        || current.capStyle() != Qt::FlatCap || current.joinStyle() != Qt::RoundJoin) {
+        flush();
         painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
-    if (painter.brush().style() != Qt::NoBrush)
+    }
+    if (painter.brush().style() != Qt::NoBrush) {
+        flush();
         painter.setBrush(Qt::NoBrush);
-    painter.drawPolyline(toPolygon(*this, line));
+    }
+    const QPolygonF& onScreen = toPolygon(*this, line);
+    if (onScreen.size() == 2) {
+        pendingLines.append(QLineF(onScreen.at(0), onScreen.at(1)));
+        return;
+    }
+    flush();
+    painter.drawPolyline(onScreen);
 }
 
 void CVMapPainter::drawLine(const CVPoints& line, const QColor& colour, double pixelWidth, Qt::PenStyle style) const
 {
+    flush();
     QPen pen(colour, pixelWidth, style, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
@@ -146,6 +170,7 @@ void CVMapPainter::drawMarker(const CVPoint& at, Marker shape, const QColor& col
 {
     if (!showMarkers || !at.isFinite() || !std::isfinite(pixelSize) || pixelSize <= 0.0)
         return;
+    flush();
     const QPointF centre = toScreen(at);
     // Large markers (a legend's swatches, a close zoom) are drawn as shapes.
     if (pixelSize > 32.0 || !painter.transform().isIdentity()) {
@@ -161,6 +186,7 @@ void CVMapPainter::drawLabel(const CVPoint& at, const QString& text, const QColo
 {
     if (!showLabels || text.isEmpty() || !at.isFinite())
         return;
+    flush();
     const QPointF centre = toScreen(at);
     const QRectF box(centre.x() - 100.0, centre.y() - 10.0, 200.0, 20.0);
     painter.setPen(colour);
@@ -178,6 +204,7 @@ void CVMapPainter::drawText(const CVPoint& at, const QString& text, double heigh
     if (text.isEmpty() || !at.isFinite() || !std::isfinite(pixels) || pixels < minimumPixels
         || !std::isfinite(angleDegrees))
         return;
+    flush();
     QFont font = painter.font();
     font.setPixelSize(int(layoutPixels));
     painter.save();

@@ -4,9 +4,10 @@
 
 #include <QColor>
 #include <QPointF>
-#include <QString>
+#include <QLineF>
 #include <QSet>
 #include <QString>
+#include <QVector>
 #include <QTransform>
 
 class CVObject;
@@ -23,8 +24,22 @@ public:
     enum class Marker { Circle, Square, Diamond, Triangle, Ring };
 
     CVMapPainter(QPainter& painter, const QTransform& worldToScreen);
+    // Draws what is still collected.
+    ~CVMapPainter();
+    CVMapPainter(const CVMapPainter&) = delete;
+    CVMapPainter& operator=(const CVMapPainter&) = delete;
 
-    QPainter& getPainter() const { return painter; }
+    // The painter, once everything drawn before is on it.
+    QPainter& getPainter() const
+    {
+        flush();
+        return painter;
+    }
+    // Straight bands that follow each other with one pen are collected and
+    // drawn in one call (a region seen whole is tens of thousands of
+    // them); this draws what is collected. Every other drawing call, and
+    // the destructor, does it first.
+    void flush() const;
     const QTransform& getTransform() const { return transform; }
     // Device pixels per model metre (1 when the transform is degenerate).
     double getPixelsPerMetre() const { return pixelsPerMetre; }
@@ -59,6 +74,7 @@ public:
 
 private:
     QPainter& painter;
+    mutable QVector<QLineF> pendingLines;
     QTransform transform;
     double pixelsPerMetre;
     bool showLabels = true;

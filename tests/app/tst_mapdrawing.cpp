@@ -55,6 +55,7 @@ private slots:
     void pixelsOfTheHandMadeModel_data();
     void pixelsOfTheHandMadeModel();
     void turningAndLabelAreDrawn();
+    void straightRoadsAloneAreDrawn();
     void drawingFollowsLaneChanges();
     void offsetLineKeepsItsDistanceAtCorners_data();
     void offsetLineKeepsItsDistanceAtCorners();
@@ -186,6 +187,25 @@ void TestMapDrawing::turningAndLabelAreDrawn()
     QVERIFY(inkIn(20, 50, 60, 70) > 200);
     QCOMPARE(inkIn(60, 90, 60, 70), 0);
     QCOMPARE(inkIn(20, 50, 48, 58), 0);
+}
+
+// Straight roads are drawn together at the end of a run of one pen: a map
+// of nothing else must still show the last of them, with its own width.
+void TestMapDrawing::straightRoadsAloneAreDrawn()
+{
+    std::unique_ptr<CVModel> roads(CVSystem::getSystem().createModel());
+    makeSection(roads.get(), CVPoints{CVPoint(0, 0), CVPoint(100, 0)}, 3);
+    makeSection(roads.get(), CVPoints{CVPoint(0, 30), CVPoint(100, 30)}, 1);
+    const QSize size(400, 300);
+    MapRenderer renderer(roads.get());
+    renderer.setBackground(Qt::white);
+    const QImage picture = renderer.renderImage(size);
+    const QTransform toScreen = MapRenderer::fitTransform(MapRenderer::modelExtent(roads.get()), QSizeF(size));
+    const auto at = [&](double x, double y) { return picture.pixelColor(toScreen.map(QPointF(x, y)).toPoint()); };
+    QVERIFY(near(at(50, 0), CVMapStyle::road()));
+    QVERIFY(near(at(50, 30), CVMapStyle::road()));
+    // Three lanes of 3.5 m: 4.5 m off the centre line is still road.
+    QVERIFY(near(at(50, 4.5), CVMapStyle::road()));
 }
 
 void TestMapDrawing::drawingFollowsLaneChanges()
