@@ -61,6 +61,12 @@ int main(int argc, char* argv[])
     // A headless run draws no window and needs no display.
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nor does it need GLib's event loop, which every thread Qt starts
+    // (its painting threads too) would create, and which aborts the
+    // program when memory runs out instead of letting it end with its
+    // one line.
+    if (headless)
+        qputenv("QT_NO_GLIB", "1");
     silencePlatformNoise();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvia"));
