@@ -2,6 +2,7 @@
 
 #include "importer/paramicsasidereading.h"
 #include "importer/paramicsimportoptions.h"
+#include "traffic/demandtripsahead.h"
 
 #include <cvcatalog.h>
 #include <cvcentroidconfiguration.h>
@@ -131,9 +132,17 @@ void ParamicsImporter::joinAsideReading(ParamicsAsideReading& aside, CVTask* tas
     });
 }
 
+// Once the centroids exist, the demands' trips are collected on the second
+// core while the rest of the network is built.
 void ParamicsImporter::createGeometry()
 {
-    runStage(ParamicsImportStage::Geometry, QString());
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        if (step.stage != ParamicsImportStage::Geometry)
+            continue;
+        runStep(step.id, QString());
+        if (step.id == ParamicsImportStepId::Centroids)
+            demandTripsAhead = std::make_unique<DemandTripsAhead>(zoneNumbers, demands, model->getCatalog());
+    }
 }
 
 void ParamicsImporter::runStage(ParamicsImportStage stage, const QString& directory)

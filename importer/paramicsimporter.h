@@ -12,6 +12,8 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+
 class CVCentroidConfiguration;
 class CVLog;
 class CVTask;
@@ -19,6 +21,7 @@ class ParamicsAsideReading;
 class CVLayer;
 class CVModel;
 class CentroidBuilder;
+class DemandTripsAhead;
 
 // One import of a Paramics network directory into a host model. The
 // options dialog (or `corvia import`) configures it and calls netImport,
@@ -128,4 +131,7 @@ private:
     QString version;
     float toRedTime = 0.0f;
     float stopDelay = 0.0f;
+    // Started by createGeometry, taken by createDemands; a member, so that
+    // an import that fails in between waits for it.
+    std::unique_ptr<DemandTripsAhead> demandTripsAhead;
 };

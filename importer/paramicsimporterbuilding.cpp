@@ -11,6 +11,7 @@
 #include "network/turningbuilder.h"
 #include "network/turningrepair.h"
 #include "traffic/demandbuilder.h"
+#include "traffic/demandtripsahead.h"
 #include "traffic/devicebuilder.h"
 #include "traffic/publictransportbuilder.h"
 #include "traffic/signalcontrolbuilder.h"
@@ -96,7 +97,10 @@ void ParamicsImporter::createVehicles()
 
 void ParamicsImporter::createDemands()
 {
-    DemandBuilder(model, centroidConfiguration, zoneNumbers, demands, profiles, matrixEntries, vehicles).build();
+    DemandBuilder(model, centroidConfiguration, zoneNumbers, demands, profiles, matrixEntries, vehicles,
+                  demandTripsAhead.get())
+        .build();
+    demandTripsAhead.reset();
 }
 
 void ParamicsImporter::createBusStops()

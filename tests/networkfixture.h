@@ -13,6 +13,7 @@
 #include "reader/paramicstrafficrecords.h"
 #include "reader/paramicstransitrecords.h"
 #include "traffic/demandbuilder.h"
+#include "traffic/demandtripsahead.h"
 #include "traffic/devicebuilder.h"
 #include "traffic/publictransportbuilder.h"
 #include "traffic/signalcontrolbuilder.h"
@@ -29,6 +30,8 @@
 #include <cvturning.h>
 
 #include <QList>
+
+#include <memory>
 
 // A model and the records that the builders read, filled by hand as the
 // readers would; each builder runs on them on its own. The fixture owns
@@ -81,10 +84,20 @@ struct NetworkFixture : ParamicsRecordStore
     void createPriorities() { SignalControlBuilder(model, nodes, links, toRedTime, stopDelay).build(); }
     void addBaseVehicles() { BaseVehicleBuilder(baseVehicles).build(); }
     void createVehicles() { VehicleBuilder(model, baseVehicles, vehicles).build(); }
+    // The demands' trips collected on a second thread now, for the next
+    // createDemands (as the import does once its centroids exist).
+    void collectTripsAhead()
+    {
+        tripsAhead = std::make_unique<DemandTripsAhead>(zoneNumbers, demands, model->getCatalog());
+    }
     void createDemands()
     {
-        DemandBuilder(model, centroidConfiguration, zoneNumbers, demands, profiles, matrixEntries, vehicles).build();
+        DemandBuilder(model, centroidConfiguration, zoneNumbers, demands, profiles, matrixEntries, vehicles,
+                      tripsAhead.get())
+            .build();
+        tripsAhead.reset();
     }
+    std::unique_ptr<DemandTripsAhead> tripsAhead;
 
     // --- network records ---
 

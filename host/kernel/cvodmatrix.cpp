@@ -50,16 +50,12 @@ CVODMatrix::Pattern CVODMatrix::makePattern(PatternKeys keys)
     return std::make_shared<const PatternKeys>(std::move(keys));
 }
 
-bool CVODMatrix::setPatternTrips(const Pattern& keys, const SharedValues& values, const Scale& scale)
+bool CVODMatrix::setPatternTrips(const SharedTrips& collected, const Scale& scale)
 {
-    if (!keys || !values || !pairs.empty() || pattern || keys->size() != values->size())
+    if (!collected.keys || !pairs.empty() || pattern || collected.anyZeroTrips(scale))
         return false;
-    for (const double value : *values) {
-        if (scale(value) == 0.0)
-            return false;
-    }
-    pattern = keys;
-    patternValues = values;
+    pattern = collected.keys;
+    patternValues = collected.values;
     patternScale = scale;
     return true;
 }

@@ -3,6 +3,8 @@
 #include "cvlargeblocks.h"
 #include "cvtrafficdemanditem.h"
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -83,6 +85,19 @@ public:
     template <typename ForEachPair>
     static void setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair,
                                    const std::vector<Scale>& scales);
+
+    // The pairs of forEachPair collected once, to be shared: collecting
+    // touches no matrix, so it may run on another thread ahead of the
+    // matrices it is for.
+    class SharedTrips;
+    template <typename ForEachPair>
+    static SharedTrips collectSharedTrips(ForEachPair forEachPair);
+    // setTripsOfMatrices with pairs collected before from the same
+    // forEachPair, which is still called for a matrix that cannot share
+    // them.
+    template <typename ForEachPair>
+    static void setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, const SharedTrips& collected,
+                                   ForEachPair forEachPair, const std::vector<Scale>& scales);
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
     QVector<Trip> sortedTrips() const;
@@ -122,9 +137,9 @@ private:
     // Gives a matrix without pairs the trips of a pattern's pairs, the
     // scale of one value for each key; the same as setting them one by one
     // in key order. Returns false and changes nothing when the matrix has
-    // pairs, the sizes differ or a trip is 0 (a pair that would not be
+    // pairs, there is no pattern or a trip is 0 (a pair that would not be
     // stored).
-    bool setPatternTrips(const Pattern& keys, const SharedValues& values, const Scale& scale);
+    bool setPatternTrips(const SharedTrips& collected, const Scale& scale);
     double patternTrip(std::size_t i) const { return patternScale((*patternValues)[i]); }
 
     // Sorts the pairs set out of order into place; the last setting of a
@@ -143,31 +158,72 @@ private:
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };
 
-template <typename ForEachPair>
-void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair,
-                                    const std::vector<Scale>& scales)
+class CVODMatrix::SharedTrips
 {
-    if (matrices.empty())
-        return;
+public:
+    SharedTrips() = default;
+    std::size_t size() const { return count; }
+    // Whether scale turns some value into 0 trips. Rounding keeps the
+    // order of magnitudes and the sign, so a finite value gives 0 exactly
+    // when the smallest one does, and no infinite or NaN value gives 0.
+    bool anyZeroTrips(const Scale& scale) const { return hasFinite && scale(smallestFinite) == 0.0; }
+
+private:
+    friend class CVODMatrix;
+    Pattern keys;  // null when the pairs are not strictly ascending
+    SharedValues values;
+    std::size_t count = 0;
+    bool hasFinite = false;
+    double smallestFinite = 0.0;  // the finite value of least magnitude
+};
+
+template <typename ForEachPair>
+CVODMatrix::SharedTrips CVODMatrix::collectSharedTrips(ForEachPair forEachPair)
+{
+    SharedTrips collected;
     std::size_t count = 0;
     forEachPair([&count](unsigned int, unsigned int, double) { ++count; });
     PatternKeys keys;
     PatternValues values;
     keys.reserve(count);
     values.reserve(count);
+    double smallest = std::numeric_limits<double>::infinity();
     forEachPair([&](unsigned int originId, unsigned int destinationId, double value) {
         keys.push_back(key(originId, destinationId));
         values.push_back(value);
+        // Infinities and NaN are never below the infinite start.
+        if (std::fabs(value) < std::fabs(smallest)) {
+            smallest = value;
+            collected.hasFinite = true;
+        }
     });
-    const Pattern shared = makePattern(std::move(keys));
-    const SharedValues sharedValues = shared ? std::make_shared<const PatternValues>(std::move(values)) : nullptr;
-    PatternValues().swap(values);
+    collected.count = count;
+    collected.smallestFinite = collected.hasFinite ? smallest : 0.0;
+    collected.keys = makePattern(std::move(keys));
+    if (collected.keys)
+        collected.values = std::make_shared<const PatternValues>(std::move(values));
+    return collected;
+}
+
+template <typename ForEachPair>
+void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, ForEachPair forEachPair,
+                                    const std::vector<Scale>& scales)
+{
+    if (matrices.empty())
+        return;
+    setTripsOfMatrices(matrices, collectSharedTrips(forEachPair), forEachPair, scales);
+}
+
+template <typename ForEachPair>
+void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, const SharedTrips& collected,
+                                    ForEachPair forEachPair, const std::vector<Scale>& scales)
+{
     for (std::size_t i = 0; i < matrices.size(); ++i) {
         CVODMatrix* matrix = matrices[i];
         const Scale& scale = scales[i];
-        if (shared && matrix->setPatternTrips(shared, sharedValues, scale))
+        if (matrix->setPatternTrips(collected, scale))
             continue;
-        matrix->reservePairs(count);
+        matrix->reservePairs(collected.size());
         forEachPair([&](unsigned int originId, unsigned int destinationId, double value) {
             matrix->setTrips(originId, destinationId, scale(value));
         });

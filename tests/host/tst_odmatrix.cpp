@@ -11,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -29,6 +30,7 @@ private slots:
     void matricesSetTogetherMatchPairByPair();
     void matricesSetTogetherWhereKeysCannotBeShared_data();
     void matricesSetTogetherWhereKeysCannotBeShared();
+    void zeroTripsFoundFromTheSmallestValue();
 };
 
 void TestOdMatrix::settingsMatchAPlainMap_data()
@@ -267,6 +269,49 @@ void TestOdMatrix::matricesSetTogetherWhereKeysCannotBeShared()
     setTogether(together, settings, factors);
     for (std::size_t m = 0; m < together.size(); ++m)
         compareMatrices(together[m], plain[m]);
+}
+
+// Whether a scale turns any shared value into 0 trips is told from the
+// smallest finite value alone: the same answer as trying every value, for
+// every mix of zeros, tiny, huge, infinite and NaN factors and values.
+void TestOdMatrix::zeroTripsFoundFromTheSmallestValue()
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::nan("");
+    const double tiny = std::numeric_limits<double>::denorm_min();
+    const double huge = std::numeric_limits<double>::max();
+    const std::vector<double> numbers{0.0, -0.0, tiny, -tiny, 1e-300, 0.3, -2.5, 7.0, 1e300, huge, inf, -inf, nan};
+    const std::vector<std::vector<double>> valueSets{
+        {}, {5.0}, {tiny, 5.0}, {-1e-310, 2.0, 1e308}, {inf, 1.0}, {nan, 1e-300}, {inf, -inf, nan}, {huge, -huge},
+        {0.0, 3.0}, {-0.0}, {1e-320, -1e-200, 4.0},
+    };
+    int cases = 0;
+    int zeros = 0;
+    for (const std::vector<double>& values : valueSets) {
+        std::vector<Setting> settings;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            settings.emplace_back(1u, unsigned(i + 1), values[i]);
+        const CVODMatrix::SharedTrips collected = CVODMatrix::collectSharedTrips([&](auto visit) {
+            for (const auto& [origin, destination, value] : settings)
+                visit(origin, destination, value);
+        });
+        QCOMPARE(collected.size(), values.size());
+        for (const double factor : numbers) {
+            for (const double divisor : numbers) {
+                for (const double weight : numbers) {
+                    const CVODMatrix::Scale scale{factor, divisor, weight};
+                    const bool expected =
+                        std::any_of(values.cbegin(), values.cend(), [&](double v) { return scale(v) == 0.0; });
+                    if (collected.anyZeroTrips(scale) != expected)
+                        QFAIL(qPrintable(QStringLiteral("scale %1 %2 %3, values %4")
+                                             .arg(factor).arg(divisor).arg(weight).arg(values.size())));
+                    ++cases;
+                    zeros += expected;
+                }
+            }
+        }
+    }
+    QVERIFY(zeros > 0 && zeros < cases);
 }
 
 QTEST_GUILESS_MAIN(TestOdMatrix)

@@ -21,6 +21,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -170,7 +171,8 @@ private slots:
     void matrixFile();
     void repeatedZoneNumbers_data();
     void repeatedZoneNumbers();
-
+    void tripsCollectedAhead_data();
+    void tripsCollectedAhead();
 };
 
 // ---------------------------------------------------------------------------
@@ -647,6 +649,66 @@ void TestTrafficBuilders::repeatedZoneNumbers()
                      qPrintable(QStringLiteral("matrix %1: %2 instead of %3").arg(k).arg(it.value()).arg(want)));
         }
     }
+}
+
+void TestTrafficBuilders::tripsCollectedAhead_data()
+{
+    QTest::addColumn<QVector<int>>("numbers");
+    QTest::addColumn<double>("proportion");
+    QTest::addColumn<QString>("afterCollecting");
+    const QVector<int> four{1, 2, 3, 4};
+    QTest::newRow("shared by every step and type") << four << 0.5 << "";
+    QTest::newRow("trips of 0 for a proportion of 0") << four << 0.0 << "";
+    QTest::newRow("trips that underflow to 0") << four << 1e-320 << "";
+    QTest::newRow("a zone number read twice") << QVector<int>{1, 2, 2, 3} << 0.5 << "";
+    QTest::newRow("a centroid removed after collecting") << four << 0.5 << "remove";
+    QTest::newRow("a centroid made after collecting") << QVector<int>{1, 2, 3, 4, 5} << 0.5 << "add";
+}
+
+// Trips collected on another thread while the network is built give the
+// matrices that building them in place gives, also when the centroids
+// changed in between.
+void TestTrafficBuilders::tripsCollectedAhead()
+{
+    QFETCH(QVector<int>, numbers);
+    QFETCH(double, proportion);
+    QFETCH(QString, afterCollecting);
+    const auto build = [&](BuilderFixture& f, bool ahead) {
+        f.zoneList(numbers, afterCollecting == "add" ? QVector<int>{5} : QVector<int>{});
+        f.vehicleType(1, 1, proportion);
+        f.vehicleType(2, 1, 0.25);
+        f.demand(1, 4, {{1, {0, 3, 1e-300, 2, 5}}, {2, {4, 0, 6, 0, 1}}, {4, {7, 8, 9, 1, 2}}, {5, {1, 1}}});
+        f.demand(1, 9, {{3, {1, 2, 3, 4, 0}}});
+        f.profile(4, 900, QTime(7, 0), {0, 40, 60});
+        if (ahead)
+            f.collectTripsAhead();
+        if (afterCollecting == "remove")
+            f.model->getCatalog()->remove(f.centroid(2));
+        if (afterCollecting == "add")
+            f.make("CVFolder")->setExternalId(QStringLiteral("5"));
+        f.createDemands();
+    };
+    BuilderFixture inPlace;
+    build(inPlace, false);
+    BuilderFixture ahead;
+    build(ahead, true);
+
+    const QList<CVODMatrix*> expected = inPlace.matrices();
+    const QList<CVODMatrix*> actual = ahead.matrices();
+    QCOMPARE(actual.size(), expected.size());
+    QCOMPARE(actual.size(), 6);
+    int pairs = 0;
+    for (qsizetype m = 0; m < actual.size(); ++m) {
+        const QVector<CVODMatrix::Trip> x = expected.at(m)->sortedTrips(), y = actual.at(m)->sortedTrips();
+        QCOMPARE(y.size(), x.size());
+        for (qsizetype i = 0; i < x.size(); ++i) {
+            QCOMPARE(y[i].origin, x[i].origin);
+            QCOMPARE(y[i].destination, x[i].destination);
+            QCOMPARE(std::memcmp(&y[i].trips, &x[i].trips, sizeof(double)), 0);
+        }
+        pairs += int(x.size());
+    }
+    QVERIFY(proportion == 0.0 || pairs > 0);
 }
 
 QTEST_MAIN(TestTrafficBuilders)
