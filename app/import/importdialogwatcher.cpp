@@ -56,7 +56,11 @@ void ImportDialogWatcher::dialogShown(QDialog* dialog)
     if (importDialog) {
         // The dialog accepts itself as OK starts the import: what it shows
         // then is what the import runs with.
-        connect(dialog, &QDialog::accepted, this, [this, dialog] { accepted = options(dialog); });
+        connect(dialog, &QDialog::accepted, this, [this, dialog] {
+            accepted = options(dialog);
+            if (accepted && onAccepted)
+                onAccepted(*accepted);
+        });
     }
     if (!fill)
         return;

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -21,6 +22,10 @@ class ImportDialogWatcher : public QObject
 public:
     explicit ImportDialogWatcher(std::optional<ParamicsImportOptions> fillWith = std::nullopt);
     ~ImportDialogWatcher() override;
+
+    // Called with the options of a dialog as it is accepted, before the
+    // import it starts.
+    std::function<void(const ParamicsImportOptions&)> onAccepted;
 
     // The options of the last dialog accepted while watching.
     const std::optional<ParamicsImportOptions>& acceptedOptions() const { return accepted; }

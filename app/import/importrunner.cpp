@@ -27,7 +27,8 @@ bool ImportOutcome::importedNetwork() const
 }
 
 ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& filter,
-                                      const std::optional<ParamicsImportOptions>& fill)
+                                      const std::optional<ParamicsImportOptions>& fill,
+                                      const std::function<void(const ParamicsImportOptions&)>& accepted)
 {
     ImportOutcome outcome;
     CVModel* model = gui ? gui->getActiveModel() : nullptr;
@@ -37,6 +38,7 @@ ImportOutcome ImportRunner::runFilter(CVGui* gui, const CVFilterDescription& fil
     const int logSizeBefore = model->getLog()->getEntries().size();
 
     ImportDialogWatcher dialogWatcher(fill);
+    dialogWatcher.onAccepted = accepted;
     std::unique_ptr<CVFilter> importFilter(filter.getFactory()(gui, model));
     if (importFilter)
         importFilter->startImport(filter, nullptr, CVPoint());

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class CVFilterDescription;
@@ -39,9 +40,11 @@ class ImportRunner
 {
 public:
     // With options, the import dialog is filled in from them and confirmed
-    // without a user.
+    // without a user. accepted, when given, hears the options the import
+    // runs with as the dialog is confirmed.
     static ImportOutcome runFilter(CVGui* gui, const CVFilterDescription& filter,
-                                   const std::optional<ParamicsImportOptions>& fill = std::nullopt);
+                                   const std::optional<ParamicsImportOptions>& fill = std::nullopt,
+                                   const std::function<void(const ParamicsImportOptions&)>& accepted = {});
 
     // The model's record of an import through the named format.
     static CVImportSettings modelSettings(const QString& format, const ParamicsImportOptions& options);

@@ -188,8 +188,12 @@ void MainWindow::importWith(int filterIndex)
         progress.setReadingSteps(ProgressPrinter::paramicsReadingSteps(std::nullopt));
         progress.watchImport();
         connect(&progress, &ProgressPrinter::progressed, work, &WorkProgress::step);
+        // The first step's name depends on the variant chosen in the dialog.
+        const auto chosen = [&progress](const ParamicsImportOptions& options) {
+            progress.setReadingSteps(ProgressPrinter::paramicsReadingSteps(options.variant));
+        };
         try {
-            outcome = ImportRunner::runFilter(gui, filter);
+            outcome = ImportRunner::runFilter(gui, filter, std::nullopt, chosen);
         } catch (const std::bad_alloc&) {
             failure = tr("The memory ran out during the import.");
         } catch (const CVInputError& error) {
