@@ -2,6 +2,7 @@
 #include "cli/importcommand.h"
 #include "cli/opencommand.h"
 #include "cli/outofmemory.h"
+#include "cli/quickexit.h"
 #include "import/platformnoise.h"
 #include "import/pluginloader.h"
 #include "window/mainwindow.h"
@@ -72,10 +73,12 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("corvia"));
     QApplication::setApplicationVersion(QStringLiteral(CORVIA_VERSION));
 
+    if (headless)
+        QuickExit::enable();
     if (commandLine.command == QLatin1String("import") || commandLine.command == QLatin1String("check"))
-        return ImportCommand::run(commandLine);
+        return QuickExit::exitNow(ImportCommand::run(commandLine));
     if (commandLine.command == QLatin1String("open"))
-        return OpenCommand::run(commandLine);
+        return QuickExit::exitNow(OpenCommand::run(commandLine));
     MainWindow window;
     window.loadPlugins(PluginLoader::searchFolders(QCoreApplication::applicationDirPath()));
     window.show();

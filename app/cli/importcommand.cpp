@@ -6,6 +6,7 @@
 #include "cli/modeloutputs.h"
 #include "cli/outofmemory.h"
 #include "cli/progressprinter.h"
+#include "cli/quickexit.h"
 #include "export/gis/gisexporter.h"
 #include "export/sumo/sumoexporter.h"
 #include "importer/paramicsimportplan.h"
@@ -252,6 +253,7 @@ int ImportCommand::runImport(const ParsedCommandLine& commandLine, FILE* out, FI
     }
 
     std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    const QuickExit::KeepModel keepForExit(model);
     gui.setActiveModel(model.get());
     ProgressPrinter progress(err, progressMode(verbosity, err));
     progress.setReadingSteps(ProgressPrinter::paramicsReadingSteps(options.variant));

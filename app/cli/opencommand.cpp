@@ -4,6 +4,7 @@
 #include "cli/commandline.h"
 #include "cli/modeloutputs.h"
 #include "cli/outofmemory.h"
+#include "cli/quickexit.h"
 #include "import/scenarioreader.h"
 
 #include <cvcatalog.h>
@@ -57,7 +58,8 @@ int OpenCommand::openModel(const ParsedCommandLine& commandLine, FILE* out, FILE
 
     const QString path = commandLine.positional.value(0);
     QString error;
-    const std::unique_ptr<CVModel> model = CVModelReader::load(path, &error);
+    std::unique_ptr<CVModel> model = CVModelReader::load(path, &error);
+    const QuickExit::KeepModel keepForExit(model);
     if (!model) {
         print(err, QStringLiteral("corvia open: cannot open %1\n").arg(error));
         return CommandLine::OutputFailed;
