@@ -453,25 +453,6 @@ OGRSpatialReference localCrs()
 
 }  // namespace
 
-GisExporter::Format GisExporter::formatOf(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("gpkg"))
-        return Format::GeoPackage;
-    if (suffix == QLatin1String("geojson") || suffix == QLatin1String("json"))
-        return Format::GeoJson;
-    if (suffix == QLatin1String("fgb"))
-        return Format::FlatGeobuf;
-    if (suffix == QLatin1String("shp"))
-        return Format::Shapefile;
-    return Format::Unknown;
-}
-
-QString GisExporter::knownExtensions()
-{
-    return QStringLiteral(".gpkg, .geojson, .fgb or .shp");
-}
-
 bool GisExporter::checkCrs(const QString& crs, QString* error)
 {
     const QString refusal = CrsText::refusal(crs);
@@ -509,7 +490,7 @@ QString GisExporter::placementRefusal(const CVGeoReference& where)
 bool GisExporter::write(const CVModel& model, const QString& path, const std::optional<CVGeoReference>& where,
                         QStringList* warnings, QString* error)
 {
-    return write(model, path, formatOf(path), where, warnings, error);
+    return write(model, path, GisFormats::of(path), where, warnings, error);
 }
 
 bool GisExporter::write(const CVModel& model, const QString& path, Format format,
@@ -517,7 +498,7 @@ bool GisExporter::write(const CVModel& model, const QString& path, Format format
 {
     if (format == Format::Unknown) {
         if (error)
-            *error = QStringLiteral("unknown GIS format: the file name should end in %1").arg(knownExtensions());
+            *error = QStringLiteral("unknown GIS format: the file name should end in %1").arg(GisFormats::knownExtensions());
         return false;
     }
     const CVGeoReference placement = where.value_or(CVGeoReference());
