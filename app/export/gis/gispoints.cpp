@@ -1,5 +1,7 @@
 #include "export/gis/gispoints.h"
 
+#include "export/gis/ogrfields.h"
+
 #include <cpl_error.h>
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
@@ -8,49 +10,21 @@
 
 namespace {
 
-using GisLayers::FieldType;
-
 struct DatasetCloser
 {
     void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
 };
 
-OGRFieldType ogrType(FieldType type)
-{
-    switch (type) {
-    case FieldType::Integer:
-    case FieldType::Boolean: return OFTInteger;
-    case FieldType::Integer64: return OFTInteger64;
-    case FieldType::Real: return OFTReal;
-    case FieldType::String: break;
-    }
-    return OFTString;
-}
-
-void setValue(OGRFeature& feature, int index, const QVariant& value, FieldType type)
-{
-    if (value.isNull())
-        return;
-    switch (type) {
-    case FieldType::Integer:
-    case FieldType::Boolean: feature.SetField(index, value.toInt()); break;
-    case FieldType::Integer64: feature.SetField(index, GIntBig(value.toLongLong())); break;
-    case FieldType::Real: feature.SetField(index, value.toDouble()); break;
-    case FieldType::String: feature.SetField(index, value.toString().toUtf8().constData()); break;
-    }
-}
-
 bool addFeatures(const GisLayers::Layer& layer, OGRLayer* target)
 {
-    for (const GisLayers::Field& field : layer.fields) {
-        OGRFieldDefn definition(field.name.toUtf8().constData(), ogrType(field.type));
-        if (target->CreateField(&definition) != OGRERR_NONE)
-            return false;
-    }
+    if (!OgrFields::create(target, layer.fields))
+        return false;
     for (const GisLayers::Feature& f : layer.features) {
         OGRFeature feature(target->GetLayerDefn());
-        for (int i = 0; i < layer.fields.size() && i < f.values.size(); ++i)
-            setValue(feature, i, f.values.at(i), layer.fields[i].type);
+        for (int i = 0; i < layer.fields.size() && i < f.values.size(); ++i) {
+            if (!f.values.at(i).isNull())
+                OgrFields::set(feature, i, f.values.at(i), layer.fields[i].type);
+        }
         if (!f.geometry.empty()) {
             OGRPoint point(f.geometry.front().x, f.geometry.front().y);
             feature.SetGeometry(&point);
