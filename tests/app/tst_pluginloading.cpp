@@ -31,6 +31,16 @@ QStringList buildFolders()
     return {QStringLiteral(CORVIA_BIN_DIR)};
 }
 
+// A copy of corvia in install/bin, with nothing beside it; its path, or
+// nothing when it cannot be made.
+QString installCorvia(const NetworkDir& install)
+{
+    const QString program = install.path() + QStringLiteral("/bin/corvia");
+    if (!QDir(install.path()).mkpath(QStringLiteral("bin")) || !QFile::copy(QStringLiteral(CORVIA_BIN_DIR "/corvia"), program))
+        return QString();
+    return program;
+}
+
 }  // namespace
 
 class TestPluginLoading : public QObject
@@ -153,9 +163,8 @@ void TestPluginLoading::corviaWithoutUsableLibraryExplains()
 
     // An installation of corvia without a usable plug-in library beside it.
     NetworkDir install;
-    QVERIFY(QDir(install.path()).mkpath(QStringLiteral("bin")));
-    const QString program = install.path() + QStringLiteral("/bin/corvia");
-    QVERIFY(QFile::copy(QStringLiteral(CORVIA_BIN_DIR "/corvia"), program));
+    const QString program = installCorvia(install);
+    QVERIFY(!program.isEmpty());
     if (!libraryContent.isEmpty())
         install.write(QStringLiteral("bin/") + PluginLoader::libraryFileName(QStringLiteral("crvparamicsimporter6")),
                       libraryContent);
@@ -211,10 +220,10 @@ void TestPluginLoading::corviaWithoutGisModule()
     QFETCH(QString, reason);
     QFETCH(QString, written);
 
+    // An installation of corvia and the plug-in, without a usable module.
     NetworkDir install;
-    QVERIFY(QDir(install.path()).mkpath(QStringLiteral("bin")));
-    const QString program = install.path() + QStringLiteral("/bin/corvia");
-    QVERIFY(QFile::copy(QStringLiteral(CORVIA_BIN_DIR "/corvia"), program));
+    const QString program = installCorvia(install);
+    QVERIFY(!program.isEmpty());
     const QString plugin = PluginLoader::libraryFileName(QStringLiteral("crvparamicsimporter6"));
     QVERIFY(QFile::link(QStringLiteral(CORVIA_BIN_DIR "/") + plugin, install.path() + QStringLiteral("/bin/") + plugin));
     const QString module = PluginLoader::libraryFileName(QStringLiteral("corviagis"));
