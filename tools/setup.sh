@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Enough to build and run corvia and the plug-in.
+# Enough to build and run corvia, the plug-in and the GIS module.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
           rapidjson-dev libgdal-dev libsqlite3-dev libmimalloc-dev)
 targets=("$@")

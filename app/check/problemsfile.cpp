@@ -1,16 +1,13 @@
 #include "check/problemsfile.h"
 
+#include "export/gismodule.h"
+
 #include <cvoutputfile.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include <gdal_priv.h>
-#include <ogrsf_frmts.h>
-
-#include <memory>
 
 namespace {
 
@@ -63,47 +60,32 @@ bool writeCsv(const CheckReport& report, const QString& path, QString* error)
     return true;
 }
 
-struct DatasetCloser
+// One point a finding, at its position (none when it has none).
+GisLayers::Layer findingsLayer(const CheckReport& report)
 {
-    void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
-};
-
-bool addFeatures(const CheckReport& report, OGRLayer* layer)
-{
-    const auto field = [layer](const char* name, OGRFieldType type) {
-        OGRFieldDefn definition(name, type);
-        return layer->CreateField(&definition) == OGRERR_NONE;
-    };
-    if (!field("kind", OFTString) || !field("severity", OFTString) || !field("text", OFTString)
-        || !field("objects", OFTString) || !field("ids", OFTString) || !field("trips", OFTReal))
-        return false;
+    using GisLayers::FieldType;
+    GisLayers::Layer layer;
+    layer.name = QStringLiteral("problems");
+    for (const char* name : {"kind", "severity", "text", "objects", "ids"})
+        layer.fields.append({QLatin1String(name), FieldType::String});
+    layer.fields.append({QStringLiteral("trips"), FieldType::Real});
     for (const CheckFinding& f : report.findings) {
-        OGRFeature feature(layer->GetLayerDefn());
-        feature.SetField("kind", checkKindInfo(f.kind).id);
-        feature.SetField("severity", severityName(f.severity()).toUtf8().constData());
-        feature.SetField("text", f.text.toUtf8().constData());
-        feature.SetField("objects", objectNames(f).toUtf8().constData());
-        feature.SetField("ids", objectIds(f).toUtf8().constData());
-        feature.SetField("trips", f.trips);
-        if (f.hasPosition) {
-            OGRPoint point(f.position.x, f.position.y);
-            feature.SetGeometry(&point);
-        }
-        if (layer->CreateFeature(&feature) != OGRERR_NONE)
-            return false;
+        GisLayers::Feature feature;
+        if (f.hasPosition)
+            feature.geometry.append(f.position);
+        feature.values = {QString::fromLatin1(checkKindInfo(f.kind).id), severityName(f.severity()), f.text,
+                          objectNames(f), objectIds(f), f.trips};
+        layer.features.append(feature);
     }
-    return true;
+    return layer;
 }
 
 // Written beside its place under a temporary name, then renamed.
-bool writeOgr(const CheckReport& report, const QString& path, const char* driverName, QString* error)
+bool writeGis(const CheckReport& report, const QString& path, GisFormat format, QString* error)
 {
-    GDALAllRegister();
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName);
-    if (!driver) {
-        *error = QStringLiteral("OGR has no %1 driver").arg(QLatin1String(driverName));
+    const GisModule* gis = GisModule::load(error);
+    if (!gis)
         return false;
-    }
     const QFileInfo target(path);
     QStringList created;
     if (!CVOutputFolders::createParents(target.absoluteFilePath(), &created, error))
@@ -115,15 +97,9 @@ bool writeOgr(const CheckReport& report, const QString& path, const char* driver
         return false;
     }
     const QString staged = staging.filePath(target.fileName());
-    {
-        std::unique_ptr<GDALDataset, DatasetCloser> dataset(
-            driver->Create(staged.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
-        OGRLayer* layer = dataset ? dataset->CreateLayer("problems", nullptr, wkbPoint, nullptr) : nullptr;
-        if (!layer || !addFeatures(report, layer)) {
-            *error = QString::fromUtf8(CPLGetLastErrorMsg());
-            CVOutputFolders::removeCreated(&created);
-            return false;
-        }
+    if (!gis->writePoints(findingsLayer(report), staged, format, error)) {
+        CVOutputFolders::removeCreated(&created);
+        return false;
     }
     QFile::remove(target.absoluteFilePath());
     if (!QFile::rename(staged, target.absoluteFilePath())) {
@@ -136,12 +112,15 @@ bool writeOgr(const CheckReport& report, const QString& path, const char* driver
 
 }  // namespace
 
+bool ProblemsFile::isGisFile(const QString& path)
+{
+    const GisFormat format = GisFormats::of(path);
+    return format == GisFormat::GeoPackage || format == GisFormat::GeoJson;
+}
+
 bool ProblemsFile::write(const CheckReport& report, const QString& path, QString* error)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("gpkg"))
-        return writeOgr(report, path, "GPKG", error);
-    if (suffix == QLatin1String("geojson") || suffix == QLatin1String("json"))
-        return writeOgr(report, path, "GeoJSON", error);
+    if (isGisFile(path))
+        return writeGis(report, path, GisFormats::of(path), error);
     return writeCsv(report, path, error);
 }

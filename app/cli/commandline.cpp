@@ -1,6 +1,7 @@
 #include "cli/commandline.h"
 
-#include "export/gis/gisexporter.h"
+#include "export/gisformat.h"
+#include "export/gismodule.h"
 #include "import/scenarioreader.h"
 
 #include <cvgeoreference.h>
@@ -313,13 +314,13 @@ QList<CommandOption> outputOptions()
         {QStringLiteral("gis"), QStringLiteral("FILE"),
          QStringLiteral("write the model for GIS tools in the format of FILE's extension: %1; one layer per kind of "
                         "object (GeoPackage, shapefile folder) or one layer with a \"kind\" field")
-             .arg(GisExporter::knownExtensions()),
+             .arg(GisFormats::knownExtensions()),
          QString(),
          [](const QString& value) {
              if (value.isEmpty())
                  return QStringLiteral("needs a file name, not an empty one");
-             return GisExporter::formatOf(value) == GisExporter::Format::Unknown
-                        ? QStringLiteral("FILE must end in %1").arg(GisExporter::knownExtensions())
+             return GisFormats::of(value) == GisFormat::Unknown
+                        ? QStringLiteral("FILE must end in %1").arg(GisFormats::knownExtensions())
                         : QString();
          },
          {}},
@@ -330,8 +331,11 @@ QList<CommandOption> outputOptions()
                         "reprojected to WGS 84; without it GeoJSON keeps plane metres"),
          QString(),
          [](const QString& value) {
+             // Without the GIS module the command fails as it starts
+             // (ModelOutputs::refusal), not as a usage error.
              QString reason;
-             return GisExporter::checkCrs(value, &reason) ? QString() : reason;
+             const GisModule* gis = GisModule::load(nullptr);
+             return !gis || gis->checkCrs(value, &reason) ? QString() : reason;
          },
          {}},
         {QStringLiteral("origin"), QStringLiteral("E,N[,ROT]"),

@@ -7,7 +7,8 @@
 #include "cli/outofmemory.h"
 #include "cli/progressprinter.h"
 #include "cli/quickexit.h"
-#include "export/gis/gisexporter.h"
+#include "export/gisformat.h"
+#include "export/gismodule.h"
 #include "export/sumo/sumoexporter.h"
 #include "importer/paramicsimportplan.h"
 #include "import/importmessages.h"
@@ -80,11 +81,12 @@ struct Output
 
 QList<Output> outputs(const QSize& pngSize, QStringList* gisWarnings, const SumoOverrides& sumo, QStringList* sumoNotes)
 {
-    const auto gis = [gisWarnings](GisExporter::Format format) {
+    // GisFormat::Unknown: the format of the file's extension.
+    const auto gis = [gisWarnings](GisFormat format) {
         return [gisWarnings, format](const CVModel& model, const QString& path, QString* error) {
-            return format == GisExporter::Format::Unknown
-                       ? GisExporter::write(model, path, model.getGeoReference(), gisWarnings, error)
-                       : GisExporter::write(model, path, format, model.getGeoReference(), gisWarnings, error);
+            const GisModule* module = GisModule::load(error);
+            return module && module->write(model, path, format == GisFormat::Unknown ? GisFormats::of(path) : format,
+                                           model.getGeoReference(), gisWarnings, error);
         };
     };
     return {
@@ -93,8 +95,8 @@ QList<Output> outputs(const QSize& pngSize, QStringList* gisWarnings, const Sumo
          [pngSize](const CVModel& model, const QString& path, QString* error) {
              return MapPicture::save(&model, path, pngSize, error);
          }},
-        {QStringLiteral("geojson"), QStringLiteral("GIS layers written to %1"), gis(GisExporter::Format::GeoJson)},
-        {QStringLiteral("gis"), QStringLiteral("GIS layers written to %1"), gis(GisExporter::Format::Unknown)},
+        {QStringLiteral("geojson"), QStringLiteral("GIS layers written to %1"), gis(GisFormat::GeoJson)},
+        {QStringLiteral("gis"), QStringLiteral("GIS layers written to %1"), gis(GisFormat::Unknown)},
         {QStringLiteral("sumo"),
          QStringLiteral("SUMO files written to %1.*; in their folder run netconvert -c, od2trips -c and sumo -c on "
                         "the .netccfg, .od2trips.cfg and .sumocfg files"),

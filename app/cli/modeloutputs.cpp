@@ -2,7 +2,9 @@
 
 #include "cli/commandline.h"
 #include "cli/outputpaths.h"
-#include "export/gis/gisexporter.h"
+#include "check/problemsfile.h"
+#include "export/gisformat.h"
+#include "export/gismodule.h"
 #include "export/sumo/sumoexporter.h"
 #include "import/scenarioreader.h"
 #include "map/mappicture.h"
@@ -65,7 +67,10 @@ bool ModelOutputs::placeModel(CVModel& model, QString* error) const
         where.crs = crs;
     if (!origin.isEmpty() && !where.setOrigin(origin, error))
         return false;
-    const QString refusal = GisExporter::placementRefusal(where);
+    const GisModule* gis = GisModule::load(error);
+    if (!gis)
+        return false;
+    const QString refusal = gis->placementRefusal(where);
     if (!refusal.isEmpty()) {
         *error = refusal;
         return false;
@@ -78,7 +83,7 @@ QString ModelOutputs::refusal() const
 {
     QStringList paths;
     // A shapefile export is a folder of that name, so only a file is refused there.
-    const bool gisIsFolder = GisExporter::formatOf(gisPath) == GisExporter::Format::Shapefile;
+    const bool gisIsFolder = GisFormats::of(gisPath) == GisFormat::Shapefile;
     for (const QString& path : {savePath, pngPath, geoJsonPath, gisIsFolder ? QString() : gisPath, logPath, problemsPath}) {
         if (!path.isEmpty())
             paths.append(path);
@@ -94,7 +99,17 @@ QString ModelOutputs::refusal() const
         if (!folderRefusal.isEmpty())
             return folderRefusal;
     }
-    return OutputPaths::refusal(paths);
+    const QString pathRefusal = OutputPaths::refusal(paths);
+    if (!pathRefusal.isEmpty() || !needsGisModule())
+        return pathRefusal;
+    QString moduleError;
+    return GisModule::load(&moduleError) ? QString() : moduleError;
+}
+
+bool ModelOutputs::needsGisModule() const
+{
+    return !gisPath.isEmpty() || !geoJsonPath.isEmpty() || !crs.isEmpty() || !origin.isEmpty()
+           || ProblemsFile::isGisFile(problemsPath);
 }
 
 int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out, FILE* err) const
@@ -121,10 +136,9 @@ int ModelOutputs::write(const CVModel& model, const QString& command, FILE* out,
     const QString gisFile = asGeoJson ? geoJsonPath : gisPath;
     if (!gisFile.isEmpty()) {
         QStringList warnings;
-        const bool done = asGeoJson
-                              ? GisExporter::write(model, gisFile, GisExporter::Format::GeoJson, model.getGeoReference(),
-                                                   &warnings, &error)
-                              : GisExporter::write(model, gisFile, model.getGeoReference(), &warnings, &error);
+        const GisModule* gis = GisModule::load(&error);
+        const bool done = gis && gis->write(model, gisFile, asGeoJson ? GisFormat::GeoJson : GisFormats::of(gisFile),
+                                            model.getGeoReference(), &warnings, &error);
         for (const QString& warning : std::as_const(warnings))
             print(remarks, QStringLiteral("warning: %1\n").arg(warning));
         if (!done) {

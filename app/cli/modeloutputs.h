@@ -34,8 +34,11 @@ struct ModelOutputs
     // --geojson); empty when nothing is.
     QString usageError() const;
     // Why an output cannot be written (a path that exists and is not a
-    // regular file), checked before any work starts; empty when all can.
+    // regular file, or a GIS output without the GIS module), checked before
+    // any work starts; empty when all can.
     QString refusal() const;
+    // A GIS file or a coordinate system was asked for.
+    bool needsGisModule() const;
     // Keeps --crs and --origin in the model (over what it held), so that the
     // exports and the saved model place it alike; false, with the reason,
     // when they cannot place it.

@@ -1,6 +1,7 @@
 #include "window/exportmenu.h"
 
-#include "export/gis/gisexporter.h"
+#include "export/gisformat.h"
+#include "export/gismodule.h"
 #include "export/sumo/sumoexporter.h"
 #include "map/mappicture.h"
 #include "window/sumoscenariodialog.h"
@@ -72,8 +73,9 @@ std::optional<Placement> askPlacement(const Questions& ask, const CVModel& model
         return std::nullopt;
     if (!origin->trimmed().isEmpty() && !where.setOrigin(origin->trimmed(), &placement.problem))
         placement.problem = tr("the origin %1").arg(placement.problem);
-    if (placement.problem.isEmpty())
-        placement.problem = GisExporter::placementRefusal(where);
+    const GisModule* gis = placement.problem.isEmpty() ? GisModule::load(&placement.problem) : nullptr;
+    if (gis)
+        placement.problem = gis->placementRefusal(where);
     return placement;
 }
 
@@ -90,9 +92,11 @@ QString exportGis(const Questions& ask, CVModel& model)
     QString error = placement->problem;
     QStringList warnings;
     bool written = false;
-    if (error.isEmpty()) {
-        write(ask, tr("Writing %1").arg(*path),
-              [&] { written = GisExporter::write(model, *path, placement->where, &warnings, &error); });
+    const GisModule* gis = error.isEmpty() ? GisModule::load(&error) : nullptr;
+    if (gis) {
+        write(ask, tr("Writing %1").arg(*path), [&] {
+            written = gis->write(model, *path, GisFormats::of(*path), placement->where, &warnings, &error);
+        });
     }
     // Kept, so that a later export and the saved model place it alike.
     if (written && !placement->where.crs.isEmpty())

@@ -1,6 +1,6 @@
 #include "window/mainwindow.h"
 
-#include "export/gis/geolocator.h"
+#include "export/gismodule.h"
 #include "check/modelcheck.h"
 #include "cli/progressprinter.h"
 #include "import/importmessages.h"
@@ -323,7 +323,9 @@ void MainWindow::showCursor(const QPointF& plane)
     QString text = tr("x %1 m, y %2 m").arg(plane.x(), 0, 'f', 1).arg(plane.y(), 0, 'f', 1);
     if (model->getGeoReference() != locatedBy) {
         locatedBy = model->getGeoReference();
-        locator.reset(locatedBy ? new GeoLocator(*locatedBy) : nullptr);
+        // The GIS module is loaded only for a model placed on earth.
+        const GisModule* gis = locatedBy ? GisModule::load(nullptr) : nullptr;
+        locator = gis ? gis->locator(*locatedBy) : nullptr;
     }
     double lon = 0.0, lat = 0.0;
     if (locator && locator->lonLat(CVPoint(plane.x(), plane.y()), &lon, &lat))

@@ -13,7 +13,7 @@
 #include <optional>
 
 class CVGui;
-class GeoLocator;
+class GeoLocation;
 struct CVLogEntry;
 class CVModel;
 class CVObject;
@@ -118,7 +118,7 @@ private:
     QString findText;
     QVector<unsigned int> findMatches;
     int findPosition = 0;
-    std::unique_ptr<GeoLocator> locator;  // for the model's geo-reference, when it has one
+    std::unique_ptr<GeoLocation> locator;  // for the model's geo-reference, when it has one
     std::optional<CVGeoReference> locatedBy;
     QMenu* importMenu = nullptr;
     QMenu* helpMenu = nullptr;

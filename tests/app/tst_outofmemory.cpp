@@ -36,9 +36,12 @@ CappedRun runCapped(const QStringList& arguments, qint64 capBytes)
     }
     run.err = process.readAllStandardError();
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    // The dynamic loader, or a library's constructor before main, failed.
+    // The dynamic loader, or a library's constructor before main, failed;
+    // or the loading of the GIS module, the run's first step when it asks
+    // for a GIS file.
     run.started = !(run.exitCode == 127 || run.err.contains("error while loading shared libraries")
-                    || run.err.startsWith("Out of memory allocating"));
+                    || run.err.startsWith("Out of memory allocating")
+                    || (run.err.contains("the GIS module") && run.err.contains("failed to map segment")));
     return run;
 }
 

@@ -1,5 +1,6 @@
 // The plug-in library as corvia uses it: loaded at run time, its factories
-// resolved, and an import run through its filter and dialog.
+// resolved, and an import run through its filter and dialog. And corvia
+// without a usable plug-in or GIS module.
 
 #include "testsupport.h"
 
@@ -30,6 +31,16 @@ QStringList buildFolders()
     return {QStringLiteral(CORVIA_BIN_DIR)};
 }
 
+// A copy of corvia in install/bin, with nothing beside it; its path, or
+// nothing when it cannot be made.
+QString installCorvia(const NetworkDir& install)
+{
+    const QString program = install.path() + QStringLiteral("/bin/corvia");
+    if (!QDir(install.path()).mkpath(QStringLiteral("bin")) || !QFile::copy(QStringLiteral(CORVIA_BIN_DIR "/corvia"), program))
+        return QString();
+    return program;
+}
+
 }  // namespace
 
 class TestPluginLoading : public QObject
@@ -43,6 +54,8 @@ private slots:
     void importWithoutUserFillsTheDialog();
     void corviaWithoutUsableLibraryExplains_data();
     void corviaWithoutUsableLibraryExplains();
+    void corviaWithoutGisModule_data();
+    void corviaWithoutGisModule();
 
 private:
     CVGui gui;
@@ -150,9 +163,8 @@ void TestPluginLoading::corviaWithoutUsableLibraryExplains()
 
     // An installation of corvia without a usable plug-in library beside it.
     NetworkDir install;
-    QVERIFY(QDir(install.path()).mkpath(QStringLiteral("bin")));
-    const QString program = install.path() + QStringLiteral("/bin/corvia");
-    QVERIFY(QFile::copy(QStringLiteral(CORVIA_BIN_DIR "/corvia"), program));
+    const QString program = installCorvia(install);
+    QVERIFY(!program.isEmpty());
     if (!libraryContent.isEmpty())
         install.write(QStringLiteral("bin/") + PluginLoader::libraryFileName(QStringLiteral("crvparamicsimporter6")),
                       libraryContent);
@@ -165,6 +177,80 @@ void TestPluginLoading::corviaWithoutUsableLibraryExplains()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 3);
     QVERIFY2(errors.contains(QStringLiteral("crvparamicsimporter6")) && errors.contains(reason), qPrintable(errors));
+}
+
+void TestPluginLoading::corviaWithoutGisModule_data()
+{
+    QTest::addColumn<QByteArray>("moduleContent");  // empty: no module at all
+    // After "corvia COMMAND NETWORK", run in an empty folder.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("reason");   // of the one line; empty: the command works
+    QTest::addColumn<QString>("written");  // when it works
+
+    const QString import = QStringLiteral("import");
+    const QString check = QStringLiteral("check");
+    const QString notFound = QStringLiteral("was not found");
+    QTest::newRow("gis export") << QByteArray() << import << QStringList{QStringLiteral("--gis"), QStringLiteral("net.gpkg")}
+                                << notFound << QString();
+    QTest::newRow("broken module") << QByteArray("not a library") << import
+                                   << QStringList{QStringLiteral("--geojson"), QStringLiteral("net.json")}
+                                   << QStringLiteral("cannot be loaded") << QString();
+    QTest::newRow("coordinate system")
+        << QByteArray() << import
+        << QStringList{QStringLiteral("--crs"), QStringLiteral("EPSG:32719"), QStringLiteral("--save"), QStringLiteral("m.json")}
+        << notFound << QString();
+    QTest::newRow("problems file") << QByteArray() << check << QStringList{QStringLiteral("--problems"), QStringLiteral("p.gpkg")}
+                                   << notFound << QString();
+    QTest::newRow("model and picture")
+        << QByteArray() << import
+        << QStringList{QStringLiteral("--save"), QStringLiteral("m.json"), QStringLiteral("--png"), QStringLiteral("m.png")}
+        << QString() << QStringLiteral("m.png");
+    QTest::newRow("problems as CSV") << QByteArray() << check << QStringList{QStringLiteral("--problems"), QStringLiteral("p.csv")}
+                                     << QString() << QStringLiteral("p.csv");
+}
+
+// Everything but the GIS outputs works without the GIS module; those fail
+// before the import with one line that names the module and the reason.
+void TestPluginLoading::corviaWithoutGisModule()
+{
+    QFETCH(QByteArray, moduleContent);
+    QFETCH(QString, command);
+    QFETCH(QStringList, options);
+    QFETCH(QString, reason);
+    QFETCH(QString, written);
+
+    // An installation of corvia and the plug-in, without a usable module.
+    NetworkDir install;
+    const QString program = installCorvia(install);
+    QVERIFY(!program.isEmpty());
+    const QString plugin = PluginLoader::libraryFileName(QStringLiteral("crvparamicsimporter6"));
+    QVERIFY(QFile::link(QStringLiteral(CORVIA_BIN_DIR "/") + plugin, install.path() + QStringLiteral("/bin/") + plugin));
+    const QString module = PluginLoader::libraryFileName(QStringLiteral("corviagis"));
+    if (!moduleContent.isEmpty())
+        install.write(QStringLiteral("bin/") + module, moduleContent);
+
+    // A failure must come before the import: that of an empty network
+    // would end with status 4 (nothing imported).
+    NetworkDir empty;
+    const QString network = reason.isEmpty() ? examplesDir(QStringLiteral("quadstone")) : empty.path();
+    NetworkDir output;
+    QProcess process;
+    process.setWorkingDirectory(output.path());
+    process.start(program, QStringList{command, network} + options);
+    QVERIFY(process.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    if (!reason.isEmpty()) {
+        QVERIFY2(process.exitCode() == 1, qPrintable(errors));
+        QVERIFY2(!errors.contains(QLatin1Char('\n')) && errors.contains(module) && errors.contains(reason), qPrintable(errors));
+        QVERIFY(QDir(output.path()).isEmpty());
+    } else {
+        // The example's check finds errors (status 5).
+        QVERIFY2(process.exitCode() == (command == QLatin1String("check") ? 5 : 0), qPrintable(errors));
+        QVERIFY2(!errors.contains(QStringLiteral("corviagis")), qPrintable(errors));
+        QVERIFY(QFileInfo::exists(output.path() + QLatin1Char('/') + written));
+    }
 }
 
 QTEST_MAIN(TestPluginLoading)

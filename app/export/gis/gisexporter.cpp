@@ -6,6 +6,7 @@
 #include "export/gis/gisplacement.h"
 #include "export/gis/gisstyles.h"
 #include "export/gis/gpkgspatialindex.h"
+#include "export/gis/ogrfields.h"
 
 #include <cvgeoreference.h>
 #include <cvoutputfile.h>
@@ -79,45 +80,17 @@ const char* driverName(GisExporter::Format format)
     return nullptr;
 }
 
-OGRFieldType ogrType(FieldType type)
-{
-    switch (type) {
-    case FieldType::Integer:
-    case FieldType::Boolean: return OFTInteger;
-    case FieldType::Integer64: return OFTInteger64;
-    case FieldType::Real: return OFTReal;
-    case FieldType::String: break;
-    }
-    return OFTString;
-}
-
-bool createFields(OGRLayer* layer, const QVector<GisLayers::Field>& fields)
-{
-    for (const GisLayers::Field& field : fields) {
-        OGRFieldDefn definition(field.name.toUtf8().constData(), ogrType(field.type));
-        if (field.type == FieldType::Boolean)
-            definition.SetSubType(OFSTBoolean);
-        if (layer->CreateField(&definition) != OGRERR_NONE)
-            return false;
-    }
-    return true;
-}
-
+// Texts as the exports write them (ExportText).
 void setValue(OGRFeature& feature, int index, const QVariant& value, FieldType type)
 {
     if (index < 0)
         return;
-    if (value.isNull()) {
+    if (value.isNull())
         feature.SetFieldNull(index);
-        return;
-    }
-    switch (type) {
-    case FieldType::Integer:
-    case FieldType::Boolean: feature.SetField(index, value.toInt()); break;
-    case FieldType::Integer64: feature.SetField(index, GIntBig(value.toLongLong())); break;
-    case FieldType::Real: feature.SetField(index, value.toDouble()); break;
-    case FieldType::String: feature.SetField(index, ExportText::storable(value.toString()).toUtf8().constData()); break;
-    }
+    else if (type == FieldType::String)
+        feature.SetField(index, ExportText::storable(value.toString()).toUtf8().constData());
+    else
+        OgrFields::set(feature, index, value, type);
 }
 
 std::unique_ptr<OGRGeometry> geometry(const CVPoints& points, bool line, const CVGeoReference& where)
@@ -300,7 +273,7 @@ bool writeOneLayer(const Target& target, const QVector<GisLayers::Layer>& layers
 {
     Dataset dataset = create(target, target.path);
     OGRLayer* layer = dataset ? createLayer(*dataset, target, QStringLiteral("network"), wkbUnknown) : nullptr;
-    bool ok = layer && createFields(layer, unionOfFields(layers));
+    bool ok = layer && OgrFields::create(layer, unionOfFields(layers));
     for (int i = 0; ok && i < layers.size(); ++i)
         ok = writeFeatures(layer, layers[i], true, target.where);
     dataset.reset();  // closing writes what is left
@@ -353,7 +326,7 @@ bool writeLayers(const Target& target, const QVector<GisLayers::Layer>& layers, 
     bool ok = dataset && dataset->StartTransaction() == OGRERR_NONE;
     for (int i = 0; ok && i < layers.size(); ++i) {
         OGRLayer* layer = createLayer(*dataset, target, layers[i].name, geometryType(layers[i]));
-        ok = layer && createFields(layer, layers[i].fields);
+        ok = layer && OgrFields::create(layer, layers[i].fields);
         if (ok && unindexed(layers[i].name)) {
             ok = writeFeatures(layer, layers[i], false, target.where);
         } else if (ok) {
@@ -377,7 +350,7 @@ bool writeShapefiles(const Target& target, const QVector<GisLayers::Layer>& laye
         const QString file = target.path + QLatin1Char('/') + layer.name + QStringLiteral(".shp");
         Dataset dataset = create(target, file);
         OGRLayer* shapes = dataset ? createLayer(*dataset, target, layer.name, geometryType(layer)) : nullptr;
-        if (!shapes || !createFields(shapes, layer.fields) || !writeFeatures(shapes, layer, false, target.where)
+        if (!shapes || !OgrFields::create(shapes, layer.fields) || !writeFeatures(shapes, layer, false, target.where)
             || !writeMemoryFile(target.path + QLatin1Char('/') + layer.name + QStringLiteral(".qml"),
                                 GisStyles::layerStyle(layer))) {
             if (error)
@@ -453,25 +426,6 @@ OGRSpatialReference localCrs()
 
 }  // namespace
 
-GisExporter::Format GisExporter::formatOf(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("gpkg"))
-        return Format::GeoPackage;
-    if (suffix == QLatin1String("geojson") || suffix == QLatin1String("json"))
-        return Format::GeoJson;
-    if (suffix == QLatin1String("fgb"))
-        return Format::FlatGeobuf;
-    if (suffix == QLatin1String("shp"))
-        return Format::Shapefile;
-    return Format::Unknown;
-}
-
-QString GisExporter::knownExtensions()
-{
-    return QStringLiteral(".gpkg, .geojson, .fgb or .shp");
-}
-
 bool GisExporter::checkCrs(const QString& crs, QString* error)
 {
     const QString refusal = CrsText::refusal(crs);
@@ -509,7 +463,7 @@ QString GisExporter::placementRefusal(const CVGeoReference& where)
 bool GisExporter::write(const CVModel& model, const QString& path, const std::optional<CVGeoReference>& where,
                         QStringList* warnings, QString* error)
 {
-    return write(model, path, formatOf(path), where, warnings, error);
+    return write(model, path, GisFormats::of(path), where, warnings, error);
 }
 
 bool GisExporter::write(const CVModel& model, const QString& path, Format format,
@@ -517,7 +471,7 @@ bool GisExporter::write(const CVModel& model, const QString& path, Format format
 {
     if (format == Format::Unknown) {
         if (error)
-            *error = QStringLiteral("unknown GIS format: the file name should end in %1").arg(knownExtensions());
+            *error = QStringLiteral("unknown GIS format: the file name should end in %1").arg(GisFormats::knownExtensions());
         return false;
     }
     const CVGeoReference placement = where.value_or(CVGeoReference());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/gisformat.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ class CVModel;
 struct CVGeoReference;
 
 // Writes the model for GIS tools through OGR, in the format that the file's
-// extension names:
+// extension names (GisFormats::of):
 // - .gpkg: a GeoPackage with one layer per kind of object (see
 //   GisLayers::fromModel) and a default style for each (GisStyles);
 // - .shp: a folder of that name with one shapefile per kind;
@@ -25,11 +27,8 @@ struct CVGeoReference;
 class GisExporter
 {
 public:
-    enum class Format { Unknown, GeoPackage, GeoJson, FlatGeobuf, Shapefile };
+    using Format = GisFormat;
 
-    static Format formatOf(const QString& path);
-    // The file extensions formatOf knows, for messages and file dialogs.
-    static QString knownExtensions();
     // True when OGR understands the CRS; otherwise false, with its reason.
     static bool checkCrs(const QString& crs, QString* error);
 
