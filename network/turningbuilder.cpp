@@ -2,6 +2,8 @@
 
 #include "network/turningbuilder.h"
 
+#include "network/splitwork.h"
+
 #include <cvmodel.h>
 #include <cvnode.h>
 #include <cvsection.h>
@@ -18,6 +20,7 @@ void TurningBuilder::build()
     if (!model)
         return;
     turningType = model->getType(QStringLiteral("CVTurning"));
+    std::vector<CVTurning*> made;
     for (auto it = links.cbegin(); it != links.cend(); ++it) {
         ParamicsLink* link = it.value();
         if (!link)
@@ -40,11 +43,13 @@ void TurningBuilder::build()
             CVTurning* hostTurning = createTurning(turning, origin, destination, node);
             if (!hostTurning)
                 continue;
+            made.push_back(hostTurning);
             turning.turningId = hostTurning->getId();
             link->increaseOutTurnings();
             next->increaseInTurnings();
         }
     }
+    placeTurnings(made);
 }
 
 bool TurningBuilder::isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning,
@@ -84,8 +89,24 @@ CVTurning* TurningBuilder::createTurning(const ParamicsTurning& turning, CVSecti
 
     hostTurning->setWarningIndicator(turning.warningIndicator);
     hostTurning->setNode(node);
-    if (hostTurning->isAutoSpeed())
-        hostTurning->setSpeed(hostTurning->calculateSpeed());
-    node->addTurning(hostTurning, true, true);
+    // Its speed and path come when every turning is made (placeTurnings).
+    node->addTurning(hostTurning, false, false);
     return hostTurning;
+}
+
+// A turning's speed, path and curve depend on its own lanes and its two
+// sections alone, which no turning changes: they are worked out for all
+// turnings at once, on two threads.
+void TurningBuilder::placeTurnings(const std::vector<CVTurning*>& made)
+{
+    constexpr std::size_t worthAThread = 4096;
+    splitWorkInTwo(made.size(), worthAThread, [&made](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            CVTurning* turning = made[i];
+            if (turning->isAutoSpeed())
+                turning->setSpeed(turning->calculateSpeed());
+            turning->updatePath(true);
+            turning->curve();
+        }
+    });
 }

@@ -2,6 +2,8 @@
 
 #include "network/hostlookup.h"
 
+#include <vector>
+
 class CVModel;
 class CVNode;
 class CVSection;
@@ -20,6 +22,7 @@ public:
 private:
     static bool isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning, const ParamicsLink* next);
     CVTurning* createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination, CVNode* node);
+    static void placeTurnings(const std::vector<CVTurning*>& made);
 
     CVModel* model;
     const CVType* turningType = nullptr;

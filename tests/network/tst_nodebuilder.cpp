@@ -47,6 +47,7 @@ private slots:
     void turningsBuiltOrNot_data();
     void turningsBuiltOrNot();
     void turningCounters();
+    void manyTurningsPlacedAsOne();
 };
 
 void TestNodeBuilder::twoWayFlag()
@@ -219,6 +220,59 @@ void TestNodeBuilder::turningCounters()
     QCOMPARE(f.record("W:R")->outTurnings, 0);
     QCOMPARE(f.record("R:S")->inTurnings, 0);
     QCOMPARE(f.hostNode("C")->getTurnings().size(), 9);
+}
+
+// A network with enough turnings to place them on two threads: every
+// turning gets the speed, path and curve that placing it alone gives.
+void TestNodeBuilder::manyTurningsPlacedAsOne()
+{
+    NetworkFixture f;
+    constexpr int side = 24;
+    const auto id = [](int x, int y) { return QStringLiteral("%1_%2").arg(x).arg(y); };
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y)
+            f.node(id(x, y), x * 100.0 + (y % 3) * 7.0, y * 100.0 + (x % 5) * 3.0);
+    }
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y) {
+            if (x + 1 < side) {
+                f.link(id(x, y), id(x + 1, y), 1 + (x + y) % 3, 3.5);
+                f.link(id(x + 1, y), id(x, y), 2, 3.5);
+            }
+            if (y + 1 < side) {
+                f.link(id(x, y), id(x, y + 1), 2, 3.0);
+                f.link(id(x, y + 1), id(x, y), 1 + x % 2, 3.0);
+            }
+        }
+    }
+    // From every link into a node to every other neighbour of the node.
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y) {
+            const QList<QString> neighbours = {id(x - 1, y), id(x + 1, y), id(x, y - 1), id(x, y + 1)};
+            for (const QString& from : neighbours) {
+                ParamicsLink* in = f.record(ParamicsLink::linkName(from, id(x, y)));
+                for (const QString& to : neighbours) {
+                    if (in && to != from && f.record(ParamicsLink::linkName(id(x, y), to)))
+                        f.turning(in, ParamicsLink::linkName(id(x, y), to));
+                }
+            }
+        }
+    }
+    build(f);
+
+    const QList<CVTurning*> turnings = f.objects<CVTurning>("CVTurning");
+    QVERIFY(turnings.size() > 6000);
+    for (const CVTurning* built : turnings) {
+        auto* alone = static_cast<CVTurning*>(CVSystem::getSystem().newObject("CVTurning", f.model));
+        alone->setOrigin(built->getOrigin());
+        alone->setDestination(built->getDestination());
+        alone->setOriginLanes(built->getOriginFromLane(), built->getOriginToLane());
+        alone->setDestinationLanes(built->getDestinationFromLane(), built->getDestinationToLane());
+        alone->updatePath(true);
+        alone->curve();
+        QCOMPARE(built->getSpeed(), alone->calculateSpeed());
+        QCOMPARE(built->getPath(), alone->getPath());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNodeBuilder)
