@@ -67,11 +67,43 @@ public:
     {
         return (quint64(originId) << 32) | destinationId;
     }
-    // Gives a matrix without pairs the given ones as its own, without a
-    // copy, when their keys are strictly ascending and no trips are 0: the
-    // same as setting them one by one. Returns false and changes nothing
-    // otherwise.
-    bool takeSortedPairs(Pairs& sorted);
+
+    // Lists of keys and of trips that matrices share read-only, each
+    // checked once, when it is made: a reader that finds the same list in
+    // many matrices keeps one copy. A matrix given them copies them into
+    // pairs of its own at its first change, so no other sees the change.
+    using Keys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
+    using Values = std::vector<double, CVLargeBlockAllocator<double>>;
+    class CRVKERNEL_EXPORT SharedKeys
+    {
+    public:
+        SharedKeys() = default;
+        // Null when the keys are not strictly ascending.
+        static SharedKeys of(Keys keys);
+        explicit operator bool() const { return bool(list); }
+        const Keys& keys() const { return *list; }
+
+    private:
+        std::shared_ptr<const Keys> list;
+        friend class CVODMatrix;
+    };
+    class CRVKERNEL_EXPORT SharedTrips
+    {
+    public:
+        SharedTrips() = default;
+        // Null when any of the trips is 0 (a pair that would not be stored).
+        static SharedTrips of(Values trips);
+        explicit operator bool() const { return bool(list); }
+        const Values& trips() const { return *list; }
+
+    private:
+        std::shared_ptr<const Values> list;
+        friend class CVODMatrix;
+    };
+    // Gives a matrix without pairs the trips[i] of keys[i]: the same as
+    // setting them one by one. Returns false and changes nothing when the
+    // matrix has pairs, either list is null or their sizes differ.
+    bool shareTrips(const SharedKeys& keys, const SharedTrips& trips);
     // Sets the trips of many matrices that have the same pairs, exactly as
     // setting each matrix's pairs one by one in the order given would:
     // forEachPair(visit) calls visit(originId, destinationId, value) for
@@ -113,9 +145,9 @@ public:
 private:
     // The keys of pairs shared by matrices, by origin id and then
     // destination id, and the values behind their trips.
-    using PatternKeys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
+    using PatternKeys = Keys;
     using Pattern = std::shared_ptr<const PatternKeys>;
-    using PatternValues = std::vector<double, CVLargeBlockAllocator<double>>;
+    using PatternValues = Values;
     using SharedValues = std::shared_ptr<const PatternValues>;
     // A pattern of those keys, or null when they are not strictly ascending.
     static Pattern makePattern(PatternKeys keys);
