@@ -20,7 +20,9 @@ class CVCentroidConfiguration;
 // together, and where it can they share one copy of the pairs' keys and
 // values and keep only the scale that turns a value into their trips (the
 // first change made to such a matrix pair by pair gives it its own pairs
-// again). Nothing outside this class sees the difference.
+// again). A reader that finds matrices alike hands them one copy of their
+// lists through shareTrips(), with the same rule for changes. Nothing
+// outside this class sees the difference.
 class CRVKERNEL_EXPORT CVODMatrix : public CVTrafficDemandItem
 {
 public:

@@ -373,9 +373,12 @@ public:
     }
 
 private:
-    // Lists that differ rarely agree at these many places spread over them.
+    // A list is told from the others by a fingerprint of its size and of
+    // this many elements spread over it; only lists of the same fingerprint
+    // are compared in full, at most MaxCompared of them, so that many
+    // lists alike at those places cost no more than that each. A list not
+    // found among them is kept as a new one.
     static constexpr std::size_t Samples = 64;
-    // Lists compared in full at most for one scanned list.
     static constexpr std::size_t MaxCompared = 8;
 
     template <typename List>
@@ -431,7 +434,8 @@ private:
 // trips at such a place it takes the rows scanned there, and it reads any
 // others itself, as it would alone. What either finds comes from the same
 // scan of the same bytes. The rows scanned ahead are held up to the size
-// of the file, most of them the matrices' pairs as they will keep them.
+// of the file in memory no earlier matrix holds, most of them the
+// matrices' lists as they will keep them.
 class TripsAhead
 {
 public:
