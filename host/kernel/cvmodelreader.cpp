@@ -348,8 +348,9 @@ private:
     }
 
     // Gives the matrix the shared lists scanned. The destinations of a key
-    // list are checked once, when a matrix first takes it: what the other
-    // thread scanned where the reader found no trips is never checked.
+    // list are checked when a matrix first takes it, whichever text the
+    // list was first scanned from: the same rows where the reader found no
+    // trips vouch for nothing.
     void giveShared(CVODMatrix* matrix)
     {
         const CVODMatrix::SharedKeys& keys = scannedTrips.keys;

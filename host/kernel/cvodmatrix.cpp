@@ -79,6 +79,7 @@ void CVODMatrix::leavePattern()
 
 void CVODMatrix::setTrips(const Trip* trips, std::size_t count)
 {
+    // Nothing to set: a matrix that shares its lists goes on sharing them.
     if (count == 0)
         return;
     leavePattern();
