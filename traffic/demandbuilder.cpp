@@ -49,7 +49,7 @@ void DemandBuilder::build()
         const ParamicsDemand* demand = demands.at(place);
         if (!demand)
             continue;
-        const CVODMatrix::SharedTrips* collected = tripsAhead ? tripsAhead->tripsOf(place) : nullptr;
+        const CVODMatrix::CollectedTrips* collected = tripsAhead ? tripsAhead->tripsOf(place) : nullptr;
         if (const ParamicsProfile* profile = profiles.value(demand->period, nullptr))
             createProfileDemands(*demand, *profile, zones, collected);
         else
@@ -67,7 +67,7 @@ void DemandBuilder::build()
 // one (their names and ids do not depend on their trips), then get their
 // trips together.
 void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile,
-                                         const ZoneCentroids& zones, const CVODMatrix::SharedTrips* collected)
+                                         const ZoneCentroids& zones, const CVODMatrix::CollectedTrips* collected)
 {
     const QVector<ParamicsVehicle*> types = vehicles.value(demand.matrix);
     const QTime firstStart = profile.start.isValid() ? profile.start : QTime(0, 0);
@@ -97,7 +97,7 @@ void DemandBuilder::createProfileDemands(const ParamicsDemand& demand, const Par
 
 // A matrix without a profile: one hour's matrix per vehicle type.
 void DemandBuilder::createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones,
-                                      const CVODMatrix::SharedTrips* collected)
+                                      const CVODMatrix::CollectedTrips* collected)
 {
     std::vector<CVODMatrix*> matrices;
     std::vector<CVODMatrix::Scale> scales;

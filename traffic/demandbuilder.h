@@ -36,9 +36,9 @@ public:
 private:
     // collected: the demand's trips collected ahead, or null.
     void createProfileDemands(const ParamicsDemand& demand, const ParamicsProfile& profile, const ZoneCentroids& zones,
-                              const CVODMatrix::SharedTrips* collected);
+                              const CVODMatrix::CollectedTrips* collected);
     void createHourDemands(const ParamicsDemand& demand, const ZoneCentroids& zones,
-                           const CVODMatrix::SharedTrips* collected);
+                           const CVODMatrix::CollectedTrips* collected);
     void createMatrixFileDemands(const ParamicsMatrix& matrix, const ZoneCentroids& zones);
     CVODMatrix* newODMatrix(const QTime& start, const CVTimeDuration& duration, CVVehicle* vehicle);
     void fileODMatrix(CVODMatrix* matrix, bool named);

@@ -21,7 +21,7 @@ void DemandTripsAhead::collect()
             return;
         trips.reserve(std::size_t(demands.size()));
         for (const ParamicsDemand* demand : demands)
-            trips.push_back(demand ? zones.collectDemandTrips(*demand) : CVODMatrix::SharedTrips());
+            trips.push_back(demand ? zones.collectDemandTrips(*demand) : CVODMatrix::CollectedTrips());
     } catch (...) {
         trips.clear();
         failure = std::current_exception();
@@ -37,7 +37,7 @@ bool DemandTripsAhead::collectedFor(const ZoneCentroids& other)
     return zones.sameCentroids(other);
 }
 
-const CVODMatrix::SharedTrips* DemandTripsAhead::tripsOf(qsizetype place) const
+const CVODMatrix::CollectedTrips* DemandTripsAhead::tripsOf(qsizetype place) const
 {
     if (place < 0 || std::size_t(place) >= trips.size())
         return nullptr;

@@ -33,14 +33,14 @@ public:
     bool collectedFor(const ZoneCentroids& zones);
     // What collectDemandTrips gives for the demand at that place in the
     // demands; null for one not collected. Only after collectedFor.
-    const CVODMatrix::SharedTrips* tripsOf(qsizetype place) const;
+    const CVODMatrix::CollectedTrips* tripsOf(qsizetype place) const;
 
 private:
     void collect();
 
     const ZoneCentroids zones;
     const QVector<ParamicsDemand*>& demands;
-    std::vector<CVODMatrix::SharedTrips> trips;  // by the demand's place in demands
+    std::vector<CVODMatrix::CollectedTrips> trips;  // by the demand's place in demands
     std::exception_ptr failure;
     std::thread thread;
 };

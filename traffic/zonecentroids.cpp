@@ -72,14 +72,14 @@ bool ZoneCentroids::sameCentroids(const ZoneCentroids& other) const
                       });
 }
 
-CVODMatrix::SharedTrips ZoneCentroids::collectDemandTrips(const ParamicsDemand& demand) const
+CVODMatrix::CollectedTrips ZoneCentroids::collectDemandTrips(const ParamicsDemand& demand) const
 {
-    return CVODMatrix::collectSharedTrips([&](auto visit) { forEachNonZeroDemandPair(demand, visit); });
+    return CVODMatrix::collectTrips([&](auto visit) { forEachNonZeroDemandPair(demand, visit); });
 }
 
 void ZoneCentroids::setDemandTrips(const std::vector<CVODMatrix*>& matrices, const ParamicsDemand& demand,
                                    const std::vector<CVODMatrix::Scale>& scales,
-                                   const CVODMatrix::SharedTrips* collected) const
+                                   const CVODMatrix::CollectedTrips* collected) const
 {
     // The matrices whose zeros add nothing take the row's non-zero values,
     // all together; the others every value, pair by pair.

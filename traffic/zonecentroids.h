@@ -35,7 +35,7 @@ public:
 
     // A demands file matrix's non-zero values between zones with
     // centroids, to be shared by the matrices of its steps and types.
-    CVODMatrix::SharedTrips collectDemandTrips(const ParamicsDemand& demand) const;
+    CVODMatrix::CollectedTrips collectDemandTrips(const ParamicsDemand& demand) const;
     // The trips of a demands file matrix in new matrices: for every origin
     // zone with a centroid, its row's values to each zone with a centroid,
     // as scales[i] turns them into matrices[i]'s trips. A row's own zone is
@@ -43,7 +43,7 @@ public:
     // collectDemandTrips gives for the demand.
     void setDemandTrips(const std::vector<CVODMatrix*>& matrices, const ParamicsDemand& demand,
                         const std::vector<CVODMatrix::Scale>& scales,
-                        const CVODMatrix::SharedTrips* collected) const;
+                        const CVODMatrix::CollectedTrips* collected) const;
     // The trips of a matrix file matrix times the proportion, for every pair
     // of zones with centroids except a zone to itself.
     void setMatrixFileTrips(CVODMatrix* matrix, const ParamicsMatrix& source, double proportion) const;

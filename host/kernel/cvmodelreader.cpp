@@ -37,6 +37,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -285,16 +286,9 @@ public:
         if (trips.active()) {
             bool finished = false;
             const auto give = [this](CVODMatrix* matrix, TripRows::Pairs& pairs) {
-                // Rows scanned sorted: their destinations, as the reader's own
-                // rows' are, and the pairs as they are.
-                CVODMatrix::Pairs& sorted = scannedTrips.sorted;
-                for (const CVODMatrix::Pair& pair : sorted)
-                    tripCentroidIds.insert(unsigned(pair.key & 0xffffffffu));
-                if (sorted.empty() || !matrix->takeSortedPairs(sorted)) {
-                    for (const CVODMatrix::Pair& pair : sorted)
-                        matrix->setTrips(unsigned(pair.key >> 32), unsigned(pair.key & 0xffffffffu), pair.trips);
-                    matrix->setTrips(pairs.data(), pairs.size());
-                }
+                if (scannedTrips.keys)
+                    giveShared(matrix);
+                matrix->setTrips(pairs.data(), pairs.size());
                 scannedTrips = ScannedTrips();
             };
             if (!trips.endArray(matrixOfObject, tripCentroidIds, finished, give))
@@ -334,21 +328,41 @@ private:
     // bracket stands, or null when they are not in that form.
     const char* scanTrips()
     {
-        TripRows::Pairs& pairs = trips.scannedPairs();
         const char* end = nullptr;
         if (ahead && ahead->take(stream.Tell(), scannedTrips)) {
             end = file.data() + scannedTrips.close;
-            pairs.swap(scannedTrips.unsorted);
         } else {
             scannedTrips = ScannedTrips();
-            pairs.clear();
-            end = TripRows::scan(stream.src_, stream.end_, pairs, scannedTrips.origins, tripValues);
+            ownKeys.clear();
+            ownValues.clear();
+            end = TripRows::scan(stream.src_, stream.end_, ownKeys, ownValues, scannedTrips.origins, tripValues);
+            if (end)
+                ownLists.keep(ownKeys, ownValues, scannedTrips);
         }
+        trips.scannedPairs().swap(scannedTrips.unsorted);
         if (!end)
             return nullptr;
         for (unsigned int origin : scannedTrips.origins)
             tripCentroidIds.insert(origin);
         return end;
+    }
+
+    // Gives the matrix the shared lists scanned. The destinations of a key
+    // list are checked when a matrix first takes it, whichever text the
+    // list was first scanned from: the same rows where the reader found no
+    // trips vouch for nothing.
+    void giveShared(CVODMatrix* matrix)
+    {
+        const CVODMatrix::SharedKeys& keys = scannedTrips.keys;
+        if (checkedKeys.emplace(&keys.keys(), keys).second) {
+            for (const quint64 key : keys.keys())
+                tripCentroidIds.insert(unsigned(key & 0xffffffffu));
+        }
+        if (matrix->shareTrips(keys, scannedTrips.trips))
+            return;
+        const CVODMatrix::Values& values = scannedTrips.trips.trips();
+        for (std::size_t i = 0; i < values.size(); ++i)
+            matrix->setTrips(unsigned(keys.keys()[i] >> 32), unsigned(keys.keys()[i] & 0xffffffffu), values[i]);
     }
 
     bool failTrips()
@@ -529,7 +543,13 @@ private:
     ValueBuilder builder;
     TripRows trips;
     ScannedTrips scannedTrips;  // the rows of the trips being read
+    // The rows this thread scans itself, where the other did not, and the
+    // lists kept of them.
     TripValueTexts tripValues;
+    CVODMatrix::Keys ownKeys;
+    CVODMatrix::Values ownValues;
+    TripLists ownLists;
+    std::unordered_map<const CVODMatrix::Keys*, CVODMatrix::SharedKeys> checkedKeys;
     QString rootKey;
     int rootDepth = 0;
     bool inObjects = false;

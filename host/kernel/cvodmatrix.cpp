@@ -50,7 +50,7 @@ CVODMatrix::Pattern CVODMatrix::makePattern(PatternKeys keys)
     return std::make_shared<const PatternKeys>(std::move(keys));
 }
 
-bool CVODMatrix::setPatternTrips(const SharedTrips& collected, const Scale& scale)
+bool CVODMatrix::setPatternTrips(const CollectedTrips& collected, const Scale& scale)
 {
     if (!collected.keys || !pairs.empty() || pattern || collected.anyZeroTrips(scale))
         return false;
@@ -75,6 +75,9 @@ void CVODMatrix::leavePattern()
 
 void CVODMatrix::setTrips(const Trip* trips, std::size_t count)
 {
+    // Nothing to set: a matrix that shares its lists goes on sharing them.
+    if (count == 0)
+        return;
     leavePattern();
     pairs.reserve(pairs.size() + count);
     std::size_t i = 0;
@@ -99,16 +102,29 @@ void CVODMatrix::setTrips(const Trip* trips, std::size_t count)
         setTrips(trips[i].origin, trips[i].destination, trips[i].trips);
 }
 
-bool CVODMatrix::takeSortedPairs(Pairs& sorted)
+CVODMatrix::SharedKeys CVODMatrix::SharedKeys::of(Keys keys)
 {
-    if (pattern || !pairs.empty())
+    SharedKeys shared;
+    shared.list = makePattern(std::move(keys));
+    return shared;
+}
+
+CVODMatrix::SharedTrips CVODMatrix::SharedTrips::of(Values trips)
+{
+    SharedTrips shared;
+    if (std::find(trips.cbegin(), trips.cend(), 0.0) == trips.cend())
+        shared.list = std::make_shared<const Values>(std::move(trips));
+    return shared;
+}
+
+bool CVODMatrix::shareTrips(const SharedKeys& keys, const SharedTrips& trips)
+{
+    if (!keys || !trips || pattern || !pairs.empty() || keys.list->size() != trips.list->size())
         return false;
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        if (sorted[i].trips == 0.0 || (i > 0 && sorted[i - 1].key >= sorted[i].key))
-            return false;
-    }
-    pairs.swap(sorted);
-    sortedCount = pairs.size();
+    // Scale{} gives every value back unchanged: 1 * v / 1 * 1 is v exactly.
+    pattern = keys.list;
+    patternValues = trips.list;
+    patternScale = Scale{};
     return true;
 }
 

@@ -22,7 +22,9 @@ class CVCentroidConfiguration;
 // together, and where it can they share one copy of the pairs' keys and
 // values and keep only the scale that turns a value into their trips (the
 // first change made to such a matrix pair by pair gives it its own pairs
-// again). Nothing outside this class sees the difference.
+// again). A reader that finds matrices alike hands them one copy of their
+// lists through shareTrips(), with the same rule for changes. Nothing
+// outside this class sees the difference.
 class CRVKERNEL_EXPORT CVODMatrix : public CVTrafficDemandItem
 {
 public:
@@ -69,11 +71,43 @@ public:
     {
         return (quint64(originId) << 32) | destinationId;
     }
-    // Gives a matrix without pairs the given ones as its own, without a
-    // copy, when their keys are strictly ascending and no trips are 0: the
-    // same as setting them one by one. Returns false and changes nothing
-    // otherwise.
-    bool takeSortedPairs(Pairs& sorted);
+
+    // Lists of keys and of trips that matrices share read-only, each
+    // checked once, when it is made: a reader that finds the same list in
+    // many matrices keeps one copy. A matrix given them copies them into
+    // pairs of its own at its first change, so no other sees the change.
+    using Keys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
+    using Values = std::vector<double, CVLargeBlockAllocator<double>>;
+    class CRVKERNEL_EXPORT SharedKeys
+    {
+    public:
+        SharedKeys() = default;
+        // Null when the keys are not strictly ascending.
+        static SharedKeys of(Keys keys);
+        explicit operator bool() const { return bool(list); }
+        const Keys& keys() const { return *list; }
+
+    private:
+        std::shared_ptr<const Keys> list;
+        friend class CVODMatrix;
+    };
+    class CRVKERNEL_EXPORT SharedTrips
+    {
+    public:
+        SharedTrips() = default;
+        // Null when any of the trips is 0 (a pair that would not be stored).
+        static SharedTrips of(Values trips);
+        explicit operator bool() const { return bool(list); }
+        const Values& trips() const { return *list; }
+
+    private:
+        std::shared_ptr<const Values> list;
+        friend class CVODMatrix;
+    };
+    // Gives a matrix without pairs the trips[i] of keys[i]: the same as
+    // setting them one by one. Returns false and changes nothing when the
+    // matrix has pairs, either list is null or their sizes differ.
+    bool shareTrips(const SharedKeys& keys, const SharedTrips& trips);
     // Sets the trips of many matrices that have the same pairs, exactly as
     // setting each matrix's pairs one by one in the order given would:
     // forEachPair(visit) calls visit(originId, destinationId, value) for
@@ -89,14 +123,14 @@ public:
     // The pairs of forEachPair collected once, to be shared: collecting
     // touches no matrix, so it may run on another thread ahead of the
     // matrices it is for.
-    class SharedTrips;
+    class CollectedTrips;
     template <typename ForEachPair>
-    static SharedTrips collectSharedTrips(ForEachPair forEachPair);
+    static CollectedTrips collectTrips(ForEachPair forEachPair);
     // setTripsOfMatrices with pairs collected before from the same
     // forEachPair, which is still called for a matrix that cannot share
     // them.
     template <typename ForEachPair>
-    static void setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, const SharedTrips& collected,
+    static void setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, const CollectedTrips& collected,
                                    ForEachPair forEachPair, const std::vector<Scale>& scales);
     // Every stored pair, by origin id and then destination id. The model
     // file saves these itself, in rows, so they are not among the fields.
@@ -128,9 +162,9 @@ public:
 private:
     // The keys of pairs shared by matrices, by origin id and then
     // destination id, and the values behind their trips.
-    using PatternKeys = std::vector<quint64, CVLargeBlockAllocator<quint64>>;
+    using PatternKeys = Keys;
     using Pattern = std::shared_ptr<const PatternKeys>;
-    using PatternValues = std::vector<double, CVLargeBlockAllocator<double>>;
+    using PatternValues = Values;
     using SharedValues = std::shared_ptr<const PatternValues>;
     // A pattern of those keys, or null when they are not strictly ascending.
     static Pattern makePattern(PatternKeys keys);
@@ -139,7 +173,7 @@ private:
     // in key order. Returns false and changes nothing when the matrix has
     // pairs, there is no pattern or a trip is 0 (a pair that would not be
     // stored).
-    bool setPatternTrips(const SharedTrips& collected, const Scale& scale);
+    bool setPatternTrips(const CollectedTrips& collected, const Scale& scale);
     double patternTrip(std::size_t i) const { return patternScale((*patternValues)[i]); }
 
     // Sorts the pairs set out of order into place; the last setting of a
@@ -158,10 +192,10 @@ private:
     mutable std::size_t sortedCount = 0;  // ...up to here; after it in setting order
 };
 
-class CVODMatrix::SharedTrips
+class CVODMatrix::CollectedTrips
 {
 public:
-    SharedTrips() = default;
+    CollectedTrips() = default;
     std::size_t size() const { return count; }
     // Whether scale turns some value into 0 trips. Rounding keeps the
     // order of magnitudes and the sign, so a finite value gives 0 exactly
@@ -178,9 +212,9 @@ private:
 };
 
 template <typename ForEachPair>
-CVODMatrix::SharedTrips CVODMatrix::collectSharedTrips(ForEachPair forEachPair)
+CVODMatrix::CollectedTrips CVODMatrix::collectTrips(ForEachPair forEachPair)
 {
-    SharedTrips collected;
+    CollectedTrips collected;
     std::size_t count = 0;
     forEachPair([&count](unsigned int, unsigned int, double) { ++count; });
     PatternKeys keys;
@@ -211,11 +245,11 @@ void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, Fo
 {
     if (matrices.empty())
         return;
-    setTripsOfMatrices(matrices, collectSharedTrips(forEachPair), forEachPair, scales);
+    setTripsOfMatrices(matrices, collectTrips(forEachPair), forEachPair, scales);
 }
 
 template <typename ForEachPair>
-void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, const SharedTrips& collected,
+void CVODMatrix::setTripsOfMatrices(const std::vector<CVODMatrix*>& matrices, const CollectedTrips& collected,
                                     ForEachPair forEachPair, const std::vector<Scale>& scales)
 {
     for (std::size_t i = 0; i < matrices.size(); ++i) {

@@ -23,6 +23,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace CVModelFileReading {
@@ -139,15 +140,16 @@ public:
     // order of the rows.
     Pairs& scannedPairs() { return pairs; }
 
-    // Scans the rows from just after the trips' opening bracket into pairs,
-    // the origin of each row into origins. Returns where the closing
-    // bracket stands, or null, with no pairs kept, when the rows are not in
-    // the writer's form.
-    static const char* scan(const char* p, const char* end, Pairs& pairs, std::vector<unsigned int>& origins,
-                            TripValueTexts& values)
+    // Scans the rows from just after the trips' opening bracket into the
+    // pairs' keys and values, the origin of each row into origins. Returns
+    // where the closing bracket stands, or null, with no keys or values
+    // kept, when the rows are not in the writer's form.
+    static const char* scan(const char* p, const char* end, CVODMatrix::Keys& keys, CVODMatrix::Values& values,
+                            std::vector<unsigned int>& origins, TripValueTexts& texts)
     {
-        const auto abandonScan = [&pairs]() -> const char* {
-            pairs.clear();
+        const auto abandonScan = [&keys, &values]() -> const char* {
+            keys.clear();
+            values.clear();
             return nullptr;
         };
         const auto at = [end](const char* q) { return q < end ? *q : '\0'; };
@@ -158,7 +160,6 @@ public:
             if (at(p) != '[' || !(p = scanId(p + 1, end, rowOrigin)) || at(p) != ',' || at(p + 1) != '[')
                 return abandonScan();
             p += 2;
-            const std::size_t first = pairs.size();
             if (at(p) == ']') {
                 ++p;
             } else {
@@ -166,7 +167,7 @@ public:
                     unsigned int destination = 0;
                     if (!(p = scanId(p, end, destination)))
                         return abandonScan();
-                    pairs.push_back(CVODMatrix::Trip{rowOrigin, destination, 0.0});
+                    keys.push_back(CVODMatrix::key(rowOrigin, destination));
                     const char next = at(p++);
                     if (next == ']')
                         break;
@@ -177,13 +178,14 @@ public:
             if (at(p) != ',' || at(p + 1) != '[')
                 return abandonScan();
             p += 2;
-            std::size_t index = first;
             if (at(p) == ']') {
                 ++p;
             } else {
                 for (;;) {
-                    if (index == pairs.size() || !(p = scanNumber(p, end, pairs[index++].trips, values)))
+                    double value = 0.0;
+                    if (values.size() == keys.size() || !(p = scanNumber(p, end, value, texts)))
                         return abandonScan();
+                    values.push_back(value);
                     const char next = at(p++);
                     if (next == ']')
                         break;
@@ -191,7 +193,7 @@ public:
                         return abandonScan();
                 }
             }
-            if (index != pairs.size() || at(p++) != ']')
+            if (values.size() != keys.size() || at(p++) != ']')
                 return abandonScan();
             origins.push_back(rowOrigin);
             const char next = at(p);
@@ -331,21 +333,99 @@ private:
 
 // Rows of trips as the writer writes them, scanned from where their text
 // begins: where their closing bracket stands (0 when they are not in that
-// form), the origin of each row, and the pairs: sorted, as a matrix takes
-// them without a copy, when their keys ascend and no trips are 0 (as the
-// writer writes them), otherwise as the rows give them.
+// form), the origin of each row, and the pairs: as lists a matrix shares
+// when their keys ascend and no trips are 0 (as the writer writes them),
+// otherwise as the rows give them. freshBytes is the memory they took that
+// no matrix scanned before holds.
 struct ScannedTrips
 {
     std::size_t begin = 0;
     std::size_t close = 0;
     std::vector<unsigned int> origins;
-    CVODMatrix::Pairs sorted;
+    CVODMatrix::SharedKeys keys;
+    CVODMatrix::SharedTrips trips;
     TripRows::Pairs unsorted;
+    std::size_t freshBytes = 0;
+};
 
-    std::size_t bytes() const
+// The key and trip lists of the matrices scanned so far, each kept once: a
+// demand cut into time slices and vehicle types gives many matrices with
+// the same pairs, and some of them with the same trips too. A list met
+// again is shared instead of copied, which is most of a model's memory
+// for trips and of the fresh pages the system must clear for them.
+class TripLists
+{
+public:
+    // What a matrix takes for scanned keys and values (of the same size).
+    void keep(const CVODMatrix::Keys& keys, const CVODMatrix::Values& values, ScannedTrips& scanned)
     {
-        return sorted.capacity() * sizeof(CVODMatrix::Pair) + unsorted.capacity() * sizeof(CVODMatrix::Trip);
+        scanned.keys = knownOrNew(knownKeys, keys, scanned.freshBytes, &CVODMatrix::SharedKeys::of);
+        if (scanned.keys)
+            scanned.trips = knownOrNew(knownTrips, values, scanned.freshBytes, &CVODMatrix::SharedTrips::of);
+        if (scanned.keys && scanned.trips)
+            return;
+        scanned.keys = CVODMatrix::SharedKeys();
+        scanned.trips = CVODMatrix::SharedTrips();
+        scanned.unsorted.reserve(keys.size());
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            scanned.unsorted.push_back(CVODMatrix::Trip{unsigned(keys[i] >> 32), unsigned(keys[i] & 0xffffffffu), values[i]});
+        scanned.freshBytes += scanned.unsorted.capacity() * sizeof(CVODMatrix::Trip);
     }
+
+private:
+    // A list is told from the others by a fingerprint of its size and of
+    // this many elements spread over it; only lists of the same fingerprint
+    // are compared in full, at most MaxCompared of them, so that many
+    // lists alike at those places cost no more than that each. A list not
+    // found among them is kept as a new one.
+    static constexpr std::size_t Samples = 64;
+    static constexpr std::size_t MaxCompared = 8;
+
+    template <typename List>
+    static quint64 fingerprint(const List& list)
+    {
+        static_assert(sizeof(typename List::value_type) == sizeof(quint64));
+        quint64 hash = quint64(list.size()) * 0x9E3779B97F4A7C15ull;
+        const std::size_t step = std::max<std::size_t>(1, list.size() / Samples);
+        const auto mix = [&hash](const auto& element) {
+            quint64 bits = 0;
+            std::memcpy(&bits, &element, sizeof bits);
+            hash = (hash ^ bits) * 0xC2B2AE3D27D4EB4Full;
+        };
+        for (std::size_t i = 0; i < list.size(); i += step)
+            mix(list[i]);
+        if (!list.empty())
+            mix(list.back());
+        return hash;
+    }
+
+    // The shared list equal to list, bit for bit, or a new one made of a
+    // copy of it (null when the copy fails make's check).
+    template <typename Shared, typename List, typename Make>
+    static Shared knownOrNew(std::unordered_multimap<quint64, Shared>& known, const List& list, std::size_t& fresh,
+                             Make make)
+    {
+        const quint64 print = fingerprint(list);
+        const auto [first, last] = known.equal_range(print);
+        std::size_t compared = 0;
+        for (auto it = first; it != last && compared < MaxCompared; ++it, ++compared) {
+            const List& candidate = listOf(it->second);
+            if (candidate.size() == list.size()
+                && (list.empty() || std::memcmp(candidate.data(), list.data(), list.size() * sizeof(quint64)) == 0))
+                return it->second;
+        }
+        Shared made = make(List(list.cbegin(), list.cend()));
+        if (made) {
+            fresh += list.size() * sizeof(quint64);
+            known.emplace(print, made);
+        }
+        return made;
+    }
+    static const CVODMatrix::Keys& listOf(const CVODMatrix::SharedKeys& shared) { return shared.keys(); }
+    static const CVODMatrix::Values& listOf(const CVODMatrix::SharedTrips& shared) { return shared.trips(); }
+
+    std::unordered_multimap<quint64, CVODMatrix::SharedKeys> knownKeys;
+    std::unordered_multimap<quint64, CVODMatrix::SharedTrips> knownTrips;
 };
 
 // Scans the trips of a file's matrices on a second thread, from the start
@@ -354,7 +434,8 @@ struct ScannedTrips
 // trips at such a place it takes the rows scanned there, and it reads any
 // others itself, as it would alone. What either finds comes from the same
 // scan of the same bytes. The rows scanned ahead are held up to the size
-// of the file, most of them the matrices' pairs as they will keep them.
+// of the file in memory no earlier matrix holds, most of them the
+// matrices' lists as they will keep them.
 class TripsAhead
 {
 public:
@@ -399,7 +480,7 @@ private:
 
     void drop()
     {
-        readyBytes -= ready.front().bytes();
+        readyBytes -= ready.front().freshBytes;
         ready.pop_front();
     }
 
@@ -430,7 +511,7 @@ private:
                 // Both at once: the reader takes passed as the word that
                 // the rows before it are ready.
                 if (scanned.begin > 0) {
-                    readyBytes += scanned.bytes();
+                    readyBytes += scanned.freshBytes;
                     ready.push_back(std::move(scanned));
                 }
                 passed = next;
@@ -457,41 +538,24 @@ private:
         if (!found)
             return scanned;
         scanned.begin = std::size_t(static_cast<const char*>(found) - data) + sizeof Marker - 1;
-        // Into the one scratch list: a matrix's rows then cost fresh memory
-        // once, in their final place, instead of at every doubling.
-        scratch.clear();
-        const char* close = TripRows::scan(data + scanned.begin, data + file.size(), scratch, scanned.origins, values);
+        // Into the one scratch pair of lists: a matrix's rows then cost
+        // fresh memory once, in their final place, and none where they are
+        // lists met before.
+        scratchKeys.clear();
+        scratchValues.clear();
+        const char* close = TripRows::scan(data + scanned.begin, data + file.size(), scratchKeys, scratchValues,
+                                           scanned.origins, values);
         scanned.close = close ? std::size_t(close - data) : 0;
         next = close ? scanned.close : scanned.begin;
         if (!close) {
             scanned.origins.clear();
             return scanned;
         }
-        keep(scratch, scanned);
+        lists.keep(scratchKeys, scratchValues, scanned);
         // Its text is not needed again unless the reader finds no trips
         // here, and then it is read from the file again.
         file.release(scanned.begin, scanned.close);
         return scanned;
-    }
-
-    // The rows as the matrix will take them: sorted pairs when they come in
-    // ascending order without zero trips, otherwise a copy as they stand.
-    static void keep(const TripRows::Pairs& trips, ScannedTrips& scanned)
-    {
-        quint64 last = 0;
-        bool inOrder = true;
-        for (std::size_t i = 0; i < trips.size() && inOrder; ++i) {
-            const quint64 key = CVODMatrix::key(trips[i].origin, trips[i].destination);
-            inOrder = trips[i].trips != 0.0 && (i == 0 || key > last);
-            last = key;
-        }
-        if (!inOrder) {
-            scanned.unsorted.assign(trips.cbegin(), trips.cend());
-            return;
-        }
-        scanned.sorted.reserve(trips.size());
-        for (const CVODMatrix::Trip& trip : trips)
-            scanned.sorted.push_back(CVODMatrix::Pair{CVODMatrix::key(trip.origin, trip.destination), trip.trips});
     }
 
     const MappedFile& file;
@@ -500,8 +564,12 @@ private:
     std::condition_variable changed;
     std::deque<ScannedTrips> ready;
     std::size_t readyBytes = 0;
-    TripValueTexts values;  // the helper thread's
-    TripRows::Pairs scratch;  // the helper thread's rows, as scanned
+    // The helper thread's: number texts, the rows as scanned, and the lists
+    // kept of them.
+    TripValueTexts values;
+    CVODMatrix::Keys scratchKeys;
+    CVODMatrix::Values scratchValues;
+    TripLists lists;
     std::size_t passed = 0;  // every marker before it is scanned
     bool stopping = false;
     std::thread helper;

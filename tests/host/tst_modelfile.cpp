@@ -65,6 +65,9 @@ private slots:
     void piecesOnTwoThreadsWriteTheSerialText();
     void manyObjectsOpenAsSaved();
     void tripsTextElsewhereLeavesTheMatrixItsOwn();
+    void tripsTextElsewhereDoesNotVouchForCentroids();
+    void matricesAlikeOpenWithTheirOwnTrips_data();
+    void matricesAlikeOpenWithTheirOwnTrips();
 };
 
 namespace {
@@ -644,6 +647,100 @@ void TestModelFile::tripsTextElsewhereLeavesTheMatrixItsOwn()
     QCOMPARE(matrix->getTrips(1u, 2u), 2.5);
     const QJsonValue preference = QJsonValue::fromVariant(model->getPreferences()->getValues().value("x"));
     QCOMPARE(preference, QJsonValue(QJsonDocument::fromJson("{\"trips\":[[2,[1],[7]]]}").object()));
+}
+
+// Trips' text where the reader finds no trips, with the same pairs as a
+// matrix's, does not stand for that matrix's check of its centroids.
+void TestModelFile::tripsTextElsewhereDoesNotVouchForCentroids()
+{
+    QByteArray text = modelWithMatrix("{\"id\":9,\"type\":\"CVODMatrix\",\"name\":\"m\",\"externalId\":\"\",\"status\":0,"
+                                      "\"trips\":[[1,[4],[2.5]]]}");
+    text.replace("\"preferences\":{}", "\"preferences\":{\"x\":{\"trips\":[[1,[4],[2.5]]]}}");
+    QString error;
+    QVERIFY(!open(text, &error));
+    QVERIFY2(error.contains("trips of centroid 4"), qPrintable(error));
+}
+
+namespace {
+
+// A matrix's pairs and trips as text, to compare matrices in one step.
+QString tripsText(const CVODMatrix* matrix)
+{
+    QString text;
+    matrix->forEachPair([&text](unsigned int origin, unsigned int destination, double trips) {
+        text += QStringLiteral("%1>%2:%3 ").arg(origin).arg(destination).arg(trips, 0, 'g', 17);
+    });
+    return text;
+}
+
+}  // namespace
+
+void TestModelFile::matricesAlikeOpenWithTheirOwnTrips_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("none") << "none";
+    QTest::newRow("one trip") << "trip";
+    QTest::newRow("one destination") << "destination";
+    QTest::newRow("one pair fewer") << "fewer";
+    QTest::newRow("one pair more") << "more";
+}
+
+// Matrices with the same pairs and trips, or the same but for one pair in
+// the middle of many, open each with its own trips and save as they were;
+// a change to one of them, or its removal, leaves the others as they were.
+void TestModelFile::matricesAlikeOpenWithTheirOwnTrips()
+{
+    QFETCH(QString, change);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVSystem& system = CVSystem::getSystem();
+    QList<CVCentroid*> zones;
+    for (int i = 0; i < 16; ++i)
+        zones.append(static_cast<CVCentroid*>(system.newObject("CVCentroid", model.get())));
+    struct Pair
+    {
+        int origin, destination;
+        double trips;
+    };
+    std::vector<Pair> base;
+    for (int o = 0; o < zones.size(); ++o) {
+        for (int d = o % 2; d < zones.size(); d += 2)
+            base.push_back(Pair{o, d, 0.25 + (o * 7 + d) % 5});
+    }
+    std::vector<Pair> changed = base;
+    Pair& middle = changed[changed.size() / 2 + 1];
+    if (change == "trip")
+        middle.trips += 0.5;
+    if (change == "destination")
+        ++middle.destination;  // a pair no other matrix has, still in order
+    if (change == "fewer")
+        changed.erase(changed.begin() + std::ptrdiff_t(changed.size() / 2 + 1));
+    if (change == "more")
+        changed.insert(changed.begin() + std::ptrdiff_t(changed.size() / 2 + 1), Pair{middle.origin, middle.destination + 1, 1.0});
+    QList<unsigned int> ids;
+    for (const std::vector<Pair>* pairs : {&base, &changed, &base}) {
+        auto* matrix = static_cast<CVODMatrix*>(system.newObject("CVODMatrix", model.get()));
+        for (const Pair& pair : *pairs)
+            matrix->setTrips(zones[pair.origin], zones[pair.destination], pair.trips);
+        ids.append(matrix->getId());
+    }
+    const auto matrixOf = [](CVModel* of, unsigned int id) {
+        return dynamic_cast<CVODMatrix*>(of->getCatalog()->find(id));
+    };
+    const QByteArray text = CVModelWriter::toJson(*model);
+    QString error;
+    const std::unique_ptr<CVModel> opened = open(text, &error);
+    QVERIFY2(opened, qPrintable(error));
+    for (const unsigned int id : ids)
+        QCOMPARE(tripsText(matrixOf(opened.get(), id)), tripsText(matrixOf(model.get(), id)));
+    QCOMPARE(CVModelWriter::toJson(*opened), text);
+
+    for (CVModel* each : {model.get(), opened.get()}) {
+        matrixOf(each, ids[2])->setTrips(zones[0], zones[0], 0.0);
+        matrixOf(each, ids[2])->setTrips(zones[15], zones[15], 9.0);
+        each->getCatalog()->remove(matrixOf(each, ids[0]));
+    }
+    for (const unsigned int id : {ids[1], ids[2]})
+        QCOMPARE(tripsText(matrixOf(opened.get(), id)), tripsText(matrixOf(model.get(), id)));
 }
 
 QTEST_GUILESS_MAIN(TestModelFile)

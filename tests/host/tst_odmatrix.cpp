@@ -2,6 +2,7 @@
 // the last setting wins, 0 forgets the pair, whatever the order of settings
 // and of reads in between.
 
+#include <cvcatalog.h>
 #include <cvmodel.h>
 #include <cvodmatrix.h>
 #include <cvsystem.h>
@@ -31,6 +32,9 @@ private slots:
     void matricesSetTogetherWhereKeysCannotBeShared_data();
     void matricesSetTogetherWhereKeysCannotBeShared();
     void zeroTripsFoundFromTheSmallestValue();
+    void sharedListsRefuseWhatAMatrixWouldNotStore_data();
+    void sharedListsRefuseWhatAMatrixWouldNotStore();
+    void matricesSharingListsChangeAlone();
 };
 
 void TestOdMatrix::settingsMatchAPlainMap_data()
@@ -291,7 +295,7 @@ void TestOdMatrix::zeroTripsFoundFromTheSmallestValue()
         std::vector<Setting> settings;
         for (std::size_t i = 0; i < values.size(); ++i)
             settings.emplace_back(1u, unsigned(i + 1), values[i]);
-        const CVODMatrix::SharedTrips collected = CVODMatrix::collectSharedTrips([&](auto visit) {
+        const CVODMatrix::CollectedTrips collected = CVODMatrix::collectTrips([&](auto visit) {
             for (const auto& [origin, destination, value] : settings)
                 visit(origin, destination, value);
         });
@@ -312,6 +316,96 @@ void TestOdMatrix::zeroTripsFoundFromTheSmallestValue()
         }
     }
     QVERIFY(zeros > 0 && zeros < cases);
+}
+
+void TestOdMatrix::sharedListsRefuseWhatAMatrixWouldNotStore_data()
+{
+    QTest::addColumn<std::vector<quint64>>("keys");
+    QTest::addColumn<std::vector<double>>("trips");
+    QTest::addColumn<bool>("filled");  // the matrix has a pair already
+    QTest::addColumn<bool>("shared");
+    const std::vector<quint64> ascending{CVODMatrix::key(1, 2), CVODMatrix::key(1, 3), CVODMatrix::key(2, 1)};
+    QTest::newRow("ascending keys, trips") << ascending << std::vector<double>{1, 2, 3} << false << true;
+    QTest::newRow("no pairs") << std::vector<quint64>{} << std::vector<double>{} << false << true;
+    QTest::newRow("keys out of order")
+        << std::vector<quint64>{ascending[1], ascending[0], ascending[2]} << std::vector<double>{1, 2, 3} << false << false;
+    QTest::newRow("a key twice")
+        << std::vector<quint64>{ascending[0], ascending[0], ascending[2]} << std::vector<double>{1, 2, 3} << false << false;
+    QTest::newRow("a trip of 0") << ascending << std::vector<double>{1, 0, 3} << false << false;
+    QTest::newRow("a trip of -0") << ascending << std::vector<double>{1, -0.0, 3} << false << false;
+    QTest::newRow("fewer trips than keys") << ascending << std::vector<double>{1, 2} << false << false;
+    QTest::newRow("matrix has pairs") << ascending << std::vector<double>{1, 2, 3} << true << false;
+}
+
+// A matrix takes shared lists only where setting their pairs one by one
+// would store each of them; otherwise it keeps what it had.
+void TestOdMatrix::sharedListsRefuseWhatAMatrixWouldNotStore()
+{
+    QFETCH(std::vector<quint64>, keys);
+    QFETCH(std::vector<double>, trips);
+    QFETCH(bool, filled);
+    QFETCH(bool, shared);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    CVODMatrix* matrix = newMatrix(model.get());
+    if (filled)
+        matrix->setTrips(7, 8, 4.0);
+    const auto sharedKeys = CVODMatrix::SharedKeys::of(CVODMatrix::Keys(keys.cbegin(), keys.cend()));
+    const auto sharedTrips = CVODMatrix::SharedTrips::of(CVODMatrix::Values(trips.cbegin(), trips.cend()));
+    QCOMPARE(matrix->shareTrips(sharedKeys, sharedTrips), shared);
+    QCOMPARE(matrix->pairCount(), shared ? int(keys.size()) : int(filled));
+    for (std::size_t i = 0; shared && i < keys.size(); ++i)
+        QCOMPARE(matrix->getTrips(unsigned(keys[i] >> 32), unsigned(keys[i] & 0xffffffffu)), trips[i]);
+}
+
+// Matrices given the same lists answer as matrices set pair by pair, a
+// change to one, in or out of order, touches no other, and the others
+// outlive one that goes.
+void TestOdMatrix::matricesSharingListsChangeAlone()
+{
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    std::vector<Setting> settings;
+    for (unsigned int o = 1; o <= 6; ++o) {
+        for (unsigned int d = 1; d <= 6; d += o % 2 + 1)
+            settings.emplace_back(o, d, 0.5 * o + d);
+    }
+    CVODMatrix::Keys keys;
+    CVODMatrix::Values trips;
+    for (const auto& [origin, destination, value] : settings) {
+        keys.push_back(CVODMatrix::key(origin, destination));
+        trips.push_back(value);
+    }
+    const auto sharedKeys = CVODMatrix::SharedKeys::of(keys);
+    const auto sharedTrips = CVODMatrix::SharedTrips::of(trips);
+    std::vector<CVODMatrix*> sharing, plain;
+    for (int m = 0; m < 3; ++m) {
+        sharing.push_back(newMatrix(model.get()));
+        QVERIFY(sharing.back()->shareTrips(sharedKeys, sharedTrips));
+        plain.push_back(newMatrix(model.get()));
+        for (const auto& [origin, destination, value] : settings)
+            plain.back()->setTrips(origin, destination, value);
+    }
+    const auto compareAll = [&] {
+        for (std::size_t m = 0; m < sharing.size(); ++m)
+            compareMatrices(sharing[m], plain[m]);
+    };
+    compareAll();
+    for (const std::size_t m : {std::size_t(0), std::size_t(2)}) {
+        for (CVODMatrix* matrix : {sharing[m], plain[m]}) {
+            matrix->setTrips(6, 6, 9.0);  // after every pair
+            matrix->setTrips(1, 1, 0.0);  // out of order, forgotten
+            matrix->setTrips(2, 2, 3.5);  // out of order, new
+        }
+        compareAll();
+    }
+    model->getCatalog()->remove(sharing[1]);
+    model->getCatalog()->remove(plain[1]);
+    sharing.erase(sharing.begin() + 1);
+    plain.erase(plain.begin() + 1);
+    compareAll();
+    CVODMatrix* late = newMatrix(model.get());
+    QVERIFY(late->shareTrips(sharedKeys, sharedTrips));
+    QCOMPARE(late->getTrips(1, 1), 1.5);
+    QCOMPARE(late->pairCount(), int(settings.size()));
 }
 
 QTEST_GUILESS_MAIN(TestOdMatrix)
