@@ -2,13 +2,10 @@
 
 #include "cvlargeblocks.h"
 
-#include <algorithm>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <new>
-#include <thread>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -98,92 +95,21 @@ bool mapRegion(Region& region)
     return true;
 }
 
-// Asks the kernel to back chunks at once: one call instead of a page fault
-// on the first touch of each of their pages, which is several times
-// cheaper on a virtual machine (the network phase of an import ran 10 to
-// 15 % faster). Only advice: a kernel without it (before 5.14) refuses the
-// call and the pages fault in as they are touched.
-void populate(char* start, std::size_t bytes)
+// Asks the kernel to back a new chunk at once: one call instead of a page
+// fault on the first touch of each of its sixteen pages, which is several
+// times cheaper on a virtual machine (the network phase of an import ran
+// 10 to 15 % faster). Only advice: a kernel without it (before 5.14)
+// refuses the call and the pages fault in as they are touched.
+void populate(char* chunk)
 {
 #if defined(__linux__)
 #ifndef MADV_POPULATE_WRITE
     constexpr int MADV_POPULATE_WRITE = 23;
 #endif
-    madvise(start, bytes, MADV_POPULATE_WRITE);
+    madvise(chunk, ChunkBytes, MADV_POPULATE_WRITE);
 #else
-    (void)start;
-    (void)bytes;
+    (void)chunk;
 #endif
-}
-
-// Backs the chunks that come after the newest one on a thread of its own,
-// so that a model being built, which takes a new chunk every few hundred
-// objects, finds them backed. It stays a few chunks ahead and never goes
-// past the region: it takes no memory the pool would not soon use.
-class ChunkWarmer
-{
-public:
-    static constexpr std::size_t ChunksAhead = 32;
-
-    // Whether the chunk is backed already; the warmer then moves on from
-    // the chunk after it.
-    bool takeWarm(char* chunk, char* regionEnd)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        const bool warm = chunk >= warmFrom && chunk + ChunkBytes <= warmedTo;
-        char* const from = chunk + ChunkBytes;
-        char* const to = std::min(regionEnd, from + ChunksAhead * ChunkBytes);
-        if (from < to && to > warmedTo) {
-            // Within the same region the chunks backed so far stay backed.
-            if (!(from >= warmFrom && from <= warmedTo))
-                warmFrom = warmedTo = from;
-            target = to;
-            if (!started)
-                start();
-            wake.notify_one();
-        }
-        return warm;
-    }
-
-private:
-    void start()
-    {
-        started = true;
-        try {
-            std::thread([this] { run(); }).detach();
-        } catch (...) {
-            // No thread: every chunk is backed when it is taken.
-        }
-    }
-
-    void run()
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        for (;;) {
-            wake.wait(lock, [this] { return warmedTo < target; });
-            char* const chunk = warmedTo;
-            lock.unlock();
-            populate(chunk, ChunkBytes);
-            lock.lock();
-            if (warmedTo == chunk)
-                warmedTo = chunk + ChunkBytes;
-        }
-    }
-
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool started = false;
-    char* warmFrom = nullptr;  // [warmFrom, warmedTo) is backed
-    char* warmedTo = nullptr;
-    char* target = nullptr;  // where the warmer stops
-};
-
-// Never destroyed, like the pools: its thread waits for work until the
-// process ends.
-ChunkWarmer& warmer()
-{
-    static ChunkWarmer* instance = new ChunkWarmer;
-    return *instance;
 }
 
 char* newChunk(Region& region)
@@ -196,8 +122,7 @@ char* newChunk(Region& region)
     }
     char* chunk = region.unused;
     region.unused += ChunkBytes;
-    if (!warmer().takeWarm(chunk, region.end))
-        populate(chunk, ChunkBytes);
+    populate(chunk);
     return chunk;
 }
 

@@ -10,8 +10,7 @@
 // one after the other, and a freed block goes to its size's free list for
 // the next object of that size: no search and no header per object, and an
 // import's objects lie side by side in memory. Chunks stay with the
-// process for the next model; a thread of the pool's own backs the next
-// few chunks with memory before they are needed. Sizes above the pooled ones, and every size
+// process for the next model. Sizes above the pooled ones, and every size
 // in sanitizer builds (so that they still see each object's bounds and
 // lifetime), go to the global allocator.
 class CRVKERNEL_EXPORT CVObjectPool

@@ -4,11 +4,9 @@
 
 #include <cvobjectpool.h>
 
-#include <QDir>
 #include <QRandomGenerator>
 #include <QtTest>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -46,18 +44,9 @@ class TestObjectPool : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { threadsAtStart = threadCount(); }
     void blocksStayApartAndAligned_data();
     void blocksStayApartAndAligned();
     void releasedBlockServesTheNextOfItsSize();
-    void chunksAreBackedByOneHelperThread();
-
-private:
-    static int threadCount()
-    {
-        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-    }
-    int threadsAtStart = 0;
 };
 
 void TestObjectPool::blocksStayApartAndAligned_data()
@@ -115,24 +104,6 @@ void TestObjectPool::releasedBlockServesTheNextOfItsSize()
     CVObjectPool::release(other, 64);
     for (void* block : blocks)
         CVObjectPool::release(block, 200);
-}
-
-// The chunks after the newest are backed by one thread of the pool's own,
-// however many chunks and regions the tests before and this one take.
-void TestObjectPool::chunksAreBackedByOneHelperThread()
-{
-#ifdef POOL_OFF_IN_THIS_BUILD
-    QSKIP("the pool is off under the address sanitizer");
-#else
-    std::vector<void*> blocks;
-    // 40 MiB: more than one region of chunks.
-    for (int i = 0; i < 40 * 2048; ++i)
-        blocks.push_back(CVObjectPool::allocate(480));
-    QVERIFY(threadCount() <= threadsAtStart + 1);
-    std::memset(blocks.back(), 1, 480);
-    for (void* block : blocks)
-        CVObjectPool::release(block, 480);
-#endif
 }
 
 QTEST_GUILESS_MAIN(TestObjectPool)
