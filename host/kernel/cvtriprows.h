@@ -159,40 +159,23 @@ public:
             unsigned int rowOrigin = 0;
             if (at(p) != '[' || !(p = scanId(p + 1, end, rowOrigin)) || at(p) != ',' || at(p + 1) != '[')
                 return abandonScan();
-            p += 2;
-            if (at(p) == ']') {
-                ++p;
-            } else {
-                for (;;) {
-                    unsigned int destination = 0;
-                    if (!(p = scanId(p, end, destination)))
-                        return abandonScan();
+            p = scanList(p + 2, end, [&](const char* q) {
+                unsigned int destination = 0;
+                if ((q = scanId(q, end, destination)))
                     keys.push_back(CVODMatrix::key(rowOrigin, destination));
-                    const char next = at(p++);
-                    if (next == ']')
-                        break;
-                    if (next != ',')
-                        return abandonScan();
-                }
-            }
-            if (at(p) != ',' || at(p + 1) != '[')
+                return q;
+            });
+            if (!p || at(p) != ',' || at(p + 1) != '[')
                 return abandonScan();
-            p += 2;
-            if (at(p) == ']') {
-                ++p;
-            } else {
-                for (;;) {
-                    double value = 0.0;
-                    if (values.size() == keys.size() || !(p = scanNumber(p, end, value, texts)))
-                        return abandonScan();
-                    values.push_back(value);
-                    const char next = at(p++);
-                    if (next == ']')
-                        break;
-                    if (next != ',')
-                        return abandonScan();
-                }
-            }
+            p = scanList(p + 2, end, [&](const char* q) {
+                double value = 0.0;
+                if (values.size() == keys.size() || !(q = scanNumber(q, end, value, texts)))
+                    return static_cast<const char*>(nullptr);
+                values.push_back(value);
+                return q;
+            });
+            if (!p)
+                return abandonScan();
             if (values.size() != keys.size() || at(p++) != ']')
                 return abandonScan();
             origins.push_back(rowOrigin);
@@ -268,6 +251,25 @@ public:
     }
 
 private:
+    // Scans the items of a list whose opening bracket is just before p,
+    // each with scanItem (where it ends, or null), up to and past the
+    // closing bracket. Returns what follows it, or null.
+    template <typename ScanItem>
+    static const char* scanList(const char* p, const char* end, ScanItem scanItem)
+    {
+        if (p < end && *p == ']')
+            return p + 1;
+        for (;;) {
+            if (!(p = scanItem(p)) || p >= end)
+                return nullptr;
+            const char next = *p++;
+            if (next == ']')
+                return p;
+            if (next != ',')
+                return nullptr;
+        }
+    }
+
     static bool isId(double value)
     {
         return value >= 1 && value <= std::numeric_limits<unsigned int>::max() && value == std::floor(value);

@@ -312,6 +312,8 @@ void TestModelFile::badTripsGiveOneError_data()
     QTest::newRow("id past 32 bits") << QByteArray("[[1,[4294967296],[1]]]") << "not rows";
     QTest::newRow("id of eleven digits") << QByteArray("[[1,[00000000001],[1]]]") << "line 7: object 9 has trips that are not rows";
     QTest::newRow("zero id") << QByteArray("[[1,[0],[1]]]") << "not rows";
+    QTest::newRow("ids apart without a comma") << QByteArray("[[1,[1 2],[1,1]]]") << "line 7: invalid JSON";
+    QTest::newRow("trips apart without a comma") << QByteArray("[[1,[1,2],[1 1]]]") << "line 7: invalid JSON";
     QTest::newRow("leading zero") << QByteArray("[[1,[1],[01]]]") << "line 7: invalid JSON: Missing a comma";
     QTest::newRow("no fraction digits") << QByteArray("[[1,[1],[1.]]]") << "line 7: invalid JSON: Miss fraction";
     QTest::newRow("no exponent digits") << QByteArray("[[1,[1],[1e-]]]") << "line 7: invalid JSON: Miss exponent";
