@@ -326,9 +326,10 @@ void TestSumoScenario::districtsOfHalfConnectedZones()
     QCOMPARE(d1.sources, (QVector<const CVSection*>{back}));
     QCOMPARE(d2.sinks, (QVector<const CVSection*>{onward}));
     QCOMPARE(d3.sources, (QVector<const CVSection*>{back, onward, leaving}));
-    QVERIFY(!districts.isOrigin(zones[3]->getId()) && !districts.isDestination(zones[3]->getId()));
+    const int unconnected = districts.districtOf(zones[3]->getId());
+    QVERIFY(unconnected >= 0 && !districts.hasSources(unconnected) && !districts.hasSinks(unconnected));
     // No turning joins the sections here: no route between the zones.
-    QVERIFY(!districts.joins(zones[0]->getId(), zones[1]->getId()));
+    QVERIFY(!districts.joins(districts.districtOf(zones[0]->getId()), districts.districtOf(zones[1]->getId())));
 
     // What cannot be placed is named per zone, and the rest is written.
     auto* trips = make<CVODMatrix>("CVODMatrix");
@@ -336,14 +337,19 @@ void TestSumoScenario::districtsOfHalfConnectedZones()
     trips->setTrips(zones[1], zones[3], 7.0);
     trips->setTrips(zones[3], zones[1], 2.0);
     trips->setTrips(zones[1], zones[0], 5.0);
+    // A second slice: the notes add up the trips left out of every file.
+    auto* later = make<CVODMatrix>("CVODMatrix");
+    later->setInterval(QTime(9, 0), CVTimeDuration(3600.0));
+    later->setTrips(zones[1], zones[0], 3.0);
+    later->setTrips(zones[3], zones[1], 1.5);
     QTemporaryDir dir;
     QStringList notes;
     QString error;
     QVERIFY2(SumoExporter::write(*model, dir.filePath(QStringLiteral("net")), SumoOverrides(), &notes, &error), qPrintable(error));
     const QString z1 = SumoDistricts::zoneName(*zones[1]);
     const QString z3 = SumoDistricts::zoneName(*zones[3]);
-    QCOMPARE(notes, (QStringList{QStringLiteral("zone %1: 5 trips left out of the OD files: no route leads from it to their destinations").arg(z1),
-                                 QStringLiteral("zone %1: 2 trips left out of the OD files: no section leaves it").arg(z3),
+    QCOMPARE(notes, (QStringList{QStringLiteral("zone %1: 8 trips left out of the OD files: no route leads from it to their destinations").arg(z1),
+                                 QStringLiteral("zone %1: 3.5 trips left out of the OD files: no section leaves it").arg(z3),
                                  QStringLiteral("zone %1: 7 trips left out of the OD files: no section reaches it").arg(z3)}));
 }
 

@@ -174,51 +174,30 @@ void SumoDistricts::buildRoutes(const SumoNetwork& network)
         sinkComponents.append(sortedUnique(sinkParts));
     }
     reachable.resize(std::size_t(districts.size()));
+    walked.reset(new std::once_flag[std::size_t(districts.size())]);
 }
 
-int SumoDistricts::indexOf(unsigned int centroidId) const
+int SumoDistricts::districtOf(unsigned int centroidId) const
 {
     if (!bySparseCentroidId.isEmpty())
         return bySparseCentroidId.value(centroidId, -1);
     return centroidId < byCentroidId.size() ? byCentroidId[centroidId] : -1;
 }
 
-const SumoDistricts::District* SumoDistricts::find(unsigned int centroidId) const
+bool SumoDistricts::joins(int origin, int destination) const
 {
-    const int index = indexOf(centroidId);
-    return index < 0 ? nullptr : &districts[index];
-}
-
-bool SumoDistricts::isOrigin(unsigned int centroidId) const
-{
-    const District* d = find(centroidId);
-    return d && !d->sources.isEmpty();
-}
-
-bool SumoDistricts::isDestination(unsigned int centroidId) const
-{
-    const District* d = find(centroidId);
-    return d && !d->sinks.isEmpty();
-}
-
-bool SumoDistricts::joins(unsigned int origin, unsigned int destination) const
-{
-    if (!isOrigin(origin) || !isDestination(destination))
-        return false;
-    const int from = indexOf(origin);
-    const int to = indexOf(destination);
-    const std::vector<int>& out = sourceComponents[from];
-    const std::vector<int>& in = sinkComponents[to];
+    const std::vector<int>& out = sourceComponents[origin];
+    const std::vector<int>& in = sinkComponents[destination];
     for (std::size_t i = 0, j = 0; i < out.size() && j < in.size();) {
         if (out[i] == in[j])
             return true;
         out[i] < in[j] ? ++i : ++j;
     }
-    std::vector<char>& joined = reachable[std::size_t(from)];
-    if (joined.empty()) {
+    std::vector<char>& joined = reachable[std::size_t(origin)];
+    std::call_once(walked[std::size_t(origin)], [&] {
         // Every section a trip from the origin's sources can reach.
         std::vector<char> seen(sectionOf.size(), 0);
-        std::vector<int> queue = sourceIndices[from];
+        std::vector<int> queue = sourceIndices[origin];
         for (int s : queue)
             seen[std::size_t(s)] = 1;
         for (std::size_t i = 0; i < queue.size(); ++i) {
@@ -235,8 +214,8 @@ bool SumoDistricts::joins(unsigned int origin, unsigned int destination) const
             joined[std::size_t(d)] =
                 std::any_of(sinks.cbegin(), sinks.cend(), [&](int s) { return seen[std::size_t(s)] != 0; });
         }
-    }
-    return joined[std::size_t(to)] != 0;
+    });
+    return joined[std::size_t(destination)] != 0;
 }
 
 QString SumoDistricts::zoneName(const CVCentroid& centroid)

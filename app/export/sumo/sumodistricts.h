@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QVector>
 
+#include <memory>
+#include <mutex>
 #include <vector>
 
 class CVCentroid;
@@ -32,19 +34,21 @@ public:
     explicit SumoDistricts(const SumoNetwork& network);
 
     const QVector<District>& all() const { return districts; }
-    bool isOrigin(unsigned int centroidId) const;
-    bool isDestination(unsigned int centroidId) const;
+    // The index in all() of a centroid's district, -1 for none.
+    int districtOf(unsigned int centroidId) const;
+    // Whether trips can start in, or end in, the district of that index.
+    bool hasSources(int district) const { return !districts[district].sources.isEmpty(); }
+    bool hasSinks(int district) const { return !districts[district].sinks.isEmpty(); }
     // Whether some route over the exported turnings leads from one of the
-    // origin's sources to one of the destination's sinks. Found for all
-    // destinations of an origin the first time the origin is asked for.
-    bool joins(unsigned int origin, unsigned int destination) const;
+    // origin district's sources to one of the destination district's sinks
+    // (indices in all(), the one with sources, the other with sinks). The
+    // walk from an origin is made once, the first time it is asked for, by
+    // whichever thread asks first.
+    bool joins(int origin, int destination) const;
     // The zone a centroid stands for, in a modeller's words.
     static QString zoneName(const CVCentroid& centroid);
 
 private:
-    const District* find(unsigned int centroidId) const;
-    // The district's index, -1 for none.
-    int indexOf(unsigned int centroidId) const;
     void buildRoutes(const SumoNetwork& network);
 
     QVector<District> districts;
@@ -65,4 +69,5 @@ private:
     QVector<std::vector<int>> sourceComponents;
     QVector<std::vector<int>> sinkComponents;
     mutable std::vector<std::vector<char>> reachable;  // per district: destinations joined, once asked
+    std::unique_ptr<std::once_flag[]> walked;           // per district: reachable filled
 };

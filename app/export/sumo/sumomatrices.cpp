@@ -15,12 +15,16 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace SumoMatrices {
@@ -51,54 +55,94 @@ struct Unplaced
     double noSink = 0.0;    // to the zone, which no section reaches
     double noRoute = 0.0;   // from the zone, to zones no route reaches
 };
+using UnplacedByZone = std::map<unsigned int, Unplaced>;
 
-// The pairs od2trips and sumo can place, and what the others carry.
+// Which pairs od2trips and sumo can place, and what the others carry. A
+// pair's fate is worked out once and remembered: the time slices of a day
+// ask about the same pairs over and over. One placement serves one thread.
 class Placement
 {
 public:
-    explicit Placement(const SumoNetwork& network) : districts(network) {}
+    explicit Placement(const SumoDistricts& districts) : districts(districts), rows(std::size_t(districts.all().size()))
+    {
+    }
 
     bool place(unsigned int origin, unsigned int destination, double trips)
     {
         if (trips <= 0.0)
             return false;
-        if (!districts.isOrigin(origin))
-            unplaced[origin].noSource += trips;
-        else if (!districts.isDestination(destination))
-            unplaced[destination].noSink += trips;
-        else if (!districts.joins(origin, destination))
-            unplaced[origin].noRoute += trips;
-        else
-            return true;
+        switch (fate(origin, destination)) {
+        case Fate::Placed: return true;
+        case Fate::NoSource: unplaced[origin].noSource += trips; break;
+        case Fate::NoSink: unplaced[destination].noSink += trips; break;
+        default: unplaced[origin].noRoute += trips; break;
+        }
         return false;
     }
 
-    QStringList notes() const
-    {
-        QStringList lines;
-        for (const SumoDistricts::District& d : districts.all()) {
-            const auto it = unplaced.find(d.centroid->getId());
-            if (it == unplaced.end())
-                continue;
-            const QString zone = SumoDistricts::zoneName(*d.centroid);
-            const auto line = [&](double trips, const char* why) {
-                if (trips > 0.0)
-                    lines << QStringLiteral("zone %1: %2 trips left out of the OD files: %3")
-                                 .arg(zone)
-                                 .arg(trips)
-                                 .arg(QLatin1String(why));
-            };
-            line(it->second.noSource, "no section leaves it");
-            line(it->second.noSink, "no section reaches it");
-            line(it->second.noRoute, "no route leads from it to their destinations");
-        }
-        return lines;
-    }
+    // What was left out since the last call.
+    UnplacedByZone takeUnplaced() { return std::exchange(unplaced, UnplacedByZone()); }
 
 private:
-    SumoDistricts districts;
-    std::map<unsigned int, Unplaced> unplaced;
+    enum class Fate : unsigned char { Unknown, Placed, NoSource, NoSink, NoRoute };
+
+    Fate fate(unsigned int origin, unsigned int destination)
+    {
+        if (!originKnown || origin != originId) {
+            originKnown = true;
+            originId = origin;
+            originDistrict = districts.districtOf(origin);
+            row = nullptr;
+            if (originDistrict >= 0 && districts.hasSources(originDistrict)) {
+                row = &rows[std::size_t(originDistrict)];
+                if (row->empty())
+                    row->assign(rows.size(), Fate::Unknown);
+            }
+        }
+        if (!row)
+            return Fate::NoSource;
+        const int to = districts.districtOf(destination);
+        if (to < 0)
+            return Fate::NoSink;
+        Fate& known = (*row)[std::size_t(to)];
+        if (known == Fate::Unknown)
+            known = !districts.hasSinks(to)                  ? Fate::NoSink
+                    : districts.joins(originDistrict, to) ? Fate::Placed
+                                                          : Fate::NoRoute;
+        return known;
+    }
+
+    const SumoDistricts& districts;
+    std::vector<std::vector<Fate>> rows;  // per origin district, the fate of its trips to each district
+    bool originKnown = false;
+    unsigned int originId = 0;
+    int originDistrict = -1;
+    std::vector<Fate>* row = nullptr;
+    UnplacedByZone unplaced;
 };
+
+// One line per zone and reason, in the order of the districts.
+QStringList unplacedNotes(const SumoDistricts& districts, const UnplacedByZone& unplaced)
+{
+    QStringList lines;
+    for (const SumoDistricts::District& d : districts.all()) {
+        const auto it = unplaced.find(d.centroid->getId());
+        if (it == unplaced.end())
+            continue;
+        const QString zone = SumoDistricts::zoneName(*d.centroid);
+        const auto line = [&](double trips, const char* why) {
+            if (trips > 0.0)
+                lines << QStringLiteral("zone %1: %2 trips left out of the OD files: %3")
+                             .arg(zone)
+                             .arg(trips)
+                             .arg(QLatin1String(why));
+        };
+        line(it->second.noSource, "no section leaves it");
+        line(it->second.noSink, "no section reaches it");
+        line(it->second.noRoute, "no route leads from it to their destinations");
+    }
+    return lines;
+}
 
 // A file written through a buffer of its own: one write call per MiB
 // instead of one per pair, and numbers formatted in place.
@@ -251,13 +295,14 @@ bool writeText(const File& file, const SumoNetwork& network, Placement& placemen
     return out.finish(error);
 }
 
-bool writeXml(const File& file, const SumoNetwork& network, Placement& placement, QString* error)
+bool writeXml(const File& file, const SumoNetwork& network, Placement& placement, const CVObject* vehicle,
+              QString* error)
 {
     MatrixFile out(file.path);
     if (!out.isOpen())
         return out.finish(error);
     const CVODMatrix& matrix = *file.matrix;
-    const QString type = SumoNetwork::vehicleTypeId(tripVehicle(network, matrix));
+    const QString type = SumoNetwork::vehicleTypeId(vehicle);
     out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<demand>\n<actorConfig id=\"");
     out.bytes(type.isEmpty() ? QByteArray("DEFAULT_VEHTYPE") : type.toUtf8());
     out.text("\">\n<timeSlice startTime=\"");
@@ -342,21 +387,97 @@ QVector<TypeNumber> typeNumbers(const SumoNetwork& network)
     return numbers;
 }
 
+namespace {
+
+// What writing one file gave.
+struct Written
+{
+    bool done = false;
+    QString error;
+    UnplacedByZone unplaced;
+};
+
+// Runs work() on this thread and on a second one, where one can be made.
+// What a thread throws is thrown here once both have ended.
+template <typename Work>
+void onTwoThreads(Work work)
+{
+    std::exception_ptr failure;
+    std::thread second;
+    try {
+        second = std::thread([&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: this one does all the work.
+    }
+    try {
+        work();
+    } catch (...) {
+        if (second.joinable())
+            second.join();
+        throw;
+    }
+    if (second.joinable())
+        second.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+}  // namespace
+
 bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error)
 {
-    Placement placement(network);
+    const SumoDistricts districts(network);
     QHash<const CVObject*, qint64> numberOf;
     for (const TypeNumber& type : typeNumbers(network))
         numberOf.insert(type.vehicle, type.number);
-    for (const File& file : files(network, prefix)) {
-        const CVObject* vehicle = tripVehicle(network, *file.matrix);
-        const qint64 typeNumber = vehicle ? numberOf.value(vehicle, vehicle->getId()) : -1;
-        if (!(file.text ? writeText(file, network, placement, typeNumber, error)
-                        : writeXml(file, network, placement, error)))
+    const QVector<File> list = files(network, prefix);
+    std::vector<const CVObject*> vehicleOf;
+    for (const File& file : list)
+        vehicleOf.push_back(tripVehicle(network, *file.matrix));
+    // The files are written on two threads, each taking the next file not
+    // yet taken; the model is only read meanwhile. Whatever the threads'
+    // timing, the files, the error reported (that of the first file in
+    // order that failed) and the notes (each file's trips left out, added
+    // in the files' order) are the same.
+    std::vector<Written> written(std::size_t(list.size()));
+    std::atomic<qsizetype> nextFile{0};
+    std::atomic<bool> failed{false};
+    onTwoThreads([&] {
+        Placement placement(districts);
+        for (qsizetype i = nextFile++; i < list.size() && !failed; i = nextFile++) {
+            const File& file = list[i];
+            const CVObject* vehicle = vehicleOf[std::size_t(i)];
+            const qint64 typeNumber = vehicle ? numberOf.value(vehicle, vehicle->getId()) : -1;
+            Written& result = written[std::size_t(i)];
+            result.done = file.text ? writeText(file, network, placement, typeNumber, &result.error)
+                                    : writeXml(file, network, placement, vehicle, &result.error);
+            result.unplaced = placement.takeUnplaced();
+            if (!result.done)
+                failed = true;
+        }
+    });
+    UnplacedByZone unplaced;
+    for (const Written& result : written) {
+        if (!result.done) {
+            if (error)
+                *error = result.error;
             return false;
+        }
+        for (const auto& [zone, trips] : result.unplaced) {
+            Unplaced& sum = unplaced[zone];
+            sum.noSource += trips.noSource;
+            sum.noSink += trips.noSink;
+            sum.noRoute += trips.noRoute;
+        }
     }
     if (notes)
-        *notes += placement.notes();
+        *notes += unplacedNotes(districts, unplaced);
     return true;
 }
 
