@@ -177,13 +177,6 @@ void SumoDistricts::buildRoutes(const SumoNetwork& network)
     walked.reset(new std::once_flag[std::size_t(districts.size())]);
 }
 
-int SumoDistricts::districtOf(unsigned int centroidId) const
-{
-    if (!bySparseCentroidId.isEmpty())
-        return bySparseCentroidId.value(centroidId, -1);
-    return centroidId < byCentroidId.size() ? byCentroidId[centroidId] : -1;
-}
-
 bool SumoDistricts::joins(int origin, int destination) const
 {
     const std::vector<int>& out = sourceComponents[origin];

@@ -35,7 +35,12 @@ public:
 
     const QVector<District>& all() const { return districts; }
     // The index in all() of a centroid's district, -1 for none.
-    int districtOf(unsigned int centroidId) const;
+    int districtOf(unsigned int centroidId) const
+    {
+        if (!bySparseCentroidId.isEmpty())
+            return bySparseCentroidId.value(centroidId, -1);
+        return centroidId < byCentroidId.size() ? byCentroidId[centroidId] : -1;
+    }
     // Whether trips can start in, or end in, the district of that index.
     bool hasSources(int district) const { return !districts[district].sources.isEmpty(); }
     bool hasSinks(int district) const { return !districts[district].sinks.isEmpty(); }

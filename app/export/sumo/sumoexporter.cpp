@@ -83,12 +83,15 @@ bool SumoExporter::writeSet(const SumoNetwork& network, const QString& prefix, Q
     const QStringList names = fileNames(prefix);
     // Detector counts go next to the additional file that names them.
     const QString detectorOutput = QFileInfo(prefix).fileName() + QStringLiteral(".det.out.xml");
+    // The OD matrices, most of the set's bytes, are written on a second
+    // thread while this one writes the network.
+    SumoMatrices::Writer matrices(network, prefix);
     return SumoNetworkWriter::writeNodes(network, names[0], error) &&
            SumoNetworkWriter::writeEdges(network, names[1], error) &&
            SumoNetworkWriter::writeConnections(network, names[2], error) &&
            SumoNetworkWriter::writeTrafficLights(network, names[3], error) &&
            SumoDemandWriter::writeDistricts(network, names[4], error) &&
-           SumoMatrices::write(network, prefix, notes, error) &&
+           matrices.finish(notes, error) &&
            SumoDemandWriter::writeAdditionals(network, names[5], detectorOutput, error) &&
            SumoDemandWriter::writeRoutes(network, names[6], error) &&
            SumoConfigWriter::writeNetconvert(network, prefix, error) &&

@@ -397,73 +397,93 @@ struct Written
     UnplacedByZone unplaced;
 };
 
-// Runs work() on this thread and on a second one, where one can be made.
-// What a thread throws is thrown here once both have ended.
-template <typename Work>
-void onTwoThreads(Work work)
+}  // namespace
+
+struct Writer::Work
 {
-    std::exception_ptr failure;
-    std::thread second;
+    Work(const SumoNetwork& network, const QString& prefix) : network(network), districts(network)
+    {
+        QHash<const CVObject*, qint64> numberOf;
+        for (const TypeNumber& type : typeNumbers(network))
+            numberOf.insert(type.vehicle, type.number);
+        list = files(network, prefix);
+        for (const File& file : std::as_const(list)) {
+            const CVObject* vehicle = tripVehicle(network, *file.matrix);
+            vehicleOf.push_back(vehicle);
+            typeNumberOf.push_back(vehicle ? numberOf.value(vehicle, vehicle->getId()) : -1);
+        }
+        written.resize(std::size_t(list.size()));
+    }
+
+    // Takes the next file not yet taken until none is left or one failed.
+    void run()
+    {
+        Placement placement(districts);
+        for (qsizetype i = nextFile++; i < list.size() && !failed; i = nextFile++) {
+            const File& file = list[i];
+            Written& result = written[std::size_t(i)];
+            result.done = file.text ? writeText(file, network, placement, typeNumberOf[std::size_t(i)], &result.error)
+                                    : writeXml(file, network, placement, vehicleOf[std::size_t(i)], &result.error);
+            result.unplaced = placement.takeUnplaced();
+            if (!result.done)
+                failed = true;
+        }
+    }
+
+    const SumoNetwork& network;
+    const SumoDistricts districts;
+    QVector<File> list;
+    std::vector<const CVObject*> vehicleOf;
+    std::vector<qint64> typeNumberOf;
+    std::vector<Written> written;
+    std::atomic<qsizetype> nextFile{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr secondFailure;
+};
+
+Writer::Writer(const SumoNetwork& network, const QString& prefix) : work(std::make_unique<Work>(network, prefix))
+{
     try {
-        second = std::thread([&] {
+        second = std::thread([w = work.get()] {
             try {
-                work();
+                w->run();
             } catch (...) {
-                failure = std::current_exception();
+                w->secondFailure = std::current_exception();
+                w->failed = true;
             }
         });
     } catch (const std::system_error&) {
-        // No thread to be had: this one does all the work.
+        // No thread to be had: finish() writes every file.
     }
+}
+
+Writer::~Writer()
+{
+    if (second.joinable()) {
+        work->failed = true;
+        second.join();
+    }
+}
+
+bool Writer::finish(QStringList* notes, QString* error)
+{
     try {
-        work();
+        work->run();
     } catch (...) {
+        work->failed = true;
         if (second.joinable())
             second.join();
         throw;
     }
     if (second.joinable())
         second.join();
-    if (failure)
-        std::rethrow_exception(failure);
-}
-
-}  // namespace
-
-bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error)
-{
-    const SumoDistricts districts(network);
-    QHash<const CVObject*, qint64> numberOf;
-    for (const TypeNumber& type : typeNumbers(network))
-        numberOf.insert(type.vehicle, type.number);
-    const QVector<File> list = files(network, prefix);
-    std::vector<const CVObject*> vehicleOf;
-    for (const File& file : list)
-        vehicleOf.push_back(tripVehicle(network, *file.matrix));
-    // The files are written on two threads, each taking the next file not
-    // yet taken; the model is only read meanwhile. Whatever the threads'
-    // timing, the files, the error reported (that of the first file in
-    // order that failed) and the notes (each file's trips left out, added
-    // in the files' order) are the same.
-    std::vector<Written> written(std::size_t(list.size()));
-    std::atomic<qsizetype> nextFile{0};
-    std::atomic<bool> failed{false};
-    onTwoThreads([&] {
-        Placement placement(districts);
-        for (qsizetype i = nextFile++; i < list.size() && !failed; i = nextFile++) {
-            const File& file = list[i];
-            const CVObject* vehicle = vehicleOf[std::size_t(i)];
-            const qint64 typeNumber = vehicle ? numberOf.value(vehicle, vehicle->getId()) : -1;
-            Written& result = written[std::size_t(i)];
-            result.done = file.text ? writeText(file, network, placement, typeNumber, &result.error)
-                                    : writeXml(file, network, placement, vehicle, &result.error);
-            result.unplaced = placement.takeUnplaced();
-            if (!result.done)
-                failed = true;
-        }
-    });
+    if (work->secondFailure)
+        std::rethrow_exception(work->secondFailure);
+    // Whatever the threads' timing, the error reported is that of the first
+    // file in order that failed, and the notes add up each file's trips
+    // left out in the files' order.
     UnplacedByZone unplaced;
-    for (const Written& result : written) {
+    for (const Written& result : work->written) {
         if (!result.done) {
             if (error)
                 *error = result.error;
@@ -477,8 +497,13 @@ bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes
         }
     }
     if (notes)
-        *notes += unplacedNotes(districts, unplaced);
+        *notes += unplacedNotes(work->districts, unplaced);
     return true;
+}
+
+bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error)
+{
+    return Writer(network, prefix).finish(notes, error);
 }
 
 }  // namespace SumoMatrices

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+#include <thread>
+
 class CVODMatrix;
 class CVObject;
 class SumoNetwork;
@@ -52,6 +55,28 @@ QVector<File> files(const SumoNetwork& network, const QString& prefix);
 // route joins) are left out and added to notes, one line per zone and
 // reason, so that the files' trips and the notes add up to the model's.
 bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error);
+
+// write() in the background, for the bulk of an export: the constructor
+// gathers from the model what the files need and starts writing them on a
+// second thread, which reads nothing of the model but the matrices' pairs,
+// so that the caller may go on with other files meanwhile. finish() lends
+// the calling thread to the files not yet taken and returns what write()
+// would. Destroyed before finish(), it stops after the files under way.
+class Writer
+{
+public:
+    Writer(const SumoNetwork& network, const QString& prefix);
+    ~Writer();
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    bool finish(QStringList* notes, QString* error);
+
+private:
+    struct Work;
+    std::unique_ptr<Work> work;
+    std::thread second;
+};
 
 // The vehicle type a matrix's trips drive as: its own, or for a matrix
 // without one the model's car; null when the model has no car either.
