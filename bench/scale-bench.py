@@ -7,7 +7,9 @@ on a generated network of each size, timed as a whole process.
 
 Jobs: `corvia import`, what `--save`, `--sumo` and `--gis` (GeoPackage) add
 to it, and `corvia open` of the saved model. Each round runs every job of
-every size, sizes in a new order; times are medians, peaks the highest.
+every size, the sizes of a job one right after the other, in a new order
+each round; times are medians, peaks the highest, and the ratios between
+the sizes the medians of the rounds' ratios.
 Then the import step by step (`bench_import`, CPU seconds) with each step's
 growth beside the growth of the input's bytes. The last size is compared
 with the first.
@@ -28,24 +30,35 @@ from benchprocess import ROOT, generate, timed
 JOBS = ("import", "save", "open", "sumo", "gis")
 
 
-def one_round(corvia, network, work):
-    """The jobs on one network: the exports as what they add to the import."""
-    model = os.path.join(work, "model.json")
-    plain = timed([corvia, "import", network])
-    runs = dict(import_=plain,
-                save=timed([corvia, "import", network, "--save", model]),
-                sumo=timed([corvia, "import", network, "--sumo", os.path.join(work, "sumo", "net")]),
-                gis=timed([corvia, "import", network, "--gis", os.path.join(work, "net.gpkg")]))
-    opened = timed([corvia, "open", model])
-    for path in (model, os.path.join(work, "net.gpkg")):
-        os.remove(path)
-    shutil.rmtree(os.path.join(work, "sumo"))
-    result = {"import": plain, "open": opened}
-    for job in ("save", "sumo", "gis"):
-        run = runs[job]
-        result[job] = dict(wall=run["wall"] - plain["wall"], cpu=run["cpu"] - plain["cpu"],
-                           peakMiB=run["peakMiB"])
-    return result
+def one_round(corvia, paths, order, work):
+    """Every job on every size, the sizes of one job one right after the
+    other (in the given order), so that a job's ratio between sizes is
+    taken over seconds, not over the whole round; the exports as what they
+    add to the import."""
+    model = {size: os.path.join(work, size + ".json") for size in order}
+    sumo = {size: os.path.join(work, size + "-sumo", "net") for size in order}
+    gpkg = {size: os.path.join(work, size + ".gpkg") for size in order}
+    runs = {size: {} for size in order}
+    jobs = (("import", lambda size: []), ("save", lambda size: ["--save", model[size]]),
+            ("sumo", lambda size: ["--sumo", sumo[size]]), ("gis", lambda size: ["--gis", gpkg[size]]))
+    for job, options in jobs:
+        for size in order:
+            runs[size][job] = timed([corvia, "import", paths[size]] + options(size))
+    for size in order:
+        runs[size]["open"] = timed([corvia, "open", model[size]])
+    results = {}
+    for size in order:
+        os.remove(model[size])
+        os.remove(gpkg[size])
+        shutil.rmtree(os.path.dirname(sumo[size]))
+        plain = runs[size]["import"]
+        result = {"import": plain, "open": runs[size]["open"]}
+        for job in ("save", "sumo", "gis"):
+            run = runs[size][job]
+            result[job] = dict(wall=run["wall"] - plain["wall"], cpu=run["cpu"] - plain["cpu"],
+                               peakMiB=run["peakMiB"])
+        results[size] = result
+    return results
 
 
 def import_steps(build, network):
@@ -80,29 +93,44 @@ def measure(build, sizes, networks, rounds):
     with tempfile.TemporaryDirectory() as work:
         for n in range(rounds):
             print("round %d of %d ..." % (n + 1, rounds), file=sys.stderr)
-            for size in order:
-                samples[size].append(one_round(corvia, paths[size], work))
+            for size, result in one_round(corvia, paths, order, work).items():
+                samples[size].append(result)
             random.Random(n).shuffle(order)
     results = {}
     for size in sizes:
         steps = [import_steps(build, paths[size]) for _ in range(rounds)]
         results[size] = dict(jobs=median_jobs(samples[size]), bytes=steps[0][1],
                              steps={name: statistics.median(s[0][name] for s in steps) for name in steps[0][0]})
+    results["pairedRatios"] = paired_ratios(samples, sizes[0], sizes[-1])
     return results
+
+
+def paired_ratios(samples, small, large):
+    """Each job's ratio of the last size to the first, taken round by round
+    (the two runs seconds apart) and the median of the rounds: the virtual
+    machine's speed drifts more over a round than between two runs."""
+    ratios = {}
+    for job in JOBS:
+        ratios[job] = {}
+        for key in ("wall", "cpu", "peakMiB"):
+            pairs = [(b[job][key], a[job][key]) for a, b in zip(samples[small], samples[large])]
+            ratios[job][key] = statistics.median(y / x if x > 0 else float("nan") for y, x in pairs)
+    return ratios
 
 
 def report(results, sizes, when):
     small, large = sizes[0], sizes[-1]
     a, b = results[small], results[large]
     growth = b["bytes"] / a["bytes"]
-    lines = ["Measured %s, %d cores; medians of the rounds, peaks the highest. Input %s %.1f MB, %s %.1f MB "
-             "(%.2f times).\n" % (when, os.cpu_count(), small, a["bytes"] / 1e6, large, b["bytes"] / 1e6, growth)]
+    lines = ["Measured %s, %d cores; medians of the rounds, peaks the highest; the ratios are the medians of each "
+             "round's ratio. Input %s %.1f MB, %s %.1f MB (%.2f times).\n"
+             % (when, os.cpu_count(), small, a["bytes"] / 1e6, large, b["bytes"] / 1e6, growth)]
     lines.append("| job | %s wall s | %s CPU s | %s peak MiB | %s wall s | %s CPU s | %s peak MiB | wall ratio "
                  "| CPU ratio | peak ratio |" % ((small,) * 3 + (large,) * 3))
     lines.append("|---" * 10 + "|")
     for job in JOBS:
         x, y = a["jobs"][job], b["jobs"][job]
-        ratio = lambda key: y[key] / x[key] if x[key] > 0 else float("nan")
+        ratio = lambda key: results["pairedRatios"][job][key]
         label = job if job in ("import", "open") else "%s (adds)" % job
         lines.append("| %s | %.2f | %.2f | %.0f | %.2f | %.2f | %.0f | %.2f | %.2f | %.2f |" % (
             label, x["wall"], x["cpu"], x["peakMiB"], y["wall"], y["cpu"], y["peakMiB"],
