@@ -326,6 +326,10 @@ void TestSumoScenario::districtsOfHalfConnectedZones()
     QCOMPARE(d1.sources, (QVector<const CVSection*>{back}));
     QCOMPARE(d2.sinks, (QVector<const CVSection*>{onward}));
     QCOMPARE(d3.sources, (QVector<const CVSection*>{back, onward, leaving}));
+    for (int i = 0; i < zones.size(); ++i)
+        QCOMPARE(districts.districtOf(zones[i]->getId()), i);
+    QCOMPARE(districts.districtOf(zones.first()->getId() - 1), -1);
+    QCOMPARE(districts.districtOf(zones.last()->getId() + 1), -1);
     const int unconnected = districts.districtOf(zones[3]->getId());
     QVERIFY(unconnected >= 0 && !districts.hasSources(unconnected) && !districts.hasSinks(unconnected));
     // No turning joins the sections here: no route between the zones.

@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -107,13 +108,20 @@ std::vector<int> sortedUnique(std::vector<int> values)
 SumoDistricts::SumoDistricts(const SumoNetwork& network)
 {
     const QList<CVCentroid*> centroids = modelObjects<CVCentroid>(network.model(), QStringLiteral("CVCentroid"));
+    // An import makes its centroids one after the other: their ids make
+    // one short run, found by an offset into a vector.
     std::size_t largestId = 0;
-    for (const CVCentroid* centroid : centroids)
+    std::size_t smallestId = std::numeric_limits<unsigned int>::max();
+    for (const CVCentroid* centroid : centroids) {
         largestId = std::max<std::size_t>(largestId, centroid->getId());
+        smallestId = std::min<std::size_t>(smallestId, centroid->getId());
+    }
     constexpr std::size_t SparseSlack = 1 << 16;
-    const bool dense = largestId <= 4 * std::size_t(centroids.size()) + SparseSlack;
-    if (dense)
-        byCentroidId.assign(largestId + 1, -1);
+    const bool dense = centroids.isEmpty() || largestId - smallestId <= 4 * std::size_t(centroids.size()) + SparseSlack;
+    if (dense && !centroids.isEmpty()) {
+        firstCentroidId = unsigned(smallestId);
+        byCentroidId.assign(largestId - smallestId + 1, -1);
+    }
     for (const CVCentroid* centroid : centroids) {
         District district;
         district.centroid = centroid;
@@ -132,7 +140,7 @@ SumoDistricts::SumoDistricts(const SumoNetwork& network)
         if (district.sinks.isEmpty())
             district.sinks = standIns(network, district.sources, false);
         if (dense)
-            byCentroidId[centroid->getId()] = int(districts.size());
+            byCentroidId[centroid->getId() - firstCentroidId] = int(districts.size());
         else
             bySparseCentroidId.insert(centroid->getId(), int(districts.size()));
         districts.append(district);

@@ -39,7 +39,9 @@ public:
     {
         if (!bySparseCentroidId.isEmpty())
             return bySparseCentroidId.value(centroidId, -1);
-        return centroidId < byCentroidId.size() ? byCentroidId[centroidId] : -1;
+        // Below the first id the difference wraps round to a large number.
+        const std::size_t at = std::size_t(centroidId - firstCentroidId);
+        return at < byCentroidId.size() ? byCentroidId[at] : -1;
     }
     // Whether trips can start in, or end in, the district of that index.
     bool hasSources(int district) const { return !districts[district].sources.isEmpty(); }
@@ -58,9 +60,10 @@ private:
 
     QVector<District> districts;
     // Index into districts by centroid id, -1 for none: a vector while the
-    // ids are about as many as the centroids (as imports number them), a
-    // table otherwise, so that a centroid id near 2^32 sizes nothing.
-    std::vector<int> byCentroidId;
+    // ids span about as many numbers as there are centroids (as imports
+    // number them), a table otherwise, so that ids far apart size nothing.
+    std::vector<int> byCentroidId;  // from firstCentroidId on
+    unsigned int firstCentroidId = 0;
     QHash<unsigned int, int> bySparseCentroidId;
     // Section index -> the section indices its turnings lead to.
     std::vector<std::vector<int>> next;
