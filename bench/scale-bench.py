@@ -4,6 +4,7 @@ on a generated network of each size, timed as a whole process.
 
     bench/scale-bench.py [--build build] [--sizes region,metro] [--rounds 3]
                          [--networks /tmp/bench-networks] [--json OUT]
+                         [--instructions]
 
 Jobs: `corvia import`, what `--save`, `--sumo` and `--gis` (GeoPackage) add
 to it, and `corvia open` of the saved model. Each round runs every job of
@@ -13,6 +14,12 @@ the sizes the medians of the rounds' ratios.
 Then the import step by step (`bench_import`, CPU seconds) with each step's
 growth beside the growth of the input's bytes. The last size is compared
 with the first.
+
+--instructions counts instead the user-space instructions each job runs
+(valgrind's cachegrind, one run per job and size, the sizes side by side):
+a count is the same from run to run, so it shows how the work grows with
+the network apart from how the machine's memory and disks behave. Under
+valgrind a job takes some 50 times as long.
 """
 
 import argparse
@@ -59,6 +66,57 @@ def one_round(corvia, paths, order, work):
                                peakMiB=run["peakMiB"])
         results[size] = result
     return results
+
+
+def instructions(cmd):
+    """The user-space instructions one run of a command executes."""
+    proc = subprocess.run(["valgrind", "--tool=cachegrind", "--cache-sim=no", "--cachegrind-out-file=/dev/null"] + cmd,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    if proc.returncode != 0:
+        raise RuntimeError("failed: " + " ".join(cmd))
+    for line in proc.stderr.splitlines():
+        if "I   refs:" in line or "I refs:" in line:
+            return int(line.split(":")[-1].replace(",", "").strip())
+    raise RuntimeError("no instruction count from valgrind: " + " ".join(cmd))
+
+
+def count_jobs(corvia, network, work):
+    """Each job's instructions on one network, the exports as what they add."""
+    model = os.path.join(work, "model.json")
+    counts = dict(import_=instructions([corvia, "import", network]),
+                  save=instructions([corvia, "import", network, "--save", model]),
+                  sumo=instructions([corvia, "import", network, "--sumo", os.path.join(work, "sumo", "net")]),
+                  gis=instructions([corvia, "import", network, "--gis", os.path.join(work, "net.gpkg")]),
+                  open=instructions([corvia, "open", model]))
+    plain = counts.pop("import_")
+    result = {"import": plain, "open": counts.pop("open")}
+    for job, count in counts.items():
+        result[job] = count - plain
+    return result
+
+
+def count_report(sizes, networks, build):
+    from concurrent.futures import ThreadPoolExecutor
+    corvia = os.path.join(build, "bin", "corvia")
+    paths = {size: generate(size, networks) for size in sizes}
+    works = {size: tempfile.mkdtemp(prefix="scale-bench-") for size in sizes}
+    try:
+        with ThreadPoolExecutor(max_workers=len(sizes)) as pool:
+            counts = dict(zip(sizes, pool.map(lambda size: count_jobs(corvia, paths[size], works[size]), sizes)))
+    finally:
+        for work in works.values():
+            shutil.rmtree(work, ignore_errors=True)
+    small, large = sizes[0], sizes[-1]
+    growth = sum(os.path.getsize(os.path.join(paths[large], f)) for f in os.listdir(paths[large])) / \
+        sum(os.path.getsize(os.path.join(paths[small], f)) for f in os.listdir(paths[small]))
+    lines = ["Instructions (user space, valgrind), %s; files %.2f times as large.\n"
+             % (time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()), growth),
+             "| job | %s | %s | ratio |" % (small, large), "|---|---|---|---|"]
+    for job in JOBS:
+        label = job if job in ("import", "open") else "%s (adds)" % job
+        a, b = counts[small][job], counts[large][job]
+        lines.append("| %s | %.2f G | %.2f G | %.2f |" % (label, a / 1e9, b / 1e9, b / a if a else float("nan")))
+    return "\n".join(lines)
 
 
 def import_steps(build, network):
@@ -153,9 +211,13 @@ def main():
     parser.add_argument("--networks", default="/tmp/bench-networks")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--json")
+    parser.add_argument("--instructions", action="store_true")
     args = parser.parse_args()
     sizes = args.sizes.split(",")
     os.makedirs(args.networks, exist_ok=True)
+    if args.instructions:
+        print(count_report(sizes, args.networks, args.build))
+        return
     results = measure(args.build, sizes, args.networks, max(1, args.rounds))
     if args.json:
         with open(args.json, "w") as f:
