@@ -501,9 +501,4 @@ bool Writer::finish(QStringList* notes, QString* error)
     return true;
 }
 
-bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error)
-{
-    return Writer(network, prefix).finish(notes, error);
-}
-
 }  // namespace SumoMatrices

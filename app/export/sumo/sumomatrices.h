@@ -50,18 +50,16 @@ struct File
 // The files written for a prefix: one per matrix that has pairs.
 QVector<File> files(const SumoNetwork& network, const QString& prefix);
 
-// False, with the reason in error, at the first file that cannot be written.
-// Trips that cannot be placed (see SumoDistricts; also pairs that no
-// route joins) are left out and added to notes, one line per zone and
-// reason, so that the files' trips and the notes add up to the model's.
-bool write(const SumoNetwork& network, const QString& prefix, QStringList* notes, QString* error);
-
-// write() in the background, for the bulk of an export: the constructor
-// gathers from the model what the files need and starts writing them on a
-// second thread, which reads nothing of the model but the matrices' pairs,
-// so that the caller may go on with other files meanwhile. finish() lends
-// the calling thread to the files not yet taken and returns what write()
-// would. Destroyed before finish(), it stops after the files under way.
+// The files are written in the background, as the bulk of an export: the
+// constructor gathers from the model what they need and starts writing
+// them on a second thread, which reads nothing of the model but the
+// matrices' pairs, so that the caller may go on with other files
+// meanwhile. finish() lends the calling thread to the files not yet taken
+// and returns false, with the reason in error, at the first file that
+// cannot be written. Trips that cannot be placed (see SumoDistricts; also
+// pairs that no route joins) are left out and added to notes, one line per
+// zone and reason, so that the files' trips and the notes add up to the
+// model's. Destroyed before finish(), it stops after the files under way.
 class Writer
 {
 public:
