@@ -10,6 +10,7 @@
 #include "network/turningrepair.h"
 
 #include "network/hostlookup.h"
+#include "network/splitwork.h"
 
 #include <cvcatalog.h>
 #include <cvmodel.h>
@@ -100,12 +101,28 @@ void refresh(CVTurning* turning)
     turning->curve();
 }
 
+// Each turning once, whatever number of times it changed: its path
+// depends on its final lanes and its sections' lines alone.
+void refreshOnce(std::vector<CVTurning*>& changed)
+{
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    constexpr std::size_t worthAThread = 4096;
+    splitWorkInTwo(changed.size(), worthAThread, [&changed](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            refresh(changed[i]);
+    });
+}
+
+// Enough sections for the repair to be shared between two threads.
+constexpr std::size_t SectionsWorthAThread = 2048;
+
 // Two turnings leaving one section whose lane ranges cross (the first and
 // second of the list at those places): the one that turns more (the second
 // on a tie) goes to the lane on the side it turns to. Two turnings sharing
 // one single lane are no conflict. True when one was moved.
 bool resolveCrossing(const QVector<CVTurning*>& leaving, qsizetype first, qsizetype second, TurnAngles& angles,
-                     int laneCount)
+                     int laneCount, std::vector<CVTurning*>& changed)
 {
     CVTurning* t1 = leaving[first];
     CVTurning* t2 = leaving[second];
@@ -123,7 +140,7 @@ bool resolveCrossing(const QVector<CVTurning*>& leaving, qsizetype first, qsizet
         moved->setOriginLanes(laneCount - 1, laneCount - 1);
     else
         return false;  // no last lane to move it to
-    refresh(moved);
+    changed.push_back(moved);
     return true;
 }
 
@@ -134,30 +151,62 @@ TurningRepair::TurningRepair(CVModel* model) : model(model) {}
 void TurningRepair::build()
 {
     fixOutRangedTurnings();
-    for (CVObject* object : objectsOfType(model, QStringLiteral("CVSection"))) {
-        if (auto* section = dynamic_cast<CVSection*>(object)) {
-            fixOutTurnings(section);
-            fixInTurnings(section);
+    // A turning's origin lanes change only with the section it leaves, its
+    // destination lanes only with the one it enters, and the angles come
+    // from the sections' lines, which stay: the sections are repaired in
+    // any order, on two threads, and each changed turning placed once.
+    const QList<CVObject*> sections = objectsOfType(model, QStringLiteral("CVSection"));
+    std::vector<CVTurning*> changed[2];
+    splitWorkInTwo(std::size_t(sections.size()), SectionsWorthAThread, [&](std::size_t begin, std::size_t end) {
+        std::vector<CVTurning*>& ours = changed[begin == 0 ? 0 : 1];
+        for (std::size_t i = begin; i < end; ++i) {
+            if (auto* section = dynamic_cast<CVSection*>(sections[qsizetype(i)])) {
+                repairLeaving(section, ours);
+                repairEntering(section, ours);
+            }
         }
-    }
+    });
+    changed[0].insert(changed[0].end(), changed[1].begin(), changed[1].end());
+    refreshOnce(changed[0]);
 }
 
 void TurningRepair::fixOutRangedTurnings()
 {
-    for (CVObject* object : objectsOfType(model, QStringLiteral("CVTurning"))) {
-        auto* turning = dynamic_cast<CVTurning*>(object);
-        if (!turning || !turning->getOrigin() || !turning->getDestination())
-            continue;
-        const QPair<int, int> atEnd = turning->getOrigin()->getLanesAtPos(float(turning->getOrigin()->length2D(false)));
-        const QPair<int, int> atStart = turning->getDestination()->getLanesAtPos(0.0);
-        turning->setOriginLanes(clampLane(turning->getOriginFromLane(), atEnd.first, atEnd.second),
-                                clampLane(turning->getOriginToLane(), atEnd.first, atEnd.second));
-        turning->setDestinationLanes(clampLane(turning->getDestinationFromLane(), atStart.first, atStart.second),
-                                     clampLane(turning->getDestinationToLane(), atStart.first, atStart.second));
-    }
+    const QList<CVObject*> turnings = objectsOfType(model, QStringLiteral("CVTurning"));
+    constexpr std::size_t worthAThread = 4096;
+    splitWorkInTwo(std::size_t(turnings.size()), worthAThread, [&turnings](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            clampToLanes(dynamic_cast<CVTurning*>(turnings[qsizetype(i)]));
+    });
 }
 
 void TurningRepair::fixOutTurnings(CVSection* section)
+{
+    std::vector<CVTurning*> changed;
+    repairLeaving(section, changed);
+    refreshOnce(changed);
+}
+
+void TurningRepair::fixInTurnings(CVSection* section)
+{
+    std::vector<CVTurning*> changed;
+    repairEntering(section, changed);
+    refreshOnce(changed);
+}
+
+void TurningRepair::clampToLanes(CVTurning* turning)
+{
+    if (!turning || !turning->getOrigin() || !turning->getDestination())
+        return;
+    const QPair<int, int> atEnd = turning->getOrigin()->getLanesAtPos(float(turning->getOrigin()->length2D(false)));
+    const QPair<int, int> atStart = turning->getDestination()->getLanesAtPos(0.0);
+    turning->setOriginLanes(clampLane(turning->getOriginFromLane(), atEnd.first, atEnd.second),
+                            clampLane(turning->getOriginToLane(), atEnd.first, atEnd.second));
+    turning->setDestinationLanes(clampLane(turning->getDestinationFromLane(), atStart.first, atStart.second),
+                                 clampLane(turning->getDestinationToLane(), atStart.first, atStart.second));
+}
+
+void TurningRepair::repairLeaving(CVSection* section, std::vector<CVTurning*>& changed)
 {
     CVNode* node = section ? section->getDestination() : nullptr;
     if (!node)
@@ -191,7 +240,7 @@ void TurningRepair::fixOutTurnings(CVSection* section)
             }
         }
         const auto pairWith = [&](qsizetype second) {
-            if (first != second && resolveCrossing(leaving, first, second, angles, laneCount))
+            if (first != second && resolveCrossing(leaving, first, second, angles, laneCount, changed))
                 movedSinceFiltered = true;
         };
         if (oneLane) {
@@ -217,11 +266,11 @@ void TurningRepair::fixOutTurnings(CVSection* section)
         int from = widened->getOriginFromLane(), to = widened->getOriginToLane();
         widenToLane(from, to, lane, exitLanes.first, exitLanes.second);
         widened->setOriginLanes(from, to);
-        refresh(widened);
+        changed.push_back(widened);
     }
 }
 
-void TurningRepair::fixInTurnings(CVSection* section)
+void TurningRepair::repairEntering(CVSection* section, std::vector<CVTurning*>& changed)
 {
     CVNode* node = section ? section->getOrigin() : nullptr;
     if (!node)
@@ -242,6 +291,6 @@ void TurningRepair::fixInTurnings(CVSection* section)
         int from = widened->getDestinationFromLane(), to = widened->getDestinationToLane();
         widenToLane(from, to, lane, entryLanes.first, entryLanes.second);
         widened->setDestinationLanes(from, to);
-        refresh(widened);
+        changed.push_back(widened);
     }
 }

@@ -103,6 +103,48 @@ void repairLeavingByAllPairs(Ranges& ranges, const QVector<double>& angles, int 
     }
 }
 
+// Many junctions like Junction's in one model, each approach with four
+// turnings on lanes drawn from a fixed sequence (some beyond the lanes
+// there are), two of them into the same exit: enough sections and
+// turnings for the repair to be shared between two threads.
+void buildJunctionField(NetworkFixture& f, int junctions)
+{
+    CVSystem& system = CVSystem::getSystem();
+    const auto make = [&](const char* type) { return system.newObject(QString::fromLatin1(type), f.model, -1, true); };
+    const auto section = [&](const CVPoint& from, const CVPoint& to, int lanes) {
+        auto* s = static_cast<CVSection*>(make("CVSection"));
+        s->setDataValue(CVSection::nbLanesColumn(), lanes);
+        s->setFromSegment(from, to, 0);
+        return s;
+    };
+    unsigned int draw = 12345;
+    const auto next = [&draw](int below) {
+        draw = draw * 1103515245u + 12345u;
+        return int((draw >> 16) % unsigned(below));
+    };
+    for (int k = 0; k < junctions; ++k) {
+        const double x = 1000.0 * (k % 40), y = 1000.0 * (k / 40);
+        auto* node = static_cast<CVNode*>(make("CVNode"));
+        CVSection* approach = section(CVPoint(x - 100, y), CVPoint(x, y), 1 + next(4));
+        approach->setDestination(node);
+        const CVPoint ends[] = {CVPoint(x + 100, y), CVPoint(x, y + 100), CVPoint(x, y - 100)};
+        QVector<CVSection*> exits;
+        for (const CVPoint& end : ends) {
+            exits << section(CVPoint(x, y), end, 1 + next(3));
+            exits.last()->setOrigin(node);
+        }
+        for (int t = 0; t < 4; ++t) {
+            CVSection* exit = exits[t % 3];
+            auto* turning = static_cast<CVTurning*>(make("CVTurning"));
+            turning->setSections(approach, exit);
+            turning->setNode(node);
+            turning->setOriginLanes(next(5), next(5));
+            turning->setDestinationLanes(next(4), next(4));
+            node->addTurning(turning, true, true);
+        }
+    }
+}
+
 }  // namespace
 
 class TestTurningRepair : public QObject
@@ -120,6 +162,7 @@ private slots:
     void sectionWithoutNodeSkipped();
     void everyLaneServedAfterRepair();
     void clampingComesFirst();
+    void sharedBetweenThreadsAsOneByOne();
 };
 
 void TestTurningRepair::clamping()
@@ -290,6 +333,39 @@ void TestTurningRepair::clampingComesFirst()
     TurningRepair(j.f.model).build();
     QCOMPARE(originOf(left), LaneRange(0, 0));
     QCOMPARE(originOf(straight), LaneRange(0, 1));
+}
+
+// The whole repair, shared between two threads, leaves every turning's
+// lanes and path as repairing the sections one by one in id order does.
+void TestTurningRepair::sharedBetweenThreadsAsOneByOne()
+{
+    constexpr int junctions = 1200;  // 4,800 sections and turnings
+    NetworkFixture shared, oneByOne, unrepaired;
+    for (NetworkFixture* f : {&shared, &oneByOne, &unrepaired})
+        buildJunctionField(*f, junctions);
+
+    TurningRepair(shared.model).build();
+    TurningRepair serial(oneByOne.model);
+    serial.fixOutRangedTurnings();
+    for (CVObject* object : objectsOfType(oneByOne.model, QStringLiteral("CVSection"))) {
+        serial.fixOutTurnings(static_cast<CVSection*>(object));
+        serial.fixInTurnings(static_cast<CVSection*>(object));
+    }
+
+    const QList<CVObject*> expected = objectsOfType(oneByOne.model, QStringLiteral("CVTurning"));
+    const QList<CVObject*> actual = objectsOfType(shared.model, QStringLiteral("CVTurning"));
+    const QList<CVObject*> before = objectsOfType(unrepaired.model, QStringLiteral("CVTurning"));
+    QCOMPARE(actual.size(), 4 * junctions);
+    int moved = 0;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        const auto* want = static_cast<const CVTurning*>(expected[i]);
+        const auto* got = static_cast<const CVTurning*>(actual[i]);
+        QCOMPARE(originOf(got), originOf(want));
+        QCOMPARE(destinationOf(got), destinationOf(want));
+        QCOMPARE(got->getPath(), want->getPath());
+        moved += got->getPath() != static_cast<const CVTurning*>(before[i])->getPath();
+    }
+    QVERIFY2(moved > junctions, qPrintable(QString::number(moved)));
 }
 
 QTEST_GUILESS_MAIN(TestTurningRepair)
