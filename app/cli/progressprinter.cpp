@@ -8,6 +8,8 @@
 
 #include <QSet>
 
+#include <utility>
+
 namespace {
 
 // Shares of the job: reading the files, then building, then writing.
@@ -51,6 +53,7 @@ ProgressPrinter::ProgressPrinter(FILE* out, Mode showMode, QObject* parent)
 
 ProgressPrinter::~ProgressPrinter()
 {
+    countObjects(false);
     for (const QMetaObject::Connection& connection : connections)
         disconnect(connection);
 }
@@ -59,7 +62,17 @@ void ProgressPrinter::watchImport()
 {
     CVSystem& system = CVSystem::getSystem();
     connections << connect(&system, &CVSystem::taskCreated, this, &ProgressPrinter::taskCreated);
-    connections << connect(&system, &CVSystem::objectCreated, this, &ProgressPrinter::objectCreated);
+}
+
+// Objects are counted only while the network and traffic are built: the
+// hundreds of thousands made before (while reading) and after (by the
+// outputs) then cost no call at all.
+void ProgressPrinter::countObjects(bool count)
+{
+    if (count && !objectWatch)
+        objectWatch = connect(&CVSystem::getSystem(), &CVSystem::objectCreated, this, &ProgressPrinter::objectCreated);
+    else if (!count && objectWatch)
+        disconnect(std::exchange(objectWatch, {}));
 }
 
 void ProgressPrinter::taskCreated(CVTask* task)
@@ -70,6 +83,7 @@ void ProgressPrinter::taskCreated(CVTask* task)
         building = true;
         buildingTraffic = false;
         beginPhase(QStringLiteral("building the network"), readingShare);
+        countObjects(true);
     });
 }
 
@@ -87,7 +101,12 @@ void ProgressPrinter::objectCreated(const CVObject* object)
     if (!building)
         return;
     ++objectsBuilt;
-    if (!buildingTraffic && isTrafficType(object->getTypeName())) {
+    // Objects come in long runs of one type: the type is looked at when it changes.
+    if (!buildingTraffic && object->getType() != lastType) {
+        lastType = object->getType();
+        lastTypeIsTraffic = isTrafficType(object->getTypeName());
+    }
+    if (!buildingTraffic && lastTypeIsTraffic) {
         buildingTraffic = true;
         beginPhase(QStringLiteral("building the traffic"), networkEnd);
         return;
@@ -96,14 +115,18 @@ void ProgressPrinter::objectCreated(const CVObject* object)
     const double start = buildingTraffic ? networkEnd : readingShare;
     const double end = buildingTraffic ? buildingEnd : networkEnd;
     fraction = end - (end - start) * 20000.0 / (20000.0 + objectsBuilt);
-    show(false);
+    // The clock is read every so many objects, not for each one.
+    if (objectsBuilt % ObjectsBetweenClockReadings == 0)
+        show(false);
 }
 
 void ProgressPrinter::beginPhase(const QString& name, double jobFraction)
 {
     endPhase();
-    if (!name.startsWith(QLatin1String("building")))
+    if (!name.startsWith(QLatin1String("building"))) {
         building = false;
+        countObjects(false);
+    }
     current = name;
     fraction = jobFraction;
     phaseClock.start();
@@ -121,6 +144,7 @@ void ProgressPrinter::finish()
 {
     endPhase();
     building = false;
+    countObjects(false);
     for (const QMetaObject::Connection& connection : connections)
         disconnect(connection);
     connections.clear();

@@ -13,6 +13,7 @@
 
 class CVObject;
 class CVTask;
+class CVType;
 
 // The time one phase of a job took.
 struct PhaseTime
@@ -60,6 +61,7 @@ private:
     void taskCreated(CVTask* task);
     void taskStepped(CVTask* task, int step);
     void objectCreated(const CVObject* object);
+    void countObjects(bool count);
     void endPhase();
     void show(bool force);
 
@@ -72,6 +74,10 @@ private:
     bool building = false;     // between the end of reading and the first output
     bool buildingTraffic = false;
     qint64 objectsBuilt = 0;
+    static constexpr qint64 ObjectsBetweenClockReadings = 256;
+    const CVType* lastType = nullptr;
+    bool lastTypeIsTraffic = false;
+    QMetaObject::Connection objectWatch;
     QElapsedTimer phaseClock;
     QElapsedTimer drawClock;
     QList<QMetaObject::Connection> connections;
