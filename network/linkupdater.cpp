@@ -1,5 +1,7 @@
 #include "network/linkupdater.h"
 
+#include "reader/containers/splitwork.h"
+
 #include <algorithm>
 
 namespace {
@@ -36,19 +38,29 @@ LinkUpdater::LinkUpdater(const ParamicsLinkMap& links, bool rightHandDrive)
 
 void LinkUpdater::build()
 {
-    for (auto it = links.cbegin(); it != links.cend(); ++it) {
-        ParamicsLink* link = it.value();
-        if (!link)
-            continue;
-        // A road is drawn as two directions side by side unless its other
-        // direction exists only to be barred.
-        const ParamicsLink* opposite = links.value(ParamicsName::link(link->to, link->from), nullptr);
-        link->opposite = opposite;
-        link->oppositeKnown = true;
-        link->twoWay = !(opposite && opposite->barred);
-        for (int i = 0; i < link->turningCount(); ++i)
-            updateNbLanes(&link->turning(i), unsigned(link->lanes));
-    }
+    // Each link changes only its own record and reads what no link
+    // changes (the other direction's barring, the lane counts read): the
+    // links are shared between two threads.
+    const std::vector<ParamicsLink*> inOrder = links.recordsInNameOrder();
+    constexpr std::size_t worthAThread = 8192;
+    splitWorkInTwo(inOrder.size(), worthAThread, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (inOrder[i])
+                update(*inOrder[i]);
+        }
+    });
+}
+
+void LinkUpdater::update(ParamicsLink& link) const
+{
+    // A road is drawn as two directions side by side unless its other
+    // direction exists only to be barred.
+    const ParamicsLink* opposite = links.value(ParamicsName::link(link.to, link.from), nullptr);
+    link.opposite = opposite;
+    link.oppositeKnown = true;
+    link.twoWay = !(opposite && opposite->barred);
+    for (int i = 0; i < link.turningCount(); ++i)
+        updateNbLanes(&link.turning(i), unsigned(link.lanes));
 }
 
 void LinkUpdater::updateNbLanes(ParamicsTurning* turning, unsigned int laneCount) const

@@ -15,6 +15,8 @@ public:
     void updateNbLanes(ParamicsTurning* turning, unsigned int laneCount) const;
 
 private:
+    void update(ParamicsLink& link) const;
+
     const ParamicsLinkMap& links;
     const bool rightHandDrive;
 };

@@ -2,7 +2,7 @@
 
 #include "network/turningbuilder.h"
 
-#include "network/splitwork.h"
+#include "reader/containers/splitwork.h"
 
 #include <cvmodel.h>
 #include <cvnode.h>

@@ -10,7 +10,7 @@
 #include "network/turningrepair.h"
 
 #include "network/hostlookup.h"
-#include "network/splitwork.h"
+#include "reader/containers/splitwork.h"
 
 #include <cvcatalog.h>
 #include <cvmodel.h>
@@ -120,9 +120,9 @@ constexpr std::size_t SectionsWorthAThread = 2048;
 // Two turnings leaving one section whose lane ranges cross (the first and
 // second of the list at those places): the one that turns more (the second
 // on a tie) goes to the lane on the side it turns to. Two turnings sharing
-// one single lane are no conflict. True when one was moved.
-bool resolveCrossing(const QVector<CVTurning*>& leaving, qsizetype first, qsizetype second, TurnAngles& angles,
-                     int laneCount, std::vector<CVTurning*>& changed)
+// one single lane are no conflict. The place of the turning moved, or -1.
+qsizetype resolveCrossing(const QVector<CVTurning*>& leaving, qsizetype first, qsizetype second, TurnAngles& angles,
+                          int laneCount)
 {
     CVTurning* t1 = leaving[first];
     CVTurning* t2 = leaving[second];
@@ -130,18 +130,18 @@ bool resolveCrossing(const QVector<CVTurning*>& leaving, qsizetype first, qsizet
     const unsigned int from2 = unsigned(t2->getOriginFromLane()), to2 = unsigned(t2->getOriginToLane());
     const bool overlapping = from1 <= from2 && from2 <= to1;
     if (!overlapping || !(to1 - from2 + 1u > 1u || to2 - from1 + 1u > 1u))
-        return false;
+        return -1;
     const double a1 = angles.at(first), a2 = angles.at(second);
-    CVTurning* moved = std::fabs(a2) < std::fabs(a1) ? t1 : t2;
-    const double angle = moved == t1 ? a1 : a2;
+    const qsizetype movedIndex = std::fabs(a2) < std::fabs(a1) ? first : second;
+    CVTurning* moved = leaving[movedIndex];
+    const double angle = movedIndex == first ? a1 : a2;
     if (angle > 0.0)
         moved->setOriginLanes(0, 0);
     else if (laneCount > 0)
         moved->setOriginLanes(laneCount - 1, laneCount - 1);
     else
-        return false;  // no last lane to move it to
-    changed.push_back(moved);
-    return true;
+        return -1;  // no last lane to move it to
+    return movedIndex;
 }
 
 }  // namespace
@@ -225,6 +225,7 @@ void TurningRepair::repairLeaving(CVSection* section, std::vector<CVTurning*>& c
     // so a one-lane first turning is paired with those others only, in the
     // same order, which gives every pair's outcome without all the pairs.
     std::vector<qsizetype> notOneLane;
+    std::vector<bool> everMoved;  // by place, made on the first move
     bool movedSinceFiltered = true;
     for (qsizetype first = 0; first < leaving.size(); ++first) {
         const CVTurning* t1 = leaving[first];
@@ -240,8 +241,16 @@ void TurningRepair::repairLeaving(CVSection* section, std::vector<CVTurning*>& c
             }
         }
         const auto pairWith = [&](qsizetype second) {
-            if (first != second && resolveCrossing(leaving, first, second, angles, laneCount, changed))
-                movedSinceFiltered = true;
+            if (first == second)
+                return;
+            const qsizetype moved = resolveCrossing(leaving, first, second, angles, laneCount);
+            if (moved < 0)
+                return;
+            movedSinceFiltered = true;
+            // A turning may move many times: it is listed once.
+            if (everMoved.empty())
+                everMoved.assign(std::size_t(leaving.size()), false);
+            everMoved[std::size_t(moved)] = true;
         };
         if (oneLane) {
             for (const qsizetype second : std::as_const(notOneLane))
@@ -250,6 +259,11 @@ void TurningRepair::repairLeaving(CVSection* section, std::vector<CVTurning*>& c
             for (qsizetype second = 0; second < leaving.size(); ++second)
                 pairWith(second);
         }
+    }
+
+    for (std::size_t i = 0; i < everMoved.size(); ++i) {
+        if (everMoved[i])
+            changed.push_back(leaving[qsizetype(i)]);
     }
 
     // Unserved lanes go to the straightest leaving turning.

@@ -1,5 +1,7 @@
 #include "reader/linksreader.h"
 
+#include "reader/containers/splitwork.h"
+
 #include <cvpoints.h>
 
 #include <QHash>
@@ -210,32 +212,52 @@ void LinksReader::completeCurrent()
 // in which the next-lanes and junctions files number a link's exits. The
 // exits of a node are looked up once, for the first link that ends there,
 // and shared by every other link ending there.
+namespace {
+
+using ExitsByNode = QHash<const ParamicsNode*, QVector<Exit>>;
+
+// One link's turnings; the exits of its end node are looked up once for
+// every link ending there.
+void configureLink(ParamicsLink& link, const ParamicsNodeMap& nodes, bool rightHandDrive, ExitsByNode& exitsByNode,
+                   QVector<AngledSection>& sections)
+{
+    sections.clear();
+    const ParamicsNode* start = startNode(link, nodes);
+    const ParamicsNode* end = endNode(link, nodes);
+    if (start && end) {
+        auto found = exitsByNode.find(end);
+        if (found == exitsByNode.end())
+            found = exitsByNode.insert(end, exitsOf(end, nodes));
+        appendAngles(start->position, end->position, *found, rightHandDrive, sections);
+    }
+    TurningConfiguration::sortSections(sections, rightHandDrive);
+    link.turnings.reserve(link.turnings.size() + sections.size());
+    for (const AngledSection& section : std::as_const(sections)) {
+        ParamicsTurning turning;
+        turning.destination = section.name;
+        turning.warningIndicator = 0;
+        link.appendTurning(turning);
+    }
+}
+
+}  // namespace
+
 void TurningConfiguration::configure()
 {
-    QHash<const ParamicsNode*, QVector<Exit>> exitsByNode;
-    exitsByNode.reserve(nodes.size());
-    QVector<AngledSection> sections;
-    for (ParamicsLink* link : std::as_const(links)) {
-        if (!link)
-            continue;
-        sections.clear();
-        const ParamicsNode* start = startNode(*link, nodes);
-        const ParamicsNode* end = endNode(*link, nodes);
-        if (start && end) {
-            auto found = exitsByNode.find(end);
-            if (found == exitsByNode.end())
-                found = exitsByNode.insert(end, exitsOf(end, nodes));
-            appendAngles(start->position, end->position, *found, rightHandDrive, sections);
+    // Each link's turnings depend on the records read and on nothing
+    // configured before it: the links are shared between two threads,
+    // each looking up the exits of the nodes it meets.
+    const std::vector<ParamicsLink*> inOrder = links.recordsInNameOrder();
+    constexpr std::size_t worthAThread = 8192;
+    splitWorkInTwo(inOrder.size(), worthAThread, [&](std::size_t begin, std::size_t end) {
+        ExitsByNode exitsByNode;
+        exitsByNode.reserve(qsizetype(std::min<std::size_t>(end - begin, std::size_t(nodes.size()))));
+        QVector<AngledSection> sections;
+        for (std::size_t i = begin; i < end; ++i) {
+            if (inOrder[i])
+                configureLink(*inOrder[i], nodes, rightHandDrive, exitsByNode, sections);
         }
-        sortSections(sections, rightHandDrive);
-        link->turnings.reserve(link->turnings.size() + sections.size());
-        for (const AngledSection& section : std::as_const(sections)) {
-            ParamicsTurning turning;
-            turning.destination = section.name;
-            turning.warningIndicator = 0;
-            link->appendTurning(turning);
-        }
-    }
+    });
 }
 
 void TurningConfiguration::calculateAngles(const ParamicsLink* link, QVector<AngledSection>& sections) const

@@ -210,6 +210,17 @@ public:
             names.append(it.key());
         return names;
     }
+    // The records in the order a walk meets them, for work shared between
+    // threads: each takes its share by position.
+    std::vector<Record*> recordsInNameOrder() const
+    {
+        const std::vector<const Entry*>& ordered = inNameOrder();
+        std::vector<Record*> records;
+        records.reserve(ordered.size());
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            records.push_back(ordered[i]->record);
+        return records;
+    }
     const_iterator begin() const { return cbegin(); }
     const_iterator end() const { return cend(); }
     const_iterator cbegin() const { return const_iterator(inNameOrder().data(), this); }

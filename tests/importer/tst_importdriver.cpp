@@ -5,6 +5,8 @@
 #include "importerprobe.h"
 #include "testsupport.h"
 
+#include "reader/containers/splitwork.h"
+
 #include <cvcatalog.h>
 #include <cvcentroidconfiguration.h>
 #include <cvfolder.h>
@@ -12,6 +14,7 @@
 #include <cvlayer.h>
 #include <cvlog.h>
 #include <cvmodel.h>
+#include <cvmodelwriter.h>
 #include <cvnode.h>
 #include <cvsystem.h>
 #include <cvtask.h>
@@ -44,6 +47,7 @@ class TestImportDriver : public QObject
     Q_OBJECT
 
 private slots:
+    void workSharedBetweenThreadsChangesNothing();
     void emptyDirectoryWarnsOncePerFile_data();
     void emptyDirectoryWarnsOncePerFile();
     void demandsFilesAfterTheStoppingOneAreStillOpened();
@@ -109,6 +113,33 @@ void TestImportDriver::emptyDirectoryWarnsOncePerFile()
     // plan with its folder, and the public lines folder are new: no network.
     QCOMPARE(model->getCatalog()->size() - objectsBefore, 7);
     QCOMPARE(model->getCatalog()->size(model->getType(QStringLiteral("CVSection"))), 0);
+}
+
+// A generated city is large enough for every step that shares its work
+// between two threads to do so; the model it makes is the one a single
+// thread makes, to the byte.
+void TestImportDriver::workSharedBetweenThreadsChangesNothing()
+{
+    QTemporaryDir generated;
+    const QString city = generated.filePath(QStringLiteral("city"));
+    QProcess generator;
+    generator.start(QStringLiteral("python3"), {QStringLiteral(GENERATOR), "--size", "city", "--seed", "5", city});
+    QVERIFY(generator.waitForFinished(120000) && generator.exitCode() == 0);
+    const auto importJson = [&city](bool shared) {
+        workSharingAllowed() = shared;
+        std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+        ParamicsImporter importer;
+        configureLikeTheDialog(importer, model.get());
+        importer.netImport(city);
+        workSharingAllowed() = true;
+        return std::pair(model->getCatalog()->size(model->getType(QStringLiteral("CVTurning"))),
+                         CVModelWriter::toJson(*model));
+    };
+    const auto [sharedTurnings, shared] = importJson(true);
+    const auto [aloneTurnings, alone] = importJson(false);
+    QVERIFY2(sharedTurnings > 20000, "too few turnings for the work to be shared");
+    QCOMPARE(sharedTurnings, aloneTurnings);
+    QVERIFY(shared == alone);
 }
 
 // A matrix above the declared count in demands.1 ends the demand reading,

@@ -1,8 +1,18 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <exception>
 #include <thread>
+
+// Whether work may be shared between threads at all: switched off, every
+// share runs on the calling thread, which is how the tests check that
+// sharing changes nothing.
+inline std::atomic<bool>& workSharingAllowed()
+{
+    static std::atomic<bool> allowed{true};
+    return allowed;
+}
 
 // Runs work(begin, end) over [0, count) in two halves, the second on a
 // thread of its own, when the count is worth a thread; for work whose
@@ -11,7 +21,7 @@
 template <typename Work>
 void splitWorkInTwo(std::size_t count, std::size_t worthAThread, Work work)
 {
-    if (count < worthAThread) {
+    if (count < worthAThread || !workSharingAllowed().load(std::memory_order_relaxed)) {
         work(std::size_t(0), count);
         return;
     }
