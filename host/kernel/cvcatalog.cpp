@@ -99,7 +99,12 @@ void CVCatalog::storeId(CVObject* object)
         bySparseId.insert(id, object);
         return;
     }
-    if (id >= byDenseId.size())
+    // Ids mostly come one after the other: the next id is appended.
+    if (id == byDenseId.size()) {
+        byDenseId.push_back(object);
+        return;
+    }
+    if (id > byDenseId.size())
         byDenseId.resize(std::size_t(id) + 1, nullptr);
     byDenseId[id] = object;
 }
@@ -149,6 +154,23 @@ CVObject* CVCatalog::lowestId(const QList<CVObject*>& candidates, const CVType* 
 
 size_t CVCatalog::foldedNameKey(const QString& name)
 {
+    // Most names are short and ASCII, where folding lowers A to Z and
+    // nothing else: they are folded into a buffer here, which hashes as
+    // the folded string does, without making that string.
+    constexpr qsizetype Room = 64;
+    if (name.size() <= Room) {
+        char16_t folded[Room];
+        const QChar* chars = name.constData();
+        qsizetype i = 0;
+        for (; i < name.size(); ++i) {
+            const char16_t c = chars[i].unicode();
+            if (c >= 0x80)
+                break;
+            folded[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+        }
+        if (i == name.size())
+            return qHash(QStringView(folded, i));
+    }
     // toCaseFolded() shares the name's data when folding changes nothing,
     // and a folded copy is dropped right away.
     return qHash(name.toCaseFolded());

@@ -41,6 +41,10 @@ void TestCatalogNames::caseFoldingLetterByLetter_data()
     QTest::newRow("dotless i stays") << QStringLiteral("Izmir") << QStringLiteral("ızmir") << false;
     QTest::newRow("accent is not case") << QStringLiteral("Cafe") << QStringLiteral("CAFÉ") << false;
     QTest::newRow("prefix only") << QStringLiteral("Ring") << QStringLiteral("RIN") << false;
+    QTest::newRow("ASCII, mixed case") << QStringLiteral("N1042_N10094 ring") << QStringLiteral("n1042_n10094 RING") << true;
+    const QString sixtyFour = QStringLiteral("Kelvin Street ").repeated(5).left(64);
+    QTest::newRow("ASCII the length of the buffer") << sixtyFour << QString(sixtyFour).replace(0, 1, QChar(0x212A)) << true;
+    QTest::newRow("ASCII longer than it") << sixtyFour + QLatin1Char('X') << sixtyFour.toUpper() + QLatin1Char('x') << true;
 }
 
 // A look-up ignoring case finds the name by its folded letters; an exact
