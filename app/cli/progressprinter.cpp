@@ -6,6 +6,7 @@
 #include <cvsystem.h>
 #include <cvtask.h>
 
+#include <QMetaMethod>
 #include <QSet>
 
 #include <utility>
@@ -69,6 +70,9 @@ void ProgressPrinter::watchImport()
 // outputs) then cost no call at all.
 void ProgressPrinter::countObjects(bool count)
 {
+    // Nobody would see the count: nothing drawn, and no one following.
+    if (count && mode == Off && !isSignalConnected(QMetaMethod::fromSignal(&ProgressPrinter::progressed)))
+        return;
     if (count && !objectWatch)
         objectWatch = connect(&CVSystem::getSystem(), &CVSystem::objectCreated, this, &ProgressPrinter::objectCreated);
     else if (!count && objectWatch)

@@ -27,7 +27,8 @@ struct PhaseTime
 // output. On a terminal it is one bar redrawn in place that names the
 // current phase; in Lines mode one line as each phase starts; Off shows
 // nothing. Every phase is timed in all modes, and every bar drawn (or that
-// would be drawn) is also told by progressed().
+// would be drawn) is also told by progressed(). With nothing drawn and no
+// one following progressed(), building is one phase: objects go uncounted.
 class ProgressPrinter : public QObject
 {
     Q_OBJECT
