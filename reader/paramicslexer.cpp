@@ -1,5 +1,7 @@
 #include "reader/paramicslexer.h"
 
+#include "reader/containers/splitwork.h"
+
 #include <cvinputerror.h>
 
 #include <cvlog.h>
@@ -23,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Every word read is traced here; enable with QT_LOGGING_RULES="paramics.lexer.debug=true".
 Q_LOGGING_CATEGORY(lcParamicsLexer, "paramics.lexer", QtWarningMsg)
@@ -547,28 +550,66 @@ bool ParamicsLexer::isNetworkFileName(const QString& name)
     return pattern.match(name).hasMatch();
 }
 
+namespace {
+
+// What a look at one file's bytes found.
+enum class FileText { Utf8, Other, Unread, Damaged };
+
+FileText lookAtFile(const QString& path)
+{
+    CVGuardedMapping mapping;
+    QByteArray bytes;
+    if (mapping.map(path)) {
+        bytes = QByteArray::fromRawData(mapping.data(), qsizetype(mapping.size()));
+    } else {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return FileText::Unread;  // the reader of the file warns that it is missing
+        bytes = file.readAll();
+    }
+    const bool utf8 = isUtf8Text(bytes);
+    if (mapping.damaged())
+        return FileText::Damaged;
+    return utf8 ? FileText::Utf8 : FileText::Other;
+}
+
+}  // namespace
+
 ParamicsLexer::TextEncoding ParamicsLexer::networkEncoding(const QString& directory)
 {
-    const QDir folder(directory);
-    for (const QFileInfo& info : folder.entryInfoList(QDir::Files, QDir::Name)) {
-        // Only regular files are read, as openFile reads them: a device in
-        // a file's place may never end.
-        if (!isNetworkFileName(info.fileName()) || !QFileInfo(info.filePath()).isFile())
-            continue;
-        CVGuardedMapping mapping;
-        QByteArray bytes;
-        if (mapping.map(info.filePath())) {
-            bytes = QByteArray::fromRawData(mapping.data(), qsizetype(mapping.size()));
-        } else {
-            QFile file(info.filePath());
-            if (!file.open(QIODevice::ReadOnly))
-                continue;  // the reader of the file warns that it is missing
-            bytes = file.readAll();
+    // Only regular files are read, as openFile reads them: a device in a
+    // file's place may never end.
+    std::vector<QFileInfo> files;
+    for (const QFileInfo& info : QDir(directory).entryInfoList(QDir::Files, QDir::Name)) {
+        if (isNetworkFileName(info.fileName()) && QFileInfo(info.filePath()).isFile())
+            files.push_back(info);
+    }
+    // The files are looked at on two threads, each taking about half the
+    // bytes (the largest files first, each to the lighter share), and the
+    // findings are read in name order, as one thread would meet them.
+    std::vector<std::size_t> bySize(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        bySize[i] = i;
+    std::stable_sort(bySize.begin(), bySize.end(),
+                     [&files](std::size_t a, std::size_t b) { return files[a].size() > files[b].size(); });
+    std::vector<std::size_t> shares[2];
+    qint64 shareBytes[2] = {0, 0};
+    for (const std::size_t i : bySize) {
+        const int lighter = shareBytes[1] < shareBytes[0] ? 1 : 0;
+        shares[lighter].push_back(i);
+        shareBytes[lighter] += files[i].size();
+    }
+    std::vector<FileText> found(files.size(), FileText::Unread);
+    splitWorkInTwo(2, 2, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t share = begin; share < end; ++share) {
+            for (const std::size_t i : shares[share])
+                found[i] = lookAtFile(files[i].filePath());
         }
-        const bool utf8 = isUtf8Text(bytes);
-        if (mapping.damaged())
-            throw CVInputError(QStringLiteral("%1: %2").arg(info.filePath(), CVGuardedMapping::damagedMessage()));
-        if (!utf8)
+    });
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (found[i] == FileText::Damaged)
+            throw CVInputError(QStringLiteral("%1: %2").arg(files[i].filePath(), CVGuardedMapping::damagedMessage()));
+        if (found[i] == FileText::Other)
             return TextEncoding::Latin1;
     }
     return TextEncoding::Utf8;
