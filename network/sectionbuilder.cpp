@@ -3,6 +3,7 @@
 
 #include "network/sectionbuilder.h"
 
+#include "reader/containers/splitwork.h"
 #include "reader/paramicsarearecords.h"
 
 #include <cvcatalog.h>
@@ -15,7 +16,9 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -61,8 +64,15 @@ void SectionBuilder::build()
     // not change what a name finds.
     QHash<QString, CVRoadType*> roadTypes;
     const CVType* sectionType = model->getType(QStringLiteral("CVSection"));
-    openLinksAtNode.clear();
-    openLinksAtNode.reserve(nodes.size());
+    struct Made
+    {
+        CVSection* section;
+        ParamicsLink* link;
+        ParamicsNode* start;
+        ParamicsNode* end;
+    };
+    std::vector<Made> made;
+    made.reserve(std::size_t(links.size()));
     for (auto it = links.cbegin(); it != links.cend(); ++it) {
         ParamicsLink* link = it.value();
         if (!link || link->barred)
@@ -91,11 +101,22 @@ void SectionBuilder::build()
         link->section = section;
         start->increaseSectionCount();
         end->increaseSectionCount();
-
-        buildCentreLine(section, link, start, end);
-        if (link->hasRamps())
-            rampLinks.insert(link->name, link);
-        model->getGeoModel()->add(layer, section);
+        made.push_back({section, link, start, end});
+    }
+    // A centre line depends on the records and its own section's lane
+    // width alone: the lines are drawn on two threads, each counting the
+    // open links of the nodes it meets.
+    constexpr std::size_t worthAThread = 4096;
+    splitWorkInTwo(made.size(), worthAThread, [&](std::size_t begin, std::size_t end) {
+        OpenLinkCounts openLinks;
+        openLinks.reserve(qsizetype(std::min(end - begin, std::size_t(nodes.size()))));
+        for (std::size_t i = begin; i < end; ++i)
+            buildCentreLine(made[i].section, made[i].link, made[i].start, made[i].end, openLinks);
+    });
+    for (const Made& section : made) {
+        if (section.link->hasRamps())
+            rampLinks.insert(section.link->name, section.link);
+        model->getGeoModel()->add(layer, section.section);
     }
 }
 

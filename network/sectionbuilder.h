@@ -44,15 +44,18 @@ private:
     static int categoryLanes(const ParamicsCategory& category);
     CVRoadType* findRoadType(const QString& name) const;
     void setSectionAttributes(CVSection* section, const ParamicsLink* link, const ParamicsCategory& category);
-    void buildCentreLine(CVSection* section, ParamicsLink* link, ParamicsNode* startNode, ParamicsNode* endNode);
+    // A node's open links, entering and leaving, counted once per node.
+    using OpenLinkCounts = QHash<const ParamicsNode*, std::pair<int, int>>;
+    void buildCentreLine(CVSection* section, ParamicsLink* link, ParamicsNode* startNode, ParamicsNode* endNode,
+                         OpenLinkCounts& openLinks) const;
     void buildStraightCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start, const CVPoint& end,
-                                 double originCut, double destinationCut);
+                                 double originCut, double destinationCut) const;
     void buildArcCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start, const CVPoint& end,
-                            double originCut, double destinationCut);
+                            double originCut, double destinationCut) const;
     int countOpenLinks(const ParamicsSectionList& entries) const;
     // calculateOrigDistance while building: a node's open links are counted
     // once, not again for every section that starts or ends there.
-    double cutBackWhileBuilding(const ParamicsNode* node, double laneWidth);
+    double cutBackWhileBuilding(const ParamicsNode* node, double laneWidth, OpenLinkCounts& openLinks) const;
     static double cutBack(int entering, int leaving, double laneWidth);
 
     CVModel* model;
@@ -63,5 +66,4 @@ private:
     const QMap<int, ParamicsCentre*>& centres;
     const bool rightHandDrive;
     ParamicsLinkMap& rampLinks;
-    QHash<const ParamicsNode*, std::pair<int, int>> openLinksAtNode;  // entering, leaving
 };

@@ -38,14 +38,14 @@ bool allFinite(const CVPoints& points)
 }  // namespace
 
 void SectionBuilder::buildCentreLine(CVSection* section, ParamicsLink* link, ParamicsNode* startNode,
-                                       ParamicsNode* endNode)
+                                       ParamicsNode* endNode, OpenLinkCounts& openLinks) const
 {
     // Node heights are not used: sections lie in the plane.
     const CVPoint start(startNode->position.x, startNode->position.y, 0.0);
     const CVPoint end(endNode->position.x, endNode->position.y, 0.0);
     const double laneWidth = section->getLaneWidth();
-    const double originCut = cutBackWhileBuilding(startNode, laneWidth);
-    const double destinationCut = cutBackWhileBuilding(endNode, laneWidth);
+    const double originCut = cutBackWhileBuilding(startNode, laneWidth, openLinks);
+    const double destinationCut = cutBackWhileBuilding(endNode, laneWidth, openLinks);
 
     // An arc whose centre is missing is drawn straight.
     if (link->arcCentre != -1 && centres.value(link->arcCentre, nullptr))
@@ -60,7 +60,7 @@ void SectionBuilder::buildCentreLine(CVSection* section, ParamicsLink* link, Par
 }
 
 void SectionBuilder::buildStraightCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start,
-                                               const CVPoint& end, double originCut, double destinationCut)
+                                               const CVPoint& end, double originCut, double destinationCut) const
 {
     const CVSegment nodeLine(start, end);
     const double length = nodeLine.getLength2D();
@@ -76,7 +76,7 @@ void SectionBuilder::buildStraightCentreLine(CVSection* section, ParamicsLink* l
 }
 
 void SectionBuilder::buildArcCentreLine(CVSection* section, ParamicsLink* link, const CVPoint& start,
-                                          const CVPoint& end, double originCut, double destinationCut)
+                                          const CVPoint& end, double originCut, double destinationCut) const
 {
     const ParamicsCentre* centre = centres.value(link->arcCentre, nullptr);
     const CVPoint centrePoint(centre->x, centre->y, 0.0);
@@ -140,12 +140,13 @@ double SectionBuilder::cutBack(int entering, int leaving, double laneWidth)
     return entering + leaving + laneWidth;
 }
 
-double SectionBuilder::cutBackWhileBuilding(const ParamicsNode* node, double laneWidth)
+double SectionBuilder::cutBackWhileBuilding(const ParamicsNode* node, double laneWidth,
+                                            OpenLinkCounts& openLinks) const
 {
     // Building changes no link's barring, so the counts stay.
-    auto counts = openLinksAtNode.constFind(node);
-    if (counts == openLinksAtNode.cend())
-        counts = openLinksAtNode.insert(node, {countOpenLinks(node->inLinks), countOpenLinks(node->outLinks)});
+    auto counts = openLinks.constFind(node);
+    if (counts == openLinks.cend())
+        counts = openLinks.insert(node, {countOpenLinks(node->inLinks), countOpenLinks(node->outLinks)});
     return cutBack(counts->first, counts->second, laneWidth);
 }
 
