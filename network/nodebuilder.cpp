@@ -57,13 +57,17 @@ void NodeBuilder::build()
         }
         // A zone whose first node this is shares one list of it with the
         // other such zones (copied when a second node joins): a flood of
-        // zones over one node costs no list per zone.
-        const QVector<QString> alone{record->id};
+        // zones over one node costs no list per zone, and a node in no
+        // zone none at all.
+        QVector<QString> alone;
         zoneGrid.forEachZoneAt(record->position, [record, &alone](ParamicsZone* zone) {
-            if (zone->zoneNodes.isEmpty())
-                zone->zoneNodes = alone;
-            else
+            if (!zone->zoneNodes.isEmpty()) {
                 zone->zoneNodes.append(record->id);
+                return;
+            }
+            if (alone.isEmpty())
+                alone = QVector<QString>{record->id};
+            zone->zoneNodes = alone;
         });
     }
 }

@@ -65,6 +65,7 @@ CVCatalog::~CVCatalog()
     byExternalId.clear();
     lowestByExternalId.clear();
     byType.clear();
+    lastAddedType = nullptr;
     bySparseId.clear();
     if (mixedIds.isEmpty()) {
         // The walk waits on memory: the objects a few places ahead are
@@ -123,7 +124,13 @@ void CVCatalog::add(CVObject* object)
         return;  // the id is taken
     storeId(object);
     ++objectCount;
-    byType[object->getType()].append(object);
+    // Objects come in long runs of one type: its list is looked up when
+    // the type changes.
+    if (object->getType() != lastAddedType) {
+        lastAddedType = object->getType();
+        lastAddedTypeObjects = &byType[lastAddedType];
+    }
+    lastAddedTypeObjects->append(object);
     indexName(object);
     indexExternalId(object);
 }
@@ -135,6 +142,7 @@ void CVCatalog::remove(CVObject* object)
     dropId(object->getId());
     --objectCount;
     byType[object->getType()].remove(object);
+    lastAddedType = nullptr;  // the look-up above may have moved the lists
     unindexName(object, object->getName());
     unindexExternalId(object, object->getExternalId());
     delete object;

@@ -102,6 +102,10 @@ private:
     QHash<unsigned int, CVObject*> bySparseId;
     int objectCount = 0;
     mutable QHash<const CVType*, ObjectsById> byType;
+    // The list of the type last added to, while no other list was made or
+    // removed (which may move the lists).
+    const CVType* lastAddedType = nullptr;
+    ObjectsById* lastAddedTypeObjects = nullptr;
     // One index serves both kinds of name look-up: objects are filed under
     // a hash of their case-folded name, and a look-up keeps the candidates
     // whose name matches (exactly, or once folded). The index holds no
