@@ -599,8 +599,12 @@ ParamicsLexer::TextEncoding ParamicsLexer::networkEncoding(const QString& direct
         shares[lighter].push_back(i);
         shareBytes[lighter] += files[i].size();
     }
+    // A small network is looked at on one thread: two shares only pay
+    // once the lighter one is worth starting a thread for.
+    constexpr qint64 bytesWorthAThread = qint64(1) << 20;
+    const std::size_t sharesWorthAThread = shareBytes[1] >= bytesWorthAThread ? 2 : 3;
     std::vector<FileText> found(files.size(), FileText::Unread);
-    splitWorkInTwo(2, 2, [&](std::size_t begin, std::size_t end) {
+    splitWorkInTwo(2, sharesWorthAThread, [&](std::size_t begin, std::size_t end) {
         for (std::size_t share = begin; share < end; ++share) {
             for (const std::size_t i : shares[share])
                 found[i] = lookAtFile(files[i].filePath());
