@@ -6,8 +6,8 @@ thread_local CVLog* stepLog = nullptr;
 
 }  // namespace
 
-ParamicsAsideReading::ParamicsAsideReading(StepRunner runStep)
-    : thread([this, runStep = std::move(runStep)] { readSteps(runStep); })
+ParamicsAsideReading::ParamicsAsideReading(StepFilter reads, StepRunner runStep)
+    : thread([this, reads, runStep = std::move(runStep)] { readSteps(reads, runStep); })
 {
 }
 
@@ -17,14 +17,14 @@ ParamicsAsideReading::~ParamicsAsideReading()
         thread.join();
 }
 
-void ParamicsAsideReading::readSteps(const StepRunner& runStep)
+void ParamicsAsideReading::readSteps(StepFilter reads, const StepRunner& runStep)
 {
     // Nothing may leave the thread: a failure, out of memory included,
     // waits for join.
     try {
         stepsRead.reserve(paramicsImportStepCount);
         for (const ParamicsImportStep& step : paramicsImportPlan) {
-            if (step.stage != ParamicsImportStage::Reading || !paramicsReadsAside(step.id))
+            if (step.stage != ParamicsImportStage::Reading || !reads(step.id))
                 continue;
             CVLog log;
             stepLog = &log;

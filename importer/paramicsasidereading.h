@@ -11,19 +11,23 @@
 #include <thread>
 #include <vector>
 
-// The plan's steps read aside (paramicsReadsAside), run on a second thread
-// while the import's own thread reads the network. Each step reports to a
-// log of its own; join hands the steps back in plan order with what they
-// logged, so the model's log comes out as a reading on one thread makes it.
+// Reading steps of the plan run on a thread of their own, in plan order,
+// while the import's thread goes on: the demand and transit files
+// (paramicsReadsAside), the lane files, the priorities. Each step reports
+// to a log of its own; join hands the steps back in plan order with what
+// they logged, so the model's log comes out as a reading on one thread
+// makes it.
 class ParamicsAsideReading
 {
 public:
+    using StepFilter = bool (*)(ParamicsImportStepId);
     using StepRunner = std::function<void(ParamicsImportStepId)>;
     // The step, what it logged, and whether it ran to its end.
     using StepReport = std::function<void(const ParamicsImportStep&, const QVector<CVLogEntry>&, bool)>;
 
-    // Starts the thread; runStep is called there once per step read aside.
-    explicit ParamicsAsideReading(StepRunner runStep);
+    // Starts the thread; runStep is called there once per reading step
+    // that reads says the thread reads.
+    ParamicsAsideReading(StepFilter reads, StepRunner runStep);
     // Waits for the thread: an import that fails first still outlives it.
     ~ParamicsAsideReading();
     ParamicsAsideReading(const ParamicsAsideReading&) = delete;
@@ -45,7 +49,7 @@ private:
         bool completed;
     };
 
-    void readSteps(const StepRunner& runStep);
+    void readSteps(StepFilter reads, const StepRunner& runStep);
 
     std::vector<StepRead> stepsRead;
     std::exception_ptr failure;

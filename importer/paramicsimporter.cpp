@@ -2,6 +2,8 @@
 
 #include "importer/paramicsasidereading.h"
 #include "importer/paramicsimportoptions.h"
+#include "network/linkupdater.h"
+#include "reader/containers/splitwork.h"
 #include "traffic/demandtripsahead.h"
 
 #include <cvcatalog.h>
@@ -88,36 +90,108 @@ void ParamicsImporter::netImport(const QString& directory)
     if (!model)
         return;
     runStage(ParamicsImportStage::BeforeReading, directory);
+    if (workSharingAllowed().load(std::memory_order_relaxed)) {
+        importSharingWork(directory);
+        return;
+    }
     readFiles(directory);
     runStage(ParamicsImportStage::Links, directory);
     createGeometry();
     runStage(ParamicsImportStage::Traffic, directory);
 }
 
-void ParamicsImporter::readFiles(const QString& directory)
+CVTask* ParamicsImporter::startReading(const QString& directory)
 {
     textEncoding = ParamicsLexer::networkEncoding(directory);
     CVTask* task = CVSystem::getSystem().createTask(model, nullptr);
     task->setName(QObject::tr("Reading Files"));
     task->setTotalSteps(paramicsReadingTaskSteps());
     task->start(nullptr, 250);
+    return task;
+}
+
+// Every file in the plan's order on this thread, but for the demand and
+// transit files, read on a second one where work may be shared.
+void ParamicsImporter::readFiles(const QString& directory)
+{
+    CVTask* task = startReading(directory);
+    const bool sharing = workSharingAllowed().load(std::memory_order_relaxed);
     std::optional<ParamicsAsideReading> aside;
     for (const ParamicsImportStep& step : paramicsImportPlan) {
         if (step.stage != ParamicsImportStage::Reading)
             continue;
-        if (paramicsReadsAside(step.id)) {
-            if (aside)
-                joinAsideReading(*aside, task);
+        if (aside && paramicsReadsAside(step.id)) {
+            joinAsideReading(*aside, task);
             aside.reset();
-            continue;
         }
-        runStep(step.id, directory);
-        if (step.taskStep > 0)
-            task->stepTask(step.taskStep, -1.0);
-        if (step.id == paramicsAsideReadingStartsAfter)
-            aside.emplace([this, directory](ParamicsImportStepId id) { runStep(id, directory); });
+        if (sharing && paramicsReadsAside(step.id))
+            continue;
+        readStep(step, directory, task);
+        if (sharing && step.id == paramicsAsideReadingStartsAfter)
+            aside.emplace(paramicsReadsAside, stepRunner(directory));
     }
     task->end(0);
+}
+
+// The whole import with its work shared between threads: the demand and
+// transit files read aside from the zones on, the lane files and the
+// priorities beside the centroids and sections (paramicsimportplan.h).
+// Only this thread makes host objects, in the plan's order, so their ids,
+// the log and the progress are those of the plan walked on one thread.
+void ParamicsImporter::importSharingWork(const QString& directory)
+{
+    CVTask* task = startReading(directory);
+    std::optional<ParamicsAsideReading> aside;
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        if (step.stage != ParamicsImportStage::Reading || !paramicsRunsBeforeJoining(step))
+            continue;
+        readStep(step, directory, task);
+        if (step.id == paramicsAsideReadingStartsAfter)
+            aside.emplace(paramicsReadsAside, stepRunner(directory));
+    }
+    // The threads below walk the nodes and links, which nobody adds to any
+    // more: their names are put in order once, here.
+    nodes.orderNames();
+    links.orderNames();
+    {
+        ParamicsAsideReading lanes(paramicsReadsTurningLanes, stepRunner(directory));
+        ParamicsAsideReading priorities(paramicsReadsPriorities, stepRunner(directory));
+        // The links' other directions, which the sections are drawn with.
+        LinkUpdater(links, rightHandDrive).findOpposites();
+        for (const ParamicsImportStep& step : paramicsImportPlan) {
+            if (step.stage == ParamicsImportStage::Geometry && paramicsRunsBeforeJoining(step))
+                runStep(step.id, QString());
+        }
+        joinAsideReading(lanes, task);
+        joinAsideReading(priorities, task);
+    }
+    if (aside)
+        joinAsideReading(*aside, task);
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        if (step.stage == ParamicsImportStage::Reading && !paramicsRunsBeforeJoining(step) &&
+            !paramicsReadsTurningLanes(step.id) && !paramicsReadsPriorities(step.id) && !paramicsReadsAside(step.id))
+            readStep(step, directory, task);
+    }
+    task->end(0);
+    LinkUpdater(links, rightHandDrive).convertTurningLanes();
+    startDemandTrips();
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        if (step.stage == ParamicsImportStage::Geometry && !paramicsRunsBeforeJoining(step))
+            runStep(step.id, QString());
+    }
+    runStage(ParamicsImportStage::Traffic, directory);
+}
+
+void ParamicsImporter::readStep(const ParamicsImportStep& step, const QString& directory, CVTask* task)
+{
+    runStep(step.id, directory);
+    if (step.taskStep > 0)
+        task->stepTask(step.taskStep, -1.0);
+}
+
+std::function<void(ParamicsImportStepId)> ParamicsImporter::stepRunner(const QString& directory)
+{
+    return [this, directory](ParamicsImportStepId id) { runStep(id, directory); };
 }
 
 // The steps read aside join where the plan has them: their log entries and
@@ -132,8 +206,13 @@ void ParamicsImporter::joinAsideReading(ParamicsAsideReading& aside, CVTask* tas
     });
 }
 
-// Once the centroids exist, the demands' trips are collected on the second
-// core while the rest of the network is built.
+// Once the centroids exist and the demands are read, the demands' trips
+// are collected on the second core while the rest of the network is built.
+void ParamicsImporter::startDemandTrips()
+{
+    demandTripsAhead = std::make_unique<DemandTripsAhead>(zoneNumbers, demands, model->getCatalog());
+}
+
 void ParamicsImporter::createGeometry()
 {
     for (const ParamicsImportStep& step : paramicsImportPlan) {
@@ -141,7 +220,7 @@ void ParamicsImporter::createGeometry()
             continue;
         runStep(step.id, QString());
         if (step.id == ParamicsImportStepId::Centroids)
-            demandTripsAhead = std::make_unique<DemandTripsAhead>(zoneNumbers, demands, model->getCatalog());
+            startDemandTrips();
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 class CVCentroidConfiguration;
@@ -53,9 +54,14 @@ private:
     // The import plan's steps (importer/paramicsimportplan.h): the stages
     // in their order, and the call behind each step.
     void readFiles(const QString& directory);
+    void importSharingWork(const QString& directory);
+    CVTask* startReading(const QString& directory);
+    void readStep(const ParamicsImportStep& step, const QString& directory, CVTask* task);
+    std::function<void(ParamicsImportStepId)> stepRunner(const QString& directory);
+    void joinAsideReading(ParamicsAsideReading& aside, CVTask* task);
+    void startDemandTrips();
     void runStage(ParamicsImportStage stage, const QString& directory);
     void runStep(ParamicsImportStepId id, const QString& directory);
-    void joinAsideReading(ParamicsAsideReading& aside, CVTask* task);
     // Where the file being read reports a missing file: the model's log, or
     // the step's own log when it is read aside.
     CVLog* fileLog() const;

@@ -180,6 +180,72 @@ constexpr bool paramicsReadsAside(ParamicsImportStepId id)
     }
 }
 
+// The next lanes, junctions and priorities files change only what the
+// links' turnings carry (their lanes, ranks and barring) and the nodes'
+// phases, and make no host object; the centroids and sections read none
+// of it. So once the turnings are configured, the import reads these files
+// on other threads (next lanes and junctions one after the other, as both
+// set the turnings' lanes; the priorities beside them) while its own
+// thread makes the centroids and sections. Everything read away from the
+// import's thread joins before the step below, in the plan's order, then
+// the labels are read and the turnings' lanes converted (the second half
+// of the link update: the first, the links' other directions, which the
+// sections need, comes before the threads start).
+inline constexpr ParamicsImportStepId paramicsLaneReadingStartsAfter = ParamicsImportStepId::TurningConfiguration;
+inline constexpr ParamicsImportStepId paramicsReadingJoinsBefore = ParamicsImportStepId::NodeObjects;
+
+constexpr bool paramicsReadsTurningLanes(ParamicsImportStepId id)
+{
+    return id == ParamicsImportStepId::NextLanes || id == ParamicsImportStepId::Junctions;
+}
+
+constexpr bool paramicsReadsPriorities(ParamicsImportStepId id)
+{
+    return id == ParamicsImportStepId::Priorities;
+}
+
+// Where the step stands in the plan, from 0.
+constexpr std::size_t paramicsPlanPosition(ParamicsImportStepId id)
+{
+    std::size_t at = 0;
+    while (at < paramicsImportStepCount && paramicsImportPlan[at].id != id)
+        ++at;
+    return at;
+}
+
+// Whether the step runs on the import's thread before everything read
+// away from it joins: the reading up to the lane files, then the building
+// steps before the join, which need nothing those files give.
+constexpr bool paramicsRunsBeforeJoining(const ParamicsImportStep& step)
+{
+    const std::size_t at = paramicsPlanPosition(step.id);
+    if (step.stage == ParamicsImportStage::Geometry)
+        return at < paramicsPlanPosition(paramicsReadingJoinsBefore);
+    return at <= paramicsPlanPosition(paramicsLaneReadingStartsAfter);
+}
+
+// True when, in the plan, the lane files come right after the start
+// step, the priorities right after them, the files read aside right after
+// those, and the labels last; and when the building steps before the join
+// are those whose records the threads do not touch.
+constexpr bool paramicsLaneReadingFitsThePlan()
+{
+    const ParamicsImportStepId reading[] = {
+        paramicsLaneReadingStartsAfter,     ParamicsImportStepId::NextLanes, ParamicsImportStepId::Junctions,
+        ParamicsImportStepId::Priorities,   ParamicsImportStepId::Demands,   ParamicsImportStepId::Profile,
+        ParamicsImportStepId::Matrix,       ParamicsImportStepId::BusStops,  ParamicsImportStepId::BusRoutes,
+        ParamicsImportStepId::Vehicles,     ParamicsImportStepId::Detectors, ParamicsImportStepId::Beacons,
+        ParamicsImportStepId::Annotation,   ParamicsImportStepId::LinkUpdate, ParamicsImportStepId::RoadSide,
+        ParamicsImportStepId::Centroids,    ParamicsImportStepId::Sections,  paramicsReadingJoinsBefore,
+    };
+    std::size_t at = paramicsPlanPosition(reading[0]);
+    for (std::size_t i = 0; i < sizeof(reading) / sizeof(reading[0]); ++i, ++at) {
+        if (at >= paramicsImportStepCount || paramicsImportPlan[at].id != reading[i])
+            return false;
+    }
+    return true;
+}
+
 // True when the steps read aside come after the start step, in the
 // reading stage, with no other step among them.
 constexpr bool paramicsAsideStepsFollowEachOther()
@@ -199,3 +265,4 @@ constexpr bool paramicsAsideStepsFollowEachOther()
     return runs == 1;
 }
 static_assert(paramicsAsideStepsFollowEachOther(), "the steps read aside must follow each other after the start step");
+static_assert(paramicsLaneReadingFitsThePlan(), "the lane files' reading beside the sections must fit the plan's order");

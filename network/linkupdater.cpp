@@ -38,9 +38,28 @@ LinkUpdater::LinkUpdater(const ParamicsLinkMap& links, bool rightHandDrive)
 
 void LinkUpdater::build()
 {
-    // Each link changes only its own record and reads what no link
-    // changes (the other direction's barring, the lane counts read): the
-    // links are shared between two threads.
+    forEachLink([this](ParamicsLink& link) {
+        findOpposite(link);
+        convertLanes(link);
+    });
+}
+
+void LinkUpdater::findOpposites()
+{
+    forEachLink([this](ParamicsLink& link) { findOpposite(link); });
+}
+
+void LinkUpdater::convertTurningLanes()
+{
+    forEachLink([this](ParamicsLink& link) { convertLanes(link); });
+}
+
+// Each link changes only its own record and reads what no link changes
+// (the other direction's barring, the lane counts read): the links are
+// shared between two threads.
+template <typename Update>
+void LinkUpdater::forEachLink(Update update)
+{
     const std::vector<ParamicsLink*> inOrder = links.recordsInNameOrder();
     constexpr std::size_t worthAThread = 8192;
     splitWorkInTwo(inOrder.size(), worthAThread, [&](std::size_t begin, std::size_t end) {
@@ -51,14 +70,18 @@ void LinkUpdater::build()
     });
 }
 
-void LinkUpdater::update(ParamicsLink& link) const
+// A road is drawn as two directions side by side unless its other
+// direction exists only to be barred.
+void LinkUpdater::findOpposite(ParamicsLink& link) const
 {
-    // A road is drawn as two directions side by side unless its other
-    // direction exists only to be barred.
     const ParamicsLink* opposite = links.value(ParamicsName::link(link.to, link.from), nullptr);
     link.opposite = opposite;
     link.oppositeKnown = true;
     link.twoWay = !(opposite && opposite->barred);
+}
+
+void LinkUpdater::convertLanes(ParamicsLink& link) const
+{
     for (int i = 0; i < link.turningCount(); ++i)
         updateNbLanes(&link.turning(i), unsigned(link.lanes));
 }

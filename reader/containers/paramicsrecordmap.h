@@ -221,6 +221,10 @@ public:
             records.push_back(ordered[i]->record);
         return records;
     }
+    // Puts the names in order now: a walk sorts them the first time after
+    // a name was added, so threads that walk records nobody adds to any
+    // more must find them sorted.
+    void orderNames() const { inNameOrder(); }
     const_iterator begin() const { return cbegin(); }
     const_iterator end() const { return cend(); }
     const_iterator cbegin() const { return const_iterator(inNameOrder().data(), this); }

@@ -47,6 +47,7 @@ class TestImportDriver : public QObject
     Q_OBJECT
 
 private slots:
+    void workSharedBetweenThreadsChangesNothing_data();
     void workSharedBetweenThreadsChangesNothing();
     void emptyDirectoryWarnsOncePerFile_data();
     void emptyDirectoryWarnsOncePerFile();
@@ -115,29 +116,49 @@ void TestImportDriver::emptyDirectoryWarnsOncePerFile()
     QCOMPARE(model->getCatalog()->size(model->getType(QStringLiteral("CVSection"))), 0);
 }
 
-// A generated city is large enough for every step that shares its work
-// between two threads to do so; the model it makes is the one a single
-// thread makes, to the byte.
+void TestImportDriver::workSharedBetweenThreadsChangesNothing_data()
+{
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<ParamicsVariant>("variant");
+    QTest::addColumn<int>("sharedTurningsAtLeast");
+
+    // A generated city is large enough for every step that shares its work
+    // to do so; the examples take the Sias priorities and the left-hand
+    // traffic through the threads that read beside the sections.
+    QTest::newRow("generated city") << QString() << ParamicsVariant::Quadstone << 20000;
+    QTest::newRow("sias example") << examplesDir(QStringLiteral("sias")) << ParamicsVariant::Sias << 1;
+    QTest::newRow("quadstone example") << examplesDir(QStringLiteral("quadstone")) << ParamicsVariant::Quadstone << 1;
+}
+
+// Whatever the threads do, the model, its ids and its log are those of the
+// plan walked on one thread, to the byte.
 void TestImportDriver::workSharedBetweenThreadsChangesNothing()
 {
+    QFETCH(QString, directory);
+    QFETCH(ParamicsVariant, variant);
+    QFETCH(int, sharedTurningsAtLeast);
+
     QTemporaryDir generated;
-    const QString city = generated.filePath(QStringLiteral("city"));
-    QProcess generator;
-    generator.start(QStringLiteral("python3"), {QStringLiteral(GENERATOR), "--size", "city", "--seed", "5", city});
-    QVERIFY(generator.waitForFinished(120000) && generator.exitCode() == 0);
-    const auto importJson = [&city](bool shared) {
+    if (directory.isEmpty()) {
+        directory = generated.filePath(QStringLiteral("city"));
+        QProcess generator;
+        generator.start(QStringLiteral("python3"),
+                        {QStringLiteral(GENERATOR), "--size", "city", "--seed", "5", directory});
+        QVERIFY(generator.waitForFinished(120000) && generator.exitCode() == 0);
+    }
+    const auto importJson = [&directory, variant](bool shared) {
         workSharingAllowed() = shared;
         std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
         ParamicsImporter importer;
-        configureLikeTheDialog(importer, model.get());
-        importer.netImport(city);
+        configureLikeTheDialog(importer, model.get(), variant);
+        importer.netImport(directory);
         workSharingAllowed() = true;
         return std::pair(model->getCatalog()->size(model->getType(QStringLiteral("CVTurning"))),
                          CVModelWriter::toJson(*model));
     };
     const auto [sharedTurnings, shared] = importJson(true);
     const auto [aloneTurnings, alone] = importJson(false);
-    QVERIFY2(sharedTurnings > 20000, "too few turnings for the work to be shared");
+    QVERIFY2(sharedTurnings >= sharedTurningsAtLeast, "too few turnings for the work to be shared");
     QCOMPARE(sharedTurnings, aloneTurnings);
     QVERIFY(shared == alone);
 }
