@@ -2,7 +2,12 @@
 
 namespace {
 
-thread_local CVLog* stepLog = nullptr;
+// In the thread's own block, made with it (initial-exec): a variable of a
+// loaded library otherwise gets its room on a thread's first use of it,
+// and where memory runs out the C library ends the program there with a
+// message of its own, where a thread that cannot start ends the import as
+// out of memory like any other allocation.
+thread_local CVLog* stepLog __attribute__((tls_model("initial-exec"))) = nullptr;
 
 }  // namespace
 
