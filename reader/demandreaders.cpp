@@ -67,9 +67,9 @@ void DemandsReader::readRow(ParamicsDemand* current)
     // row's storage is made once at its size.
     const double rowDivisor = divisor;
     rowValues.clear();
-    ParamicsReading::readNumberRun(*in, [&](const ParamicsToken& value) {
+    ParamicsReading::readNumberValues(*in, [&](double value) {
         if (row)
-            rowValues.push_back(value.toDouble() / rowDivisor);
+            rowValues.push_back(value / rowDivisor);
     });
     if (row)
         row->assign(rowValues.data(), qsizetype(rowValues.size()));
@@ -117,9 +117,9 @@ void MatrixReader::readRow()
         const int written = QString(token.text()).remove(QLatin1Char(':')).toInt();
         current->rowIndex.insert(zoneRenumbering.value(written, written), rowCounter++);
     }
-    ParamicsReading::readNumberRun(in, [&](const ParamicsToken& value) {
+    ParamicsReading::readNumberValues(in, [&](double value) {
         if (current)
-            current->values.append(value.toDouble());
+            current->values.append(value);
     });
 }
 

@@ -759,6 +759,45 @@ Q_ALWAYS_INLINE bool ParamicsLexer::nextWord(Source& source, const char*& word, 
     return false;
 }
 
+// The runs of values in a demand or matrix row, mostly "0" and small
+// counts, are most of a network's bytes: taken here without a token each.
+qsizetype ParamicsLexer::takePlainIntegers(double* values, qsizetype capacity)
+{
+    if (current >= sourceCount)
+        return 0;
+    Source& source = sources[current];
+    // Traced files show every word; a comment (never open right after a
+    // word was taken, but cheap to rule out) is nextWord's to pass over.
+    if (source.inComment || source.traced)
+        return 0;
+    const auto& table = byteTable.table;
+    const auto separates = [&table](char c) {
+        const std::uint32_t cls = table[uchar(c)] & ClassBits;
+        return cls == Space || cls == LineEnd;
+    };
+    const char* const end = source.end;
+    const char* p = source.next;
+    qsizetype taken = 0;
+    while (taken < capacity) {
+        while (p != end && separates(*p))
+            ++p;
+        const char* const first = p;
+        // Only the digits have no bit set in the table.
+        std::uint64_t value = 0;
+        while (p != end && table[uchar(*p)] == 0) {
+            value = value * 10 + std::uint64_t(*p - '0');
+            ++p;
+        }
+        if (p == first || p - first > 15 || (p != end && !separates(*p))) {
+            p = first;
+            break;
+        }
+        values[taken++] = double(value);
+    }
+    source.next = p;
+    return taken;
+}
+
 void ParamicsLexer::nextToken(ParamicsToken& token)
 {
     if (current >= sourceCount)

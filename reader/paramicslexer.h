@@ -56,6 +56,12 @@ public:
     // Takes the next word into token; at the end the token is left as it was.
     void nextToken(ParamicsToken& token);
     bool notAtEnd() const { return current < sourceCount; }
+    // The plain integers (words of up to 15 digits, exact as doubles) that
+    // follow in the file, at most capacity of them, into values: what
+    // nextToken would give for each, taken straight from the bytes. Stops
+    // before any other word, and before a comment, a byte past ASCII or
+    // the file's end, all left to nextToken. Returns how many were taken.
+    qsizetype takePlainIntegers(double* values, qsizetype capacity);
     // Bytes of the files opened, for readers that size their records by it.
     qint64 bytesOpened() const { return opened; }
 

@@ -51,4 +51,23 @@ void readNumberRun(ParamicsTokenStream& in, Add add)
     }
 }
 
+// The same run for readers that take only each number's value: the plain
+// integers among them, most of a demand or matrix row, are converted from
+// the file's bytes without making a token each.
+template <typename Add>
+void readNumberValues(ParamicsTokenStream& in, Add add)
+{
+    constexpr qsizetype BatchSize = 256;
+    double values[BatchSize];
+    in.next();
+    while (in.current().isNumeric() && in.notAtEnd()) {
+        add(in.current().toDouble());
+        for (qsizetype taken; (taken = in.takePlainIntegers(values, BatchSize)) > 0;) {
+            for (qsizetype i = 0; i < taken; ++i)
+                add(values[i]);
+        }
+        in.next();
+    }
+}
+
 }  // namespace ParamicsReading

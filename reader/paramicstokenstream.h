@@ -31,6 +31,13 @@ public:
     // True while the current token is a word of the file, not the end marker.
     bool notAtEnd() const { return lexer.notAtEnd(); }
     const ParamicsToken& current() const { return token; }
+    // The plain integers that follow the current token (ParamicsLexer::
+    // takePlainIntegers); the current token stays, and next() takes the
+    // word after them.
+    qsizetype takePlainIntegers(double* values, qsizetype capacity)
+    {
+        return lexer.takePlainIntegers(values, capacity);
+    }
     // Takes the next token and returns it; at the end it stays the end marker.
     const ParamicsToken& next()
     {

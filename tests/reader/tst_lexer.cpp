@@ -1,6 +1,8 @@
 #include "testsupport.h"
 
 #include "reader/paramicslexer.h"
+#include "reader/paramicsreading.h"
+#include "reader/paramicstokenstream.h"
 
 #include <cvinputerror.h>
 #include <cvlog.h>
@@ -165,6 +167,57 @@ private slots:
         NetworkDir dir;
         const QList<ParamicsToken> tokens = tokensOf(dir.write("nodes", content));
         QCOMPARE(textsOf(tokens), words + QStringList{ParamicsLexer::EndMarker});
+    }
+
+    // Rows of values are read without a token for each plain integer; what
+    // a reader gets, and where the stream stops, must be what the tokens
+    // give.
+    void valueRunsReadAsTokens_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+
+        QTest::newRow("zeros and counts over lines") << QByteArray("from 1 0 0 12 0\nfrom 2 3 0 0\nmatrix 2");
+        QTest::newRow("tabs and CRLF") << QByteArray("from 1\t0\r\n0 5\r\nmatrix 2\r\n");
+        QTest::newRow("decimals and signs within a run") << QByteArray("from 1 0 2.5 0 -3 7 1e3 0 +4 0 nan 2");
+        QTest::newRow("15, 16 and 24 digits") << QByteArray("from 1 123456789012345 1234567890123456 0 999999999999999 123456789012345678901234 5");
+        QTest::newRow("names and words glued to digits") << QByteArray("from 1 0 12:13 0 12abc 5 7, 8");
+        QTest::newRow("comment within a run") << QByteArray("from 1 0 5 ## 6 7\n8 9 5##\n6");
+        QTest::newRow("non-ASCII space between values") << QByteArray("from 1 5\xc2\xa0" "6 7\xe2\x80\x83" "8 9");
+        QTest::newRow("latin-1 byte after digits") << QByteArray("from 1 5\xe9 6 7");
+        QTest::newRow("file ends after digits") << QByteArray("from 1 0 42");
+        QByteArray longRow("from 7");
+        for (int i = 0; i < 1000; ++i)
+            longRow += i % 7 ? " 0" : " 31";
+        QTest::newRow("a run longer than a batch") << longRow + "\nfrom 8 1.5";
+    }
+
+    void valueRunsReadAsTokens()
+    {
+        QFETCH(QByteArray, content);
+        NetworkDir dir;
+        const QString path = dir.write("demands", content);
+        const auto walk = [&path](bool values) {
+            ParamicsTokenStream in(static_cast<CVLog*>(nullptr), path, ParamicsLexer::TextEncoding::PerFile);
+            QStringList seen;
+            const auto number = [&seen](double v) { seen << QString::number(v, 'g', 17); };
+            while (in.notAtEnd()) {
+                if (in.current().is(K::From)) {
+                    seen << QStringLiteral("[");
+                    if (values)
+                        ParamicsReading::readNumberValues(in, number);
+                    else
+                        ParamicsReading::readNumberRun(in, [&](const ParamicsToken& t) { number(t.toDouble()); });
+                    seen << QStringLiteral("]");
+                } else {
+                    seen << in.current().text();
+                    in.next();
+                }
+            }
+            return seen;
+        };
+        const QStringList tokens = walk(false);
+        QVERIFY(tokens.count(QStringLiteral("[")) >= 1);
+        QCOMPARE(walk(true), tokens);
     }
 
     void nextTokenAtTheEndKeepsTheToken()
