@@ -149,22 +149,7 @@ void ParamicsImporter::importSharingWork(const QString& directory)
         if (step.id == paramicsAsideReadingStartsAfter)
             aside.emplace(paramicsReadsAside, stepRunner(directory));
     }
-    // The threads below walk the nodes and links, which nobody adds to any
-    // more: their names are put in order once, here.
-    nodes.orderNames();
-    links.orderNames();
-    {
-        ParamicsAsideReading lanes(paramicsReadsTurningLanes, stepRunner(directory));
-        ParamicsAsideReading priorities(paramicsReadsPriorities, stepRunner(directory));
-        // The links' other directions, which the sections are drawn with.
-        LinkUpdater(links, rightHandDrive).findOpposites();
-        for (const ParamicsImportStep& step : paramicsImportPlan) {
-            if (step.stage == ParamicsImportStage::Geometry && paramicsRunsBeforeJoining(step))
-                runStep(step.id, QString());
-        }
-        joinAsideReading(lanes, task);
-        joinAsideReading(priorities, task);
-    }
+    buildBesideLaneFiles(directory, task);
     if (aside)
         joinAsideReading(*aside, task);
     for (const ParamicsImportStep& step : paramicsImportPlan) {
@@ -180,6 +165,26 @@ void ParamicsImporter::importSharingWork(const QString& directory)
             runStep(step.id, QString());
     }
     runStage(ParamicsImportStage::Traffic, directory);
+}
+
+// The lane files and the priorities on threads of their own while this
+// one makes the centroids and sections; they join in plan order.
+void ParamicsImporter::buildBesideLaneFiles(const QString& directory, CVTask* task)
+{
+    // The threads walk the nodes and links, which nobody adds to any more:
+    // their names are put in order once, here.
+    nodes.orderNames();
+    links.orderNames();
+    ParamicsAsideReading lanes(paramicsReadsTurningLanes, stepRunner(directory));
+    ParamicsAsideReading priorities(paramicsReadsPriorities, stepRunner(directory));
+    // The links' other directions, which the sections are drawn with.
+    LinkUpdater(links, rightHandDrive).findOpposites();
+    for (const ParamicsImportStep& step : paramicsImportPlan) {
+        if (step.stage == ParamicsImportStage::Geometry && paramicsRunsBeforeJoining(step))
+            runStep(step.id, QString());
+    }
+    joinAsideReading(lanes, task);
+    joinAsideReading(priorities, task);
 }
 
 void ParamicsImporter::readStep(const ParamicsImportStep& step, const QString& directory, CVTask* task)

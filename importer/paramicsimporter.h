@@ -55,6 +55,7 @@ private:
     // in their order, and the call behind each step.
     void readFiles(const QString& directory);
     void importSharingWork(const QString& directory);
+    void buildBesideLaneFiles(const QString& directory, CVTask* task);
     CVTask* startReading(const QString& directory);
     void readStep(const ParamicsImportStep& step, const QString& directory, CVTask* task);
     std::function<void(ParamicsImportStepId)> stepRunner(const QString& directory);
