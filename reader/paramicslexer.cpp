@@ -779,6 +779,12 @@ qsizetype ParamicsLexer::takePlainIntegers(double* values, qsizetype capacity)
     const char* p = source.next;
     qsizetype taken = 0;
     while (taken < capacity) {
+        // "0 ", a pair with no trip, is most of a demand row.
+        if (end - p >= 2 && p[0] == '0' && p[1] == ' ') {
+            values[taken++] = 0.0;
+            p += 2;
+            continue;
+        }
         while (p != end && separates(*p))
             ++p;
         const char* const first = p;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 // Rows shorter than this stay sparse: switching saves nothing worth having.
@@ -10,8 +12,11 @@ constexpr qsizetype MinDenseSize = 64;
 
 bool ParamicsOdValues::isPlainZero(double value)
 {
-    // -0.0 and NaN are kept: they are not the 0.0 that a missing entry reads as.
-    return value == 0.0 && !std::signbit(value);
+    // -0.0 and NaN are kept: they are not the 0.0 that a missing entry
+    // reads as. +0.0 is the one double whose bits are all clear.
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits == 0;
 }
 
 void ParamicsOdValues::append(double value)
@@ -83,12 +88,18 @@ void ParamicsOdValues::assign(const double* row, qsizetype rowSize)
         values = QVector<double>(row, row + rowSize);
         return;
     }
+    // Filled through plain pointers: a row is hundreds of values, and
+    // appending checks the vector's room at each.
     values.reserve(nonZero);
     positions.reserve(nonZero);
+    values.resize(nonZero);
+    positions.resize(nonZero);
+    double* value = values.data();
+    qsizetype* position = positions.data();
     for (qsizetype i = 0; i < rowSize; ++i) {
         if (!isPlainZero(row[i])) {
-            positions.append(i);
-            values.append(row[i]);
+            *position++ = i;
+            *value++ = row[i];
         }
     }
 }
