@@ -25,8 +25,8 @@ public:
     // The step, what it logged, and whether it ran to its end.
     using StepReport = std::function<void(const ParamicsImportStep&, const QVector<CVLogEntry>&, bool)>;
 
-    // Starts the thread; runStep is called there once per reading step
-    // that reads says the thread reads.
+    // Starts the thread; runStep is called there, in plan order, once for
+    // each reading step that `reads` accepts.
     ParamicsAsideReading(StepFilter reads, StepRunner runStep);
     // Waits for the thread: an import that fails first still outlives it.
     ~ParamicsAsideReading();
