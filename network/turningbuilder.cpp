@@ -2,7 +2,7 @@
 
 #include "network/turningbuilder.h"
 
-#include "reader/containers/splitwork.h"
+#include "reader/containers/workbesidemaking.h"
 
 #include <cvmodel.h>
 #include <cvnode.h>
@@ -20,7 +20,13 @@ void TurningBuilder::build()
     if (!model)
         return;
     turningType = model->getType(QStringLiteral("CVTurning"));
-    std::vector<CVTurning*> made;
+    std::size_t turningRecords = 0;
+    for (auto it = links.cbegin(); it != links.cend(); ++it)
+        turningRecords += it.value() ? std::size_t(it.value()->turningCount()) : 0;
+    // A turning's speed, path and curve depend on its own lanes and its two
+    // sections alone, which no turning changes: each is worked out on a
+    // second thread once the turning is made, while the next ones are made.
+    WorkBesideMaking<CVTurning*, void (*)(CVTurning*)> placed(turningRecords, &TurningBuilder::place);
     for (auto it = links.cbegin(); it != links.cend(); ++it) {
         ParamicsLink* link = it.value();
         if (!link)
@@ -43,13 +49,14 @@ void TurningBuilder::build()
             CVTurning* hostTurning = createTurning(turning, origin, destination, node);
             if (!hostTurning)
                 continue;
-            made.push_back(hostTurning);
             turning.turningId = hostTurning->getId();
             link->increaseOutTurnings();
             next->increaseInTurnings();
+            if (!placed.add(hostTurning))
+                place(hostTurning);
         }
     }
-    placeTurnings(made);
+    placed.finish();
 }
 
 bool TurningBuilder::isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning,
@@ -89,24 +96,15 @@ CVTurning* TurningBuilder::createTurning(const ParamicsTurning& turning, CVSecti
 
     hostTurning->setWarningIndicator(turning.warningIndicator);
     hostTurning->setNode(node);
-    // Its speed and path come when every turning is made (placeTurnings).
+    // Its speed and path come once it is made (place).
     node->addTurning(hostTurning, false, false);
     return hostTurning;
 }
 
-// A turning's speed, path and curve depend on its own lanes and its two
-// sections alone, which no turning changes: they are worked out for all
-// turnings at once, on two threads.
-void TurningBuilder::placeTurnings(const std::vector<CVTurning*>& made)
+void TurningBuilder::place(CVTurning* turning)
 {
-    constexpr std::size_t worthAThread = 4096;
-    splitWorkInTwo(made.size(), worthAThread, [&made](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            CVTurning* turning = made[i];
-            if (turning->isAutoSpeed())
-                turning->setSpeed(turning->calculateSpeed());
-            turning->updatePath(true);
-            turning->curve();
-        }
-    });
+    if (turning->isAutoSpeed())
+        turning->setSpeed(turning->calculateSpeed());
+    turning->updatePath(true);
+    turning->curve();
 }

@@ -22,7 +22,8 @@ public:
 private:
     static bool isTurningBuilt(const ParamicsLink* link, const ParamicsTurning& turning, const ParamicsLink* next);
     CVTurning* createTurning(const ParamicsTurning& turning, CVSection* origin, CVSection* destination, CVNode* node);
-    static void placeTurnings(const std::vector<CVTurning*>& made);
+    // Its speed, path and curve, from its lanes and its two sections.
+    static void place(CVTurning* turning);
 
     CVModel* model;
     const CVType* turningType = nullptr;
