@@ -3,6 +3,7 @@
 #include "export/exporttext.h"
 #include "export/gis/crstext.h"
 #include "export/gis/gislayers.h"
+#include "export/gis/gislayerstream.h"
 #include "export/gis/gisplacement.h"
 #include "export/gis/gisstyles.h"
 #include "export/gis/gpkgspatialindex.h"
@@ -228,7 +229,13 @@ bool writeMemoryFile(const QString& path, const QString& text)
 
 // The table in which the common desktop GIS looks for a GeoPackage layer's
 // default style, with the columns it makes itself.
-bool writeStyleTable(GDALDataset& dataset, const QVector<GisLayers::Layer>& layers)
+struct LayerStyle
+{
+    QString layer;
+    QString qml;
+};
+
+bool writeStyleTable(GDALDataset& dataset, const QVector<LayerStyle>& layers)
 {
     char** options = CSLSetNameValue(nullptr, "FID", "id");
     OGRLayer* styles = dataset.CreateLayer("layer_styles", nullptr, wkbNone, options);
@@ -247,17 +254,17 @@ bool writeStyleTable(GDALDataset& dataset, const QVector<GisLayers::Layer>& laye
     updateTime.SetDefault("CURRENT_TIMESTAMP");
     if (styles->CreateField(&useAsDefault) != OGRERR_NONE || styles->CreateField(&updateTime) != OGRERR_NONE)
         return false;
-    for (const GisLayers::Layer& layer : layers) {
-        OGRLayer* target = dataset.GetLayerByName(layer.name.toUtf8().constData());
+    for (const LayerStyle& layer : layers) {
+        OGRLayer* target = dataset.GetLayerByName(layer.layer.toUtf8().constData());
         if (!target)
             return false;
         OGRFeature style(styles->GetLayerDefn());
         style.SetField("f_table_catalog", "");
         style.SetField("f_table_schema", "");
-        style.SetField("f_table_name", layer.name.toUtf8().constData());
+        style.SetField("f_table_name", layer.layer.toUtf8().constData());
         style.SetField("f_geometry_column", target->GetGeometryColumn());
-        style.SetField("styleName", layer.name.toUtf8().constData());
-        style.SetField("styleQML", GisStyles::layerStyle(layer).toUtf8().constData());
+        style.SetField("styleName", layer.layer.toUtf8().constData());
+        style.SetField("styleQML", layer.qml.toUtf8().constData());
         style.SetField("styleSLD", "");
         style.SetField("useAsDefault", 1);
         style.SetField("description", "corvia default style");
@@ -268,9 +275,49 @@ bool writeStyleTable(GDALDataset& dataset, const QVector<GisLayers::Layer>& laye
     return true;
 }
 
-// GeoJSON and FlatGeobuf: every kind in one layer.
-bool writeOneLayer(const Target& target, const QVector<GisLayers::Layer>& layers, QString* error)
+// The layers as the writers take them, one at a time (GisLayerStream), and
+// the box they span when the placement is to be checked.
+class Layers
 {
+public:
+    Layers(const CVModel& model, bool placementChecked)
+        : maker(model), stream([this](GisLayers::Layer& layer) { return maker.next(layer); }),
+          placementChecked(placementChecked)
+    {
+    }
+
+    bool next(GisLayers::Layer& layer, const CVGeoReference& where)
+    {
+        if (!stream.next(layer))
+            return false;
+        if (placementChecked)
+            extent.add(layer, where);
+        return true;
+    }
+
+    QVector<GisLayers::Layer> all(const CVGeoReference& where)
+    {
+        QVector<GisLayers::Layer> layers;
+        GisLayers::Layer layer;
+        while (next(layer, where))
+            layers.append(std::move(layer));
+        return layers;
+    }
+
+    const GisPlacement::Extent& placed() const { return extent; }
+
+private:
+    GisLayers::LayerMaker maker;
+    GisLayerStream stream;  // after the maker, which it uses until destroyed
+    bool placementChecked;
+    GisPlacement::Extent extent;
+};
+
+// GeoJSON and FlatGeobuf: every kind in one layer, whose fields are those
+// of all the kinds there are, so the layers are all made first.
+bool writeOneLayer(const Target& target, Layers& source, QString* error)
+{
+    const QVector<GisLayers::Layer> layers = source.all(target.where);
     Dataset dataset = create(target, target.path);
     OGRLayer* layer = dataset ? createLayer(*dataset, target, QStringLiteral("network"), wkbUnknown) : nullptr;
     bool ok = layer && OgrFields::create(layer, unionOfFields(layers));
@@ -289,21 +336,19 @@ bool writeOneLayer(const Target& target, const QVector<GisLayers::Layer>& layers
     return ok;
 }
 
-// About the size of a GeoPackage of the layers: a feature's geometry, its
+// About what a layer adds to a GeoPackage: a feature's geometry, its
 // values and their share of the tables' pages.
-qint64 geoPackageBytes(const QVector<GisLayers::Layer>& layers)
+qint64 geoPackageBytes(const GisLayers::Layer& layer)
 {
-    qint64 bytes = 1 << 20;
-    for (const GisLayers::Layer& layer : layers) {
-        for (const GisLayers::Feature& feature : layer.features)
-            bytes += 64 + 16 * feature.geometry.size() + 8 * layer.fields.size();
-    }
+    qint64 bytes = 0;
+    for (const GisLayers::Feature& feature : layer.features)
+        bytes += 64 + 16 * feature.geometry.size() + 8 * layer.fields.size();
     return bytes;
 }
 
 // A file in memory grows a tenth at a time, each time copied whole; room
-// for the whole file at once saves a region's GeoPackage a quarter of its
-// writing time. The file keeps its length and content.
+// for each layer before it is written saves a region's GeoPackage a quarter
+// of its writing time. The file keeps its length and content.
 void reserveMemoryFile(const QString& path, qint64 bytes)
 {
     VSILFILE* file = VSIFOpenL(path.toUtf8().constData(), "r+");
@@ -318,24 +363,28 @@ void reserveMemoryFile(const QString& path, qint64 bytes)
 }
 
 // GeoPackage: one layer per kind in one file, in one transaction.
-bool writeLayers(const Target& target, const QVector<GisLayers::Layer>& layers, QString* error)
+bool writeLayers(const Target& target, Layers& layers, QString* error)
 {
     Dataset dataset = create(target, target.path);
-    if (dataset)
-        reserveMemoryFile(target.path, geoPackageBytes(layers));
     bool ok = dataset && dataset->StartTransaction() == OGRERR_NONE;
-    for (int i = 0; ok && i < layers.size(); ++i) {
-        OGRLayer* layer = createLayer(*dataset, target, layers[i].name, geometryType(layers[i]));
-        ok = layer && OgrFields::create(layer, layers[i].fields);
-        if (ok && unindexed(layers[i].name)) {
-            ok = writeFeatures(layer, layers[i], false, target.where);
+    qint64 reserved = 1 << 20;
+    QVector<LayerStyle> styles;
+    GisLayers::Layer made;
+    while (ok && layers.next(made, target.where)) {
+        reserved += geoPackageBytes(made);
+        reserveMemoryFile(target.path, reserved);
+        OGRLayer* layer = createLayer(*dataset, target, made.name, geometryType(made));
+        ok = layer && OgrFields::create(layer, made.fields);
+        if (ok && unindexed(made.name)) {
+            ok = writeFeatures(layer, made, false, target.where);
         } else if (ok) {
             GpkgSpatialIndex index;
-            ok = index.begin(*dataset, *layer) && writeFeatures(layer, layers[i], false, target.where, &index) &&
+            ok = index.begin(*dataset, *layer) && writeFeatures(layer, made, false, target.where, &index) &&
                  index.finish();
         }
+        styles.append({made.name, GisStyles::layerStyle(made)});
     }
-    ok = ok && writeStyleTable(*dataset, layers);
+    ok = ok && writeStyleTable(*dataset, styles);
     ok = ok && dataset->CommitTransaction() == OGRERR_NONE;
     dataset.reset();
     if (!ok && error)
@@ -344,9 +393,10 @@ bool writeLayers(const Target& target, const QVector<GisLayers::Layer>& layers, 
 }
 
 // Shapefiles: a folder, one shapefile (one geometry type) per kind.
-bool writeShapefiles(const Target& target, const QVector<GisLayers::Layer>& layers, QString* error)
+bool writeShapefiles(const Target& target, Layers& layers, QString* error)
 {
-    for (const GisLayers::Layer& layer : layers) {
+    GisLayers::Layer layer;
+    while (layers.next(layer, target.where)) {
         const QString file = target.path + QLatin1Char('/') + layer.name + QStringLiteral(".shp");
         Dataset dataset = create(target, file);
         OGRLayer* shapes = dataset ? createLayer(*dataset, target, layer.name, geometryType(layer)) : nullptr;
@@ -482,13 +532,9 @@ bool GisExporter::write(const CVModel& model, const QString& path, Format format
         return false;
     }
     const QuietGdal quiet;
-    const QVector<GisLayers::Layer> layers = GisLayers::fromModel(model);
     OGRSpatialReference srs;
     if (!placement.crs.isEmpty()) {
         srs.SetFromUserInput(placement.crs.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS);
-        const QString outside = GisPlacement::outsideWarning(srs, layers, placement);
-        if (!outside.isEmpty() && warnings)
-            warnings->append(QStringLiteral("%1: %2").arg(path, outside));
     } else if (format != Format::GeoJson) {
         srs = localCrs();
     } else if (warnings) {
@@ -504,11 +550,20 @@ bool GisExporter::write(const CVModel& model, const QString& path, Format format
     const QString memoryPath = folderOfFiles ? memory.path : memory.path + QLatin1Char('/') + info.fileName();
     const Target target{format, memoryPath, srs.IsEmpty() ? nullptr : &srs,
                         format == Format::GeoJson && !placement.crs.isEmpty(), placement};
+    Layers layers(model, !placement.crs.isEmpty());
     bool written = false;
     switch (format) {
     case Format::GeoPackage: written = writeLayers(target, layers, error); break;
     case Format::Shapefile: written = writeShapefiles(target, layers, error); break;
     default: written = writeOneLayer(target, layers, error); break;
     }
-    return written && memory.copyTo(folderOfFiles ? info.absoluteFilePath() : info.absolutePath(), folderOfFiles, error);
+    if (!written)
+        return false;
+    // Where the features lie is known once they are all made.
+    if (!placement.crs.isEmpty() && warnings) {
+        const QString outside = GisPlacement::outsideWarning(srs, layers.placed(), placement);
+        if (!outside.isEmpty())
+            warnings->append(QStringLiteral("%1: %2").arg(path, outside));
+    }
+    return memory.copyTo(folderOfFiles ? info.absoluteFilePath() : info.absolutePath(), folderOfFiles, error);
 }

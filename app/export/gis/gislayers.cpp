@@ -28,6 +28,8 @@ namespace {
 
 using T = FieldType;
 
+constexpr int LayerCount = 10;  // the cases of LayerMaker::make
+
 Layer layer(const char* name, const char* kind, bool lines, QVector<Field> fields)
 {
     Layer l;
@@ -108,6 +110,8 @@ QVariant linkName(const QString& sectionName)
     return QString(sectionName.mid(1, split - 1) + QLatin1Char(':') + sectionName.mid(split + 2));
 }
 
+}  // namespace
+
 // The link names of the sections, each worked out once: a section is
 // named by its turnings, connections and the objects on it.
 class LinkNames
@@ -126,6 +130,8 @@ public:
 private:
     QHash<const CVSection*, QVariant> names;
 };
+
+namespace {
 
 Layer sections(const CVModel& model, LinkNames& links)
 {
@@ -363,23 +369,43 @@ Layer labels(const CVModel& model)
 
 QVector<Layer> fromModel(const CVModel& model)
 {
-    LinkNames links;
-    const QVector<Layer> all{sections(model, links),
-                             nodes(model),
-                             turnings(model, links),
-                             zones(model),
-                             centroidConnections(model, links),
-                             busLines(model),
-                             sectionObjects(model, links, "CVBusStop", "bus_stops", "busStop"),
-                             sectionObjects(model, links, "CVDetector", "detectors", "detector"),
-                             sectionObjects(model, links, "CVVMS", "signs", "sign"),
-                             labels(model)};
-    QVector<Layer> written;
-    for (const Layer& layer : all) {
+    QVector<Layer> layers;
+    LayerMaker maker(model);
+    Layer layer;
+    while (maker.next(layer))
+        layers.append(std::move(layer));
+    return layers;
+}
+
+LayerMaker::LayerMaker(const CVModel& model) : model(model), links(std::make_unique<LinkNames>()) {}
+
+LayerMaker::~LayerMaker() = default;
+
+bool LayerMaker::next(Layer& layer)
+{
+    while (step < LayerCount) {
+        layer = make(step++);
         if (!layer.features.isEmpty())
-            written.append(layer);
+            return true;
     }
-    return written;
+    layer = Layer();
+    return false;
+}
+
+Layer LayerMaker::make(int step)
+{
+    switch (step) {
+    case 0: return sections(model, *links);
+    case 1: return nodes(model);
+    case 2: return turnings(model, *links);
+    case 3: return zones(model);
+    case 4: return centroidConnections(model, *links);
+    case 5: return busLines(model);
+    case 6: return sectionObjects(model, *links, "CVBusStop", "bus_stops", "busStop");
+    case 7: return sectionObjects(model, *links, "CVDetector", "detectors", "detector");
+    case 8: return sectionObjects(model, *links, "CVVMS", "signs", "sign");
+    default: return labels(model);
+    }
 }
 
 QStringList layerNames()

@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <memory>
+
 class CVModel;
 
 // The model as GIS layers, one per kind of object, independent of the file
@@ -44,6 +46,29 @@ struct Layer
 // externalId first. Lengths are metres to the millimetre, speeds km/h to a
 // tenth, texts without the quote marks the files put round them.
 QVector<Layer> fromModel(const CVModel& model);
+
+class LinkNames;
+
+// The layers of fromModel one at a time, in its order, so that a layer can
+// be written (and freed) while the next is made. It reads the model only.
+class LayerMaker
+{
+public:
+    explicit LayerMaker(const CVModel& model);
+    ~LayerMaker();
+    LayerMaker(const LayerMaker&) = delete;
+    LayerMaker& operator=(const LayerMaker&) = delete;
+
+    // The next layer that has features; false once every layer is made.
+    bool next(Layer& layer);
+
+private:
+    Layer make(int step);
+
+    const CVModel& model;
+    std::unique_ptr<LinkNames> links;
+    int step = 0;
+};
 
 // The names of all layers fromModel can give, in its order.
 QStringList layerNames();

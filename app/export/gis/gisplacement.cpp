@@ -28,31 +28,6 @@ double greatCircleKm(double lon1, double lat1, double lon2, double lat2)
     return 2.0 * EarthRadiusKm * std::atan2(std::sqrt(a), std::sqrt(std::max(0.0, 1.0 - a)));
 }
 
-// The middle of the placed features' extent, in the CRS.
-bool placedMiddle(const QVector<GisLayers::Layer>& layers, const CVGeoReference& where, double& x, double& y)
-{
-    double minX = std::numeric_limits<double>::max(), minY = minX;
-    double maxX = -minX, maxY = -minX;
-    for (const GisLayers::Layer& layer : layers) {
-        for (const GisLayers::Feature& feature : layer.features) {
-            for (const CVPoint& plane : feature.geometry) {
-                const CVPoint p = where.place(plane);
-                if (!std::isfinite(p.x) || !std::isfinite(p.y))
-                    continue;
-                minX = std::min(minX, p.x);
-                maxX = std::max(maxX, p.x);
-                minY = std::min(minY, p.y);
-                maxY = std::max(maxY, p.y);
-            }
-        }
-    }
-    if (minX > maxX)
-        return false;
-    x = (minX + maxX) / 2.0;
-    y = (minY + maxY) / 2.0;
-    return true;
-}
-
 // The nearest longitude of [west, east], which may cross the antimeridian.
 double nearestLongitude(double lon, double west, double east)
 {
@@ -69,8 +44,32 @@ double nearestLongitude(double lon, double west, double east)
 
 }  // namespace
 
-double distanceOutsideArea(const OGRSpatialReference& srs, const QVector<GisLayers::Layer>& layers,
-                           const CVGeoReference& where, QString* areaName, bool* transformable)
+void Extent::add(const GisLayers::Layer& layer, const CVGeoReference& where)
+{
+    for (const GisLayers::Feature& feature : layer.features) {
+        for (const CVPoint& plane : feature.geometry) {
+            const CVPoint p = where.place(plane);
+            if (!std::isfinite(p.x) || !std::isfinite(p.y))
+                continue;
+            minX = std::min(minX, p.x);
+            maxX = std::max(maxX, p.x);
+            minY = std::min(minY, p.y);
+            maxY = std::max(maxY, p.y);
+        }
+    }
+}
+
+bool Extent::middle(double& x, double& y) const
+{
+    if (minX > maxX)
+        return false;
+    x = (minX + maxX) / 2.0;
+    y = (minY + maxY) / 2.0;
+    return true;
+}
+
+double distanceOutsideArea(const OGRSpatialReference& srs, const Extent& placed, QString* areaName,
+                           bool* transformable)
 {
     *transformable = true;
     double west = 0.0, south = 0.0, east = 0.0, north = 0.0;
@@ -80,7 +79,7 @@ double distanceOutsideArea(const OGRSpatialReference& srs, const QVector<GisLaye
     if (areaName)
         *areaName = QString::fromUtf8(name ? name : "");
     double x = 0.0, y = 0.0;
-    if (!placedMiddle(layers, where, x, y))
+    if (!placed.middle(x, y))
         return -1.0;
     OGRSpatialReference wgs84;
     wgs84.SetWellKnownGeogCS("WGS84");
@@ -99,12 +98,11 @@ double distanceOutsideArea(const OGRSpatialReference& srs, const QVector<GisLaye
     return greatCircleKm(lon, lat, nearestLon, nearestLat);
 }
 
-QString outsideWarning(const OGRSpatialReference& srs, const QVector<GisLayers::Layer>& layers,
-                       const CVGeoReference& where)
+QString outsideWarning(const OGRSpatialReference& srs, const Extent& placed, const CVGeoReference& where)
 {
     QString area;
     bool transformable = true;
-    const double km = distanceOutsideArea(srs, layers, where, &area, &transformable);
+    const double km = distanceOutsideArea(srs, placed, &area, &transformable);
     const QString advice =
         where.hasOrigin()
             ? QStringLiteral("check the origin (%1) and the coordinate system").arg(where.originText())
