@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -102,10 +103,14 @@ protected:
     {
         if (failure != 0)
             return -1;
-        // Large blocks go to the file as they are, without a copy.
+        // Large blocks go to the file as they are, without a copy, a step
+        // of the write-back at a time (see passToDisk).
         if (size >= Capacity) {
-            if (!flushBuffer() || !writeAll(data, size))
+            if (!flushBuffer())
                 return -1;
+            for (qint64 at = 0; at < size; at += WriteBackStep)
+                if (!writeAll(data + at, std::min(WriteBackStep, size - at)))
+                    return -1;
             return size;
         }
         buffer.append(data, size);
@@ -130,21 +135,45 @@ private:
             left -= done;
         }
         if (failure == 0)
-            startWriteBack(size);
+            passToDisk(size);
         return failure == 0;
     }
-    // The disk starts on what is written every so many bytes, so that the
-    // sync that makes the file complete has little left to wait for.
-    void startWriteBack(qint64 size)
+    // Every so many bytes the disk starts on what was written, so that the
+    // sync that makes the file complete has little left to wait for. The
+    // step before, on its way by then, is waited for and dropped from the
+    // page cache: a file of a gigabyte then passes through a few steps of
+    // cache pages used again and again, where fresh ones for the whole file
+    // cost a virtual machine as much time as the writing (a metropolitan
+    // model's file: 2.3 s of system time, 0.8 s once dropped).
+    void passToDisk(qint64 size)
     {
         written += size;
         if (written - handedToDisk < WriteBackStep)
             return;
 #ifdef Q_OS_LINUX
         ::sync_file_range(fd, handedToDisk, written - handedToDisk, SYNC_FILE_RANGE_WRITE);
+        if (handedToDisk > dropped && waitUntilWritten(dropped, handedToDisk)) {
+            ::posix_fadvise(fd, dropped, handedToDisk - dropped, POSIX_FADV_DONTNEED);
+            dropped = handedToDisk;
+        }
 #endif
         handedToDisk = written;
     }
+#ifdef Q_OS_LINUX
+    // Waiting takes a failed write's error from the file, so that the
+    // closing fsync would not see it again: it is kept here. A file system
+    // that cannot wait for a range is left to that fsync.
+    bool waitUntilWritten(qint64 from, qint64 to)
+    {
+        constexpr unsigned int waitForRange =
+            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+        if (::sync_file_range(fd, from, to - from, waitForRange) == 0)
+            return true;
+        if (errno != EINVAL && errno != ENOSYS && errno != ESPIPE)
+            failure = errno;
+        return false;
+    }
+#endif
 
     static constexpr qsizetype Capacity = 1 << 16;
     static constexpr qint64 WriteBackStep = qint64(16) << 20;
@@ -154,6 +183,7 @@ private:
     QByteArray buffer;
     qint64 written = 0;       // bytes handed to write(2)
     qint64 handedToDisk = 0;  // of them, those whose write-back was started
+    qint64 dropped = 0;       // of those, the ones written and dropped from the cache
 };
 
 CVOutputFile::CVOutputFile(const QString& path) : target(cleanAbsolute(path)) {}
