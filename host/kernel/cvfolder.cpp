@@ -11,8 +11,10 @@ CV_REGISTER_TYPE(CVFolder)
 
 void CVFolder::append(CVObject* object)
 {
-    if (object && object != this && !members.contains(object))
-        members.append(object);
+    if (!object || object == this || memberSet.contains(object))
+        return;
+    memberSet.insert(object);
+    members.append(object);
 }
 
 CVFolder* CVFolder::findFolder(const QString& name) const
