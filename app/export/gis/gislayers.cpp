@@ -299,7 +299,7 @@ Layer centroidConnections(const CVModel& model, LinkNames& links)
 }
 
 // The vehicle type of a line's first departure, which Paramics gives per route.
-QVariant lineVehicleType(const CVModel& model, const CVPublicLine& line)
+QVariant lineVehicleType(const CVPublicLine& line)
 {
     for (const CVPublicLineTimeTable* table : line.getTimeTables()) {
         for (const CVPublicLineTimeTableSchedule* schedule : table->getSchedules()) {
@@ -333,7 +333,7 @@ Layer busLines(const CVModel& model)
         if (path.size() < 2)
             continue;
         add(l, *line, path,
-            {unquoted(line->getName()), lineVehicleType(model, *line), int(line->getSections().size()),
+            {unquoted(line->getName()), lineVehicleType(*line), int(line->getSections().size()),
              int(line->getStops().size()), metres(path.length2D())});
     }
     return l;
