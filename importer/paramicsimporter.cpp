@@ -102,7 +102,7 @@ void ParamicsImporter::netImport(const QString& directory)
 
 CVTask* ParamicsImporter::startReading(const QString& directory)
 {
-    textEncoding = ParamicsLexer::networkEncoding(directory);
+    textEncoding = std::make_unique<ParamicsNetworkEncoding>(directory);
     CVTask* task = CVSystem::getSystem().createTask(model, nullptr);
     task->setName(QObject::tr("Reading Files"));
     task->setTotalSteps(paramicsReadingTaskSteps());

@@ -130,8 +130,10 @@ private:
     QString units;
     bool rightHandDrive = true;
     int nbDemandsFile = 1;
-    // How every file of the network is decoded, decided once before reading.
-    ParamicsLexer::TextEncoding textEncoding = ParamicsLexer::TextEncoding::PerFile;
+    // How every file of the network is decoded: one encoding for all, looked
+    // for once some file shows a byte past ASCII (each file its own for an
+    // importer whose reading was not started).
+    std::unique_ptr<const ParamicsNetworkEncoding> textEncoding = std::make_unique<ParamicsNetworkEncoding>();
     // Metres per length unit of the files. Metres until setUnits says
     // otherwise, for importers driven without the dialog.
     double unitFactor = 1.0;

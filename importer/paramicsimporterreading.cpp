@@ -37,31 +37,31 @@ CVLog* ParamicsImporter::fileLog() const
 
 void ParamicsImporter::readConfigurationSias(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "configuration"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "configuration"), *textEncoding);
     ConfigurationReader(in, stopDelay, toRedTime).read();
 }
 
 void ParamicsImporter::readZones(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "zones"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "zones"), *textEncoding);
     ZonesReader(in, zones, zoneNumbers, zoneRenumbering, unitFactor).read();
 }
 
 void ParamicsImporter::readCategories(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "categories"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "categories"), *textEncoding);
     CategoriesReader(in, categories).read();
 }
 
 void ParamicsImporter::readCentres(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "centres"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "centres"), *textEncoding);
     CentresReader(in, centres, unitFactor).read();
 }
 
 void ParamicsImporter::readNodes(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "nodes"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "nodes"), *textEncoding);
     NodesReader(in, nodes, boundingBox, unitFactor, toRedTime).read();
 }
 
@@ -77,7 +77,7 @@ void ParamicsImporter::readLinksFiles(const QString& directory)
     LinksReader reader(nodes, links, categories);
     for (int number = 0;; ++number) {
         // The directory is joined, not formatted: its name may hold "%1".
-        ParamicsTokenStream in(fileLog(), directory + QStringLiteral("/links.%1").arg(number), textEncoding);
+        ParamicsTokenStream in(fileLog(), directory + QStringLiteral("/links.%1").arg(number), *textEncoding);
         if (!in.isOpen())
             break;
         reader.read(in);
@@ -94,25 +94,25 @@ void ParamicsImporter::configureTurnings()
 
 void ParamicsImporter::readNextLanes(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "nextlanes"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "nextlanes"), *textEncoding);
     NextLanesReader(in, links).read();
 }
 
 void ParamicsImporter::readJunctions(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "junctions"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "junctions"), *textEncoding);
     JunctionsReader(in, links).read();
 }
 
 void ParamicsImporter::readPriorities(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "priorities"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "priorities"), *textEncoding);
     QuadstonePrioritiesReader(in, nodes, links).read();
 }
 
 void ParamicsImporter::readPrioritiesSias(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "priorities"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "priorities"), *textEncoding);
     SiasPrioritiesReader(in, nodes, links).read();
 }
 
@@ -135,61 +135,61 @@ void ParamicsImporter::readDemands(const QString& directory)
     }
     DemandsReader reader(demands, zoneRenumbering);
     for (const QString& path : std::as_const(paths)) {
-        ParamicsTokenStream in(fileLog(), path, textEncoding);
+        ParamicsTokenStream in(fileLog(), path, *textEncoding);
         reader.read(in);
     }
 }
 
 void ParamicsImporter::readProfilesQuadstone(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "profile"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "profile"), *textEncoding);
     QuadstoneProfilesReader(in, profiles).read();
 }
 
 void ParamicsImporter::readProfilesSias(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "profile"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "profile"), *textEncoding);
     SiasProfilesReader(in, profiles).read();
 }
 
 void ParamicsImporter::readMatrix(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "matrix"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "matrix"), *textEncoding);
     MatrixReader(in, matrixEntries, zoneRenumbering).read();
 }
 
 void ParamicsImporter::readBusStops(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "busstops"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "busstops"), *textEncoding);
     BusStopsReader(in, busStops).read();
 }
 
 void ParamicsImporter::readBusRoutes(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "busroutes"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "busroutes"), *textEncoding);
     BusRoutesReader(in, busRoutes).read();
 }
 
 void ParamicsImporter::readVehicles(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "vehicles"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "vehicles"), *textEncoding);
     VehiclesReader(in, vehicles).read();
 }
 
 void ParamicsImporter::readDetectors(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "detectors"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "detectors"), *textEncoding);
     DetectorsReader(in, detectors).read();
 }
 
 void ParamicsImporter::readBeacons(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "beacons"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "beacons"), *textEncoding);
     BeaconsReader(in, beacons).read();
 }
 
 void ParamicsImporter::readAnnotations(const QString& directory)
 {
-    ParamicsTokenStream in(fileLog(), filePath(directory, "annotation"), textEncoding);
+    ParamicsTokenStream in(fileLog(), filePath(directory, "annotation"), *textEncoding);
     AnnotationReader(in, annotations, unitFactor, version == QLatin1String("Sias")).read();
 }

@@ -619,6 +619,32 @@ ParamicsLexer::TextEncoding ParamicsLexer::networkEncoding(const QString& direct
     return TextEncoding::Utf8;
 }
 
+bool ParamicsLexer::textIsUtf8(Source& source)
+{
+    if (source.undecided) {
+        const TextEncoding decided = source.undecided->encoding();
+        source.utf8 = decided == TextEncoding::PerFile ? isUtf8Text(source.bytes) : decided == TextEncoding::Utf8;
+        source.undecided = nullptr;
+    }
+    return source.utf8;
+}
+
+ParamicsLexer::TextEncoding ParamicsNetworkEncoding::encoding() const
+{
+    if (directory.isEmpty())
+        return ParamicsLexer::TextEncoding::PerFile;
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!found)
+        found = ParamicsLexer::networkEncoding(directory);
+    return *found;
+}
+
+bool ParamicsNetworkEncoding::decided() const
+{
+    const std::lock_guard<std::mutex> lock(mutex);
+    return found.has_value();
+}
+
 void ParamicsLexer::throwIfDamaged(const Source& source)
 {
     if (source.mapping && source.mapping->damaged())
@@ -673,7 +699,12 @@ bool ParamicsLexer::openFile(const QString& path)
         source.mapping.reset();
     }
     opened += source.bytes.size();
-    source.utf8 = converted || (encoding == TextEncoding::PerFile ? isUtf8Text(source.bytes) : encoding == TextEncoding::Utf8);
+    if (converted)
+        source.utf8 = true;
+    else if (network)
+        source.undecided = network;
+    else
+        source.utf8 = encoding == TextEncoding::PerFile ? isUtf8Text(source.bytes) : encoding == TextEncoding::Utf8;
     source.next = source.bytes.constData();
     source.end = source.next + source.bytes.size();
     if (source.bytes.startsWith(Utf8Mark))
@@ -716,7 +747,7 @@ Q_ALWAYS_INLINE bool ParamicsLexer::nextWord(Source& source, const char*& word, 
             continue;
         }
         if (c == High) {
-            if (const int space = spaceLength(p, end, source.utf8)) {
+            if (const int space = spaceLength(p, end, textIsUtf8(source))) {
                 p += space;
                 continue;
             }
@@ -734,14 +765,14 @@ Q_ALWAYS_INLINE bool ParamicsLexer::nextWord(Source& source, const char*& word, 
         for (++p; p != end; ++p) {
             const std::uint32_t next = table[uchar(*p)];
             if (next & ClassBits) {
-                if ((next & ClassBits) != High || spaceLength(p, end, source.utf8) != 0)
+                if ((next & ClassBits) != High || spaceLength(p, end, textIsUtf8(source)) != 0)
                     break;
             }
             all |= next;
         }
         if (source.traced) {
             const QByteArray bytes(first, p - first);
-            qCDebug(lcParamicsLexer) << (source.utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
+            qCDebug(lcParamicsLexer) << (textIsUtf8(source) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
         }
         if (source.inComment)
             continue;

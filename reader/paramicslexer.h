@@ -9,11 +9,13 @@
 
 #include <cstdint>
 #include <memory>
-
+#include <mutex>
+#include <optional>
 #include <vector>
 
 class CVLog;
 class CVModel;
+class ParamicsNetworkEncoding;
 
 // Splits a Paramics file into words and classifies them one at a time.
 // "##" starts a comment to the end of its line, and the end marker
@@ -26,7 +28,9 @@ class CVModel;
 // Text is UTF-8 or, from older tools, Latin-1. An import reads every file
 // of a network with one encoding (networkEncoding), so that the same bytes
 // give the same name in every file; a lexer left to itself decides per
-// file. Either way a UTF-8 byte-order mark at the start is no part of the
+// file. The network's encoding is only worked out once some file shows a
+// byte past ASCII (ParamicsNetworkEncoding): the words of an ASCII file
+// read the same either way. Either way a UTF-8 byte-order mark at the start is no part of the
 // text, and a file marked as UTF-16 or UTF-32 is read as the UTF-8 of its
 // text.
 class ParamicsLexer
@@ -43,7 +47,14 @@ public:
     void setModel(CVModel* logModel);
     void setLog(CVLog* fileLog) { log = fileLog; }
     // How the files opened from now on are decoded.
-    void setEncoding(TextEncoding fileEncoding) { encoding = fileEncoding; }
+    void setEncoding(TextEncoding fileEncoding)
+    {
+        encoding = fileEncoding;
+        network = nullptr;
+    }
+    // As the network's one encoding, asked for when a file opened from now
+    // on first shows a byte past ASCII; the network must outlive the lexer.
+    void setEncoding(const ParamicsNetworkEncoding* networkEncoding) { network = networkEncoding; }
     // The one encoding for every Paramics file of a directory: UTF-8 when
     // each of them is valid UTF-8, Latin-1 for all otherwise.
     static TextEncoding networkEncoding(const QString& directory);
@@ -77,6 +88,8 @@ private:
         const char* next = nullptr;  // bytes before it have been split
         const char* end = nullptr;   // of the bytes
         bool utf8 = true;
+        // Asked for utf8 at the first byte past ASCII, then cleared.
+        const ParamicsNetworkEncoding* undecided = nullptr;
         bool inComment = false;
         bool traced = false;  // every word is traced (the lexer's debug output was on when the file was opened)
     };
@@ -87,6 +100,8 @@ private:
     static void classifyWord(const char* word, qsizetype length, bool utf8, std::uint32_t traits, bool readAhead,
                              ParamicsToken& token);
     static bool isCentroid(const ParamicsToken& token, bool ascii);
+    // Whether the source's text is UTF-8, deciding it first if undecided.
+    static bool textIsUtf8(Source& source);
     // Ends the import when the file shrank while its mapping was read.
     static void throwIfDamaged(const Source& source);
 
@@ -96,4 +111,25 @@ private:
     qint64 opened = 0;
     CVLog* log = nullptr;
     TextEncoding encoding = TextEncoding::PerFile;
+    const ParamicsNetworkEncoding* network = nullptr;
+};
+
+// The one encoding of a network's files (ParamicsLexer::networkEncoding),
+// looked for once, by the first lexer on any thread that needs it; the
+// others wait for its answer. Without a directory each file decides its own.
+class ParamicsNetworkEncoding
+{
+public:
+    ParamicsNetworkEncoding() = default;
+    explicit ParamicsNetworkEncoding(const QString& networkDirectory) : directory(networkDirectory) {}
+
+    // Throws CVInputError as networkEncoding does, to each caller.
+    ParamicsLexer::TextEncoding encoding() const;
+    // Whether the files have been looked at.
+    bool decided() const;
+
+private:
+    QString directory;
+    mutable std::mutex mutex;
+    mutable std::optional<ParamicsLexer::TextEncoding> found;
 };

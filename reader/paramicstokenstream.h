@@ -23,6 +23,13 @@ public:
         lexer.setLog(log);
         open(path, encoding);
     }
+    // The same, in the network's one encoding, decided only if the file
+    // holds a byte past ASCII.
+    ParamicsTokenStream(CVLog* log, const QString& path, const ParamicsNetworkEncoding& encoding)
+    {
+        lexer.setLog(log);
+        open(path, &encoding);
+    }
 
     bool isOpen() const { return opened; }
 
@@ -46,7 +53,8 @@ public:
     }
 
 private:
-    void open(const QString& path, ParamicsLexer::TextEncoding encoding)
+    template <typename Encoding>
+    void open(const QString& path, Encoding encoding)
     {
         lexer.setEncoding(encoding);
         opened = lexer.openFile(path);

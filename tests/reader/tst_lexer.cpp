@@ -306,18 +306,48 @@ private slots:
             dir.write(otherName, other);
         const ParamicsLexer::TextEncoding encoding = ParamicsLexer::networkEncoding(dir.path());
         QCOMPARE(encoding, utf8 ? ParamicsLexer::TextEncoding::Utf8 : ParamicsLexer::TextEncoding::Latin1);
-        ParamicsLexer lexer;
-        lexer.setEncoding(encoding);
-        QVERIFY(lexer.openFile(dir.path() + "/zones"));
-        QVERIFY(lexer.openFile(dir.path() + "/nodes"));
-        QStringList read;
-        ParamicsToken token;
-        while (lexer.notAtEnd()) {
-            lexer.nextToken(token);
-            if (token.text() != ParamicsLexer::EndMarker)
-                read << token.text();
+        // Decided before reading, and decided by the first byte past ASCII.
+        const ParamicsNetworkEncoding network(dir.path());
+        for (const bool decidedFirst : {true, false}) {
+            ParamicsLexer lexer;
+            if (decidedFirst)
+                lexer.setEncoding(encoding);
+            else
+                lexer.setEncoding(&network);
+            QStringList read;
+            ParamicsToken token;
+            for (const char* name : {"/zones", "/nodes"}) {
+                QVERIFY(lexer.openFile(dir.path() + name));
+                while (lexer.notAtEnd()) {
+                    lexer.nextToken(token);
+                    if (token.text() != ParamicsLexer::EndMarker)
+                        read << token.text();
+                }
+            }
+            QCOMPARE(read, words);
         }
-        QCOMPARE(read, words);
+    }
+
+    // A network of ASCII files never has its files looked at for their
+    // encoding; the first byte past ASCII has them looked at, once.
+    void asciiFilesLeaveTheEncodingUndecided()
+    {
+        NetworkDir dir;
+        dir.write("zones", "zone 1 centroid 0 0");
+        dir.write("nodes", "node 1 at 0 0\nnode M\xe4rket at 1 1\n");
+        dir.write("links.3", "M\xc3\xa4rket");
+        const ParamicsNetworkEncoding network(dir.path());
+        ParamicsTokenStream zones(nullptr, dir.path() + "/zones", network);
+        while (zones.notAtEnd())
+            zones.next();
+        QVERIFY(!network.decided());
+        ParamicsTokenStream nodes(nullptr, dir.path() + "/nodes", network);
+        QStringList read;
+        for (; nodes.notAtEnd(); nodes.next())
+            read << nodes.current().text();
+        QVERIFY(network.decided());
+        QCOMPARE(network.encoding(), ParamicsLexer::TextEncoding::Latin1);
+        QVERIFY2(read.contains(QStringLiteral("M\u00e4rket")), qPrintable(read.join(' ')));
     }
 
     // A file cut while it is read ends the import with one message naming
