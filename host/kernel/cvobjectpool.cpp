@@ -32,13 +32,12 @@ struct FreeBlock
     FreeBlock* next;
 };
 
-// Chunks are cut one after the other from large regions of address space,
-// aligned to 2 MiB; only the pages touched take memory, so a region is
-// large and the size classes share it. The regions are deliberately not
-// advised onto huge pages: that made the network phase of a regional
-// import a third faster on the development machine, but the OD matrices
-// built right after it then came out slower by as much, and the phases no
-// longer grew in proportion to the network.
+// Chunks are cut one after the other from large regions of address space
+// on large pages (2 MiB), which the size classes share; only the pages
+// touched take memory. On a virtual machine the first touch of each small
+// page is a trip to the hypervisor, however the kernel backed it: with small
+// pages, writing the objects into fresh memory was half of the network
+// phase of an import.
 constexpr std::size_t RegionBytes = std::size_t(32) << 20;
 
 struct Region
@@ -87,7 +86,7 @@ std::size_t classIndex(std::size_t size)
 // A new region; false when the system has no address space to give.
 bool mapRegion(Region& region)
 {
-    auto* start = static_cast<char*>(CVLargeBlocks::map(RegionBytes, CVLargeBlocks::Pages::Small));
+    auto* start = static_cast<char*>(CVLargeBlocks::map(RegionBytes, CVLargeBlocks::Pages::Large));
     if (!start)
         return false;
     region.unused = start;
@@ -95,11 +94,10 @@ bool mapRegion(Region& region)
     return true;
 }
 
-// Asks the kernel to back a new chunk at once: one call instead of a page
-// fault on the first touch of each of its sixteen pages, which is several
-// times cheaper on a virtual machine (the network phase of an import ran
-// 10 to 15 % faster). Only advice: a kernel without it (before 5.14)
-// refuses the call and the pages fault in as they are touched.
+// Asks the kernel to back a new chunk at once (with the first chunk of each
+// large page, the whole page) instead of at its first touch. Only advice: a
+// kernel without it (before 5.14) refuses the call and the pages fault in
+// as they are touched.
 void populate(char* chunk)
 {
 #if defined(__linux__)

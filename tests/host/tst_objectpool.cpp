@@ -1,6 +1,9 @@
 // The object pool hands out blocks that never overlap and are aligned as
 // operator new promises, across many chunks and more than one region of
-// address space, and gives a released block to the next object of its size.
+// address space, in memory marked for large pages, and gives a released
+// block to the next object of its size.
+
+#include "largepagemarks.h"
 
 #include <cvobjectpool.h>
 
@@ -47,6 +50,7 @@ private slots:
     void blocksStayApartAndAligned_data();
     void blocksStayApartAndAligned();
     void releasedBlockServesTheNextOfItsSize();
+    void blocksLieInLargePageMemory();
 };
 
 void TestObjectPool::blocksStayApartAndAligned_data()
@@ -104,6 +108,33 @@ void TestObjectPool::releasedBlockServesTheNextOfItsSize()
     CVObjectPool::release(other, 64);
     for (void* block : blocks)
         CVObjectPool::release(block, 200);
+}
+
+// An import writes hundreds of thousands of objects into fresh memory;
+// page by page, each first touch is a fault (on a virtual machine, a trip
+// to the hypervisor).
+void TestObjectPool::blocksLieInLargePageMemory()
+{
+#ifdef POOL_OFF_IN_THIS_BUILD
+    QSKIP("the pool hands every size to the global allocator in sanitizer builds");
+#endif
+    if (!LargePageMarks::kernelMarksLargePages())
+        QSKIP("this kernel has no transparent large pages");
+    // The sizes of signals, turnings and sections, past one region.
+    const std::size_t sizes[] = {88, 296, 472};
+    std::vector<std::pair<void*, std::size_t>> blocks;
+    for (std::size_t total = 0; total < std::size_t(40) << 20;) {
+        const std::size_t size = sizes[blocks.size() % 3];
+        blocks.emplace_back(CVObjectPool::allocate(size), size);
+        total += size;
+    }
+    const std::vector<LargePageMarks::Mapping> all = LargePageMarks::mappings();
+    int outside = 0;
+    for (const auto& [block, size] : blocks)
+        outside += LargePageMarks::markedForLargePages(all, block) ? 0 : 1;
+    for (const auto& [block, size] : blocks)
+        CVObjectPool::release(block, size);
+    QCOMPARE(outside, 0);
 }
 
 QTEST_GUILESS_MAIN(TestObjectPool)

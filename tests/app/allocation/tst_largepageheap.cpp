@@ -1,75 +1,18 @@
 // The programs' heap on large pages: blocks of every size the model uses,
 // made on the main thread and on others, lie in memory marked for large
-// pages. Whether the system then gives large pages is its own choice, so
-// the test reads the marking (the "hg" flag of the mapping), not the pages.
+// pages.
+
+#include "largepagemarks.h"
 
 #include <QtTest>
 
-#include <sys/mman.h>
 #include <sys/resource.h>
 
-#include <cstdint>
-#include <fstream>
 #include <memory>
-#include <sstream>
-#include <string>
 #include <thread>
 #include <vector>
 
-namespace {
-
-struct Mapping
-{
-    std::uintptr_t start = 0;
-    std::uintptr_t end = 0;
-    bool largePages = false;
-};
-
-std::vector<Mapping> mappings()
-{
-    std::vector<Mapping> all;
-    std::ifstream smaps("/proc/self/smaps");
-    std::string line;
-    while (std::getline(smaps, line)) {
-        unsigned long from = 0;
-        unsigned long to = 0;
-        char dash = 0;
-        std::istringstream head(line);
-        if (head >> std::hex >> from >> dash >> to && dash == '-') {
-            all.push_back({from, to, false});
-        } else if (line.rfind("VmFlags:", 0) == 0 && !all.empty()) {
-            std::istringstream flags(line.substr(8));
-            std::string flag;
-            while (flags >> flag)
-                all.back().largePages = all.back().largePages || flag == "hg";
-        }
-    }
-    return all;
-}
-
-// Whether this kernel marks memory for large pages at all (it has no
-// transparent large pages without CONFIG_TRANSPARENT_HUGEPAGE).
-bool kernelMarksLargePages()
-{
-    const std::size_t size = std::size_t(4) << 20;
-    void* scratch = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (scratch == MAP_FAILED)
-        return false;
-    const bool marked = madvise(scratch, size, MADV_HUGEPAGE) == 0;
-    munmap(scratch, size);
-    return marked;
-}
-
-bool markedForLargePages(const std::vector<Mapping>& all, const void* block)
-{
-    const auto address = reinterpret_cast<std::uintptr_t>(block);
-    for (const Mapping& mapping : all)
-        if (address >= mapping.start && address < mapping.end)
-            return mapping.largePages;
-    return false;
-}
-
-}  // namespace
+using namespace LargePageMarks;
 
 class TestLargePageHeap : public QObject
 {
