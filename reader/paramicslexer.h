@@ -30,9 +30,9 @@ class ParamicsNetworkEncoding;
 // give the same name in every file; a lexer left to itself decides per
 // file. The network's encoding is only worked out once some file shows a
 // byte past ASCII (ParamicsNetworkEncoding): the words of an ASCII file
-// read the same either way. Either way a UTF-8 byte-order mark at the start is no part of the
-// text, and a file marked as UTF-16 or UTF-32 is read as the UTF-8 of its
-// text.
+// read the same either way. A UTF-8 byte-order mark at the start is no
+// part of the text, and a file marked as UTF-16 or UTF-32 is read as the
+// UTF-8 of its text.
 class ParamicsLexer
 {
 public:

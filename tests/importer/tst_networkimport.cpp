@@ -194,6 +194,8 @@ private slots:
     void handMadeNetwork();
     void rampsAndCentroids();
     void planStepByStepBuildsTheSameModel();
+    void namesReadInTheNetworksOneEncoding_data();
+    void namesReadInTheNetworksOneEncoding();
 };
 
 void TestNetworkImport::handMadeNetwork()
@@ -354,6 +356,39 @@ void TestNetworkImport::planStepByStepBuildsTheSameModel()
         saved[stepByStep] = CVModelWriter::toJson(*model);
     }
     QCOMPARE(saved[1], saved[0]);
+}
+
+void TestNetworkImport::namesReadInTheNetworksOneEncoding_data()
+{
+    QTest::addColumn<QByteArray>("priorities");
+    QTest::addColumn<QStringList>("sections");
+    // The nodes and links files name node "Märket" in UTF-8; the
+    // priorities file, read on a thread of its own, holds a comment.
+    QTest::newRow("every file UTF-8") << QByteArray("## \xc3\xa4\n")
+                                      << QStringList{QStringLiteral("N1_NM\u00e4rket"), QStringLiteral("NM\u00e4rket_N1")};
+    QTest::newRow("one Latin-1 file") << QByteArray("## \xe4\n")
+                                      << QStringList{QStringLiteral("N1_NM\u00c3\u00a4rket"),
+                                                     QStringLiteral("NM\u00c3\u00a4rket_N1")};
+}
+
+// Whichever file first shows a byte past ASCII, every file is read in the
+// one encoding of the whole network.
+void TestNetworkImport::namesReadInTheNetworksOneEncoding()
+{
+    QFETCH(QByteArray, priorities);
+    QFETCH(QStringList, sections);
+    std::unique_ptr<CVModel> model(CVSystem::getSystem().createModel());
+    ParamicsImporter importer;
+    importFiles(model.get(), importer,
+                {{"categories", "categories 1 to 1\ncategory 1  lanes 1  speed 50 kph  width 3.5 m  type urban\n"},
+                 {"nodes", "node 1 at 0 m, 0 m, 0 m junction\nnode M\xc3\xa4rket at 100 m, 0 m, 0 m junction\n"},
+                 {"links", "link 1 M\xc3\xa4rket category 1\nlink M\xc3\xa4rket 1 category 1\n"},
+                 {"priorities", priorities}});
+    QStringList names;
+    for (CVObject* section : objectsOf(model.get(), "CVSection"))
+        names << section->getName();
+    names.sort();
+    QCOMPARE(names, sections);
 }
 
 QTEST_GUILESS_MAIN(TestNetworkImport)
